@@ -1,0 +1,254 @@
+#include "main_form.h"
+
+#include "about_box.h"
+#include "message_box.h"
+#include "placement.h"
+#include "storage/clock.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLockFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QTranslator>
+#include <QUrl>
+
+namespace {
+const QString kNavigator = QStringLiteral("ナビゲーター");
+}
+
+TMainForm::TMainForm(const QString &exePath, QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Norvel"));
+    resize(1024, 612);
+    Mdi = new QMdiArea(this);
+    Mdi->setObjectName(QStringLiteral("MdiArea"));
+    setCentralWidget(Mdi);
+    createMenu();
+    move(0, 0);
+
+    const QString error = loadAppData(Data, Library, exePath, Clock::now());
+    Loaded = error.isEmpty();
+    if (!Loaded) {
+        // The window goes on without data; the library now refuses every data write.
+        ShowMessage(this, QStringLiteral("エラー"), error);
+        return;
+    }
+    LoadFormPlacement(Library, this, Data.iniPath());
+}
+
+TMainForm::~TMainForm() = default;
+
+QAction *TMainForm::addItem(QWidget *menu, const QString &name, const QString &caption,
+                            void (TMainForm::*slot)())
+{
+    auto *a = new QAction(caption, this);
+    a->setObjectName(name);
+    menu->addAction(a);
+    if (slot)
+        connect(a, &QAction::triggered, this, slot);
+    return a;
+}
+
+void TMainForm::createMenu()
+{
+    QMenuBar *bar = menuBar();
+    addItem(bar, QStringLiteral("BasicSet"), QStringLiteral("基本設定"), &TMainForm::BasicSetClick);
+
+    auto *n1 = new QMenu(QStringLiteral("予約データ一覧"), this);
+    n1->menuAction()->setObjectName(QStringLiteral("N1"));
+    addItem(n1, QStringLiteral("RsvList"), QStringLiteral("本日分を開く　（事前にデータを入力）"),
+            &TMainForm::RsvListClick);
+    addItem(n1, QStringLiteral("Seikyu"), QStringLiteral("前日分を開く　（領収書発行時）"),
+            &TMainForm::SeikyuClick);
+    bar->addMenu(n1);
+
+    auto *print1 = new QMenu(QStringLiteral("印刷プレビュー"), this);
+    print1->menuAction()->setObjectName(QStringLiteral("Print1"));
+    addItem(print1, QStringLiteral("PrintSeikyu"), QStringLiteral("請求書(A5)"));
+    addItem(print1, QStringLiteral("PrintRyousyu"), QStringLiteral("領収書(A5)"));
+    addItem(print1, QStringLiteral("A41"), QStringLiteral("請求書＆領収書(A4)"));
+    addItem(print1, QStringLiteral("PrintSeikyuA4"), QStringLiteral("請求書(A4)"));
+    addItem(print1, QStringLiteral("PrintRyousyuA4"), QStringLiteral("領収書(A4)"));
+    addItem(print1, QStringLiteral("PrintSeikyuB5"), QStringLiteral("請求書(B5)"));
+    addItem(print1, QStringLiteral("PrintRyousyuB5"), QStringLiteral("領収書(B5)"));
+    addItem(print1, QStringLiteral("PrintMitumori"), QStringLiteral("見積書(A5)"))->setVisible(false);
+    bar->addMenu(print1);
+    print1->menuAction()->setEnabled(false);
+
+    auto *n2 = new QMenu(QStringLiteral("帳票出力"), this);
+    n2->menuAction()->setObjectName(QStringLiteral("N2"));
+    addItem(n2, QStringLiteral("N3"), QStringLiteral("入湯税納入明細"));
+    addItem(n2, QStringLiteral("N4"), QStringLiteral("月次売上日計表"));
+    addItem(n2, QStringLiteral("UrikakePrn"), QStringLiteral("売掛金月次明細"));
+    addItem(n2, QStringLiteral("OptPrn"), QStringLiteral("オプション明細出力"));
+    bar->addMenu(n2);
+
+    addItem(bar, QStringLiteral("KamokuMenu"), QStringLiteral("摘要マスター"), &TMainForm::KamokuMenuClick);
+    addItem(bar, QStringLiteral("Login"), QStringLiteral("Norvelログイン"))->setEnabled(false);
+
+    auto *help = new QMenu(QStringLiteral("ヘルプ(&H)"), this);
+    help->menuAction()->setObjectName(QStringLiteral("Help2"));
+    addItem(help, QStringLiteral("Contents1"), QStringLiteral("目次(&C)"), &TMainForm::Contents1Click);
+    addItem(help, QStringLiteral("SearchforHelpOn1"), QStringLiteral("トピックの検索(&S)..."))->setEnabled(false);
+    addItem(help, QStringLiteral("About2"), QStringLiteral("バージョン情報(&A)..."), &TMainForm::About2Click);
+    bar->addMenu(help);
+
+    addItem(bar, QStringLiteral("debug1"), QStringLiteral("debug"))->setVisible(false);
+    addItem(bar, QStringLiteral("debuguri1"), QStringLiteral("debuguri"))->setVisible(false);
+}
+
+QAction *TMainForm::menuItem(const QString &componentName) const
+{
+    return findChild<QAction *>(componentName);
+}
+
+QWidget *TMainForm::findChildWindow(const QString &componentName) const
+{
+    for (QMdiSubWindow *sub : Mdi->subWindowList())
+        if (sub->widget() && sub->widget()->objectName() == componentName)
+            return sub->widget();
+    return nullptr;
+}
+
+QWidget *TMainForm::openChildWindow(const QString &componentName, const std::function<QWidget *()> &create)
+{
+    if (findChildWindow(componentName))
+        return nullptr;
+    QWidget *w = create ? create() : nullptr;
+    if (!w)
+        return nullptr;
+    w->setObjectName(componentName);
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    QMdiSubWindow *sub = Mdi->addSubWindow(w);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    LoadFormPlacement(Library, w, Data.iniPath());
+    w->show();
+    return w;
+}
+
+void TMainForm::showNavigator()
+{
+    static const struct {
+        int bit;
+        const char *text;
+    } hints[] = {
+        {MissingBaseData, "最初に基本設定を行ってください"},
+        {MissingKamoku, "マスターをクリックして科目を設定してください"},
+        {MissingReserve, "データ管理をクリックして予約データを作成してください"},
+    };
+    for (const auto &h : hints) {
+        if (Data.StartFlags & h.bit) {
+            inNavigator = true;
+            ShowMessage(this, kNavigator, QString::fromUtf8(h.text));
+            inNavigator = false;
+            return;
+        }
+    }
+}
+
+bool TMainForm::event(QEvent *e)
+{
+    switch (e->type()) {
+    case QEvent::WindowDeactivate:
+        // The hint's own box takes the activation away; its return is not a new activation.
+        if (inNavigator)
+            swallowActivation = true;
+        break;
+    case QEvent::WindowActivate:
+        if (swallowActivation)
+            swallowActivation = false;
+        else if (!inNavigator && Loaded) {
+            const bool r = QMainWindow::event(e);
+            showNavigator();
+            return r;
+        }
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::event(e);
+}
+
+void TMainForm::resizeEvent(QResizeEvent *e)
+{
+    QMainWindow::resizeEvent(e);
+    for (const char *name : {"debug1", "debuguri1", "PrintMitumori"})
+        if (QAction *a = menuItem(QLatin1String(name)))
+            a->setVisible(Data.ShowHidden);
+}
+
+void TMainForm::closeEvent(QCloseEvent *e)
+{
+    // Each child runs its own closing (the bill window stores its bill); one
+    // that refuses is discarded with the main window.
+    for (QMdiSubWindow *sub : Mdi->subWindowList()) {
+        QPointer<QMdiSubWindow> guard(sub);
+        sub->close();
+    }
+    SaveFormPlacement(Library, this, Data.iniPath());
+    e->accept();
+}
+
+void TMainForm::BasicSetClick()
+{
+    Data.StartFlags &= ~MissingBaseData;
+}
+
+void TMainForm::RsvListClick() {}
+
+void TMainForm::SeikyuClick() {}
+
+void TMainForm::KamokuMenuClick()
+{
+    if (!findChildWindow(QStringLiteral("KamokuForm")))
+        Data.StartFlags &= ~MissingKamoku;
+}
+
+void TMainForm::Contents1Click()
+{
+    const QString help = Data.ExePath + QStringLiteral("norvel.chm");
+    if (QFileInfo::exists(help))
+        QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+}
+
+void TMainForm::About2Click()
+{
+    openChildWindow(QStringLiteral("AboutBox"), [this] { return new TAboutBox(Data.Version); });
+}
+
+std::unique_ptr<QLockFile> TMainForm::lockProgramDirectory(const QString &exePath)
+{
+    auto lock = std::make_unique<QLockFile>(QDir(exePath).filePath(QStringLiteral("norvel.lock")));
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0))
+        return nullptr;
+    return lock;
+}
+
+int TMainForm::runProgram(QApplication &app)
+{
+    app.setApplicationName(QStringLiteral("Norvel 領収書発行"));
+    QTranslator qtJapanese;
+    if (qtJapanese.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtJapanese);
+
+    const QString exePath = QCoreApplication::applicationDirPath();
+    const auto lock = lockProgramDirectory(exePath);
+    if (!lock) {
+        ShowMessage(nullptr, QStringLiteral("エラー"),
+                    QStringLiteral("Norvel は既に起動しています。\n"
+                                   "同じデータを二つのNorvelで同時に使うことはできません。"));
+        return 1;
+    }
+    TMainForm form(exePath);
+    form.show();
+    return app.exec();
+}

@@ -1,0 +1,32 @@
+#include "message_box.h"
+
+#include <QMessageBox>
+
+namespace {
+MessageResponder responder;
+
+QMessageBox::Icon iconFor(const QString &title)
+{
+    if (title == QStringLiteral("エラー"))
+        return QMessageBox::Critical;
+    if (title == QStringLiteral("注意") || title == QStringLiteral("警告"))
+        return QMessageBox::Warning;
+    if (title == QStringLiteral("確認"))
+        return QMessageBox::Question;
+    return QMessageBox::Information;
+}
+} // namespace
+
+QMessageBox::StandardButton ShowMessage(QWidget *parent, const QString &title, const QString &text,
+                                        QMessageBox::StandardButtons buttons)
+{
+    if (responder)
+        return responder({title, text, buttons});
+    QMessageBox box(iconFor(title), title, text, buttons, parent);
+    return QMessageBox::StandardButton(box.exec());
+}
+
+void SetMessageResponder(MessageResponder r)
+{
+    responder = std::move(r);
+}

@@ -1,0 +1,77 @@
+#pragma once
+// Everything the program keeps for the whole run: the program directory, the
+// facility settings, the item master, every bill line and every receivable.
+// The main window owns one instance; windows read and change it directly and
+// write the affected file whole when they commit.
+
+#include "library.h"
+#include "record_list.h"
+#include "records.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+
+// Bits of StartFlags: data files found missing at start.
+enum StartFlag : int {
+    MissingBaseData = 1,
+    MissingKamoku = 2,
+    MissingReserve = 4,
+};
+
+inline constexpr int KamokuCategories = 9;
+inline constexpr int BlankKamokuEntries = 50;
+// Category file names in the order of KamokuList.
+extern const std::array<const char *, KamokuCategories> KamokuFileNames;
+
+struct AppData {
+    QString ExePath;    // program directory, ending in "/"
+    QString BackupPath; // ExePath + "backup/"
+    QString Version;
+    TBaseData BaseData{};
+    std::array<RecordList<THojoKamoku>, KamokuCategories> KamokuList;
+    RecordList<TReserveData> ReserveList;
+    RecordList<TUrikakeData> UrikakeList;
+    uint32_t NextMeiNo = 0;
+    int RsvCount = 0;
+    int StartFlags = 0;
+    bool ShowHidden = false;
+    QString DragText;
+
+    QString iniPath() const { return ExePath + QStringLiteral("norvelreceipt.ini"); }
+    QString filePath(const char *name) const { return ExePath + QLatin1String(name); }
+};
+
+// The facility settings used when base.dat is missing.
+void setDefaultBaseData(TBaseData &base);
+
+// Bill number from the clock: seconds since 1970-01-01 00:00 UTC, the local
+// clock being taken as UTC+9.
+uint32_t meiNoFromClock(const QDateTime &local);
+// The first bill number of a run: from the clock, but always above every bill
+// number already stored, so that no two bills share a number.
+uint32_t firstMeiNo(const QDateTime &local, const RecordList<TReserveData> &reserve);
+
+// Loads every data file of exePath into data, as at start-up. Returns an empty
+// text on success; otherwise the message to show, and nothing is loaded. A
+// failed load also makes lib refuse every later write.
+QString loadAppData(AppData &data, TLibrary &lib, const QString &exePath, const QDateTime &now);
+
+// Each writes its file whole; false with a message for the user on failure.
+bool saveBaseData(const AppData &data, const TLibrary &lib, QString *error);
+bool saveKamokuLists(const AppData &data, const TLibrary &lib, QString *error);
+bool saveReserveList(const AppData &data, const TLibrary &lib, QString *error);
+bool saveUrikakeList(const AppData &data, const TLibrary &lib, QString *error);
+// Dated copy in the backup folder, e.g. reserve.dat2014_03_21.
+bool backupReserveList(const AppData &data, const TLibrary &lib, const QDate &today, QString *error);
+bool backupUrikakeList(const AppData &data, const TLibrary &lib, const QDate &today, QString *error);
+
+// The item master's default entries, one comma-separated text each:
+// code, number, name, English name, price.
+extern const QStringList DefaultKamokuLines;
+// One default text as an entry, and the category it belongs to.
+THojoKamoku parseDefaultKamoku(const QString &line, int *category);
+// Clears the nine lists and fills them with the defaults (no blank entries).
+void seedDefaultKamoku(std::array<RecordList<THojoKamoku>, KamokuCategories> &lists);

@@ -1,0 +1,41 @@
+#pragma once
+// A small reader and writer of Windows INI text: values are kept raw, section
+// and key names match without regard to case, and writing a key keeps every
+// other line (order, comments, other sections, line ends) as it was.
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+class IniFile {
+public:
+    // Reads the file at once; a missing or unreadable file is empty.
+    explicit IniFile(const QString &path);
+
+    bool contains(const QString &section, const QString &key) const;
+    QString value(const QString &section, const QString &key, const QString &fallback = {}) const;
+    // An integer value; anything that is not an integer gives the fallback.
+    int intValue(const QString &section, const QString &key, int fallback) const;
+    // Replaces the key's value in place, or adds it at the end of its section,
+    // or adds the section at the end of the file. Lines added end in CR LF.
+    void setValue(const QString &section, const QString &key, const QString &value);
+
+    // Writes the whole text back atomically.
+    bool save(QString *error = nullptr) const;
+    QByteArray text() const;
+
+private:
+    struct Line {
+        QByteArray body;   // without the line end
+        QByteArray ending; // "\r\n", "\n", "\r" or empty for a last line without one
+    };
+    // Index of the section's header line, or -1.
+    qsizetype findSection(const QByteArray &section) const;
+    // Index of the key's line inside the section starting at header, or -1.
+    qsizetype findKey(qsizetype header, const QByteArray &key) const;
+    // One past the last line of the section starting at header.
+    qsizetype sectionEnd(qsizetype header) const;
+
+    QString path;
+    QList<Line> lines;
+};

@@ -1,0 +1,121 @@
+#include "library.h"
+
+#include "cp932.h"
+#include "ini_file.h"
+#include "safe_file.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+int TLibrary::RecordCount(const QString &path, int recordSize) const
+{
+    const QFileInfo info(path);
+    if (!info.exists() || recordSize <= 0)
+        return 0;
+    return int(info.size() / recordSize);
+}
+
+int TLibrary::ReadRecords(void *buffer, int recordSize, const QString &path, int count) const
+{
+    if (count <= 0 || recordSize <= 0)
+        return 0;
+    int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    const size_t want = size_t(recordSize) * size_t(count);
+    char *p = static_cast<char *>(buffer);
+    size_t got = 0;
+    while (got < want) {
+        ssize_t r = ::read(fd, p + got, want - got);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            break;
+        got += size_t(r);
+    }
+    ::close(fd);
+    return int(got / size_t(recordSize));
+}
+
+bool TLibrary::WriteRecords(const void *buffer, int recordSize, const QString &path, int count,
+                            QString *error) const
+{
+    if (WritesRefused()) {
+        if (error)
+            *error = QStringLiteral("ファイル %1 は保存しませんでした。\n%2").arg(path, refusal);
+        return false;
+    }
+    return writeFileAtomically(path, buffer, size_t(recordSize) * size_t(count < 0 ? 0 : count), error);
+}
+
+QRect TLibrary::LoadFormPlacement(const QString &section, const QRect &current, const QString &iniPath) const
+{
+    const IniFile ini(iniPath);
+    const int top = ini.intValue(section, QStringLiteral("t"), current.top());
+    const int left = ini.intValue(section, QStringLiteral("l"), current.left());
+    const int height = ini.intValue(section, QStringLiteral("h"), current.height());
+    const int width = ini.intValue(section, QStringLiteral("w"), current.width());
+    return QRect(left, top, width, height);
+}
+
+bool TLibrary::SaveFormPlacement(const QString &section, const QRect &geometry, const QString &iniPath,
+                                 QString *error) const
+{
+    IniFile ini(iniPath);
+    ini.setValue(section, QStringLiteral("t"), QString::number(geometry.top()));
+    ini.setValue(section, QStringLiteral("l"), QString::number(geometry.left()));
+    ini.setValue(section, QStringLiteral("h"), QString::number(geometry.height()));
+    ini.setValue(section, QStringLiteral("w"), QString::number(geometry.width()));
+    return ini.save(error);
+}
+
+QString TLibrary::ReplaceText(QString text, const QString &searched, const QString &replacement)
+{
+    // A replacement that contains the searched text would never end.
+    if (searched.isEmpty() || replacement.contains(searched))
+        return text.replace(searched, replacement);
+    qsizetype at;
+    while ((at = text.indexOf(searched)) >= 0)
+        text.replace(at, searched.size(), replacement);
+    return text;
+}
+
+QString TLibrary::RightText(const QString &text, int n)
+{
+    const QByteArray b = cp932::encode(text);
+    if (b.size() <= n)
+        return text;
+    return cp932::decode(b.right(n < 0 ? 0 : n));
+}
+
+QStringList TLibrary::SplitComma(const QString &text)
+{
+    return text.split(QLatin1Char(','));
+}
+
+QString TLibrary::FormatPicture(int64_t value, const QString &picture)
+{
+    const QString s = QString::number(value);
+    qsizetype n = picture.count(QLatin1Char('9'));
+    qsizetype i = 0; // next character of s to place
+    QString out;
+    out.reserve(picture.size());
+    for (QChar c : picture) {
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+            if (s.size() >= n && i < s.size())
+                out.append(s.at(i++));
+            else
+                out.append(QLatin1Char(' '));
+            --n;
+        } else if (c == QLatin1Char(',') && i == 0) {
+            out.append(QLatin1Char(' '));
+        } else if (!out.endsWith(QLatin1Char('-'))) {
+            out.append(c);
+        }
+    }
+    return out;
+}

@@ -1,0 +1,44 @@
+#pragma once
+// TLibrary: the one helper through which record files and the settings file
+// are read and written, and four small text helpers used by the printouts.
+
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+class TLibrary {
+public:
+    // Number of whole records of the given size in the file; 0 when missing.
+    int RecordCount(const QString &path, int recordSize) const;
+    // Reads up to count records into buffer; a short or missing file leaves
+    // the rest of the buffer as it was. Returns the records read.
+    int ReadRecords(void *buffer, int recordSize, const QString &path, int count) const;
+    // Replaces the file with exactly count records, through a temporary file
+    // and a rename. Returns false, with a message for the user in *error,
+    // when the file could not be written; the old file is then untouched.
+    bool WriteRecords(const void *buffer, int recordSize, const QString &path, int count,
+                      QString *error = nullptr) const;
+
+    // A run that could not load its data must never overwrite the stored files:
+    // once refused, every WriteRecords fails with this reason.
+    void RefuseWrites(const QString &reason) { refusal = reason; }
+    bool WritesRefused() const { return !refusal.isEmpty(); }
+
+    // Window placement under section (the window's component name) in the
+    // settings file: keys t, l, h, w. Missing keys keep the current values.
+    QRect LoadFormPlacement(const QString &section, const QRect &current, const QString &iniPath) const;
+    bool SaveFormPlacement(const QString &section, const QRect &geometry, const QString &iniPath,
+                           QString *error = nullptr) const;
+
+    static QString ReplaceText(QString text, const QString &searched, const QString &replacement);
+    // The last n CP932 bytes of the text (the whole text when shorter).
+    static QString RightText(const QString &text, int n);
+    // Splits at every comma; k commas give k + 1 fields.
+    static QStringList SplitComma(const QString &text);
+    // Right-aligned digits following a picture such as "999,999".
+    static QString FormatPicture(int64_t value, const QString &picture);
+
+private:
+    QString refusal;
+};
