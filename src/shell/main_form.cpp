@@ -128,6 +128,12 @@ QWidget *TMainForm::openChildWindow(const QString &componentName, const std::fun
     w->setAttribute(Qt::WA_DeleteOnClose);
     QMdiSubWindow *sub = Mdi->addSubWindow(w);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    // A child that closes itself frees itself; its empty frame goes with it.
+    QPointer<QMdiSubWindow> frame(sub);
+    connect(w, &QObject::destroyed, this, [frame] {
+        if (frame)
+            frame->deleteLater();
+    });
     LoadFormPlacement(Library, w, Data.iniPath());
     w->show();
     return w;
@@ -188,10 +194,8 @@ void TMainForm::closeEvent(QCloseEvent *e)
 {
     // Each child runs its own closing (the bill window stores its bill); one
     // that refuses is discarded with the main window.
-    for (QMdiSubWindow *sub : Mdi->subWindowList()) {
-        QPointer<QMdiSubWindow> guard(sub);
+    for (QMdiSubWindow *sub : Mdi->subWindowList())
         sub->close();
-    }
     SaveFormPlacement(Library, this, Data.iniPath());
     e->accept();
 }

@@ -1,0 +1,262 @@
+// The main window on a temporary program directory: start-up, the navigator,
+// the menu, one window of each kind, placements and shutdown.
+
+#include "shell/main_form.h"
+#include "shell/message_box.h"
+#include "storage/clock.h"
+#include "storage/ini_file.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLockFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QDateTime kNow(QDate(2007, 8, 9), QTime(12, 34, 56));
+const uint32_t kNowMeiNo = 1186630496;
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// A child that will not close, as the bill window does with a bad date.
+class StubbornChild : public QWidget {
+public:
+    QStringList *log = nullptr;
+    void closeEvent(QCloseEvent *e) override
+    {
+        log->append(QStringLiteral("child refused"));
+        e->ignore();
+    }
+};
+
+} // namespace
+
+class MainFormTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    QList<ShownMessage> shown;
+
+    // Makes the window active again, as the user switching back to it.
+    void activate(QWidget *w)
+    {
+        QApplication::setActiveWindow(nullptr);
+        QApplication::setActiveWindow(w);
+    }
+    QStringList texts() const
+    {
+        QStringList t;
+        for (const auto &m : shown)
+            t << m.text;
+        return t;
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(dir.isValid());
+        QDir(dir.path()).removeRecursively();
+        QDir().mkpath(dir.path());
+        shown.clear();
+        Clock::setFixed(kNow);
+        SetMessageResponder([this](const ShownMessage &m) {
+            shown.append(m);
+            return QMessageBox::Ok;
+        });
+    }
+    void cleanup()
+    {
+        SetMessageResponder({});
+        Clock::setFixed({});
+    }
+
+    void firstStartGuidesThroughTheThreeHints()
+    {
+        TMainForm form(dir.path());
+        form.show();
+        QVERIFY(QFileInfo(dir.filePath("backup")).isDir());
+        QCOMPARE(form.windowTitle(), QStringLiteral("Norvel"));
+        QCOMPARE(form.data().StartFlags, 7);
+        QCOMPARE(form.data().NextMeiNo, kNowMeiNo);
+
+        activate(&form);
+        QCOMPARE(texts(), QStringList{"最初に基本設定を行ってください"});
+        QCOMPARE(shown.last().title, QStringLiteral("ナビゲーター"));
+        activate(&form);
+        QCOMPARE(shown.size(), 2); // every activation while the bit stays
+
+        form.menuItem("BasicSet")->trigger();
+        activate(&form);
+        QCOMPARE(shown.last().text, QStringLiteral("マスターをクリックして科目を設定してください"));
+
+        form.menuItem("KamokuMenu")->trigger();
+        activate(&form);
+        QCOMPARE(shown.last().text, QStringLiteral("データ管理をクリックして予約データを作成してください"));
+        activate(&form);
+        QCOMPARE(shown.last().text, QStringLiteral("データ管理をクリックして予約データを作成してください"));
+        QCOMPARE(shown.size(), 5);
+        // Nothing was written at start or by the hints.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 0);
+    }
+
+    void directoryWithEveryFileShowsNoHint()
+    {
+        writeFile(dir.filePath("base.dat"), QByteArray(1532, 0));
+        QByteArray items(88 * 10, 0);
+        for (int i = 0; i < 10; ++i)
+            items[i * 88 + 8] = 'x';
+        writeFile(dir.filePath("kmk_syu.dat"), items);
+        QByteArray reserve(372, 0);
+        const uint32_t stored = kNowMeiNo + 1000;
+        memcpy(reserve.data(), &stored, 4);
+        writeFile(dir.filePath("reserve.dat"), reserve);
+        TMainForm form(dir.path());
+        form.show();
+        activate(&form);
+        QVERIFY(shown.isEmpty());
+        QCOMPARE(form.data().KamokuList[0].size(), size_t(60));
+        QCOMPARE(form.data().KamokuList[1].size(), size_t(50));
+        QCOMPARE(form.data().NextMeiNo, stored + 1);
+    }
+
+    void menuHasItsCaptionsAndStates_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<bool>("visible");
+        QTest::newRow("BasicSet") << "BasicSet" << "基本設定" << true << true;
+        QTest::newRow("N1") << "N1" << "予約データ一覧" << true << true;
+        QTest::newRow("RsvList") << "RsvList" << "本日分を開く　（事前にデータを入力）" << true << true;
+        QTest::newRow("Seikyu") << "Seikyu" << "前日分を開く　（領収書発行時）" << true << true;
+        QTest::newRow("Print1") << "Print1" << "印刷プレビュー" << false << true;
+        QTest::newRow("A41") << "A41" << "請求書＆領収書(A4)" << true << true;
+        QTest::newRow("PrintMitumori") << "PrintMitumori" << "見積書(A5)" << false << false; // a hidden action is also disabled
+        QTest::newRow("N2") << "N2" << "帳票出力" << true << true;
+        QTest::newRow("OptPrn") << "OptPrn" << "オプション明細出力" << true << true;
+        QTest::newRow("KamokuMenu") << "KamokuMenu" << "摘要マスター" << true << true;
+        QTest::newRow("Login") << "Login" << "Norvelログイン" << false << true;
+        QTest::newRow("SearchforHelpOn1") << "SearchforHelpOn1" << "トピックの検索(&S)..." << false << true;
+        QTest::newRow("About2") << "About2" << "バージョン情報(&A)..." << true << true;
+        QTest::newRow("debug1") << "debug1" << "debug" << false << false;
+        QTest::newRow("debuguri1") << "debuguri1" << "debuguri" << false << false;
+    }
+    void menuHasItsCaptionsAndStates()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(bool, enabled);
+        QFETCH(bool, visible);
+        TMainForm form(dir.path());
+        QAction *a = form.menuItem(name);
+        QVERIFY(a);
+        QCOMPARE(a->text(), caption);
+        QCOMPARE(a->isEnabled(), enabled);
+        QCOMPARE(a->isVisible(), visible);
+    }
+
+    void hiddenItemsFollowShowHiddenOnResize()
+    {
+        TMainForm form(dir.path());
+        form.show();
+        form.data().ShowHidden = true;
+        QVERIFY(!form.menuItem("debug1")->isVisible());
+        form.resize(900, 500);
+        QTRY_VERIFY(form.menuItem("debug1")->isVisible());
+        QVERIFY(form.menuItem("debuguri1")->isVisible());
+        QVERIFY(form.menuItem("PrintMitumori")->isVisible());
+        form.data().ShowHidden = false;
+        form.resize(1000, 600);
+        QTRY_VERIFY(!form.menuItem("debug1")->isVisible());
+    }
+
+    void oneWindowOfEachKind()
+    {
+        TMainForm form(dir.path());
+        form.show();
+        form.menuItem("About2")->trigger();
+        form.menuItem("About2")->trigger();
+        QCOMPARE(form.mdiArea()->subWindowList().size(), 1);
+        QWidget *about = form.findChildWindow("AboutBox");
+        QVERIFY(about);
+        QCOMPARE(about->windowTitle(), QStringLiteral("バージョン情報"));
+        QVERIFY(about->findChild<QLabel *>("Version")->text().startsWith("Version 1."));
+        QPointer<QWidget> guard(about);
+        about->close();
+        QTRY_VERIFY(guard.isNull());
+        QTRY_COMPARE(form.mdiArea()->subWindowList().size(), 0);
+        form.menuItem("About2")->trigger();
+        QCOMPARE(form.mdiArea()->subWindowList().size(), 1);
+    }
+
+    void placementRoundTripsThroughTheSettingsFile()
+    {
+        {
+            TMainForm form(dir.path());
+            QCOMPARE(form.size(), QSize(1024, 612));
+            form.show();
+            form.move(40, 30);
+            form.resize(800, 500);
+            form.close();
+        }
+        const IniFile ini(dir.filePath("norvelreceipt.ini"));
+        QCOMPARE(ini.intValue("MainForm", "w", 0), 800);
+        QCOMPARE(ini.intValue("MainForm", "h", 0), 500);
+        TMainForm again(dir.path());
+        QCOMPARE(again.size(), QSize(800, 500));
+        QCOMPARE(again.pos(), QPoint(ini.intValue("MainForm", "l", -1), ini.intValue("MainForm", "t", -1)));
+    }
+
+    void shutdownClosesChildrenFirstAndARefusalDoesNotStopIt()
+    {
+        QStringList log;
+        TMainForm form(dir.path());
+        form.show();
+        auto *child = new StubbornChild;
+        child->log = &log;
+        QVERIFY(form.openChildWindow("MeisaiForm", [&] { return child; }));
+        QVERIFY(!form.openChildWindow("MeisaiForm", [&] { return new QWidget; }));
+        SetMessageResponder([&](const ShownMessage &m) {
+            log.append(m.text);
+            return QMessageBox::Ok;
+        });
+        QVERIFY(form.close());
+        QCOMPARE(log, QStringList{"child refused"});
+        // The placement was stored after the children had their say.
+        QVERIFY(IniFile(dir.filePath("norvelreceipt.ini")).contains("MainForm", "t"));
+    }
+
+    void secondCopyOnTheSameDirectoryIsRefused()
+    {
+        auto first = TMainForm::lockProgramDirectory(dir.path());
+        QVERIFY(first);
+        QVERIFY(!TMainForm::lockProgramDirectory(dir.path()));
+        first.reset();
+        QVERIFY(TMainForm::lockProgramDirectory(dir.path()));
+    }
+
+    void failedStartLoadsNothingAndWritesNothing()
+    {
+        writeFile(dir.filePath("backup"), "not a folder");
+        writeFile(dir.filePath("reserve.dat"), QByteArray(372, 1));
+        TMainForm form(dir.path());
+        QCOMPARE(texts(), QStringList{"Cannot create c:\\temp directory."});
+        QCOMPARE(shown.last().title, QStringLiteral("エラー"));
+        QVERIFY(!form.dataLoaded());
+        QVERIFY(form.data().ReserveList.empty());
+        QVERIFY(form.library().WritesRefused());
+    }
+};
+
+QTEST_MAIN(MainFormTest)
+#include "main_form_qtest.moc"
