@@ -254,5 +254,6 @@ int TMainForm::runProgram(QApplication &app)
     }
     TMainForm form(exePath);
     form.show();
+    form.activateWindow();
     return app.exec();
 }
