@@ -1,0 +1,229 @@
+#include "bill_computation.h"
+
+#include "storage/cp932.h"
+
+#include <QRegularExpression>
+#include <limits>
+
+namespace {
+
+// Plain labels of the eight rows; rows 1 and 6 are labelled by their selectors.
+const std::array<QString, BillRows> JapaneseLabels = {
+    QStringLiteral("サービス料"), QStringLiteral("値引き"),       QStringLiteral("料金計"),
+    QStringLiteral("(内 消費税)"), QStringLiteral("立替金"),       QStringLiteral("ご利用額合計"),
+    QStringLiteral("ご予約金"),   QStringLiteral("ご請求金額"),
+};
+const std::array<QString, BillRows> EnglishLabels = {
+    QStringLiteral("Service Charge"), QStringLiteral("Discount"), QStringLiteral("Charge"),
+    QStringLiteral("Consumption Tax"), QStringLiteral("Advance"), QStringLiteral("Total"),
+    QStringLiteral("Deposit"),        QStringLiteral("Balance"),
+};
+
+bool inAmountRange(int64_t v)
+{
+    return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
+}
+
+QString num(int64_t v) { return QString::number(v); }
+
+// Label text of row 4 before the "included" wrapping.
+QString advanceText(bool english, const QString &plain, int64_t advances, int64_t bath, int64_t dbath,
+                    int64_t q, int64_t n, int64_t r, bool even, int R, int D)
+{
+    const bool adv = advances != 0;
+    const QString L = adv ? plain : QString();
+    if (bath != 0 && dbath != 0) {
+        if (english)
+            return L + (adv ? QStringLiteral("&") : QString()) + QStringLiteral("BathingTax(") + num(q)
+                + QStringLiteral("psn * JPY") + num(R) + QStringLiteral(" ") + num(r)
+                + QStringLiteral("psn * JPY") + num(D) + QStringLiteral(")");
+        return L + (adv ? QStringLiteral("及び") : QString()) + QStringLiteral("入湯税(") + num(q)
+            + QStringLiteral("名×") + num(R) + QStringLiteral("円 ") + num(r) + QStringLiteral("名×")
+            + num(D) + QStringLiteral("円)");
+    }
+    if (bath != 0) {
+        if (english) {
+            QString s = L + (adv ? QStringLiteral("&") : QString()) + QStringLiteral("BathingTax(");
+            if (even)
+                return s + num(q / n) + QStringLiteral("psn * JPY") + num(R) + QStringLiteral("*") + num(n)
+                    + (n == 1 ? QStringLiteral("night)") : QStringLiteral("nights)"));
+            return s + num(q) + QStringLiteral("psn * JPY") + num(R) + QStringLiteral(")");
+        }
+        QString s = L + (adv ? QStringLiteral("及び") : QString()) + QStringLiteral("入湯税(");
+        if (even)
+            return s + num(q / n) + QStringLiteral("名様×") + num(R) + QStringLiteral("円×") + num(n)
+                + QStringLiteral("泊)");
+        return s + QStringLiteral("延") + num(q) + QStringLiteral("名様×") + num(R) + QStringLiteral("円)");
+    }
+    if (dbath != 0) {
+        if (english)
+            return L + (adv ? QStringLiteral("&") : QString()) + QStringLiteral("DayUseBathingTax(") + num(r)
+                + QStringLiteral("psn * JPY") + num(D) + QStringLiteral(")");
+        return L + (adv ? QStringLiteral("及び") : QString()) + QStringLiteral("日帰り入湯税(延") + num(r)
+            + QStringLiteral("名様×") + num(D) + QStringLiteral("円)");
+    }
+    return L;
+}
+
+bool isAdultStay(uint32_t key) { return key == 1601001 || key == 1601002; }
+bool isAdultDayUse(uint32_t key) { return key == 1601801 || key == 1601802; }
+
+} // namespace
+
+TBillSums billSums(const RecordList<TReserveData> &lines)
+{
+    TBillSums s;
+    QByteArray lastDate;
+    for (const TReserveData &l : lines) {
+        const int64_t amount = int64_t(l.Tanka) * int64_t(l.Suryou);
+        if (l.Kubun / 1000 == 1106)
+            s.advances += amount;
+        else
+            s.charges += amount;
+        if (isAdultStay(l.Kubun)) {
+            s.q += l.Suryou;
+            const QByteArray date = fieldBytes(l.Rsvday);
+            if (date != lastDate) {
+                ++s.n;
+                lastDate = date;
+            }
+        }
+        if (isAdultDayUse(l.Kubun))
+            s.r += l.Suryou;
+    }
+    return s;
+}
+
+int64_t addedTax(int64_t base) { return (ConsumptionTaxRate * base + 90) / 100; }
+
+int64_t includedTax(int64_t base) { return ConsumptionTaxRate * base / (100 + ConsumptionTaxRate); }
+
+bool readAmount(const QString &text, int64_t *value)
+{
+    static const QRegularExpression form(QStringLiteral("^(-?)([0-9]*)(?:\\.([0-9]*))?$"));
+    const QString t = text.trimmed();
+    const QRegularExpressionMatch m = form.match(t);
+    if (!m.hasMatch())
+        return false;
+    const QString digits = m.captured(2);
+    const QString decimals = m.captured(3);
+    for (QChar c : decimals)
+        if (c != QLatin1Char('0'))
+            return false; // a fraction of a yen
+    if (digits.isEmpty()) {
+        if (!decimals.isEmpty() || t.contains(QLatin1Char('.')))
+            return false; // "." or "-.0" is no number
+        *value = 0;       // empty, or a lone minus sign still being typed
+        return true;
+    }
+    bool ok = false;
+    const qlonglong v = digits.toLongLong(&ok);
+    if (!ok || v > std::numeric_limits<int32_t>::max())
+        return false;
+    *value = m.captured(1).isEmpty() ? v : -v;
+    return true;
+}
+
+TBillMessage CalcTotals(TBillState &bill, const TBaseData &base)
+{
+    const bool english = bill.LangFlag != 0;
+    const auto &plain = english ? EnglishLabels : JapaneseLabels;
+    const TBillSums s = billSums(bill.Lines);
+
+    std::array<QString, BillRows> label;
+    std::array<QString, 9> amount = bill.SaNumEdit;
+    for (int i = 0; i < BillRows; ++i)
+        if (i != RowDiscount && i != RowDeposit)
+            label[i] = plain[i];
+
+    // Row 0: service charge.
+    const int64_t svc = bill.CheckBox1 ? int64_t(base.Service) * s.charges / 100 : 0;
+    if (svc == 0) {
+        label[RowService] = BillPlaceholder;
+        amount[RowService].clear();
+    } else {
+        const QString text = plain[RowService] + num(base.Service) + QStringLiteral("%");
+        if (base.ServiceKubun == 0)
+            label[RowService] = english ? QStringLiteral("(inclusive ") + text + QStringLiteral(")")
+                                        : QStringLiteral("(内") + text + QStringLiteral(")");
+        else
+            label[RowService] = text;
+        amount[RowService] = num(svc);
+    }
+
+    // Rows 1 and 2: discount and charge subtotal.
+    if (bill.NebikiCombo.text(bill.LangFlag) == BillPlaceholder)
+        amount[RowDiscount].clear();
+    int64_t disc = 0;
+    if (!readAmount(amount[RowDiscount], &disc))
+        return {QStringLiteral("エラー"), QStringLiteral("値引きの金額は円単位の整数で入力してください")};
+    const int64_t sub = s.charges + disc + (base.ServiceKubun != 0 ? svc : 0);
+    amount[RowCharge] = num(sub);
+
+    // Row 3: consumption tax.
+    int64_t bath = 0, dbath = 0;
+    if (bill.CheckBox2 && base.Nyutouzei != 0) {
+        bath = int64_t(base.Nyutouzei) * s.q;
+        dbath = int64_t(base.DayNyutouzei) * s.r;
+    }
+    const int64_t taxBase = sub - (base.Nyutou_Kubun == 0 ? bath + dbath : 0);
+    int64_t tax = 0;
+    const QString rate = num(ConsumptionTaxRate);
+    if (base.TaxKubun != 0) {
+        tax = addedTax(taxBase);
+        label[RowTax] = english ? plain[RowTax] + rate + QStringLiteral("%）")
+                                : QStringLiteral("消費税（") + rate + QStringLiteral("%）");
+        amount[RowTax] = num(tax);
+    } else {
+        // Shown only: the prices already hold it.
+        label[RowTax] = english ? QStringLiteral("Consumption Tax ") + rate + QStringLiteral("% incl.")
+                                : QStringLiteral("(内 消費税") + rate + QStringLiteral("%)");
+        amount[RowTax] = num(includedTax(taxBase));
+    }
+
+    // Row 4: advances and bathing tax.
+    const int64_t row4 = s.advances + bath + dbath;
+    if (row4 == 0) {
+        label[RowAdvance] = BillPlaceholder;
+        amount[RowAdvance].clear();
+    } else {
+        bool stayOk = false;
+        const int stay = bill.StayEdit.trimmed().toInt(&stayOk);
+        const bool even = stayOk && s.n >= 1 && stay == s.n && s.q % s.n == 0;
+        const QString text = advanceText(english, plain[RowAdvance], s.advances, bath, dbath, s.q, s.n, s.r,
+                                         even, base.Nyutouzei, base.DayNyutouzei);
+        if (base.Nyutou_Kubun == 0)
+            label[RowAdvance] = (english ? QStringLiteral("(inclusive ") : QStringLiteral("(内 ")) + text
+                + QStringLiteral(")");
+        else
+            label[RowAdvance] = text;
+        amount[RowAdvance] = num(row4);
+    }
+
+    // Row 5: total of use.
+    const int64_t total = sub + tax + s.advances + (base.Nyutou_Kubun != 0 ? bath + dbath : 0);
+    amount[RowTotal] = num(total);
+
+    // Rows 6 and 7: deposit and balance.
+    if (bill.CouponCombo.text(bill.LangFlag) == BillPlaceholder)
+        amount[RowDeposit].clear();
+    int64_t dep = 0;
+    if (!readAmount(amount[RowDeposit], &dep))
+        return {QStringLiteral("エラー"), QStringLiteral("ご予約金の金額は円単位の整数で入力してください")};
+    const int64_t balance = total - dep;
+    amount[RowBalance] = num(balance);
+
+    // The records hold 32-bit amounts: a wrapped total must never be shown or stored.
+    for (int64_t v : {s.charges, s.advances, svc, sub, taxBase, row4, total, balance}) {
+        if (!inAmountRange(v))
+            return {QStringLiteral("エラー"),
+                    QStringLiteral("金額の合計が扱える範囲(%1円から%2円まで)を超えています。\n"
+                                   "明細の単価と数量を確認してください")
+                        .arg(std::numeric_limits<int32_t>::min())
+                        .arg(std::numeric_limits<int32_t>::max())};
+    }
+
+    bill.SaNumEdit = amount;
+    bill.GEdit = label;
+    return {};
+}

@@ -1,0 +1,378 @@
+#include "bill_storage.h"
+
+#include "billing/bill_window_rules.h"
+#include "storage/cp932.h"
+
+#include <QDate>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const QString ErrorTitle = QStringLiteral("エラー");
+
+bool isFirstStayKey(uint32_t key) { return key == 1601001 || key == 1601991; }
+bool isExemptKey(uint32_t key) { return key >= 1601991 && key <= 1601994; }
+
+TReserveData roomHeading(const TReserveData &r)
+{
+    TReserveData h{};
+    std::memcpy(h.Regday, r.Regday, sizeof h.Regday);
+    std::memcpy(h.Name, r.Name, sizeof h.Name);
+    std::memcpy(h.Plan, r.Plan, sizeof h.Plan);
+    std::memcpy(h.Room, r.Room, sizeof h.Room);
+    h.Stay = r.Stay;
+    h.Stayx = r.Stayx;
+    h.Decide = r.Decide;
+    const QByteArray room = fieldBytes(r.Room);
+    if (!room.isEmpty())
+        setFieldBytes(h.Kamoku, room + cp932::encode(QStringLiteral(" ご利用分")));
+    return h;
+}
+
+// A synthetic selector entry for a stored key the item master no longer has,
+// so that the stored amount is neither lost nor saved under another item.
+THojoKamoku orphanEntry(uint32_t key, const QString &name)
+{
+    THojoKamoku k{};
+    k.KamokuCode = key / 1000;
+    k.HojoCode = key % 1000;
+    setFieldText(k.Tekiyo, name);
+    setFieldText(k.ETekiyo, name);
+    return k;
+}
+
+// Index (from 1, after the placeholder) of the entry with this key, adding it when missing.
+int selectorIndexForKey(TBillSelector &selector, RecordList<THojoKamoku> &items, uint32_t key,
+                        const QString &storedText)
+{
+    for (size_t i = 0; i < items.size(); ++i)
+        if (itemKey(items[i]) == key)
+            return int(i) + 1;
+    items.push_back(orphanEntry(key, storedText));
+    selector.Items[0] << storedText;
+    selector.Items[1] << storedText;
+    return int(items.size());
+}
+
+// Reads a small whole number (nights, night number, receipt status); empty is 0.
+bool readByte(const QString &text, uint8_t *value)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty()) {
+        *value = 0;
+        return true;
+    }
+    bool ok = false;
+    const uint v = t.toUInt(&ok);
+    if (!ok || v > 255)
+        return false;
+    *value = uint8_t(v);
+    return true;
+}
+
+bool validSettlementDate(const QString &text)
+{
+    if (text.isEmpty())
+        return true;
+    return text.size() == 10 && QDate::fromString(text, QStringLiteral("yyyy/MM/dd")).isValid();
+}
+
+} // namespace
+
+QString stayLabelText(const QString &date)
+{
+    const QDate d = QDate::fromString(date, QStringLiteral("yyyy/MM/dd"));
+    if (!d.isValid())
+        return {};
+    static const QString weekdays = QStringLiteral("月火水木金土日");
+    return d.toString(QStringLiteral("yyyy年MM月dd日")) + QLatin1Char('(') + weekdays.at(d.dayOfWeek() - 1)
+        + QStringLiteral(")から");
+}
+
+TReserveData paddingLine(const TBillState &bill)
+{
+    TReserveData p{};
+    setFieldText(p.Regday, bill.RegdayEdit);
+    setFieldText(p.Name, bill.NameEdit);
+    setFieldText(p.Plan, bill.PlanEdit);
+    if (!bill.RoomEdit.isEmpty())
+        setFieldText(p.Room, bill.RoomEdit);
+    uint8_t v = 0;
+    p.Stay = readByte(bill.StayEdit, &v) ? v : 0;
+    p.Stayx = readByte(bill.StayxEdit, &v) ? v : 0;
+    p.Decide = readByte(bill.DecideEdit, &v) ? v : 0;
+    return p;
+}
+
+void padLines(TBillState &bill)
+{
+    const size_t page = BillPageLines;
+    size_t want = size_t(std::max(bill.PageNo, 1)) * page;
+    want = std::max(want, (bill.Lines.size() + page - 1) / page * page);
+    if (bill.Lines.size() >= want)
+        return;
+    const TReserveData p = paddingLine(bill);
+    bill.Lines.resize(want, p);
+}
+
+void LoadBill(TBillState &bill, const AppData &data)
+{
+    bill.Lines.clear();
+    bill.Others.clear();
+    bill.PageNo = 1;
+    for (QString &a : bill.SaNumEdit)
+        a.clear();
+    bill.NebikiCombo.ItemIndex = 0;
+    bill.CouponCombo.ItemIndex = 0;
+    bill.SiharaiCombo.ItemIndex = -1;
+    bill.SiharaiCombo.EditText.clear();
+    bill.CheckBox2 = true;
+    bill.RoomsDiffer = false;
+    bill.HasServiceLine = false;
+    bill.Seisan = bill.Regday = bill.StartDate = bill.Name = bill.Plan = bill.Room = QString();
+    bill.Stay = bill.Stayx = bill.Decide = 0;
+
+    bool first = true;
+    bool exempt = false;
+    int stayLines = 0;
+    TReserveData firstStay{};
+    QByteArray room;
+    for (const TReserveData &r : data.ReserveList) {
+        if (r.MeiNo != bill.BillNo) {
+            bill.Others.push_back(r);
+            continue;
+        }
+        if (first) {
+            first = false;
+            bill.Seisan = fieldText(r.Seisan);
+            bill.Regday = fieldText(r.Regday);
+            bill.StartDate = fieldText(r.Rsvday);
+            bill.Name = fieldText(r.Name);
+            bill.Plan = fieldText(r.Plan);
+            bill.Stay = r.Stay;
+            bill.Stayx = r.Stayx;
+            bill.Decide = r.Decide;
+            room = fieldBytes(r.Room);
+        } else if (fieldBytes(r.Room) != room) {
+            room.clear();
+            bill.RoomsDiffer = true;
+        }
+
+        const uint32_t account = r.Kubun / 1000;
+        if (account == 102 || account == 1105) {
+            bill.SaNumEdit[RowDeposit] = QString::number(r.Tanka);
+            bill.CouponCombo.ItemIndex =
+                selectorIndexForKey(bill.CouponCombo, bill.CouponItems, r.Kubun, fieldText(r.Kamoku));
+        } else if (account == 1602) {
+            bill.SaNumEdit[RowDiscount] = QString::number(r.Tanka);
+            bill.NebikiCombo.ItemIndex =
+                selectorIndexForKey(bill.NebikiCombo, bill.NebikiItems, r.Kubun, fieldText(r.Kamoku));
+        } else if (r.Kubun == 1601990) {
+            bill.SaNumEdit[RowService] = QString::number(r.Tanka);
+            bill.HasServiceLine = true;
+        } else {
+            // Each stay line from the second on starts a new room block;
+            // the first block gets its heading once a second one appears.
+            if (isFirstStayKey(r.Kubun)) {
+                if (++stayLines == 1) {
+                    firstStay = r;
+                } else {
+                    if (stayLines == 2)
+                        bill.Lines.insert(bill.Lines.begin(), roomHeading(firstStay));
+                    bill.Lines.push_back(roomHeading(r));
+                }
+            }
+            if (isExemptKey(r.Kubun))
+                exempt = true;
+            bill.Lines.push_back(r);
+        }
+    }
+    bill.Room = cp932::decode(room);
+
+    // The card receivable of the bill.
+    for (const TUrikakeData &u : data.UrikakeList) {
+        if (u.MeiNo != bill.BillNo)
+            continue;
+        const uint32_t number = u.Card % 1000;
+        int index = -1;
+        for (size_t i = 0; i < bill.SiharaiItems.size(); ++i)
+            if (bill.SiharaiItems[i].HojoCode == number) {
+                index = int(i);
+                break;
+            }
+        if (index < 0) {
+            // A card company since removed from the master: keep the receivable's kind.
+            const QString name = QStringLiteral("カード%1").arg(u.Card);
+            bill.SiharaiItems.push_back(orphanEntry(101000 + number, name));
+            bill.SiharaiCombo.Items[0] << name;
+            bill.SiharaiCombo.Items[1] << name;
+            index = int(bill.SiharaiItems.size()) - 1;
+        }
+        bill.SiharaiCombo.ItemIndex = index;
+        bill.SiharaiCombo.EditText = bill.SiharaiCombo.text(bill.LangFlag);
+        bill.SaNumEdit[8] = QString::number(u.Goukei);
+        break;
+    }
+
+    bill.MeiNoEdit = QString::number(bill.BillNo);
+    bill.SeisanDay = bill.Seisan;
+    bill.RegdayEdit = bill.Regday;
+    bill.NameEdit = bill.Name;
+    bill.KeisyouCombo.ItemIndex = 0;
+    bill.PlanEdit = bill.Plan;
+    bill.StayLabel = stayLabelText(bill.StartDate);
+    bill.StayEdit = QString::number(bill.Stay);
+    bill.StayxEdit = QString::number(bill.Stayx);
+    bill.RoomEdit = bill.Room;
+    bill.RoomEnabled = !bill.RoomsDiffer;
+    bill.DecideEdit = QString::number(bill.Decide);
+
+    padLines(bill);
+
+    // An exempt line means the bathing tax was switched off for this bill:
+    // every adult line of it is exempt, not only those loaded before it.
+    if (exempt)
+        SetBathSwitch(bill, false, data.BaseData);
+    const bool service = data.BaseData.Service >= 1 && (bill.Seisan.isEmpty() || bill.HasServiceLine);
+    SetServiceSwitch(bill, service, data.BaseData);
+    bill.BathRate = bill.CheckBox2 ? data.BaseData.Nyutouzei : 0;
+}
+
+TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib)
+{
+    // Everything is checked before anything changes.
+    if (!validSettlementDate(bill.SeisanDay))
+        return {ErrorTitle, QStringLiteral("清算日は正しい形式で入力してください")};
+    uint8_t stay = 0, stayx = 0, decide = 0;
+    if (!readByte(bill.StayEdit, &stay))
+        return {ErrorTitle, QStringLiteral("泊数は数字で入力してください")};
+    readByte(bill.StayxEdit, &stayx);
+    readByte(bill.DecideEdit, &decide);
+
+    int64_t service = 0, discount = 0, deposit = 0, card = 0;
+    const bool hasDiscount = bill.NebikiCombo.ItemIndex > 0;
+    const bool hasDeposit = bill.CouponCombo.ItemIndex > 0;
+    const QString cardText = bill.SiharaiCombo.EditText;
+    if (hasDiscount && !readAmount(bill.SaNumEdit[RowDiscount], &discount))
+        return {ErrorTitle, QStringLiteral("値引きの金額は円単位の整数で入力してください")};
+    if (hasDeposit && !readAmount(bill.SaNumEdit[RowDeposit], &deposit))
+        return {ErrorTitle, QStringLiteral("ご予約金の金額は円単位の整数で入力してください")};
+    int cardIndex = -1;
+    if (!cardText.isEmpty()) {
+        if (!readAmount(bill.SaNumEdit[8], &card))
+            return {ErrorTitle, QStringLiteral("カードでのお支払額は円単位の整数で入力してください")};
+        cardIndex = cardItemIndex(bill, cardText);
+        if (cardIndex < 0)
+            return {ErrorTitle,
+                    QStringLiteral("お支払カード種別「%1」は摘要マスターのカードにありません\n"
+                                   "一覧からカード種別を選んでください")
+                        .arg(cardText)};
+    }
+    // The service line is stored as the totals stand for the lines being saved.
+    TBillState totals = bill;
+    if (const TBillMessage m = CalcTotals(totals, data.BaseData); !m.isEmpty())
+        return m;
+    readAmount(totals.SaNumEdit[RowService], &service);
+    if (hasDiscount && size_t(bill.NebikiCombo.ItemIndex) > bill.NebikiItems.size())
+        return {ErrorTitle, QStringLiteral("値引きの項目が摘要マスターにありません")};
+    if (hasDeposit && size_t(bill.CouponCombo.ItemIndex) > bill.CouponItems.size())
+        return {ErrorTitle, QStringLiteral("ご予約金の項目が摘要マスターにありません")};
+
+    // The receivable: one entry for the bill while a card kind is shown.
+    RecordList<TUrikakeData> urikake;
+    urikake.reserve(data.UrikakeList.size() + 1);
+    bool updated = false;
+    for (const TUrikakeData &u : data.UrikakeList) {
+        if (u.MeiNo != bill.BillNo) {
+            urikake.push_back(u);
+        } else if (cardIndex >= 0 && !updated) {
+            urikake.push_back(u);
+            updated = true;
+        }
+    }
+    if (cardIndex >= 0) {
+        TUrikakeData *u = nullptr;
+        for (TUrikakeData &e : urikake)
+            if (e.MeiNo == bill.BillNo)
+                u = &e;
+        if (!u) {
+            urikake.push_back(TUrikakeData{});
+            u = &urikake.back();
+        }
+        u->MeiNo = bill.BillNo;
+        setFieldText(u->Seisan, bill.SeisanDay);
+        setFieldText(u->Name, bill.NameEdit);
+        u->Card = 101000 + bill.SiharaiItems[size_t(cardIndex)].HojoCode;
+        u->Goukei = int32_t(card);
+    }
+
+    // The bill's records: its lines, then the generated service, discount and deposit lines.
+    RecordList<TReserveData> lines = bill.Lines;
+    auto generated = [&](uint32_t key, const QString &text, int64_t amount) {
+        TReserveData g{};
+        setFieldText(g.Rsvday, bill.StartDate);
+        g.Kubun = key;
+        setFieldText(g.Kamoku, text);
+        g.Tanka = int32_t(amount);
+        g.Suryou = 1;
+        lines.push_back(g);
+    };
+    if (bill.CheckBox1)
+        generated(1601990, totals.GEdit[RowService], service);
+    if (hasDiscount)
+        generated(itemKey(bill.NebikiItems[size_t(bill.NebikiCombo.ItemIndex - 1)]),
+                  bill.NebikiCombo.text(bill.LangFlag), discount);
+    if (hasDeposit) {
+        const THojoKamoku &k = bill.CouponItems[size_t(bill.CouponCombo.ItemIndex - 1)];
+        generated(itemKey(k), fieldText(k.Tekiyo), deposit);
+    }
+
+    // Every other bill as it stands now (not as it was when this one was
+    // opened: the list may have gained reservations meanwhile), then this bill.
+    RecordList<TReserveData> reserve;
+    reserve.reserve(data.ReserveList.size() + lines.size());
+    for (const TReserveData &r : data.ReserveList)
+        if (r.MeiNo != bill.BillNo)
+            reserve.push_back(r);
+    for (TReserveData &l : lines) {
+        if (l.Kubun == 0)
+            continue;
+        l.MeiNo = bill.BillNo;
+        setFieldText(l.Seisan, bill.SeisanDay);
+        setFieldText(l.Regday, bill.RegdayEdit);
+        setFieldText(l.Name, bill.NameEdit);
+        setFieldText(l.Plan, bill.PlanEdit);
+        if (!bill.RoomEdit.isEmpty())
+            setFieldText(l.Room, bill.RoomEdit);
+        l.Stay = stay;
+        l.Stayx = stayx;
+        l.Decide = decide;
+        reserve.push_back(l);
+    }
+
+    // Both files or neither: when reserve.dat fails after urikake.dat was
+    // written, urikake.dat is put back, so the files and the lists never
+    // disagree about the bill.
+    const QString kept = QStringLiteral("\n請求書の内容は画面に残っています。");
+    QString error;
+    data.UrikakeList.swap(urikake);
+    if (!saveUrikakeList(data, lib, &error)) {
+        data.UrikakeList.swap(urikake);
+        return {ErrorTitle, error + kept};
+    }
+    data.ReserveList.swap(reserve);
+    if (!saveReserveList(data, lib, &error)) {
+        data.ReserveList.swap(reserve);
+        data.UrikakeList.swap(urikake);
+        QString undoError;
+        if (!saveUrikakeList(data, lib, &undoError)) {
+            // urikake.dat could not be put back: the list follows the file.
+            data.UrikakeList.swap(urikake);
+            return {ErrorTitle, error + QLatin1Char('\n') + undoError + kept};
+        }
+        return {ErrorTitle, error + kept};
+    }
+    return {};
+}

@@ -1,0 +1,30 @@
+#pragma once
+// Moving one bill between the stored lists and its working state: LoadBill
+// takes the bill's records out of ReserveList (and its card receivable out of
+// UrikakeList); SaveBill puts them back and rewrites reserve.dat and
+// urikake.dat.
+
+#include "billing/bill_computation.h"
+#include "billing/bill_state.h"
+#include "storage/app_data.h"
+#include "storage/library.h"
+
+// Text of StayLabel for a ten-character date, e.g. 2007年08月09日(木)から;
+// empty when the date does not read.
+QString stayLabelText(const QString &date);
+
+// A padding line: the header texts of the window, no key.
+TReserveData paddingLine(const TBillState &bill);
+// Pads Lines with padding lines to whole pages, at least up to page PageNo.
+void padLines(TBillState &bill);
+
+// Loads bill.BillNo into the working state. The selectors must have been
+// built (BuildSelectors); PageNo becomes 1.
+void LoadBill(TBillState &bill, const AppData &data);
+
+// Writes the bill back: its receivable into UrikakeList, its records at the
+// end of ReserveList, then urikake.dat and reserve.dat. The window has checked
+// the settlement date, reservation number and name. On refusal or a failed
+// write the returned message says why, and ReserveList, UrikakeList and both
+// files are as they were; the working state is never changed.
+TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib);
