@@ -1,0 +1,160 @@
+// The bill window's rules over the working state: selectors from the item
+// master, the bathing-tax switch, the language switch and the card amount.
+
+#include "bill_fixtures.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The default item master with the blank entries a start appends.
+KamokuLists loadedKamoku()
+{
+    KamokuLists k = defaultKamoku();
+    for (auto &list : k)
+        list.resize(list.size() + BlankKamokuEntries, THojoKamoku{});
+    return k;
+}
+
+TEST(BillSelectors, BuiltFromTheItemMasterInBothLanguages)
+{
+    TBillState b;
+    EXPECT_TRUE(BuildSelectors(b, loadedKamoku()).isEmpty());
+
+    // 12 accommodation, 6 options, 5 day use, then 3 advances; blanks skipped.
+    ASSERT_EQ(b.TekiyoCombo.Items[0].size(), 26);
+    ASSERT_EQ(b.TekiyoCombo.Items[1].size(), 26);
+    ASSERT_EQ(b.TekiyoItems.size(), 26u);
+    EXPECT_EQ(b.TekiyoCombo.Items[0][0], QStringLiteral("大人宿泊料金"));
+    EXPECT_EQ(b.TekiyoCombo.Items[1][13], QStringLiteral("Beer"));
+    EXPECT_EQ(b.TekiyoCombo.Items[0][23], QStringLiteral("電話代(立替金)"));
+    EXPECT_EQ(b.TekiyoCombo.Items[1][23], QStringLiteral("Telephone"));
+    EXPECT_EQ(itemKey(b.TekiyoItems[23]), 1106001u);
+
+    EXPECT_EQ(b.NebikiCombo.Items[0],
+              QStringList({"*****", "じゃらんポイント利用", "楽天ポイント利用", "ネットモールポイント利用",
+                           "割引クーポン利用", "その他値引き"}));
+    EXPECT_EQ(b.NebikiCombo.Items[1],
+              QStringList({"*****", "Point", "Point", "use Point of Netmall", "Coupon", "Discount"}));
+    // Coupons before deposits, in category order.
+    EXPECT_EQ(b.CouponCombo.Items[0], QStringList({"*****", "クーポン", "楽天事前決済", "ご予約金"}));
+    EXPECT_EQ(b.CouponCombo.Items[1], QStringList({"*****", "Coupon", "RakutenCoupon", "Deposit"}));
+    EXPECT_EQ(itemKey(b.CouponItems[2]), 1105001u);
+    EXPECT_EQ(b.SiharaiCombo.Items[0].size(), 10);
+    EXPECT_EQ(b.SiharaiCombo.Items[0][3], QStringLiteral("ニコス"));
+    EXPECT_EQ(b.SiharaiCombo.Items[1][3], QStringLiteral("NIKOS"));
+    EXPECT_EQ(b.KeisyouCombo.Items[0], QStringList({"様", "御中", "殿"}));
+    EXPECT_EQ(b.KeisyouCombo.Items[1], QStringList({"Mr.", "Mrs.", "Miss.", "Messrs."}));
+
+    EXPECT_EQ(b.NebikiCombo.text(0), BillPlaceholder);
+    EXPECT_EQ(b.CouponCombo.text(1), BillPlaceholder);
+    EXPECT_EQ(b.KeisyouCombo.text(0), QStringLiteral("様"));
+    EXPECT_TRUE(b.SiharaiCombo.EditText.isEmpty());
+
+    const TBillMessage m = BuildSelectors(b, KamokuLists{});
+    EXPECT_EQ(m.title, QStringLiteral("注意"));
+    EXPECT_EQ(m.text, QStringLiteral("摘要マスターが設定されていません\n摘要マスターを確認してください"));
+}
+
+TEST(BathSwitch, FlipsAdultKeysBothWays)
+{
+    TBillState b;
+    b.Lines = {line(1601001, 1, 1), line(1601002, 1, 1), line(1601801, 1, 1), line(1601802, 1, 1),
+               line(1601003, 1, 1), line(1601990, 1, 1), line(0, 0, 0),       line(1106001, 1, 1)};
+    const std::vector<uint32_t> off = {1601991, 1601992, 1601993, 1601994, 1601003, 1601990, 0, 1106001};
+    const std::vector<uint32_t> on = {1601001, 1601002, 1601801, 1601802, 1601003, 1601990, 0, 1106001};
+    auto keys = [&] {
+        std::vector<uint32_t> k;
+        for (const auto &l : b.Lines)
+            k.push_back(l.Kubun);
+        return k;
+    };
+    const TBaseData base = settings(1, 1, 1);
+    SetBathSwitch(b, false, base);
+    EXPECT_EQ(keys(), off);
+    EXPECT_FALSE(b.CheckBox2);
+    EXPECT_EQ(b.BathRate, 0);
+    SetBathSwitch(b, true, base);
+    EXPECT_EQ(keys(), on);
+    EXPECT_EQ(b.BathRate, 150);
+}
+
+TEST(LanguageSwitch, ReplacesMasterTextsAndKeepsSelections)
+{
+    const KamokuLists kamoku = loadedKamoku();
+    TBillState b;
+    BuildSelectors(b, kamoku);
+    b.Lines = {
+        line(0, 0, 0, "", "", "101 ご利用分"),
+        line(1601001, 10000, 2, "2007/08/09", "", "手入力の宿泊"),
+        line(1601102, 800, 1, "", "", "生ビール"),
+        line(1601801, 3000, 1, "", "", "日帰り"),
+        line(1106002, 250, 1, "", "", "タバコ代(立替金)"),
+        line(1601991, 10000, 1, "", "", "入湯税なし"),
+        line(1601099, 1, 1, "", "", "範囲外"),      // no entry at that position
+        line(1601013, 1, 1, "", "", "空き項目"),    // a blank entry
+        line(1602001, -100, 1, "", "", "ポイント"),
+    };
+    for (int page = 0; page < 2; ++page) // a second page is switched as well
+        b.Lines.push_back(line(1601105, 250, 1, "", "", "ジュース類"));
+    b.NebikiCombo.ItemIndex = 2;
+    b.SiharaiCombo.ItemIndex = 3;
+    b.SiharaiCombo.EditText = QStringLiteral("ニコス");
+    b.KeisyouCombo.ItemIndex = 1;
+
+    auto texts = [&] {
+        QStringList t;
+        for (const auto &l : b.Lines)
+            t << fieldText(l.Kamoku);
+        return t;
+    };
+    SwitchLanguage(b, kamoku);
+    EXPECT_EQ(b.LangFlag, 1);
+    EXPECT_EQ(texts(), QStringList({"101 ご利用分", "Charge(ADULT)", "Beer", "DayUse(Adult)", "Tobacco", "入湯税なし",
+                                    "範囲外", "空き項目", "ポイント", "Juice", "Juice"}));
+    EXPECT_EQ(b.NebikiCombo.text(1), QStringLiteral("Point"));
+    EXPECT_EQ(b.SiharaiCombo.EditText, QStringLiteral("NIKOS"));
+    EXPECT_EQ(b.KeisyouCombo.text(1), QStringLiteral("Mrs."));
+
+    SwitchLanguage(b, kamoku);
+    EXPECT_EQ(b.LangFlag, 0);
+    // Advances come back with their bare name.
+    EXPECT_EQ(texts(), QStringList({"101 ご利用分", "大人宿泊料金", "ビール", "大人日帰り利用料金", "タバコ代",
+                                    "入湯税なし", "範囲外", "空き項目", "ポイント", "ジュース", "ジュース"}));
+    EXPECT_EQ(b.SiharaiCombo.EditText, QStringLiteral("ニコス"));
+
+    b.DecideEdit = QStringLiteral("2");
+    EXPECT_FALSE(languageSwitchAsks(b));
+    b.DecideEdit = QStringLiteral("1");
+    EXPECT_TRUE(languageSwitchAsks(b));
+}
+
+TEST(CardKind, TakesTheBalanceOnlyWhileTheCardAmountIsZero)
+{
+    TBillState b;
+    BuildSelectors(b, defaultKamoku());
+    b.SaNumEdit[RowBalance] = QStringLiteral("39992");
+
+    SetCardKind(b, QStringLiteral("VISA"));
+    EXPECT_EQ(b.SaNumEdit[8], QStringLiteral("39992"));
+    EXPECT_EQ(b.SiharaiCombo.ItemIndex, 1);
+
+    b.SaNumEdit[8] = QStringLiteral("20000");
+    SetCardKind(b, QStringLiteral("JCB"));
+    EXPECT_EQ(b.SaNumEdit[8], QStringLiteral("20000"));
+    EXPECT_EQ(b.SiharaiCombo.ItemIndex, 0);
+
+    SetCardKind(b, QString());
+    EXPECT_EQ(b.SaNumEdit[8], QStringLiteral("0"));
+    SetCardKind(b, QStringLiteral("Master"));
+    EXPECT_EQ(b.SaNumEdit[8], QStringLiteral("39992"));
+
+    // A typed text that names no card company selects nothing.
+    SetCardKind(b, QStringLiteral("ビザ"));
+    EXPECT_EQ(b.SiharaiCombo.ItemIndex, -1);
+    EXPECT_EQ(cardItemIndex(b, QStringLiteral("ビザ")), -1);
+    // The English name is recognised while the window shows Japanese.
+    EXPECT_EQ(cardItemIndex(b, QStringLiteral("SAISON")), 7);
+}
+
+} // namespace
