@@ -259,6 +259,16 @@ TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib
         return {ErrorTitle, QStringLiteral("値引きの金額は円単位の整数で入力してください")};
     if (hasDeposit && !readAmount(bill.SaNumEdit[RowDeposit], &deposit))
         return {ErrorTitle, QStringLiteral("ご予約金の金額は円単位の整数で入力してください")};
+    // A line without an item is never stored; one that carries an amount
+    // would leave the stored bill short of the total shown and printed.
+    for (size_t i = 0; i < bill.Lines.size(); ++i) {
+        const TReserveData &l = bill.Lines[i];
+        if (l.Kubun == 0 && int64_t(l.Tanka) * l.Suryou != 0)
+            return {ErrorTitle, QStringLiteral("%1ページ %2行目の明細は摘要が一覧から選ばれていないため保存できません\n"
+                                               "摘要を一覧から選ぶか、単価か数量を消してください")
+                                    .arg(i / BillPageLines + 1)
+                                    .arg(i % BillPageLines + 1)};
+    }
     int cardIndex = -1;
     if (!cardText.isEmpty()) {
         if (!readAmount(bill.SaNumEdit[8], &card))

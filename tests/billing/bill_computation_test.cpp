@@ -7,9 +7,9 @@
 
 namespace {
 
-std::vector<TReserveData> twoNights(bool advance)
+RecordList<TReserveData> twoNights(bool advance)
 {
-    std::vector<TReserveData> l = {
+    RecordList<TReserveData> l = {
         line(1601001, 10000, 2, "2007/08/09"),
         line(1601001, 10000, 2, "2007/08/10"),
         line(1601102, 800, 3, "2007/08/09"),
@@ -28,7 +28,7 @@ TBaseData noBathingTax(TBaseData b)
 struct TotalsCase {
     const char *name;
     TBaseData base;
-    std::vector<TReserveData> lines;
+    RecordList<TReserveData> lines;
     const char *stay;
     int discountIndex; // NebikiCombo item, 0 = "*****"
     const char *discount;
@@ -201,7 +201,7 @@ TEST(CalcTotals, RefusesWithoutChangingAnything)
 {
     const struct {
         const char *name;
-        std::vector<TReserveData> lines;
+        RecordList<TReserveData> lines;
         const char *discount;
         const char *deposit;
     } cases[] = {

@@ -54,15 +54,9 @@ inline QByteArray fileBytes(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-template <class T> QByteArray listBytes(const std::vector<T> &list)
+template <class List> QByteArray listBytes(const List &list)
 {
-    return QByteArray(reinterpret_cast<const char *>(list.data()), qsizetype(list.size() * sizeof(T)));
+    return QByteArray(reinterpret_cast<const char *>(list.data()),
+                      qsizetype(list.size() * sizeof(typename List::value_type)));
 }
 
-template <class T> std::vector<T> fileRecords(const QString &path)
-{
-    const QByteArray b = fileBytes(path);
-    std::vector<T> out(size_t(b.size()) / sizeof(T));
-    std::memcpy(out.data(), b.constData(), out.size() * sizeof(T));
-    return out;
-}

@@ -1,0 +1,484 @@
+// Taking a bill out of the stored lists and putting it back: headings,
+// padding, summary records, rooms, the exempt keys, receivables, the bytes of
+// reserve.dat and urikake.dat, and every refusal leaving all as it was.
+
+#include "billing/bill_storage.h"
+#include "bill_fixtures.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <functional>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TReserveData rec(uint32_t meiNo, uint32_t key, int32_t tanka, int32_t suryou, const char *date, const char *room,
+                 const char *text, const char *seisan = "")
+{
+    TReserveData r = line(key, tanka, suryou, date, room, text);
+    r.MeiNo = meiNo;
+    setFieldText(r.Seisan, QString::fromUtf8(seisan));
+    setFieldText(r.Regday, QStringLiteral("R100"));
+    setFieldText(r.Name, QStringLiteral("山田太郎"));
+    setFieldText(r.Plan, QStringLiteral("朝食付"));
+    r.Stay = 2;
+    r.Stayx = 1;
+    return r;
+}
+
+TUrikakeData receivable(uint32_t meiNo, uint32_t card, int32_t amount)
+{
+    TUrikakeData u{};
+    u.MeiNo = meiNo;
+    setFieldText(u.Seisan, QStringLiteral("2007/08/11"));
+    setFieldText(u.Name, QStringLiteral("他の客"));
+    u.Card = card;
+    u.Goukei = amount;
+    return u;
+}
+
+template <class List> std::vector<uint32_t> keys(const List &list, uint32_t meiNo)
+{
+    std::vector<uint32_t> k;
+    for (const auto &r : list)
+        if (r.MeiNo == meiNo)
+            k.push_back(r.Kubun);
+    return k;
+}
+
+template <class List> QStringList texts(const List &list)
+{
+    QStringList t;
+    for (const auto &r : list)
+        t << fieldText(r.Kamoku);
+    return t;
+}
+
+class BillStorage : public ::testing::Test {
+public:
+    QTemporaryDir dir;
+    AppData data;
+    TLibrary lib;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        data.ExePath = dir.path() + QLatin1Char('/');
+        data.BackupPath = data.ExePath + QStringLiteral("backup/");
+        seedDefaultKamoku(data.KamokuList);
+        data.BaseData = settings(1, 1, 1);
+    }
+
+    QString reservePath() const { return data.filePath("reserve.dat"); }
+    QString urikakePath() const { return data.filePath("urikake.dat"); }
+
+protected:
+
+    void store(std::vector<TReserveData> reserve, std::vector<TUrikakeData> urikake = {})
+    {
+        data.ReserveList.assign(reserve.begin(), reserve.end());
+        data.UrikakeList.assign(urikake.begin(), urikake.end());
+        QString error;
+        ASSERT_TRUE(saveReserveList(data, lib, &error));
+        ASSERT_TRUE(saveUrikakeList(data, lib, &error));
+    }
+
+    TBillState open(uint32_t billNo)
+    {
+        TBillState b;
+        BuildSelectors(b, data.KamokuList);
+        b.BillNo = billNo;
+        LoadBill(b, data);
+        EXPECT_TRUE(CalcTotals(b, data.BaseData).isEmpty());
+        return b;
+    }
+
+    // Saves and checks that both files hold exactly the lists.
+    void save(const TBillState &b)
+    {
+        const TBillMessage m = SaveBill(b, data, lib);
+        ASSERT_TRUE(m.isEmpty()) << m.text.toStdString();
+        EXPECT_EQ(fileBytes(reservePath()), listBytes(data.ReserveList));
+        EXPECT_EQ(fileBytes(urikakePath()), listBytes(data.UrikakeList));
+    }
+};
+
+// A two-night stay in room 101 with a service, a discount and a deposit record,
+// between two other bills.
+std::vector<TReserveData> twoNightBill()
+{
+    return {
+        rec(200, 1601001, 8000, 1, "2007/08/01", "201", "大人宿泊料金"),
+        rec(100, 1601001, 10000, 2, "2007/08/09", "101", "大人宿泊料金"),
+        rec(100, 1601102, 800, 1, "2007/08/09", "101", "ビール"),
+        rec(100, 1601001, 10000, 2, "2007/08/10", "101", "大人宿泊料金"),
+        rec(100, 1601990, 4080, 1, "2007/08/09", "101", "サービス料10%"),
+        rec(100, 1602005, -1000, 1, "2007/08/09", "101", "その他値引き"),
+        rec(100, 1105001, 5000, 1, "2007/08/09", "101", "ご予約金"),
+        rec(300, 1601002, 9000, 1, "2007/08/20", "301", "大人宿泊料金"),
+    };
+}
+
+TEST_F(BillStorage, TwoNightBillLoadsWithHeadingsAndSavesBackUnchanged)
+{
+    store(twoNightBill());
+    const TBillState b = open(100);
+
+    ASSERT_EQ(b.Lines.size(), 16u);
+    EXPECT_EQ(texts(b.Lines).mid(0, 5),
+              QStringList({"101 ご利用分", "大人宿泊料金", "ビール", "101 ご利用分", "大人宿泊料金"}));
+    EXPECT_EQ(b.Lines[0].Kubun, 0u);
+    EXPECT_EQ(fieldText(b.Lines[0].Name), QStringLiteral("山田太郎"));
+    EXPECT_EQ(fieldText(b.Lines[0].Rsvday), QString());
+    EXPECT_EQ(fieldText(b.Lines[4].Rsvday), QStringLiteral("2007/08/10"));
+    for (size_t i = 5; i < 16; ++i) { // padding
+        EXPECT_EQ(b.Lines[i].Kubun, 0u);
+        EXPECT_EQ(fieldText(b.Lines[i].Room), QStringLiteral("101"));
+        EXPECT_EQ(fieldText(b.Lines[i].Regday), QStringLiteral("R100"));
+        EXPECT_EQ(b.Lines[i].Stay, 2);
+    }
+    EXPECT_EQ(keys(b.Others, 200).size() + keys(b.Others, 300).size(), 2u);
+    EXPECT_EQ(b.Others.size(), 2u);
+
+    EXPECT_EQ(b.MeiNoEdit, QStringLiteral("100"));
+    EXPECT_EQ(b.RegdayEdit, QStringLiteral("R100"));
+    EXPECT_EQ(b.NameEdit, QStringLiteral("山田太郎"));
+    EXPECT_EQ(b.KeisyouCombo.text(0), QStringLiteral("様"));
+    EXPECT_EQ(b.PlanEdit, QStringLiteral("朝食付"));
+    EXPECT_EQ(b.StayLabel, QStringLiteral("2007年08月09日(木)から"));
+    EXPECT_EQ(b.StayEdit, QStringLiteral("2"));
+    EXPECT_EQ(b.StayxEdit, QStringLiteral("1"));
+    EXPECT_EQ(b.DecideEdit, QStringLiteral("0"));
+    EXPECT_EQ(b.RoomEdit, QStringLiteral("101"));
+    EXPECT_TRUE(b.RoomEnabled);
+    EXPECT_TRUE(b.HasServiceLine);
+    EXPECT_TRUE(b.CheckBox1);
+    EXPECT_TRUE(b.CheckBox2);
+    EXPECT_EQ(b.SvcRate, 10);
+    EXPECT_EQ(b.BathRate, 150);
+    EXPECT_EQ(b.NebikiCombo.text(0), QStringLiteral("その他値引き"));
+    EXPECT_EQ(b.CouponCombo.text(0), QStringLiteral("ご予約金"));
+    EXPECT_EQ(b.SaNumEdit, (std::array<QString, 9>{"4080", "-1000", "43880", "3511", "600", "47991", "5000",
+                                                   "42991", ""}));
+
+    const std::vector<TReserveData> before = twoNightBill();
+    save(b);
+    // The other bills keep their order; the bill comes last, lines first, then
+    // service, discount and deposit, byte for byte as it was stored.
+    ASSERT_EQ(data.ReserveList.size(), 8u);
+    EXPECT_EQ(listBytes(std::vector<TReserveData>(data.ReserveList.begin(), data.ReserveList.begin() + 2)),
+              listBytes(std::vector<TReserveData>{before[0], before[7]}));
+    EXPECT_EQ(listBytes(std::vector<TReserveData>(data.ReserveList.begin() + 2, data.ReserveList.end())),
+              listBytes(std::vector<TReserveData>(before.begin() + 1, before.begin() + 7)));
+}
+
+TEST_F(BillStorage, SavedLinesTakeTheHeaderAndGeneratedLinesFollow)
+{
+    store(twoNightBill());
+    TBillState b = open(100);
+    b.SeisanDay = QStringLiteral("2007/08/11");
+    b.NameEdit = QStringLiteral("鈴木花子");
+    b.PlanEdit = QStringLiteral("素泊まり");
+    b.RoomEdit = QStringLiteral("105");
+    b.StayEdit = QStringLiteral("3");
+    b.DecideEdit = QStringLiteral("1");
+    b.Lines[6] = line(1106002, 250, 2, "2007/08/10", "", "タバコ代(立替金)"); // a line filled on the padding
+    b.Lines[7] = line(0, 0, 0, "2007/08/10", "", "手入力");                    // typed without an item: dropped
+    b.CouponCombo.ItemIndex = 0;                                                // deposit taken away
+    ASSERT_TRUE(CalcTotals(b, data.BaseData).isEmpty());
+    save(b);
+
+    const auto &list = data.ReserveList;
+    EXPECT_EQ(keys(list, 100), (std::vector<uint32_t>{1601001, 1601102, 1601001, 1106002, 1601990, 1602005}));
+    for (size_t i = 2; i < list.size(); ++i) {
+        const TReserveData &r = list[i];
+        EXPECT_EQ(r.MeiNo, 100u);
+        EXPECT_EQ(fieldText(r.Seisan), QStringLiteral("2007/08/11"));
+        EXPECT_EQ(fieldText(r.Regday), QStringLiteral("R100"));
+        EXPECT_EQ(fieldText(r.Name), QStringLiteral("鈴木花子"));
+        EXPECT_EQ(fieldText(r.Plan), QStringLiteral("素泊まり"));
+        EXPECT_EQ(fieldText(r.Room), QStringLiteral("105"));
+        EXPECT_EQ(r.Stay, 3);
+        EXPECT_EQ(r.Stayx, 1);
+        EXPECT_EQ(r.Decide, 1);
+    }
+    const TReserveData &service = list[6];
+    EXPECT_EQ(fieldText(service.Kamoku), QStringLiteral("サービス料10%"));
+    EXPECT_EQ(service.Tanka, 4080);
+    EXPECT_EQ(service.Suryou, 1);
+    EXPECT_EQ(fieldText(service.Rsvday), QStringLiteral("2007/08/09"));
+    EXPECT_EQ(list[7].Tanka, -1000);
+}
+
+TEST_F(BillStorage, TwoRoomsKeepTheirOwnRooms)
+{
+    store({
+        rec(100, 1601001, 10000, 2, "2007/08/09", "101", "大人宿泊料金"),
+        rec(100, 1601102, 800, 1, "2007/08/09", "101", "ビール"),
+        rec(100, 1601001, 10000, 1, "2007/08/09", "102", "大人宿泊料金"),
+    });
+    const TBillState b = open(100);
+    EXPECT_TRUE(b.RoomEdit.isEmpty());
+    EXPECT_FALSE(b.RoomEnabled);
+    EXPECT_TRUE(b.RoomsDiffer);
+    EXPECT_EQ(texts(b.Lines).mid(0, 5),
+              QStringList({"101 ご利用分", "大人宿泊料金", "ビール", "102 ご利用分", "大人宿泊料金"}));
+    EXPECT_EQ(fieldText(b.Lines[5].Room), QString()); // padding without a common room
+
+    save(b);
+    QStringList rooms;
+    for (const auto &r : data.ReserveList)
+        rooms << fieldText(r.Room);
+    EXPECT_EQ(rooms, QStringList({"101", "101", "102", ""})); // the service line has no room of its own
+}
+
+TEST_F(BillStorage, TwentyLinesPadToWholePages)
+{
+    std::vector<TReserveData> stored;
+    for (int i = 0; i < 20; ++i)
+        stored.push_back(rec(100, 1601102, 800, 1, "2007/08/09", "101", "ビール"));
+    store(stored);
+    TBillState b = open(100);
+    EXPECT_EQ(b.Lines.size(), 32u);
+    b.PageNo = 3;
+    padLines(b);
+    EXPECT_EQ(b.Lines.size(), 48u);
+    EXPECT_EQ(b.Lines[47].Kubun, 0u);
+    save(b);
+    EXPECT_EQ(data.ReserveList.size(), 21u); // 20 lines and the service line
+    EXPECT_EQ(data.ReserveList.back().Kubun, 1601990u);
+}
+
+TEST_F(BillStorage, RepeatedDiscountAndDepositRecordsCollapseIntoTheLaterOnes)
+{
+    store({
+        rec(100, 1601001, 10000, 2, "2007/08/09", "101", "大人宿泊料金"),
+        rec(100, 1602001, -500, 1, "2007/08/09", "101", "じゃらんポイント利用"),
+        rec(100, 102001, 1000, 1, "2007/08/09", "101", "クーポン"),
+        rec(100, 1602002, -300, 1, "2007/08/09", "101", "楽天ポイント利用"),
+        rec(100, 1105001, 2000, 1, "2007/08/09", "101", "ご予約金"),
+    });
+    const TBillState b = open(100);
+    EXPECT_EQ(b.NebikiCombo.ItemIndex, 2);
+    EXPECT_EQ(b.CouponCombo.ItemIndex, 3);
+    EXPECT_EQ(b.SaNumEdit[RowDiscount], QStringLiteral("-300"));
+    EXPECT_EQ(b.SaNumEdit[RowDeposit], QStringLiteral("2000"));
+    save(b);
+    EXPECT_EQ(keys(data.ReserveList, 100), (std::vector<uint32_t>{1601001, 1601990, 1602002, 1105001}));
+    EXPECT_EQ(data.ReserveList[2].Tanka, -300);
+    EXPECT_EQ(data.ReserveList[3].Tanka, 2000);
+}
+
+TEST_F(BillStorage, ServiceSwitchOfSettledAndOpenBills)
+{
+    const struct {
+        const char *name;
+        int service;
+        const char *seisan;
+        bool serviceLine;
+        bool on;
+    } cases[] = {
+        {"open bill", 10, "", false, true},
+        {"settled without a service line", 10, "2007/08/10", false, false},
+        {"settled with a service line", 10, "2007/08/10", true, true},
+        {"no service rate", 0, "", true, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        data.BaseData.Service = c.service;
+        std::vector<TReserveData> stored = {rec(100, 1601001, 10000, 2, "2007/08/09", "101", "大人宿泊料金", c.seisan)};
+        if (c.serviceLine)
+            stored.push_back(rec(100, 1601990, 2000, 1, "2007/08/09", "101", "サービス料10%", c.seisan));
+        store(stored);
+        const TBillState b = open(100);
+        EXPECT_EQ(b.CheckBox1, c.on);
+        EXPECT_EQ(b.SvcRate, c.on ? c.service : 0);
+        save(b);
+        // The service line is stored exactly while the switch is on.
+        const std::vector<uint32_t> expected =
+            c.on ? std::vector<uint32_t>{1601001, 1601990} : std::vector<uint32_t>{1601001};
+        EXPECT_EQ(keys(data.ReserveList, 100), expected);
+    }
+}
+
+TEST_F(BillStorage, ExemptKeysTurnTheBathingTaxOffForTheWholeBill)
+{
+    store({
+        rec(100, 1601001, 10000, 2, "2007/08/09", "101", "大人宿泊料金"),
+        rec(100, 1601991, 10000, 2, "2007/08/10", "101", "大人宿泊料金"),
+        rec(100, 1601002, 10000, 1, "2007/08/10", "101", "大人宿泊料金"),
+        rec(100, 1601801, 3000, 1, "2007/08/10", "101", "大人日帰り利用料金"),
+    });
+    const TBillState b = open(100);
+    EXPECT_FALSE(b.CheckBox2);
+    EXPECT_EQ(b.BathRate, 0);
+    EXPECT_EQ(b.GEdit[RowAdvance], BillPlaceholder);
+    save(b);
+    EXPECT_EQ(keys(data.ReserveList, 100), (std::vector<uint32_t>{1601991, 1601991, 1601992, 1601993, 1601990}));
+}
+
+TEST_F(BillStorage, DiscountTextFollowsTheLanguageAndDepositStaysJapanese)
+{
+    store(twoNightBill());
+    TBillState b = open(100);
+    SwitchLanguage(b, data.KamokuList);
+    ASSERT_TRUE(CalcTotals(b, data.BaseData).isEmpty());
+    save(b);
+    EXPECT_EQ(texts(data.ReserveList).mid(2),
+              QStringList({"Charge(ADULT)", "Beer", "Charge(ADULT)", "Service Charge10%", "Discount", "ご予約金"}));
+}
+
+TEST_F(BillStorage, ItemsGoneFromTheMasterKeepTheirKeys)
+{
+    store({rec(100, 1601001, 10000, 2, "2007/08/09", "101", "大人宿泊料金"),
+           rec(100, 1602009, -700, 1, "2007/08/09", "101", "旧ポイント"),
+           rec(100, 102009, 3000, 1, "2007/08/09", "101", "旧クーポン")},
+          {receivable(100, 101015, 9000)});
+    const TBillState b = open(100);
+    EXPECT_EQ(b.NebikiCombo.text(0), QStringLiteral("旧ポイント"));
+    EXPECT_EQ(b.CouponCombo.text(0), QStringLiteral("旧クーポン"));
+    EXPECT_EQ(b.SaNumEdit[8], QStringLiteral("9000"));
+    EXPECT_FALSE(b.cardKind().isEmpty());
+    save(b);
+    EXPECT_EQ(keys(data.ReserveList, 100), (std::vector<uint32_t>{1601001, 1601990, 1602009, 102009}));
+    ASSERT_EQ(data.UrikakeList.size(), 1u);
+    EXPECT_EQ(data.UrikakeList[0].Card, 101015u);
+    EXPECT_EQ(data.UrikakeList[0].Goukei, 9000);
+}
+
+TEST_F(BillStorage, ReceivableAddedUpdatedAndRemoved)
+{
+    store(twoNightBill(), {receivable(200, 101001, 8000), receivable(300, 101002, 9000)});
+    const QByteArray others = listBytes(data.UrikakeList);
+
+    // Added at the end; an empty card amount is 0.
+    TBillState b = open(100);
+    EXPECT_TRUE(b.cardKind().isEmpty());
+    b.SiharaiCombo.EditText = QStringLiteral("VISA");
+    b.SaNumEdit[8].clear();
+    b.SeisanDay = QStringLiteral("2008/03/31");
+    save(b);
+    ASSERT_EQ(data.UrikakeList.size(), 3u);
+    const TUrikakeData &added = data.UrikakeList[2];
+    EXPECT_EQ(added.MeiNo, 100u);
+    EXPECT_EQ(fieldText(added.Seisan), QStringLiteral("2008/03/31"));
+    EXPECT_EQ(fieldText(added.Name), QStringLiteral("山田太郎"));
+    EXPECT_EQ(added.Card, 101002u);
+    EXPECT_EQ(added.Goukei, 0);
+
+    // Updated in place; a second entry of the same bill goes.
+    data.UrikakeList.push_back(receivable(100, 101001, 1));
+    b = open(100);
+    EXPECT_EQ(b.cardKind(), QStringLiteral("VISA"));
+    EXPECT_EQ(b.SaNumEdit[8], QStringLiteral("0"));
+    SetCardKind(b, QStringLiteral("Master"));
+    b.SaNumEdit[8] = QStringLiteral("30000");
+    b.SeisanDay = QStringLiteral("2008/04/01");
+    save(b);
+    ASSERT_EQ(data.UrikakeList.size(), 3u);
+    EXPECT_EQ(data.UrikakeList[2].Card, 101003u);
+    EXPECT_EQ(data.UrikakeList[2].Goukei, 30000);
+    EXPECT_EQ(fieldText(data.UrikakeList[2].Seisan), QStringLiteral("2008/04/01"));
+
+    // Removed: the file shrinks by one record and the others stay as they were.
+    b = open(100);
+    SetCardKind(b, QString());
+    save(b);
+    EXPECT_EQ(fileBytes(urikakePath()), others);
+}
+
+TEST_F(BillStorage, OtherBillsAreTakenAsTheyStandWhenSaving)
+{
+    store(twoNightBill());
+    const TBillState b = open(100);
+    // While the bill is open a reservation arrives and another bill is deleted.
+    data.ReserveList.push_back(rec(400, 1601001, 7000, 1, "2007/08/12", "401", "大人宿泊料金"));
+    data.ReserveList.erase(data.ReserveList.begin());
+    save(b);
+    std::vector<uint32_t> bills;
+    for (const auto &r : data.ReserveList)
+        bills.push_back(r.MeiNo);
+    EXPECT_EQ(bills, (std::vector<uint32_t>{300, 400, 100, 100, 100, 100, 100, 100}));
+}
+
+TEST_F(BillStorage, RefusalsLeaveListsAndFilesAsTheyWere)
+{
+    struct Case {
+        const char *name;
+        std::function<void(TBillState &, BillStorage &)> change;
+    };
+    const Case cases[] = {
+        {"card kind not in the master",
+         [](TBillState &b, BillStorage &) { b.SiharaiCombo.EditText = QStringLiteral("ビザ"); }},
+        {"discount with a fraction", [](TBillState &b, BillStorage &) { b.SaNumEdit[RowDiscount] = "-12.5"; }},
+        {"deposit with a fraction", [](TBillState &b, BillStorage &) { b.SaNumEdit[RowDeposit] = "100.5"; }},
+        {"card amount with a fraction",
+         [](TBillState &b, BillStorage &) {
+             SetCardKind(b, QStringLiteral("JCB"));
+             b.SaNumEdit[8] = QStringLiteral("100.25");
+         }},
+        {"nights not a number", [](TBillState &b, BillStorage &) { b.StayEdit = QStringLiteral("x"); }},
+        {"settlement date not a date", [](TBillState &b, BillStorage &) { b.SeisanDay = "2007/13/01"; }},
+        {"amount on a line without an item",
+         [](TBillState &b, BillStorage &) { b.Lines[7] = line(0, 500, 1, "2007/08/10", "", "手入力"); }},
+        {"total beyond 32 bits",
+         [](TBillState &b, BillStorage &) { b.Lines[6] = line(1601102, 2000000000, 2, "2007/08/09"); }},
+        {"writes refused",
+         [](TBillState &b, BillStorage &t) {
+             SetCardKind(b, QStringLiteral("JCB"));
+             t.lib.RefuseWrites(QStringLiteral("読み込みに失敗しました"));
+         }},
+        {"urikake.dat cannot be written",
+         [](TBillState &b, BillStorage &t) {
+             SetCardKind(b, QStringLiteral("JCB"));
+             QFile::remove(t.urikakePath());
+             QDir().mkdir(t.urikakePath());
+         }},
+        {"reserve.dat cannot be written after urikake.dat was",
+         [](TBillState &b, BillStorage &t) {
+             SetCardKind(b, QStringLiteral("JCB"));
+             QFile::remove(t.reservePath());
+             QDir().mkdir(t.reservePath());
+         }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        lib = TLibrary{};
+        QDir(reservePath()).removeRecursively();
+        QDir(urikakePath()).removeRecursively();
+        store(twoNightBill(), {receivable(200, 101001, 8000), receivable(100, 101002, 5000)});
+        TBillState b = open(100);
+        c.change(b, *this);
+        const QByteArray reserveList = listBytes(data.ReserveList);
+        const QByteArray urikakeList = listBytes(data.UrikakeList);
+        const QByteArray reserveFile = fileBytes(reservePath());
+        const QByteArray urikakeFile = fileBytes(urikakePath());
+        const bool reserveIsDir = QFileInfo(reservePath()).isDir();
+        const bool urikakeIsDir = QFileInfo(urikakePath()).isDir();
+
+        const TBillMessage m = SaveBill(b, data, lib);
+        EXPECT_EQ(m.title, QStringLiteral("エラー"));
+        EXPECT_FALSE(m.text.isEmpty());
+        EXPECT_EQ(listBytes(data.ReserveList), reserveList);
+        EXPECT_EQ(listBytes(data.UrikakeList), urikakeList);
+        EXPECT_EQ(fileBytes(reservePath()), reserveFile);
+        EXPECT_EQ(fileBytes(urikakePath()), urikakeFile);
+        EXPECT_EQ(QFileInfo(reservePath()).isDir(), reserveIsDir);
+        EXPECT_EQ(QFileInfo(urikakePath()).isDir(), urikakeIsDir);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), reserveIsDir || urikakeIsDir ? 1 : 2)
+            << "no temporary file left behind";
+    }
+}
+
+TEST_F(BillStorage, RefusedCardKindNamesTheText)
+{
+    store(twoNightBill());
+    TBillState b = open(100);
+    b.SiharaiCombo.EditText = QStringLiteral("ビザ");
+    const TBillMessage m = SaveBill(b, data, lib);
+    EXPECT_TRUE(m.text.contains(QStringLiteral("ビザ")));
+    EXPECT_TRUE(m.text.contains(QStringLiteral("カード")));
+}
+
+} // namespace
