@@ -240,6 +240,19 @@ void LoadBill(TBillState &bill, const AppData &data)
     bill.BathRate = bill.CheckBox2 ? data.BaseData.Nyutouzei : 0;
 }
 
+TBillMessage OpenBill(TBillState &bill, const AppData &data, uint32_t billNo)
+{
+    bill = TBillState{};
+    const TBillMessage notice = BuildSelectors(bill, data.KamokuList);
+    bill.TadashiCheck = !fieldBytes(data.BaseData.Tadashi).isEmpty();
+    bill.BillNo = billNo;
+    LoadBill(bill, data);
+    if (bill.Decide == 2)
+        SwitchLanguage(bill, data.KamokuList);
+    const TBillMessage totals = CalcTotals(bill, data.BaseData);
+    return notice.isEmpty() ? totals : notice;
+}
+
 TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib)
 {
     // Everything is checked before anything changes.

@@ -22,6 +22,11 @@ void padLines(TBillState &bill);
 // built (BuildSelectors); PageNo becomes 1.
 void LoadBill(TBillState &bill, const AppData &data);
 
+// Everything the bill window does to open a bill: selectors, LoadBill, the
+// switch to English for a bill receipted in English, and the totals. Returns
+// the notice of an item master without line items, if any.
+TBillMessage OpenBill(TBillState &bill, const AppData &data, uint32_t billNo);
+
 // Writes the bill back: its receivable into UrikakeList, its records at the
 // end of ReserveList, then urikake.dat and reserve.dat. The window has checked
 // the settlement date, reservation number and name. On refusal or a failed

@@ -329,6 +329,30 @@ TEST_F(BillStorage, DiscountTextFollowsTheLanguageAndDepositStaysJapanese)
               QStringList({"Charge(ADULT)", "Beer", "Charge(ADULT)", "Service Charge10%", "Discount", "ご予約金"}));
 }
 
+TEST_F(BillStorage, BillReceiptedInEnglishOpensInEnglish)
+{
+    std::vector<TReserveData> stored = twoNightBill();
+    for (auto &r : stored)
+        r.Decide = r.MeiNo == 100 ? 2 : 0;
+    store(stored);
+    setFieldText(data.BaseData.Tadashi, QStringLiteral("ご宿泊代として"));
+    TBillState b;
+    EXPECT_TRUE(OpenBill(b, data, 100).isEmpty());
+    EXPECT_EQ(b.LangFlag, 1);
+    EXPECT_FALSE(languageSwitchAsks(b));
+    EXPECT_TRUE(b.TadashiCheck);
+    EXPECT_EQ(texts(b.Lines).mid(0, 3), QStringList({"101 ご利用分", "Charge(ADULT)", "Beer"}));
+    EXPECT_EQ(b.rowLabel(RowDiscount), QStringLiteral("Discount"));
+    EXPECT_EQ(b.rowLabel(RowAdvance), QStringLiteral("BathingTax(2psn * JPY150*2nights)"));
+    EXPECT_EQ(b.SaNumEdit[RowBalance], QStringLiteral("42991"));
+
+    data.BaseData.Tadashi[0] = 0;
+    data.KamokuList = {};
+    const TBillMessage m = OpenBill(b, data, 100);
+    EXPECT_EQ(m.title, QStringLiteral("注意"));
+    EXPECT_FALSE(b.TadashiCheck);
+}
+
 TEST_F(BillStorage, ItemsGoneFromTheMasterKeepTheirKeys)
 {
     store({rec(100, 1601001, 10000, 2, "2007/08/09", "101", "大人宿泊料金"),
