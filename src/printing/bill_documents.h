@@ -1,0 +1,38 @@
+#pragma once
+// Putting a document of the open bill on paper, for the bill window's print
+// buttons and the main menu's preview entries. A document that cannot be
+// made, or whose printing fails or is cancelled, leaves the bill untouched;
+// once it has been printed, saved as PDF or shown, the run's changes (empty
+// trailing pages, receipt status, settlement date) go into the bill.
+
+#include "billing/bill_state.h"
+#include "printing/print_dialogs.h"
+#include "printing/print_form.h"
+#include "shell/message_box.h"
+
+enum class DocumentMode { Preview, Print };
+
+// Returns true when the document was printed, saved or shown.
+bool runBillDocumentWith(printing::MessageFunction message, QWidget *parent, TBillState &bill,
+                         const TDocumentRun &run, DocumentMode mode, int copies = 1);
+
+inline bool runBillDocument(QWidget *parent, TBillState &bill, const TDocumentRun &run, DocumentMode mode,
+                            int copies = 1)
+{
+    return runBillDocumentWith(&ShowMessage, parent, bill, run, mode, copies);
+}
+
+// The A5 bill (kind 1), receipt (2) or estimate (3) of the bill.
+inline bool previewPrintForm(QWidget *parent, TBillState &bill, const TBaseData &base, const QString &exePath,
+                             int kind)
+{
+    TPrintForm form(bill, base, exePath, kind);
+    return runBillDocument(parent, bill, form.Run(), DocumentMode::Preview);
+}
+
+inline bool printPrintForm(QWidget *parent, TBillState &bill, const TBaseData &base, const QString &exePath,
+                           int kind, int copies)
+{
+    TPrintForm form(bill, base, exePath, kind);
+    return runBillDocument(parent, bill, form.Run(), DocumentMode::Print, copies);
+}

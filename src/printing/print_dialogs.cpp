@@ -1,0 +1,128 @@
+#include "print_dialogs.h"
+
+#include "renderer.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QToolBar>
+
+namespace printing {
+
+namespace {
+PdfPathChooser pdfChooser;
+PreviewHook previewHook;
+
+const QString kError = QStringLiteral("エラー");
+
+QString suggestedFileName(const QString &documentName)
+{
+    QString name = documentName.trimmed();
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    if (name.isEmpty())
+        name = QStringLiteral("document");
+    return name + QStringLiteral(".pdf");
+}
+
+QString choosePdfPath(QWidget *parent, const QString &documentName)
+{
+    const QString suggested = suggestedFileName(documentName);
+    if (pdfChooser)
+        return pdfChooser(parent, suggested);
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("PDFファイルとして保存"),
+                                        QDir::home().filePath(suggested), QStringLiteral("PDF (*.pdf)"));
+}
+} // namespace
+
+void setPdfPathChooser(PdfPathChooser chooser)
+{
+    pdfChooser = std::move(chooser);
+}
+
+void setPreviewHook(PreviewHook hook)
+{
+    previewHook = std::move(hook);
+}
+
+PrintOutcome savePdfWith(MessageFunction message, QWidget *parent, const PageModel &model,
+                         const QString &documentName)
+{
+    QString path = choosePdfPath(parent, documentName);
+    if (path.isEmpty())
+        return PrintOutcome::Cancelled;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
+    const QString error = saveDocumentPdf(path, model);
+    if (!error.isEmpty()) {
+        message(parent, kError, error, QMessageBox::Ok);
+        return PrintOutcome::Failed;
+    }
+    return PrintOutcome::SavedPdf;
+}
+
+PrintOutcome printDocumentWith(MessageFunction message, QWidget *parent, const PageModel &model, int copies,
+                               const QString &documentName)
+{
+    auto offerPdf = [&] {
+        if (message(parent, QStringLiteral("確認"),
+                    QStringLiteral("使用できるプリンターがありません。\nPDFファイルとして保存しますか？"),
+                    QMessageBox::Yes | QMessageBox::No)
+            != QMessageBox::Yes)
+            return PrintOutcome::Cancelled;
+        return savePdfWith(message, parent, model, documentName);
+    };
+    if (!printerAvailable())
+        return offerPdf();
+
+    QPrinter printer(QPrinter::HighResolution);
+    if (QPrinterInfo::defaultPrinter().isNull())
+        printer.setPrinterName(QPrinterInfo::availablePrinterNames().constFirst());
+    // A printer that could not be reached has turned into a PDF writer.
+    if (printer.outputFormat() != QPrinter::NativeFormat)
+        return offerPdf();
+    setUpPrinter(printer, model);
+    printer.setDocName(documentName);
+    const QString error = paintDocument(printer, model, copies);
+    if (!error.isEmpty()) {
+        message(parent, kError, error, QMessageBox::Ok);
+        return PrintOutcome::Failed;
+    }
+    return PrintOutcome::Printed;
+}
+
+PrintOutcome previewDocumentWith(MessageFunction message, QWidget *parent, const PageModel &model,
+                                 const QString &documentName)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    if (!printerAvailable())
+        printer.setOutputFormat(QPrinter::PdfFormat);
+    setUpPrinter(printer, model);
+    printer.setDocName(documentName);
+
+    QPrintPreviewDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QStringLiteral("印刷プレビュー"));
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter *target) {
+        // The copy count stays as the print dialog set it.
+        const QString error = paintDocument(*target, model, target->copyCount());
+        if (!error.isEmpty())
+            message(&dialog, kError, error, QMessageBox::Ok);
+    });
+    if (QToolBar *bar = dialog.findChild<QToolBar *>()) {
+        bar->addSeparator();
+        QAction *pdf = bar->addAction(QStringLiteral("PDFで保存"));
+        pdf->setObjectName(QStringLiteral("SavePdfAction"));
+        pdf->setToolTip(QStringLiteral("PDFファイルとして保存します"));
+        QObject::connect(pdf, &QAction::triggered, &dialog,
+                         [&] { savePdfWith(message, &dialog, model, documentName); });
+    }
+    if (previewHook)
+        previewHook(&dialog);
+    dialog.exec();
+    return PrintOutcome::Printed;
+}
+
+} // namespace printing

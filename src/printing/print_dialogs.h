@@ -1,0 +1,48 @@
+#pragma once
+// What the windows call to put a document on paper: the preview, direct
+// printing with a copy count, and saving as PDF. Every message goes through
+// the program's message box; the functions ending in With take it as an
+// argument so that this library does not depend on the window library.
+
+#include "page_model.h"
+
+#include <QMessageBox>
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace printing {
+
+using MessageFunction = QMessageBox::StandardButton (*)(QWidget *, const QString &, const QString &,
+                                                        QMessageBox::StandardButtons);
+
+enum class PrintOutcome {
+    Printed,   // sent to the printer, or shown in the preview
+    SavedPdf,  // written as a PDF file instead
+    Cancelled, // the user chose not to go on; nothing was produced
+    Failed,    // the user has been told why
+};
+
+// Asks where to save a PDF file; an empty text cancels. The default is the
+// file dialog; tests replace it (an empty function restores the default).
+using PdfPathChooser = std::function<QString(QWidget *parent, const QString &suggestedName)>;
+void setPdfPathChooser(PdfPathChooser chooser);
+
+// Prints to the default printer. Without any printer the user is told so and
+// may save the document as a PDF file instead.
+PrintOutcome printDocumentWith(MessageFunction message, QWidget *parent, const PageModel &model, int copies,
+                               const QString &documentName);
+// Shows the preview, from which the user may print or save a PDF file.
+PrintOutcome previewDocumentWith(MessageFunction message, QWidget *parent, const PageModel &model,
+                                 const QString &documentName);
+// Asks for a file name and saves the document there.
+PrintOutcome savePdfWith(MessageFunction message, QWidget *parent, const PageModel &model,
+                         const QString &documentName);
+
+// Tests reach the open preview through this: called once the preview dialog
+// exists, before it is shown.
+using PreviewHook = std::function<void(QWidget *dialog)>;
+void setPreviewHook(PreviewHook hook);
+
+} // namespace printing

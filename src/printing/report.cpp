@@ -1,0 +1,348 @@
+#include "report.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace printing {
+
+ReportItem ReportItem::label(const QString &name, qreal x, qreal y, const FontSpec &font)
+{
+    ReportItem i;
+    i.kind = Label;
+    i.name = name;
+    i.x = x;
+    i.y = y;
+    i.font = font;
+    return i;
+}
+
+ReportItem ReportItem::rightLabel(const QString &name, qreal rightEdge, qreal y, const FontSpec &font)
+{
+    ReportItem i = label(name, rightEdge, y, font);
+    i.rightEdge = true;
+    i.align = Qt::AlignRight;
+    return i;
+}
+
+ReportItem ReportItem::centred(const QString &name, qreal x, qreal width, qreal y, const FontSpec &font)
+{
+    ReportItem i = label(name, x, y, font);
+    i.width = width;
+    i.align = Qt::AlignHCenter;
+    return i;
+}
+
+ReportItem ReportItem::memo(const QString &name, qreal x, qreal y, qreal width, const FontSpec &font)
+{
+    ReportItem i = label(name, x, y, font);
+    i.width = width;
+    i.wordWrap = true;
+    return i;
+}
+
+ReportItem ReportItem::rect(const QString &name, qreal x, qreal y, qreal w, qreal h, std::optional<Pen> pen,
+                            std::optional<QColor> fill)
+{
+    ReportItem i;
+    i.kind = Rect;
+    i.name = name;
+    i.x = x;
+    i.y = y;
+    i.width = w;
+    i.height = h;
+    i.pen = pen;
+    i.fill = fill;
+    return i;
+}
+
+ReportItem ReportItem::hline(const QString &name, qreal x, qreal y, qreal w, qreal h, const Pen &pen)
+{
+    ReportItem i = rect(name, x, y, w, h, pen);
+    i.kind = HLine;
+    return i;
+}
+
+ReportItem ReportItem::vline(const QString &name, qreal x, qreal y, qreal w, qreal h, const Pen &pen)
+{
+    ReportItem i = rect(name, x, y, w, h, pen);
+    i.kind = VLine;
+    return i;
+}
+
+ReportItem ReportItem::picture(const QString &name, qreal x, qreal y, qreal w, qreal h, const QImage &image)
+{
+    ReportItem i = rect(name, x, y, w, h, std::nullopt);
+    i.kind = Image;
+    i.image = image;
+    return i;
+}
+
+ReportItem ReportItem::pageNumber(const QString &name, qreal x, qreal y, const FontSpec &font,
+                                  std::function<QString(int, int)> format, bool rightEdge)
+{
+    ReportItem i = rightEdge ? rightLabel(name, x, y, font) : label(name, x, y, font);
+    i.kind = PageNumber;
+    i.pageText = std::move(format);
+    return i;
+}
+
+ReportItem *Band::item(const QString &name)
+{
+    for (ReportItem &i : items)
+        if (i.name == name)
+            return &i;
+    return nullptr;
+}
+
+ReportItem *Report::item(const QString &name)
+{
+    for (Band *b : {&title, &pageHeader, &columnHeader, &detail, &pageFooter, &summary})
+        if (ReportItem *i = b->item(name))
+            return i;
+    for (ReportItem &i : pageItems)
+        if (i.name == name)
+            return &i;
+    return nullptr;
+}
+
+namespace {
+
+constexpr qreal kEps = 0.001; // mm; band heights are sums of decimals
+
+// A band with its texts asked for, ready to be placed.
+struct Prepared {
+    const Band *band = nullptr;
+    QList<ReportItem> items;
+    qreal growth = 0;
+    qreal height() const { return band->height + growth; }
+};
+
+struct PendingNumber {
+    int page;
+    ReportItem item;
+    qreal x0, y0;
+};
+
+class Layouter {
+public:
+    Layouter(const Report &r, const TextMeasure &m) : report(r), measure(m) {}
+
+    PageModel run()
+    {
+        model.setup = report.page;
+        const QSizeF paper = report.page.paperMm();
+        left = report.page.leftMm;
+        footerTop = paper.height() - report.page.bottomMm - report.pageFooter.height;
+
+        startPage(true);
+        if (report.moreRows) {
+            while (report.moreRows()) {
+                std::optional<Prepared> row = prepare(report.detail);
+                if (!row)
+                    continue;
+                if (rowsOnPage > 0 && y + row->height() > footerTop + kEps) {
+                    finishPage();
+                    startPage(false);
+                }
+                place(*row, left, y);
+                y += row->height();
+                ++rowsOnPage;
+                if (report.detail.afterPrint)
+                    report.detail.afterPrint();
+            }
+        }
+        if (!report.summary.isEmpty()) {
+            if (std::optional<Prepared> s = prepare(report.summary)) {
+                if (y + s->height() > footerTop + kEps) {
+                    finishPage();
+                    startPage(false);
+                }
+                place(*s, left, y);
+                y += s->height();
+                if (report.summary.afterPrint)
+                    report.summary.afterPrint();
+            }
+        }
+        finishPage();
+
+        // Page numbers are known once every page is.
+        const int count = int(model.pages.size());
+        for (int p = 0; p < count; ++p)
+            for (const ReportItem &item : report.pageItems)
+                if (item.visible)
+                    pending.append({p, item, 0, 0});
+        for (const PendingNumber &n : pending) {
+            current = n.page;
+            ReportItem item = n.item;
+            if (item.kind == ReportItem::PageNumber) {
+                item.kind = ReportItem::Label;
+                item.text = item.pageText ? item.pageText(n.page + 1, count) : QString::number(n.page + 1);
+            } else if (item.kind == ReportItem::Label && item.supply) {
+                item.text = item.supply();
+            }
+            placeItem(item, n.x0, n.y0, 0);
+        }
+        return model;
+    }
+
+private:
+    void startPage(bool first)
+    {
+        model.pages.append(Page{});
+        current = int(model.pages.size()) - 1;
+        y = report.page.topMm;
+        rowsOnPage = 0;
+        printBand(report.pageHeader);
+        if (first)
+            printBand(report.title);
+        printBand(report.columnHeader);
+    }
+
+    void finishPage()
+    {
+        if (report.pageFooter.isEmpty())
+            return;
+        if (std::optional<Prepared> f = prepare(report.pageFooter)) {
+            place(*f, left, footerTop);
+            if (report.pageFooter.afterPrint)
+                report.pageFooter.afterPrint();
+        }
+    }
+
+    void printBand(const Band &band)
+    {
+        if (band.isEmpty())
+            return;
+        if (std::optional<Prepared> p = prepare(band)) {
+            place(*p, left, y);
+            y += p->height();
+            if (band.afterPrint)
+                band.afterPrint();
+        }
+    }
+
+    std::optional<Prepared> prepare(const Band &band)
+    {
+        if (band.beforePrint && !band.beforePrint())
+            return std::nullopt;
+        Prepared p;
+        p.band = &band;
+        for (const ReportItem &source : band.items) {
+            if (!source.visible)
+                continue;
+            ReportItem item = source;
+            if (item.kind == ReportItem::Label && item.supply)
+                item.text = item.supply();
+            if (item.kind == ReportItem::Label && item.grows && item.width > 0) {
+                const qreal need = measure.size(item.font, item.text, item.width, item.wordWrap).height();
+                const qreal have = item.height > 0 ? item.height : measure.lineHeight(item.font);
+                p.growth = std::max(p.growth, need - have);
+            }
+            p.items.append(item);
+        }
+        return p;
+    }
+
+    void place(const Prepared &p, qreal x0, qreal y0)
+    {
+        for (const ReportItem &item : p.items) {
+            if (item.kind == ReportItem::PageNumber)
+                pending.append({current, item, x0, y0});
+            else
+                placeItem(item, x0, y0, p.growth);
+        }
+    }
+
+    void placeItem(const ReportItem &item, qreal x0, qreal y0, qreal growth)
+    {
+        Page &page = model.pages[current];
+        const qreal h = item.height + (item.stretch ? growth : 0);
+        switch (item.kind) {
+        case ReportItem::Label:
+        case ReportItem::PageNumber: {
+            TextItem t;
+            t.name = item.name;
+            t.text = item.text;
+            t.font = item.font;
+            t.wrap = item.wordWrap;
+            t.clip = item.clip;
+            if (item.minPointSize > 0 && item.width > 0 && !item.wordWrap) {
+                // Never over another item: smaller type, and cut beyond the smallest.
+                while (t.font.pointSize - 0.5 >= item.minPointSize - kEps
+                       && measure.width(t.font, t.text) > item.width + kEps)
+                    t.font.pointSize -= 0.5;
+                t.clip = true;
+            }
+            t.color = item.color;
+            qreal w = item.width;
+            qreal th = item.height;
+            if (w <= 0 || th <= 0) {
+                const QSizeF s = measure.size(t.font, item.text, w, item.wordWrap && w > 0);
+                if (w <= 0)
+                    w = s.width();
+                if (th <= 0)
+                    th = item.grows || item.wordWrap ? s.height() : std::max(s.height(), measure.lineHeight(t.font));
+            }
+            const qreal x = item.rightEdge ? item.x - w : item.x;
+            t.rect = QRectF(x0 + x, y0 + item.y, w, th);
+            Qt::Alignment h_align = item.align & Qt::AlignHorizontal_Mask;
+            if (item.width <= 0)
+                h_align = item.rightEdge ? Qt::AlignRight : Qt::AlignLeft;
+            t.align = h_align | Qt::AlignTop;
+            page.items.append(t);
+            break;
+        }
+        case ReportItem::Rect:
+            page.items.append(RectItem{item.name, QRectF(x0 + item.x, y0 + item.y, item.width, h), item.pen,
+                                       item.fill, item.penInside});
+            break;
+        case ReportItem::HLine: {
+            const qreal ly = y0 + item.y + h / 2;
+            page.items.append(LineItem{item.name, QPointF(x0 + item.x, ly), QPointF(x0 + item.x + item.width, ly),
+                                       item.pen.value_or(Pen{})});
+            break;
+        }
+        case ReportItem::VLine: {
+            const qreal lx = x0 + item.x + item.width / 2;
+            page.items.append(LineItem{item.name, QPointF(lx, y0 + item.y), QPointF(lx, y0 + item.y + h),
+                                       item.pen.value_or(Pen{})});
+            break;
+        }
+        case ReportItem::Image: {
+            if (item.image.isNull())
+                break;
+            // Own size at imageDpi; what lies beyond the box is cut off.
+            const qreal mmPerPx = 25.4 / item.imageDpi;
+            const int maxW = int(std::floor(item.width / mmPerPx + kEps));
+            const int maxH = int(std::floor(item.height / mmPerPx + kEps));
+            QImage img = item.image;
+            if (img.width() > maxW || img.height() > maxH)
+                img = img.copy(0, 0, std::min(img.width(), maxW), std::min(img.height(), maxH));
+            page.items.append(ImageItem{item.name,
+                                        QRectF(x0 + item.x, y0 + item.y, img.width() * mmPerPx,
+                                               img.height() * mmPerPx),
+                                        img});
+            break;
+        }
+        }
+    }
+
+    const Report &report;
+    const TextMeasure &measure;
+    PageModel model;
+    QList<PendingNumber> pending;
+    int current = 0;
+    int rowsOnPage = 0;
+    qreal y = 0;
+    qreal left = 0;
+    qreal footerTop = 0;
+};
+
+} // namespace
+
+PageModel Report::layout(const TextMeasure &measure) const
+{
+    return Layouter(*this, measure).run();
+}
+
+} // namespace printing

@@ -1,0 +1,97 @@
+#pragma once
+// A small bill and facility for the document tests and the print demo.
+
+#include "billing/bill_computation.h"
+#include "billing/bill_state.h"
+#include "storage/app_data.h"
+#include "storage/cp932.h"
+#include "storage/records.h"
+
+#include <QString>
+#include <cstring>
+
+namespace sample {
+
+inline TReserveData line(const char *date, uint32_t key, const QString &text, int32_t tanka, int32_t suryou)
+{
+    TReserveData r;
+    std::memset(&r, 0, sizeof r);
+    r.MeiNo = 1186628400;
+    setFieldText(r.Rsvday, QString::fromLatin1(date));
+    r.Kubun = key;
+    setFieldText(r.Kamoku, text);
+    r.Tanka = tanka;
+    r.Suryou = suryou;
+    return r;
+}
+
+inline TReserveData emptyLine()
+{
+    return line("", 0, QString(), 0, 0);
+}
+
+// Pads the lines with empty lines up to a whole number of pages (at least pages).
+inline void padTo(TBillState &bill, int pages)
+{
+    while (bill.Lines.size() < std::size_t(pages) * BillPageLines || bill.Lines.size() % BillPageLines)
+        bill.Lines.push_back(emptyLine());
+}
+
+inline TBaseData facility()
+{
+    TBaseData base;
+    std::memset(&base, 0, sizeof base);
+    setDefaultBaseData(base);
+    setFieldText(base.SisetuName, QStringLiteral("湯けむりの宿\r\n山水館\r\n"));
+    setFieldText(base.ZipCode, QStringLiteral("419-0101"));
+    setFieldText(base.Jusyo, QStringLiteral("静岡県田方郡函南町桑原1234-5"));
+    setFieldText(base.TelNo, QStringLiteral("055-978-0000"));
+    setFieldText(base.FaxNo, QStringLiteral("055-978-0001"));
+    setFieldText(base.URL, QStringLiteral("https://sansuikan.example.jp/"));
+    setFieldText(base.EMail, QStringLiteral("info@sansuikan.example.jp"));
+    base.Service = 10;
+    base.ServiceKubun = 0;
+    return base;
+}
+
+// Five described lines on page 1 of a two-night stay, page 2 empty; totals
+// computed as the bill window computes them.
+inline TBillState bill(uint8_t lang = 0)
+{
+    TBillState b;
+    const bool en = lang != 0;
+    b.MeiNoEdit = QStringLiteral("1186628400");
+    b.NameEdit = en ? QStringLiteral("John Smith") : QStringLiteral("山田 太郎");
+    b.KeisyouCombo.Items = {QStringList{QStringLiteral("様"), QStringLiteral("御中"), QStringLiteral("殿")},
+                            QStringList{QStringLiteral("Mr."), QStringLiteral("Mrs."), QStringLiteral("Miss."),
+                                        QStringLiteral("Messrs.")}};
+    b.KeisyouCombo.ItemIndex = 0;
+    b.PlanEdit = en ? QStringLiteral("Autumn Kaiseki Plan") : QStringLiteral("秋の会席プラン");
+    b.RoomEdit = en ? QStringLiteral("Matsu") : QStringLiteral("松の間");
+    b.StayEdit = QStringLiteral("2");
+    b.StayLabel = QStringLiteral("2007年08月09日(木)から");
+    b.SeisanDay = QStringLiteral("2007/08/10");
+    b.DecideEdit = QStringLiteral("0");
+    b.LangFlag = lang;
+    b.Lines = {
+        line("2007/08/09", 1601001, en ? QStringLiteral("Adult") : QStringLiteral("大人"), 12000, 2),
+        line("2007/08/09", 1601102, en ? QStringLiteral("Beer") : QStringLiteral("ビール"), 600, 3),
+        line("2007/08/10", 1601001, en ? QStringLiteral("Adult") : QStringLiteral("大人"), 12000, 2),
+        line("2007/08/10", 1601103, en ? QStringLiteral("Sake") : QStringLiteral("日本酒"), 800, 1),
+        line("2007/08/10", 1106001, en ? QStringLiteral("Taxi fare") : QStringLiteral("タクシー代(立替金)"), 2000, 1),
+    };
+    padTo(b, 2);
+    b.NebikiCombo.Items = {QStringList{BillPlaceholder}, QStringList{BillPlaceholder}};
+    b.NebikiCombo.ItemIndex = 0;
+    b.CouponCombo.Items = {QStringList{BillPlaceholder}, QStringList{BillPlaceholder}};
+    b.CouponCombo.ItemIndex = 0;
+    b.SiharaiCombo.EditText = QStringLiteral("VISA");
+    b.SaNumEdit[8] = QStringLiteral("5000");
+    b.CheckBox1 = true;
+    b.CheckBox2 = true;
+    const TBaseData base = facility();
+    CalcTotals(b, base);
+    return b;
+}
+
+} // namespace sample
