@@ -1,6 +1,13 @@
 #include "bill_window_rules.h"
 
+#include "billing/bill_storage.h"
 #include "storage/cp932.h"
+
+#include <QDate>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -173,4 +180,160 @@ void SetCardKind(TBillState &bill, const QString &text)
     int64_t paid = 0;
     if (readAmount(bill.SaNumEdit[8], &paid) && paid == 0)
         bill.SaNumEdit[8] = bill.SaNumEdit[RowBalance];
+}
+
+namespace {
+
+bool validLine(const TBillState &bill, int index) { return index >= 0 && size_t(index) < bill.Lines.size(); }
+
+// A padding line nobody has written into.
+bool isBlankLine(const TReserveData &l)
+{
+    return l.Kubun == 0 && l.Tanka == 0 && l.Suryou == 0 && l.Kamoku[0] == 0 && l.Rsvday[0] == 0;
+}
+
+} // namespace
+
+TBillMessage WriteBackRow(TBillState &bill, int lineIndex, uint32_t key, const QString &date, const QString &text,
+                          int32_t tanka, int32_t suryou)
+{
+    if (cp932::byteLength(text) > TypedLineTextBytes)
+        return {QStringLiteral("エラー"), QStringLiteral("摘要は全角20文字以内で入力してください")};
+    if (!validLine(bill, lineIndex))
+        return {};
+    TReserveData &l = bill.Lines[size_t(lineIndex)];
+    l.Kubun = key;
+    setFieldText(l.Rsvday, date);
+    setFieldText(l.Kamoku, text);
+    l.Tanka = tanka;
+    l.Suryou = suryou;
+    return {};
+}
+
+void PickItem(TBillState &bill, int lineIndex, int itemIndex)
+{
+    if (!validLine(bill, lineIndex) || itemIndex < 0 || size_t(itemIndex) >= bill.TekiyoItems.size())
+        return;
+    const THojoKamoku &k = bill.TekiyoItems[size_t(itemIndex)];
+    TReserveData &l = bill.Lines[size_t(lineIndex)];
+    // The line before it, not the grid's heading row, gives the first line of a page its date.
+    if (l.Rsvday[0] == 0 && lineIndex > 0)
+        std::memcpy(l.Rsvday, bill.Lines[size_t(lineIndex) - 1].Rsvday, sizeof l.Rsvday);
+    l.Kubun = itemKey(k);
+    const bool advance = k.KamokuCode == 1106;
+    QString name = bill.LangFlag ? fieldText(k.ETekiyo) : fieldText(k.Tekiyo);
+    if (advance)
+        name += bill.LangFlag ? QStringLiteral("(Advance)") : QStringLiteral("(立替金)");
+    setFieldText(l.Kamoku, name);
+    l.Tanka = k.Tanka;
+    l.Suryou = 1;
+}
+
+bool DropItem(TBillState &bill, int lineIndex, const QString &dragText, const QDate &today)
+{
+    const QStringList f = TLibrary::SplitComma(dragText);
+    if (f.size() < 4 || !validLine(bill, lineIndex))
+        return false;
+    bool keyOk = false, priceOk = false;
+    const uint key = f[0].trimmed().toUInt(&keyOk);
+    const int price = f[3].trimmed().isEmpty() ? 0 : f[3].trimmed().toInt(&priceOk);
+    if (!keyOk || key == 0 || (!priceOk && !f[3].trimmed().isEmpty()))
+        return false;
+    TReserveData &l = bill.Lines[size_t(lineIndex)];
+    if (l.Rsvday[0] == 0) {
+        if (lineIndex > 0 && bill.Lines[size_t(lineIndex) - 1].Rsvday[0] != 0)
+            std::memcpy(l.Rsvday, bill.Lines[size_t(lineIndex) - 1].Rsvday, sizeof l.Rsvday);
+        else
+            setFieldText(l.Rsvday, today.toString(QStringLiteral("yyyy/MM/dd")));
+    }
+    l.Kubun = key;
+    // The name may hold commas of its own: everything between the date and the price.
+    setFieldText(l.Kamoku, f.mid(2, f.size() - 3).join(QLatin1Char(',')));
+    l.Tanka = price;
+    l.Suryou = 0;
+    return true;
+}
+
+void InsertLine(TBillState &bill, int lineIndex)
+{
+    if (!validLine(bill, lineIndex))
+        return;
+    const TReserveData &at = bill.Lines[size_t(lineIndex)];
+    TReserveData n{};
+    std::memcpy(n.Regday, at.Regday, sizeof n.Regday);
+    std::memcpy(n.Rsvday, at.Rsvday, sizeof n.Rsvday);
+    std::memcpy(n.Name, at.Name, sizeof n.Name);
+    std::memcpy(n.Plan, at.Plan, sizeof n.Plan);
+    std::memcpy(n.Room, at.Room, sizeof n.Room);
+    n.Stay = at.Stay;
+    n.Stayx = at.Stayx;
+    n.Decide = at.Decide;
+    bill.Lines.insert(bill.Lines.begin() + lineIndex, n);
+    // An untouched padding line at the end makes room; otherwise a new page is padded.
+    if (bill.Lines.size() % BillPageLines != 0 && isBlankLine(bill.Lines.back()))
+        bill.Lines.pop_back();
+    padLines(bill);
+}
+
+void DeleteLine(TBillState &bill, int lineIndex)
+{
+    if (!validLine(bill, lineIndex))
+        return;
+    bill.Lines.erase(bill.Lines.begin() + lineIndex);
+    padLines(bill);
+}
+
+void GoToPage(TBillState &bill, int page)
+{
+    bill.PageNo = std::max(page, 1);
+    padLines(bill);
+}
+
+void CopyHeaderToLines(TBillState &bill)
+{
+    const TReserveData h = paddingLine(bill);
+    for (TReserveData &l : bill.Lines) {
+        std::memcpy(l.Regday, h.Regday, sizeof l.Regday);
+        std::memcpy(l.Name, h.Name, sizeof l.Name);
+        std::memcpy(l.Plan, h.Plan, sizeof l.Plan);
+        l.Stay = h.Stay;
+        l.Stayx = h.Stayx;
+        l.Decide = h.Decide;
+    }
+}
+
+bool normalizeSettlementDate(const QString &typed, QString *date)
+{
+    static const QRegularExpression form(QStringLiteral("^(\\d{4})/(\\d{1,2})/(\\d{1,2})$"));
+    const QString t = typed.trimmed();
+    if (t.isEmpty()) {
+        date->clear();
+        return true;
+    }
+    const QRegularExpressionMatch m = form.match(t);
+    if (!m.hasMatch())
+        return false;
+    const QDate d(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    if (!d.isValid())
+        return false;
+    *date = d.toString(QStringLiteral("yyyy/MM/dd"));
+    return true;
+}
+
+TCloseCheck CheckBeforeClose(TBillState &bill)
+{
+    const QString error = QStringLiteral("エラー");
+    QString date;
+    if (!normalizeSettlementDate(bill.SeisanDay, &date))
+        return {CloseStep::StayOpen, {error, QStringLiteral("清算日は正しい形式で入力してください")}};
+    bill.SeisanDay = date;
+    const QString total = bill.SaNumEdit[RowTotal].trimmed();
+    if (total.isEmpty() || total == QStringLiteral("0"))
+        return {CloseStep::Discard,
+                {QStringLiteral("注意"), QStringLiteral("合計金額がないので保存しませんでした")}};
+    if (bill.RegdayEdit.isEmpty())
+        return {CloseStep::StayOpen, {error, QStringLiteral("予約番号が整合しません")}};
+    if (bill.NameEdit.isEmpty())
+        return {CloseStep::StayOpen, {error, QStringLiteral("名前を入力してください")}};
+    return {};
 }

@@ -7,6 +7,7 @@
 #include "billing/bill_state.h"
 #include "storage/app_data.h"
 
+#include <QDate>
 #include <array>
 
 using KamokuLists = std::array<RecordList<THojoKamoku>, KamokuCategories>;
@@ -37,3 +38,51 @@ int cardItemIndex(const TBillState &bill, const QString &text);
 // The card kind changes to text: a kind chosen while the card amount is 0
 // takes the balance; clearing the kind sets the amount to 0.
 void SetCardKind(TBillState &bill, const QString &text);
+
+// --- lines of the grid ---
+
+// A line's text as typed is limited to 40 bytes (20 full-width characters).
+inline constexpr int TypedLineTextBytes = 40;
+
+// Writes a grid row back into line lineIndex; refuses a typed text over 40
+// bytes (nothing is written then).
+TBillMessage WriteBackRow(TBillState &bill, int lineIndex, uint32_t key, const QString &date,
+                          const QString &text, int32_t tanka, int32_t suryou);
+// Fills line lineIndex from entry itemIndex of the line picker: key, name
+// (advances marked as such), price and quantity 1; an empty date takes the
+// date of the line before it.
+void PickItem(TBillState &bill, int lineIndex, int itemIndex);
+// Fills line lineIndex from an item dragged out of the item master
+// ("key,,name,price"): quantity empty; the date is the line's own, else the
+// line before it, else today. False when the text is no item.
+bool DropItem(TBillState &bill, int lineIndex, const QString &dragText, const QDate &today);
+// Inserts an empty line before lineIndex, with that line's header fields,
+// date and room; Lines stays whole pages.
+void InsertLine(TBillState &bill, int lineIndex);
+// Erases line lineIndex; Lines stays whole pages.
+void DeleteLine(TBillState &bill, int lineIndex);
+// Shows another page: Lines grows with padding lines to reach it.
+void GoToPage(TBillState &bill, int page);
+// Copies the header texts (reservation number, name, plan, nights, night
+// number, receipt status) into every line.
+void CopyHeaderToLines(TBillState &bill);
+
+// --- closing ---
+
+// A settlement date as typed, in the ten-character form (2007/8/9 becomes
+// 2007/08/09); empty stays empty. False when it is no date.
+bool normalizeSettlementDate(const QString &typed, QString *date);
+
+enum class CloseStep {
+    Save,     // SaveBill, then close
+    Discard,  // close without saving (after the notice)
+    StayOpen, // the window stays open
+};
+struct TCloseCheck {
+    CloseStep step = CloseStep::Save;
+    TBillMessage message;
+};
+// The checks made when the bill window is asked to close, in order: the
+// settlement date (normalised in place), a total to save, the reservation
+// number, the name.
+TCloseCheck CheckBeforeClose(TBillState &bill);

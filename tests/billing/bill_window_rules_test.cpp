@@ -2,6 +2,7 @@
 // master, the bathing-tax switch, the language switch and the card amount.
 
 #include "bill_fixtures.h"
+#include "billing/bill_storage.h"
 
 #include <gtest/gtest.h>
 
@@ -155,6 +156,142 @@ TEST(CardKind, TakesTheBalanceOnlyWhileTheCardAmountIsZero)
     EXPECT_EQ(cardItemIndex(b, QStringLiteral("ビザ")), -1);
     // The English name is recognised while the window shows Japanese.
     EXPECT_EQ(cardItemIndex(b, QStringLiteral("SAISON")), 7);
+}
+
+// A bill of one page: two lines on 2007/08/09, then padding.
+TBillState pageOfLines()
+{
+    TBillState b;
+    BuildSelectors(b, defaultKamoku());
+    b.RegdayEdit = QStringLiteral("R1");
+    b.NameEdit = QStringLiteral("山田");
+    b.StayEdit = QStringLiteral("1");
+    b.Lines = {line(1601001, 10000, 2, "2007/08/09", "101", "大人宿泊料金"),
+               line(1601102, 800, 1, "2007/08/09", "101", "ビール")};
+    padLines(b);
+    return b;
+}
+
+TEST(BillLines, PickingAnItemFillsTheLine)
+{
+    TBillState b = pageOfLines();
+    PickItem(b, 2, 13); // ビール, on the first empty line
+    const TReserveData &l = b.Lines[2];
+    EXPECT_EQ(l.Kubun, 1601102u);
+    EXPECT_EQ(fieldText(l.Rsvday), QStringLiteral("2007/08/09"));
+    EXPECT_EQ(fieldText(l.Kamoku), QStringLiteral("ビール"));
+    EXPECT_EQ(l.Tanka, 800);
+    EXPECT_EQ(l.Suryou, 1);
+
+    PickItem(b, 3, 24); // タバコ代, an advance
+    EXPECT_EQ(fieldText(b.Lines[3].Kamoku), QStringLiteral("タバコ代(立替金)"));
+    b.LangFlag = 1;
+    PickItem(b, 4, 24);
+    EXPECT_EQ(fieldText(b.Lines[4].Kamoku), QStringLiteral("Tobacco(Advance)"));
+    PickItem(b, 0, 0); // the first line has no line before it and keeps its date
+    EXPECT_EQ(fieldText(b.Lines[0].Rsvday), QStringLiteral("2007/08/09"));
+}
+
+TEST(BillLines, DroppedItemsAndTypedRows)
+{
+    TBillState b = pageOfLines();
+    const QDate today(2014, 3, 21);
+    EXPECT_TRUE(DropItem(b, 2, QStringLiteral("1601104,,ワイン,3000"), today));
+    EXPECT_EQ(b.Lines[2].Kubun, 1601104u);
+    EXPECT_EQ(fieldText(b.Lines[2].Rsvday), QStringLiteral("2007/08/09"));
+    EXPECT_EQ(b.Lines[2].Tanka, 3000);
+    EXPECT_EQ(b.Lines[2].Suryou, 0);
+    EXPECT_TRUE(DropItem(b, 10, QStringLiteral("1106001,,電話代,0"), today)); // no date above it
+    EXPECT_EQ(fieldText(b.Lines[10].Rsvday), QStringLiteral("2014/03/21"));
+    EXPECT_FALSE(DropItem(b, 11, QString(), today));
+    EXPECT_EQ(b.Lines[11].Kubun, 0u);
+
+    // 40 bytes are accepted as typed, 41 are not and nothing is written.
+    const QString twenty = QString(20, QChar(0x3042));
+    EXPECT_TRUE(WriteBackRow(b, 3, 0, QStringLiteral("2007/08/09"), twenty, 500, 1).isEmpty());
+    EXPECT_EQ(fieldText(b.Lines[3].Kamoku), twenty);
+    const TBillMessage m = WriteBackRow(b, 4, 0, QString(), twenty + QLatin1Char('x'), 1, 1);
+    EXPECT_EQ(m.title, QStringLiteral("エラー"));
+    EXPECT_EQ(m.text, QStringLiteral("摘要は全角20文字以内で入力してください"));
+    EXPECT_EQ(b.Lines[4].Kubun, 0u);
+    EXPECT_EQ(b.Lines[4].Tanka, 0);
+}
+
+TEST(BillLines, InsertDeleteAndPagesKeepWholePages)
+{
+    TBillState b = pageOfLines();
+    InsertLine(b, 1);
+    ASSERT_EQ(b.Lines.size(), 16u); // an untouched padding line made room
+    EXPECT_EQ(b.Lines[1].Kubun, 0u);
+    EXPECT_EQ(fieldText(b.Lines[1].Rsvday), QStringLiteral("2007/08/09"));
+    EXPECT_EQ(fieldText(b.Lines[1].Room), QStringLiteral("101"));
+    EXPECT_EQ(fieldText(b.Lines[2].Kamoku), QStringLiteral("ビール"));
+
+    for (int i = 3; i < 16; ++i)
+        b.Lines[size_t(i)] = line(1601102, 800, 1, "2007/08/09");
+    InsertLine(b, 0); // the page is full: the last line moves to page 2
+    ASSERT_EQ(b.Lines.size(), 32u);
+    EXPECT_EQ(b.Lines[16].Kubun, 1601102u);
+
+    DeleteLine(b, 0);
+    DeleteLine(b, 0);
+    EXPECT_EQ(b.Lines.size(), 32u); // page 2 stays, padded
+    EXPECT_EQ(fieldText(b.Lines[1].Kamoku), QStringLiteral("ビール"));
+    EXPECT_EQ(b.Lines[31].Kubun, 0u);
+
+    GoToPage(b, 3);
+    EXPECT_EQ(b.PageNo, 3);
+    EXPECT_EQ(b.Lines.size(), 48u);
+    EXPECT_EQ(fieldText(b.Lines[47].Name), QStringLiteral("山田"));
+    GoToPage(b, 2);
+    EXPECT_EQ(b.Lines.size(), 48u);
+
+    b.NameEdit = QStringLiteral("鈴木");
+    b.StayEdit = QStringLiteral("3");
+    CopyHeaderToLines(b);
+    for (const auto &l : b.Lines) {
+        EXPECT_EQ(fieldText(l.Name), QStringLiteral("鈴木"));
+        EXPECT_EQ(l.Stay, 3);
+    }
+}
+
+TEST(BillClosing, ChecksInOrder)
+{
+    const struct {
+        const char *name;
+        const char *seisan;
+        const char *total;
+        const char *regday;
+        const char *nameEdit;
+        CloseStep step;
+        const char *title;
+        const char *text;
+        const char *date;
+    } cases[] = {
+        {"complete", "2007/8/9", "100", "R1", "山田", CloseStep::Save, "", "", "2007/08/09"},
+        {"open bill", "", "100", "R1", "山田", CloseStep::Save, "", "", ""},
+        {"date first", "2007/02/30", "", "", "", CloseStep::StayOpen, "エラー", "清算日は正しい形式で入力してください",
+         "2007/02/30"},
+        {"no date text", "昨日", "100", "R1", "山田", CloseStep::StayOpen, "エラー",
+         "清算日は正しい形式で入力してください", "昨日"},
+        {"empty total", "", "", "", "", CloseStep::Discard, "注意", "合計金額がないので保存しませんでした", ""},
+        {"zero total", "", "0", "R1", "山田", CloseStep::Discard, "注意", "合計金額がないので保存しませんでした", ""},
+        {"no reservation number", "", "100", "", "山田", CloseStep::StayOpen, "エラー", "予約番号が整合しません", ""},
+        {"no name", "", "-100", "R1", "", CloseStep::StayOpen, "エラー", "名前を入力してください", ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        TBillState b;
+        b.SeisanDay = QString::fromUtf8(c.seisan);
+        b.SaNumEdit[RowTotal] = QString::fromUtf8(c.total);
+        b.RegdayEdit = QString::fromUtf8(c.regday);
+        b.NameEdit = QString::fromUtf8(c.nameEdit);
+        const TCloseCheck check = CheckBeforeClose(b);
+        EXPECT_EQ(check.step, c.step);
+        EXPECT_EQ(check.message.title, QString::fromUtf8(c.title));
+        EXPECT_EQ(check.message.text, QString::fromUtf8(c.text));
+        EXPECT_EQ(b.SeisanDay, QString::fromUtf8(c.date));
+    }
 }
 
 } // namespace
