@@ -302,6 +302,17 @@ TEST_F(BillStorage, ServiceSwitchOfSettledAndOpenBills)
     }
 }
 
+TEST_F(BillStorage, ServiceLineIsWrittenWhileSwitchedOnEvenAtZero)
+{
+    store({rec(100, 1106001, 500, 1, "2007/08/09", "101", "電話代")});
+    const TBillState b = open(100);
+    ASSERT_TRUE(b.CheckBox1);
+    save(b);
+    ASSERT_EQ(keys(data.ReserveList, 100), (std::vector<uint32_t>{1106001, 1601990}));
+    EXPECT_EQ(fieldText(data.ReserveList[1].Kamoku), BillPlaceholder);
+    EXPECT_EQ(data.ReserveList[1].Tanka, 0);
+}
+
 TEST_F(BillStorage, ExemptKeysTurnTheBathingTaxOffForTheWholeBill)
 {
     store({
