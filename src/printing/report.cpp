@@ -137,6 +137,12 @@ public:
         startPage(true);
         if (report.moreRows) {
             while (report.moreRows()) {
+                // A row that cannot fit even at its least height starts a new
+                // page before its texts are asked for.
+                if (rowsOnPage > 0 && y + report.detail.height > footerTop + kEps) {
+                    finishPage();
+                    startPage(false);
+                }
                 std::optional<Prepared> row = prepare(report.detail);
                 if (!row)
                     continue;
