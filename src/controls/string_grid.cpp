@@ -853,9 +853,9 @@ void TStringGrid::UpdateEditor()
 {
     FInplaceCol = FCurrent.x();
     FInplaceRow = FCurrent.y();
+    FInplaceEdit->setReadOnly(!CanEditModify());
     const QString text = GetEditText(FInplaceCol, FInplaceRow);
     FInplaceEdit->SetText(text);
-    FInplaceEdit->setReadOnly(!CanEditModify());
     FInplaceEdit->SelectAll();
 }
 

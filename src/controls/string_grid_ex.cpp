@@ -170,11 +170,15 @@ QColor TStringGridEx::GetBrushColor(int col, int row) const
     return gc ? gc->Color() : Color();
 }
 
-QString TStringGridEx::CellDisplayText(int col, int row) const
+QString TStringGridEx::CellDrawText(int col, int row) const
 {
     const QString text = Cells(col, row);
     const TGridColumn *gc = FGridColumns.Items(col);
-    if (!gc || text.isEmpty() || gc->DisplayMask().isEmpty() || row < FixedRows() || col < FixedCols())
+    if (!gc)
+        return text;
+    if (row < FixedRows() || col < FixedCols())
+        return text.isEmpty() && row == 0 ? gc->Caption() : text;
+    if (text.isEmpty() || gc->DisplayMask().isEmpty())
         return text;
     return GetDisplayText(text, gc->DisplayMask());
 }
@@ -183,22 +187,18 @@ void TStringGridEx::DrawCell(QPainter &p, int col, int row, const QRect &rect, T
 {
     const TGridColumn *gc = FGridColumns.Items(col);
     if (gc && DefaultDrawing()) {
-        QString text;
+        QString text = CellDrawText(col, row);
         int inset;
         QColor color;
         if (state.testFlag(gdFixed)) {
             p.setFont(gc->FixCellFont());
             color = gc->FixCellFontColor();
-            text = Cells(col, row);
-            if (text.isEmpty() && row == 0)
-                text = gc->Caption();
             inset = 3;
         } else {
             const bool highlighted = IsHighlighted(state);
             p.fillRect(rect, highlighted ? palette().color(QPalette::Highlight) : GetBrushColor(col, row));
             p.setFont(gc->Font());
             color = highlighted ? palette().color(QPalette::HighlightedText) : gc->FontColor();
-            text = CellDisplayText(col, row);
             inset = 2;
         }
         text.replace(QLatin1String("\r\n"), QLatin1String("\n"));

@@ -141,8 +141,10 @@ public:
     // Background of a data cell: striped, even rows StripeColor and odd rows
     // the grid's colour; normal, the column's colour.
     QColor GetBrushColor(int col, int row) const;
-    // The text a data cell shows: its display form when the column has a mask.
-    QString CellDisplayText(int col, int row) const;
+    // The text the grid draws in a cell: for an empty heading cell of row 0
+    // the column's caption, for a data cell its display form when the column
+    // has a mask, otherwise the cell's text.
+    QString CellDrawText(int col, int row) const;
 
 protected:
     void SizeChanged(int oldColCount, int oldRowCount) override;
