@@ -195,6 +195,9 @@ void TPrintForm::setUpHeader()
         return paymentText();
     };
 
+    // The logo goes under the texts: one 100 pixels high ends a hair below
+    // the top of the postal code line, which must stay whole.
+    b.add(ReportItem::picture(QStringLiteral("LogoImage"), 66.1, 0.0, 61.4, 42.3, QImage()));
     ReportItem name = ReportItem::label(QStringLiteral("Sisetumei"), 66.7, 0.5, font(kPGothic, 14, true));
     name.width = 60.7;
     name.height = 25.0;
@@ -212,10 +215,6 @@ void TPrintForm::setUpHeader()
         QStringLiteral("URL:") + fieldText(base.URL);
     b.add(ReportItem::label(QStringLiteral("EMail"), 66.7, 38.9, address)).text =
         QStringLiteral("Mail:") + fieldText(base.EMail);
-    // The logo lies over the facility name and address area (an opaque
-    // picture 160 pixels high hides the address lines, as the settings
-    // window explains).
-    b.add(ReportItem::picture(QStringLiteral("LogoImage"), 66.1, 0.0, 61.4, 42.3, QImage()));
 }
 
 void TPrintForm::setUpColumnHeader()
