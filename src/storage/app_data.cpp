@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QTimeZone>
 
+#include <cstring>
+
 const std::array<const char *, KamokuCategories> KamokuFileNames = {
     "kmk_syu.dat", "kmk_opt.dat", "kmk_day.dat", "kmk_nbk.dat", "kmk_ttk.dat",
     "kmk_oth.dat", "kmk_urk.dat", "kmk_cpn.dat", "kmk_mae.dat",
@@ -47,8 +49,13 @@ template <class T>
 void loadList(RecordList<T> &list, const TLibrary &lib, const QString &path, int extra = 0)
 {
     const int n = lib.RecordCount(path, sizeof(T));
-    list.assign(size_t(n + extra), T{});
-    lib.ReadRecords(list.data(), sizeof(T), path, n);
+    // The read fills the front; zeros go only where it did not (blank entries,
+    // or a file that shrank meanwhile), not first over the whole list.
+    list.clear();
+    resizeForOverwrite(list, size_t(n) + size_t(extra));
+    const int got = n > 0 ? lib.ReadRecords(list.data(), sizeof(T), path, n) : 0;
+    if (list.size() > size_t(got))
+        std::memset(static_cast<void *>(list.data() + got), 0, (list.size() - size_t(got)) * sizeof(T));
 }
 
 template <class T>

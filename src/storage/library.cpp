@@ -7,8 +7,14 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <system_error>
+#include <thread>
+#include <vector>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 int TLibrary::RecordCount(const QString &path, int recordSize) const
@@ -19,6 +25,81 @@ int TLibrary::RecordCount(const QString &path, int recordSize) const
     return int(info.size() / recordSize);
 }
 
+namespace {
+
+// Up to n bytes into p from where the file stands; fewer at its end or on an error.
+size_t readFront(int fd, char *p, size_t n)
+{
+    size_t got = 0;
+    while (got < n) {
+        const ssize_t r = ::read(fd, p + got, n - got);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            break;
+        got += size_t(r);
+    }
+    return got;
+}
+
+// The same at an offset, for reads shared between threads.
+size_t readAt(int fd, char *p, size_t n, size_t offset)
+{
+    size_t got = 0;
+    while (got < n) {
+        const ssize_t r = ::pread(fd, p + got, n - got, off_t(offset + got));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            break;
+        got += size_t(r);
+    }
+    return got;
+}
+
+// Reads of this size and more are shared between threads.
+constexpr size_t parallelReadMin = size_t(16) << 20;
+
+// A large read is the start-up load of the reservation list into fresh memory,
+// and near half its time goes to the kernel zeroing the pages it lands in, so
+// it is shared between cores: chunks are taken in turn by this thread and a
+// few helpers. The result is the front read without a gap; past the end of
+// the file nothing is written (only a read error part-way could leave later
+// chunks filled beyond the front).
+size_t readInParallel(int fd, char *p, size_t want)
+{
+    constexpr size_t chunk = size_t(4) << 20;
+    const size_t chunks = (want + chunk - 1) / chunk;
+    std::vector<size_t> done(chunks, 0);
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+        for (size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < chunks;)
+            done[i] = readAt(fd, p + i * chunk, std::min(chunk, want - i * chunk), i * chunk);
+    };
+    const unsigned cores = std::thread::hardware_concurrency();
+    const unsigned helpers = cores > 1 ? std::min(cores, 4u) - 1 : 0;
+    std::vector<std::thread> threads;
+    for (unsigned i = 0; i < helpers; ++i) {
+        try {
+            threads.emplace_back(work);
+        } catch (const std::system_error &) {
+            break; // fewer hands, same result
+        }
+    }
+    work();
+    for (std::thread &t : threads)
+        t.join();
+    size_t got = 0;
+    for (size_t i = 0; i < chunks; ++i) {
+        got += done[i];
+        if (done[i] < std::min(chunk, want - i * chunk))
+            break;
+    }
+    return got;
+}
+
+} // namespace
+
 int TLibrary::ReadRecords(void *buffer, int recordSize, const QString &path, int count) const
 {
     if (count <= 0 || recordSize <= 0)
@@ -28,15 +109,9 @@ int TLibrary::ReadRecords(void *buffer, int recordSize, const QString &path, int
         return 0;
     const size_t want = size_t(recordSize) * size_t(count);
     char *p = static_cast<char *>(buffer);
-    size_t got = 0;
-    while (got < want) {
-        ssize_t r = ::read(fd, p + got, want - got);
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r <= 0)
-            break;
-        got += size_t(r);
-    }
+    struct stat st {};
+    const bool parallel = want >= parallelReadMin && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    const size_t got = parallel ? readInParallel(fd, p, want) : readFront(fd, p, want);
     ::close(fd);
     return int(got / size_t(recordSize));
 }
