@@ -102,7 +102,7 @@ int main(int argc, char *argv[])
             grid->SetCells(c, r + 1, QString::fromUtf8(rows[r][c]));
     }
     grid->SetRowHeights(2, 36);
-    grid->FocusCell(1, 3);
+    grid->FocusCell(1, 2);
 
     auto *lower = new QHBoxLayout;
     lower->addWidget(grid, 1);
@@ -110,5 +110,8 @@ int main(int argc, char *argv[])
     top->addLayout(lower, 1);
     window.resize(720, 560);
     window.show();
+    // Without a window manager nothing else gives the window the keyboard.
+    window.activateWindow();
+    grid->setFocus();
     return app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include "controls/display_format.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -210,8 +211,17 @@ void TStringGridEx::DrawCell(QPainter &p, int col, int row, const QRect &rect, T
         }
         if (gc->Wordwrap())
             flags |= Qt::TextWordWrap;
+        // As an edit control breaks lines: a last line that would show only
+        // in part is left out (the first line always shows).
+        QRect box = rect.adjusted(inset, inset, -inset, -inset);
+        const int lineSpacing = QFontMetrics(p.font()).lineSpacing();
+        if (lineSpacing > 0 && box.height() >= lineSpacing)
+            box.setHeight(box.height() / lineSpacing * lineSpacing);
+        p.save();
+        p.setClipRect(box, Qt::IntersectClip);
         p.setPen(color);
-        p.drawText(rect.adjusted(inset, inset, -inset, -inset), flags, text);
+        p.drawText(box, flags, text);
+        p.restore();
     }
     emit OnDrawCell(&p, col, row, rect, state);
 }

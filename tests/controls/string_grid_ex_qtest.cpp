@@ -212,6 +212,40 @@ private slots:
         }
     }
 
+    void wordWrap_data()
+    {
+        QTest::addColumn<bool>("wrap");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("secondLine");
+        QTest::newRow("wraps at word boundaries") << true << "wwww wwww wwww wwww" << true;
+        QTest::newRow("cut at the cell edge") << false << "wwww wwww wwww wwww" << false;
+        QTest::newRow("line breaks always break") << false << "ww\r\nww" << true;
+    }
+
+    void wordWrap()
+    {
+        QFETCH(bool, wrap);
+        QFETCH(QString, text);
+        QFETCH(bool, secondLine);
+        fresh();
+        grid->SetColWidths(1, 70);
+        grid->SetRowHeights(1, 60);
+        grid->GridColumns()[1]->SetWordwrap(wrap);
+        grid->SetCells(1, 1, text);
+        grid->FocusCell(0, 3);
+        const QImage img = grid->viewport()->grab().toImage();
+        const QRect r = grid->CellRect(1, 1);
+        const int lineSpacing = QFontMetrics(grid->GridColumns()[1]->Font()).lineSpacing();
+        bool ink = false;
+        for (int y = r.top() + 2 + lineSpacing; y < r.top() + 2 + 2 * lineSpacing && !ink; ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                if (qGray(img.pixel(x, y)) < 90) {
+                    ink = true;
+                    break;
+                }
+        QCOMPARE(ink, secondLine);
+    }
+
     void displayForm_data()
     {
         QTest::addColumn<QString>("text");
