@@ -845,8 +845,9 @@ QVariant TSaNumEdit::inputMethodQuery(Qt::InputMethodQuery query) const
     case Qt::ImHints:
         return int(inputMethodHints());
     case Qt::ImSurroundingText:
+        return FText;
     case Qt::ImCurrentSelection:
-        return query == Qt::ImCurrentSelection && !FSelected ? QString() : FText;
+        return FSelected ? FText : QString();
     case Qt::ImCursorPosition:
     case Qt::ImAnchorPosition:
         return int(FText.size());
