@@ -299,7 +299,12 @@ void TPrintForm::setUpDetail()
         return pictureText(int64_t(l->Tanka) * l->Suryou, kMaskAmount);
     };
 
-    rep.moreRows = [this] { return LineIndex < lines.size() || RowCount % BillPageLines != 0; };
+    // The lines in list order, then empty rows to the foot of the last page:
+    // 16 rows fill a page, fewer when a long description makes its row taller.
+    // Blank lines at the end of the list are printed as those empty rows, so
+    // that a taller row never pushes mere blank lines onto a page of their own.
+    rep.moreRows = [this] { return LineIndex < rowLines; };
+    rep.padLastPage = true;
     b.afterPrint = [this] {
         if (LineIndex < lines.size())
             ++LineIndex;
@@ -449,6 +454,12 @@ TDocumentRun TPrintForm::Run()
     dateText = date.toString(english ? kDateEn : kDateJa);
     run.keptLines = linesWithoutEmptyPages(bill.Lines);
     lines.assign(bill.Lines.begin(), bill.Lines.begin() + std::ptrdiff_t(run.keptLines));
+    rowLines = lines.empty() ? 0 : 1;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const TReserveData &l = lines[i];
+        if (l.Rsvday[0] || l.Kamoku[0] || l.Tanka || l.Suryou)
+            rowLines = i + 1;
+    }
 
     run.model = rep.layout(measure);
 

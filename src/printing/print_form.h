@@ -84,6 +84,7 @@ private:
     // Per run.
     RecordList<TReserveData> lines; // the bill's lines without empty trailing pages
     std::size_t LineIndex = 0;      // next line to print
+    std::size_t rowLines = 0;       // lines up to the last one with something to print
     int RowCount = 0;               // detail rows printed
     QString dateText;
     QString messageText;

@@ -157,6 +157,17 @@ public:
                     report.detail.afterPrint();
             }
         }
+        if (report.padLastPage && rowsOnPage > 0) {
+            while (y + report.detail.height <= footerTop + kEps) {
+                std::optional<Prepared> row = prepare(report.detail);
+                if (!row || y + row->height() > footerTop + kEps)
+                    break;
+                place(*row, left, y);
+                y += row->height();
+                if (report.detail.afterPrint)
+                    report.detail.afterPrint();
+            }
+        }
         if (!report.summary.isEmpty()) {
             if (std::optional<Prepared> s = prepare(report.summary)) {
                 if (y + s->height() > footerTop + kEps) {

@@ -100,6 +100,10 @@ public:
     QList<ReportItem> pageItems;
     // Asked before every detail row: is there another row? Unset: no rows.
     std::function<bool()> moreRows;
+    // Once the rows run out, the detail band repeats (its texts then find
+    // nothing to print) until the last page is full, as ruled forms do. A
+    // report without any row gets no empty rows.
+    bool padLastPage = false;
 
     // Lays the report out. Callbacks run in print order, once each.
     PageModel layout(const TextMeasure &measure = TextMeasure()) const;

@@ -136,6 +136,38 @@ TEST(ReportLayout, SummaryThatDoesNotFitGoesToANewPage)
     EXPECT_EQ(empty.text(0, QStringLiteral("No"))->text, QStringLiteral("1 of 1"));
 }
 
+TEST(ReportLayout, LastPagePaddedWithEmptyRowsToItsFoot)
+{
+    struct Case {
+        const char *name;
+        int rows;
+        int pages;
+        int rowsOnLastPage;
+    };
+    const Case cases[] = {
+        {"three rows", 3, 1, 13},
+        {"second page begun", 14, 2, 15},
+        {"no rows at all", 0, 1, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Rows r(c.rows);
+        r.report.summary = Band{};
+        r.report.padLastPage = true;
+        int padding = 0;
+        r.report.detail.afterPrint = [&] {
+            if (r.next < r.count)
+                ++r.next;
+            else
+                ++padding;
+        };
+        const PageModel m = r.report.layout();
+        ASSERT_EQ(m.pages.size(), c.pages);
+        EXPECT_EQ(m.texts(c.pages - 1, QStringLiteral("Row")).size(), c.rowsOnLastPage);
+        EXPECT_EQ(padding, c.rows ? c.rowsOnLastPage - (c.rows - (c.pages - 1) * 13) : 0);
+    }
+}
+
 TEST(ReportLayout, BandsSkippedOnRequestAndHiddenItemsLeftOut)
 {
     Rows r(4);
