@@ -1,8 +1,11 @@
 // Writes the A5 documents of a sample bill as PDF files, to look at them:
 //   print_demo [output directory] [program directory with logo.bmp]
 // gives receipt_ja.pdf, bill_en.pdf, bill_ja.pdf and estimate_ja.pdf.
+//   print_demo --preview [program directory]
+// shows the Japanese receipt in the preview window instead.
 
 #include "../tests/printing/sample_bill.h"
+#include "printing/bill_documents.h"
 #include "printing/print_form.h"
 #include "printing/renderer.h"
 #include "storage/clock.h"
@@ -14,12 +17,20 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    const QStringList args = app.arguments();
+    QStringList args = app.arguments();
+    const bool preview = args.removeAll(QStringLiteral("--preview")) > 0;
     const QDir out(args.size() > 1 ? args[1] : QDir::currentPath());
     const QString exePath = args.size() > 2 ? QDir(args[2]).absolutePath() + QLatin1Char('/') : QString();
     Clock::setFixed(QDateTime(QDate(2007, 8, 10), QTime(10, 0)));
 
     const TBaseData base = sample::facility();
+    if (preview) {
+        const QString dir = args.size() > 1 ? QDir(args[1]).absolutePath() + QLatin1Char('/') : QString();
+        TBillState bill = sample::bill(0);
+        previewPrintForm(nullptr, bill, base, dir, KindReceipt);
+        std::printf("receipt status %s, settlement date %s\n", qPrintable(bill.DecideEdit), qPrintable(bill.SeisanDay));
+        return 0;
+    }
     struct Doc {
         const char *file;
         uint8_t lang;
