@@ -7,6 +7,7 @@
 
 #include "printing/print_form.h"
 #include "printing/renderer.h"
+#include "printing/report.h"
 #include "storage/clock.h"
 
 #include <QProcess>
@@ -118,6 +119,49 @@ TEST(PrintRender, ReceiptItemsStandWhereTheLayoutPutsThem)
     const QList<Word> payment = find(pdf, QStringLiteral("お支払い)"));
     ASSERT_FALSE(payment.isEmpty());
     EXPECT_NEAR(payment[0].xMax, left + 61.4, tol);
+}
+
+TEST(PrintRender, PaperSizesAndLandscapeReachThePdf)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    struct Case {
+        const char *name;
+        QPageSize::PageSizeId size;
+        QPageLayout::Orientation orientation;
+        double width, height;
+    };
+    const Case cases[] = {
+        {"A4 landscape", QPageSize::A4, QPageLayout::Landscape, 297, 210},
+        {"B5 (JIS)", QPageSize::JisB5, QPageLayout::Portrait, 182, 257},
+    };
+    QTemporaryDir dir;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        printing::Report r;
+        r.page.size = c.size;
+        r.page.orientation = c.orientation;
+        r.page.leftMm = 15;
+        r.page.topMm = 15;
+        r.title.height = 30;
+        r.title.add(printing::ReportItem::label(QStringLiteral("Mark"), 10, 20, printing::font(QString(), 12))).text =
+            QStringLiteral("Mark");
+        r.pageItems.append(printing::ReportItem::pageNumber(
+            QStringLiteral("No"), c.width - 10, c.height - 10, printing::font(QString(), 8),
+            [](int p, int n) { return QStringLiteral("p%1of%2").arg(p).arg(n); }, true));
+        const QString path = dir.filePath(QLatin1String(c.name) + QStringLiteral(".pdf"));
+        ASSERT_EQ(printing::saveDocumentPdf(path, r.layout()), QString());
+        const PdfText pdf = readPdf(path);
+        EXPECT_NEAR(pdf.widthMm, c.width, 0.5);
+        EXPECT_NEAR(pdf.heightMm, c.height, 0.5);
+        const QList<Word> mark = find(pdf, QStringLiteral("Mark"));
+        ASSERT_EQ(mark.size(), 1);
+        EXPECT_NEAR(mark[0].xMin, 25, 0.5);
+        EXPECT_NEAR(mark[0].yMin, 35, 0.5);
+        const QList<Word> no = find(pdf, QStringLiteral("p1of1"));
+        ASSERT_EQ(no.size(), 1);
+        EXPECT_NEAR(no[0].xMax, c.width - 10, 0.5);
+    }
 }
 
 TEST(PrintRender, PdfIsWrittenWholeOrNotAtAll)
