@@ -115,6 +115,15 @@ TEST(PrintRender, ReceiptItemsStandWhereTheLayoutPutsThem)
     const QList<Word> dates = find(pdf, QStringLiteral("08/09"));
     ASSERT_FALSE(dates.isEmpty());
     EXPECT_NEAR((dates[0].xMin + dates[0].xMax) / 2, left + 9.5 / 2, tol);
+    // Every glyph comes from an IPA face: no Latin face mixed in.
+    QProcess fonts;
+    fonts.start(QStringLiteral("pdffonts"), {pdfPath});
+    if (fonts.waitForFinished(60000)) {
+        const QStringList rows = QString::fromUtf8(fonts.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        ASSERT_GT(rows.size(), 2);
+        for (const QString &row : rows.mid(2))
+            EXPECT_TRUE(row.startsWith(QStringLiteral("IPA"))) << row.toStdString();
+    }
     // The payment line ends at its right edge.
     const QList<Word> payment = find(pdf, QStringLiteral("お支払い)"));
     ASSERT_FALSE(payment.isEmpty());
