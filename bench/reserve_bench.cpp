@@ -33,15 +33,6 @@ double secondsSince(std::chrono::steady_clock::time_point t0)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
-// One untimed run before each timed one. Each sample is then a warm run, as
-// cat's are: on a virtual machine the first touch of memory freed a while ago
-// can cost the host's time as well (tens of milliseconds), which has nothing
-// to do with how the list is loaded.
-template <class F> void warmUp(F run)
-{
-    run();
-}
-
 // Start-up's reading of reserve.dat into ReserveList, as loadAppData does it
 // (its loadList): count the records, size the list, read them into it.
 size_t loadReserveList(RecordList<TReserveData> &list, const TLibrary &lib, const QString &path)
@@ -59,10 +50,14 @@ void BM_LoadReserveList(benchmark::State &state)
 {
     const QString path = dataDir + QStringLiteral("/reserve.dat");
     size_t records = 0;
-    warmUp([&] {
+    // One untimed load before each timed one makes every sample a warm run, as
+    // cat's are: on a virtual machine the first touch of memory freed a while
+    // ago can cost the host's time too (tens of milliseconds), which has
+    // nothing to do with how the list is loaded.
+    {
         RecordList<TReserveData> list;
         loadReserveList(list, TLibrary(), path);
-    });
+    }
     for (auto _ : state) {
         // A fresh process's list: nothing allocated yet.
         auto list = std::make_unique<RecordList<TReserveData>>();
@@ -85,11 +80,11 @@ void BM_LoadReserveList(benchmark::State &state)
 void BM_StartUp(benchmark::State &state)
 {
     size_t records = 0;
-    warmUp([] {
+    { // warm run, as above
         AppData data;
         TLibrary lib;
         loadAppData(data, lib, dataDir, startTime);
-    });
+    }
     for (auto _ : state) {
         auto data = std::make_unique<AppData>();
         TLibrary lib;
