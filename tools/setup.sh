@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   poppler-utils xvfb xauth
+  cups-daemon cups-client
 )
 missing=()
 for p in "${packages[@]}"; do
