@@ -11,12 +11,25 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 // Lines per page of the bill grid.
 inline constexpr int BillPageLines = 16;
 // Placeholder item of the discount and deposit selectors, and the label of an
 // empty summary row.
 inline const QString BillPlaceholder = QStringLiteral("*****");
+
+// Copies the bill header every line repeats: reservation number, name, plan,
+// nights, night number and receipt status.
+inline void copyBillHeader(TReserveData &to, const TReserveData &from)
+{
+    std::memcpy(to.Regday, from.Regday, sizeof to.Regday);
+    std::memcpy(to.Name, from.Name, sizeof to.Name);
+    std::memcpy(to.Plan, from.Plan, sizeof to.Plan);
+    to.Stay = from.Stay;
+    to.Stayx = from.Stayx;
+    to.Decide = from.Decide;
+}
 
 // One drop-down of the bill window with its item list in both languages.
 struct TBillSelector {

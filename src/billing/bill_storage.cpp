@@ -18,13 +18,8 @@ bool isExemptKey(uint32_t key) { return key >= 1601991 && key <= 1601994; }
 TReserveData roomHeading(const TReserveData &r)
 {
     TReserveData h{};
-    std::memcpy(h.Regday, r.Regday, sizeof h.Regday);
-    std::memcpy(h.Name, r.Name, sizeof h.Name);
-    std::memcpy(h.Plan, r.Plan, sizeof h.Plan);
+    copyBillHeader(h, r);
     std::memcpy(h.Room, r.Room, sizeof h.Room);
-    h.Stay = r.Stay;
-    h.Stayx = r.Stayx;
-    h.Decide = r.Decide;
     const QByteArray room = fieldBytes(r.Room);
     if (!room.isEmpty())
         setFieldBytes(h.Kamoku, room + cp932::encode(QStringLiteral(" ご利用分")));

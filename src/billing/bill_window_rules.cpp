@@ -260,14 +260,9 @@ void InsertLine(TBillState &bill, int lineIndex)
         return;
     const TReserveData &at = bill.Lines[size_t(lineIndex)];
     TReserveData n{};
-    std::memcpy(n.Regday, at.Regday, sizeof n.Regday);
+    copyBillHeader(n, at);
     std::memcpy(n.Rsvday, at.Rsvday, sizeof n.Rsvday);
-    std::memcpy(n.Name, at.Name, sizeof n.Name);
-    std::memcpy(n.Plan, at.Plan, sizeof n.Plan);
     std::memcpy(n.Room, at.Room, sizeof n.Room);
-    n.Stay = at.Stay;
-    n.Stayx = at.Stayx;
-    n.Decide = at.Decide;
     bill.Lines.insert(bill.Lines.begin() + lineIndex, n);
     // An untouched padding line at the end makes room; otherwise a new page is padded.
     if (bill.Lines.size() % BillPageLines != 0 && isBlankLine(bill.Lines.back()))
@@ -292,14 +287,8 @@ void GoToPage(TBillState &bill, int page)
 void CopyHeaderToLines(TBillState &bill)
 {
     const TReserveData h = paddingLine(bill);
-    for (TReserveData &l : bill.Lines) {
-        std::memcpy(l.Regday, h.Regday, sizeof l.Regday);
-        std::memcpy(l.Name, h.Name, sizeof l.Name);
-        std::memcpy(l.Plan, h.Plan, sizeof l.Plan);
-        l.Stay = h.Stay;
-        l.Stayx = h.Stayx;
-        l.Decide = h.Decide;
-    }
+    for (TReserveData &l : bill.Lines)
+        copyBillHeader(l, h);
 }
 
 bool normalizeSettlementDate(const QString &typed, QString *date)
