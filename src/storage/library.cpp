@@ -27,22 +27,7 @@ int TLibrary::RecordCount(const QString &path, int recordSize) const
 
 namespace {
 
-// Up to n bytes into p from where the file stands; fewer at its end or on an error.
-size_t readFront(int fd, char *p, size_t n)
-{
-    size_t got = 0;
-    while (got < n) {
-        const ssize_t r = ::read(fd, p + got, n - got);
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r <= 0)
-            break;
-        got += size_t(r);
-    }
-    return got;
-}
-
-// The same at an offset, for reads shared between threads.
+// Up to n bytes at an offset into p; fewer at the file's end or on an error.
 size_t readAt(int fd, char *p, size_t n, size_t offset)
 {
     size_t got = 0;
@@ -111,7 +96,7 @@ int TLibrary::ReadRecords(void *buffer, int recordSize, const QString &path, int
     char *p = static_cast<char *>(buffer);
     struct stat st {};
     const bool parallel = want >= parallelReadMin && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    const size_t got = parallel ? readInParallel(fd, p, want) : readFront(fd, p, want);
+    const size_t got = parallel ? readInParallel(fd, p, want) : readAt(fd, p, want, 0);
     ::close(fd);
     return int(got / size_t(recordSize));
 }
