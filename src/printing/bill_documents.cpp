@@ -17,3 +17,21 @@ bool runBillDocumentWith(printing::MessageFunction message, QWidget *parent, TBi
     applyDocumentRun(bill, run);
     return true;
 }
+
+TDocumentRun makeBillDocument(const TBillState &bill, const TBaseData &base, const QString &exePath,
+                              BillPaper paper, int kind)
+{
+    switch (paper) {
+    case BillPaper::A5: {
+        TPrintForm form(bill, base, exePath, kind);
+        return form.Run();
+    }
+    case BillPaper::A4:
+    case BillPaper::B5:
+    case BillPaper::Combined:
+        break;
+    }
+    TDocumentRun run;
+    run.error = QStringLiteral("この用紙の帳票はまだ印刷できません。");
+    return run;
+}

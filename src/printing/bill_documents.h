@@ -12,6 +12,23 @@
 
 enum class DocumentMode { Preview, Print };
 
+// The paper a bill document is laid out for: the A5, A4 or B5 document of
+// the facility's PaperKubun (0, 1, 2), or the bill and receipt side by side
+// on one A4 sheet.
+enum class BillPaper : int { A5 = 0, A4 = 1, B5 = 2, Combined = 3 };
+
+// The paper of the facility's PaperKubun; anything unknown prints on A5.
+inline BillPaper billPaperOf(uint8_t paperKubun)
+{
+    return paperKubun == 1 ? BillPaper::A4 : paperKubun == 2 ? BillPaper::B5 : BillPaper::A5;
+}
+
+// Lays out the bill (kind 1), receipt (2) or estimate (3) of the bill on the
+// given paper. The combined sheet ignores the kind. Nothing in the bill
+// changes here; a document that cannot be made carries its message in error.
+TDocumentRun makeBillDocument(const TBillState &bill, const TBaseData &base, const QString &exePath,
+                              BillPaper paper, int kind);
+
 // Returns true when the document was printed, saved or shown.
 bool runBillDocumentWith(printing::MessageFunction message, QWidget *parent, TBillState &bill,
                          const TDocumentRun &run, DocumentMode mode, int copies = 1);
