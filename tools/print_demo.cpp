@@ -5,7 +5,7 @@
 // shows the Japanese receipt in the preview window instead.
 
 #include "../tests/printing/sample_bill.h"
-#include "printing/bill_documents.h"
+#include "shell/document_output.h"
 #include "printing/print_form.h"
 #include "printing/renderer.h"
 #include "storage/clock.h"
@@ -27,7 +27,7 @@ int main(int argc, char **argv)
     if (preview) {
         const QString dir = args.size() > 1 ? QDir(args[1]).absolutePath() + QLatin1Char('/') : QString();
         TBillState bill = sample::bill(0);
-        previewPrintForm(nullptr, bill, base, dir, KindReceipt);
+        runBillDocument(nullptr, bill, makeBillDocument(bill, base, dir, BillPaper::A5, KindReceipt), DocumentMode::Preview);
         std::printf("receipt status %s, settlement date %s\n", qPrintable(bill.DecideEdit), qPrintable(bill.SeisanDay));
         return 0;
     }

@@ -8,7 +8,6 @@
 #include "billing/bill_state.h"
 #include "printing/print_dialogs.h"
 #include "printing/print_form.h"
-#include "shell/message_box.h"
 
 enum class DocumentMode { Preview, Print };
 
@@ -29,27 +28,8 @@ inline BillPaper billPaperOf(uint8_t paperKubun)
 TDocumentRun makeBillDocument(const TBillState &bill, const TBaseData &base, const QString &exePath,
                               BillPaper paper, int kind);
 
-// Returns true when the document was printed, saved or shown.
+// Puts a run on paper (or into the preview) and, once it came out, applies
+// its changes to the bill. Messages go through message, which windows pass as
+// &ShowMessage. Returns true when the document was printed, saved or shown.
 bool runBillDocumentWith(printing::MessageFunction message, QWidget *parent, TBillState &bill,
                          const TDocumentRun &run, DocumentMode mode, int copies = 1);
-
-inline bool runBillDocument(QWidget *parent, TBillState &bill, const TDocumentRun &run, DocumentMode mode,
-                            int copies = 1)
-{
-    return runBillDocumentWith(&ShowMessage, parent, bill, run, mode, copies);
-}
-
-// The A5 bill (kind 1), receipt (2) or estimate (3) of the bill.
-inline bool previewPrintForm(QWidget *parent, TBillState &bill, const TBaseData &base, const QString &exePath,
-                             int kind)
-{
-    TPrintForm form(bill, base, exePath, kind);
-    return runBillDocument(parent, bill, form.Run(), DocumentMode::Preview);
-}
-
-inline bool printPrintForm(QWidget *parent, TBillState &bill, const TBaseData &base, const QString &exePath,
-                           int kind, int copies)
-{
-    TPrintForm form(bill, base, exePath, kind);
-    return runBillDocument(parent, bill, form.Run(), DocumentMode::Print, copies);
-}

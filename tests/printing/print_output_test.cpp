@@ -6,6 +6,7 @@
 #include "sample_bill.h"
 
 #include "printing/bill_documents.h"
+#include "shell/message_box.h"
 #include "printing/renderer.h"
 #include "storage/clock.h"
 

@@ -1,8 +1,9 @@
 #pragma once
 // The entry points of the windows and the menu: preview, print, save as PDF,
-// with messages shown through the program's message box. Inline, so that the
-// message box is linked from the window that calls them.
+// with messages shown through the program's message box. The printing
+// library takes the message function as an argument; these bind it.
 
+#include "printing/bill_documents.h"
 #include "printing/print_dialogs.h"
 #include "shell/message_box.h"
 
@@ -25,3 +26,11 @@ inline PrintOutcome saveDocumentPdfAs(QWidget *parent, const PageModel &model, c
 }
 
 } // namespace printing
+
+// A bill document of the open bill on paper or in the preview; see
+// runBillDocumentWith.
+inline bool runBillDocument(QWidget *parent, TBillState &bill, const TDocumentRun &run, DocumentMode mode,
+                            int copies = 1)
+{
+    return runBillDocumentWith(&ShowMessage, parent, bill, run, mode, copies);
+}
