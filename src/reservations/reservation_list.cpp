@@ -1,0 +1,149 @@
+#include "reservation_list.h"
+
+#include "storage/cp932.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+RecordDate recordDate(const QDate &date)
+{
+    RecordDate d{};
+    const QByteArray text = date.toString(QStringLiteral("yyyy/MM/dd")).toLatin1();
+    std::memcpy(d.data(), text.constData(), std::min<size_t>(d.size(), size_t(text.size())));
+    return d;
+}
+
+QString listDateLabel(const QDate &date)
+{
+    static const QString weekdays = QStringLiteral("月火水木金土日");
+    if (!date.isValid())
+        return {};
+    return date.toString(QStringLiteral("yyyy年MM月dd日")) + QLatin1Char('(') + weekdays.at(date.dayOfWeek() - 1)
+        + QLatin1Char(')');
+}
+
+namespace {
+
+// The line date is the day: ten characters and the field's NUL after them.
+inline bool onDay(const TReserveData &r, const RecordDate &day)
+{
+    return std::memcmp(r.Rsvday, day.data(), day.size()) == 0 && r.Rsvday[day.size()] == 0;
+}
+
+// Bill number as the grid shows it, NUL-padded, so that comparing keys
+// compares the texts byte by byte (a shorter text before a longer one with it
+// as prefix).
+using MeiNoKey = std::array<char, 11>;
+inline MeiNoKey meiNoKey(uint32_t n)
+{
+    MeiNoKey k{};
+    std::to_chars(k.data(), k.data() + k.size(), n);
+    return k;
+}
+
+} // namespace
+
+void collectDayRows(const RecordList<TReserveData> &list, const RecordDate &day, std::vector<size_t> &rows)
+{
+    rows.clear();
+    const TReserveData *records = list.data();
+    const size_t count = list.size();
+    for (size_t i = 0; i < count; ++i) {
+        const TReserveData &r = records[i];
+        if (!onDay(r, day))
+            continue;
+        if (i > 0) {
+            // A further line of a bill and room already listed for the day.
+            const TReserveData &prev = records[i - 1];
+            if (prev.MeiNo == r.MeiNo && onDay(prev, day)
+                && std::strncmp(prev.Room, r.Room, sizeof r.Room) == 0)
+                continue;
+        }
+        rows.push_back(i);
+    }
+    auto before = [records](size_t a, size_t b) {
+        return records[a].MeiNo != records[b].MeiNo && meiNoKey(records[a].MeiNo) < meiNoKey(records[b].MeiNo);
+    };
+    // Bills are appended under rising numbers, so the rows are usually in order already.
+    if (!std::is_sorted(rows.begin(), rows.end(), before))
+        std::stable_sort(rows.begin(), rows.end(), before);
+}
+
+QStringList rsvListCells(const TReserveData &r)
+{
+    QStringList cells;
+    cells.reserve(RsvListColumns);
+    cells << fieldText(r.Seisan) << QString::number(r.MeiNo) << fieldText(r.Regday) << fieldText(r.Name)
+          << fieldText(r.Plan) << fieldText(r.Room) << QString::number(r.Stay) << QString::number(r.Stayx)
+          << QString::number(int64_t(r.Tanka) * int64_t(r.Suryou));
+    return cells;
+}
+
+uint32_t createBill(AppData &data, const QDate &day)
+{
+    TReserveData r{};
+    r.MeiNo = data.NextMeiNo;
+    char regday[sizeof r.Regday + 8];
+    std::snprintf(regday, sizeof regday, "%c%09llu", 'a', static_cast<unsigned long long>(data.ReserveList.size()));
+    setFieldBytes(r.Regday, QByteArray(regday));
+    const RecordDate d = recordDate(day);
+    std::memcpy(r.Rsvday, d.data(), d.size());
+    r.Stay = 1;
+    r.Stayx = 1;
+    r.Kubun = 1601001;
+    data.ReserveList.push_back(r);
+    return data.NextMeiNo++;
+}
+
+uint32_t splitRoom(AppData &data, uint32_t billNo, const QByteArray &room)
+{
+    const uint32_t newNo = data.NextMeiNo;
+    bool any = false;
+    for (TReserveData &r : data.ReserveList) {
+        if (r.MeiNo == billNo && fieldBytes(r.Room) == room) {
+            r.MeiNo = newNo;
+            any = true;
+        }
+    }
+    if (!any)
+        return 0;
+    ++data.NextMeiNo;
+    return newNo;
+}
+
+QString deleteBill(AppData &data, const TLibrary &lib, uint32_t billNo)
+{
+    RecordList<TReserveData> reserve;
+    reserve.reserve(data.ReserveList.size());
+    for (const TReserveData &r : data.ReserveList)
+        if (r.MeiNo != billNo)
+            reserve.push_back(r);
+    RecordList<TUrikakeData> urikake = data.UrikakeList;
+    const auto receivable = std::find_if(urikake.begin(), urikake.end(),
+                                         [billNo](const TUrikakeData &u) { return u.MeiNo == billNo; });
+    if (receivable != urikake.end())
+        urikake.erase(receivable);
+
+    // Both files or neither: when urikake.dat fails after reserve.dat was
+    // written, reserve.dat is put back, so the files and the lists still agree.
+    QString error;
+    data.ReserveList.swap(reserve);
+    if (!saveReserveList(data, lib, &error)) {
+        data.ReserveList.swap(reserve);
+        return error;
+    }
+    data.UrikakeList.swap(urikake);
+    if (!saveUrikakeList(data, lib, &error)) {
+        data.UrikakeList.swap(urikake);
+        data.ReserveList.swap(reserve);
+        QString undoError;
+        if (!saveReserveList(data, lib, &undoError)) {
+            // reserve.dat could not be put back: the list follows the file.
+            data.ReserveList.swap(reserve);
+            return error + QLatin1Char('\n') + undoError;
+        }
+        return error;
+    }
+    return {};
+}

@@ -1,0 +1,66 @@
+#pragma once
+// The rules of the reservation list: which bills a day lists and in what
+// order, the row texts, a bill created by hand, one room split off into a
+// bill of its own, and a bill deleted with all its lines. The list window
+// binds these to its grid and menu.
+
+#include "storage/app_data.h"
+#include "storage/library.h"
+#include "storage/record_list.h"
+#include "storage/records.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// Columns of the list grid.
+enum RsvListColumn : int {
+    RsvColSeisan = 0,  // 清算日
+    RsvColMeiNo = 1,   // 請求番号
+    RsvColRegday = 2,  // 予約番号
+    RsvColName = 3,    // 名前
+    RsvColPlan = 4,    // プラン名
+    RsvColRoom = 5,    // 部屋
+    RsvColStay = 6,    // 総泊数
+    RsvColStayx = 7,   // 泊目
+    RsvColAmount = 8,  // 料金計
+    RsvListColumns = 9,
+};
+
+// A date as the records write it: 2014/03/21.
+using RecordDate = std::array<char, 10>;
+RecordDate recordDate(const QDate &date);
+
+// The date above the list, e.g. 2014年03月21日(金).
+QString listDateLabel(const QDate &date);
+
+// The rows of one day, in the order the list shows them: indices into list.
+// A record is listed when its line date is the day, unless the record right
+// before it is a line of the same bill and room on the same day. The rows are
+// ordered by the bill number's decimal text, compared byte by byte (numeric
+// order for numbers of equal length); rows of one bill keep their list order.
+// rows is overwritten; its capacity is reused, so a refresh allocates nothing
+// once the list has been shown.
+void collectDayRows(const RecordList<TReserveData> &list, const RecordDate &day, std::vector<size_t> &rows);
+
+// The nine cell texts of a row made from a record.
+QStringList rsvListCells(const TReserveData &record);
+
+// Appends an empty bill for the day under NextMeiNo (reservation number "a"
+// and the record count in nine digits, one night, the first accommodation
+// item), then advances NextMeiNo. Returns the new bill's number.
+uint32_t createBill(AppData &data, const QDate &day);
+
+// Gives every line of billNo in the room (field bytes, compared whole) the
+// number NextMeiNo, on every date, then advances NextMeiNo. Returns the new
+// number; 0 when no line matched (nothing changes then).
+uint32_t splitRoom(AppData &data, uint32_t billNo, const QByteArray &room);
+
+// Removes every line of billNo (all dates and rooms) and the bill's first
+// receivable, and rewrites reserve.dat and urikake.dat. On a failed write the
+// lists and both files are as they were and the returned text says why;
+// empty on success.
+QString deleteBill(AppData &data, const TLibrary &lib, uint32_t billNo);
