@@ -3,6 +3,7 @@
 #include "about_box.h"
 #include "message_box.h"
 #include "placement.h"
+#include "reservations/rsvlist_form.h"
 #include "storage/clock.h"
 
 #include <QApplication>
@@ -205,9 +206,26 @@ void TMainForm::BasicSetClick()
     Data.StartFlags &= ~MissingBaseData;
 }
 
-void TMainForm::RsvListClick() {}
+// One list window at a time: N1 stays disabled until the list closes.
+static void openReservationList(TMainForm &main, const QDateTime &date)
+{
+    auto *list = qobject_cast<TRsvlistForm *>(main.openChildWindow(
+        QStringLiteral("RsvlistForm"), [&main] { return new TRsvlistForm(main); }));
+    if (!list)
+        return;
+    list->SetListDate(date);
+    main.menuItem(QStringLiteral("N1"))->setEnabled(false);
+}
 
-void TMainForm::SeikyuClick() {}
+void TMainForm::RsvListClick()
+{
+    openReservationList(*this, Clock::now());
+}
+
+void TMainForm::SeikyuClick()
+{
+    openReservationList(*this, Clock::now().addDays(-1));
+}
 
 void TMainForm::KamokuMenuClick()
 {

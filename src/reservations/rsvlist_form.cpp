@@ -1,0 +1,390 @@
+#include "rsvlist_form.h"
+
+#include "controls/string_grid_ex.h"
+#include "reservations/reservation_list.h"
+#include "shell/main_form.h"
+#include "shell/message_box.h"
+#include "shell/placement.h"
+#include "storage/clock.h"
+#include "storage/cp932.h"
+
+#include <QAction>
+#include <QCalendarWidget>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QPushButton>
+#include <QTextCharFormat>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kWarning = QStringLiteral("警告");
+const QString kConfirm = QStringLiteral("確認");
+const QString kNotice = QStringLiteral("注意");
+
+// Colours are given as the settings store them, 0x00BBGGRR.
+QColor bgr(uint32_t v) { return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF)); }
+const QColor kHeaderColor = bgr(16311512);
+const QColor kBandColor = bgr(14811135);
+
+struct ColumnDef {
+    const char *caption;
+    int width;
+};
+const ColumnDef kColumns[RsvListColumns] = {
+    {"清算日", 70}, {"請求番号", 73}, {"予約番号", 78}, {"名前", 115}, {"プラン名", 222},
+    {"部屋", 87},   {"総泊数", 45},   {"泊目", 39},     {"料金計", 2},
+};
+
+bool fieldEmpty(const char *field) { return field[0] == 0; }
+
+} // namespace
+
+TRsvlistForm::TRsvlistForm(TMainForm &main, QWidget *parent) : QWidget(parent), Main(main)
+{
+    setObjectName(QStringLiteral("RsvlistForm"));
+    setWindowTitle(QStringLiteral("予約一覧"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    DateLabel = new QLabel(this);
+    DateLabel->setObjectName(QStringLiteral("DateLabel"));
+    QFont big = DateLabel->font();
+    big.setPointSizeF(big.pointSizeF() * 1.5);
+    big.setBold(true);
+    DateLabel->setFont(big);
+    DateLabel->setAlignment(Qt::AlignCenter);
+
+    SpeedButton1 = new QToolButton(this);
+    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    SpeedButton1->setText(QStringLiteral("←"));
+    SpeedButton1->setToolTip(QStringLiteral("前日へ"));
+    SpeedButton2 = new QToolButton(this);
+    SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
+    SpeedButton2->setText(QStringLiteral("→"));
+    SpeedButton2->setToolTip(QStringLiteral("翌日へ"));
+    for (QToolButton *b : {SpeedButton1, SpeedButton2}) {
+        b->setFont(big);
+        b->setMinimumSize(40, 30);
+    }
+    connect(SpeedButton1, &QToolButton::clicked, this, &TRsvlistForm::SpeedButton1Click);
+    connect(SpeedButton2, &QToolButton::clicked, this, &TRsvlistForm::SpeedButton2Click);
+
+    Calendar = new QCalendarWidget(this);
+    Calendar->setObjectName(QStringLiteral("Calendar"));
+    Calendar->setSelectionMode(QCalendarWidget::SingleSelection);
+    Calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    Calendar->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+    Calendar->setFirstDayOfWeek(Qt::Sunday);
+    Calendar->setFixedSize(Calendar->sizeHint());
+    connect(Calendar, &QCalendarWidget::selectionChanged, this, [this] {
+        if (!FSelecting)
+            CalendarClick();
+    });
+
+    Button1 = new QPushButton(QStringLiteral("サーバーからデータを取得"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setToolTip(QStringLiteral("Norvelオンライン予約システムからデータを取得します"));
+    connect(Button1, &QPushButton::clicked, this, &TRsvlistForm::FetchButtonClick);
+    Button2 = new QPushButton(QStringLiteral("明細新規作成"), this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    connect(Button2, &QPushButton::clicked, this, &TRsvlistForm::NewBillClick);
+    for (QPushButton *b : {Button1, Button2})
+        b->setMinimumHeight(32);
+
+    auto *note = new QLabel(QStringLiteral("※すでに取得されているデータは上書きされません　再取得したい場合はデータを削除してください"), this);
+    note->setObjectName(QStringLiteral("Label1"));
+    note->setWordWrap(true);
+    QPalette red = note->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    note->setPalette(red);
+    auto *howOpen = new QLabel(QStringLiteral("明細を入力する場合は請求番号をクリックしてください"), this);
+    howOpen->setObjectName(QStringLiteral("Label2"));
+    auto *howEdit = new QLabel(QStringLiteral("新規登録･削除は右クリックしてください"), this);
+    howEdit->setObjectName(QStringLiteral("Label3"));
+
+    FGrid = new TStringGridEx(this);
+    FGrid->setObjectName(QStringLiteral("StringGrid1"));
+    FGrid->setToolTip(QStringLiteral("右クリックすると明細削除･新規登録ができます"));
+    FGrid->SetColCount(RsvListColumns);
+    FGrid->SetRowCount(2);
+    FGrid->SetFixedCols(0);
+    FGrid->SetFixedRows(1);
+    FGrid->SetDefaultRowHeight(20);
+    FGrid->SetScrollBars(ssVertical);
+    FGrid->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goColSizing);
+    for (int c = 0; c < RsvListColumns; ++c) {
+        TGridColumn *gc = FGrid->GridColumns()[c];
+        gc->SetCaption(QString::fromUtf8(kColumns[c].caption));
+        gc->SetCanEdit(false);
+        FGrid->SetColWidths(c, kColumns[c].width);
+    }
+    connect(FGrid, &TStringGrid::OnDrawCell, this,
+            [this](QPainter *p, int col, int row, const QRect &rect, TGridDrawState) { GridDrawCell(p, col, row, rect); });
+    FGrid->viewport()->installEventFilter(this);
+
+    FPopup = new QMenu(this);
+    FPopup->setObjectName(QStringLiteral("PopupMenu1"));
+    QAction *newItem = FPopup->addAction(QStringLiteral("明細新規作成"));
+    newItem->setObjectName(QStringLiteral("NewBill1"));
+    connect(newItem, &QAction::triggered, this, &TRsvlistForm::NewBillClick);
+    FPopup->addSeparator();
+    DeleteItem = FPopup->addAction(QStringLiteral("明細を削除する(※注意　取消不可)"));
+    DeleteItem->setObjectName(QStringLiteral("DeleteBill1"));
+    connect(DeleteItem, &QAction::triggered, this, &TRsvlistForm::DeleteBillClick);
+    FPopup->addSeparator();
+    QAction *closeItem = FPopup->addAction(QStringLiteral("ポップアップメニューを閉じる"));
+    closeItem->setObjectName(QStringLiteral("ClosePopup1"));
+
+    // Date and calendar on the left, the commands and hints beside them, the grid below.
+    auto *dateRow = new QHBoxLayout;
+    dateRow->addWidget(SpeedButton1);
+    dateRow->addWidget(DateLabel, 1);
+    dateRow->addWidget(SpeedButton2);
+    auto *left = new QVBoxLayout;
+    left->addLayout(dateRow);
+    left->addWidget(Calendar);
+    auto *right = new QVBoxLayout;
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    buttons->addStretch();
+    right->addLayout(buttons);
+    right->addWidget(note);
+    right->addSpacing(12);
+    right->addWidget(howOpen);
+    right->addWidget(howEdit);
+    right->addStretch();
+    auto *top = new QHBoxLayout;
+    top->addLayout(left);
+    top->addSpacing(16);
+    top->addLayout(right, 1);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(FGrid, 1);
+
+    // Opening: today, a calendar that reaches a year back, and a fetch that
+    // needs all four online-service settings.
+    const QDateTime now = Clock::now();
+    Calendar->setMaximumDate(now.date());
+    Calendar->setMinimumDate(now.addDays(-365).date());
+    const TBaseData &base = Main.data().BaseData;
+    Button1->setEnabled(!fieldEmpty(base.Acount) && !fieldEmpty(base.Domain) && !fieldEmpty(base.IDCode)
+                        && !fieldEmpty(base.Passwd));
+    FListDate = now;
+    resize(1000, 540);
+
+    // Every activation shows what other windows changed meanwhile.
+    connect(Main.mdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *sub) {
+        if (sub && sub->widget() == this)
+            RefreshList();
+    });
+    RefreshList();
+}
+
+TRsvlistForm::~TRsvlistForm() = default;
+
+void TRsvlistForm::SetListDate(const QDateTime &date)
+{
+    FListDate = date;
+    RefreshList();
+}
+
+void TRsvlistForm::UpdateButtons()
+{
+    const QDateTime now = Clock::now();
+    SpeedButton2->setEnabled(FListDate <= now.addDays(-1));
+    // The list goes back as far as the calendar does.
+    SpeedButton1->setEnabled(FListDate.date() > Calendar->minimumDate());
+}
+
+void TRsvlistForm::RefreshList()
+{
+    const QDate day = FListDate.date();
+    DateLabel->setText(listDateLabel(day));
+    FSelecting = true;
+    Calendar->setSelectedDate(day);
+    FSelecting = false;
+    UpdateButtons();
+
+    collectDayRows(Main.data().ReserveList, recordDate(day), FIndices);
+    const auto &list = Main.data().ReserveList;
+    FRows.clear();
+    FRows.reserve(FIndices.size());
+    // Bands change colour with the bill: the first bill is tinted, the next white, and so on.
+    bool band = false;
+    uint32_t last = 0;
+    for (size_t i : FIndices) {
+        const TReserveData &r = list[i];
+        if (FRows.empty() || r.MeiNo != last)
+            band = !band;
+        last = r.MeiNo;
+        FRows.push_back({r.MeiNo, fieldBytes(r.Room), band});
+    }
+    FGrid->SetRowCount(1 + std::max<int>(1, int(FRows.size())));
+    FGrid->SetRows(1, {});
+    for (size_t k = 0; k < FIndices.size(); ++k)
+        FGrid->SetRows(int(k) + 1, rsvListCells(list[FIndices[k]]));
+    if (FGrid->Row() >= FGrid->RowCount())
+        FGrid->FocusCell(FGrid->Col(), FGrid->RowCount() - 1);
+    FGrid->viewport()->update();
+}
+
+const TRsvlistForm::Row *TRsvlistForm::RowAt(int row) const
+{
+    return row >= 1 && size_t(row) <= FRows.size() ? &FRows[size_t(row) - 1] : nullptr;
+}
+
+QColor TRsvlistForm::RowColor(int row) const
+{
+    const Row *r = RowAt(row);
+    return r && r->Band ? kBandColor : QColor(Qt::white);
+}
+
+void TRsvlistForm::GridDrawCell(QPainter *p, int col, int row, const QRect &rect)
+{
+    p->save();
+    if (row == 0) {
+        p->fillRect(rect, kHeaderColor);
+        p->setPen(Qt::black);
+        p->drawText(rect.adjusted(3, 2, -2, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                    FGrid->GridColumns()[col]->Caption());
+    } else {
+        p->fillRect(rect, RowColor(row));
+        p->setPen(Qt::black);
+        p->drawText(rect.adjusted(2, 2, -2, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                    FGrid->Cells(col, row));
+    }
+    p->restore();
+}
+
+void TRsvlistForm::SpeedButton1Click()
+{
+    if (FListDate.date() <= Calendar->minimumDate())
+        return;
+    SetListDate(FListDate.addDays(-1));
+}
+
+void TRsvlistForm::SpeedButton2Click()
+{
+    if (FListDate > Clock::now().addDays(-1))
+        return;
+    SetListDate(FListDate.addDays(1));
+}
+
+void TRsvlistForm::CalendarClick()
+{
+    const QDate picked = Calendar->selectedDate();
+    if (!picked.isValid() || picked == FListDate.date())
+        return;
+    SetListDate(QDateTime(picked, FListDate.time()));
+}
+
+void TRsvlistForm::FetchButtonClick()
+{
+    RefreshList();
+}
+
+void TRsvlistForm::NewBillClick()
+{
+    createBill(Main.data(), FListDate.date());
+    RefreshList();
+}
+
+void TRsvlistForm::DeleteBillClick()
+{
+    const int row = FGrid->Row();
+    const Row *r = RowAt(row);
+    if (!r)
+        return;
+    const uint32_t billNo = r->MeiNo;
+    if (ShowMessage(this, kWarning,
+                    FGrid->Cells(RsvColMeiNo, row) + QLatin1Char(' ') + FGrid->Cells(RsvColName, row)
+                        + QStringLiteral("様の伝票データを削除します"),
+                    QMessageBox::Yes | QMessageBox::No)
+        != QMessageBox::Yes)
+        return;
+    if (ShowMessage(this, kWarning, QStringLiteral("削除すると元には戻せません　本当によろしいですか？"),
+                    QMessageBox::Yes | QMessageBox::No)
+        != QMessageBox::Yes)
+        return;
+    const QString error = deleteBill(Main.data(), Main.library(), billNo);
+    if (!error.isEmpty())
+        ShowMessage(this, kWarning, QStringLiteral("データの削除に失敗しました。再起動してください。\n") + error);
+    RefreshList();
+}
+
+bool TRsvlistForm::GridMouseDown(Qt::MouseButton button, int col, int row)
+{
+    const Row *r = RowAt(row);
+    if (button == Qt::RightButton) {
+        if (row < 1)
+            return false;
+        FGrid->FocusCell(RsvColMeiNo, row);
+        DeleteItem->setEnabled(r != nullptr);
+        const QRect cell = FGrid->CellRect(col, row);
+        FPopup->popup(FGrid->viewport()->mapToGlobal(cell.isEmpty() ? QPoint() : cell.bottomLeft()));
+        return true;
+    }
+    if (button != Qt::LeftButton || !r || (col != RsvColMeiNo && col != RsvColRoom))
+        return false;
+    FGrid->FocusCell(col, row);
+    if (col == RsvColRoom) {
+        for (size_t k = 0; k < FRows.size(); ++k) {
+            if (int(k) + 1 != row && FRows[k].MeiNo == r->MeiNo) {
+                SplitRoom(row);
+                return true;
+            }
+        }
+    }
+    OpenBill(r->MeiNo);
+    return true;
+}
+
+void TRsvlistForm::SplitRoom(int row)
+{
+    const Row r = *RowAt(row);
+    if (ShowMessage(this, kConfirm, QStringLiteral("この部屋単独の請求明細を作成しますか？"),
+                    QMessageBox::Yes | QMessageBox::No)
+        != QMessageBox::Yes)
+        return;
+    const uint32_t newNo = splitRoom(Main.data(), r.MeiNo, r.Room);
+    RefreshList();
+    if (newNo)
+        OpenBill(newNo);
+}
+
+void TRsvlistForm::OpenBill(uint32_t billNo)
+{
+    Q_UNUSED(billNo);
+}
+
+bool TRsvlistForm::eventFilter(QObject *watched, QEvent *e)
+{
+    if (watched == FGrid->viewport() && e->type() == QEvent::MouseButtonPress) {
+        auto *me = static_cast<QMouseEvent *>(e);
+        int col, row;
+        if (FGrid->MouseToCell(me->position().toPoint(), col, row)) {
+            FGrid->setFocus(Qt::MouseFocusReason);
+            if (GridMouseDown(me->button(), col, row))
+                return true;
+        }
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+void TRsvlistForm::closeEvent(QCloseEvent *e)
+{
+    SaveFormPlacement(Main.library(), this, Main.data().iniPath());
+    if (QAction *n1 = Main.menuItem(QStringLiteral("N1")))
+        n1->setEnabled(true);
+    e->accept();
+}
