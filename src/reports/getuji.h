@@ -1,0 +1,43 @@
+#pragma once
+// The month's daily sales: every bill settled in the month added into the row
+// of its settlement day, in fourteen money columns, with the consumption tax
+// worked out per bill on the bill's charges.
+
+#include "reports/month_grid.h"
+#include "storage/record_list.h"
+#include "storage/records.h"
+
+#include <vector>
+
+// The fifteen columns of the sales grid that are read; the window's grid has
+// two more narrow working columns after them.
+enum GetujiColumn : int {
+    GDay,
+    GStayAdult,   // 宿泊料金(大人)
+    GStayOther,   // 宿泊料金(子供他)
+    GDayUse,      // 日帰り料金
+    GOption,      // オプション料金
+    GService,     // (内)サービス料
+    GDiscount,    // 値引き
+    GCharges,     // 料金計
+    GTax,         // (内)消費税8%
+    GBathingTax,  // (内)入湯税
+    GAdvance,     // 立替金
+    GTotal,       // ご利用額合計
+    GDeposit,     // 前受金
+    GCash,        // 現金入金
+    GReceivable,  // 売掛金
+    GetujiColumns
+};
+
+// The headings of the fifteen columns; those of the service charge, the
+// consumption tax and the bathing tax follow the settings.
+QStringList getujiHeadings(const TBaseData &base);
+
+// Rows 0..30 are days 1..31 (blank for days the month does not have), row 31
+// the running totals. Lines and receivables are taken in list order; a bill
+// stops counting at its first line without a date. When carried is given it
+// receives, per row, the working column of the window: the day's charges
+// total as it stood after the previous bill end of that day.
+MonthGrid getujiMonth(const RecordList<TReserveData> &lines, const RecordList<TUrikakeData> &receivables,
+                      const TBaseData &base, int year, int month, QStringList *carried = nullptr);
