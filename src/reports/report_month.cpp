@@ -29,7 +29,8 @@ QDateTime stepMonth(const QDateTime &shown, int delta)
 
 bool forwardAllowed(const QDateTime &shown, const QDateTime &now)
 {
-    return !(shown > now.addDays(-1));
+    const QDate s = shown.date(), n = now.date();
+    return s.year() * 12 + s.month() < n.year() * 12 + n.month();
 }
 
 MonthFilter::MonthFilter(int year, int month)

@@ -25,8 +25,10 @@ QString dayLabel(const QDate &date);
 // The shown date one month back (delta -1) or forward (+1): the day is
 // clamped to the target month's length, the time of day kept.
 QDateTime stepMonth(const QDateTime &shown, int delta);
-// Whether → may still go forward: not once the shown date is later than
-// now less one day.
+// Whether → may still go forward after a step: not once the shown month is
+// the current month or later. (Comparing whole months, not the shown date
+// against now less a day: the day clamp of a step can leave the shown date
+// days before now within the current month.)
 bool forwardAllowed(const QDateTime &shown, const QDateTime &now);
 
 // A record's date field tested against one month, quickly enough for every

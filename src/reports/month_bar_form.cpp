@@ -1,0 +1,111 @@
+#include "reports/month_bar_form.h"
+
+#include "reports/report_month.h"
+#include "shell/message_box.h"
+#include "storage/clock.h"
+#include "storage/safe_file.h"
+
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace {
+CsvPathChooser csvChooser;
+}
+
+TMonthBar::TMonthBar(const QDateTime &now, QWidget *parent)
+    : QWidget(parent), FShownDate(now)
+{
+    DateLabel = new QLabel(this);
+    DateLabel->setObjectName(QStringLiteral("DateLabel"));
+    QFont big = DateLabel->font();
+    big.setPointSizeF(big.pointSizeF() * 1.6);
+    big.setBold(true);
+    DateLabel->setFont(big);
+
+    SpeedButton1 = new QToolButton(this);
+    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    SpeedButton1->setText(QStringLiteral("←"));
+    SpeedButton1->setToolTip(QStringLiteral("前日へ"));
+    SpeedButton2 = new QToolButton(this);
+    SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
+    SpeedButton2->setText(QStringLiteral("→"));
+    SpeedButton2->setToolTip(QStringLiteral("翌日へ"));
+    for (QToolButton *b : {SpeedButton1, SpeedButton2}) {
+        b->setAutoRaise(true);
+        b->setMinimumSize(28, 28);
+    }
+
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(SpeedButton1);
+    row->addWidget(DateLabel);
+    row->addWidget(SpeedButton2);
+
+    connect(SpeedButton1, &QToolButton::clicked, this, &TMonthBar::SpeedButton1Click);
+    connect(SpeedButton2, &QToolButton::clicked, this, &TMonthBar::SpeedButton2Click);
+    showTitle();
+}
+
+QString TMonthBar::title() const
+{
+    return reports::monthTitle(FShownDate.date());
+}
+
+void TMonthBar::showTitle()
+{
+    DateLabel->setText(title());
+}
+
+void TMonthBar::SpeedButton1Click()
+{
+    FShownDate = reports::stepMonth(FShownDate, -1);
+    showTitle();
+    emit monthChanged();
+    SpeedButton2->setEnabled(true);
+}
+
+void TMonthBar::SpeedButton2Click()
+{
+    FShownDate = reports::stepMonth(FShownDate, 1);
+    showTitle();
+    emit monthChanged();
+    if (!reports::forwardAllowed(FShownDate, Clock::now()))
+        SpeedButton2->setEnabled(false);
+}
+
+void setCsvPathChooser(CsvPathChooser chooser)
+{
+    csvChooser = std::move(chooser);
+}
+
+bool saveMonthGridCsvFile(QWidget *parent, const MonthGrid &grid, const QString &suggestedPath)
+{
+    if (!grid.error.isEmpty()) {
+        ShowMessage(parent, QStringLiteral("エラー"), grid.error);
+        return false;
+    }
+    const QString path = csvChooser
+        ? csvChooser(parent, suggestedPath)
+        : QFileDialog::getSaveFileName(parent, QStringLiteral("CSVファイルとして保存"), suggestedPath,
+                                       QStringLiteral("CSV (*.csv)"));
+    if (path.isEmpty())
+        return false;
+    const QByteArray bytes = monthGridCsv(grid);
+    QString error;
+    if (!writeFileAtomically(path, bytes.constData(), std::size_t(bytes.size()), &error)) {
+        ShowMessage(parent, QStringLiteral("エラー"), error);
+        return false;
+    }
+    return true;
+}
+
+QPushButton *makeCsvButton(QWidget *parent)
+{
+    auto *b = new QPushButton(QStringLiteral("CSV保存"), parent);
+    b->setObjectName(QStringLiteral("CsvButton"));
+    b->setToolTip(QStringLiteral("表示中の月の表をCSVファイルに保存します"));
+    return b;
+}

@@ -1,0 +1,58 @@
+#pragma once
+// The pieces every month report window shares: the month bar (the month
+// title, ← and →) and the "CSV保存" button's save of the grid.
+
+#include "reports/month_grid.h"
+
+#include <QDateTime>
+#include <QWidget>
+#include <functional>
+
+class QLabel;
+class QToolButton;
+
+// The month bar: DateLabel shows the shown month as "2008年03月分";
+// SpeedButton1 (←) steps one month back and enables →; SpeedButton2 (→)
+// steps one month forward and is disabled once the current month is reached.
+// A step keeps the time of day and clamps the day to the month's length.
+// Each step emits monthChanged; the window then refreshes.
+class TMonthBar : public QWidget {
+    Q_OBJECT
+public:
+    // ShownDate starts at now.
+    explicit TMonthBar(const QDateTime &now, QWidget *parent = nullptr);
+
+    QDateTime ShownDate() const { return FShownDate; }
+    int year() const { return FShownDate.date().year(); }
+    int month() const { return FShownDate.date().month(); }
+    QString title() const; // the DateLabel text
+
+    QLabel *DateLabel;
+    QToolButton *SpeedButton1;
+    QToolButton *SpeedButton2;
+
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+
+signals:
+    void monthChanged();
+
+private:
+    void showTitle();
+    QDateTime FShownDate;
+};
+
+// Asks where to save a CSV file; an empty text cancels. The default is the
+// file dialog; tests replace it (an empty function restores the default).
+using CsvPathChooser = std::function<QString(QWidget *parent, const QString &suggestedPath)>;
+void setCsvPathChooser(CsvPathChooser chooser);
+
+// The "CSV保存" button's work: asks for a file (suggesting suggestedPath) and
+// writes the grid there as CSV through the safe writer. A grid that could not
+// be computed, or a write that fails, is reported and nothing is written.
+// True when a file was written.
+bool saveMonthGridCsvFile(QWidget *parent, const MonthGrid &grid, const QString &suggestedPath);
+
+// The button itself, named CsvButton.
+class QPushButton;
+QPushButton *makeCsvButton(QWidget *parent);
