@@ -1,6 +1,7 @@
 #include "reports/getuji.h"
 
 #include "billing/bill_computation.h"
+#include "reports/month_sum.h"
 #include "reports/report_month.h"
 
 #include <array>
@@ -32,10 +33,10 @@ namespace {
 
 // Column of the working figure kept per day row (not part of the report).
 constexpr int Carried = GetujiColumns;
-using Row = std::array<SumCell, GetujiColumns + 1>;
+using Row = std::array<MonthSum, GetujiColumns + 1>;
 
 // The column a line's amount goes to, or -1; and whether its quantity
-// carries the staying or day-use bathing tax (1 or 2).
+// carries the staying (1) or day-use (2) bathing tax.
 struct Placement {
     int column = -1;
     int bathing = 0;
@@ -66,54 +67,76 @@ Placement placeLine(uint32_t k)
     }
 }
 
-// The consumption tax of one bill's charges, by the bill's own rules; false
-// when the charges are too large to tax.
-bool billTax(int64_t charges, bool taxAdded, int64_t *tax)
+// Figures worked out from other cells, checked like the sums.
+struct Checked {
+    bool overflow = false;
+    int64_t plus(int64_t a, int64_t b)
+    {
+        int64_t r = 0;
+        overflow |= __builtin_add_overflow(a, b, &r);
+        return r;
+    }
+    int64_t minus(int64_t a, int64_t b)
+    {
+        int64_t r = 0;
+        overflow |= __builtin_sub_overflow(a, b, &r);
+        return r;
+    }
+    // The consumption tax of one bill's charges, by the bill's own rules.
+    int64_t tax(int64_t charges, bool taxAdded)
+    {
+        constexpr int64_t limit = (std::numeric_limits<int64_t>::max() - 100) / (100 + ConsumptionTaxRate);
+        if (charges > limit || charges < -limit) {
+            overflow = true;
+            return 0;
+        }
+        return taxAdded ? addedTax(charges) : includedTax(charges);
+    }
+};
+
+void setCell(MonthSum &cell, int64_t value)
 {
-    constexpr int64_t limit = (std::numeric_limits<int64_t>::max() - 100) / (100 + ConsumptionTaxRate);
-    if (charges > limit || charges < -limit)
-        return false;
-    *tax = taxAdded ? addedTax(charges) : includedTax(charges);
-    return true;
+    cell = MonthSum();
+    cell.add(value);
 }
 
 } // namespace
 
-MonthGrid getujiMonth(const RecordList<TReserveData> &lines, const RecordList<TUrikakeData> &receivables,
-                      const TBaseData &base, int year, int month, QStringList *carried)
+MonthGrid getujiMonth(const AppData &data, const ReportMonth &month, QStringList *carried)
 {
+    const TBaseData &base = data.BaseData;
+    const RecordList<TReserveData> &lines = data.ReserveList;
     std::array<Row, DayRows + 1> cells{};
-    Sums sums;
-    const MonthFilter filter(year, month);
+    Checked checked;
     const bool taxAdded = base.TaxKubun != 0;
     const bool bathingSeparate = base.Nyutou_Kubun != 0;
     const bool serviceSeparate = base.ServiceKubun != 0;
     Row &total = cells[TotalsRow];
 
-    for (const TUrikakeData &u : receivables) {
-        const int d = filter.day(u.Seisan);
+    for (const TUrikakeData &u : data.UrikakeList) {
+        const int d = month.dayOf(u.Seisan);
         if (d == 0)
             continue;
-        sums.add(cells[d - 1][GReceivable], u.Goukei);
-        sums.add(total[GReceivable], u.Goukei);
+        cells[d - 1][GReceivable].add(u.Goukei);
+        total[GReceivable].add(u.Goukei);
     }
 
     // Total of use and cash received of a row, from the row's own cells.
     const auto settle = [&](Row &row) {
-        int64_t use = sums.plus(row[GCharges].value, row[GAdvance].value);
+        int64_t use = checked.plus(row[GCharges].value(), row[GAdvance].value());
         if (taxAdded)
-            use = sums.plus(use, row[GTax].value);
+            use = checked.plus(use, row[GTax].value());
         if (bathingSeparate)
-            use = sums.plus(use, row[GBathingTax].value);
-        sums.assign(row[GTotal], use);
-        sums.assign(row[GCash], sums.minus(sums.minus(use, row[GDeposit].value), row[GReceivable].value));
+            use = checked.plus(use, row[GBathingTax].value());
+        setCell(row[GTotal], use);
+        setCell(row[GCash], checked.minus(checked.minus(use, row[GDeposit].value()), row[GReceivable].value()));
     };
 
     uint32_t excluded = 0;
     const std::size_t n = lines.size();
     for (std::size_t i = 0; i < n; ++i) {
         const TReserveData &line = lines[i];
-        const int d = filter.day(line.Seisan);
+        const int d = month.dayOf(line.Seisan);
         if (d == 0)
             continue;
         // A bill stops counting at its first line without a date.
@@ -124,35 +147,32 @@ MonthGrid getujiMonth(const RecordList<TReserveData> &lines, const RecordList<TU
 
         Row &row = cells[d - 1];
         const uint32_t k = line.Kubun;
-        const int64_t amount = int64_t(line.Tanka) * line.Suryou;
         const Placement p = placeLine(k);
         if (p.column >= 0) {
-            sums.add(row[p.column], amount);
-            sums.add(total[p.column], amount);
+            row[p.column].addProduct(line.Tanka, line.Suryou);
+            total[p.column].addProduct(line.Tanka, line.Suryou);
         }
         if (p.bathing) {
-            const int64_t tax = int64_t(line.Suryou) * (p.bathing == 1 ? base.Nyutouzei : base.DayNyutouzei);
-            sums.add(row[GBathingTax], tax);
-            sums.add(total[GBathingTax], tax);
+            const int32_t rate = p.bathing == 1 ? base.Nyutouzei : base.DayNyutouzei;
+            row[GBathingTax].addProduct(line.Suryou, rate);
+            total[GBathingTax].addProduct(line.Suryou, rate);
         }
         const uint32_t account = k / 1000;
         const bool charged = account != 1106 && account != 102 && account != 1105
             && (k != 1601990 || serviceSeparate);
         if (charged) {
-            sums.add(row[GCharges], amount);
-            sums.add(total[GCharges], amount);
+            row[GCharges].addProduct(line.Tanka, line.Suryou);
+            total[GCharges].addProduct(line.Tanka, line.Suryou);
         }
 
         if (i + 1 == n || lines[i + 1].MeiNo != line.MeiNo) {
             // Bill end: the charges since the day's previous bill end are taxed.
-            int64_t tax = 0;
-            if (!billTax(sums.minus(row[GCharges].value, row[Carried].value), taxAdded, &tax))
-                sums.overflow = true;
-            sums.add(row[GTax], tax);
-            sums.add(total[GTax], tax);
+            const int64_t tax = checked.tax(checked.minus(row[GCharges].value(), row[Carried].value()), taxAdded);
+            row[GTax].add(tax);
+            total[GTax].add(tax);
             settle(row);
             settle(total);
-            sums.assign(row[Carried], row[GCharges].value);
+            setCell(row[Carried], row[GCharges].value());
         }
     }
 
@@ -160,25 +180,24 @@ MonthGrid getujiMonth(const RecordList<TReserveData> &lines, const RecordList<TU
     grid.headings = getujiHeadings(base);
     if (carried)
         carried->clear();
-    if (sums.overflow) {
-        grid.error = overflowMessage(year, month);
+    bool overflow = checked.overflow;
+    for (const Row &row : cells)
+        for (const MonthSum &c : row)
+            overflow |= c.overflowed();
+    if (overflow) {
+        grid.error = MonthSum::overflowMessage(month);
         return grid;
     }
     grid.rows.reserve(DayRows + 1);
     for (int r = 0; r <= DayRows; ++r) {
         QStringList row;
         row.reserve(GetujiColumns);
-        if (r == TotalsRow)
-            row << QStringLiteral("合計");
-        else if (r < filter.daysInMonth())
-            row << dayLabel(QDate(year, month, r + 1));
-        else
-            row << QString();
+        row << rowLabel(month, r);
         for (int c = 1; c < GetujiColumns; ++c)
-            row << cells[r][c].text();
+            row << cells[r][c].cell();
         grid.rows.push_back(row);
         if (carried)
-            *carried << cells[r][Carried].text();
+            *carried << cells[r][Carried].cell();
     }
     return grid;
 }

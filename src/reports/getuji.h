@@ -3,9 +3,9 @@
 // of its settlement day, in fourteen money columns, with the consumption tax
 // worked out per bill on the bill's charges.
 
+#include "reports/month_dates.h"
 #include "reports/month_grid.h"
-#include "storage/record_list.h"
-#include "storage/records.h"
+#include "storage/app_data.h"
 
 #include <vector>
 
@@ -39,5 +39,4 @@ QStringList getujiHeadings(const TBaseData &base);
 // stops counting at its first line without a date. When carried is given it
 // receives, per row, the working column of the window: the day's charges
 // total as it stood after the previous bill end of that day.
-MonthGrid getujiMonth(const RecordList<TReserveData> &lines, const RecordList<TUrikakeData> &receivables,
-                      const TBaseData &base, int year, int month, QStringList *carried = nullptr);
+MonthGrid getujiMonth(const AppData &data, const ReportMonth &month, QStringList *carried = nullptr);

@@ -51,7 +51,7 @@ TMonthBar::TMonthBar(const QDateTime &now, QWidget *parent)
 
 QString TMonthBar::title() const
 {
-    return reports::monthTitle(FShownDate.date());
+    return ReportMonth(FShownDate.date()).title();
 }
 
 void TMonthBar::showTitle()

@@ -1,5 +1,6 @@
 #include "reports/nyutouzei.h"
 
+#include "reports/month_sum.h"
 #include "reports/report_month.h"
 
 #include <array>
@@ -13,17 +14,32 @@ QStringList nyutouzeiHeadings()
             QStringLiteral("課税免除 他免除"), QStringLiteral("課税免除 人数計")};
 }
 
-MonthGrid nyutouzeiMonth(const RecordList<TReserveData> &lines, const TBaseData &base, int year, int month)
+namespace {
+
+// A cell that takes a new value: checked like every sum.
+void setCell(MonthSum &cell, int64_t a, int64_t b, bool product)
+{
+    cell = MonthSum();
+    if (product)
+        cell.addProduct(a, b);
+    else {
+        cell.add(a);
+        cell.add(b);
+    }
+}
+
+} // namespace
+
+MonthGrid nyutouzeiMonth(const AppData &data, const ReportMonth &month)
 {
     enum { Stay = 1, StayTax, Day, DayTax, Under12, Other, Exempt, Columns };
-    using Row = std::array<SumCell, Columns>;
+    using Row = std::array<MonthSum, Columns>;
     std::array<Row, DayRows + 1> cells{};
-    Sums sums;
-    const MonthFilter filter(year, month);
-    const int64_t rate = base.Nyutouzei, dayRate = base.DayNyutouzei;
+    const int64_t rate = data.BaseData.Nyutouzei, dayRate = data.BaseData.DayNyutouzei;
+    bool overflow = false;
 
-    for (const TReserveData &line : lines) {
-        const int d = filter.day(line.Rsvday);
+    for (const TReserveData &line : data.ReserveList) {
+        const int d = month.dayOf(line.Rsvday);
         if (d == 0)
             continue;
         Row &row = cells[d - 1];
@@ -31,47 +47,46 @@ MonthGrid nyutouzeiMonth(const RecordList<TReserveData> &lines, const TBaseData 
         const int64_t q = line.Suryou;
         const uint32_t k = line.Kubun;
         const auto add = [&](int col) {
-            sums.add(row[col], q);
-            sums.add(total[col], q);
+            row[col].add(q);
+            total[col].add(q);
         };
         if (k == 1601001 || k == 1601002) {
             add(Stay);
-            sums.assign(row[StayTax], sums.times(row[Stay].value, rate));
-            sums.assign(total[StayTax], sums.times(total[Stay].value, rate));
+            setCell(row[StayTax], row[Stay].value(), rate, true);
+            setCell(total[StayTax], total[Stay].value(), rate, true);
         } else if (k >= 1601003 && k <= 1601008) {
             add(Under12);
         } else if (k == 1601801 || k == 1601802) {
             add(Day);
-            sums.assign(row[DayTax], sums.times(row[Day].value, dayRate));
-            sums.assign(total[DayTax], sums.times(total[Day].value, dayRate));
+            setCell(row[DayTax], row[Day].value(), dayRate, true);
+            setCell(total[DayTax], total[Day].value(), dayRate, true);
         } else if (k >= 1601803 && k <= 1601805) {
             add(Under12);
         } else if (k >= 1601991 && k <= 1601994) {
             add(Other);
         }
         // Every line of the month, whatever its item, refreshes the exempt total.
-        sums.assign(row[Exempt], sums.plus(row[Under12].value, row[Other].value));
-        sums.assign(total[Exempt], sums.plus(total[Under12].value, total[Other].value));
+        setCell(row[Exempt], row[Under12].value(), row[Other].value(), false);
+        setCell(total[Exempt], total[Under12].value(), total[Other].value(), false);
+        for (const Row *r : {&row, &total})
+            for (const MonthSum &c : *r)
+                if (c.overflowed())
+                    overflow = true;
     }
 
     MonthGrid grid;
     grid.headings = nyutouzeiHeadings();
-    if (sums.overflow) {
-        grid.error = overflowMessage(year, month);
+    if (overflow) {
+        grid.error = MonthSum::overflowMessage(month);
         return grid;
     }
     grid.rows.reserve(DayRows + 1);
     for (int r = 0; r <= DayRows; ++r) {
         QStringList row;
         row.reserve(Columns);
-        if (r == TotalsRow)
-            row << QStringLiteral("合計");
-        else if (r < filter.daysInMonth())
-            row << dayLabel(QDate(year, month, r + 1));
-        else
-            row << QString();
+        row << rowLabel(month, r);
         for (int c = 1; c < Columns; ++c)
-            row << cells[r][c].text();
+            row << cells[r][c].cell();
         grid.rows.push_back(row);
     }
     return grid;

@@ -13,7 +13,7 @@ constexpr int Totals = 31;
 
 TEST(Getuji, EmptyMonthHasDayLabelsTotalsAndEmptyCells)
 {
-    const MonthGrid g = getujiMonth({}, {}, reportSettings(), 2008, 3);
+    const MonthGrid g = sales({}, {}, reportSettings(), 2008, 3);
     ASSERT_TRUE(g.error.isEmpty());
     ASSERT_EQ(g.headings.size(), 15);
     ASSERT_EQ(g.rows.size(), 32u);
@@ -28,11 +28,11 @@ TEST(Getuji, EmptyMonthHasDayLabelsTotalsAndEmptyCells)
 
 TEST(Getuji, FebruaryOfACommonYearLeavesThreeBlankRows)
 {
-    const MonthGrid g = getujiMonth({}, {}, reportSettings(), 2007, 2);
+    const MonthGrid g = sales({}, {}, reportSettings(), 2007, 2);
     EXPECT_EQ(cell(g, day(28), GDay), QStringLiteral("28(水)"));
     for (int d : {29, 30, 31})
         EXPECT_TRUE(cell(g, day(d), GDay).isEmpty());
-    EXPECT_EQ(cell(getujiMonth({}, {}, reportSettings(), 2008, 2), day(29), GDay), QStringLiteral("29(金)"));
+    EXPECT_EQ(cell(sales({}, {}, reportSettings(), 2008, 2), day(29), GDay), QStringLiteral("29(金)"));
 }
 
 TEST(Getuji, HeadingsFollowTheSettings)
@@ -52,10 +52,10 @@ TEST(Getuji, HeadingsFollowTheSettings)
 TEST(Getuji, BillCountsOnItsSettlementDay)
 {
     const auto lines = lineList({billLine(1, "2008/04/01", "2008/03/31", 1601001, 10000, 1)});
-    const MonthGrid april = getujiMonth(lines, {}, reportSettings(), 2008, 4);
+    const MonthGrid april = sales(lines, {}, reportSettings(), 2008, 4);
     EXPECT_EQ(cell(april, day(1), GStayAdult), "10000");
     EXPECT_EQ(cell(april, Totals, GStayAdult), "10000");
-    const MonthGrid march = getujiMonth(lines, {}, reportSettings(), 2008, 3);
+    const MonthGrid march = sales(lines, {}, reportSettings(), 2008, 3);
     EXPECT_TRUE(cell(march, day(31), GStayAdult).isEmpty());
     EXPECT_TRUE(cell(march, Totals, GStayAdult).isEmpty());
 }
@@ -70,14 +70,14 @@ TEST(Getuji, ConsumptionTaxPerBill)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.charges);
         const auto lines = lineList({billLine(1, "2008/03/02", "2008/03/01", 1601101, c.charges, 1)});
-        const MonthGrid g = getujiMonth(lines, {}, reportSettings(1, 1, c.taxKubun), 2008, 3);
+        const MonthGrid g = sales(lines, {}, reportSettings(1, 1, c.taxKubun), 2008, 3);
         EXPECT_EQ(cell(g, day(2), GTax), c.tax);
         EXPECT_EQ(cell(g, Totals, GTax), c.tax);
     }
     // Two bills of 1,012 on one day are taxed one by one: 81 + 81, not 162 (of 2,024).
     const auto two = lineList({billLine(1, "2008/03/02", "2008/03/01", 1601101, 1012, 1),
                                billLine(2, "2008/03/02", "2008/03/01", 1601101, 1012, 1)});
-    EXPECT_EQ(cell(getujiMonth(two, {}, reportSettings(), 2008, 3), day(2), GTax), "162");
+    EXPECT_EQ(cell(sales(two, {}, reportSettings(), 2008, 3), day(2), GTax), "162");
 }
 
 TEST(Getuji, ColumnsOfEachKindOfLine)
@@ -97,7 +97,7 @@ TEST(Getuji, ColumnsOfEachKindOfLine)
         billLine(5, "2008/03/03", "2008/03/02", 1105001, -5000, 1), // deposit
         billLine(5, "2008/03/03", "2008/03/02", 102001, 3000, 1),   // coupon
     });
-    const MonthGrid g = getujiMonth(lines, receivableList({receivable(5, "2008/03/03", 101001, 12000)}),
+    const MonthGrid g = sales(lines, receivableList({receivable(5, "2008/03/03", 101001, 12000)}),
                                     reportSettings(1, 1, 1), 2008, 3);
     const QStringList expected = {
         QStringLiteral("3(月)"), "24000", "5000", "1500", "3000", "2000", "-1500",
@@ -136,7 +136,7 @@ TEST(Getuji, SettingsDecideServiceChargeAndTotalOfUse)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        const MonthGrid g = getujiMonth(lines, {}, c.base, 2008, 3);
+        const MonthGrid g = sales(lines, {}, c.base, 2008, 3);
         EXPECT_EQ(cell(g, day(4), GService), "2160");
         EXPECT_EQ(cell(g, day(4), GCharges), c.charges);
         EXPECT_EQ(cell(g, day(4), GTax), c.tax);
@@ -160,7 +160,7 @@ TEST(Getuji, UndatedLineExcludesTheRestOfItsBill)
         billLine(3, "2008/03/07", "2008/03/06", 1601101, 9999, 1), // after the undated line: left out
     });
     QStringList carried;
-    const MonthGrid g = getujiMonth(lines, {}, reportSettings(), 2008, 3, &carried);
+    const MonthGrid g = sales(lines, {}, reportSettings(), 2008, 3, &carried);
     EXPECT_EQ(cell(g, day(6), GOption), "2500");
     EXPECT_EQ(cell(g, day(6), GCharges), "2500");
     EXPECT_EQ(cell(g, day(6), GTax), "200"); // (8 * 2500 + 90) / 100
@@ -189,7 +189,7 @@ TEST(Getuji, CardEntryOfAnExcludedBillCountsAndCashWaitsForABillEnd)
     });
     const auto cards = receivableList({receivable(1, "2008/03/08", 101001, 10800),
                                        receivable(2, "2008/03/09", 101002, 10800)});
-    const MonthGrid g = getujiMonth(lines, cards, reportSettings(), 2008, 3);
+    const MonthGrid g = sales(lines, cards, reportSettings(), 2008, 3);
     EXPECT_EQ(cell(g, day(8), GReceivable), "10800");
     EXPECT_TRUE(cell(g, day(8), GCash).isEmpty());
     EXPECT_EQ(cell(g, day(9), GReceivable), "10800");
@@ -207,7 +207,7 @@ TEST(Getuji, OnlyValidDatesOfTheMonthCount)
         billLine(3, "", "2007/02/28", 1601101, 5000, 1), // open bill: not sales
     });
     const auto cards = receivableList({receivable(1, "2007/02/30", 101001, 1000)});
-    const MonthGrid g = getujiMonth(lines, cards, reportSettings(), 2007, 2);
+    const MonthGrid g = sales(lines, cards, reportSettings(), 2007, 2);
     EXPECT_EQ(cell(g, Totals, GOption), "3000");
     EXPECT_TRUE(cell(g, Totals, GReceivable).isEmpty());
 }
@@ -217,14 +217,14 @@ TEST(Getuji, SumsBeyondRangeAreReportedNotWrapped)
     // Charges of 2^31 x 2^31 yen fit in a sum but not in the tax computation.
     RecordList<TReserveData> lines;
     lines.push_back(billLine(1, "2008/03/01", "2008/03/01", 1601101, INT32_MAX, INT32_MAX));
-    MonthGrid g = getujiMonth(lines, {}, reportSettings(), 2008, 3);
+    MonthGrid g = sales(lines, {}, reportSettings(), 2008, 3);
     EXPECT_FALSE(g.error.isEmpty());
     EXPECT_TRUE(g.rows.empty());
     // Large but computable: a thousand bills of 2^31 x 1000 yen each.
     lines.clear();
     for (uint32_t i = 1; i <= 1000; ++i)
         lines.push_back(billLine(i, "2008/03/01", "2008/03/01", 1601101, INT32_MAX, 1000));
-    g = getujiMonth(lines, {}, reportSettings(), 2008, 3);
+    g = sales(lines, {}, reportSettings(), 2008, 3);
     ASSERT_TRUE(g.error.isEmpty());
     EXPECT_EQ(cell(g, Totals, GOption), QString::number(int64_t(INT32_MAX) * 1000 * 1000));
 }

@@ -11,7 +11,7 @@ enum { Day, Stay, StayTax, DayUse, DayUseTax, Under12, Other, Exempt };
 
 TEST(Nyutouzei, EmptyMonthHasDayLabelsTotalsAndEmptyCells)
 {
-    const MonthGrid g = nyutouzeiMonth({}, reportSettings(), 2008, 3);
+    const MonthGrid g = bathing({}, reportSettings(), 2008, 3);
     ASSERT_TRUE(g.error.isEmpty());
     ASSERT_EQ(g.headings.size(), 8);
     EXPECT_EQ(g.headings[1], QStringLiteral("宿泊 人数"));
@@ -32,7 +32,7 @@ TEST(Nyutouzei, RowsOfDaysTheMonthLacksStayBlank)
     struct Case { int year, month, lastDay; };
     for (const Case c : {Case{2007, 2, 28}, Case{2008, 2, 29}, Case{2008, 4, 30}}) {
         SCOPED_TRACE(c.month * 10000 + c.year);
-        const MonthGrid g = nyutouzeiMonth({}, reportSettings(), c.year, c.month);
+        const MonthGrid g = bathing({}, reportSettings(), c.year, c.month);
         EXPECT_FALSE(cell(g, c.lastDay - 1, Day).isEmpty());
         for (int r = c.lastDay; r < 31; ++r)
             EXPECT_TRUE(cell(g, r, Day).isEmpty()) << r;
@@ -62,7 +62,7 @@ TEST(Nyutouzei, CountsEachLineInItsColumn)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        const MonthGrid g = nyutouzeiMonth(lineList({billLine(7, "", "2008/03/05", c.kubun, 5000, c.suryou)}),
+        const MonthGrid g = bathing(lineList({billLine(7, "", "2008/03/05", c.kubun, 5000, c.suryou)}),
                                            reportSettings(), 2008, 3);
         for (int row : {4, 31}) {
             for (int col = 1; col < 8; ++col) {
@@ -89,7 +89,7 @@ TEST(Nyutouzei, AddsPersonsPerNightAndTaxesAtTheCurrentRate)
         billLine(3, "2008/03/12", "2008/02/29", 1601001, 8000, 9), // another month's night
     });
     TBaseData base = reportSettings();
-    MonthGrid g = nyutouzeiMonth(lines, base, 2008, 3);
+    MonthGrid g = bathing(lines, base, 2008, 3);
     EXPECT_EQ(cell(g, 4, Stay), "4");
     EXPECT_EQ(cell(g, 4, StayTax), "600");
     EXPECT_EQ(cell(g, 9, Stay), "2");
@@ -99,7 +99,7 @@ TEST(Nyutouzei, AddsPersonsPerNightAndTaxesAtTheCurrentRate)
     EXPECT_TRUE(cell(g, 11, Stay).isEmpty());
 
     base.Nyutouzei = 200;
-    g = nyutouzeiMonth(lines, base, 2008, 3);
+    g = bathing(lines, base, 2008, 3);
     EXPECT_EQ(cell(g, 4, StayTax), "800");
     EXPECT_EQ(cell(g, 31, StayTax), "1600");
 }
@@ -114,7 +114,7 @@ TEST(Nyutouzei, ImpossibleOrMalformedDatesBelongToNoMonth)
         billLine(1, "", "2008/4/30", 1601001, 0, 1),
         billLine(1, "", "2008-04-30", 1601001, 0, 1),
     });
-    const MonthGrid g = nyutouzeiMonth(lines, reportSettings(), 2008, 4);
+    const MonthGrid g = bathing(lines, reportSettings(), 2008, 4);
     for (int r = 0; r < 32; ++r)
         for (int c = 1; c < 8; ++c)
             EXPECT_TRUE(cell(g, r, c).isEmpty()) << r << "," << c;
@@ -128,14 +128,14 @@ TEST(Nyutouzei, SumsBeyondRangeAreReportedNotWrapped)
     RecordList<TReserveData> lines;
     for (int i = 0; i < 4; ++i)
         lines.push_back(billLine(1, "", "2008/03/01", 1601001, 0, INT32_MAX));
-    const MonthGrid g = nyutouzeiMonth(lines, base, 2008, 3);
+    const MonthGrid g = bathing(lines, base, 2008, 3);
     EXPECT_FALSE(g.error.isEmpty());
     EXPECT_TRUE(g.error.contains(QStringLiteral("2008年03月分")));
     EXPECT_TRUE(g.rows.empty());
     // One line less still fits.
     lines.pop_back();
     lines.pop_back();
-    EXPECT_TRUE(nyutouzeiMonth(lines, base, 2008, 3).error.isEmpty());
+    EXPECT_TRUE(bathing(lines, base, 2008, 3).error.isEmpty());
 }
 
 } // namespace

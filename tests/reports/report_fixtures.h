@@ -2,7 +2,10 @@
 // Builders for the month report tests: bill lines with bill number, dates,
 // item, price and quantity; receivables; settings; and grid cell access.
 
+#include "reports/getuji.h"
 #include "reports/month_grid.h"
+#include "reports/nyutouzei.h"
+#include "storage/app_data.h"
 #include "storage/cp932.h"
 #include "storage/record_list.h"
 #include "storage/records.h"
@@ -59,6 +62,27 @@ inline TBaseData reportSettings(uint8_t service = 1, uint8_t bath = 1, uint8_t t
     b.Nyutou_Kubun = bath;
     b.TaxKubun = tax;
     return b;
+}
+
+inline AppData reportData(const RecordList<TReserveData> &lines, const RecordList<TUrikakeData> &cards,
+                          const TBaseData &base)
+{
+    AppData d;
+    d.ReserveList = lines;
+    d.UrikakeList = cards;
+    d.BaseData = base;
+    return d;
+}
+
+inline MonthGrid bathing(const RecordList<TReserveData> &lines, const TBaseData &base, int year, int month)
+{
+    return nyutouzeiMonth(reportData(lines, {}, base), ReportMonth(year, month));
+}
+
+inline MonthGrid sales(const RecordList<TReserveData> &lines, const RecordList<TUrikakeData> &cards,
+                       const TBaseData &base, int year, int month, QStringList *carried = nullptr)
+{
+    return getujiMonth(reportData(lines, cards, base), ReportMonth(year, month), carried);
 }
 
 // Cell of a grid row below the headings; "?" outside the grid.
