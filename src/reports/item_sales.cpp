@@ -1,5 +1,6 @@
 #include "reports/item_sales.h"
 
+#include "reports/month_dates.h"
 #include "reports/month_sum.h"
 #include "storage/cp932.h"
 
@@ -10,17 +11,19 @@ QStringList itemSalesCategoryNames()
     return {QStringLiteral("宿泊費明細"), QStringLiteral("オプション明細"), QStringLiteral("日帰り明細")};
 }
 
-MonthGrid itemSalesMonth(const AppData &data, const ReportMonth &month, int category)
+QStringList itemSalesHeadings()
+{
+    return {QStringLiteral("科目コード"), QStringLiteral("項目"), QStringLiteral("数量"), QStringLiteral("金額")};
+}
+
+MonthGrid itemSalesMonth(const RecordList<TReserveData> &lines, const RecordList<THojoKamoku> &items, int year,
+                         int month_)
 {
     MonthGrid grid;
-    grid.headings = {QStringLiteral("科目コード"), QStringLiteral("項目"), QStringLiteral("数量"),
-                     QStringLiteral("金額")};
+    grid.headings = itemSalesHeadings();
+    const ReportMonth month(year, month_);
     if (!month.isValid()) {
         grid.error = QStringLiteral("集計する月が正しくありません。");
-        return grid;
-    }
-    if (category < 0 || category >= ItemSalesCategories) {
-        grid.error = QStringLiteral("集計する区分が正しくありません（0 宿泊費、1 オプション、2 日帰り）。");
         return grid;
     }
 
@@ -31,7 +34,7 @@ MonthGrid itemSalesMonth(const AppData &data, const ReportMonth &month, int cate
     };
     std::vector<Row> rows;
     QHash<uint32_t, size_t> rowOfKey; // the first listed entry of a key takes its lines
-    for (const THojoKamoku &k : data.KamokuList[size_t(category)]) {
+    for (const THojoKamoku &k : items) {
         if (k.Tekiyo[0] == '\0')
             continue;
         rows.push_back({itemKey(k), fieldText(k.Tekiyo), {}, {}});
@@ -40,7 +43,7 @@ MonthGrid itemSalesMonth(const AppData &data, const ReportMonth &month, int cate
         rowOfKey.insert(rows[i].key, i);
 
     MonthSum quantity, amount;
-    for (const TReserveData &r : data.ReserveList) {
+    for (const TReserveData &r : lines) {
         if (month.dayOf(r.Seisan) == 0)
             continue;
         const auto it = rowOfKey.constFind(r.Kubun);

@@ -1,5 +1,6 @@
 #include "reports/receivables.h"
 
+#include "reports/month_dates.h"
 #include "reports/month_sum.h"
 #include "storage/cp932.h"
 
@@ -9,7 +10,6 @@ namespace {
 
 constexpr uint32_t CardAccount = 101;
 constexpr uint32_t CouponAccount = 102;
-constexpr int CardCategory = 6; // kmk_urk.dat in KamokuList
 
 QString cardKindName(const RecordList<THojoKamoku> &cards, uint32_t card)
 {
@@ -29,11 +29,18 @@ struct Entry {
 
 } // namespace
 
-MonthGrid receivablesMonth(const AppData &data, const ReportMonth &month)
+QStringList receivablesHeadings()
+{
+    return {QStringLiteral("日"), QStringLiteral("請求番号"), QStringLiteral("使用者"), QStringLiteral("売掛種別"),
+            QStringLiteral("金額")};
+}
+
+MonthGrid receivablesMonth(const RecordList<TUrikakeData> &receivables, const RecordList<TReserveData> &lines,
+                           const RecordList<THojoKamoku> &cards, int year, int month_)
 {
     MonthGrid grid;
-    grid.headings = {QStringLiteral("日"), QStringLiteral("請求番号"), QStringLiteral("使用者"),
-                     QStringLiteral("売掛種別"), QStringLiteral("金額")};
+    grid.headings = receivablesHeadings();
+    const ReportMonth month(year, month_);
     if (!month.isValid()) {
         grid.error = QStringLiteral("集計する月が正しくありません。");
         return grid;
@@ -45,16 +52,16 @@ MonthGrid receivablesMonth(const AppData &data, const ReportMonth &month)
 
     std::vector<Entry> entries;
     MonthSum total;
-    for (const TUrikakeData &u : data.UrikakeList) {
+    for (const TUrikakeData &u : receivables) {
         const int day = month.dayOf(u.Seisan);
         if (day == 0)
             continue;
         total.add(u.Goukei);
         entries.push_back({day,
                            {dayLabels[day], QString::number(u.MeiNo), fieldText(u.Name),
-                            cardKindName(data.KamokuList[CardCategory], u.Card), QString::number(u.Goukei)}});
+                            cardKindName(cards, u.Card), QString::number(u.Goukei)}});
     }
-    for (const TReserveData &r : data.ReserveList) {
+    for (const TReserveData &r : lines) {
         if (r.Kubun / 1000 != CouponAccount)
             continue;
         const int day = month.dayOf(r.Seisan);

@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 namespace {
-const ReportMonth March2008(2008, 3);
+MonthGrid march2008(const AppData &d)
+{
+    return receivablesMonth(d.UrikakeList, d.ReserveList, d.KamokuList[CardCompanyCategory], 2008, 3);
+}
 QStringList totals(const char *sum) { return {QStringLiteral("合計"), "", "", "", sum}; }
 } // namespace
 
@@ -13,7 +16,7 @@ TEST(Receivables, EmptyMonthHasOnlyTheTotalsRowWithZero)
 {
     AppData d = monthData();
     d.UrikakeList.push_back(cardEntry(1, "2008/04/01", 101001, 5000));
-    const MonthGrid g = receivablesMonth(d, March2008);
+    const MonthGrid g = march2008(d);
     EXPECT_TRUE(g.error.isEmpty());
     EXPECT_EQ(g.headings, QStringList({"日", "請求番号", "使用者", "売掛種別", "金額"}));
     ASSERT_EQ(g.rows.size(), 1u);
@@ -31,7 +34,7 @@ TEST(Receivables, CardsAndCouponsByDayWithTheirTexts)
     d.ReserveList.push_back(reserveLine({103, "2008/03/10", 102002, 4000, 1, "楽天事前決済", "佐藤"}));
     d.ReserveList.push_back(reserveLine({104, "2008/04/01", 102001, 7000, 1, "クーポン", "翌月"}));
 
-    const MonthGrid g = receivablesMonth(d, March2008);
+    const MonthGrid g = march2008(d);
     ASSERT_TRUE(g.error.isEmpty());
     const std::vector<QStringList> expected = {
         // A coupon lists its unit price alone, whatever its quantity.
@@ -50,7 +53,7 @@ TEST(Receivables, UnknownCardKindShowsEmptyAndStillCounts)
     AppData d = monthData();
     d.UrikakeList.push_back(cardEntry(1, "2008/03/05", 101099, 800));   // no 99th card company
     d.UrikakeList.push_back(cardEntry(2, "2008/03/05", 1601001, 200));  // not a card key at all
-    const MonthGrid g = receivablesMonth(d, March2008);
+    const MonthGrid g = march2008(d);
     ASSERT_EQ(g.rows.size(), 3u);
     EXPECT_EQ(g.rows[0][3], QString());
     EXPECT_EQ(g.rows[1][3], QString());
@@ -62,7 +65,7 @@ TEST(Receivables, OnlyValidSettlementDatesOfTheMonthCount)
     AppData d = monthData();
     for (const char *date : {"", "2008/03/32", "2008/3/05", "2008/03/5", "2008/02/29", "2008/03/31"})
         d.UrikakeList.push_back(cardEntry(1, date, 101001, 100));
-    const MonthGrid g = receivablesMonth(d, March2008);
+    const MonthGrid g = march2008(d);
     ASSERT_EQ(g.rows.size(), 2u);
     EXPECT_EQ(g.rows[0][0], QStringLiteral("31(月)"));
     EXPECT_EQ(g.rows[1], totals("100"));
@@ -72,7 +75,7 @@ TEST(Receivables, LargeBillNumbersAndNegativeAmounts)
 {
     AppData d = monthData();
     d.UrikakeList.push_back(cardEntry(4000000000u, "2008/03/01", 101001, -500));
-    const MonthGrid g = receivablesMonth(d, March2008);
+    const MonthGrid g = march2008(d);
     ASSERT_EQ(g.rows.size(), 2u);
     EXPECT_EQ(g.rows[0][1], QStringLiteral("4000000000"));
     EXPECT_EQ(g.rows[1], totals("-500"));
@@ -83,6 +86,6 @@ TEST(Receivables, TotalBeyondThirtyTwoBitsIsKept)
     AppData d = monthData();
     for (int i = 0; i < 3; ++i)
         d.UrikakeList.push_back(cardEntry(1, "2008/03/01", 101001, INT32_MAX));
-    const MonthGrid g = receivablesMonth(d, March2008);
+    const MonthGrid g = march2008(d);
     EXPECT_EQ(g.rows.back()[4], QStringLiteral("6442450941"));
 }
