@@ -1,0 +1,169 @@
+#include "reports/month_export.h"
+
+#include "reports/getuji.h"
+#include "reports/nyutouzei.h"
+#include "storage/safe_file.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+const QList<ExportReport> &exportReports()
+{
+    static const QList<ExportReport> reports = {
+        {"bathing", [](const AppData &d, const ReportMonth &m, int) { return nyutouzeiMonth(d, m); }},
+        {"sales", [](const AppData &d, const ReportMonth &m, int) { return getujiMonth(d, m); }},
+    };
+    return reports;
+}
+
+bool isExportCommand(const QStringList &args)
+{
+    return !args.isEmpty() && (args[0] == QLatin1String("--export") || args[0].startsWith(QLatin1String("--export=")));
+}
+
+namespace {
+
+// One record file into a list: missing is empty; present but unreadable,
+// shorter than stated, or not a whole number of records is an error.
+template <class Record>
+bool readList(RecordList<Record> &list, const QString &path, QString *error)
+{
+    list.clear();
+    const QFileInfo info(path);
+    if (!info.exists())
+        return true;
+    const qint64 size = info.size();
+    if (size % qint64(sizeof(Record)) != 0) {
+        *error = QStringLiteral("%1 is damaged: its size (%2 bytes) is not a whole number of %3-byte records")
+                     .arg(path).arg(size).arg(sizeof(Record));
+        return false;
+    }
+    const qint64 count = size / qint64(sizeof(Record));
+    if (count > std::numeric_limits<int>::max()) {
+        *error = QStringLiteral("%1 holds too many records to read").arg(path);
+        return false;
+    }
+    resizeForOverwrite(list, std::size_t(count));
+    TLibrary lib;
+    if (count > 0 && lib.ReadRecords(list.data(), int(sizeof(Record)), path, int(count)) != int(count)) {
+        list.clear();
+        *error = QStringLiteral("cannot read %1").arg(path);
+        return false;
+    }
+    return true;
+}
+
+QString optionValue(const QStringList &args, int &i, const QString &name, bool *ok)
+{
+    const QString arg = args[i];
+    if (arg.startsWith(name + QLatin1Char('=')))
+        return arg.mid(name.size() + 1);
+    if (i + 1 >= args.size()) {
+        *ok = false;
+        return {};
+    }
+    return args[++i];
+}
+
+} // namespace
+
+bool readReportData(AppData &data, const QString &exePath, QString *error)
+{
+    data.ExePath = exePath.endsWith(QLatin1Char('/')) ? exePath : exePath + QLatin1Char('/');
+    data.BackupPath = data.ExePath + QStringLiteral("backup/");
+
+    RecordList<TBaseData> base;
+    if (!readList(base, data.filePath("base.dat"), error))
+        return false;
+    if (base.empty())
+        setDefaultBaseData(data.BaseData);
+    else
+        data.BaseData = base[0];
+    for (int i = 0; i < KamokuCategories; ++i)
+        if (!readList(data.KamokuList[i], data.filePath(KamokuFileNames[i]), error))
+            return false;
+    return readList(data.ReserveList, data.filePath("reserve.dat"), error)
+        && readList(data.UrikakeList, data.filePath("urikake.dat"), error);
+}
+
+int runMonthExport(const QStringList &args, const QString &exePath, QString *message)
+{
+    QString report, monthText, out, categoryText = QStringLiteral("0");
+    bool haveMonth = false, haveOut = false, haveReport = false;
+    QStringList names;
+    for (const ExportReport &r : exportReports())
+        names << QLatin1String(r.name);
+    const QString usage = QStringLiteral("usage: norvel --export %1 --month YYYY-MM [--category 0|1|2] --out FILE")
+                              .arg(names.join(QLatin1Char('|')));
+
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &arg = args[i];
+        bool ok = true;
+        const auto is = [&](const char *name) {
+            return arg == QLatin1String(name) || arg.startsWith(QLatin1String(name) + QLatin1Char('='));
+        };
+        if (is("--export")) {
+            report = optionValue(args, i, QStringLiteral("--export"), &ok);
+            haveReport = true;
+        } else if (is("--month")) {
+            monthText = optionValue(args, i, QStringLiteral("--month"), &ok);
+            haveMonth = true;
+        } else if (is("--category")) {
+            categoryText = optionValue(args, i, QStringLiteral("--category"), &ok);
+        } else if (is("--out")) {
+            out = optionValue(args, i, QStringLiteral("--out"), &ok);
+            haveOut = true;
+        } else {
+            *message = QStringLiteral("unknown argument \"%1\"; %2").arg(arg, usage);
+            return ExportUsage;
+        }
+        if (!ok) {
+            *message = QStringLiteral("%1 needs a value; %2").arg(arg, usage);
+            return ExportUsage;
+        }
+    }
+
+    const ExportReport *chosen = nullptr;
+    for (const ExportReport &r : exportReports())
+        if (report == QLatin1String(r.name))
+            chosen = &r;
+    if (!haveReport || !chosen) {
+        *message = QStringLiteral("unknown report \"%1\"; choose one of %2").arg(report, names.join(QStringLiteral(", ")));
+        return ExportUsage;
+    }
+    static const QRegularExpression monthPattern(QStringLiteral("^(\\d{4})-(\\d{2})$"));
+    const QRegularExpressionMatch m = monthPattern.match(monthText);
+    const ReportMonth month = m.hasMatch() ? ReportMonth(m.captured(1).toInt(), m.captured(2).toInt()) : ReportMonth();
+    if (!haveMonth || !month.isValid()) {
+        *message = haveMonth ? QStringLiteral("malformed month \"%1\"; write it as YYYY-MM, e.g. 2008-03").arg(monthText)
+                             : QStringLiteral("--month YYYY-MM is missing; %1").arg(usage);
+        return ExportUsage;
+    }
+    static const QRegularExpression categoryPattern(QStringLiteral("^[012]$"));
+    if (!categoryPattern.match(categoryText).hasMatch()) {
+        *message = QStringLiteral("malformed category \"%1\"; it is 0, 1 or 2").arg(categoryText);
+        return ExportUsage;
+    }
+    if (!haveOut || out.isEmpty()) {
+        *message = QStringLiteral("--out FILE is missing; %1").arg(usage);
+        return ExportUsage;
+    }
+
+    auto data = std::make_unique<AppData>();
+    QString error;
+    if (!readReportData(*data, exePath, &error)) {
+        *message = error;
+        return ExportDataError;
+    }
+    const MonthGrid grid = chosen->grid(*data, month, categoryText.toInt());
+    if (!grid.error.isEmpty()) {
+        *message = grid.error;
+        return ExportNoResult;
+    }
+    const QByteArray csv = monthGridCsv(grid);
+    if (!writeFileAtomically(out, csv.constData(), std::size_t(csv.size()), &error)) {
+        *message = error.simplified();
+        return ExportWriteError;
+    }
+    return ExportOk;
+}

@@ -1,0 +1,197 @@
+// The command-line export run as the accountant runs it: the real program,
+// copied into a program directory of its own, without any display.
+
+#include "reports/month_export.h"
+#include "report_fixtures.h"
+#include "storage/library.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    QString err;
+    QString out;
+};
+
+class MonthExport : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        program = dir.filePath(QStringLiteral("norvel"));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(NORVEL_BINARY_DIR "/bin/norvel"), program));
+        QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        data.BaseData = reportSettings();
+        data.ReserveList = lineList({
+            billLine(1, "2008/03/02", "2008/03/01", 1601001, 10000, 2),
+            billLine(1, "2008/03/02", "2008/03/01", 1601101, 1500, 1),
+            billLine(2, "2008/04/01", "2008/03/31", 1601001, 8000, 1),
+        });
+        data.UrikakeList = receivableList({receivable(1, "2008/03/02", 101001, 10000)});
+        save(data);
+    }
+
+    void save(const AppData &d)
+    {
+        TLibrary lib;
+        ASSERT_TRUE(lib.WriteRecords(&d.BaseData, sizeof(TBaseData), dir.filePath("base.dat"), 1));
+        ASSERT_TRUE(lib.WriteRecords(d.ReserveList.data(), sizeof(TReserveData), dir.filePath("reserve.dat"),
+                                     int(d.ReserveList.size())));
+        ASSERT_TRUE(lib.WriteRecords(d.UrikakeList.data(), sizeof(TUrikakeData), dir.filePath("urikake.dat"),
+                                     int(d.UrikakeList.size())));
+    }
+
+    Outcome run(const QStringList &args)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QLatin1String(name));
+        p.setProcessEnvironment(env);
+        p.start(program, args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        Outcome r;
+        r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.err = QString::fromLocal8Bit(p.readAllStandardError());
+        r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+        return r;
+    }
+
+    QByteArray fileBytes(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    QStringList entries() { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden); }
+
+    QTemporaryDir dir;
+    QTemporaryDir outDir;
+    QString program;
+    AppData data;
+};
+
+TEST_F(MonthExport, WritesTheWindowsGridAsCsvAndNothingElse)
+{
+    struct Case { const char *report; MonthGrid expected; };
+    const Case cases[] = {
+        {"bathing", nyutouzeiMonth(data, ReportMonth(2008, 3))},
+        {"sales", getujiMonth(data, ReportMonth(2008, 3))},
+    };
+    const QStringList before = entries();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.report);
+        const QString out = outDir.filePath(QLatin1String(c.report) + QStringLiteral(".csv"));
+        const Outcome r = run({"--export", c.report, "--month", "2008-03", "--out", out});
+        EXPECT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.err.isEmpty());
+        EXPECT_TRUE(r.out.isEmpty());
+        ASSERT_TRUE(c.expected.error.isEmpty());
+        EXPECT_EQ(fileBytes(out), monthGridCsv(c.expected));
+    }
+    // The program directory is as it was: no backup folder, no lock, no settings file.
+    EXPECT_EQ(entries(), before);
+    // The sales file holds what the grid shows on the 2nd.
+    const QByteArray sales = fileBytes(outDir.filePath("sales.csv"));
+    EXPECT_TRUE(sales.startsWith("\xEF\xBB\xBF"));
+    EXPECT_TRUE(sales.contains(QStringLiteral("\r\n2(日),20000,,,1500,,,21500,1720,300,,23520,,13520,10000\r\n").toUtf8()));
+}
+
+TEST_F(MonthExport, OptionsWithEqualsSignsAndACategoryAreAccepted)
+{
+    const QString out = outDir.filePath("b.csv");
+    const Outcome r = run({"--export=bathing", "--month=2008-03", "--category=2", "--out=" + out});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(fileBytes(out), monthGridCsv(nyutouzeiMonth(data, ReportMonth(2008, 3))));
+}
+
+TEST_F(MonthExport, EachFailureHasItsStatusAndOneLineMessage)
+{
+    const QString out = outDir.filePath("x.csv");
+    struct Case {
+        const char *name;
+        QStringList args;
+        int status;
+        const char *says;
+    };
+    const Case cases[] = {
+        {"unknown report", {"--export", "profit", "--month", "2008-03", "--out", out}, ExportUsage, "unknown report"},
+        {"month without dash", {"--export", "sales", "--month", "200803", "--out", out}, ExportUsage, "malformed month"},
+        {"month 13", {"--export", "sales", "--month", "2008-13", "--out", out}, ExportUsage, "malformed month"},
+        {"one-digit month", {"--export", "sales", "--month", "2008-3", "--out", out}, ExportUsage, "malformed month"},
+        {"month missing", {"--export", "sales", "--out", out}, ExportUsage, "--month"},
+        {"out missing", {"--export", "sales", "--month", "2008-03"}, ExportUsage, "--out"},
+        {"value missing", {"--export", "sales", "--out", out, "--month"}, ExportUsage, "needs a value"},
+        {"category 3", {"--export", "items", "--month", "2008-03", "--category", "3", "--out", out}, ExportUsage, ""},
+        {"unknown option", {"--export", "sales", "--month", "2008-03", "--out", out, "--pdf"}, ExportUsage,
+         "unknown argument"},
+        {"folder of the output missing",
+         {"--export", "sales", "--month", "2008-03", "--out", outDir.filePath("none/x.csv")}, ExportWriteError, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const Outcome r = run(c.args);
+        EXPECT_EQ(r.status, c.status) << r.err.toStdString();
+        EXPECT_TRUE(r.err.startsWith(QStringLiteral("norvel: "))) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QLatin1String(c.says))) << r.err.toStdString();
+        EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(out));
+    }
+}
+
+TEST_F(MonthExport, UnreadableDataFilesAreReported)
+{
+    const QString out = outDir.filePath("x.csv");
+    const QStringList args = {"--export", "sales", "--month", "2008-03", "--out", out};
+    // A reserve.dat cut in the middle of a record.
+    QByteArray bytes = fileBytes(dir.filePath("reserve.dat"));
+    bytes.chop(100);
+    {
+        QFile f(dir.filePath("reserve.dat"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    Outcome r = run(args);
+    EXPECT_EQ(r.status, ExportDataError);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("reserve.dat"))) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out));
+    // An urikake.dat that is a folder.
+    save(data);
+    ASSERT_TRUE(QFile::remove(dir.filePath("urikake.dat")));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("urikake.dat")));
+    r = run(args);
+    EXPECT_EQ(r.status, ExportDataError);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("urikake.dat"))) << r.err.toStdString();
+    EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1);
+}
+
+TEST_F(MonthExport, MissingDataFilesGiveAnEmptyMonth)
+{
+    for (const char *name : {"base.dat", "reserve.dat", "urikake.dat"})
+        ASSERT_TRUE(QFile::remove(dir.filePath(QLatin1String(name))));
+    const QString out = outDir.filePath("e.csv");
+    const Outcome r = run({"--export", "sales", "--month", "2008-02", "--out", out});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    AppData empty;
+    setDefaultBaseData(empty.BaseData);
+    EXPECT_EQ(fileBytes(out), monthGridCsv(getujiMonth(empty, ReportMonth(2008, 2))));
+}
+
+TEST_F(MonthExport, AMonthBeyondRangeIsReported)
+{
+    data.ReserveList = lineList({billLine(1, "2008/03/02", "2008/03/01", 1601101, INT32_MAX, INT32_MAX)});
+    save(data);
+    const QString out = outDir.filePath("x.csv");
+    const Outcome r = run({"--export", "sales", "--month", "2008-03", "--out", out});
+    EXPECT_EQ(r.status, ExportNoResult);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("2008年03月分"))) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out));
+}
+
+} // namespace
