@@ -1,6 +1,7 @@
 #include "bill_window_rules.h"
 
 #include "billing/bill_storage.h"
+#include "billing/kamoku_master.h"
 #include "storage/cp932.h"
 
 #include <QDate>
@@ -231,13 +232,8 @@ void PickItem(TBillState &bill, int lineIndex, int itemIndex)
 
 bool DropItem(TBillState &bill, int lineIndex, const QString &dragText, const QDate &today)
 {
-    const QStringList f = TLibrary::SplitComma(dragText);
-    if (f.size() < 4 || !validLine(bill, lineIndex))
-        return false;
-    bool keyOk = false, priceOk = false;
-    const uint key = f[0].trimmed().toUInt(&keyOk);
-    const int price = f[3].trimmed().isEmpty() ? 0 : f[3].trimmed().toInt(&priceOk);
-    if (!keyOk || key == 0 || (!priceOk && !f[3].trimmed().isEmpty()))
+    DraggedItem item;
+    if (!parseItemDragText(dragText, &item) || !validLine(bill, lineIndex))
         return false;
     TReserveData &l = bill.Lines[size_t(lineIndex)];
     if (l.Rsvday[0] == 0) {
@@ -246,10 +242,9 @@ bool DropItem(TBillState &bill, int lineIndex, const QString &dragText, const QD
         else
             setFieldText(l.Rsvday, today.toString(QStringLiteral("yyyy/MM/dd")));
     }
-    l.Kubun = key;
-    // The name may hold commas of its own: everything between the date and the price.
-    setFieldText(l.Kamoku, f.mid(2, f.size() - 3).join(QLatin1Char(',')));
-    l.Tanka = price;
+    l.Kubun = item.key;
+    setFieldText(l.Kamoku, item.name);
+    l.Tanka = item.price;
     l.Suryou = 0;
     return true;
 }

@@ -1,0 +1,178 @@
+#include "kamoku_master.h"
+
+#include "storage/cp932.h"
+#include "storage/library.h"
+#include "storage/text_entry.h"
+
+#include <QStringList>
+
+namespace {
+
+const std::array<KamokuTab, KamokuTabs> Tabs = {{
+    {"宿泊費", 0, 1601, 1},
+    {"オプション", 1, 1601, 101},
+    {"日帰り", 2, 1601, 801},
+    {"立替金", 4, 1106, 1},
+    {"値引き", 3, 1602, 1},
+    {"カード", 6, 101, 1},
+    {"クーポン", 7, 102, 1},
+    {"前受金", 8, 1105, 1},
+}};
+
+bool validTab(int tab) { return tab >= 0 && tab < KamokuTabs; }
+
+// The list a tab edits and the entry position of a grid row, or -1.
+int positionOf(int row) { return row >= 1 ? row - 1 : -1; }
+
+} // namespace
+
+const QString KamokuNameTooLong = QStringLiteral("摘要は全角20文字以内で入力してください");
+const QString KamokuRowReserved = QStringLiteral("この行は受信データ専用に確保されているため変更できません");
+
+const KamokuTab &kamokuTab(int tab) { return Tabs[size_t(validTab(tab) ? tab : 0)]; }
+
+uint32_t kamokuFirstNumber(int category)
+{
+    switch (category) {
+    case 1:
+        return 101;
+    case 2:
+        return 801;
+    default:
+        return 1;
+    }
+}
+
+uint32_t kamokuCode(int category)
+{
+    for (const KamokuTab &t : Tabs)
+        if (t.category == category)
+            return t.code;
+    return 0;
+}
+
+QString kamokuCellRefusal(int col, const QString &text)
+{
+    const QString field = col == 3 ? QStringLiteral("英語摘要") : QStringLiteral("摘要");
+    const QString chars = textentry::refusalMessage(field, text);
+    if (!chars.isEmpty())
+        return chars;
+    if (col == 1 && cp932::byteLength(text) > KamokuTypedNameBytes)
+        return KamokuNameTooLong;
+    return textentry::lengthMessage(field, text, KamokuNameBytes);
+}
+
+QString setKamokuRow(KamokuLists &lists, int tab, int row, const QString &name, const QString &priceText,
+                     const QString &englishName)
+{
+    QString refusal = kamokuCellRefusal(1, name);
+    if (refusal.isEmpty())
+        refusal = kamokuCellRefusal(3, englishName);
+    if (!refusal.isEmpty())
+        return refusal;
+    const int pos = positionOf(row);
+    if (!validTab(tab) || pos < 0)
+        return {};
+    const QString price = priceText.trimmed();
+    bool ok = true;
+    const int32_t tanka = price.isEmpty() ? 0 : price.toInt(&ok);
+    if (!ok)
+        return QStringLiteral("単価は整数で入力してください");
+
+    const KamokuTab &t = Tabs[size_t(tab)];
+    auto &list = lists[size_t(t.category)];
+    // A row with no entry behind it gets blank entries up to it.
+    if (size_t(pos) >= list.size())
+        list.resize(size_t(pos) + 1, THojoKamoku{});
+    THojoKamoku &k = list[size_t(pos)];
+    k.KamokuCode = t.code;
+    k.HojoCode = t.firstNumber + uint32_t(pos);
+    setFieldText(k.Tekiyo, name);
+    setFieldText(k.ETekiyo, englishName);
+    k.Tanka = tanka;
+    return {};
+}
+
+bool kamokuRowReserved(int tab, int row) { return tab == 0 && row >= 1 && row <= KamokuReservedRows; }
+
+void insertKamokuEntry(KamokuLists &lists, int tab, int row)
+{
+    const int pos = positionOf(row);
+    if (!validTab(tab) || pos < 0 || kamokuRowReserved(tab, row))
+        return;
+    auto &list = lists[size_t(Tabs[size_t(tab)].category)];
+    if (size_t(pos) >= list.size())
+        return;
+    list.insert(list.begin() + pos, THojoKamoku{});
+}
+
+void deleteKamokuEntry(KamokuLists &lists, int tab, int row)
+{
+    const int pos = positionOf(row);
+    if (!validTab(tab) || pos < 0 || kamokuRowReserved(tab, row))
+        return;
+    auto &list = lists[size_t(Tabs[size_t(tab)].category)];
+    if (size_t(pos) >= list.size())
+        return;
+    list.erase(list.begin() + pos);
+}
+
+void renumberKamoku(KamokuLists &lists)
+{
+    for (int c = 0; c < KamokuCategories; ++c) {
+        if (c == 5)
+            continue;
+        const uint32_t code = kamokuCode(c);
+        const uint32_t first = kamokuFirstNumber(c);
+        auto &list = lists[size_t(c)];
+        for (size_t i = 0; i < list.size(); ++i) {
+            list[i].KamokuCode = code;
+            list[i].HojoCode = first + uint32_t(i);
+        }
+    }
+}
+
+bool kamokuTabDraggable(int tab) { return tab >= 0 && tab <= 3; }
+
+uint32_t kamokuRowKey(int tab, int row)
+{
+    if (!kamokuTabDraggable(tab) || row < 1)
+        return 0;
+    const KamokuTab &t = Tabs[size_t(tab)];
+    return t.code * 1000u + t.firstNumber + uint32_t(row) - 1;
+}
+
+QString kamokuDragText(int tab, int row, const QString &name, const QString &priceText)
+{
+    const uint32_t key = kamokuRowKey(tab, row);
+    if (key == 0)
+        return {};
+    const QString shown = Tabs[size_t(tab)].code == 1106 ? name + QStringLiteral("(立替金)") : name;
+    return itemDragText(key, shown, priceText);
+}
+
+QString itemDragText(uint32_t key, const QString &name, const QString &priceText)
+{
+    return QString::number(key) + QStringLiteral(",,") + name + QLatin1Char(',') + priceText;
+}
+
+bool parseItemDragText(const QString &text, DraggedItem *item)
+{
+    const QStringList f = TLibrary::SplitComma(text);
+    if (f.size() < 4)
+        return false;
+    bool keyOk = false;
+    const uint key = f.first().trimmed().toUInt(&keyOk);
+    const QString priceText = f.last().trimmed();
+    bool priceOk = true;
+    const int price = priceText.isEmpty() ? 0 : priceText.toInt(&priceOk);
+    if (!keyOk || key == 0 || !priceOk)
+        return false;
+    if (item) {
+        item->key = key;
+        // Everything between the date and the price, commas included.
+        item->name = f.mid(2, f.size() - 3).join(QLatin1Char(','));
+        item->price = price;
+    }
+    return true;
+}

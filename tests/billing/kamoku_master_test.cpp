@@ -1,0 +1,202 @@
+// The item master's rules: rows written into entries, the name checks,
+// insert and delete, renumbering, and the drag text a bill receives.
+
+#include "bill_fixtures.h"
+#include "billing/kamoku_master.h"
+
+#include <QDate>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The default item master as a start after the first save loads it.
+KamokuLists loaded()
+{
+    KamokuLists k = defaultKamoku();
+    for (auto &list : k)
+        list.resize(list.size() + BlankKamokuEntries, THojoKamoku{});
+    return k;
+}
+
+QString name(const THojoKamoku &k) { return fieldText(k.Tekiyo); }
+
+TEST(KamokuRows, EachTabWritesItsCategoryCodeAndNumber)
+{
+    const struct {
+        int tab, category;
+        uint32_t code, number; // for grid row 2
+    } cases[] = {
+        {0, 0, 1601, 2}, {1, 1, 1601, 102}, {2, 2, 1601, 802}, {3, 4, 1106, 2},
+        {4, 3, 1602, 2}, {5, 6, 101, 2},    {6, 7, 102, 2},    {7, 8, 1105, 2},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.tab);
+        KamokuLists k = loaded();
+        EXPECT_TRUE(setKamokuRow(k, c.tab, 2, QStringLiteral("名前"), QStringLiteral("1200"),
+                                 QStringLiteral("Name"))
+                        .isEmpty());
+        const THojoKamoku &e = k[size_t(c.category)][1];
+        EXPECT_EQ(e.KamokuCode, c.code);
+        EXPECT_EQ(e.HojoCode, c.number);
+        EXPECT_EQ(name(e), QStringLiteral("名前"));
+        EXPECT_EQ(fieldText(e.ETekiyo), QStringLiteral("Name"));
+        EXPECT_EQ(e.Tanka, 1200);
+    }
+}
+
+TEST(KamokuRows, ARowBelowTheListGetsBlankEntriesUpToIt)
+{
+    KamokuLists k = defaultKamoku(); // seeded: no blank entries behind the 6 options
+    ASSERT_EQ(k[1].size(), 6u);
+    EXPECT_TRUE(setKamokuRow(k, 1, 60, QStringLiteral("地ビール"), QString(), QString()).isEmpty());
+    ASSERT_EQ(k[1].size(), 60u);
+    EXPECT_EQ(k[1][59].HojoCode, 160u);
+    EXPECT_EQ(k[1][59].Tanka, 0); // empty price reads 0
+    EXPECT_EQ(name(k[1][58]), QString());
+    EXPECT_EQ(name(k[1][5]), QStringLiteral("その他オプション"));
+
+    // After renumbering the blanks before it carry their positions.
+    renumberKamoku(k);
+    EXPECT_EQ(k[1][6].KamokuCode, 1601u);
+    EXPECT_EQ(k[1][6].HojoCode, 107u);
+    EXPECT_EQ(k[1][59].HojoCode, 160u);
+}
+
+TEST(KamokuRows, NamesAreCheckedAndNothingIsStoredWhenRefused)
+{
+    const QString twenty = QString(20, QChar(0x3042)); // 40 bytes
+    const struct {
+        const char *what;
+        QString name, english, message;
+    } cases[] = {
+        {"41 bytes", twenty + QLatin1Char('x'), {}, KamokuNameTooLong},
+        {"36 bytes: over the field", QString(18, QChar(0x3042)), {},
+         QStringLiteral("摘要は全角17文字（半角35文字）以内で入力してください")},
+        {"English 36 bytes", {}, QString(36, QLatin1Char('e')),
+         QStringLiteral("英語摘要は全角17文字（半角35文字）以内で入力してください")},
+        {"not in CP932", QStringLiteral("ビール🍺"), {},
+         QStringLiteral("摘要に保存できない文字があります：「🍺」\nこの文字は使えません。別の文字で入力してください")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        KamokuLists k = loaded();
+        const KamokuLists before = k;
+        EXPECT_EQ(setKamokuRow(k, 1, 2, c.name, QStringLiteral("5"), c.english), c.message);
+        EXPECT_EQ(listBytes(k[1]), listBytes(before[1]));
+    }
+    KamokuLists k = loaded();
+    EXPECT_TRUE(setKamokuRow(k, 1, 2, QString(17, QChar(0x3042)) + QLatin1Char('x'), {},
+                             QString(35, QLatin1Char('e')))
+                    .isEmpty()); // exactly 35 bytes each
+    EXPECT_EQ(kamokuCellRefusal(1, twenty), QStringLiteral("摘要は全角17文字（半角35文字）以内で入力してください"));
+}
+
+TEST(KamokuRows, InsertAndDeleteShiftTheEntriesAndSpareTheReservedRows)
+{
+    KamokuLists k = loaded();
+    insertKamokuEntry(k, 1, 3);
+    renumberKamoku(k);
+    ASSERT_EQ(k[1].size(), 57u);
+    EXPECT_EQ(name(k[1][2]), QString());
+    EXPECT_EQ(name(k[1][3]), QStringLiteral("日本酒(1合)")); // the former third option
+    EXPECT_EQ(itemKey(k[1][3]), 1601104u);
+
+    deleteKamokuEntry(k, 1, 3);
+    deleteKamokuEntry(k, 1, 3); // the third option goes: the fifth becomes 104
+    renumberKamoku(k);
+    EXPECT_EQ(name(k[1][3]), QStringLiteral("ジュース"));
+    EXPECT_EQ(itemKey(k[1][3]), 1601104u);
+
+    for (int row : {1, 11}) {
+        EXPECT_TRUE(kamokuRowReserved(0, row));
+        const KamokuLists before = k;
+        insertKamokuEntry(k, 0, row);
+        deleteKamokuEntry(k, 0, row);
+        EXPECT_EQ(listBytes(k[0]), listBytes(before[0]));
+    }
+    EXPECT_FALSE(kamokuRowReserved(0, 12));
+    EXPECT_FALSE(kamokuRowReserved(1, 1));
+
+    // Rows with no entry behind them, and the heading row, change nothing.
+    const size_t n = k[3].size();
+    for (int row : {0, int(n) + 1, 500}) {
+        insertKamokuEntry(k, 4, row);
+        deleteKamokuEntry(k, 4, row);
+    }
+    EXPECT_EQ(k[3].size(), n);
+}
+
+TEST(KamokuRenumber, EveryCategoryButTheOtherEntriesGetsPositions)
+{
+    KamokuLists k = loaded();
+    for (auto &list : k)
+        for (auto &e : list)
+            e.HojoCode = 999, e.KamokuCode = 7;
+    k[5][0].KamokuCode = 1601, k[5][0].HojoCode = 990;
+    renumberKamoku(k);
+    const uint32_t firstKeys[] = {1601001, 1601101, 1601801, 1602001, 1106001, 0, 101001, 102001, 1105001};
+    for (int c = 0; c < KamokuCategories; ++c) {
+        SCOPED_TRACE(c);
+        if (c == 5) {
+            EXPECT_EQ(itemKey(k[5][0]), 1601990u);
+            EXPECT_EQ(itemKey(k[5][1]), 7999u);
+            continue;
+        }
+        EXPECT_EQ(itemKey(k[size_t(c)][0]), firstKeys[c]);
+        EXPECT_EQ(itemKey(k[size_t(c)].back()), firstKeys[c] + k[size_t(c)].size() - 1);
+    }
+}
+
+TEST(KamokuDrag, TextOfEachTab)
+{
+    const struct {
+        int tab;
+        const char *text; // row 3, name ワイン, price 3000
+    } cases[] = {
+        {0, "1601003,,ワイン,3000"}, {1, "1601103,,ワイン,3000"}, {2, "1601803,,ワイン,3000"},
+        {3, "1106003,,ワイン(立替金),3000"}, {4, ""}, {5, ""}, {6, ""}, {7, ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.tab);
+        EXPECT_EQ(kamokuDragText(c.tab, 3, QStringLiteral("ワイン"), QStringLiteral("3000")),
+                  QString::fromUtf8(c.text));
+        EXPECT_EQ(kamokuTabDraggable(c.tab), c.tab <= 3);
+    }
+}
+
+TEST(KamokuDrag, ANameWithCommasArrivesWholeOnTheBill)
+{
+    const struct {
+        const char *name, *price;
+        int32_t tanka;
+    } cases[] = {
+        {"夕食,朝食付き", "12000", 12000},
+        {"a,,b,", "-500", -500},
+        {",", "", 0},
+        {"1,000円コース", "1000", 1000},
+    };
+    TBillState b;
+    b.Lines.resize(16);
+    const QDate today(2007, 8, 9);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString text = kamokuDragText(1, 5, QString::fromUtf8(c.name), QString::fromUtf8(c.price));
+        DraggedItem item;
+        ASSERT_TRUE(parseItemDragText(text, &item));
+        EXPECT_EQ(item.key, 1601105u);
+        EXPECT_EQ(item.name, QString::fromUtf8(c.name));
+        EXPECT_EQ(item.price, c.tanka);
+
+        ASSERT_TRUE(DropItem(b, 0, text, today));
+        EXPECT_EQ(b.Lines[0].Kubun, 1601105u);
+        EXPECT_EQ(fieldText(b.Lines[0].Kamoku), QString::fromUtf8(c.name));
+        EXPECT_EQ(b.Lines[0].Tanka, c.tanka);
+    }
+    for (const char *bad : {"", "1601105,,name", "x,,name,5", "0,,name,5", "1601105,,name,abc"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(parseItemDragText(QString::fromUtf8(bad), nullptr));
+        EXPECT_FALSE(DropItem(b, 1, QString::fromUtf8(bad), today));
+    }
+}
+
+} // namespace
