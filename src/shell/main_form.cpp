@@ -1,6 +1,7 @@
 #include "main_form.h"
 
 #include "about_box.h"
+#include "billing/kamoku_form.h"
 #include "message_box.h"
 #include "placement.h"
 #include "reservations/rsvlist_form.h"
@@ -229,7 +230,7 @@ void TMainForm::SeikyuClick()
 
 void TMainForm::KamokuMenuClick()
 {
-    if (!findChildWindow(QStringLiteral("KamokuForm")))
+    if (openChildWindow(QStringLiteral("KamokuForm"), [this] { return new TKamokuForm(*this); }))
         Data.StartFlags &= ~MissingKamoku;
 }
 

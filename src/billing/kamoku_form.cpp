@@ -1,0 +1,332 @@
+#include "kamoku_form.h"
+
+#include "billing/kamoku_master.h"
+#include "controls/string_grid_ex.h"
+#include "shell/main_form.h"
+#include "shell/message_box.h"
+#include "shell/placement.h"
+#include "storage/cp932.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDrag>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+namespace {
+const QString kError = QStringLiteral("エラー");
+}
+
+// The item grid: the grey strip's right-click, Enter moving along the row,
+// dragging a row out, and the text checks of the two name columns before a
+// typed text reaches a cell.
+class TKamokuGrid : public TStringGridEx {
+public:
+    explicit TKamokuGrid(TKamokuForm *form) : TStringGridEx(form), Form(form) {}
+
+protected:
+    void SetEditText(int col, int row, const QString &value) override
+    {
+        if (col == 1 || col == 3) {
+            const QString refusal = kamokuCellRefusal(col, value);
+            if (!refusal.isEmpty()) {
+                // The editor gets the stored text back; nothing reaches the entry.
+                if (TInplaceEdit *ed = InplaceEditor()) {
+                    const int pos = ed->textCursor().position() - int(value.size() - Cells(col, row).size());
+                    ed->SetText(Cells(col, row));
+                    ed->SetSelStart(pos);
+                }
+                ShowMessage(Form, kError, refusal);
+                return;
+            }
+        }
+        TStringGridEx::SetEditText(col, row, value);
+    }
+
+    TInplaceEdit *CreateEditor() override
+    {
+        TInplaceEdit *ed = TStringGridEx::CreateEditor();
+        ed->installEventFilter(this);
+        return ed;
+    }
+
+    bool eventFilter(QObject *watched, QEvent *e) override
+    {
+        if (watched == InplaceEditor() && e->type() == QEvent::KeyPress && isEnter(static_cast<QKeyEvent *>(e))) {
+            Form->enterPressed();
+            return true;
+        }
+        return TStringGridEx::eventFilter(watched, e);
+    }
+
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        if (isEnter(e)) {
+            Form->enterPressed();
+            e->accept();
+            return;
+        }
+        TStringGridEx::keyPressEvent(e);
+    }
+
+    void mousePressEvent(QMouseEvent *e) override
+    {
+        int col = -1, row = -1;
+        const bool onCell = MouseToCell(e->position().toPoint(), col, row);
+        if (e->button() == Qt::RightButton) {
+            if (onCell && col == 0 && row >= 1)
+                Form->gridStripClicked(row, e->globalPosition().toPoint());
+            return;
+        }
+        DragRow = -1;
+        if (e->button() == Qt::LeftButton && onCell && row >= 1 && Form->dragSource()) {
+            DragRow = row;
+            DragStart = e->position().toPoint();
+        }
+        TStringGridEx::mousePressEvent(e);
+    }
+
+    void mouseMoveEvent(QMouseEvent *e) override
+    {
+        if (DragRow >= 1 && (e->buttons() & Qt::LeftButton)
+            && (e->position().toPoint() - DragStart).manhattanLength() >= QApplication::startDragDistance()) {
+            const int row = DragRow;
+            DragRow = -1;
+            Form->startItemDrag(row);
+            return;
+        }
+        TStringGridEx::mouseMoveEvent(e);
+    }
+
+    void mouseReleaseEvent(QMouseEvent *e) override
+    {
+        DragRow = -1;
+        TStringGridEx::mouseReleaseEvent(e);
+    }
+
+private:
+    static bool isEnter(const QKeyEvent *e)
+    {
+        return (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+               && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier));
+    }
+
+    TKamokuForm *Form;
+    int DragRow = -1;
+    QPoint DragStart;
+};
+
+TKamokuForm::TKamokuForm(TMainForm &main, QWidget *parent) : QWidget(parent), Main(main)
+{
+    setObjectName(QStringLiteral("KamokuForm"));
+    setWindowTitle(QStringLiteral("摘要マスター"));
+
+    AppData &data = Main.data();
+    // The first opening of a new inn fills in the default entries. Entries
+    // already in memory (an earlier save that failed) are never replaced.
+    bool empty = true;
+    for (const auto &list : data.KamokuList)
+        empty = empty && list.empty();
+    if (!QFileInfo::exists(data.filePath(KamokuFileNames[0])) && empty)
+        seedDefaultKamoku(data.KamokuList);
+
+    TabControl1 = new QTabBar(this);
+    TabControl1->setObjectName(QStringLiteral("TabControl1"));
+    TabControl1->setExpanding(false);
+    for (int t = 0; t < KamokuTabs; ++t)
+        TabControl1->addTab(QString::fromUtf8(kamokuTab(t).caption));
+
+    Grid = new TKamokuGrid(this);
+    Grid->setObjectName(QStringLiteral("Grid"));
+    Grid->setToolTip(QStringLiteral("左のグレーゾーンで右クリックすると行挿入･削除ができます"));
+    Grid->SetColCount(4);
+    Grid->SetRowCount(KamokuGridRows + 1);
+    Grid->SetFixedCols(1);
+    Grid->SetFixedRows(1);
+    Grid->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goEditing | goTabs
+                     | goAlwaysShowEditor);
+    const QFontMetrics fm(Grid->font());
+    Grid->SetDefaultRowHeight(fm.height() + 6);
+    Grid->SetColWidths(0, 15);
+    Grid->SetColWidths(1, fm.horizontalAdvance(QString(17, QChar(0x3042))) + 12);
+    Grid->SetColWidths(2, fm.horizontalAdvance(QStringLiteral("99,999,999")) + 12);
+    Grid->SetColWidths(3, fm.horizontalAdvance(QStringLiteral("Charge(INFANT Non Bed&Meal)")) + 12);
+
+    TGridColumns &cols = Grid->GridColumns();
+    // The key column reads as an empty grey strip: its text has the strip's colour.
+    cols[0]->SetCanEdit(false);
+    cols[0]->SetFixCellFontColor(Grid->FixedColor());
+    cols[1]->SetCaption(QStringLiteral("摘要"));
+    cols[1]->SetImeMode(imHira);
+    cols[2]->SetCaption(QStringLiteral("単価"));
+    cols[2]->SetDataType(dtInteger);
+    cols[2]->SetAlignment(taRightJustify);
+    cols[2]->SetDisplayMask(QStringLiteral("###,###"));
+    cols[2]->SetImeMode(imDisable);
+    cols[3]->SetCaption(QStringLiteral("英語摘要"));
+    cols[3]->SetImeMode(imClose);
+
+    Label1 = new QLabel(QStringLiteral("サービス料に関しては100未満は％で計算されます"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label2 = new QLabel(QStringLiteral("左端のグレーゾーンで右クリックすると行挿入･削除ができます"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setStyleSheet(QStringLiteral("color: navy;"));
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    QAction *ins = PopupMenu1->addAction(QStringLiteral("ここに行を挿入する"), this, &TKamokuForm::GinsertClick);
+    ins->setObjectName(QStringLiteral("Ginsert"));
+    PopupMenu1->addSeparator();
+    QAction *del = PopupMenu1->addAction(QStringLiteral("行を削除する(※注意　取消不可)"), this,
+                                         &TKamokuForm::GdeleteClick);
+    del->setObjectName(QStringLiteral("Gdelete"));
+    PopupMenu1->addSeparator();
+    PopupMenu1->addAction(QStringLiteral("ポップアップメニューを閉じる"))->setObjectName(QStringLiteral("Gclose"));
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setSpacing(4);
+    layout->addWidget(TabControl1);
+    layout->addWidget(Grid, 1);
+    layout->addWidget(Label1);
+    layout->addWidget(Label2);
+
+    int width = 0;
+    for (int c = 0; c < 4; ++c)
+        width += Grid->ColWidths(c) + 1;
+    resize(width + Grid->verticalScrollBar()->sizeHint().width() + 24, 500);
+
+    connect(TabControl1, &QTabBar::currentChanged, this, [this] { showTab(); });
+    connect(Grid, &TStringGrid::OnSetEditText, this, &TKamokuForm::cellEdited);
+    showTab();
+}
+
+TKamokuForm::~TKamokuForm() = default;
+
+int TKamokuForm::tab() const { return TabControl1->currentIndex(); }
+
+void TKamokuForm::setTab(int tab) { TabControl1->setCurrentIndex(tab); }
+
+void TKamokuForm::showTab()
+{
+    const auto &list = Main.data().KamokuList[size_t(kamokuTab(tab()).category)];
+    // Every entry gets a row; the grid never shrinks while the window is open.
+    Grid->SetRowCount(std::max({Grid->RowCount(), KamokuGridRows + 1, int(list.size()) + 1}));
+    Showing = true;
+    Grid->HideEditor();
+    for (int row = 1; row < Grid->RowCount(); ++row) {
+        const size_t pos = size_t(row - 1);
+        if (pos < list.size()) {
+            const THojoKamoku &k = list[pos];
+            Grid->SetRows(row, {QStringLiteral("%1/%2").arg(k.KamokuCode).arg(k.HojoCode), fieldText(k.Tekiyo),
+                                QString::number(k.Tanka), fieldText(k.ETekiyo)});
+        } else {
+            Grid->SetRows(row, {});
+        }
+    }
+    Showing = false;
+    Grid->viewport()->update();
+}
+
+void TKamokuForm::cellEdited(int col, int row, const QString &)
+{
+    if (Showing || col < 1 || row < 1)
+        return;
+    AppData &data = Main.data();
+    const QString refusal = setKamokuRow(data.KamokuList, tab(), row, Grid->Cells(1, row), Grid->Cells(2, row),
+                                         Grid->Cells(3, row));
+    if (!refusal.isEmpty()) {
+        ShowMessage(this, kError, refusal);
+        return;
+    }
+    const THojoKamoku &k = data.KamokuList[size_t(kamokuTab(tab()).category)][size_t(row - 1)];
+    Showing = true;
+    Grid->SetCells(0, row, QStringLiteral("%1/%2").arg(k.KamokuCode).arg(k.HojoCode));
+    Showing = false;
+}
+
+void TKamokuForm::enterPressed()
+{
+    Grid->SetCol(Grid->Col() < 3 ? Grid->Col() + 1 : 1);
+    if (!Grid->EditorMode())
+        Grid->ShowEditor();
+}
+
+bool TKamokuForm::dragSource() const
+{
+    return kamokuTabDraggable(tab()) && Main.findChildWindow(QStringLiteral("MeisaiForm"));
+}
+
+QString TKamokuForm::dragText(int row) const
+{
+    if (row < 1 || row >= Grid->RowCount() || Grid->Cells(1, row).isEmpty())
+        return {};
+    return kamokuDragText(tab(), row, Grid->Cells(1, row), Grid->Cells(2, row));
+}
+
+void TKamokuForm::startItemDrag(int row)
+{
+    const QString text = dragText(row);
+    if (text.isEmpty() || !dragSource())
+        return;
+    Grid->HideEditor();
+    Main.data().DragText = text;
+    auto *drag = new QDrag(Grid);
+    auto *mime = new QMimeData;
+    mime->setText(text);
+    drag->setMimeData(mime);
+    drag->exec(Qt::CopyAction);
+    // The drag is over, dropped or not.
+    Main.data().DragText.clear();
+}
+
+void TKamokuForm::gridStripClicked(int row, const QPoint &globalPos)
+{
+    if (kamokuRowReserved(tab(), row)) {
+        ShowMessage(this, kError, KamokuRowReserved);
+        return;
+    }
+    PopupRow = row;
+    Grid->FocusCell(1, row);
+    PopupMenu1->popup(globalPos);
+}
+
+void TKamokuForm::GinsertClick()
+{
+    if (PopupRow < 1 || kamokuRowReserved(tab(), PopupRow))
+        return;
+    const int last = Grid->RowCount() - 1;
+    if (!Grid->Cells(1, last).isEmpty())
+        Grid->SetRowCount(Grid->RowCount() + 1);
+    insertKamokuEntry(Main.data().KamokuList, tab(), PopupRow);
+    showTab();
+}
+
+void TKamokuForm::GdeleteClick()
+{
+    if (PopupRow < 1 || kamokuRowReserved(tab(), PopupRow))
+        return;
+    deleteKamokuEntry(Main.data().KamokuList, tab(), PopupRow);
+    showTab();
+}
+
+void TKamokuForm::closeEvent(QCloseEvent *e)
+{
+    Grid->HideEditor();
+    AppData &data = Main.data();
+    renumberKamoku(data.KamokuList);
+    QString error;
+    if (!saveKamokuLists(data, Main.library(), &error))
+        ShowMessage(this, kError,
+                    error + QStringLiteral("\n\n摘要マスターの内容はこのまま使えます。"
+                                           "次にこの画面を閉じるときに、もう一度保存します。"));
+    SaveFormPlacement(Main.library(), this, data.iniPath());
+    e->accept();
+}
