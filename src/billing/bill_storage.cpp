@@ -370,27 +370,22 @@ TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib
         reserve.push_back(l);
     }
 
-    // Both files or neither: when reserve.dat fails after urikake.dat was
-    // written, urikake.dat is put back, so the files and the lists never
-    // disagree about the bill.
+    // Both files or neither, across a crash too (one commit).
     const QString kept = QStringLiteral("\n請求書の内容は画面に残っています。");
     QString error;
-    data.UrikakeList.swap(urikake);
-    if (!saveUrikakeList(data, lib, &error)) {
-        data.UrikakeList.swap(urikake);
+    switch (writeBillFiles(data, reserve, urikake, lib, &error)) {
+    case CommitResult::Done:
+        break;
+    case CommitResult::Unchanged:
         return {ErrorTitle, error + kept};
-    }
-    data.ReserveList.swap(reserve);
-    if (!saveReserveList(data, lib, &error)) {
+    case CommitResult::DoneUnconfirmed:
+    case CommitResult::Pending:
+        // The files hold (or the next start completes) the saved bill: the lists follow them.
         data.ReserveList.swap(reserve);
         data.UrikakeList.swap(urikake);
-        QString undoError;
-        if (!saveUrikakeList(data, lib, &undoError)) {
-            // urikake.dat could not be put back: the list follows the file.
-            data.UrikakeList.swap(urikake);
-            return {ErrorTitle, error + QLatin1Char('\n') + undoError + kept};
-        }
-        return {ErrorTitle, error + kept};
+        return {ErrorTitle, error};
     }
+    data.ReserveList.swap(reserve);
+    data.UrikakeList.swap(urikake);
     return {};
 }

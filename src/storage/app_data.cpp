@@ -80,11 +80,25 @@ QString loadAppData(AppData &data, TLibrary &lib, const QString &exePath, const 
     data.BackupPath = data.ExePath + QStringLiteral("backup/");
     data.Version = QStringLiteral(NORVEL_VERSION);
 
+    // A save cut short by a crash is finished (or its traces removed) before
+    // anything is read.
+    QString recoverError;
+    if (!recoverCommit(data.ExePath, isProgramFile, &recoverError)) {
+        lib.RefuseWrites(QStringLiteral("起動時にデータを読み込めなかったため、保存は行いません。"));
+        return recoverError;
+    }
+
     if (!QDir().mkpath(data.BackupPath)) {
         const QString message = QStringLiteral("Cannot create c:\\temp directory.");
         lib.RefuseWrites(QStringLiteral("起動時にデータを読み込めなかったため、保存は行いません。"));
         return message;
     }
+    // Temporary files of backup copies a crash cut short.
+    recoverCommit(data.BackupPath,
+                  [](const QString &name) {
+                      return name.startsWith(QLatin1String("reserve.dat")) || name.startsWith(QLatin1String("urikake.dat"));
+                  },
+                  nullptr);
 
     data.BaseData = TBaseData{};
     const QString base = data.filePath("base.dat");
@@ -127,10 +141,36 @@ bool saveBaseData(const AppData &data, const TLibrary &lib, QString *error)
 
 bool saveKamokuLists(const AppData &data, const TLibrary &lib, QString *error)
 {
+    std::vector<RecordFile> files;
     for (int i = 0; i < KamokuCategories; ++i)
-        if (!saveList(data.KamokuList[i], lib, data.filePath(KamokuFileNames[i]), error))
-            return false;
-    return true;
+        files.push_back({data.filePath(KamokuFileNames[i]), data.KamokuList[i].data(), int(sizeof(THojoKamoku)),
+                         data.KamokuList[i].size()});
+    return lib.WriteRecordFiles(files, error) == CommitResult::Done;
+}
+
+CommitResult writeBillFiles(const AppData &data, const RecordList<TReserveData> &reserve,
+                            const RecordList<TUrikakeData> &urikake, const TLibrary &lib, QString *error)
+{
+    return lib.WriteRecordFiles({{data.filePath("urikake.dat"), urikake.data(), int(sizeof(TUrikakeData)), urikake.size()},
+                                 {data.filePath("reserve.dat"), reserve.data(), int(sizeof(TReserveData)), reserve.size()}},
+                                error);
+}
+
+bool saveBillLists(const AppData &data, const TLibrary &lib, QString *error)
+{
+    return writeBillFiles(data, data.ReserveList, data.UrikakeList, lib, error) == CommitResult::Done;
+}
+
+bool isProgramFile(const QString &name)
+{
+    static const QStringList names = [] {
+        QStringList n{QStringLiteral("base.dat"), QStringLiteral("reserve.dat"), QStringLiteral("urikake.dat"),
+                      QStringLiteral("norvelreceipt.ini"), QStringLiteral("logo.bmp")};
+        for (const char *k : KamokuFileNames)
+            n << QLatin1String(k);
+        return n;
+    }();
+    return names.contains(name);
 }
 
 bool saveReserveList(const AppData &data, const TLibrary &lib, QString *error)

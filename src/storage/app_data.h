@@ -61,9 +61,19 @@ QString loadAppData(AppData &data, TLibrary &lib, const QString &exePath, const 
 
 // Each writes its file whole; false with a message for the user on failure.
 bool saveBaseData(const AppData &data, const TLibrary &lib, QString *error);
+// The nine item files, all or nothing (one commit).
 bool saveKamokuLists(const AppData &data, const TLibrary &lib, QString *error);
 bool saveReserveList(const AppData &data, const TLibrary &lib, QString *error);
 bool saveUrikakeList(const AppData &data, const TLibrary &lib, QString *error);
+// reserve.dat and urikake.dat from these lists, all or nothing (one commit);
+// unless Done, *error says what the files hold.
+CommitResult writeBillFiles(const AppData &data, const RecordList<TReserveData> &reserve,
+                            const RecordList<TUrikakeData> &urikake, const TLibrary &lib, QString *error);
+// The same from the lists of data.
+bool saveBillLists(const AppData &data, const TLibrary &lib, QString *error);
+// Whether the program writes a file of this name in its program directory
+// (its temporary files are removed at start).
+bool isProgramFile(const QString &name);
 // Dated copy in the backup folder, e.g. reserve.dat2014_03_21.
 bool backupReserveList(const AppData &data, const TLibrary &lib, const QDate &today, QString *error);
 bool backupUrikakeList(const AppData &data, const TLibrary &lib, const QDate &today, QString *error);

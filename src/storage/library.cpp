@@ -4,6 +4,7 @@
 #include "ini_file.h"
 #include "safe_file.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -106,10 +107,46 @@ bool TLibrary::WriteRecords(const void *buffer, int recordSize, const QString &p
 {
     if (WritesRefused()) {
         if (error)
-            *error = QStringLiteral("ファイル %1 は保存しませんでした。\n%2").arg(path, refusal);
+            *error = QStringLiteral("ファイル %1 は保存しませんでした。\n%2").arg(QDir::toNativeSeparators(path), refusal);
+        return false;
+    }
+    // A save the next start is to finish must not be overtaken.
+    const QFileInfo info(path);
+    if (pendingCommitFiles(info.absolutePath()).contains(info.fileName())) {
+        if (error)
+            *error = QStringLiteral("前回の保存が終わっていないため、ファイル %1 は保存しませんでした。\n"
+                                    "プログラムを起動し直すと前回の保存が完了します。")
+                         .arg(QDir::toNativeSeparators(path));
         return false;
     }
     return writeFileAtomically(path, buffer, size_t(recordSize) * size_t(count < 0 ? 0 : count), error);
+}
+
+CommitResult TLibrary::WriteRecordFiles(const std::vector<RecordFile> &files, QString *error) const
+{
+    if (files.empty())
+        return CommitResult::Done;
+    const QString dir = QFileInfo(files.front().path).absolutePath();
+    QStringList names;
+    std::vector<FileContent> contents;
+    for (const RecordFile &f : files) {
+        const QFileInfo info(f.path);
+        if (info.absolutePath() != dir) {
+            // All files of one save share the one commit record of their directory.
+            if (error)
+                *error = QStringLiteral("一度に保存するファイルは同じフォルダーになければなりません: %1")
+                             .arg(QDir::toNativeSeparators(f.path));
+            return CommitResult::Unchanged;
+        }
+        names << info.fileName();
+        contents.push_back({info.fileName(), f.buffer, size_t(f.recordSize < 0 ? 0 : f.recordSize) * f.count});
+    }
+    if (WritesRefused()) {
+        if (error)
+            *error = QStringLiteral("%1 は保存しませんでした。\n%2").arg(names.join(QStringLiteral("、")), refusal);
+        return CommitResult::Unchanged;
+    }
+    return commitFiles(dir, contents, error);
 }
 
 QRect TLibrary::LoadFormPlacement(const QString &section, const QRect &current, const QString &iniPath) const

@@ -2,10 +2,21 @@
 // TLibrary: the one helper through which record files and the settings file
 // are read and written, and four small text helpers used by the printouts.
 
+#include "file_commit.h"
+
 #include <QRect>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <vector>
+
+// One whole record file of a multi-file save.
+struct RecordFile {
+    QString path;
+    const void *buffer;
+    int recordSize;
+    std::size_t count;
+};
 
 class TLibrary {
 public:
@@ -19,6 +30,9 @@ public:
     // when the file could not be written; the old file is then untouched.
     bool WriteRecords(const void *buffer, int recordSize, const QString &path, int count,
                       QString *error = nullptr) const;
+    // Replaces several record files of one directory all or nothing, across a
+    // crash too (file_commit.h). Unless Done, *error says what the files hold.
+    CommitResult WriteRecordFiles(const std::vector<RecordFile> &files, QString *error = nullptr) const;
 
     // A run that could not load its data must never overwrite the stored files:
     // once refused, every WriteRecords fails with this reason.
