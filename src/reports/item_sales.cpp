@@ -16,14 +16,16 @@ QStringList itemSalesHeadings()
     return {QStringLiteral("科目コード"), QStringLiteral("項目"), QStringLiteral("数量"), QStringLiteral("金額")};
 }
 
-MonthGrid itemSalesMonth(const RecordList<TReserveData> &lines, const RecordList<THojoKamoku> &items, int year,
-                         int month_)
+MonthGrid itemSalesMonth(const AppData &data, const ReportMonth &month, int category)
 {
     MonthGrid grid;
     grid.headings = itemSalesHeadings();
-    const ReportMonth month(year, month_);
     if (!month.isValid()) {
         grid.error = QStringLiteral("集計する月が正しくありません。");
+        return grid;
+    }
+    if (category < 0 || category >= ItemSalesCategories) {
+        grid.error = QStringLiteral("集計する区分が正しくありません（0 宿泊費明細、1 オプション明細、2 日帰り明細）。");
         return grid;
     }
 
@@ -34,7 +36,7 @@ MonthGrid itemSalesMonth(const RecordList<TReserveData> &lines, const RecordList
     };
     std::vector<Row> rows;
     QHash<uint32_t, size_t> rowOfKey; // the first listed entry of a key takes its lines
-    for (const THojoKamoku &k : items) {
+    for (const THojoKamoku &k : data.KamokuList[size_t(category)]) {
         if (k.Tekiyo[0] == '\0')
             continue;
         rows.push_back({itemKey(k), fieldText(k.Tekiyo), {}, {}});
@@ -43,7 +45,7 @@ MonthGrid itemSalesMonth(const RecordList<TReserveData> &lines, const RecordList
         rowOfKey.insert(rows[i].key, i);
 
     MonthSum quantity, amount;
-    for (const TReserveData &r : lines) {
+    for (const TReserveData &r : data.ReserveList) {
         if (month.dayOf(r.Seisan) == 0)
             continue;
         const auto it = rowOfKey.constFind(r.Kubun);

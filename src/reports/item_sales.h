@@ -2,9 +2,9 @@
 // Sales per item of a month: for one sales category of the item master, how
 // many of each item the bills settled in the month sold, and for how much.
 
+#include "reports/month_dates.h"
 #include "reports/month_grid.h"
-#include "storage/record_list.h"
-#include "storage/records.h"
+#include "storage/app_data.h"
 
 #include <QStringList>
 
@@ -14,10 +14,9 @@ QStringList itemSalesCategoryNames();         // 宿泊費明細, オプショ�
 
 QStringList itemSalesHeadings(); // 科目コード, 項目, 数量, 金額
 
-// items: the category's entries (KamokuList[category]). One row per named
-// entry in item-master order (blank entries are left out), then the
+// One row per named entry of the category (a KamokuList index below
+// ItemSalesCategories) in item-master order (blank entries are left out), then the
 // totals row "合計". A line counts under the first listed entry whose key
 // equals its Kubun; a line whose key no listed entry holds is not counted.
 // Quantity and amount stay empty until a line counts.
-MonthGrid itemSalesMonth(const RecordList<TReserveData> &lines, const RecordList<THojoKamoku> &items, int year,
-                         int month);
+MonthGrid itemSalesMonth(const AppData &data, const ReportMonth &month, int category);

@@ -35,12 +35,10 @@ QStringList receivablesHeadings()
             QStringLiteral("金額")};
 }
 
-MonthGrid receivablesMonth(const RecordList<TUrikakeData> &receivables, const RecordList<TReserveData> &lines,
-                           const RecordList<THojoKamoku> &cards, int year, int month_)
+MonthGrid receivablesMonth(const AppData &data, const ReportMonth &month)
 {
     MonthGrid grid;
     grid.headings = receivablesHeadings();
-    const ReportMonth month(year, month_);
     if (!month.isValid()) {
         grid.error = QStringLiteral("集計する月が正しくありません。");
         return grid;
@@ -52,16 +50,16 @@ MonthGrid receivablesMonth(const RecordList<TUrikakeData> &receivables, const Re
 
     std::vector<Entry> entries;
     MonthSum total;
-    for (const TUrikakeData &u : receivables) {
+    for (const TUrikakeData &u : data.UrikakeList) {
         const int day = month.dayOf(u.Seisan);
         if (day == 0)
             continue;
         total.add(u.Goukei);
         entries.push_back({day,
                            {dayLabels[day], QString::number(u.MeiNo), fieldText(u.Name),
-                            cardKindName(cards, u.Card), QString::number(u.Goukei)}});
+                            cardKindName(data.KamokuList[CardCompanyCategory], u.Card), QString::number(u.Goukei)}});
     }
-    for (const TReserveData &r : lines) {
+    for (const TReserveData &r : data.ReserveList) {
         if (r.Kubun / 1000 != CouponAccount)
             continue;
         const int day = month.dayOf(r.Seisan);

@@ -3,9 +3,9 @@
 // every coupon line (account 102 in ReserveList) of the bills settled in the
 // month, by settlement day, and their total.
 
+#include "reports/month_dates.h"
 #include "reports/month_grid.h"
-#include "storage/record_list.h"
-#include "storage/records.h"
+#include "storage/app_data.h"
 
 #include <QStringList>
 
@@ -19,6 +19,4 @@ QStringList receivablesHeadings(); // 日, 請求番号, 使用者, 売掛種別
 // then the totals row "合計" with the sum. A coupon counts at its unit price
 // alone, whatever its quantity. A card kind the card companies category does
 // not hold shows empty and still counts.
-// cards: the card companies' category, for the names of the card kinds.
-MonthGrid receivablesMonth(const RecordList<TUrikakeData> &receivables, const RecordList<TReserveData> &lines,
-                           const RecordList<THojoKamoku> &cards, int year, int month);
+MonthGrid receivablesMonth(const AppData &data, const ReportMonth &month);

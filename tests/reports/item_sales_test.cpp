@@ -7,7 +7,7 @@
 namespace {
 MonthGrid march2008(const AppData &d, int category)
 {
-    return itemSalesMonth(d.ReserveList, d.KamokuList[size_t(category)], 2008, 3);
+    return itemSalesMonth(d, ReportMonth(2008, 3), category);
 }
 
 THojoKamoku entry(uint32_t code, uint32_t number, const char *name)
@@ -109,9 +109,11 @@ TEST(ItemSales, LargeButHoldableSumsAreExact)
     EXPECT_EQ(g.rows.back(), QStringList({"", "合計", "6", "12884901882"}));
 }
 
-TEST(ItemSales, CategoryNamesAndAnImpossibleMonth)
+TEST(ItemSales, CategoryOutsideTheThreeAndImpossibleMonthsAreRefused)
 {
     AppData d = monthData();
-    EXPECT_FALSE(itemSalesMonth(d.ReserveList, d.KamokuList[1], 2008, 13).error.isEmpty());
+    EXPECT_FALSE(march2008(d, 3).error.isEmpty());
+    EXPECT_FALSE(march2008(d, -1).error.isEmpty());
+    EXPECT_FALSE(itemSalesMonth(d, ReportMonth(2008, 13), 1).error.isEmpty());
     EXPECT_EQ(itemSalesCategoryNames(), QStringList({"宿泊費明細", "オプション明細", "日帰り明細"}));
 }

@@ -7,7 +7,7 @@
 namespace {
 MonthGrid march2008(const AppData &d)
 {
-    return receivablesMonth(d.UrikakeList, d.ReserveList, d.KamokuList[CardCompanyCategory], 2008, 3);
+    return receivablesMonth(d, ReportMonth(2008, 3));
 }
 QStringList totals(const char *sum) { return {QStringLiteral("合計"), "", "", "", sum}; }
 } // namespace
