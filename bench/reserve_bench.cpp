@@ -5,9 +5,12 @@
 //
 // BM_LoadReserveList is start-up's reading of reserve.dat into ReserveList,
 // BM_StartUp the whole start-up load (loadAppData), BM_SaveReserveList the
-// rewrite of reserve.dat in DIR that every saved bill makes. Each iteration
-// times only the call.
+// rewrite of reserve.dat in DIR that every saved bill makes, BM_RefreshDay the
+// reservation list's refresh of one day (the day of the middle record): its
+// rows picked from ReserveList and their cell texts. Each iteration times only
+// the call.
 
+#include "reservations/reservation_list.h"
 #include "storage/app_data.h"
 
 #include <benchmark/benchmark.h>
@@ -125,12 +128,43 @@ void BM_SaveReserveList(benchmark::State &state)
                             * int64_t(data.ReserveList.size() * sizeof(TReserveData)));
 }
 
+void BM_RefreshDay(benchmark::State &state)
+{
+    AppData data;
+    TLibrary lib;
+    if (!loadAppData(data, lib, dataDir, startTime).isEmpty() || data.ReserveList.empty()) {
+        state.SkipWithError("no reserve.dat loaded from --data_dir");
+        return;
+    }
+    const TReserveData &middle = data.ReserveList[data.ReserveList.size() / 2];
+    RecordDate day{};
+    std::memcpy(day.data(), middle.Rsvday, day.size());
+    // The window keeps its row list between refreshes; so does this loop.
+    std::vector<size_t> rows;
+    std::vector<QStringList> cells;
+    collectDayRows(data.ReserveList, day, rows); // warm run
+    for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
+        collectDayRows(data.ReserveList, day, rows);
+        cells.clear();
+        for (size_t i : rows)
+            cells.push_back(rsvListCells(data.ReserveList[i]));
+        benchmark::DoNotOptimize(cells.data());
+        state.SetIterationTime(secondsSince(t0));
+    }
+    if (rows.empty())
+        state.SkipWithError("the middle record's day lists no bill");
+    state.counters["records"] = double(data.ReserveList.size());
+    state.counters["rows"] = double(rows.size());
+}
+
 // One call per repetition: a run that lands on a bad moment of a shared
 // machine spoils one sample, which the median of the repetitions drops,
 // instead of every mean it falls into.
 BENCHMARK(BM_LoadReserveList)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartUp)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveReserveList)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RefreshDay)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "rsvlist_form.h"
 
 #include "controls/string_grid_ex.h"
+#include "printing/fonts.h"
 #include "reservations/reservation_list.h"
 #include "shell/main_form.h"
 #include "shell/message_box.h"
@@ -11,6 +12,7 @@
 #include <QAction>
 #include <QCalendarWidget>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -118,6 +120,19 @@ TRsvlistForm::TRsvlistForm(TMainForm &main, QWidget *parent) : QWidget(parent), 
     FGrid->SetRowCount(2);
     FGrid->SetFixedCols(0);
     FGrid->SetFixedRows(1);
+    FGrid->SetLeftCol(0);
+    // The column widths are made for a 9-point Japanese UI face, in which a
+    // ten-digit bill number and a date just fill their columns; the face here
+    // is as large as keeps them whole.
+    QFont gridFont(printing::resolveFace(printing::kPGothic));
+    for (int px = 13; px >= 11; --px) {
+        gridFont.setPixelSize(px);
+        const QFontMetrics fm(gridFont);
+        if (fm.horizontalAdvance(QStringLiteral("8888888888")) <= kColumns[RsvColMeiNo].width - 4
+            && fm.horizontalAdvance(QStringLiteral("2088/08/28")) <= kColumns[RsvColSeisan].width - 4)
+            break;
+    }
+    FGrid->setFont(gridFont);
     FGrid->SetDefaultRowHeight(20);
     FGrid->SetScrollBars(ssVertical);
     FGrid->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goColSizing);
@@ -125,6 +140,8 @@ TRsvlistForm::TRsvlistForm(TMainForm &main, QWidget *parent) : QWidget(parent), 
         TGridColumn *gc = FGrid->GridColumns()[c];
         gc->SetCaption(QString::fromUtf8(kColumns[c].caption));
         gc->SetCanEdit(false);
+        gc->SetFont(gridFont);
+        gc->SetFixCellFont(gridFont);
         FGrid->SetColWidths(c, kColumns[c].width);
     }
     connect(FGrid, &TStringGrid::OnDrawCell, this,
@@ -180,7 +197,6 @@ TRsvlistForm::TRsvlistForm(TMainForm &main, QWidget *parent) : QWidget(parent), 
     Button1->setEnabled(!fieldEmpty(base.Acount) && !fieldEmpty(base.Domain) && !fieldEmpty(base.IDCode)
                         && !fieldEmpty(base.Passwd));
     FListDate = now;
-    resize(1000, 540);
 
     // Every activation shows what other windows changed meanwhile.
     connect(Main.mdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *sub) {
@@ -191,6 +207,12 @@ TRsvlistForm::TRsvlistForm(TMainForm &main, QWidget *parent) : QWidget(parent), 
 }
 
 TRsvlistForm::~TRsvlistForm() = default;
+
+QSize TRsvlistForm::sizeHint() const
+{
+    // Fills the main window's working area at its designed size.
+    return {1010, 555};
+}
 
 void TRsvlistForm::SetListDate(const QDateTime &date)
 {
@@ -252,6 +274,7 @@ QColor TRsvlistForm::RowColor(int row) const
 void TRsvlistForm::GridDrawCell(QPainter *p, int col, int row, const QRect &rect)
 {
     p->save();
+    p->setFont(FGrid->font());
     if (row == 0) {
         p->fillRect(rect, kHeaderColor);
         p->setPen(Qt::black);

@@ -25,6 +25,7 @@ class TRsvlistForm : public QWidget {
 public:
     explicit TRsvlistForm(TMainForm &main, QWidget *parent = nullptr);
     ~TRsvlistForm() override;
+    QSize sizeHint() const override;
 
     QDateTime ListDate() const { return FListDate; }
     // Shows the date (the time of day is kept for the fetch) and refreshes.

@@ -161,6 +161,11 @@ private slots:
             QVERIFY(!list->Grid()->GridColumns()[c]->CanEdit());
         }
         QCOMPARE(list->Grid()->RowHeights(1), 20);
+        QCOMPARE(list->Grid()->LeftCol(), 0); // 清算日 shows, not scrolled away
+        // A ten-digit bill number and a date fit their columns.
+        const QFontMetrics fm(list->Grid()->font());
+        QVERIFY(fm.horizontalAdvance("1395370001") <= 73 - 4);
+        QVERIFY(fm.horizontalAdvance("2014/03/21") <= 70 - 4);
         // A day without bills: the heading and one empty row; clicking it does nothing.
         QCOMPARE(list->Grid()->RowCount(), 2);
         QCOMPARE(list->Grid()->Rows(1).join(QString()), QString());
