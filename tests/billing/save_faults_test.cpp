@@ -1,0 +1,499 @@
+// Saves that write several files, under faults: every file operation of a
+// save fails in turn (once; and, separately, as a disk that stays full from
+// there on), and the process is killed in turn before and after each one, and
+// at random moments by a real kill -9 from outside. Afterwards and after the
+// next start the files are all old or all new, never torn, no temporary file
+// is left, the lists in memory equal the files and the message says what the
+// files hold.
+
+#include "billing/bill_storage.h"
+#include "storage/file_ops.h"
+#include "bill_fixtures.h"
+
+#include <QDir>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+const QDateTime kNow(QDate(2007, 8, 12), QTime(10, 0));
+
+// Counts every file operation; fails or kills the process at a chosen one.
+class FaultOps : public FileOps {
+public:
+    enum Mode { Count, FailOnce, DiskFull, KillBefore, KillAfter };
+    Mode mode = Count;
+    int at = 0;    // 1-based number of the operation the fault hits
+    int calls = 0; // operations so far
+
+    int mkstemp(char *t) override { return call(true, [&] { return FileOps::mkstemp(t); }); }
+    int open(const char *p, int f) override { return call(false, [&] { return FileOps::open(p, f); }); }
+    ssize_t write(int fd, const void *d, std::size_t n) override
+    {
+        return call(true, [&] { return FileOps::write(fd, d, n); });
+    }
+    int fsync(int fd) override { return call(true, [&] { return FileOps::fsync(fd); }); }
+    int close(int fd) override { return call(false, [&] { return FileOps::close(fd); }, true); }
+    int rename(const char *a, const char *b) override { return call(false, [&] { return FileOps::rename(a, b); }); }
+    int link(const char *a, const char *b) override { return call(true, [&] { return FileOps::link(a, b); }); }
+    int unlink(const char *p) override { return call(false, [&] { return FileOps::unlink(p); }); }
+
+private:
+    // needsSpace: the operations a full disk refuses.
+    template <class F> auto call(bool needsSpace, F op, bool releases = false) -> decltype(op())
+    {
+        const int n = ++calls;
+        if (n == at && mode == KillBefore)
+            ::kill(::getpid(), SIGKILL);
+        if ((n == at && mode == FailOnce) || (n >= at && mode == DiskFull && needsSpace)) {
+            if (releases)
+                op(); // a failed close still releases the descriptor
+            errno = mode == DiskFull ? ENOSPC : EIO;
+            return decltype(op())(-1);
+        }
+        const auto r = op();
+        if (n == at && mode == KillAfter)
+            ::kill(::getpid(), SIGKILL);
+        return r;
+    }
+};
+
+// The sweeps run thousands of flushes: on a memory file system where there is
+// one (the calls and their order are the same; only the disk wait goes).
+QString sweepRoot()
+{
+    const QFileInfo shm(QStringLiteral("/dev/shm"));
+    return shm.isDir() && shm.isWritable() ? QStringLiteral("/dev/shm/norvel-faults-XXXXXX")
+                                           : QDir::tempPath() + QStringLiteral("/norvel-faults-XXXXXX");
+}
+
+struct ScopedOps {
+    explicit ScopedOps(FileOps *ops) { setFileOps(ops); }
+    ~ScopedOps() { setFileOps(nullptr); }
+};
+
+// One save of several files: how to lay out the old files, the change, and
+// which files it writes.
+struct SaveCase {
+    const char *name;
+    QStringList files;
+    std::function<void(AppData &, TLibrary &)> prepare; // fills the lists and writes the old files
+    std::function<QString(AppData &, TLibrary &)> save; // the save; its message
+    std::function<QByteArray(const AppData &, const QString &)> memory; // a list's bytes
+    // Whether a failed save leaves the lists as the files (a bill does; the
+    // item master window keeps its edits for another try).
+    bool listsFollowFiles = true;
+};
+
+TReserveData billLine(uint32_t meiNo, uint32_t key, int32_t tanka, const char *date, const char *room)
+{
+    TReserveData r = line(key, tanka, 1, date, room, "明細");
+    r.MeiNo = meiNo;
+    setFieldText(r.Regday, QStringLiteral("R%1").arg(meiNo));
+    setFieldText(r.Name, QStringLiteral("山田太郎"));
+    r.Stay = 1;
+    r.Stayx = 1;
+    return r;
+}
+
+// A month of other bills, and bill 100 paid by card; the save removes the
+// card payment and changes a line, as in the lost-receivable report.
+SaveCase billCase(int otherBills)
+{
+    SaveCase c;
+    c.name = "SaveBill";
+    c.files = {"reserve.dat", "urikake.dat"};
+    c.prepare = [otherBills](AppData &data, TLibrary &lib) {
+        data.ReserveList.clear();
+        data.UrikakeList.clear();
+        for (int b = 0; b < otherBills; ++b) {
+            const uint32_t no = 1000 + uint32_t(b);
+            for (int l = 0; l < 3; ++l)
+                data.ReserveList.push_back(billLine(no, 1601001, 9000 + l, "2007/08/01", "201"));
+            TUrikakeData u{};
+            u.MeiNo = no;
+            u.Card = 101001;
+            u.Goukei = 9000;
+            data.UrikakeList.push_back(u);
+        }
+        data.ReserveList.push_back(billLine(100, 1601001, 10000, "2007/08/09", "101"));
+        data.ReserveList.push_back(billLine(100, 1601102, 800, "2007/08/09", "101"));
+        TUrikakeData u{};
+        u.MeiNo = 100;
+        u.Card = 101002;
+        u.Goukei = 10800;
+        data.UrikakeList.push_back(u);
+        QString error;
+        ASSERT_TRUE(saveBillLists(data, lib, &error)) << error.toStdString();
+    };
+    c.save = [](AppData &data, TLibrary &lib) {
+        TBillState b;
+        OpenBill(b, data, 100);
+        SetCardKind(b, QString());
+        b.Lines[1].Suryou = 2;
+        CalcTotals(b, data.BaseData);
+        return SaveBill(b, data, lib).text;
+    };
+    c.memory = [](const AppData &data, const QString &file) {
+        return file == "reserve.dat" ? listBytes(data.ReserveList) : listBytes(data.UrikakeList);
+    };
+    return c;
+}
+
+// The item master's nine files: a changed price in the first, an entry more in the last.
+SaveCase kamokuCase()
+{
+    SaveCase c;
+    c.name = "saveKamokuLists";
+    for (const char *f : KamokuFileNames)
+        c.files << QLatin1String(f);
+    c.prepare = [](AppData &data, TLibrary &lib) {
+        seedDefaultKamoku(data.KamokuList);
+        QString error;
+        ASSERT_TRUE(saveKamokuLists(data, lib, &error)) << error.toStdString();
+    };
+    c.save = [](AppData &data, TLibrary &lib) {
+        data.KamokuList[0][0].Tanka = 12000;
+        data.KamokuList[8].push_back(data.KamokuList[8][0]);
+        data.KamokuList[8].back().HojoCode = 2;
+        QString error;
+        saveKamokuLists(data, lib, &error);
+        return error;
+    };
+    // The entries without the blank ones the start adds.
+    c.memory = [](const AppData &data, const QString &file) {
+        for (int i = 0; i < KamokuCategories; ++i) {
+            if (file != QLatin1String(KamokuFileNames[i]))
+                continue;
+            QByteArray b = listBytes(data.KamokuList[i]);
+            while (b.size() >= 88 && b.right(88).count('\0') == 88)
+                b.chop(88);
+            return b;
+        }
+        return QByteArray();
+    };
+    c.listsFollowFiles = false;
+    return c;
+}
+
+using Bytes = std::map<QString, QByteArray>;
+
+Bytes readFiles(const QString &dir, const QStringList &files)
+{
+    Bytes b;
+    for (const QString &f : files)
+        b[f] = fileBytes(dir + QLatin1Char('/') + f);
+    return b;
+}
+
+struct Figures {
+    int runs = 0, faults = 0, torn = 0, mixed = 0, leftBehind = 0, wrongMessage = 0, memoryDiffers = 0;
+    void print(const char *what) const
+    {
+        std::printf("%s: %d runs, %d faults injected, %d torn files, %d mixed sets, %d files left behind, "
+                    "%d untrue messages, %d lists unlike the files\n",
+                    what, runs, faults, torn, mixed, leftBehind, wrongMessage, memoryDiffers);
+    }
+};
+
+class SaveFaults : public ::testing::Test {
+protected:
+    // The old and the new bytes of every file of the case, from a save without faults.
+    void learn(const SaveCase &c)
+    {
+        QTemporaryDir dir(sweepRoot());
+        AppData data;
+        TLibrary lib;
+        ASSERT_TRUE(loadAppData(data, lib, dir.path(), kNow).isEmpty());
+        c.prepare(data, lib);
+        oldFiles = readFiles(dir.path(), c.files);
+        FaultOps counter;
+        {
+            ScopedOps scoped(&counter);
+            ASSERT_TRUE(c.save(data, lib).isEmpty());
+        }
+        operations = counter.calls;
+        newFiles = readFiles(dir.path(), c.files);
+        for (const QString &f : c.files)
+            if (oldFiles[f] != newFiles[f])
+                ++changedFiles;
+        ASSERT_GE(changedFiles, 2) << "the save must change several files";
+    }
+
+    // "old", "new", or "torn"/"mixed" for the files of dir.
+    QString state(const Bytes &b, const QStringList &files, int *torn) const
+    {
+        int olds = 0, news = 0;
+        for (const QString &f : files) {
+            const bool isOld = b.at(f) == oldFiles.at(f), isNew = b.at(f) == newFiles.at(f);
+            if (isOld)
+                ++olds;
+            if (isNew)
+                ++news;
+            if (!isOld && !isNew)
+                ++*torn;
+        }
+        if (olds == files.size())
+            return "old";
+        if (news == files.size())
+            return "new";
+        return "mixed";
+    }
+
+    // Program files, the backup folder: anything else is left behind.
+    static int leftBehind(const QString &dir, const QStringList &files)
+    {
+        int n = 0;
+        for (const QString &f : QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+            if (!files.contains(f) && f != QLatin1String("backup"))
+                ++n;
+        return n;
+    }
+
+    // The next start on dir: all old or all new, nothing left, lists as the files.
+    void nextStart(const SaveCase &c, const QString &dir, Figures &fig, const QString &expect = {})
+    {
+        AppData data;
+        TLibrary lib;
+        const QString error = loadAppData(data, lib, dir, kNow);
+        EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+        int torn = 0;
+        const Bytes b = readFiles(dir, c.files);
+        const QString s = state(b, c.files, &torn);
+        fig.torn += torn;
+        if (s == "mixed")
+            ++fig.mixed;
+        if (!expect.isEmpty() && s != expect)
+            ++fig.wrongMessage;
+        fig.leftBehind += leftBehind(dir, c.files);
+        for (const QString &f : c.files)
+            if (c.memory(data, f) != b.at(f))
+                ++fig.memoryDiffers;
+    }
+
+    // Every operation fails in turn, in this process.
+    Figures failEach(const SaveCase &c, FaultOps::Mode mode)
+    {
+        Figures fig;
+        for (int at = 1; at <= operations; ++at) {
+            SCOPED_TRACE(at);
+            QTemporaryDir dir(sweepRoot());
+            AppData data;
+            TLibrary lib;
+            EXPECT_TRUE(loadAppData(data, lib, dir.path(), kNow).isEmpty());
+            c.prepare(data, lib);
+            FaultOps faults;
+            faults.mode = mode;
+            faults.at = at;
+            QString message;
+            {
+                ScopedOps scoped(&faults);
+                message = c.save(data, lib);
+            }
+            ++fig.runs;
+            ++fig.faults;
+            int torn = 0;
+            const Bytes b = readFiles(dir.path(), c.files);
+            const QString s = state(b, c.files, &torn);
+            fig.torn += torn;
+            if (s == "mixed")
+                ++fig.mixed;
+            // What the message says the files hold.
+            QString said = "new";
+            if (message.contains(QStringLiteral("保存前のまま")))
+                said = "old";
+            else if (!message.isEmpty() && !message.contains(QStringLiteral("置き換えましたが")))
+                said = "?";
+            if (said != s) {
+                ++fig.wrongMessage;
+                ADD_FAILURE() << "files " << s.toStdString() << ", message: " << message.toStdString();
+            }
+            for (const QString &f : c.files)
+                if (c.listsFollowFiles && c.memory(data, f) != b.at(f))
+                    ++fig.memoryDiffers;
+            nextStart(c, dir.path(), fig, s);
+        }
+        return fig;
+    }
+
+    // The process is killed before or after each operation in turn.
+    Figures killEach(const SaveCase &c, FaultOps::Mode mode)
+    {
+        Figures fig;
+        for (int at = 1; at <= operations; ++at) {
+            SCOPED_TRACE(at);
+            QTemporaryDir dir(sweepRoot());
+            AppData data;
+            TLibrary lib;
+            EXPECT_TRUE(loadAppData(data, lib, dir.path(), kNow).isEmpty());
+            c.prepare(data, lib);
+            std::fflush(nullptr);
+            const pid_t child = ::fork();
+            if (child == 0) {
+                FaultOps faults;
+                faults.mode = mode;
+                faults.at = at;
+                setFileOps(&faults);
+                c.save(data, lib);
+                ::_exit(0);
+            }
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            ++fig.runs;
+            if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
+                ++fig.faults;
+            // Before the next start: no file torn.
+            int torn = 0;
+            state(readFiles(dir.path(), c.files), c.files, &torn);
+            fig.torn += torn;
+            nextStart(c, dir.path(), fig);
+        }
+        return fig;
+    }
+
+    Bytes oldFiles, newFiles;
+    int operations = 0;
+    int changedFiles = 0;
+};
+
+void expectClean(const Figures &f)
+{
+    EXPECT_EQ(f.torn, 0);
+    EXPECT_EQ(f.mixed, 0);
+    EXPECT_EQ(f.leftBehind, 0);
+    EXPECT_EQ(f.wrongMessage, 0);
+    EXPECT_EQ(f.memoryDiffers, 0);
+}
+
+TEST_F(SaveFaults, EveryStepOfABillSaveFailsInTurn)
+{
+    const SaveCase c = billCase(30);
+    learn(c);
+    ASSERT_GT(operations, 15);
+    for (auto [mode, name] : {std::pair{FaultOps::FailOnce, "bill save, one failing call"},
+                              std::pair{FaultOps::DiskFull, "bill save, disk full from a call on"}}) {
+        SCOPED_TRACE(name);
+        const Figures f = failEach(c, mode);
+        f.print(name);
+        EXPECT_EQ(f.faults, operations);
+        expectClean(f);
+    }
+}
+
+TEST_F(SaveFaults, BillSaveKilledBeforeAndAfterEveryStep)
+{
+    const SaveCase c = billCase(30);
+    learn(c);
+    for (auto [mode, name] : {std::pair{FaultOps::KillBefore, "bill save, killed before a call"},
+                              std::pair{FaultOps::KillAfter, "bill save, killed after a call"}}) {
+        SCOPED_TRACE(name);
+        const Figures f = killEach(c, mode);
+        f.print(name);
+        EXPECT_EQ(f.faults, operations);
+        expectClean(f);
+    }
+}
+
+TEST_F(SaveFaults, ItemMasterSaveFailsAndIsKilledAtEveryStep)
+{
+    const SaveCase c = kamokuCase();
+    learn(c);
+    // Nine files make a long sweep: one failing call and a kill before each.
+    const Figures failed = failEach(c, FaultOps::FailOnce);
+    failed.print("item master, one failing call");
+    expectClean(failed);
+    const Figures killed = killEach(c, FaultOps::KillBefore);
+    killed.print("item master, killed before a call");
+    EXPECT_EQ(killed.faults, operations);
+    expectClean(killed);
+}
+
+// A child saves the bill over and over, alternating two versions; it is
+// killed with SIGKILL from outside at a random moment, then the next start
+// must find both files of one version. On the ordinary temporary folder,
+// disk flushes and all.
+TEST_F(SaveFaults, RealKillDuringRepeatedSaves)
+{
+    QTemporaryDir dir;
+    AppData data;
+    TLibrary lib;
+    ASSERT_TRUE(loadAppData(data, lib, dir.path(), kNow).isEmpty());
+    // Large enough that a save takes a while.
+    billCase(4000).prepare(data, lib);
+    const QString reserve = dir.filePath("reserve.dat"), urikake = dir.filePath("urikake.dat");
+
+    // The two versions, and their bytes.
+    TBillState withCard, withoutCard;
+    OpenBill(withCard, data, 100);
+    withCard.Lines[0].Tanka = 11000;
+    CalcTotals(withCard, data.BaseData);
+    withoutCard = withCard;
+    SetCardKind(withoutCard, QString());
+    withoutCard.Lines[1].Suryou = 3;
+    CalcTotals(withoutCard, data.BaseData);
+    std::pair<QByteArray, QByteArray> versions[2];
+    for (int v : {1, 0}) {
+        ASSERT_TRUE(SaveBill(v ? withoutCard : withCard, data, lib).isEmpty());
+        versions[v] = {fileBytes(reserve), fileBytes(urikake)};
+    }
+    ASSERT_NE(versions[0].second, versions[1].second);
+
+    Figures fig;
+    int midSave = 0;
+    const int kills = 60;
+    for (int k = 0; k < kills; ++k) {
+        std::fflush(nullptr);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            AppData mine;
+            TLibrary myLib;
+            if (!loadAppData(mine, myLib, dir.path(), kNow).isEmpty())
+                ::_exit(2);
+            for (int i = 0;; ++i)
+                if (!SaveBill(i % 2 ? withoutCard : withCard, mine, myLib).isEmpty())
+                    ::_exit(3);
+        }
+        ::usleep(useconds_t(2000 + QRandomGenerator::global()->bounded(30000)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ++fig.runs;
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the child stopped by itself: " << WEXITSTATUS(status);
+        ++fig.faults;
+        // Traces of a save under way: the kill fell inside one.
+        if (leftBehind(dir.path(), {"reserve.dat", "urikake.dat"}) > 0)
+            ++midSave;
+        for (const QString &f : {reserve, urikake}) {
+            const QByteArray b = fileBytes(f);
+            const bool known = f == reserve ? (b == versions[0].first || b == versions[1].first)
+                                            : (b == versions[0].second || b == versions[1].second);
+            if (!known)
+                ++fig.torn;
+        }
+        AppData next;
+        TLibrary nextLib;
+        ASSERT_TRUE(loadAppData(next, nextLib, dir.path(), kNow).isEmpty());
+        const std::pair<QByteArray, QByteArray> now{fileBytes(reserve), fileBytes(urikake)};
+        if (now != versions[0] && now != versions[1])
+            ++fig.mixed;
+        if (listBytes(next.ReserveList) != now.first || listBytes(next.UrikakeList) != now.second)
+            ++fig.memoryDiffers;
+        fig.leftBehind += leftBehind(dir.path(), {"reserve.dat", "urikake.dat"});
+    }
+    fig.print("bill save, real kill -9 at random moments");
+    std::printf("  %d of the kills fell inside a save (its temporary files or record were there)\n", midSave);
+    EXPECT_GT(midSave, 0);
+    expectClean(fig);
+}
+
+} // namespace
