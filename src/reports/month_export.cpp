@@ -1,7 +1,9 @@
 #include "reports/month_export.h"
 
 #include "reports/getuji.h"
+#include "reports/item_sales.h"
 #include "reports/nyutouzei.h"
+#include "reports/receivables.h"
 #include "storage/safe_file.h"
 
 #include <QFileInfo>
@@ -12,6 +14,8 @@ const QList<ExportReport> &exportReports()
     static const QList<ExportReport> reports = {
         {"bathing", [](const AppData &d, const ReportMonth &m, int) { return nyutouzeiMonth(d, m); }},
         {"sales", [](const AppData &d, const ReportMonth &m, int) { return getujiMonth(d, m); }},
+        {"receivables", [](const AppData &d, const ReportMonth &m, int) { return receivablesMonth(d, m); }},
+        {"items", [](const AppData &d, const ReportMonth &m, int category) { return itemSalesMonth(d, m, category); }},
     };
     return reports;
 }

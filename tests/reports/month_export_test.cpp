@@ -1,7 +1,9 @@
 // The command-line export run as the accountant runs it: the real program,
 // copied into a program directory of its own, without any display.
 
+#include "reports/item_sales.h"
 #include "reports/month_export.h"
+#include "reports/receivables.h"
 #include "report_fixtures.h"
 #include "storage/library.h"
 
@@ -83,6 +85,8 @@ TEST_F(MonthExport, WritesTheWindowsGridAsCsvAndNothingElse)
     const Case cases[] = {
         {"bathing", nyutouzeiMonth(data, ReportMonth(2008, 3))},
         {"sales", getujiMonth(data, ReportMonth(2008, 3))},
+        {"receivables", receivablesMonth(data, ReportMonth(2008, 3))},
+        {"items", itemSalesMonth(data, ReportMonth(2008, 3), 0)},
     };
     const QStringList before = entries();
     for (const Case &c : cases) {
@@ -109,6 +113,26 @@ TEST_F(MonthExport, OptionsWithEqualsSignsAndACategoryAreAccepted)
     const Outcome r = run({"--export=bathing", "--month=2008-03", "--category=2", "--out=" + out});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(fileBytes(out), monthGridCsv(nyutouzeiMonth(data, ReportMonth(2008, 3))));
+}
+
+TEST_F(MonthExport, ReceivablesAndItemsOfACategoryNameTheirItems)
+{
+    // The item master on disk: the card companies give the card kind's name,
+    // the chosen category the listed items.
+    seedDefaultKamoku(data.KamokuList);
+    TLibrary lib;
+    for (int i = 0; i < KamokuCategories; ++i)
+        ASSERT_TRUE(lib.WriteRecords(data.KamokuList[i].data(), sizeof(THojoKamoku), dir.filePath(KamokuFileNames[i]),
+                                     int(data.KamokuList[i].size())));
+    const QString receivables = outDir.filePath("r.csv"), options = outDir.filePath("o.csv");
+    Outcome r = run({"--export", "receivables", "--month", "2008-03", "--out", receivables});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(fileBytes(receivables), monthGridCsv(receivablesMonth(data, ReportMonth(2008, 3))));
+    EXPECT_TRUE(fileBytes(receivables).contains(QStringLiteral("\r\n02(日),1,,JCB,10000\r\n合計,,,,10000\r\n").toUtf8()));
+    r = run({"--export", "items", "--month", "2008-03", "--category", "1", "--out", options});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(fileBytes(options), monthGridCsv(itemSalesMonth(data, ReportMonth(2008, 3), 1)));
+    EXPECT_TRUE(fileBytes(options).contains(QStringLiteral("\r\n1601101,追加料理等オプション,1,1500\r\n").toUtf8()));
 }
 
 TEST_F(MonthExport, EachFailureHasItsStatusAndOneLineMessage)
