@@ -8,6 +8,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 
 const QString MissingLoginMessage = QStringLiteral("基本設定のNorvelログインID・パスワードが設定されていません");
@@ -30,25 +31,30 @@ std::vector<FetchMessage> FetchReservations(AppData &data, const QDateTime &list
 
     QCoreApplication *app = QCoreApplication::instance();
     const bool keepEventsFlowing = app && QThread::currentThread() == app->thread();
-    QEventLoop loop;
+    std::optional<QEventLoop> loop;
+    if (keepEventsFlowing)
+        loop.emplace();
     std::thread worker([&] {
         TOnlineConnection connection(&cancel);
         if (connection.ConnectAndSend(service.host, service.port, request, options.timeouts, messages) > 0)
             connection.receive(parser, options.timeouts, messages);
         connection.close();
         done = true;
-        if (keepEventsFlowing)
-            QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        if (loop)
+            QMetaObject::invokeMethod(&*loop, [&loop] { loop->quit(); }, Qt::QueuedConnection);
     });
-    if (keepEventsFlowing && !done)
-        loop.exec();
+    if (loop && !done)
+        loop->exec();
     // The loop also ends when the application quits: then the connection is
-    // given up at once.
-    if (!done)
+    // given up at once. Without a loop the worker is simply waited for.
+    const bool cancelled = loop && !done;
+    if (cancelled)
         cancel = true;
     worker.join();
 
     const std::vector<FetchMessage> ending = applyAnswer(data, parser);
+    if (cancelled)
+        return {}; // the program is ending: nothing left to tell
     messages.insert(messages.end(), ending.begin(), ending.end());
     return messages;
 }

@@ -20,7 +20,9 @@ struct FetchOptions {
 // The connection runs on a worker thread. Called on the thread of a running
 // Qt application, the call keeps that thread's events flowing until the
 // answer is in, so the windows repaint and stay usable meanwhile; the records
-// are appended on the calling thread, after the connection has closed.
+// are appended on the calling thread, after the connection has closed. When
+// the application quits meanwhile, the connection is given up at once and
+// no message is returned.
 std::vector<FetchMessage> FetchReservations(AppData &data, const QDateTime &listDate,
                                             const FetchOptions &options = {});
 

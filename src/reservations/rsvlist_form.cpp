@@ -313,6 +313,16 @@ void TRsvlistForm::CalendarClick()
 
 void TRsvlistForm::FetchButtonClick()
 {
+    if (FFetching)
+        return;
+    FFetching = true;
+    const bool wasEnabled = Button1->isEnabled();
+    Button1->setEnabled(false);
+    const std::vector<FetchMessage> messages = FetchReservations(Main.data(), FListDate, FFetchOptions);
+    FFetching = false;
+    Button1->setEnabled(wasEnabled);
+    for (const FetchMessage &m : messages)
+        ShowMessage(this, m.title, m.text);
     RefreshList();
 }
 
@@ -406,6 +416,11 @@ bool TRsvlistForm::eventFilter(QObject *watched, QEvent *e)
 
 void TRsvlistForm::closeEvent(QCloseEvent *e)
 {
+    // The fetch under way is appending to this list's day when it returns.
+    if (FFetching) {
+        e->ignore();
+        return;
+    }
     SaveFormPlacement(Main.library(), this, Main.data().iniPath());
     if (QAction *n1 = Main.menuItem(QStringLiteral("N1")))
         n1->setEnabled(true);

@@ -5,6 +5,8 @@
 // one, splits one room off a bill, deletes a bill and fetches the day's
 // reservations. The rules live in reservation_list.h; this window binds them.
 
+#include "reservations/fetch_reservations.h"
+
 #include <QDateTime>
 #include <QWidget>
 #include <cstdint>
@@ -37,6 +39,11 @@ public:
     void SpeedButton2Click();   // → next day
     void CalendarClick();       // a day picked in the calendar
     void FetchButtonClick();    // サーバーからデータを取得
+    // True while a fetch runs: the window keeps repainting, the fetch button
+    // is disabled and the window does not close.
+    bool Fetching() const { return FFetching; }
+    // Time-outs and size limit of the fetch (tests shorten them).
+    void SetFetchOptions(const FetchOptions &options) { FFetchOptions = options; }
     void NewBillClick();        // 明細新規作成 (button and pop-up)
     void DeleteBillClick();     // 明細を削除する (pop-up), for the selected row
     // A mouse button pressed on a grid cell; true when the list acted on it.
@@ -79,4 +86,6 @@ private:
     std::vector<size_t> FIndices; // scratch of RefreshList, kept for its capacity
     std::vector<Row> FRows;       // grid row r is FRows[r - 1]
     bool FSelecting = false;      // the calendar's selection is being set by the list
+    bool FFetching = false;
+    FetchOptions FFetchOptions;
 };
