@@ -22,16 +22,14 @@ TDocumentRun makeBillDocument(const TBillState &bill, const TBaseData &base, con
                               BillPaper paper, int kind)
 {
     switch (paper) {
-    case BillPaper::A5: {
-        TPrintForm form(bill, base, exePath, kind);
-        return form.Run();
-    }
     case BillPaper::A4:
+        return TPrintA4Form(bill, base, exePath, kind).Run();
     case BillPaper::B5:
+        return TPrintB5Form(bill, base, exePath, kind).Run();
     case BillPaper::Combined:
+        return TWPrintForm(bill, base, exePath).Run();
+    case BillPaper::A5:
         break;
     }
-    TDocumentRun run;
-    run.error = QStringLiteral("この用紙の帳票はまだ印刷できません。");
-    return run;
+    return TPrintForm(bill, base, exePath, kind).Run();
 }

@@ -1,5 +1,7 @@
 #include "fonts.h"
 
+#include <QTextLayout>
+
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPrinter>
@@ -111,6 +113,42 @@ QSizeF TextMeasure::size(const FontSpec &font, const QString &text, qreal widthM
         flags |= Qt::TextWordWrap;
     const QRectF r = fm.boundingRect(QRectF(0, 0, w, 1e7), flags, text);
     return QSizeF(r.width() * mmPerPxX, r.height() * mmPerPxY);
+}
+
+qreal TextMeasure::ascent(const FontSpec &font) const
+{
+    return QFontMetricsF(qfont(font), dev).ascent() * mmPerPxY;
+}
+
+QString TextMeasure::elide(const FontSpec &font, const QString &text, qreal widthMm) const
+{
+    return QFontMetricsF(qfont(font), dev).elidedText(text, Qt::ElideRight, widthMm / mmPerPxX);
+}
+
+QStringList TextMeasure::wrapLines(const FontSpec &font, const QString &text, qreal widthMm) const
+{
+    QStringList out;
+    const qreal w = widthMm / mmPerPxX;
+    for (const QString &paragraph : text.split(QLatin1Char('\n'))) {
+        QTextLayout layout(paragraph, qfont(font), dev);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        bool any = false;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(w);
+            QString piece = paragraph.mid(line.textStart(), line.textLength());
+            while (!piece.isEmpty() && piece.back().isSpace())
+                piece.chop(1);
+            out << piece;
+            any = true;
+        }
+        layout.endLayout();
+        if (!any)
+            out << QString();
+    }
+    return out;
 }
 
 } // namespace printing

@@ -46,6 +46,12 @@ public:
     // Size of the text as drawn into a box of the given width (0: unbounded),
     // line breaks kept, words wrapped when wrap is set.
     QSizeF size(const FontSpec &font, const QString &text, qreal widthMm, bool wrap) const;
+    qreal ascent(const FontSpec &font) const;
+    // The text cut to the width with an ellipsis at its end; whole if it fits.
+    QString elide(const FontSpec &font, const QString &text, qreal widthMm) const;
+    // The lines of the text broken to the width, at word boundaries where a
+    // word fits a line and anywhere where it does not; line breaks kept.
+    QStringList wrapLines(const FontSpec &font, const QString &text, qreal widthMm) const;
 
 private:
     QPaintDevice *dev;

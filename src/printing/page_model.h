@@ -49,6 +49,9 @@ struct RectItem {
     std::optional<Pen> pen;      // none: no frame
     std::optional<QColor> fill;  // none: transparent
     bool penInside = false;      // frame drawn inside rect instead of centred on its edge
+    // The sides framed: a side shared with a neighbour is framed by one of
+    // the two only.
+    Qt::Edges edges = Qt::TopEdge | Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge;
 };
 
 struct LineItem {
@@ -67,7 +70,9 @@ struct ImageItem {
 using PageItem = std::variant<TextItem, RectItem, LineItem, ImageItem>;
 
 struct Page {
-    QList<PageItem> items; // painted in this order
+    // Painted in this order, except that the fills of rectangles go first,
+    // so that no fill covers a neighbour's frame.
+    QList<PageItem> items;
 };
 
 struct PageSetup {

@@ -55,15 +55,33 @@ QDate readDate(const QString &text)
     return d;
 }
 
-// Cell columns of the detail grid: left edge and width.
-struct Cell {
-    qreal left, width;
-};
-constexpr Cell kCells[5] = {{0.0, 9.5}, {9.5, 66.4}, {75.1, 18.3}, {93.1, 11.9}, {104.8, 23.0}};
+const Pen kBlack{Qt::black, 0.1, PenStyle::Solid};
+constexpr qreal kPad = 0.4; // mm between a cell's frame and its text
+constexpr Qt::Edges kAllEdges = Qt::TopEdge | Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge;
 
-// Totals block rows.
-constexpr qreal kRowTop[BillRows] = {0.0, 5.3, 10.6, 15.9, 21.2, 26.5, 32.3, 37.6};
-constexpr qreal kRowHeight = 5.3;
+// Characters of a text whose CP932 bytes lie within from..to (from 1,
+// inclusive): a cut never splits a double-byte character.
+QString bytesRange(const QString &text, int from, int to)
+{
+    QString out;
+    int pos = 1;
+    for (const QChar c : text) {
+        const int n = int(cp932::encode(QString(c)).size());
+        if (pos >= from && pos + n - 1 <= to)
+            out += c;
+        pos += n;
+    }
+    return out;
+}
+
+// A label that fits its box: shrinks to minPt, then is cut with an ellipsis.
+ReportItem &fitted(ReportItem &item, qreal width, qreal minPt, const QString &group = QString())
+{
+    item.width = std::max<qreal>(width, 1.0);
+    item.minPointSize = minPt;
+    item.sizeGroup = group;
+    return item;
+}
 
 } // namespace
 
@@ -116,21 +134,34 @@ void applyDocumentRun(TBillState &bill, const TDocumentRun &run)
 }
 
 TPrintForm::TPrintForm(const TBillState &bill_, const TBaseData &base_, const QString &exePath_, int kind)
-    : bill(bill_), base(base_), exePath(exePath_), Kind(kind), english(bill_.LangFlag != 0)
+    : TPrintForm(bill_, base_, exePath_, kind, BillLayout::a5())
+{
+}
+
+TPrintForm::TPrintForm(const TBillState &bill_, const TBaseData &base_, const QString &exePath_, int kind,
+                       const BillLayout &layout)
+    : bill(bill_), base(base_), exePath(exePath_), Kind(layout.combined ? int(KindBill) : kind),
+      english(bill_.LangFlag != 0), L(layout)
 {
     installFontSubstitutions();
+    bool ok = false;
+    nights = bill.StayEdit.trimmed().toInt(&ok);
+    if (!ok)
+        nights = 0;
     setUpPage();
     setUpHeader();
     setUpColumnHeader();
     setUpDetail();
     setUpFooter();
+    if (L.combined)
+        setUpReceiptHalf();
 }
 
 void TPrintForm::setUpPage()
 {
     PageSetup &page = rep.page;
-    page.size = QPageSize::A5;
-    page.orientation = QPageLayout::Portrait;
+    page.size = L.size;
+    page.orientation = L.orientation;
     page.topMm = 15;
     page.bottomMm = 15;
     const bool left = base.TojiKubun == 1;
@@ -138,13 +169,14 @@ void TPrintForm::setUpPage()
     page.rightMm = left ? 5 : 10;
 
     // Binding marks and the page number sit on the paper, outside the bands.
-    const Pen mark{Qt::black, 0.1, PenStyle::Solid};
     if (base.TojiKubun == 0)
-        rep.pageItems.append(ReportItem::vline(QStringLiteral("TopMark"), 74.5, 5.3, 0, 1.3, mark));
+        rep.pageItems.append(ReportItem::vline(QStringLiteral("TopMark"), L.topMarkX, L.topMarkY0, 0,
+                                               L.topMarkY1 - L.topMarkY0, kBlack));
     else if (base.TojiKubun == 1)
-        rep.pageItems.append(ReportItem::hline(QStringLiteral("LeftMark"), 5.8, 105.1, 1.3, 0, mark));
+        rep.pageItems.append(ReportItem::hline(QStringLiteral("LeftMark"), L.leftMarkX0, L.leftMarkY,
+                                               L.leftMarkX1 - L.leftMarkX0, 0, kBlack));
     rep.pageItems.append(ReportItem::pageNumber(
-        QStringLiteral("PageNo"), 137.8, 11.9, font(kPMincho, 7),
+        QStringLiteral("PageNo"), L.pageNoRight, L.pageNoTop, font(kPMincho, 7),
         [](int page, int count) { return QString::number(page) + QStringLiteral("/ ") + QString::number(count); },
         true));
 }
@@ -152,98 +184,150 @@ void TPrintForm::setUpPage()
 void TPrintForm::setUpHeader()
 {
     Band &b = rep.pageHeader;
-    b.height = 42.3;
+    b.height = L.headerHeight;
     const QString face1 = fieldText(base.FontName1);
     const Pen rule{winColor(base.Color4), 0.1, PenStyle::Solid};
     const QColor color1 = winColor(base.Color1);
 
-    b.add(ReportItem::hline(QStringLiteral("Shape1"), 0.0, 5.8, 63.8, 6.1, rule));
-    b.add(ReportItem::hline(QStringLiteral("Shape2"), 0.0, 14.8, 63.8, 6.1, rule));
-    ReportItem &box = b.add(ReportItem::rect(QStringLiteral("Shape3"), 0.0, 28.6, 63.8, 12.4,
-                                             Pen{winColor(base.Color4), 0.2, PenStyle::Solid}, color1));
+    b.add(ReportItem::hline(QStringLiteral("Shape1"), L.titleRule.x, L.titleRule.y, L.titleRule.w, L.titleRule.h,
+                            rule));
+    b.add(ReportItem::hline(QStringLiteral("Shape2"), L.nameRule.x, L.nameRule.y, L.nameRule.w, L.nameRule.h, rule));
+    ReportItem &box = b.add(ReportItem::rect(QStringLiteral("Shape3"), L.amountBox.x, L.amountBox.y, L.amountBox.w,
+                                             L.amountBox.h, Pen{winColor(base.Color4), 0.2, PenStyle::Solid},
+                                             color1));
     box.penInside = true;
 
-    b.add(ReportItem::label(QStringLiteral("Midashi"), 0.0, 0.0, font(face1, 22, true))).supply = [this] {
-        return title();
-    };
-    b.add(ReportItem::label(QStringLiteral("Date"), 34.4, 4.2, font(kMincho, 11))).supply = [this] {
-        return dateText;
-    };
-    // A long name gets smaller rather than run into the facility's name.
-    ReportItem guest = ReportItem::label(QStringLiteral("GuestName"), 0.0, 11.6, font(face1, 14, true));
-    guest.width = 63.8;
-    guest.minPointSize = 7;
-    b.add(guest).supply = [this] {
-        const QString name = bill.NameEdit;
-        const QString honorific = bill.KeisyouCombo.text(bill.LangFlag);
-        return english ? honorific + QLatin1Char(' ') + name : name + QLatin1Char(' ') + honorific;
-    };
-    ReportItem memo = ReportItem::memo(QStringLiteral("QRMemo1"), 0.0, 21.2, 55.8, font(kPMincho, 9));
+    // The title stops short of the date, the date at the end of the rule
+    // under both.
+    ReportItem midashi = ReportItem::label(QStringLiteral("Midashi"), L.midashi.x, L.midashi.y,
+                                           font(face1, L.midashi.pt, true));
+    b.add(fitted(midashi, L.date.x - L.midashi.x - 0.5, L.midashi.pt * 0.6)).supply = [this] { return title(); };
+    ReportItem date = ReportItem::label(QStringLiteral("Date"), L.date.x, L.date.y, font(kMincho, L.date.pt));
+    b.add(fitted(date, L.titleRule.right() - L.date.x, L.date.pt * 0.7)).supply = [this] { return dateText; };
+    // A long name gets a little smaller, then takes two lines, always
+    // standing on its rule.
+    ReportItem guest = ReportItem::label(QStringLiteral("GuestName"), L.guest.x, L.guest.y,
+                                         font(face1, L.guest.pt, true));
+    fitted(guest, L.nameRule.right() - L.guest.x, L.guest.pt * 0.7);
+    guest.maxLines = 2;
+    guest.minWrapPointSize = L.guest.pt * 0.5;
+    b.add(guest).supply = [this] { return guestText(); };
+    // The message stays above the amount box.
+    ReportItem memo = ReportItem::memo(QStringLiteral("QRMemo1"), L.memo.x, L.memo.y, L.memoWidth,
+                                       font(kPMincho, L.memo.pt));
+    memo.height = L.amountBox.y - L.memo.y - 0.2;
+    memo.minPointSize = std::min<qreal>(6, L.memo.pt);
     b.add(memo).supply = [this] { return messageText; };
-    b.add(ReportItem::label(QStringLiteral("QRLabel15"), 1.1, 29.6, font(face1, 12, true))).supply = [this] {
-        static const QString ja[] = {QStringLiteral("ご請求金額"), QStringLiteral("領収金額"),
-                                     QStringLiteral("お見積金額")};
-        static const QString en[] = {QStringLiteral("Bill"), QStringLiteral("Receipt"), QStringLiteral("Estimate")};
-        const int k = std::clamp(Kind, 1, 3) - 1;
-        return english ? en[k] : ja[k];
+    const FontSpec captionFont = font(face1, L.caption.pt, true);
+    b.add(ReportItem::label(QStringLiteral("QRLabel15"), L.caption.x, L.caption.y, captionFont)).supply = [this] {
+        return caption();
     };
-    b.add(ReportItem::rightLabel(QStringLiteral("QRLabel16"), 56.6, 32.3, font(face1, 14, true))).supply =
+    ReportItem amount = ReportItem::rightLabel(QStringLiteral("QRLabel16"), L.amount.x, L.amount.y,
+                                               font(face1, L.amount.pt, true));
+    const qreal captionEnd = L.caption.x + measure.width(captionFont, caption()) + 1.0;
+    b.add(fitted(amount, L.amount.x - std::max(captionEnd, L.amountBox.x + kPad), L.amount.pt * 0.6)).supply =
         [this] { return amountText(RowBalance, true); };
-    b.add(ReportItem::label(QStringLiteral("QRLabel17"), english ? 20.6 : 57.7, 33.9, font(QString(), 9)))
+    b.add(ReportItem::label(QStringLiteral("QRLabel17"), english ? L.currencyXEnglish : L.currency.x, L.currency.y,
+                            font(L.currencyFace, L.currency.pt)))
         .text = english ? QStringLiteral("JPY") : QStringLiteral("\u3000");
-    b.add(ReportItem::rightLabel(QStringLiteral("QRLabel7"), 61.4, 38.1, font(kPGothic, 6))).supply = [this] {
-        return paymentText();
-    };
+    if (L.paymentLine) {
+        ReportItem pay = ReportItem::rightLabel(QStringLiteral("QRLabel7"), L.payment.x, L.payment.y,
+                                                font(kPGothic, L.payment.pt));
+        b.add(fitted(pay, L.payment.x - L.amountBox.x - kPad, std::min<qreal>(5, L.payment.pt))).supply = [this] {
+            return paymentText(false);
+        };
+    }
 
     // The logo goes under the texts: one 100 pixels high ends a hair below
     // the top of the postal code line, which must stay whole.
-    b.add(ReportItem::picture(QStringLiteral("LogoImage"), 66.1, 0.0, 61.4, 42.3, QImage()));
-    ReportItem name = ReportItem::label(QStringLiteral("Sisetumei"), 66.7, 0.5, font(kPGothic, 14, true));
-    name.width = 60.7;
-    name.height = 25.0;
+    b.add(ReportItem::picture(QStringLiteral("LogoImage"), L.logo.x, L.logo.y, L.logo.w, L.logo.h, QImage()));
+    ReportItem name = ReportItem::label(QStringLiteral("Sisetumei"), L.facility.x, L.facility.y,
+                                        font(kPGothic, L.facilityPt, true));
+    name.height = std::min(L.facility.h, L.zip.y - L.facility.y - 0.2);
+    fitted(name, L.facility.w, L.facilityPt * 0.6);
     name.clip = true;
     b.add(name).supply = [this] { return facilityName; };
-    const FontSpec address = font(kPGothic, 8);
-    b.add(ReportItem::label(QStringLiteral("ZipCode"), 66.7, 26.2, address)).text =
-        QStringLiteral("〒") + fieldText(base.ZipCode);
-    b.add(ReportItem::label(QStringLiteral("Jusyo"), 66.7, 29.4, address)).text = fieldText(base.Jusyo);
-    b.add(ReportItem::label(QStringLiteral("TelNo"), 66.7, 32.5, address)).text =
-        QStringLiteral("TEL:") + fieldText(base.TelNo);
-    b.add(ReportItem::label(QStringLiteral("FaxNo"), 92.6, 32.5, address)).text =
-        QStringLiteral("FAX:") + fieldText(base.FaxNo);
-    b.add(ReportItem::label(QStringLiteral("URL"), 66.7, 35.7, address)).text =
-        QStringLiteral("URL:") + fieldText(base.URL);
-    b.add(ReportItem::label(QStringLiteral("EMail"), 66.7, 38.9, address)).text =
-        QStringLiteral("Mail:") + fieldText(base.EMail);
+
+    // The address lines are one column of one size; the telephone number
+    // stops short of the fax number.
+    const QString address = QStringLiteral("address");
+    auto line = [&](const char *n, const TextSpot &at, qreal right, const QString &text) {
+        ReportItem item = ReportItem::label(QLatin1String(n), at.x, at.y, font(kPGothic, at.pt));
+        b.add(fitted(item, right - at.x, at.pt * 0.8, address)).text = text;
+    };
+    line("ZipCode", L.zip, L.itemsRight, QStringLiteral("〒") + fieldText(base.ZipCode));
+    line("Jusyo", L.jusyo, L.itemsRight, fieldText(base.Jusyo));
+    line("TelNo", L.tel, L.fax.x - 0.3, QStringLiteral("TEL:") + fieldText(base.TelNo));
+    line("FaxNo", L.fax, L.itemsRight, QStringLiteral("FAX:") + fieldText(base.FaxNo));
+    line("URL", L.url, L.itemsRight, QStringLiteral("URL:") + fieldText(base.URL));
+    line("EMail", L.email, L.itemsRight, QStringLiteral("Mail:") + fieldText(base.EMail));
 }
 
 void TPrintForm::setUpColumnHeader()
 {
     Band &b = rep.columnHeader;
-    b.height = 10.3;
+    b.height = L.columnHeight;
     const Pen frame{winColor(base.Color4), 0.1, PenStyle::Solid};
     const QColor color2 = winColor(base.Color2);
-    for (int i = 0; i < 5; ++i)
-        b.add(ReportItem::rect(QStringLiteral("Shape%1").arg(4 + i), kCells[i].left, 5.0, kCells[i].width, 5.3,
-                               frame, color2));
+    // One row of cells: each cell's right side is the next one's left, and
+    // the first cell alone draws its left side. The cells reach the foot of
+    // the band, where the detail rows begin.
+    for (int i = 0; i < 5; ++i) {
+        const qreal right = i < 4 ? L.cells[i + 1].left : L.cells[i].left + L.cells[i].width;
+        ReportItem &cell = b.add(ReportItem::rect(QStringLiteral("Shape%1").arg(4 + i), L.cells[i].left, L.cellTop,
+                                                  right - L.cells[i].left, L.columnHeight - L.cellTop, frame,
+                                                  color2));
+        cell.edges = i == 0 ? kAllEdges : Qt::TopEdge | Qt::RightEdge | Qt::BottomEdge;
+    }
 
-    // Plan, then the room just after it when there is one, underlined together.
-    const FontSpec small = font(kPGothic, 8);
+    // Plan, then the room just after it when there is one, underlined
+    // together; both stop short of the stay line, smaller type first, then
+    // the plan is cut.
     const QString plan = bill.PlanEdit;
     const QString roomCaption = english ? QStringLiteral("Room") : QStringLiteral("部屋");
     const QString room = roomCaption + QStringLiteral("：") + bill.RoomEdit;
-    const qreal planWidth = measure.width(small, plan);
-    qreal roomLeft = 85.2;
-    qreal roomWidth = 0;
-    if (!bill.RoomEdit.isEmpty()) {
-        roomLeft = 0.3 + planWidth + 0.5;
-        roomWidth = measure.width(small, room);
+    const FontSpec stayFont = font(kPGothic, L.stay.pt);
+    const qreal stayLeft = L.stay.x - measure.width(stayFont, stayText());
+    if (L.roomFollowsPlan) {
+        FontSpec f = font(kPGothic, L.plan.pt);
+        const bool hasRoom = !bill.RoomEdit.isEmpty();
+        const qreal room0 = L.room.x;
+        const bool sameLine = std::abs(L.stay.y - L.plan.y) < measure.lineHeight(f);
+        const qreal limit = (sameLine ? stayLeft - 1.0 : L.itemsRight) - L.plan.x;
+        auto need = [&](const FontSpec &g) {
+            return measure.width(g, plan) + (hasRoom ? 0.5 + measure.width(g, room) : 0);
+        };
+        while (need(f) > limit && f.pointSize - 0.5 >= L.plan.pt * 0.75 - 1e-6)
+            f.pointSize -= 0.5;
+        QString planText = plan;
+        if (need(f) > limit)
+            planText = measure.elide(f, plan, limit - (hasRoom ? 0.5 + measure.width(f, room) : 0));
+        const qreal planWidth = measure.width(f, planText);
+        qreal roomLeft = room0;
+        qreal roomWidth = 0;
+        if (hasRoom) {
+            roomLeft = L.plan.x + planWidth + 0.5;
+            roomWidth = measure.width(f, room);
+        }
+        const qreal dy = measure.ascent(font(kPGothic, L.plan.pt)) - measure.ascent(f);
+        b.add(ReportItem::hline(QStringLiteral("QRShape1"), 0.0, L.underlineY, planWidth + roomWidth + 0.5,
+                                L.underlineH, kBlack));
+        b.add(ReportItem::label(QStringLiteral("QRLabel20"), L.plan.x, L.plan.y + dy, f)).text = planText;
+        // Without a room the caption stays at its place, where it must not
+        // run into the stay line either.
+        ReportItem roomLabel = ReportItem::label(L.roomName, roomLeft, L.room.y + dy, f);
+        if (!hasRoom)
+            fitted(roomLabel, (sameLine ? stayLeft - 1.0 : L.itemsRight) - roomLeft, L.room.pt * 0.75);
+        b.add(roomLabel).text = room;
+    } else {
+        // The room stands alone at the top right, the plan on the stay line.
+        ReportItem planLabel = ReportItem::label(QStringLiteral("QRLabel20"), L.plan.x, L.plan.y,
+                                                 font(kPGothic, L.plan.pt));
+        b.add(fitted(planLabel, stayLeft - 1.0 - L.plan.x, L.plan.pt * 0.75)).text = plan;
+        ReportItem roomLabel = ReportItem::label(L.roomName, L.room.x, L.room.y, font(kPGothic, L.room.pt));
+        b.add(fitted(roomLabel, L.itemsRight - L.room.x, L.room.pt * 0.6)).text = room;
     }
-    b.add(ReportItem::hline(QStringLiteral("QRShape1"), 0.0, 1.6, planWidth + roomWidth + 0.5, 5.0,
-                            Pen{Qt::black, 0.1, PenStyle::Solid}));
-    b.add(ReportItem::label(QStringLiteral("QRLabel20"), 0.3, 0.5, small)).text = plan;
-    b.add(ReportItem::label(QStringLiteral("QRLabel3"), roomLeft, 0.5, small)).text = room;
-    b.add(ReportItem::rightLabel(QStringLiteral("QRLabel19"), 127.8, 1.1, font(kPGothic, 7))).supply = [this] {
+    b.add(ReportItem::rightLabel(QStringLiteral("QRLabel19"), L.stay.x, L.stay.y, stayFont)).supply = [this] {
         return stayText();
     };
 
@@ -252,47 +336,66 @@ void TPrintForm::setUpColumnHeader()
                                   QStringLiteral("数量"), QStringLiteral("計")};
     static const QString en[5] = {QStringLiteral("Date"), QStringLiteral("Description"), QStringLiteral("UnitPrice"),
                                   QStringLiteral("Amount"), QStringLiteral("Charge")};
-    const FontSpec heading = font(kPGothic, 8, true);
-    for (int i = 0; i < 5; ++i)
-        b.add(ReportItem::centred(QLatin1String(names[i]), kCells[i].left, kCells[i].width, 6.1, heading)).text =
-            english ? en[i] : ja[i];
+    const FontSpec heading = font(kPGothic, L.headingPt, true);
+    for (int i = 0; i < 5; ++i) {
+        ReportItem h = ReportItem::centred(QLatin1String(names[i]), L.cells[i].left + kPad, L.cells[i].width - 2 * kPad,
+                                           L.headingY, heading);
+        fitted(h, L.cells[i].width - 2 * kPad, L.headingPt * 0.7, QStringLiteral("headings"));
+        b.add(h).text = english ? en[i] : ja[i];
+    }
 }
 
 void TPrintForm::setUpDetail()
 {
     Band &b = rep.detail;
-    b.height = 5.3;
+    b.height = L.rowHeight;
+    b.growInSteps = true;
     const Pen frame{winColor(base.Color4), 0.1, PenStyle::Solid};
+    // Each row frames its right and bottom sides; its top is the row above
+    // or the heading cells.
     for (int i = 0; i < 5; ++i) {
-        ReportItem &cell = b.add(ReportItem::rect(QStringLiteral("Shape%1").arg(9 + i), kCells[i].left, 0.0,
-                                                  kCells[i].width, 5.3, frame));
+        const qreal right = i < 4 ? L.cells[i + 1].left : L.cells[i].left + L.cells[i].width;
+        ReportItem &cell = b.add(ReportItem::rect(QStringLiteral("Shape%1").arg(9 + i), L.cells[i].left, 0.0,
+                                                  right - L.cells[i].left, L.rowHeight, frame));
+        cell.edges = i == 0 ? Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge : Qt::RightEdge | Qt::BottomEdge;
         cell.stretch = true;
     }
     const QString face2 = fieldText(base.FontName2);
-    const FontSpec text = font(face2, 9);
+    const FontSpec text = font(face2, L.detailPt);
     const bool large = base.FontKubun == 1;
+    const qreal totalPt = L.fontKubunApplies ? (large ? 11 : 9) : L.totalPt;
+    const qreal totalY = L.detailY - (L.fontKubunApplies && large ? 0.5 : 0);
+    auto cellRight = [&](int i) { return i < 4 ? L.cells[i + 1].left : L.cells[i].left + L.cells[i].width; };
 
-    b.add(ReportItem::centred(QStringLiteral("Atdate"), kCells[0].left, kCells[0].width, 1.1, text)).supply =
-        [this] {
-            const TReserveData *l = currentLine();
-            return l ? bytesMid(fieldText(l->Rsvday), 6, 5) : QString();
-        };
-    ReportItem tekiyou = ReportItem::memo(QStringLiteral("Tekiyou"), 10.1, 1.1, 64.6, text);
+    ReportItem atdate = ReportItem::centred(QStringLiteral("Atdate"), L.cells[0].left + kPad,
+                                            cellRight(0) - L.cells[0].left - 2 * kPad, L.detailY,
+                                            font(face2, L.atdatePt));
+    b.add(fitted(atdate, atdate.width, L.atdatePt * 0.7)).supply = [this] {
+        const TReserveData *l = currentLine();
+        return l ? bytesMid(fieldText(l->Rsvday), 6, 5) : QString();
+    };
+    // A long description gets a little smaller; what still does not fit
+    // wraps, and its row grows by whole rows.
+    ReportItem tekiyou = ReportItem::memo(QStringLiteral("Tekiyou"), L.tekiyouX, L.detailY, L.tekiyouWidth, text);
+    tekiyou.wordWrap = false;
     tekiyou.grows = true;
+    tekiyou.minPointSize = L.detailPt - 1.5;
     b.add(tekiyou).supply = [this] {
         const TReserveData *l = currentLine();
         return l ? fieldText(l->Kamoku) : QString();
     };
-    b.add(ReportItem::rightLabel(QStringLiteral("Tanka"), 91.0, 1.1, text)).supply = [this] {
+    ReportItem tanka = ReportItem::rightLabel(QStringLiteral("Tanka"), L.tankaRight, L.detailY, text);
+    b.add(fitted(tanka, L.tankaRight - L.cells[2].left - kPad, L.detailPt * 0.7)).supply = [this] {
         const TReserveData *l = currentLine();
         return l && l->Tanka != 0 ? pictureText(l->Tanka, kMaskTanka) : QString();
     };
-    b.add(ReportItem::rightLabel(QStringLiteral("Suryou"), 103.5, 1.1, text)).supply = [this] {
+    ReportItem suryou = ReportItem::rightLabel(QStringLiteral("Suryou"), L.suryouRight, L.detailY, text);
+    b.add(fitted(suryou, L.suryouRight - L.cells[3].left - kPad, L.detailPt * 0.7)).supply = [this] {
         const TReserveData *l = currentLine();
         return l && l->Suryou != 0 ? pictureText(l->Suryou, kMaskSuryou) : QString();
     };
-    b.add(ReportItem::rightLabel(QStringLiteral("Total"), 127.2, large ? 0.6 : 1.1, font(face2, large ? 11 : 9)))
-        .supply = [this] {
+    ReportItem total = ReportItem::rightLabel(QStringLiteral("Total"), L.totalRight, totalY, font(face2, totalPt));
+    b.add(fitted(total, L.totalRight - L.cells[4].left - kPad, totalPt * 0.7)).supply = [this] {
         const TReserveData *l = currentLine();
         if (!l || (l->Tanka == 0 && l->Suryou == 0))
             return QString();
@@ -315,48 +418,142 @@ void TPrintForm::setUpDetail()
 void TPrintForm::setUpFooter()
 {
     Band &b = rep.pageFooter;
-    b.height = 42.6;
+    b.height = L.footerHeight;
     const Pen frame{winColor(base.Color4), 0.1, PenStyle::Solid};
     const QString face3 = fieldText(base.FontName3);
     const bool large = base.FontKubun == 1;
-    const FontSpec labelFont = font(face3, 9);
-    const FontSpec amountFont = font(face3, large ? 11 : 9);
+    const qreal amountPt = L.fontKubunApplies ? (large ? 11 : 9) : L.totalPt;
+    const qreal amountDy = L.labelDy - (L.fontKubunApplies && large ? 0.5 : 0);
 
+    // Rows that meet share one border: a row reaches the next one's top when
+    // the gap is a rounding, and frames its top only when no row ends there.
     for (int row = 0; row < BillRows; ++row) {
         std::optional<QColor> fill;
         if (row == RowTotal)
             fill = winColor(base.Color3);
         else if (row == RowBalance)
             fill = winColor(base.Color1);
-        const qreal top = kRowTop[row];
-        b.add(ReportItem::rect(QStringLiteral("Shape%1").arg(14 + 2 * row), 40.7, top,
-                               row == RowBalance ? 64.6 : 64.3, kRowHeight, frame, fill));
-        b.add(ReportItem::rect(QStringLiteral("Shape%1").arg(15 + 2 * row), 104.8, top, 23.0, kRowHeight, frame,
-                               fill));
+        const qreal top = L.rowTop[row];
+        qreal height = L.totalsRowHeight;
+        if (row + 1 < BillRows && L.rowTop[row + 1] - top <= L.totalsRowHeight + 0.3)
+            height = L.rowTop[row + 1] - top;
+        const bool joined = row > 0 && std::abs(L.rowTop[row - 1] + L.totalsRowHeight - top) <= 0.3 + 1e-6;
+        const Qt::Edges edges = joined ? Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge : kAllEdges;
+        ReportItem &label = b.add(ReportItem::rect(QStringLiteral("Shape%1").arg(14 + 2 * row), L.labelCellX, top,
+                                                   L.amountCellX - L.labelCellX, height, frame, fill));
+        label.edges = edges;
+        ReportItem &amount = b.add(ReportItem::rect(QStringLiteral("Shape%1").arg(15 + 2 * row), L.amountCellX, top,
+                                                    L.amountCellW, height, frame, fill));
+        amount.edges = edges & ~Qt::LeftEdge;
     }
+    // Labels of the column share one size, and so do the amounts.
     for (int row = 0; row < BillRows; ++row) {
-        const qreal top = kRowTop[row];
-        FontSpec lf = labelFont;
-        lf.bold = row == RowBalance;
-        // A long label gets smaller rather than run into its amount.
-        ReportItem label = ReportItem::label(QStringLiteral("GLabel%1").arg(row), 41.8, top + 1.1, lf);
-        label.width = 40.7 + (row == RowBalance ? 64.6 : 64.3) - 41.8 - 0.4;
-        label.minPointSize = 5;
-        b.add(label).supply = [this, row] {
+        const qreal top = L.rowTop[row];
+        const bool last = row == RowBalance;
+        const qreal x = last ? L.label7X : L.labelX;
+        ReportItem label = ReportItem::label(QStringLiteral("GLabel%1").arg(row), x, top + L.labelDy,
+                                             font(face3, L.labelPt, last));
+        b.add(fitted(label, L.amountCellX - kPad - x, std::min<qreal>(6, L.labelPt), QStringLiteral("labels")))
+            .supply = [this, row] {
             if (row == RowBalance && Kind == KindEstimate)
                 return QStringLiteral("お見積金額");
             return bill.rowLabel(row);
         };
-        b.add(ReportItem::rightLabel(QStringLiteral("GNum%1").arg(row), 127.2, top + (large ? 0.6 : 1.1),
-                                     amountFont))
+        ReportItem amount = ReportItem::rightLabel(QStringLiteral("GNum%1").arg(row), L.amountRight, top + amountDy,
+                                                   font(face3, amountPt));
+        b.add(fitted(amount, L.amountRight - L.amountCellX - kPad, amountPt * 0.7, QStringLiteral("amounts")))
             .supply = [this, row] { return amountText(row, row == RowBalance); };
     }
 
     // The box for the revenue stamp of receipts and estimates.
-    ReportItem stamp = ReportItem::rect(QStringLiteral("QRShape26"), 9.5, 9.0, 22.0, 24.9,
-                                        Pen{QColor(0xC0, 0xC0, 0xC0), 0.2, PenStyle::Dot});
+    ReportItem stamp = ReportItem::rect(QStringLiteral("QRShape26"), L.stampBox.x, L.stampBox.y, L.stampBox.w,
+                                        L.stampBox.h, Pen{QColor(0xC0, 0xC0, 0xC0), 0.2, PenStyle::Dot});
     stamp.visible = Kind == KindReceipt || Kind == KindEstimate;
     b.add(stamp);
+}
+
+// The receipt half of the combined sheet: items on the paper, on every
+// sheet, in the layout's own faces and in black.
+void TPrintForm::setUpReceiptHalf()
+{
+    const ReceiptHalfLayout &r = L.receipt;
+    QList<ReportItem> &p = rep.pageItems;
+    const qreal paperRight = rep.page.paperMm().width() - rep.page.rightMm;
+
+    p.append(ReportItem::vline(QStringLiteral("QRShape2"), r.dividerX, 0, 0, rep.page.paperMm().height(),
+                               Pen{Qt::black, 0.1, PenStyle::Dash}));
+    p.append(ReportItem::label(QStringLiteral("QRLabel3"), r.title.x, r.title.y, font(kPGothic, r.title.pt)));
+    p.last().text = english ? QStringLiteral("Receipt") : QStringLiteral("領収書");
+    ReportItem addressee = ReportItem::label(QStringLiteral("QRLabel7"), r.addressee.x, r.addressee.y,
+                                             font(kPGothic, r.addressee.pt, true));
+    fitted(addressee, r.nameRule.right() - r.addressee.x, r.addressee.pt * 0.7);
+    addressee.maxLines = 2;
+    addressee.minWrapPointSize = r.addressee.pt * 0.5;
+    addressee.supply = [this] { return guestText(); };
+    p.append(addressee);
+    ReportItem date = ReportItem::label(QStringLiteral("QRLabel9"), r.date.x, r.date.y, font(kMincho, r.date.pt));
+    fitted(date, paperRight - r.date.x, r.date.pt * 0.7).supply = [this] { return dateText; };
+    p.append(date);
+    p.append(ReportItem::hline(QStringLiteral("QRShape6"), r.nameRule.x, r.nameRule.y, r.nameRule.w, r.nameRule.h,
+                               kBlack));
+    ReportItem memo = ReportItem::memo(QStringLiteral("QRMemo2"), r.memo.x, r.memo.y, r.memoWidth,
+                                       font(kPMincho, r.memo.pt));
+    memo.height = r.amountBox.y - r.memo.y - 0.2;
+    memo.minPointSize = 6;
+    memo.supply = [this] { return settingLines(fieldText(base.CommentR)); };
+    p.append(memo);
+    ReportItem box = ReportItem::rect(QStringLiteral("QRShape5"), r.amountBox.x, r.amountBox.y, r.amountBox.w,
+                                      r.amountBox.h, Pen{Qt::black, 0.2, PenStyle::Solid}, winColor(base.Color1));
+    box.penInside = true;
+    p.append(box);
+    const FontSpec captionFont = font(kGothic, r.caption.pt, true);
+    const QString captionText = english ? QStringLiteral("Receipt") : QStringLiteral("領収金額");
+    p.append(ReportItem::label(QStringLiteral("QRLabel10"), r.caption.x, r.caption.y, captionFont));
+    p.last().text = captionText;
+    ReportItem amount = ReportItem::rightLabel(QStringLiteral("QRLabel11"), r.amount.x, r.amount.y,
+                                               font(kPGothic, r.amount.pt, true));
+    const qreal captionEnd = r.caption.x + measure.width(captionFont, captionText) + 1.0;
+    fitted(amount, r.amount.x - captionEnd, r.amount.pt * 0.6).supply = [this] { return receivedText(); };
+    p.append(amount);
+    ReportItem tax = ReportItem::label(QStringLiteral("QRLabel26"), r.taxLine.x, r.taxLine.y,
+                                       font(kPGothic, r.taxLine.pt));
+    fitted(tax, r.amountBox.right() - kPad - r.taxLine.x, 5).supply = [this] { return taxBreakdownText(); };
+    p.append(tax);
+    ReportItem pay = ReportItem::rightLabel(QStringLiteral("QRLabel30"), r.payment.x, r.payment.y,
+                                            font(kPGothic, r.payment.pt));
+    fitted(pay, r.payment.x - r.amountBox.x - kPad, 5).supply = [this] { return paymentText(true); };
+    p.append(pay);
+    p.append(ReportItem::label(QStringLiteral("QRLabel29"), r.tadashiMark.x, r.tadashiMark.y,
+                               font(kPMincho, r.tadashiMark.pt)));
+    p.last().text = QStringLiteral("但");
+    ReportItem tadashi = ReportItem::label(QStringLiteral("TadashiLabel"), r.tadashi.x, r.tadashi.y,
+                                           font(kPMincho, r.tadashi.pt));
+    fitted(tadashi, r.tadashiWidth, r.tadashi.pt - 1.5).text =
+        bill.TadashiCheck ? fieldText(base.Tadashi) : QString();
+    p.append(tadashi);
+    p.append(ReportItem::hline(QStringLiteral("QRShape8"), r.tadashiRule.x, r.tadashiRule.y, r.tadashiRule.w,
+                               r.tadashiRule.h, kBlack));
+    p.append(ReportItem::rect(QStringLiteral("QRShape7"), r.blankBox.x, r.blankBox.y, r.blankBox.w, r.blankBox.h,
+                              Pen{QColor(0xC0, 0xC0, 0xC0), 0.2, PenStyle::Dot}));
+    p.append(ReportItem::picture(QStringLiteral("QRImage1"), r.logo.x, r.logo.y, r.logo.w, r.logo.h, QImage()));
+    ReportItem name = ReportItem::label(QStringLiteral("Sisetumei2"), r.facility.x, r.facility.y,
+                                        font(kPGothic, r.facilityPt, true));
+    name.height = std::min(r.facility.h, r.zip.y - r.facility.y - 0.2);
+    fitted(name, r.facility.w, r.facilityPt * 0.6);
+    name.clip = true;
+    name.supply = [this] { return facilityName; };
+    p.append(name);
+    auto line = [&](const char *n, const TextSpot &at, qreal right, const QString &text) {
+        ReportItem item = ReportItem::label(QLatin1String(n), at.x, at.y, font(kPGothic, at.pt));
+        fitted(item, right - at.x, at.pt * 0.8, QStringLiteral("receiptAddress")).text = text;
+        p.append(item);
+    };
+    line("QRLabel13", r.zip, paperRight, QStringLiteral("〒") + fieldText(base.ZipCode));
+    line("QRLabel14", r.jusyo, paperRight, fieldText(base.Jusyo));
+    line("QRLabel21", r.tel, r.fax.x - 0.3, QStringLiteral("TEL:") + fieldText(base.TelNo));
+    line("QRLabel24", r.fax, paperRight, QStringLiteral("FAX:") + fieldText(base.FaxNo));
+    line("QRLabel22", r.url, paperRight, QStringLiteral("URL:") + fieldText(base.URL));
+    line("QRLabel23", r.email, paperRight, QStringLiteral("Mail:") + fieldText(base.EMail));
 }
 
 QString TPrintForm::title() const
@@ -365,6 +562,21 @@ QString TPrintForm::title() const
     static const QString en[] = {QStringLiteral("Bill"), QStringLiteral("Receipt"), QStringLiteral("Estimate")};
     const int k = std::clamp(Kind, 1, 3) - 1;
     return english ? en[k] : ja[k];
+}
+
+QString TPrintForm::caption() const
+{
+    static const QString ja[] = {QStringLiteral("ご請求金額"), QStringLiteral("領収金額"), QStringLiteral("お見積金額")};
+    static const QString en[] = {QStringLiteral("Bill"), QStringLiteral("Receipt"), QStringLiteral("Estimate")};
+    const int k = std::clamp(Kind, 1, 3) - 1;
+    return english ? en[k] : ja[k];
+}
+
+QString TPrintForm::guestText() const
+{
+    const QString name = bill.NameEdit;
+    const QString honorific = bill.KeisyouCombo.text(bill.LangFlag);
+    return english ? honorific + QLatin1Char(' ') + name : name + QLatin1Char(' ') + honorific;
 }
 
 QString TPrintForm::amountText(int row, bool yen) const
@@ -377,10 +589,12 @@ QString TPrintForm::amountText(int row, bool yen) const
     return yen ? kYen + formatted.trimmed() : formatted;
 }
 
-QString TPrintForm::paymentText() const
+// The card payment of a receipt; always: whatever the kind (the receipt
+// half of the combined sheet).
+QString TPrintForm::paymentText(bool always) const
 {
     const QString card = bill.cardKind();
-    if (Kind != KindReceipt || card.isEmpty())
+    if ((!always && Kind != KindReceipt) || card.isEmpty())
         return QString();
     int64_t paid = 0;
     if (!readAmount(bill.SaNumEdit[8], &paid))
@@ -404,6 +618,37 @@ QString TPrintForm::stayText() const
     return bytesMid(caption, 7) + n + QStringLiteral("泊");
 }
 
+// The received amount of the receipt half: the amount billed with the yen
+// sign (or JPY) before it and "-" after it.
+QString TPrintForm::receivedText() const
+{
+    const QString t = bill.SaNumEdit[RowBalance].trimmed();
+    int64_t v = 0;
+    if (t.isEmpty() || !readAmount(t, &v))
+        return QString();
+    const QString amount = pictureText(v, kMaskAmount).trimmed();
+    return (english ? QStringLiteral("JPY ") : kYen) + amount + QStringLiteral("-");
+}
+
+// "(内 " and the consumption tax and bathing tax in the bill's own words,
+// Japanese only. An included tax drops the label's own "(内 " and ")".
+QString TPrintForm::taxBreakdownText() const
+{
+    if (english)
+        return QString();
+    auto piece = [](const QString &label, bool whole) {
+        return whole ? label : bytesRange(label, 4, int(cp932::encode(label).size()) - 1);
+    };
+    QString t = QStringLiteral("(内 ");
+    const QString tax = bill.SaNumEdit[RowTax].trimmed();
+    if (!tax.isEmpty())
+        t += piece(bill.GEdit[RowTax], base.TaxKubun != 0) + tax + QStringLiteral("円 ");
+    const QString bath = bill.SaNumEdit[RowAdvance].trimmed();
+    if (!bath.isEmpty())
+        t += piece(bill.GEdit[RowAdvance], base.Nyutou_Kubun != 0) + QLatin1Char('=') + bath + QStringLiteral("円 ");
+    return t + QLatin1Char(')');
+}
+
 const TReserveData *TPrintForm::currentLine() const
 {
     return LineIndex < lines.size() ? &lines[LineIndex] : nullptr;
@@ -412,11 +657,15 @@ const TReserveData *TPrintForm::currentLine() const
 TDocumentRun TPrintForm::Run()
 {
     TDocumentRun run;
-    run.documentName = title() + QLatin1Char('_') + bill.MeiNoEdit;
+    run.documentName = (L.combined ? (english ? QStringLiteral("Bill&Receipt") : QStringLiteral("請求書＆領収書"))
+                                   : title())
+                       + QLatin1Char('_') + bill.MeiNoEdit;
     auto fail = [&](const QString &message) {
         run.error = message;
         return run;
     };
+    if (Kind == KindEstimate && !L.knowsEstimate)
+        return fail(QStringLiteral("この用紙には見積書がありません。A5またはB5で印刷してください。"));
 
     // Everything that can stop the run is checked before anything is laid out.
     const QDate today = Clock::now().date();
@@ -446,6 +695,8 @@ TDocumentRun TPrintForm::Run()
     LineIndex = 0;
     RowCount = 0;
     rep.item(QStringLiteral("LogoImage"))->image = logo;
+    if (ReportItem *second = rep.item(QStringLiteral("QRImage1")))
+        second->image = logo;
     facilityName = logo.isNull() ? settingLines(fieldText(base.SisetuName)) : QString();
     if (Kind == KindEstimate)
         messageText = QStringLiteral("見積有効期限:") + today.addDays(7).toString(kDateJa);

@@ -1,10 +1,11 @@
 #pragma once
-// TPrintForm: the A5 bill, receipt and estimate of the bill being edited.
-// It reads the bill's working state and the facility settings and lays the
+// TPrintForm and its papers: the bill, receipt and estimate of the bill
+// being edited. A document reads the bill's working state and the facility settings and lays the
 // document out as a page model; the bill itself is changed only by
 // applyDocumentRun, once the document has been printed or shown.
 
 #include "billing/bill_state.h"
+#include "printing/bill_layout.h"
 #include "printing/page_model.h"
 #include "printing/report.h"
 #include "storage/records.h"
@@ -46,10 +47,15 @@ std::size_t linesWithoutEmptyPages(const RecordList<TReserveData> &lines);
 // picture is printed whole, grouped by thousands, rather than cut.
 QString pictureText(int64_t value, const QString &picture);
 
+// The bill document: the bill (kind 1), receipt (2) or estimate (3) of the
+// bill being edited, laid out on one of the papers of bill_layout.h. The
+// texts, the row supply, the empty-page trim and the after-run changes are
+// the same on every paper; only the layout differs.
 class TPrintForm {
 public:
-    // Set-up happens here, once: margins, binding mark, colours, sizes and
-    // the plan and room positions come from the settings and the bill.
+    // The A5 document. Set-up happens here, once: margins, binding mark,
+    // colours, sizes and the plan and room positions come from the settings
+    // and the bill.
     TPrintForm(const TBillState &bill, const TBaseData &base, const QString &exePath, int kind);
     TPrintForm(const TPrintForm &) = delete;
     TPrintForm &operator=(const TPrintForm &) = delete;
@@ -59,6 +65,11 @@ public:
 
     // The report, for callers that want to adjust it before a run.
     printing::Report &report() { return rep; }
+    const BillLayout &layout() const { return L; }
+
+protected:
+    TPrintForm(const TBillState &bill, const TBaseData &base, const QString &exePath, int kind,
+               const BillLayout &layout);
 
 private:
     void setUpPage();
@@ -66,10 +77,15 @@ private:
     void setUpColumnHeader();
     void setUpDetail();
     void setUpFooter();
+    void setUpReceiptHalf();
     QString title() const;
+    QString caption() const;
+    QString guestText() const;
     QString amountText(int row, bool yen) const;
-    QString paymentText() const;
+    QString paymentText(bool always) const;
     QString stayText() const;
+    QString receivedText() const;
+    QString taxBreakdownText() const;
     const TReserveData *currentLine() const;
 
     const TBillState &bill;
@@ -77,6 +93,7 @@ private:
     QString exePath;
     int Kind;
     bool english;
+    BillLayout L;
 
     printing::Report rep;
     printing::TextMeasure measure;
@@ -90,4 +107,33 @@ private:
     QString messageText;
     QString facilityName;
     int nights = 0;
+};
+
+// The A4 bill and receipt (kinds 1 and 2).
+class TPrintA4Form : public TPrintForm {
+public:
+    TPrintA4Form(const TBillState &bill, const TBaseData &base, const QString &exePath, int kind)
+        : TPrintForm(bill, base, exePath, kind, BillLayout::a4())
+    {
+    }
+};
+
+// The B5 (JIS, 182 x 257 mm) bill, receipt and estimate.
+class TPrintB5Form : public TPrintForm {
+public:
+    TPrintB5Form(const TBillState &bill, const TBaseData &base, const QString &exePath, int kind)
+        : TPrintForm(bill, base, exePath, kind, BillLayout::b5())
+    {
+    }
+};
+
+// The bill and its receipt side by side on one A4 sheet in landscape: the
+// A5 bill on the left, the receipt with the proviso and the tax breakdown on
+// the right of every sheet. It changes only an empty settlement date.
+class TWPrintForm : public TPrintForm {
+public:
+    TWPrintForm(const TBillState &bill, const TBaseData &base, const QString &exePath)
+        : TPrintForm(bill, base, exePath, KindBill, BillLayout::combinedA4())
+    {
+    }
 };

@@ -66,19 +66,35 @@ void paintItem(QPainter &p, const Units &u, const TextItem &t)
     p.restore();
 }
 
+void paintFill(QPainter &p, const Units &u, const RectItem &r)
+{
+    if (r.fill)
+        p.fillRect(u.rect(r.rect), *r.fill);
+}
+
 void paintItem(QPainter &p, const Units &u, const RectItem &r)
 {
-    const QRectF box = u.rect(r.rect);
-    if (r.fill)
-        p.fillRect(box, *r.fill);
-    if (!r.pen)
+    if (!r.pen || !r.edges)
         return;
     const QPen pen = devicePen(*r.pen, u);
     p.save();
     p.setPen(pen);
     p.setBrush(Qt::NoBrush);
     const qreal half = pen.widthF() / 2;
-    p.drawRect(r.penInside ? box.adjusted(half, half, -half, -half) : box);
+    const QRectF box = r.penInside ? u.rect(r.rect).adjusted(half, half, -half, -half) : u.rect(r.rect);
+    const Qt::Edges all = Qt::TopEdge | Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge;
+    if (r.edges == all) {
+        p.drawRect(box);
+    } else {
+        if (r.edges & Qt::TopEdge)
+            p.drawLine(box.topLeft(), box.topRight());
+        if (r.edges & Qt::BottomEdge)
+            p.drawLine(box.bottomLeft(), box.bottomRight());
+        if (r.edges & Qt::LeftEdge)
+            p.drawLine(box.topLeft(), box.bottomLeft());
+        if (r.edges & Qt::RightEdge)
+            p.drawLine(box.topRight(), box.bottomRight());
+    }
     p.restore();
 }
 
@@ -107,7 +123,11 @@ void paintPage(QPainter &painter, const PageModel &model, int page)
     const Units units(painter.device());
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    for (const PageItem &item : model.pages[page].items)
+    const QList<PageItem> &items = model.pages[page].items;
+    for (const PageItem &item : items)
+        if (const RectItem *r = std::get_if<RectItem>(&item))
+            paintFill(painter, units, *r);
+    for (const PageItem &item : items)
         std::visit([&](const auto &i) { paintItem(painter, units, i); }, item);
 }
 

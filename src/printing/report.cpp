@@ -1,5 +1,7 @@
 #include "report.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <cmath>
 
@@ -122,6 +124,91 @@ struct PendingNumber {
     ReportItem item;
     qreal x0, y0;
 };
+
+// The widest line and the height of a text as drawn, unwrapped or wrapped
+// into the width.
+QSizeF textSize(const TextMeasure &m, const FontSpec &f, const QString &text, qreal width, bool wrap)
+{
+    return m.size(f, text, wrap ? width : 0, wrap);
+}
+
+} // namespace
+
+// Fits a label into its box, never over its neighbours:
+//  1. the type shrinks by half points, down to minPointSize;
+//  2. a label allowed more lines wraps onto them, from its own size down to
+//     minWrapPointSize, its last line on the baseline it had;
+//  3. a label that grows with its band wraps at its own size (the band grows);
+//  4. otherwise, at the smallest size, the text is cut with an ellipsis: the
+//     lines that do not fit are dropped and the last one kept ends in "…".
+// A one-line label that shrinks keeps its baseline. cap: the largest size
+// to try (a size group's common size).
+void fitLabel(const TextMeasure &m, ReportItem &item, qreal cap)
+{
+    if (item.kind != ReportItem::Label || item.minPointSize <= 0 || item.width <= 0 || item.text.isEmpty())
+        return;
+    const FontSpec nominal = item.font;
+    const qreal W = item.width;
+    const qreal H = item.height;
+    const bool oneLine = !item.wordWrap && !item.text.contains(QLatin1Char('\n'));
+    auto fits = [&](const FontSpec &f, bool wrap) {
+        const QSizeF s = textSize(m, f, item.text, W, wrap);
+        return s.width() <= W + kEps && (H <= 0 || s.height() <= H + kEps);
+    };
+    auto keepBaseline = [&](const FontSpec &f) {
+        if (oneLine)
+            item.y += m.ascent(nominal) - m.ascent(f);
+    };
+
+    FontSpec f = nominal;
+    f.pointSize = std::min(nominal.pointSize, cap);
+    const qreal floor = std::min(item.minPointSize, f.pointSize);
+    for (;; f.pointSize -= 0.5) {
+        if (fits(f, item.wordWrap)) {
+            item.font = f;
+            keepBaseline(f);
+            return;
+        }
+        if (f.pointSize - 0.5 < floor - kEps)
+            break;
+    }
+    if (item.maxLines > 1 && oneLine) {
+        const qreal wrapFloor = item.minWrapPointSize > 0 ? item.minWrapPointSize : floor;
+        for (FontSpec w = f; w.pointSize >= wrapFloor - kEps; w.pointSize -= 0.5) {
+            const QStringList lines = m.wrapLines(w, item.text, W);
+            if (lines.size() > item.maxLines)
+                continue;
+            const qreal lh = m.lineHeight(w);
+            item.y += m.ascent(nominal) - (lh * (lines.size() - 1) + m.ascent(w));
+            item.text = lines.join(QLatin1Char('\n'));
+            item.font = w;
+            item.height = lh * lines.size();
+            return;
+        }
+    }
+    if (item.grows) {
+        item.wordWrap = true;
+        return;
+    }
+    // Cut at the smallest size.
+    item.font = f;
+    keepBaseline(f);
+    QStringList lines = item.wordWrap ? m.wrapLines(f, item.text, W) : item.text.split(QLatin1Char('\n'));
+    const qreal lh = m.lineHeight(f);
+    const int room = H > 0 ? std::max(1, int(std::floor(H / lh + kEps))) : int(lines.size());
+    if (lines.size() > room) {
+        lines = lines.mid(0, room);
+        lines.last() += QStringLiteral("\u2026");
+    }
+    for (QString &line : lines)
+        if (m.width(f, line) > W + kEps)
+            line = m.elide(f, line, W);
+    item.text = lines.join(QLatin1Char('\n'));
+    item.wordWrap = false;
+    item.clip = true;
+}
+
+namespace {
 
 class Layouter {
 public:
@@ -250,14 +337,44 @@ private:
             ReportItem item = source;
             if (item.kind == ReportItem::Label && item.supply)
                 item.text = item.supply();
+            p.items.append(item);
+        }
+        fitGroups(p.items);
+        for (const ReportItem &item : p.items) {
             if (item.kind == ReportItem::Label && item.grows && item.width > 0) {
                 const qreal need = measure.size(item.font, item.text, item.width, item.wordWrap).height();
                 const qreal have = item.height > 0 ? item.height : measure.lineHeight(item.font);
                 p.growth = std::max(p.growth, need - have);
             }
-            p.items.append(item);
         }
+        if (band.growInSteps && p.growth > kEps && band.height > 0)
+            p.growth = std::ceil(p.growth / band.height - kEps) * band.height;
         return p;
+    }
+
+    // Fits every label of a band into its box, then gives the labels of one
+    // size group the smallest size any of them needed.
+    void fitGroups(QList<ReportItem> &items) const
+    {
+        const QList<ReportItem> original = items;
+        QHash<QString, qreal> groupSize;
+        for (ReportItem &item : items) {
+            fitLabel(measure, item, item.font.pointSize);
+            if (!item.sizeGroup.isEmpty() && !item.text.isEmpty()) {
+                auto it = groupSize.find(item.sizeGroup);
+                if (it == groupSize.end())
+                    groupSize.insert(item.sizeGroup, item.font.pointSize);
+                else
+                    *it = std::min(*it, item.font.pointSize);
+            }
+        }
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            const auto it = groupSize.constFind(items[i].sizeGroup);
+            if (it == groupSize.constEnd() || items[i].font.pointSize <= *it + kEps)
+                continue;
+            items[i] = original[i];
+            fitLabel(measure, items[i], *it);
+        }
     }
 
     void place(const Prepared &p, qreal x0, qreal y0)
@@ -283,13 +400,6 @@ private:
             t.font = item.font;
             t.wrap = item.wordWrap;
             t.clip = item.clip;
-            if (item.minPointSize > 0 && item.width > 0 && !item.wordWrap) {
-                // Never over another item: smaller type, and cut beyond the smallest.
-                while (t.font.pointSize - 0.5 >= item.minPointSize - kEps
-                       && measure.width(t.font, t.text) > item.width + kEps)
-                    t.font.pointSize -= 0.5;
-                t.clip = true;
-            }
             t.color = item.color;
             qreal w = item.width;
             qreal th = item.height;
@@ -311,7 +421,7 @@ private:
         }
         case ReportItem::Rect:
             page.items.append(RectItem{item.name, QRectF(x0 + item.x, y0 + item.y, item.width, h), item.pen,
-                                       item.fill, item.penInside});
+                                       item.fill, item.penInside, item.edges});
             break;
         case ReportItem::HLine: {
             const qreal ly = y0 + item.y + h / 2;

@@ -49,14 +49,21 @@ struct ReportItem {
     bool wordWrap = false;
     bool grows = false;    // a wrapped label makes its band taller when it needs to
     bool clip = false;     // a fixed box that cuts what does not fit
-    qreal minPointSize = 0; // > 0: a one-line label of fixed width shrinks its font
-                            // down to this size to fit, and is cut beyond it
+    // Fitting a label of fixed width (and, when height is set, fixed height)
+    // into its box; see fitLabel in report.cpp:
+    qreal minPointSize = 0; // > 0: the type shrinks down to this size to fit;
+                            // what still does not fit is cut with an ellipsis
+    int maxLines = 1;       // > 1: a one-line label may then wrap onto this many
+                            // lines, its last line on the baseline of the one
+    qreal minWrapPointSize = 0; // smallest size of the wrapped lines
+    QString sizeGroup;      // labels of one group in a band share the smallest size
     QColor color = Qt::black;
 
     // Shapes: a rectangle, or a rule through the middle of the box.
     std::optional<Pen> pen;
     std::optional<QColor> fill;
     bool penInside = false;
+    Qt::Edges edges = Qt::TopEdge | Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge; // sides framed
     bool stretch = false;  // a frame grows with its band
 
     // Images: drawn at their own size from the top-left corner, cut at the box.
@@ -83,6 +90,9 @@ struct Band {
     std::function<bool()> beforePrint;
     // Told after the band has printed.
     std::function<void()> afterPrint;
+    // A band that grows grows by whole band heights, so that a ruled grid
+    // keeps its rows.
+    bool growInSteps = false;
 
     bool isEmpty() const { return items.isEmpty() && height <= 0; }
     ReportItem *item(const QString &name);
@@ -92,6 +102,10 @@ struct Band {
         return items.last();
     }
 };
+
+// Fits a label into its box (see ReportItem::minPointSize); the layout calls
+// it for every label as its band prints.
+void fitLabel(const TextMeasure &measure, ReportItem &item, qreal largestPointSize);
 
 class Report {
 public:

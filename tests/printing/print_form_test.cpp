@@ -413,16 +413,18 @@ TEST_F(PrintFormTest, ColoursFacesAndBandPositions)
     EXPECT_NEAR(rows[15]->rect.top(), top + 42.3 + 10.3 + 15 * 5.3 + 1.1, 1e-6);
     EXPECT_NEAR(rows[0]->rect.left(), left + 10.1, 1e-6);
     EXPECT_NEAR(rows[0]->rect.width(), 64.6, 1e-6);
-    EXPECT_NEAR(m.text(0, QStringLiteral("Atdate"))->rect.left(), left, 1e-6);
-    EXPECT_NEAR(m.text(0, QStringLiteral("Atdate"))->rect.width(), 9.5, 1e-6);
+    // The date is centred in its cell, 0.4 mm clear of either side.
+    EXPECT_NEAR(m.text(0, QStringLiteral("Atdate"))->rect.left(), left + 0.4, 1e-6);
+    EXPECT_NEAR(m.text(0, QStringLiteral("Atdate"))->rect.width(), 9.5 - 0.8, 1e-6);
     EXPECT_TRUE(m.text(0, QStringLiteral("Atdate"))->align & Qt::AlignHCenter);
     const qreal footer = 210 - 15 - 42.6;
     EXPECT_NEAR(m.text(0, QStringLiteral("GLabel7"))->rect.top(), footer + 37.6 + 1.1, 1e-6);
     EXPECT_NEAR(m.text(0, QStringLiteral("GLabel7"))->rect.left(), left + 41.8, 1e-6);
     EXPECT_TRUE(m.text(0, QStringLiteral("GLabel7"))->font.bold);
     EXPECT_NEAR(m.text(0, QStringLiteral("GNum7"))->rect.right(), left + 127.2, 1e-6);
-    EXPECT_NEAR(m.rect(0, QStringLiteral("Shape28"))->rect.width(), 64.6, 1e-6);
-    EXPECT_NEAR(m.rect(0, QStringLiteral("Shape26"))->rect.width(), 64.3, 1e-6);
+    // Label cells end where the amount cells begin, so their border is one line.
+    EXPECT_NEAR(m.rect(0, QStringLiteral("Shape28"))->rect.width(), 104.8 - 40.7, 1e-6);
+    EXPECT_NEAR(m.rect(0, QStringLiteral("Shape26"))->rect.width(), 104.8 - 40.7, 1e-6);
     EXPECT_NEAR(m.rect(0, QStringLiteral("Shape26"))->rect.top(), footer + 32.3, 1e-6);
 }
 
@@ -475,9 +477,11 @@ TEST_F(PrintFormTest, LongLabelsShrinkInsteadOfRunningIntoTheirAmounts)
     EXPECT_LT(advance->rect.right(), 12 + 104.8) << "left of the amount cell";
     const printing::TextItem *guest = m.text(0, QStringLiteral("GuestName"));
     EXPECT_LT(guest->font.pointSize, 14);
-    EXPECT_LE(measure.width(guest->font, guest->text), 63.8 + 1e-6);
-    // Short labels keep their size.
-    EXPECT_EQ(m.text(0, QStringLiteral("GLabel5"))->font.pointSize, 9);
+    for (const QString &line : guest->text.split(QLatin1Char('\n')))
+        EXPECT_LE(measure.width(guest->font, line), 63.8 + 1e-6);
+    // The labels of the column share the size of the longest.
+    EXPECT_EQ(m.text(0, QStringLiteral("GLabel5"))->font.pointSize, advance->font.pointSize);
+    EXPECT_EQ(m.text(0, QStringLiteral("GLabel7"))->font.pointSize, advance->font.pointSize);
 }
 
 TEST_F(PrintFormTest, LogoReplacesTheFacilityNameAndIsCutToItsArea)
