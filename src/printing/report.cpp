@@ -132,6 +132,21 @@ QSizeF textSize(const TextMeasure &m, const FontSpec &f, const QString &text, qr
     return m.size(f, text, wrap ? width : 0, wrap);
 }
 
+// A number as printed: digits with grouping, sign, currency and blanks.
+bool isAmount(const QString &text)
+{
+    QString t = text;
+    t.remove(QStringLiteral("JPY"));
+    bool digit = false;
+    for (const QChar c : t) {
+        if (c.isDigit())
+            digit = true;
+        else if (!QStringLiteral(" ,.-+()\u00A5\\").contains(c))
+            return false;
+    }
+    return digit;
+}
+
 } // namespace
 
 // Fits a label into its box, never over its neighbours:
@@ -139,7 +154,8 @@ QSizeF textSize(const TextMeasure &m, const FontSpec &f, const QString &text, qr
 //  2. a label allowed more lines wraps onto them, from its own size down to
 //     minWrapPointSize, its last line on the baseline it had;
 //  3. a label that grows with its band wraps at its own size (the band grows);
-//  4. otherwise, at the smallest size, the text is cut with an ellipsis: the
+//  4. an amount is never cut: it shrinks further, as far as it must;
+//  5. otherwise, at the smallest size, the text is cut with an ellipsis: the
 //     lines that do not fit are dropped and the last one kept ends in "…".
 // A one-line label that shrinks keeps its baseline. cap: the largest size
 // to try (a size group's common size).
@@ -188,6 +204,15 @@ void fitLabel(const TextMeasure &m, ReportItem &item, qreal cap)
     }
     if (item.grows) {
         item.wordWrap = true;
+        return;
+    }
+    // An amount is never cut: it gets as small as it must.
+    if (oneLine && isAmount(item.text)) {
+        while (!fits(f, false) && f.pointSize > 2)
+            f.pointSize -= 0.5;
+        item.font = f;
+        keepBaseline(f);
+        item.clip = true;
         return;
     }
     // Cut at the smallest size.
