@@ -195,6 +195,7 @@ void TAnswerParser::endLine()
             }
             return v;
         };
+        bool tooMany = false;
         r.Stay = uint8_t(number(5, i32min, i32max) & 0xFF);
         r.Stayx = uint8_t(number(6, i32min, i32max) & 0xFF);
         for (qsizetype g = 7; ok && g < n; g += 4) {
@@ -206,10 +207,19 @@ void TAnswerParser::endLine()
                 r.Tanka = int32_t(number(g + 2, i32min, i32max));
             if (!field(g + 3).isEmpty())
                 r.Suryou = int32_t(number(g + 3, i32min, i32max));
-            if (ok)
-                line.records.push_back(r);
+            if (!ok)
+                break;
+            if (Records + qsizetype(line.records.size()) == MaxAnswerRecords) {
+                tooMany = true;
+                break;
+            }
+            line.records.push_back(r);
         }
-        if (ok) {
+        if (ok && tooMany) {
+            State_ = State::TooLarge;
+            TooManyRecords = true;
+        } else if (ok) {
+            Records += qsizetype(line.records.size());
             Replaced += replaced;
             Cut += cut;
             Lines.push_back(std::move(line));
@@ -232,6 +242,11 @@ FetchMessage TAnswerParser::failure() const
                     .arg(BadLine)
                     .arg(BadText)};
     case State::TooLarge:
+        if (TooManyRecords)
+            return {fetch_titles::Error,
+                    QStringLiteral("受信データの明細が %1 件を超えたため、受信を打ち切りました。\n"
+                                   "それまでに最後まで受信した行だけを取り込みました。")
+                        .arg(MaxAnswerRecords)};
         return {fetch_titles::Error,
                 QStringLiteral("受信データが %1 バイトを超えたため、受信を打ち切りました。\n"
                                "それまでに最後まで受信した行だけを取り込みました。")

@@ -27,6 +27,8 @@ struct FetchMessage {
 
 // No day's bookings come anywhere near this; a longer answer is not the service's.
 inline constexpr qint64 DefaultMaxAnswerBytes = qint64(4) << 20;
+// Nor this many charges: four bytes of answer can make a 372-byte record.
+inline constexpr qsizetype MaxAnswerRecords = 50000;
 
 // One record line of the answer: the reservation number and one record per
 // charge, with every field but MeiNo filled in.
@@ -41,7 +43,7 @@ public:
         Reading,       // more may come
         EndMark,       // "]" arrived where a field would begin
         BadNumber,     // a numeric field was not a decimal integer
-        TooLarge,      // more bytes than any day's bookings could be
+        TooLarge,      // more bytes or charges than any day's bookings could be
     };
 
     explicit TAnswerParser(qint64 maxBytes = DefaultMaxAnswerBytes);
@@ -82,6 +84,8 @@ private:
 
     qint64 Limit;
     qint64 Total = 0;
+    qsizetype Records = 0;
+    bool TooManyRecords = false;
     State State_ = State::Reading;
     bool Began = false;        // the "[" has arrived
     bool DataReceived = false;

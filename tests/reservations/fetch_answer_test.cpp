@@ -263,6 +263,20 @@ TEST(FetchAnswer, AnswerLargerThanTheLimitStopsTheRead)
     EXPECT_TRUE(f.messages[0].text.contains(QStringLiteral("500 バイト")));
 }
 
+TEST(FetchAnswer, MoreChargesThanAnyDayCouldHoldStopTheRead)
+{
+    // Four bytes per charge: without a limit 4 MB would become 372 MB of records.
+    QByteArray many = kHeader + "[" + sj(kR001) + "2014/03/21;R002;n;p;r;1;1;";
+    for (qsizetype i = 0; i < MaxAnswerRecords; ++i)
+        many += "1;;;;";
+    Fetch f;
+    const TAnswerParser p = f.run(many + "\n]");
+    EXPECT_EQ(p.state(), TAnswerParser::State::TooLarge);
+    EXPECT_EQ(f.data.ReserveList.size(), 2u); // R001; not the line that went over
+    ASSERT_EQ(f.messages.size(), 1u);
+    EXPECT_TRUE(f.messages[0].text.contains(QStringLiteral("50000 件"))) << f.messages[0].text.toStdString();
+}
+
 TEST(FetchAnswer, FetchedBeforeMeansPresentBeforeThisFetch)
 {
     Fetch f;
