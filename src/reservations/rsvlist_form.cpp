@@ -317,10 +317,14 @@ void TRsvlistForm::FetchButtonClick()
         return;
     FFetching = true;
     const bool wasEnabled = Button1->isEnabled();
+    const bool hadFocus = Button1->hasFocus();
     Button1->setEnabled(false);
     const std::vector<FetchMessage> messages = FetchReservations(Main.data(), FListDate, FFetchOptions);
     FFetching = false;
     Button1->setEnabled(wasEnabled);
+    // Disabling passed the focus on; a fetch pressed from the keyboard gets it back.
+    if (hadFocus)
+        Button1->setFocus();
     for (const FetchMessage &m : messages)
         ShowMessage(this, m.title, m.text);
     RefreshList();

@@ -11,6 +11,7 @@
 #include "storage/cp932.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QProcess>
@@ -204,6 +205,34 @@ private slots:
         // Once the fetch is over the window closes as usual.
         qobject_cast<QMdiSubWindow *>(list->parentWidget())->close();
         QTRY_VERIFY(!list);
+        ::close(silent);
+    }
+
+    void quittingDuringAFetchGivesItUpAtOnce()
+    {
+        const int silent = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        QCOMPARE(::bind(silent, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
+        QCOMPARE(::listen(silent, 4), 0);
+        socklen_t len = sizeof a;
+        ::getsockname(silent, reinterpret_cast<sockaddr *>(&a), &len);
+        pointAt(ntohs(a.sin_port));
+
+        TMainForm form(dir.path());
+        TRsvlistForm *list = open(form);
+        QVERIFY(list);
+        FetchOptions patient; // a minute of silence would be waited for
+        patient.timeouts.readMs = 60000;
+        list->SetFetchOptions(patient);
+        QTimer::singleShot(300, [] { QCoreApplication::exit(0); });
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mouseClick(list->findChild<QPushButton *>("Button1"), Qt::LeftButton);
+        QVERIFY(clock.elapsed() < 10000);
+        QVERIFY(!list->Fetching());
+        QVERIFY(shown.isEmpty()); // the program is ending: no message boxes
         ::close(silent);
     }
 };
