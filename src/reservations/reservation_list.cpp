@@ -119,7 +119,7 @@ uint32_t splitRoom(AppData &data, uint32_t billNo, const QByteArray &room)
     return newNo;
 }
 
-QString deleteBill(AppData &data, const TLibrary &lib, uint32_t billNo)
+DeleteResult deleteBill(AppData &data, const TLibrary &lib, uint32_t billNo)
 {
     RecordList<TReserveData> reserve;
     reserve.reserve(data.ReserveList.size());
@@ -132,25 +132,16 @@ QString deleteBill(AppData &data, const TLibrary &lib, uint32_t billNo)
     if (receivable != urikake.end())
         urikake.erase(receivable);
 
-    // Both files or neither: when urikake.dat fails after reserve.dat was
-    // written, reserve.dat is put back, so the files and the lists still agree.
     QString error;
+    switch (writeBillFiles(data, reserve, urikake, lib, &error)) {
+    case CommitResult::Unchanged:
+        return {false, error};
+    case CommitResult::Done:
+    case CommitResult::DoneUnconfirmed:
+    case CommitResult::Pending:
+        break;
+    }
     data.ReserveList.swap(reserve);
-    if (!saveReserveList(data, lib, &error)) {
-        data.ReserveList.swap(reserve);
-        return error;
-    }
     data.UrikakeList.swap(urikake);
-    if (!saveUrikakeList(data, lib, &error)) {
-        data.UrikakeList.swap(urikake);
-        data.ReserveList.swap(reserve);
-        QString undoError;
-        if (!saveReserveList(data, lib, &undoError)) {
-            // reserve.dat could not be put back: the list follows the file.
-            data.ReserveList.swap(reserve);
-            return error + QLatin1Char('\n') + undoError;
-        }
-        return error;
-    }
-    return {};
+    return {true, error};
 }

@@ -60,7 +60,12 @@ uint32_t createBill(AppData &data, const QDate &day);
 uint32_t splitRoom(AppData &data, uint32_t billNo, const QByteArray &room);
 
 // Removes every line of billNo (all dates and rooms) and the bill's first
-// receivable, and rewrites reserve.dat and urikake.dat. On a failed write the
-// lists and both files are as they were and the returned text says why;
-// empty on success.
-QString deleteBill(AppData &data, const TLibrary &lib, uint32_t billNo);
+// receivable, and rewrites reserve.dat and urikake.dat together (all or
+// nothing). deleted: the files no longer hold the bill (or the next start
+// finishes writing them so), and the lists follow them; otherwise the lists
+// and both files are as they were. error: what went wrong, empty when nothing did.
+struct DeleteResult {
+    bool deleted = false;
+    QString error;
+};
+DeleteResult deleteBill(AppData &data, const TLibrary &lib, uint32_t billNo);

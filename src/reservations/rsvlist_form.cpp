@@ -353,9 +353,11 @@ void TRsvlistForm::DeleteBillClick()
                     QMessageBox::Yes | QMessageBox::No)
         != QMessageBox::Yes)
         return;
-    const QString error = deleteBill(Main.data(), Main.library(), billNo);
-    if (!error.isEmpty())
-        ShowMessage(this, kWarning, QStringLiteral("データの削除に失敗しました。再起動してください。\n") + error);
+    const DeleteResult result = deleteBill(Main.data(), Main.library(), billNo);
+    if (!result.deleted)
+        ShowMessage(this, kWarning, QStringLiteral("データの削除に失敗しました。再起動してください。\n") + result.error);
+    else if (!result.error.isEmpty())
+        ShowMessage(this, kWarning, result.error);
     RefreshList();
 }
 

@@ -183,7 +183,9 @@ protected:
 
 TEST_F(DeleteBill, RemovesEveryLineAndTheFirstReceivable)
 {
-    EXPECT_EQ(deleteBill(data, lib, 5), QString());
+    const DeleteResult result = deleteBill(data, lib, 5);
+    EXPECT_TRUE(result.deleted);
+    EXPECT_EQ(result.error, QString());
     ASSERT_EQ(data.ReserveList.size(), 2u);
     EXPECT_EQ(data.ReserveList[0].MeiNo, 6u);
     EXPECT_EQ(data.ReserveList[1].MeiNo, 7u);
@@ -202,13 +204,17 @@ TEST_F(DeleteBill, FailedWriteLeavesListsAndFilesAsTheyWere)
     // urikake.dat cannot be replaced: a folder of that name stands in its way.
     QFile::remove(data.filePath("urikake.dat"));
     ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("urikake.dat/x")));
-    EXPECT_NE(deleteBill(data, lib, 5), QString());
+    DeleteResult result = deleteBill(data, lib, 5);
+    EXPECT_FALSE(result.deleted);
+    EXPECT_NE(result.error, QString());
     EXPECT_EQ(listBytes(data.ReserveList), reserveBefore);
     EXPECT_EQ(listBytes(data.UrikakeList), urikakeBefore);
     EXPECT_EQ(fileBytes(data.filePath("reserve.dat")), reserveBefore);
 
     TLibrary refusing;
     refusing.RefuseWrites(QStringLiteral("no"));
-    EXPECT_NE(deleteBill(data, refusing, 5), QString());
+    result = deleteBill(data, refusing, 5);
+    EXPECT_FALSE(result.deleted);
+    EXPECT_NE(result.error, QString());
     EXPECT_EQ(listBytes(data.ReserveList), reserveBefore);
 }
