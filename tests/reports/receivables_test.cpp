@@ -1,5 +1,7 @@
 #include "reports/receivables.h"
 
+#include "reports/getuji.h"
+
 #include "month_data.h"
 
 #include <gtest/gtest.h>
@@ -88,4 +90,30 @@ TEST(Receivables, TotalBeyondThirtyTwoBitsIsKept)
         d.UrikakeList.push_back(cardEntry(1, "2008/03/01", 101001, INT32_MAX));
     const MonthGrid g = march2008(d);
     EXPECT_EQ(g.rows.back()[4], QStringLiteral("6442450941"));
+}
+
+TEST(Receivables, TotalEqualsTheSalesReportsReceivablesTotal)
+{
+    AppData d = monthData();
+    d.BaseData.TaxKubun = 1;
+    d.BaseData.Nyutou_Kubun = 1;
+    d.BaseData.ServiceKubun = 1;
+    // Cards and coupons (quantity 1) across the month, a bill settled in April
+    // for the night of 31 March, and an open bill: only settled March bills count.
+    d.ReserveList.push_back(reserveLine({1, "2008/03/02", 1601001, 10000, 2, "", "", "2008/03/01"}));
+    d.ReserveList.push_back(reserveLine({1, "2008/03/02", 102001, 5000, 1, "クーポン", "", "2008/03/01"}));
+    d.ReserveList.push_back(reserveLine({2, "2008/03/15", 1601001, 9000, 1, "", "", "2008/03/14"}));
+    d.ReserveList.push_back(reserveLine({2, "2008/03/15", 102002, 3000, 1, "楽天事前決済", "", "2008/03/14"}));
+    d.ReserveList.push_back(reserveLine({3, "2008/04/01", 102001, 7000, 1, "クーポン", "", "2008/03/31"}));
+    d.ReserveList.push_back(reserveLine({4, "", 102001, 2000, 1, "クーポン", "", "2008/03/20"}));
+    d.UrikakeList.push_back(cardEntry(1, "2008/03/02", 101001, 16600));
+    d.UrikakeList.push_back(cardEntry(2, "2008/03/15", 101003, 6720));
+    d.UrikakeList.push_back(cardEntry(3, "2008/04/01", 101002, 1000));
+
+    const MonthGrid receivables = march2008(d);
+    const MonthGrid sales = getujiMonth(d, ReportMonth(2008, 3));
+    ASSERT_TRUE(receivables.error.isEmpty());
+    ASSERT_TRUE(sales.error.isEmpty());
+    EXPECT_EQ(receivables.rows.back()[4], QStringLiteral("31320"));
+    EXPECT_EQ(receivables.rows.back()[4], sales.rows.back()[GReceivable]);
 }
