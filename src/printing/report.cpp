@@ -167,8 +167,14 @@ void fitLabel(const TextMeasure &m, ReportItem &item, qreal cap)
     const qreal W = item.width;
     const qreal H = item.height;
     const bool oneLine = !item.wordWrap && !item.text.contains(QLatin1Char('\n'));
+    // The blanks that pad a right-aligned number to its picture may stand
+    // outside the box.
+    QString measured = item.text;
+    if (item.rightEdge && oneLine)
+        while (measured.startsWith(QLatin1Char(' ')))
+            measured.remove(0, 1);
     auto fits = [&](const FontSpec &f, bool wrap) {
-        const QSizeF s = textSize(m, f, item.text, W, wrap);
+        const QSizeF s = textSize(m, f, measured, W, wrap);
         return s.width() <= W + kEps && (H <= 0 || s.height() <= H + kEps);
     };
     auto keepBaseline = [&](const FontSpec &f) {
@@ -294,22 +300,35 @@ public:
         }
         finishPage();
 
-        // Page numbers are known once every page is.
+        // Page numbers are known once every page is; the page items of each
+        // page are fitted together, as a band's are.
         const int count = int(model.pages.size());
-        for (int p = 0; p < count; ++p)
-            for (const ReportItem &item : report.pageItems)
-                if (item.visible)
-                    pending.append({p, item, 0, 0});
-        for (const PendingNumber &n : pending) {
-            current = n.page;
-            ReportItem item = n.item;
+        auto resolve = [&](ReportItem &item, int page) {
             if (item.kind == ReportItem::PageNumber) {
                 item.kind = ReportItem::Label;
-                item.text = item.pageText ? item.pageText(n.page + 1, count) : QString::number(n.page + 1);
+                item.text = item.pageText ? item.pageText(page + 1, count) : QString::number(page + 1);
             } else if (item.kind == ReportItem::Label && item.supply) {
                 item.text = item.supply();
             }
+        };
+        for (const PendingNumber &n : pending) {
+            current = n.page;
+            ReportItem item = n.item;
+            resolve(item, n.page);
+            fitLabel(measure, item, item.font.pointSize);
             placeItem(item, n.x0, n.y0, 0);
+        }
+        for (int p = 0; p < count; ++p) {
+            current = p;
+            QList<ReportItem> items;
+            for (const ReportItem &item : report.pageItems)
+                if (item.visible) {
+                    items.append(item);
+                    resolve(items.last(), p);
+                }
+            fitGroups(items);
+            for (const ReportItem &item : items)
+                placeItem(item, 0, 0, 0);
         }
         return model;
     }

@@ -94,4 +94,45 @@ inline TBillState bill(uint8_t lang = 0)
     return b;
 }
 
+// Everything at its longest: a 63-byte name, a three-line receipt message, a
+// 15-character telephone number, long plan and room, descriptions that wrap
+// and the bathing tax in the totals.
+inline TBaseData edgeFacility()
+{
+    TBaseData base = facility();
+    setFieldText(base.TelNo, QStringLiteral("0120-123-456-78"));
+    setFieldText(base.FaxNo, QStringLiteral("0120-123-456-79"));
+    setFieldText(base.CommentR, QStringLiteral("下記金額を領収いたしました\r\nまたのお越しを心よりお待ち申し上げます\r\n"
+                                               "お忘れ物のないようお気をつけてお帰りください\r\n"));
+    setFieldText(base.CommentS, QStringLiteral("下記金額をご請求申し上げます\r\nお支払いはフロントにてお願いいたします\r\n"
+                                               "ご不明な点は係までお申し付けください\r\n"));
+    setFieldText(base.Tadashi, QStringLiteral("ご宿泊代金及びご飲食代として"));
+    setFieldText(base.URL, QStringLiteral("https://www.yukemuri-sansuikan-ryokan.example.co.jp/index.html"));
+    return base;
+}
+
+inline TBillState edgeBill(uint8_t lang = 0)
+{
+    TBillState b = bill(lang);
+    const bool en = lang != 0;
+    b.NameEdit = en ? QStringLiteral("Maximilian Alexander Fitzgerald-Montgomery the Third of Wessex")
+                    : QStringLiteral("寿限無寿限無五劫の擦り切れ海砂利水魚の水行末雲来末風来末食う寝");
+    b.PlanEdit = en ? QStringLiteral("Autumn Kaiseki Dinner and Breakfast Plan with Private Bath")
+                    : QStringLiteral("秋の味覚満喫会席料理と貸切露天風呂付き特別宿泊プラン朝夕食付");
+    b.RoomEdit = en ? QStringLiteral("Annex Matsu-no-ma Suite") : QStringLiteral("離れ特別室松の間");
+    b.Lines[1] = line("2007/08/09", 1601101,
+                      en ? QStringLiteral("Special kaiseki course with local seasonal dishes and the chef's selection of grilled fish")
+                         : QStringLiteral("特別会席料理（地元産の旬の食材を使った季節の料理と、料理長おすすめの焼き魚の盛り合わせ）"),
+                      5000, 2);
+    b.Lines[3] = line("2007/08/10", 1601102,
+                      en ? QStringLiteral("Premium local sake tasting set of five brewers with seasonal appetisers")
+                         : QStringLiteral("地酒飲み比べセット（県内五蔵の純米吟醸酒と季節の酒肴の盛り合わせ）"),
+                      1800, 3);
+    b.SiharaiCombo.EditText = QStringLiteral("VISA");
+    b.SaNumEdit[8] = QStringLiteral("30000");
+    b.TadashiCheck = true;
+    CalcTotals(b, edgeFacility());
+    return b;
+}
+
 } // namespace sample
