@@ -2,6 +2,7 @@
 
 #include "storage/cp932.h"
 
+#include <QLocale>
 #include <QRegularExpression>
 #include <limits>
 
@@ -19,9 +20,14 @@ const std::array<QString, BillRows> EnglishLabels = {
     QStringLiteral("Deposit"),        QStringLiteral("Balance"),
 };
 
-bool inAmountRange(int64_t v)
+// A product of two 64-bit values that must not wrap (a rate times a sum, before its division).
+bool mul64(int64_t a, int64_t b, int64_t *r) { return !__builtin_mul_overflow(a, b, r); }
+
+TBillMessage rangeRefusal()
 {
-    return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
+    return {QStringLiteral("エラー"), QStringLiteral("金額の合計が扱える範囲(%1)を超えています。\n"
+                                                   "明細の単価と数量を確認してください")
+                                       .arg(amountRangeText())};
 }
 
 QString num(int64_t v) { return QString::number(v); }
@@ -70,26 +76,63 @@ bool isAdultDayUse(uint32_t key) { return key == 1601801 || key == 1601802; }
 
 } // namespace
 
+QString amountRangeText()
+{
+    const QLocale c(QLocale::C);
+    return QStringLiteral("%1円から%2円まで")
+        .arg(c.toString(std::numeric_limits<int32_t>::min()), c.toString(std::numeric_limits<int32_t>::max()));
+}
+
+bool checkedAdd(int64_t a, int64_t b, int64_t *r)
+{
+    int64_t v = 0;
+    if (__builtin_add_overflow(a, b, &v) || !fitsAmount(v))
+        return false;
+    *r = v;
+    return true;
+}
+
+bool checkedSub(int64_t a, int64_t b, int64_t *r)
+{
+    int64_t v = 0;
+    if (__builtin_sub_overflow(a, b, &v) || !fitsAmount(v))
+        return false;
+    *r = v;
+    return true;
+}
+
+bool checkedMul(int64_t a, int64_t b, int64_t *r)
+{
+    int64_t v = 0;
+    if (__builtin_mul_overflow(a, b, &v) || !fitsAmount(v))
+        return false;
+    *r = v;
+    return true;
+}
+
 TBillSums billSums(const RecordList<TReserveData> &lines)
 {
     TBillSums s;
     QByteArray lastDate;
-    for (const TReserveData &l : lines) {
-        const int64_t amount = int64_t(l.Tanka) * int64_t(l.Suryou);
-        if (l.Kubun / 1000 == 1106)
-            s.advances += amount;
-        else
-            s.charges += amount;
-        if (isAdultStay(l.Kubun)) {
-            s.q += l.Suryou;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const TReserveData &l = lines[i];
+        int64_t amount = 0;
+        int64_t &sum = l.Kubun / 1000 == 1106 ? s.advances : s.charges;
+        bool ok = checkedMul(l.Tanka, l.Suryou, &amount) && checkedAdd(sum, amount, &sum);
+        if (ok && isAdultStay(l.Kubun)) {
+            ok = checkedAdd(s.q, l.Suryou, &s.q);
             const QByteArray date = fieldBytes(l.Rsvday);
             if (date != lastDate) {
                 ++s.n;
                 lastDate = date;
             }
         }
-        if (isAdultDayUse(l.Kubun))
-            s.r += l.Suryou;
+        if (ok && isAdultDayUse(l.Kubun))
+            ok = checkedAdd(s.r, l.Suryou, &s.r);
+        if (!ok) {
+            s.badLine = int(i);
+            return s;
+        }
     }
     return s;
 }
@@ -124,11 +167,31 @@ bool readAmount(const QString &text, int64_t *value)
     return true;
 }
 
+TBillMessage amountFieldMessage(const QString &field, const QString &text)
+{
+    static const QRegularExpression integer(QStringLiteral("^-?[0-9]+(\\.0*)?$"));
+    if (integer.match(text.trimmed()).hasMatch())
+        return {QStringLiteral("エラー"), QStringLiteral("%1は%2の範囲で入力してください").arg(field, amountRangeText())};
+    return {QStringLiteral("エラー"), QStringLiteral("%1は円単位の整数で入力してください").arg(field)};
+}
+
 TBillMessage CalcTotals(TBillState &bill, const TBaseData &base)
 {
     const bool english = bill.LangFlag != 0;
     const auto &plain = english ? EnglishLabels : JapaneseLabels;
     const TBillSums s = billSums(bill.Lines);
+    if (!s.ok()) {
+        int64_t amount = 0;
+        const TReserveData &l = bill.Lines[size_t(s.badLine)];
+        if (checkedMul(l.Tanka, l.Suryou, &amount))
+            return rangeRefusal();
+        return {QStringLiteral("エラー"),
+                QStringLiteral("%1ページ %2行目の明細の金額（単価×数量）が扱える範囲(%3)を超えています。\n"
+                               "明細の単価と数量を確認してください")
+                    .arg(s.badLine / BillPageLines + 1)
+                    .arg(s.badLine % BillPageLines + 1)
+                    .arg(amountRangeText())};
+    }
 
     std::array<QString, BillRows> label;
     std::array<QString, 9> amount = bill.SaNumEdit;
@@ -136,8 +199,32 @@ TBillMessage CalcTotals(TBillState &bill, const TBaseData &base)
         if (i != RowDiscount && i != RowDeposit)
             label[i] = plain[i];
 
+    // Every sum, product and rate below is checked: a result that is no
+    // amount refuses the whole computation instead of wrapping.
+    bool ok = true;
+    const auto add = [&ok](int64_t a, int64_t b) {
+        int64_t r = 0;
+        ok = ok && checkedAdd(a, b, &r);
+        return r;
+    };
+    const auto sub2 = [&ok](int64_t a, int64_t b) {
+        int64_t r = 0;
+        ok = ok && checkedSub(a, b, &r);
+        return r;
+    };
+    const auto mul = [&ok](int64_t a, int64_t b) {
+        int64_t r = 0;
+        ok = ok && checkedMul(a, b, &r);
+        return r;
+    };
+
     // Row 0: service charge.
-    const int64_t svc = bill.CheckBox1 ? int64_t(base.Service) * s.charges / 100 : 0;
+    int64_t svc = 0;
+    if (bill.CheckBox1) {
+        int64_t product = 0;
+        ok = mul64(int64_t(base.Service), s.charges, &product) && fitsAmount(product / 100);
+        svc = ok ? product / 100 : 0;
+    }
     if (svc == 0) {
         label[RowService] = BillPlaceholder;
         amount[RowService].clear();
@@ -156,17 +243,20 @@ TBillMessage CalcTotals(TBillState &bill, const TBaseData &base)
         amount[RowDiscount].clear();
     int64_t disc = 0;
     if (!readAmount(amount[RowDiscount], &disc))
-        return {QStringLiteral("エラー"), QStringLiteral("値引きの金額は円単位の整数で入力してください")};
-    const int64_t sub = s.charges + disc + (base.ServiceKubun != 0 ? svc : 0);
-    amount[RowCharge] = num(sub);
+        return amountFieldMessage(QStringLiteral("値引きの金額"), amount[RowDiscount]);
+    const int64_t subtotal = add(add(s.charges, disc), base.ServiceKubun != 0 ? svc : 0);
+    amount[RowCharge] = num(subtotal);
 
     // Row 3: consumption tax.
     int64_t bath = 0, dbath = 0;
     if (bill.CheckBox2 && base.Nyutouzei != 0) {
-        bath = int64_t(base.Nyutouzei) * s.q;
-        dbath = int64_t(base.DayNyutouzei) * s.r;
+        bath = mul(base.Nyutouzei, s.q);
+        dbath = mul(base.DayNyutouzei, s.r);
     }
-    const int64_t taxBase = sub - (base.Nyutou_Kubun == 0 ? bath + dbath : 0);
+    const int64_t bathing = add(bath, dbath);
+    const int64_t taxBase = sub2(subtotal, base.Nyutou_Kubun == 0 ? bathing : 0);
+    if (!ok)
+        return rangeRefusal();
     int64_t tax = 0;
     const QString rate = num(ConsumptionTaxRate);
     if (base.TaxKubun != 0) {
@@ -182,7 +272,9 @@ TBillMessage CalcTotals(TBillState &bill, const TBaseData &base)
     }
 
     // Row 4: advances and bathing tax.
-    const int64_t row4 = s.advances + bath + dbath;
+    const int64_t row4 = add(s.advances, bathing);
+    if (!ok)
+        return rangeRefusal();
     if (row4 == 0) {
         label[RowAdvance] = BillPlaceholder;
         amount[RowAdvance].clear();
@@ -201,7 +293,7 @@ TBillMessage CalcTotals(TBillState &bill, const TBaseData &base)
     }
 
     // Row 5: total of use.
-    const int64_t total = sub + tax + s.advances + (base.Nyutou_Kubun != 0 ? bath + dbath : 0);
+    const int64_t total = add(add(add(subtotal, tax), s.advances), base.Nyutou_Kubun != 0 ? bathing : 0);
     amount[RowTotal] = num(total);
 
     // Rows 6 and 7: deposit and balance.
@@ -209,19 +301,13 @@ TBillMessage CalcTotals(TBillState &bill, const TBaseData &base)
         amount[RowDeposit].clear();
     int64_t dep = 0;
     if (!readAmount(amount[RowDeposit], &dep))
-        return {QStringLiteral("エラー"), QStringLiteral("ご予約金の金額は円単位の整数で入力してください")};
-    const int64_t balance = total - dep;
+        return amountFieldMessage(QStringLiteral("ご予約金の金額"), amount[RowDeposit]);
+    const int64_t balance = sub2(total, dep);
     amount[RowBalance] = num(balance);
 
     // The records hold 32-bit amounts: a wrapped total must never be shown or stored.
-    for (int64_t v : {s.charges, s.advances, svc, sub, taxBase, row4, total, balance}) {
-        if (!inAmountRange(v))
-            return {QStringLiteral("エラー"),
-                    QStringLiteral("金額の合計が扱える範囲(%1円から%2円まで)を超えています。\n"
-                                   "明細の単価と数量を確認してください")
-                        .arg(std::numeric_limits<int32_t>::min())
-                        .arg(std::numeric_limits<int32_t>::max())};
-    }
+    if (!ok)
+        return rangeRefusal();
 
     bill.SaNumEdit = amount;
     bill.GEdit = label;

@@ -2,6 +2,7 @@
 
 #include "billing/bill_window_rules.h"
 #include "storage/cp932.h"
+#include "storage/text_entry.h"
 
 #include <QDate>
 
@@ -51,27 +52,45 @@ int selectorIndexForKey(TBillSelector &selector, RecordList<THojoKamoku> &items,
     return int(items.size());
 }
 
-// Reads a small whole number (nights, night number, receipt status); empty is 0.
-bool readByte(const QString &text, uint8_t *value)
-{
-    const QString t = text.trimmed();
-    if (t.isEmpty()) {
-        *value = 0;
-        return true;
-    }
-    bool ok = false;
-    const uint v = t.toUInt(&ok);
-    if (!ok || v > 255)
-        return false;
-    *value = uint8_t(v);
-    return true;
-}
+// The header numbers read as the window reads them.
+bool readByte(const QString &text, uint8_t *value) { return readHeaderByte(text, value); }
 
 bool validSettlementDate(const QString &text)
 {
     if (text.isEmpty())
         return true;
     return text.size() == 10 && QDate::fromString(text, QStringLiteral("yyyy/MM/dd")).isValid();
+}
+
+// The texts of the bill as they go into the records: each must be stored
+// exactly (no "?" for a character CP932 lacks, nothing cut). A name of
+// spaces only is no name.
+TBillMessage checkStoredTexts(const TBillState &bill)
+{
+    if (bill.NameEdit.trimmed().isEmpty())
+        return {ErrorTitle, QStringLiteral("名前を入力してください")};
+    const struct {
+        const char *field;
+        const QString &text;
+        int bytes;
+    } header[] = {
+        {"予約番号", bill.RegdayEdit, int(sizeof(TReserveData::Regday)) - 1},
+        {"清算日", bill.SeisanDay, int(sizeof(TReserveData::Seisan)) - 1},
+        {"名前", bill.NameEdit, int(sizeof(TReserveData::Name)) - 1},
+        {"プラン", bill.PlanEdit, int(sizeof(TReserveData::Plan)) - 1},
+        {"部屋", bill.RoomEdit, int(sizeof(TReserveData::Room)) - 1},
+    };
+    for (const auto &h : header)
+        if (const QString m = textentry::entryError(QString::fromUtf8(h.field), h.text, h.bytes); !m.isEmpty())
+            return {ErrorTitle, m};
+    // Labels of the generated lines and the card kind.
+    const QString generated[] = {bill.GEdit[RowService], bill.NebikiCombo.text(bill.LangFlag)};
+    for (const QString &text : generated)
+        if (const QString m = textentry::entryError(QStringLiteral("摘要「%1」").arg(text), text,
+                                                    int(sizeof(TReserveData::Kamoku)) - 1);
+            !m.isEmpty())
+            return {ErrorTitle, m};
+    return {};
 }
 
 } // namespace
@@ -84,32 +103,6 @@ QString stayLabelText(const QString &date)
     static const QString weekdays = QStringLiteral("月火水木金土日");
     return d.toString(QStringLiteral("yyyy年MM月dd日")) + QLatin1Char('(') + weekdays.at(d.dayOfWeek() - 1)
         + QStringLiteral(")から");
-}
-
-TReserveData paddingLine(const TBillState &bill)
-{
-    TReserveData p{};
-    setFieldText(p.Regday, bill.RegdayEdit);
-    setFieldText(p.Name, bill.NameEdit);
-    setFieldText(p.Plan, bill.PlanEdit);
-    if (!bill.RoomEdit.isEmpty())
-        setFieldText(p.Room, bill.RoomEdit);
-    uint8_t v = 0;
-    p.Stay = readByte(bill.StayEdit, &v) ? v : 0;
-    p.Stayx = readByte(bill.StayxEdit, &v) ? v : 0;
-    p.Decide = readByte(bill.DecideEdit, &v) ? v : 0;
-    return p;
-}
-
-void padLines(TBillState &bill)
-{
-    const size_t page = BillPageLines;
-    size_t want = size_t(std::max(bill.PageNo, 1)) * page;
-    want = std::max(want, (bill.Lines.size() + page - 1) / page * page);
-    if (bill.Lines.size() >= want)
-        return;
-    const TReserveData p = paddingLine(bill);
-    bill.Lines.resize(want, p);
 }
 
 void LoadBill(TBillState &bill, const AppData &data)
@@ -264,9 +257,11 @@ TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib
     const bool hasDeposit = bill.CouponCombo.ItemIndex > 0;
     const QString cardText = bill.SiharaiCombo.EditText;
     if (hasDiscount && !readAmount(bill.SaNumEdit[RowDiscount], &discount))
-        return {ErrorTitle, QStringLiteral("値引きの金額は円単位の整数で入力してください")};
+        return amountFieldMessage(QStringLiteral("値引きの金額"), bill.SaNumEdit[RowDiscount]);
     if (hasDeposit && !readAmount(bill.SaNumEdit[RowDeposit], &deposit))
-        return {ErrorTitle, QStringLiteral("ご予約金の金額は円単位の整数で入力してください")};
+        return amountFieldMessage(QStringLiteral("ご予約金の金額"), bill.SaNumEdit[RowDeposit]);
+    if (const TBillMessage m = checkStoredTexts(bill); !m.isEmpty())
+        return m;
     // A line without an item is never stored; one that carries an amount
     // would leave the stored bill short of the total shown and printed.
     for (size_t i = 0; i < bill.Lines.size(); ++i) {
@@ -280,7 +275,7 @@ TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib
     int cardIndex = -1;
     if (!cardText.isEmpty()) {
         if (!readAmount(bill.SaNumEdit[8], &card))
-            return {ErrorTitle, QStringLiteral("カードでのお支払額は円単位の整数で入力してください")};
+            return amountFieldMessage(QStringLiteral("カードでのお支払額"), bill.SaNumEdit[8]);
         cardIndex = cardItemIndex(bill, cardText);
         if (cardIndex < 0)
             return {ErrorTitle,

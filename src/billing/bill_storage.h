@@ -6,17 +6,13 @@
 
 #include "billing/bill_computation.h"
 #include "billing/bill_state.h"
+#include "billing/bill_window_rules.h"
 #include "storage/app_data.h"
 #include "storage/library.h"
 
 // Text of StayLabel for a ten-character date, e.g. 2007年08月09日(木)から;
 // empty when the date does not read.
 QString stayLabelText(const QString &date);
-
-// A padding line: the header texts of the window, no key.
-TReserveData paddingLine(const TBillState &bill);
-// Pads Lines with padding lines to whole pages, at least up to page PageNo.
-void padLines(TBillState &bill);
 
 // Loads bill.BillNo into the working state. The selectors must have been
 // built (BuildSelectors); PageNo becomes 1.

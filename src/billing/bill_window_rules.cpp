@@ -1,8 +1,9 @@
 #include "bill_window_rules.h"
 
-#include "billing/bill_storage.h"
 #include "billing/kamoku_master.h"
+#include "storage/library.h"
 #include "storage/cp932.h"
+#include "storage/text_entry.h"
 
 #include <QDate>
 #include <QRegularExpression>
@@ -51,6 +52,47 @@ bool masterPosition(uint32_t key, int *category, int *position)
 }
 
 } // namespace
+
+bool readHeaderByte(const QString &text, uint8_t *value)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty()) {
+        *value = 0;
+        return true;
+    }
+    bool ok = false;
+    const uint v = t.toUInt(&ok);
+    if (!ok || v > 255)
+        return false;
+    *value = uint8_t(v);
+    return true;
+}
+
+TReserveData paddingLine(const TBillState &bill)
+{
+    TReserveData p{};
+    setFieldText(p.Regday, bill.RegdayEdit);
+    setFieldText(p.Name, bill.NameEdit);
+    setFieldText(p.Plan, bill.PlanEdit);
+    if (!bill.RoomEdit.isEmpty())
+        setFieldText(p.Room, bill.RoomEdit);
+    uint8_t v = 0;
+    p.Stay = readHeaderByte(bill.StayEdit, &v) ? v : 0;
+    p.Stayx = readHeaderByte(bill.StayxEdit, &v) ? v : 0;
+    p.Decide = readHeaderByte(bill.DecideEdit, &v) ? v : 0;
+    return p;
+}
+
+void padLines(TBillState &bill)
+{
+    const size_t page = BillPageLines;
+    size_t want = size_t(std::max(bill.PageNo, 1)) * page;
+    want = std::max(want, (bill.Lines.size() + page - 1) / page * page);
+    if (bill.Lines.size() >= want)
+        return;
+    const TReserveData p = paddingLine(bill);
+    bill.Lines.resize(want, p);
+}
 
 TBillMessage BuildSelectors(TBillState &bill, const KamokuLists &kamoku)
 {
@@ -198,8 +240,10 @@ bool isBlankLine(const TReserveData &l)
 TBillMessage WriteBackRow(TBillState &bill, int lineIndex, uint32_t key, const QString &date, const QString &text,
                           int32_t tanka, int32_t suryou)
 {
-    if (cp932::byteLength(text) > TypedLineTextBytes)
-        return {QStringLiteral("エラー"), QStringLiteral("摘要は全角20文字以内で入力してください")};
+    if (const TBillMessage m = CheckCellEntry(2, text); !m.isEmpty())
+        return m;
+    if (const TBillMessage m = CheckCellEntry(1, date); !m.isEmpty())
+        return m;
     if (!validLine(bill, lineIndex))
         return {};
     TReserveData &l = bill.Lines[size_t(lineIndex)];
@@ -209,6 +253,68 @@ TBillMessage WriteBackRow(TBillState &bill, int lineIndex, uint32_t key, const Q
     l.Tanka = tanka;
     l.Suryou = suryou;
     return {};
+}
+
+namespace {
+
+// A cell number: empty (or a lone minus sign being typed) is 0.
+bool readCellNumber(const QString &text, int64_t *value)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty() || t == QStringLiteral("-")) {
+        *value = 0;
+        return true;
+    }
+    bool ok = false;
+    const qlonglong v = t.toLongLong(&ok);
+    if (!ok || !fitsAmount(v))
+        return false;
+    *value = v;
+    return true;
+}
+
+} // namespace
+
+TBillMessage CheckCellEntry(int column, const QString &text)
+{
+    const QString error = QStringLiteral("エラー");
+    switch (column) {
+    case 1:
+        if (const QString m = textentry::entryError(QStringLiteral("日付"), text, 10); !m.isEmpty())
+            return {error, m};
+        return {};
+    case 2:
+        if (const QString m = textentry::refusalMessage(QStringLiteral("摘要"), text); !m.isEmpty())
+            return {error, m};
+        if (cp932::byteLength(text) > TypedLineTextBytes)
+            return {error, QStringLiteral("摘要は全角20文字以内で入力してください")};
+        return {};
+    case 3:
+    case 4: {
+        int64_t v = 0;
+        if (readCellNumber(text, &v))
+            return {};
+        return {error, QStringLiteral("%1は%2の整数で入力してください")
+                           .arg(column == 3 ? QStringLiteral("単価") : QStringLiteral("数量"), amountRangeText())};
+    }
+    default:
+        return {};
+    }
+}
+
+TBillMessage WriteBackCells(TBillState &bill, int lineIndex, const QString &key, const QString &date,
+                            const QString &text, const QString &tanka, const QString &suryou)
+{
+    int64_t price = 0, quantity = 0, amount = 0;
+    for (int column : {3, 4})
+        if (const TBillMessage m = CheckCellEntry(column, column == 3 ? tanka : suryou); !m.isEmpty())
+            return m;
+    readCellNumber(tanka, &price);
+    readCellNumber(suryou, &quantity);
+    if (!checkedMul(price, quantity, &amount))
+        return {QStringLiteral("エラー"), QStringLiteral("明細の金額（単価×数量）は%1でなければなりません")
+                                           .arg(amountRangeText())};
+    return WriteBackRow(bill, lineIndex, key.trimmed().toUInt(), date, text, int32_t(price), int32_t(quantity));
 }
 
 void PickItem(TBillState &bill, int lineIndex, int itemIndex)
@@ -317,7 +423,8 @@ TCloseCheck CheckBeforeClose(TBillState &bill)
                 {QStringLiteral("注意"), QStringLiteral("合計金額がないので保存しませんでした")}};
     if (bill.RegdayEdit.isEmpty())
         return {CloseStep::StayOpen, {error, QStringLiteral("予約番号が整合しません")}};
-    if (bill.NameEdit.isEmpty())
+    // A name of spaces only names nobody.
+    if (bill.NameEdit.trimmed().isEmpty())
         return {CloseStep::StayOpen, {error, QStringLiteral("名前を入力してください")}};
     return {};
 }

@@ -41,13 +41,30 @@ void SetCardKind(TBillState &bill, const QString &text);
 
 // --- lines of the grid ---
 
+// Reads a small whole number of the header (nights, night number, receipt
+// status); empty is 0. False for anything else or a value above 255.
+bool readHeaderByte(const QString &text, uint8_t *value);
+// A padding line: the header texts of the window, no key.
+TReserveData paddingLine(const TBillState &bill);
+// Pads Lines with padding lines to whole pages, at least up to page PageNo.
+void padLines(TBillState &bill);
+
 // A line's text as typed is limited to 40 bytes (20 full-width characters).
 inline constexpr int TypedLineTextBytes = 40;
 
 // Writes a grid row back into line lineIndex; refuses a typed text over 40
-// bytes (nothing is written then).
+// bytes or with characters the record cannot hold (nothing is written then).
 TBillMessage WriteBackRow(TBillState &bill, int lineIndex, uint32_t key, const QString &date,
                           const QString &text, int32_t tanka, int32_t suryou);
+// The same from the texts of the grid's cells (key, date, text, price,
+// quantity; empty numbers read 0). Refuses, naming the range, a price or
+// quantity beyond 32 bits and a line whose amount (price x quantity) is.
+TBillMessage WriteBackCells(TBillState &bill, int lineIndex, const QString &key, const QString &date,
+                            const QString &text, const QString &tanka, const QString &suryou);
+// Checks one cell of the grid as it is typed: column 1 the date (10
+// characters), 2 the text (CP932, 40 bytes), 3 the price and 4 the quantity
+// (whole numbers within 32 bits). An empty message when it may stay.
+TBillMessage CheckCellEntry(int column, const QString &text);
 // Fills line lineIndex from entry itemIndex of the line picker: key, name
 // (advances marked as such), price and quantity 1; an empty date takes the
 // date of the line before it.

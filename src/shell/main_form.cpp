@@ -2,6 +2,7 @@
 
 #include "about_box.h"
 #include "billing/kamoku_form.h"
+#include "billing/meisai_form.h"
 #include "message_box.h"
 #include "placement.h"
 #include "reservations/rsvlist_form.h"
@@ -73,14 +74,22 @@ void TMainForm::createMenu()
 
     auto *print1 = new QMenu(QStringLiteral("印刷プレビュー"), this);
     print1->menuAction()->setObjectName(QStringLiteral("Print1"));
-    addItem(print1, QStringLiteral("PrintSeikyu"), QStringLiteral("請求書(A5)"));
-    addItem(print1, QStringLiteral("PrintRyousyu"), QStringLiteral("領収書(A5)"));
-    addItem(print1, QStringLiteral("A41"), QStringLiteral("請求書＆領収書(A4)"));
-    addItem(print1, QStringLiteral("PrintSeikyuA4"), QStringLiteral("請求書(A4)"));
-    addItem(print1, QStringLiteral("PrintRyousyuA4"), QStringLiteral("領収書(A4)"));
-    addItem(print1, QStringLiteral("PrintSeikyuB5"), QStringLiteral("請求書(B5)"));
-    addItem(print1, QStringLiteral("PrintRyousyuB5"), QStringLiteral("領収書(B5)"));
-    addItem(print1, QStringLiteral("PrintMitumori"), QStringLiteral("見積書(A5)"))->setVisible(false);
+    static const struct {
+        const char *name, *caption;
+        BillPaper paper;
+        int kind;
+    } previews[] = {
+        {"PrintSeikyu", "請求書(A5)", BillPaper::A5, 1},      {"PrintRyousyu", "領収書(A5)", BillPaper::A5, 2},
+        {"A41", "請求書＆領収書(A4)", BillPaper::Combined, 0}, {"PrintSeikyuA4", "請求書(A4)", BillPaper::A4, 1},
+        {"PrintRyousyuA4", "領収書(A4)", BillPaper::A4, 2},   {"PrintSeikyuB5", "請求書(B5)", BillPaper::B5, 1},
+        {"PrintRyousyuB5", "領収書(B5)", BillPaper::B5, 2},   {"PrintMitumori", "見積書(A5)", BillPaper::A5, 3},
+    };
+    for (const auto &p : previews) {
+        QAction *a = addItem(print1, QLatin1String(p.name), QString::fromUtf8(p.caption));
+        const int paper = int(p.paper), kind = p.kind;
+        connect(a, &QAction::triggered, this, [this, paper, kind] { previewBill(paper, kind); });
+    }
+    menuItem(QStringLiteral("PrintMitumori"))->setVisible(false);
     bar->addMenu(print1);
     print1->menuAction()->setEnabled(false);
 
@@ -139,6 +148,45 @@ QWidget *TMainForm::openChildWindow(const QString &componentName, const std::fun
     LoadFormPlacement(Library, w, Data.iniPath());
     w->show();
     return w;
+}
+
+TMeisaiForm *TMainForm::billWindow() const { return BillWindow; }
+
+TMeisaiForm *TMainForm::openBillWindow(uint32_t billNo)
+{
+    if (BillWindow)
+        return nullptr;
+    return static_cast<TMeisaiForm *>(
+        openChildWindow(QStringLiteral("MeisaiForm"), [this, billNo] { return new TMeisaiForm(*this, billNo); }));
+}
+
+bool TMainForm::closeBillWindow()
+{
+    if (!BillWindow)
+        return true;
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(BillWindow->parentWidget()))
+        sub->close();
+    else
+        BillWindow->close();
+    return !BillWindow;
+}
+
+void TMainForm::setBillWindow(TMeisaiForm *window)
+{
+    BillWindow = window;
+    if (QAction *print1 = menuItem(QStringLiteral("Print1")))
+        print1->setEnabled(window != nullptr);
+    if (window)
+        connect(window, &QObject::destroyed, this, [this] {
+            if (!BillWindow)
+                setBillWindow(nullptr);
+        });
+}
+
+void TMainForm::previewBill(int paper, int kind)
+{
+    if (BillWindow)
+        BillWindow->runDocument(BillPaper(paper), kind, DocumentMode::Preview);
 }
 
 void TMainForm::showNavigator()

@@ -16,6 +16,7 @@ class QApplication;
 class QLockFile;
 class QMdiArea;
 class QMdiSubWindow;
+class TMeisaiForm;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -44,6 +45,16 @@ public:
     // the new window, or null when one was open (or create gave none).
     QWidget *openChildWindow(const QString &componentName, const std::function<QWidget *()> &create);
 
+    // The open bill window, or null. One bill window at a time.
+    TMeisaiForm *billWindow() const;
+    // Opens bill billNo in a new bill window; null when a bill window is open already.
+    TMeisaiForm *openBillWindow(uint32_t billNo);
+    // Closes an open bill window as the user would (which saves its bill).
+    // True when no bill window remains open.
+    bool closeBillWindow();
+    // The bill window registers itself while it is open; the preview menu follows it.
+    void setBillWindow(TMeisaiForm *window);
+
     // Shows the first-run hint for the lowest missing-file bit, if any.
     void showNavigator();
 
@@ -54,6 +65,8 @@ public:
     void KamokuMenuClick();
     void Contents1Click();
     void About2Click();
+    // 印刷プレビュー: the document of the open bill on screen.
+    void previewBill(int paper, int kind);
 
 protected:
     bool event(QEvent *e) override;
@@ -68,6 +81,7 @@ private:
     AppData Data;
     TLibrary Library;
     QMdiArea *Mdi = nullptr;
+    QPointer<TMeisaiForm> BillWindow;
     bool Loaded = false;
     bool inNavigator = false;
     bool swallowActivation = false;

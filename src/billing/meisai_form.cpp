@@ -1,0 +1,1010 @@
+#include "meisai_form.h"
+
+#include "billing/bill_storage.h"
+#include "billing/bill_window_rules.h"
+#include "controls/sa_num_edit.h"
+#include "controls/string_grid_ex.h"
+#include "controls/text_guard.h"
+#include "shell/main_form.h"
+#include "shell/message_box.h"
+#include "shell/placement.h"
+#include "storage/clock.h"
+#include "storage/cp932.h"
+#include "storage/ini_file.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QShortcut>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+const QString EnvSection = QStringLiteral("Environment");
+
+enum GridCol { ColKey = 0, ColDate = 1, ColText = 2, ColTanka = 3, ColSuryou = 4, ColCharge = 5, GridCols = 6 };
+const int ColWidths[GridCols] = {17, 74, 246, 66, 57, 79};
+const char *const JapaneseHeadings[GridCols] = {"", "日付", "摘要", "単価", "数量", "計"};
+const char *const EnglishHeadings[GridCols] = {"", "Date", "Description", "UnitPrice", "Amount", "Charge"};
+
+QString numberCell(int32_t v) { return v == 0 ? QString() : QString::number(v); }
+
+// The 計 column: the line's amount with the yen sign and thousands separators.
+QString chargeCell(int32_t tanka, int32_t suryou)
+{
+    if (tanka == 0 || suryou == 0)
+        return {};
+    return QLocale(QLocale::C).toString(qlonglong(int64_t(tanka) * suryou)).prepend(QChar(0xA5));
+}
+
+QLineEdit *readOnlyEdit(QWidget *parent, const QString &name, bool frame = true)
+{
+    auto *e = new QLineEdit(parent);
+    e->setObjectName(name);
+    e->setReadOnly(true);
+    e->setFrame(frame);
+    e->setFocusPolicy(Qt::NoFocus);
+    return e;
+}
+
+QLabel *label(QWidget *parent, const QString &name, const QString &caption)
+{
+    auto *l = new QLabel(caption, parent);
+    l->setObjectName(name);
+    return l;
+}
+
+} // namespace
+
+// The bill grid: the window sees every key before the grid moves the cursor,
+// also those its in-place editor hands on, so a row is written back first.
+class TMeisaiGrid : public TStringGridEx {
+public:
+    explicit TMeisaiGrid(TMeisaiForm *form) : TStringGridEx(form), Form(form) {}
+
+protected:
+    bool KeyDown(QKeyEvent *e) override { return Form->gridKey(e) || TStringGridEx::KeyDown(e); }
+    TInplaceEdit *CreateEditor() override
+    {
+        TInplaceEdit *editor = TStringGridEx::CreateEditor();
+        editor->installEventFilter(Form);
+        return editor;
+    }
+
+private:
+    TMeisaiForm *Form;
+};
+
+TMeisaiForm::TMeisaiForm(TMainForm &main, uint32_t billNo, QWidget *parent) : QWidget(parent), Main(main)
+{
+    setObjectName(QStringLiteral("MeisaiForm"));
+    setWindowTitle(QStringLiteral("勘定明細"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    createControls();
+    createLayout();
+    createShortcuts();
+    loadCopies();
+
+    const AppData &data = Main.data();
+    const TBillMessage notice = OpenBill(Bill, data, billNo);
+    showHeader();
+    showSelectors();
+    showLanguage();
+    showPage();
+    Grid->FocusCell(ColDate, 1);
+    Main.setBillWindow(this);
+    if (!notice.isEmpty())
+        ShowMessage(this, notice.title, notice.text);
+}
+
+TMeisaiForm::~TMeisaiForm() = default;
+
+// --- building the window -----------------------------------------------------------------------
+
+void TMeisaiForm::createControls()
+{
+    const TBaseData &base = Main.data().BaseData;
+
+    HeaderPanel = new QWidget(this);
+    HeaderPanel->setObjectName(QStringLiteral("HeaderPanel"));
+    Edit5 = label(HeaderPanel, QStringLiteral("Edit5"), QStringLiteral("請求番号"));
+    MeiNoEdit = readOnlyEdit(HeaderPanel, QStringLiteral("MeiNoEdit"), false);
+    Edit1 = label(HeaderPanel, QStringLiteral("Edit1"), QStringLiteral("予約番号"));
+    RegdayEdit = readOnlyEdit(HeaderPanel, QStringLiteral("RegdayEdit"), false);
+    Edit6 = label(HeaderPanel, QStringLiteral("Edit6"), QStringLiteral("清算日"));
+    SeisanDay = new QLineEdit(HeaderPanel);
+    SeisanDay->setObjectName(QStringLiteral("SeisanDay"));
+    SeisanDay->setMaxLength(10);
+    SeisanDay->setPlaceholderText(QStringLiteral("yyyy/mm/dd"));
+    GuardTextEntry(SeisanDay, QStringLiteral("清算日"), 10);
+    LangButton = new QPushButton(QStringLiteral("English"), HeaderPanel);
+    LangButton->setObjectName(QStringLiteral("LangButton"));
+    Edit2 = label(HeaderPanel, QStringLiteral("Edit2"), QStringLiteral("名前"));
+    NameEdit = new QLineEdit(HeaderPanel);
+    NameEdit->setObjectName(QStringLiteral("NameEdit"));
+    GuardTextEntry(NameEdit, QStringLiteral("名前"), int(sizeof(TReserveData::Name)) - 1);
+    KeisyouCombo = new QComboBox(HeaderPanel);
+    KeisyouCombo->setObjectName(QStringLiteral("KeisyouCombo"));
+    Edit3 = label(HeaderPanel, QStringLiteral("Edit3"), QStringLiteral("プラン"));
+    PlanEdit = new QLineEdit(HeaderPanel);
+    PlanEdit->setObjectName(QStringLiteral("PlanEdit"));
+    GuardTextEntry(PlanEdit, QStringLiteral("プラン"), int(sizeof(TReserveData::Plan)) - 1);
+    StayLabel = label(HeaderPanel, QStringLiteral("StayLabel"), QString());
+    Edit7 = label(HeaderPanel, QStringLiteral("Edit7"), QStringLiteral("泊数"));
+    StayEdit = new QLineEdit(HeaderPanel);
+    StayEdit->setObjectName(QStringLiteral("StayEdit"));
+    StayEdit->setMaxLength(2);
+    StayEdit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,2}")), StayEdit));
+    StayEdit->setAlignment(Qt::AlignRight);
+    Label2 = label(HeaderPanel, QStringLiteral("Label2"), QStringLiteral("泊"));
+    Edit4 = label(HeaderPanel, QStringLiteral("Edit4"), QStringLiteral("部屋"));
+    RoomEdit = new QLineEdit(HeaderPanel);
+    RoomEdit->setObjectName(QStringLiteral("RoomEdit"));
+    GuardTextEntry(RoomEdit, QStringLiteral("部屋"), int(sizeof(TReserveData::Room)) - 1);
+    DecideEdit = readOnlyEdit(HeaderPanel, QStringLiteral("DecideEdit"));
+    DecideEdit->hide();
+    StayxEdit = readOnlyEdit(HeaderPanel, QStringLiteral("StayxEdit"));
+    StayxEdit->hide();
+    for (QLabel *l : {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7})
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    connect(NameEdit, &QLineEdit::textChanged, this, [this](const QString &t) {
+        Bill.NameEdit = t;
+        headerEdited();
+    });
+    connect(PlanEdit, &QLineEdit::textChanged, this, [this](const QString &t) {
+        Bill.PlanEdit = t;
+        headerEdited();
+    });
+    connect(RoomEdit, &QLineEdit::textChanged, this, [this](const QString &t) {
+        Bill.RoomEdit = t;
+        headerEdited();
+    });
+    connect(StayEdit, &QLineEdit::textChanged, this, [this](const QString &t) {
+        Bill.StayEdit = t;
+        headerEdited();
+    });
+    connect(StayEdit, &QLineEdit::editingFinished, this, &TMeisaiForm::stayEdited);
+    connect(SeisanDay, &QLineEdit::textChanged, this, [this](const QString &t) {
+        if (!Showing)
+            Bill.SeisanDay = t;
+    });
+    connect(SeisanDay, &QLineEdit::editingFinished, this, [this] { checkSettlementDate(); });
+    connect(KeisyouCombo, &QComboBox::currentIndexChanged, this, [this](int i) {
+        if (!Showing)
+            Bill.KeisyouCombo.ItemIndex = i;
+    });
+    connect(LangButton, &QPushButton::clicked, this, &TMeisaiForm::langButtonClick);
+
+    // The lines.
+    Grid = new TMeisaiGrid(this);
+    Grid->setObjectName(QStringLiteral("Grid"));
+    Grid->setToolTip(QStringLiteral("右クリックすると行挿入削除ができます"));
+    Grid->SetColCount(GridCols);
+    Grid->SetRowCount(BillPageLines + 1);
+    Grid->SetFixedRows(1);
+    Grid->SetFixedCols(1);
+    Grid->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goEditing);
+    Grid->SetScrollBars(ssNone);
+    Grid->SetDefaultRowHeight(std::max(20, Grid->fontMetrics().height() + 6));
+    for (int c = 0; c < GridCols; ++c)
+        Grid->SetColWidths(c, ColWidths[c]);
+    TGridColumns &cols = Grid->GridColumns();
+    cols[ColKey]->SetCanEdit(false);
+    cols[ColDate]->SetImeMode(imDisable);
+    cols[ColText]->SetImeMode(imHira);
+    cols[ColText]->SetWordwrap(true);
+    for (int c : {ColTanka, ColSuryou}) {
+        cols[c]->SetDataType(dtInteger);
+        cols[c]->SetAlignment(taRightJustify);
+        cols[c]->SetImeMode(imDisable);
+    }
+    cols[ColCharge]->SetCanEdit(false);
+    cols[ColCharge]->SetAlignment(taRightJustify);
+    {
+        int w = 2 * Grid->frameWidth() + GridCols * Grid->GridLineWidth();
+        for (int c = 0; c < GridCols; ++c)
+            w += ColWidths[c];
+        const int h = 2 * Grid->frameWidth() + (BillPageLines + 1) * (Grid->DefaultRowHeight() + Grid->GridLineWidth());
+        Grid->setFixedSize(w, h);
+    }
+    connect(Grid, &TStringGrid::OnSelectCell, this, &TMeisaiForm::selectCell);
+    connect(Grid, &TStringGrid::OnSetEditText, this, &TMeisaiForm::cellEdited);
+    Grid->viewport()->installEventFilter(this);
+    Grid->viewport()->setAcceptDrops(true);
+
+    TekiyoCombo = new QComboBox(Grid->viewport());
+    TekiyoCombo->setObjectName(QStringLiteral("TekiyoCombo"));
+    TekiyoCombo->setFixedWidth(ColWidths[ColText]);
+    TekiyoCombo->setMaxVisibleItems(20);
+    TekiyoCombo->hide();
+    connect(TekiyoCombo, &QComboBox::activated, this, &TMeisaiForm::itemPicked);
+    TekiyoCombo->installEventFilter(this);
+
+    PrevButton = new QPushButton(QStringLiteral("前ページへ"), this);
+    PrevButton->setObjectName(QStringLiteral("PrevButton"));
+    PageLabel = label(this, QStringLiteral("PageLabel"), QStringLiteral("1"));
+    PageLabel->setAlignment(Qt::AlignCenter);
+    PageLabel->setMinimumWidth(40);
+    NextButton = new QPushButton(QStringLiteral("次ページへ"), this);
+    NextButton->setObjectName(QStringLiteral("NextButton"));
+    connect(PrevButton, &QPushButton::clicked, this, [this] { goToPage(Bill.PageNo - 1); });
+    connect(NextButton, &QPushButton::clicked, this, [this] { goToPage(Bill.PageNo + 1); });
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    QAction *insert = PopupMenu1->addAction(QStringLiteral("ここに行を挿入する"));
+    insert->setObjectName(QStringLiteral("InsertLine"));
+    QAction *remove = PopupMenu1->addAction(QStringLiteral("行を削除する(※注意　取消不可)"));
+    remove->setObjectName(QStringLiteral("DeleteLine"));
+    QAction *closeMenu = PopupMenu1->addAction(QStringLiteral("ポップアップメニューを閉じる"));
+    closeMenu->setObjectName(QStringLiteral("CloseMenu"));
+    connect(insert, &QAction::triggered, this, [this] {
+        InsertLine(Bill, lineIndexOf(PopupRow));
+        showPage();
+        Grid->FocusCell(ColDate, PopupRow);
+    });
+    connect(remove, &QAction::triggered, this, [this] {
+        DeleteLine(Bill, lineIndexOf(PopupRow));
+        showPage();
+        Grid->FocusCell(ColDate, PopupRow);
+    });
+
+    // The totals.
+    CheckBox1 = new QCheckBox(QStringLiteral("サービス料"), this);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    CheckBox1->setToolTip(QStringLiteral("チェックを外すとサービス料を計上しません　領収済にならない限り保存されません"));
+    CheckBox2 = new QCheckBox(QStringLiteral("入湯税"), this);
+    CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
+    CheckBox2->setToolTip(QStringLiteral("チェックを外すと入湯税を計上しません"));
+    connect(CheckBox1, &QCheckBox::toggled, this, [this](bool on) {
+        if (Showing)
+            return;
+        SetServiceSwitch(Bill, on, Main.data().BaseData);
+        calcTotals();
+    });
+    connect(CheckBox2, &QCheckBox::toggled, this, [this](bool on) {
+        if (Showing)
+            return;
+        SetBathSwitch(Bill, on, Main.data().BaseData);
+        showPage();
+    });
+
+    for (int row = 0; row < BillRows; ++row) {
+        if (row == RowDiscount || row == RowDeposit)
+            continue;
+        GEdit[size_t(row)] = readOnlyEdit(this, QStringLiteral("GEdit%1").arg(row));
+    }
+    NebikiCombo = new QComboBox(this);
+    NebikiCombo->setObjectName(QStringLiteral("NebikiCombo"));
+    CouponCombo = new QComboBox(this);
+    CouponCombo->setObjectName(QStringLiteral("CouponCombo"));
+    SiharaiCombo = new QComboBox(this);
+    SiharaiCombo->setObjectName(QStringLiteral("SiharaiCombo"));
+    SiharaiCombo->setEditable(true);
+    SiharaiCombo->setInsertPolicy(QComboBox::NoInsert);
+    for (QComboBox *c : {NebikiCombo, CouponCombo, SiharaiCombo})
+        c->setMinimumContentsLength(12);
+    connect(NebikiCombo, &QComboBox::currentIndexChanged, this, [this](int i) {
+        if (Showing)
+            return;
+        Bill.NebikiCombo.ItemIndex = i;
+        calcTotals();
+    });
+    connect(CouponCombo, &QComboBox::currentIndexChanged, this, [this](int i) {
+        if (Showing)
+            return;
+        Bill.CouponCombo.ItemIndex = i;
+        calcTotals();
+    });
+    connect(SiharaiCombo, &QComboBox::currentTextChanged, this, [this](const QString &t) {
+        if (Showing)
+            return;
+        SetCardKind(Bill, t);
+        showTotals();
+    });
+
+    for (int i = 0; i < 9; ++i) {
+        auto *n = new TSaNumEdit(this);
+        n->setObjectName(QStringLiteral("SaNumEdit%1").arg(i));
+        n->SetDecimalLength(0);
+        n->SetLeftMark(QString(QChar(0xA5)));
+        const bool editable = i == RowDiscount || i == RowDeposit || i == 8;
+        n->SetReadOnly(!editable);
+        n->SetTabStop(editable);
+        if (!editable)
+            n->SetColor(palette().color(QPalette::Window));
+        else
+            connect(n, &TSaNumEdit::OnChange, this, [this, i, n] {
+                Bill.SaNumEdit[size_t(i)] = n->Text();
+                calcTotals();
+            });
+        SaNumEdit[size_t(i)] = n;
+    }
+    Label1 = label(this, QStringLiteral("Label1"), QStringLiteral("※値引きはマイナスで入力してください"));
+    Label1->setStyleSheet(QStringLiteral("color: red;"));
+    Edit8 = label(this, QStringLiteral("Edit8"), QStringLiteral("お支払カード種別"));
+
+    // Printing.
+    const char *paper = base.PaperKubun == 1 ? "A4" : base.PaperKubun == 2 ? "B5" : "A5";
+    auto spin = [this](const QString &name) {
+        auto *s = new QSpinBox(this);
+        s->setObjectName(name);
+        s->setRange(1, 10);
+        return s;
+    };
+    GroupBox1 = new QGroupBox(QStringLiteral("領収書(%1)").arg(QLatin1String(paper)), this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    PrintRyousyu = new QPushButton(QStringLiteral("印刷"), GroupBox1);
+    PrintRyousyu->setObjectName(QStringLiteral("PrintRyousyu"));
+    PrintRyousyu->setToolTip(QStringLiteral("領収書を印刷します"));
+    CSpinEdit2 = spin(QStringLiteral("CSpinEdit2"));
+    GroupBox2 = new QGroupBox(QStringLiteral("請求書(%1)").arg(QLatin1String(paper)), this);
+    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    PrintSeikyu = new QPushButton(QStringLiteral("印刷"), GroupBox2);
+    PrintSeikyu->setObjectName(QStringLiteral("PrintSeikyu"));
+    PrintSeikyu->setToolTip(QStringLiteral("領収書を印刷します"));
+    CSpinEdit1 = spin(QStringLiteral("CSpinEdit1"));
+    GroupBox3 = new QGroupBox(QStringLiteral("請求＆領収(A4)"), this);
+    GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
+    PrintW = new QPushButton(QStringLiteral("印刷"), GroupBox3);
+    PrintW->setObjectName(QStringLiteral("PrintW"));
+    CSpinEdit3 = spin(QStringLiteral("CSpinEdit3"));
+    TadashiCheck = new QCheckBox(QStringLiteral("但書出力"), GroupBox3);
+    TadashiCheck->setObjectName(QStringLiteral("TadashiCheck"));
+    TadashiCheck->setToolTip(QStringLiteral("チェックを外すと但書の内容は印刷されません"));
+    connect(TadashiCheck, &QCheckBox::toggled, this, [this](bool on) {
+        if (!Showing)
+            Bill.TadashiCheck = on;
+    });
+    connect(PrintRyousyu, &QPushButton::clicked, this, [this] { printClick(2, CSpinEdit2); });
+    connect(PrintSeikyu, &QPushButton::clicked, this, [this] { printClick(1, CSpinEdit1); });
+    connect(PrintW, &QPushButton::clicked, this, &TMeisaiForm::printWClick);
+}
+
+void TMeisaiForm::createLayout()
+{
+    // Header: number, reservation, settlement date, language / name, honorific, plan / stay, nights, room.
+    auto *h = new QGridLayout(HeaderPanel);
+    h->setContentsMargins(0, 0, 0, 0);
+    h->setHorizontalSpacing(6);
+    h->setVerticalSpacing(4);
+    h->addWidget(Edit5, 0, 0);
+    h->addWidget(MeiNoEdit, 0, 1);
+    h->addWidget(Edit1, 0, 2);
+    h->addWidget(RegdayEdit, 0, 3);
+    h->addWidget(Edit6, 0, 4);
+    h->addWidget(SeisanDay, 0, 5);
+    h->addWidget(LangButton, 0, 6);
+    h->addWidget(Edit2, 1, 0);
+    auto *name = new QHBoxLayout;
+    name->addWidget(NameEdit, 1);
+    name->addWidget(KeisyouCombo);
+    h->addLayout(name, 1, 1, 1, 3);
+    h->addWidget(Edit3, 1, 4);
+    h->addWidget(PlanEdit, 1, 5, 1, 2);
+    h->addWidget(StayLabel, 2, 1);
+    h->addWidget(Edit7, 2, 2);
+    auto *stay = new QHBoxLayout;
+    stay->addWidget(StayEdit);
+    stay->addWidget(Label2);
+    stay->addStretch();
+    StayEdit->setMaximumWidth(StayEdit->fontMetrics().horizontalAdvance(QStringLiteral("000")) + 16);
+    h->addLayout(stay, 2, 3);
+    h->addWidget(Edit4, 2, 4);
+    h->addWidget(RoomEdit, 2, 5, 1, 2);
+    h->setColumnStretch(1, 2);
+    h->setColumnStretch(3, 1);
+    h->setColumnStretch(5, 2);
+
+    auto *paging = new QHBoxLayout;
+    paging->addStretch();
+    paging->addWidget(PrevButton);
+    paging->addWidget(PageLabel);
+    paging->addWidget(NextButton);
+    paging->addStretch();
+
+    auto *left = new QVBoxLayout;
+    left->addWidget(HeaderPanel);
+    left->addWidget(Grid, 0, Qt::AlignLeft);
+    left->addLayout(paging);
+    left->addStretch();
+
+    // Totals: switches, then label and amount of each of the eight rows, then the card.
+    auto *totals = new QGridLayout;
+    totals->setVerticalSpacing(3);
+    auto *switches = new QHBoxLayout;
+    switches->addWidget(CheckBox1);
+    switches->addWidget(CheckBox2);
+    switches->addStretch();
+    totals->addLayout(switches, 0, 0, 1, 2);
+    for (int row = 0; row < BillRows; ++row) {
+        QWidget *labelWidget = row == RowDiscount ? static_cast<QWidget *>(NebikiCombo)
+            : row == RowDeposit                   ? static_cast<QWidget *>(CouponCombo)
+                                                  : static_cast<QWidget *>(GEdit[size_t(row)]);
+        totals->addWidget(labelWidget, row + 1, 0);
+        totals->addWidget(SaNumEdit[size_t(row)], row + 1, 1);
+        if (row == RowDiscount)
+            totals->addWidget(Label1, row + 2, 0, 1, 2, Qt::AlignRight);
+    }
+    // Rows after the discount move one down, below its note.
+    for (int row = RowCharge; row < BillRows; ++row) {
+        QWidget *labelWidget = row == RowDeposit ? static_cast<QWidget *>(CouponCombo)
+                                                 : static_cast<QWidget *>(GEdit[size_t(row)]);
+        totals->removeWidget(labelWidget);
+        totals->removeWidget(SaNumEdit[size_t(row)]);
+        totals->addWidget(labelWidget, row + 2, 0);
+        totals->addWidget(SaNumEdit[size_t(row)], row + 2, 1);
+    }
+    totals->addWidget(Edit8, BillRows + 2, 0);
+    auto *card = new QHBoxLayout;
+    card->addWidget(SiharaiCombo, 1);
+    totals->addLayout(card, BillRows + 3, 0);
+    totals->addWidget(SaNumEdit[8], BillRows + 3, 1);
+    totals->setColumnStretch(0, 3);
+    totals->setColumnStretch(1, 2);
+
+    auto group = [](QGroupBox *box, QWidget *button, QSpinBox *copies, QWidget *extra = nullptr) {
+        auto *l = new QHBoxLayout(box);
+        l->setContentsMargins(6, 2, 6, 4);
+        l->addWidget(button);
+        l->addWidget(copies);
+        l->addWidget(new QLabel(QStringLiteral("枚"), box));
+        if (extra)
+            l->addWidget(extra);
+        l->addStretch();
+    };
+    group(GroupBox1, PrintRyousyu, CSpinEdit2);
+    group(GroupBox2, PrintSeikyu, CSpinEdit1);
+    group(GroupBox3, PrintW, CSpinEdit3, TadashiCheck);
+
+    auto *right = new QVBoxLayout;
+    right->addLayout(totals);
+    right->addSpacing(6);
+    right->addWidget(GroupBox1);
+    right->addWidget(GroupBox2);
+    right->addWidget(GroupBox3);
+    right->addStretch();
+
+    auto *root = new QHBoxLayout(this);
+    root->setContentsMargins(6, 6, 6, 6);
+    root->setSpacing(10);
+    root->addLayout(left);
+    root->addLayout(right, 1);
+
+    // Keyboard order: header, lines, paging, switches and amounts, printing.
+    QWidget *order[] = {NameEdit,     KeisyouCombo, PlanEdit,    SeisanDay,    StayEdit,     RoomEdit,
+                        LangButton,   Grid,         PrevButton,  NextButton,   CheckBox1,    CheckBox2,
+                        NebikiCombo,  SaNumEdit[1], CouponCombo, SaNumEdit[6], SiharaiCombo, SaNumEdit[8],
+                        CSpinEdit2,   PrintRyousyu, CSpinEdit1,  PrintSeikyu,  CSpinEdit3,   TadashiCheck,
+                        PrintW};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void TMeisaiForm::createShortcuts()
+{
+    auto add = [this](const QKeySequence &keys, const std::function<void()> &f) {
+        auto *s = new QShortcut(keys, this);
+        s->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(s, &QShortcut::activated, this, f);
+    };
+    add(QKeySequence(Qt::CTRL | Qt::Key_PageUp), [this] {
+        if (PrevButton->isEnabled())
+            PrevButton->click();
+    });
+    add(QKeySequence(Qt::CTRL | Qt::Key_PageDown), [this] { NextButton->click(); });
+    add(QKeySequence(Qt::Key_F5), [this] { PrintSeikyu->click(); });
+    add(QKeySequence(Qt::Key_F6), [this] { PrintRyousyu->click(); });
+    add(QKeySequence(Qt::Key_F7), [this] { PrintW->click(); });
+    add(QKeySequence(Qt::CTRL | Qt::Key_W), [this] {
+        if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+            sub->close();
+        else
+            close();
+    });
+}
+
+void TMeisaiForm::loadCopies()
+{
+    const IniFile ini(Main.data().iniPath());
+    const auto copies = [&](const char *key) {
+        return std::clamp(ini.intValue(EnvSection, QLatin1String(key), 1), 1, 10);
+    };
+    CSpinEdit1->setValue(copies("SeikyuCopies"));
+    CSpinEdit2->setValue(copies("RyosyuCopies"));
+    CSpinEdit3->setValue(copies("DoubleCopies"));
+}
+
+bool TMeisaiForm::saveCopies()
+{
+    IniFile ini(Main.data().iniPath());
+    ini.setValue(EnvSection, QStringLiteral("SeikyuCopies"), QString::number(CSpinEdit1->value()));
+    ini.setValue(EnvSection, QStringLiteral("RyosyuCopies"), QString::number(CSpinEdit2->value()));
+    ini.setValue(EnvSection, QStringLiteral("DoubleCopies"), QString::number(CSpinEdit3->value()));
+    QString error;
+    if (ini.save(&error))
+        return true;
+    ShowMessage(this, QStringLiteral("エラー"), error);
+    return false;
+}
+
+// --- controls <-> bill ------------------------------------------------------------------------------
+
+void TMeisaiForm::showHeader()
+{
+    const bool was = Showing;
+    Showing = true;
+    MeiNoEdit->setText(Bill.MeiNoEdit);
+    RegdayEdit->setText(Bill.RegdayEdit);
+    SeisanDay->setText(Bill.SeisanDay);
+    NameEdit->setText(Bill.NameEdit);
+    PlanEdit->setText(Bill.PlanEdit);
+    RoomEdit->setText(Bill.RoomEdit);
+    RoomEdit->setEnabled(Bill.RoomEnabled);
+    StayEdit->setText(Bill.StayEdit);
+    StayxEdit->setText(Bill.StayxEdit);
+    DecideEdit->setText(Bill.DecideEdit);
+    StayLabel->setText(Bill.StayLabel);
+    Label2->setVisible(Bill.StayEdit.trimmed().toInt() != 0);
+    CheckBox1->setChecked(Bill.CheckBox1);
+    CheckBox2->setChecked(Bill.CheckBox2);
+    TadashiCheck->setEnabled(!fieldBytes(Main.data().BaseData.Tadashi).isEmpty());
+    TadashiCheck->setChecked(Bill.TadashiCheck);
+    Showing = was;
+}
+
+void TMeisaiForm::showSelectors()
+{
+    const bool was = Showing;
+    Showing = true;
+    const uint8_t lang = Bill.LangFlag;
+    const auto fill = [lang](QComboBox *box, const TBillSelector &s) {
+        box->clear();
+        box->addItems(s.shown(lang));
+        box->setCurrentIndex(s.ItemIndex);
+    };
+    fill(KeisyouCombo, Bill.KeisyouCombo);
+    fill(NebikiCombo, Bill.NebikiCombo);
+    fill(CouponCombo, Bill.CouponCombo);
+    fill(SiharaiCombo, Bill.SiharaiCombo);
+    SiharaiCombo->setEditText(Bill.SiharaiCombo.EditText);
+    TekiyoCombo->clear();
+    TekiyoCombo->addItems(Bill.TekiyoCombo.shown(lang));
+    TekiyoCombo->setCurrentIndex(-1);
+    Showing = was;
+}
+
+void TMeisaiForm::showTotals()
+{
+    for (int row = 0; row < BillRows; ++row)
+        if (QLineEdit *g = GEdit[size_t(row)]) {
+            g->setText(Bill.GEdit[size_t(row)]);
+            g->setCursorPosition(0);
+            g->setToolTip(Bill.GEdit[size_t(row)]);
+        }
+    for (size_t i = 0; i < SaNumEdit.size(); ++i)
+        if (SaNumEdit[i]->Text() != Bill.SaNumEdit[i])
+            SaNumEdit[i]->SetText(Bill.SaNumEdit[i]);
+    const bool was = Showing;
+    Showing = true;
+    NebikiCombo->setCurrentIndex(Bill.NebikiCombo.ItemIndex);
+    CouponCombo->setCurrentIndex(Bill.CouponCombo.ItemIndex);
+    Showing = was;
+}
+
+void TMeisaiForm::showLanguage()
+{
+    const bool english = Bill.LangFlag != 0;
+    LangButton->setText(english ? QStringLiteral("日本語") : QStringLiteral("English"));
+    Edit2->setText(english ? QStringLiteral("Name") : QStringLiteral("名前"));
+    Edit3->setText(english ? QStringLiteral("Plan") : QStringLiteral("プラン"));
+    Edit4->setText(english ? QStringLiteral("Room") : QStringLiteral("部屋"));
+    Edit7->setText(english ? QStringLiteral("Stay") : QStringLiteral("泊数"));
+    for (int c = 0; c < GridCols; ++c)
+        Grid->GridColumns()[c]->SetCaption(QString::fromUtf8(english ? EnglishHeadings[c] : JapaneseHeadings[c]));
+}
+
+void TMeisaiForm::calcTotals(bool quiet)
+{
+    const TBillMessage m = CalcTotals(Bill, Main.data().BaseData);
+    showTotals();
+    if (!m.isEmpty() && !quiet)
+        ShowMessage(this, m.title, m.text);
+}
+
+void TMeisaiForm::headerEdited()
+{
+    if (Showing)
+        return;
+    CopyHeaderToLines(Bill);
+}
+
+// --- the grid ---------------------------------------------------------------------------------------
+
+void TMeisaiForm::showPage()
+{
+    const bool was = Showing;
+    Showing = true;
+    Grid->HideEditor();
+    TekiyoCombo->hide();
+    padLines(Bill);
+    for (int row = 1; row <= BillPageLines; ++row) {
+        const TReserveData &l = Bill.Lines[size_t(lineIndexOf(row))];
+        Grid->SetRows(row, {l.Kubun ? QString::number(l.Kubun) : QString(), fieldText(l.Rsvday), fieldText(l.Kamoku),
+                            numberCell(l.Tanka), numberCell(l.Suryou), chargeCell(l.Tanka, l.Suryou)});
+    }
+    PageLabel->setText(QString::number(Bill.PageNo));
+    PrevButton->setEnabled(Bill.PageNo > 1);
+    Showing = was;
+    calcTotals(true);
+}
+
+void TMeisaiForm::goToPage(int page)
+{
+    if (page < 1 || !writeBackRow(Grid->Row()))
+        return;
+    GoToPage(Bill, page);
+    showPage();
+    Grid->FocusCell(ColDate, 1);
+}
+
+TBillMessage TMeisaiForm::storeRow(int row)
+{
+    if (row < 1 || row > BillPageLines)
+        return {};
+    const int index = lineIndexOf(row);
+    const TBillMessage m = WriteBackCells(Bill, index, Grid->Cells(ColKey, row), Grid->Cells(ColDate, row),
+                                          Grid->Cells(ColText, row), Grid->Cells(ColTanka, row),
+                                          Grid->Cells(ColSuryou, row));
+    if (!m.isEmpty())
+        return m;
+    const TReserveData &l = Bill.Lines[size_t(index)];
+    const bool was = Showing;
+    Showing = true;
+    Grid->SetCells(ColCharge, row, chargeCell(l.Tanka, l.Suryou));
+    Showing = was;
+    calcTotals();
+    return {};
+}
+
+bool TMeisaiForm::writeBackRow(int row)
+{
+    const TBillMessage m = storeRow(row);
+    if (m.isEmpty())
+        return true;
+    ShowMessage(this, m.title, m.text);
+    calcTotals(true);
+    return false;
+}
+
+void TMeisaiForm::cellEdited(int col, int row, const QString &value)
+{
+    if (Showing || row < 1)
+        return;
+    const TReserveData &l = Bill.Lines[size_t(lineIndexOf(row))];
+    TBillMessage m = CheckCellEntry(col, value);
+    if (m.isEmpty())
+        m = storeRow(row);
+    if (m.isEmpty())
+        return;
+    // The cell goes back to what its line holds; nothing is written.
+    const QString old = col == ColDate ? fieldText(l.Rsvday)
+        : col == ColText                ? fieldText(l.Kamoku)
+        : col == ColTanka               ? numberCell(l.Tanka)
+                                        : numberCell(l.Suryou);
+    Showing = true;
+    Grid->SetCells(col, row, old);
+    if (TInplaceEdit *editor = Grid->InplaceEditor(); editor && editor->isVisible())
+        editor->SetText(old);
+    Showing = false;
+    ShowMessage(this, m.title, m.text);
+}
+
+void TMeisaiForm::selectCell(int col, int row, bool &canSelect)
+{
+    if (Showing)
+        return;
+    if (row != Grid->Row() && !writeBackRow(Grid->Row())) {
+        canSelect = false;
+        return;
+    }
+    CurRow = row;
+    TekiyoCombo->hide();
+    if (col == ColText) {
+        PickRow = row;
+        if (Grid->Cells(ColText, row).isEmpty())
+            placePicker(col, row);
+    }
+}
+
+void TMeisaiForm::placePicker(int col, int row)
+{
+    const QRect r = Grid->CellRect(col, row);
+    if (r.isEmpty() || TekiyoCombo->count() == 0)
+        return;
+    TekiyoCombo->move(r.topLeft() + QPoint(2, 2));
+    TekiyoCombo->setCurrentIndex(-1);
+    TekiyoCombo->show();
+    TekiyoCombo->raise();
+}
+
+void TMeisaiForm::openPicker()
+{
+    if (!TekiyoCombo->isVisible())
+        return;
+    TekiyoCombo->setFocus();
+    TekiyoCombo->showPopup();
+}
+
+void TMeisaiForm::itemPicked(int index)
+{
+    if (index < 0)
+        return;
+    const int row = PickRow;
+    PickItem(Bill, lineIndexOf(row), index);
+    TekiyoCombo->hide();
+    TekiyoCombo->setCurrentIndex(-1);
+    const TReserveData &l = Bill.Lines[size_t(lineIndexOf(row))];
+    Showing = true;
+    Grid->SetRows(row, {l.Kubun ? QString::number(l.Kubun) : QString(), fieldText(l.Rsvday), fieldText(l.Kamoku),
+                        numberCell(l.Tanka), numberCell(l.Suryou), chargeCell(l.Tanka, l.Suryou)});
+    Grid->FocusCell(ColSuryou, row);
+    Showing = false;
+    Grid->setFocus();
+    calcTotals();
+}
+
+bool TMeisaiForm::gridKey(QKeyEvent *e)
+{
+    const auto mods = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const int col = Grid->Col();
+    const int row = Grid->Row();
+    switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (mods != Qt::NoModifier)
+            return false;
+        if (!writeBackRow(row))
+            return true;
+        Grid->HideEditor();
+        if (col == ColCharge)
+            // Past the last column: on to the next item of the same row.
+            Grid->FocusCell(ColText, row);
+        else if (col + 1 == ColCharge)
+            Grid->FocusCell(ColCharge, std::min(row + 1, BillPageLines));
+        else
+            Grid->FocusCell(col + 1, row);
+        return true;
+    case Qt::Key_Right:
+        if (!writeBackRow(row))
+            return true;
+        if (col == ColCharge && mods == Qt::NoModifier) {
+            Grid->FocusCell(ColCharge, std::min(row + 1, BillPageLines));
+            return true;
+        }
+        return false;
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if (e->key() == Qt::Key_Down && mods == Qt::AltModifier && TekiyoCombo->isVisible()) {
+            openPicker();
+            return true;
+        }
+        return !writeBackRow(row);
+    case Qt::Key_F4:
+        if (TekiyoCombo->isVisible()) {
+            openPicker();
+            return true;
+        }
+        return false;
+    case Qt::Key_Menu:
+        gridPopup(Grid->CellRect(ColKey, row).bottomLeft());
+        return true;
+    case Qt::Key_F10:
+        if (mods == Qt::ShiftModifier) {
+            gridPopup(Grid->CellRect(ColKey, row).bottomLeft());
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void TMeisaiForm::gridPopup(const QPoint &pos)
+{
+    PopupRow = Grid->Row();
+    Grid->FocusCell(ColDate, PopupRow);
+    PopupMenu1->popup(Grid->viewport()->mapToGlobal(pos));
+}
+
+bool TMeisaiForm::dropItem(int row, const QString &dragText)
+{
+    if (row < 1 || row > BillPageLines || !writeBackRow(Grid->Row()))
+        return false;
+    if (!DropItem(Bill, lineIndexOf(row), dragText, Clock::now().date()))
+        return false;
+    const TReserveData &l = Bill.Lines[size_t(lineIndexOf(row))];
+    Showing = true;
+    Grid->SetRows(row, {l.Kubun ? QString::number(l.Kubun) : QString(), fieldText(l.Rsvday), fieldText(l.Kamoku),
+                        numberCell(l.Tanka), QString(), QString()});
+    Showing = false;
+    writeBackRow(row);
+    return true;
+}
+
+bool TMeisaiForm::eventFilter(QObject *watched, QEvent *e)
+{
+    if (watched == Grid->viewport()) {
+        switch (e->type()) {
+        case QEvent::MouseButtonPress: {
+            auto *m = static_cast<QMouseEvent *>(e);
+            int col = -1, row = -1;
+            if (m->button() == Qt::RightButton && Grid->MouseToCell(m->position().toPoint(), col, row)
+                && col == ColKey && row >= 1) {
+                if (!writeBackRow(Grid->Row()))
+                    return true;
+                Grid->FocusCell(ColDate, row);
+                gridPopup(Grid->CellRect(ColKey, row).bottomLeft());
+                return true;
+            }
+            break;
+        }
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto *d = static_cast<QDragMoveEvent *>(e);
+            if (Main.data().DragText.isEmpty())
+                d->ignore();
+            else
+                d->acceptProposedAction();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto *d = static_cast<QDropEvent *>(e);
+            int col = -1, row = -1;
+            QString &text = Main.data().DragText;
+            if (!text.isEmpty() && Grid->MouseToCell(d->position().toPoint(), col, row) && row >= 1) {
+                dropItem(row, text);
+                d->acceptProposedAction();
+            }
+            text.clear();
+            return true;
+        }
+        default:
+            break;
+        }
+    } else if (watched == TekiyoCombo && e->type() == QEvent::KeyPress) {
+        if (static_cast<QKeyEvent *>(e)->key() == Qt::Key_Escape) {
+            TekiyoCombo->hidePopup();
+            Grid->setFocus();
+            return true;
+        }
+    } else if (e->type() == QEvent::KeyPress && watched == Grid->InplaceEditor()) {
+        auto *k = static_cast<QKeyEvent *>(e);
+        if ((k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) && gridKey(k))
+            return true;
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+// --- header, switches, language, printing ------------------------------------------------------------
+
+bool TMeisaiForm::checkSettlementDate()
+{
+    QString date;
+    if (normalizeSettlementDate(SeisanDay->text(), &date)) {
+        if (date != SeisanDay->text())
+            SeisanDay->setText(date);
+        Bill.SeisanDay = date;
+        return true;
+    }
+    ShowMessage(this, QStringLiteral("エラー"), QStringLiteral("清算日は正しい形式で入力してください"));
+    SeisanDay->setFocus();
+    return false;
+}
+
+void TMeisaiForm::stayEdited()
+{
+    Label2->setVisible(StayEdit->text().trimmed().toInt() != 0);
+    calcTotals();
+}
+
+void TMeisaiForm::langButtonClick()
+{
+    if (languageSwitchAsks(Bill)
+        && ShowMessage(this, QStringLiteral("注意"),
+                       QStringLiteral("手入力の項目はマスター項目に置き換えられます　よろしいですか"),
+                       QMessageBox::Yes | QMessageBox::No)
+            != QMessageBox::Yes)
+        return;
+    if (!writeBackRow(Grid->Row()))
+        return;
+    SwitchLanguage(Bill, Main.data().KamokuList);
+    showSelectors();
+    showLanguage();
+    showPage();
+}
+
+bool TMeisaiForm::runDocument(BillPaper paper, int kind, DocumentMode mode, int copies)
+{
+    if (!writeBackRow(Grid->Row()) || !checkSettlementDate())
+        return false;
+    const AppData &data = Main.data();
+    // A bill whose totals do not compute has nothing right to print.
+    if (const TBillMessage m = CalcTotals(Bill, data.BaseData); !m.isEmpty()) {
+        showTotals();
+        ShowMessage(this, m.title, m.text);
+        return false;
+    }
+    showTotals();
+    const TDocumentRun run = makeBillDocument(Bill, data.BaseData, data.ExePath, paper, kind);
+    if (!runBillDocumentWith(&ShowMessage, this, Bill, run, mode, copies))
+        return false;
+    // The document may have set the receipt status and the settlement date
+    // and dropped empty trailing pages.
+    showHeader();
+    const int pages = std::max<int>(1, int(Bill.Lines.size() + BillPageLines - 1) / BillPageLines);
+    GoToPage(Bill, std::min(Bill.PageNo, pages));
+    showPage();
+    return true;
+}
+
+void TMeisaiForm::printClick(int kind, QSpinBox *copies)
+{
+    runDocument(billPaperOf(Main.data().BaseData.PaperKubun), kind, DocumentMode::Print, copies->value());
+}
+
+void TMeisaiForm::printWClick() { runDocument(BillPaper::Combined, 0, DocumentMode::Print, CSpinEdit3->value()); }
+
+// --- closing ------------------------------------------------------------------------------------------
+
+void TMeisaiForm::closeEvent(QCloseEvent *e)
+{
+    if (Closing) {
+        e->accept();
+        return;
+    }
+    e->ignore();
+    if (!writeBackRow(Grid->Row()))
+        return;
+    TCloseCheck check = CheckBeforeClose(Bill);
+    if (check.step == CloseStep::StayOpen) {
+        ShowMessage(this, check.message.title, check.message.text);
+        if (check.message.text.startsWith(QStringLiteral("清算日")))
+            SeisanDay->setFocus();
+        else if (check.message.text.startsWith(QStringLiteral("名前")))
+            NameEdit->setFocus();
+        return;
+    }
+    showHeader(); // the settlement date in its normal form
+    if (check.step == CloseStep::Discard) {
+        ShowMessage(this, check.message.title, check.message.text);
+    } else if (const TBillMessage m = SaveBill(Bill, Main.data(), Main.library()); !m.isEmpty()) {
+        // The bill stays on screen, nothing is lost.
+        ShowMessage(this, m.title, m.text);
+        return;
+    }
+    saveCopies();
+    SaveFormPlacement(Main.library(), this, Main.data().iniPath());
+    Main.setBillWindow(nullptr);
+    Closing = true;
+    e->accept();
+}
