@@ -15,6 +15,7 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -147,6 +148,7 @@ TRsvlistForm::TRsvlistForm(TMainForm &main, QWidget *parent) : QWidget(parent), 
     connect(FGrid, &TStringGrid::OnDrawCell, this,
             [this](QPainter *p, int col, int row, const QRect &rect, TGridDrawState) { GridDrawCell(p, col, row, rect); });
     FGrid->viewport()->installEventFilter(this);
+    FGrid->installEventFilter(this);
 
     FPopup = new QMenu(this);
     FPopup->setObjectName(QStringLiteral("PopupMenu1"));
@@ -415,6 +417,21 @@ bool TRsvlistForm::eventFilter(QObject *watched, QEvent *e)
             FGrid->setFocus(Qt::MouseFocusReason);
             if (GridMouseDown(me->button(), col, row))
                 return true;
+        }
+    }
+    if (watched == FGrid && e->type() == QEvent::KeyPress) {
+        // The keyboard does what the mouse does: Enter on a row opens its bill
+        // (on 部屋, as a click there), the menu key opens the pop-up.
+        auto *ke = static_cast<QKeyEvent *>(e);
+        const int row = FGrid->Row();
+        const bool plain = !(ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier));
+        if ((ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) && plain) {
+            GridMouseDown(Qt::LeftButton, FGrid->Col() == RsvColRoom ? RsvColRoom : RsvColMeiNo, row);
+            return true;
+        }
+        if (ke->key() == Qt::Key_Menu || (ke->key() == Qt::Key_F10 && ke->modifiers() == Qt::ShiftModifier)) {
+            GridMouseDown(Qt::RightButton, FGrid->Col(), row);
+            return true;
         }
     }
     return QWidget::eventFilter(watched, e);

@@ -335,6 +335,26 @@ private slots:
         QCOMPARE(fileBytes(dir.filePath("reserve.dat")), bytesOf(records));
     }
 
+    void keyboardDoesWhatTheMouseDoes()
+    {
+        writeReserve({
+            rec(1395370001, "2014/03/21", "佐藤", "101", 8000, 1),
+            rec(1395370001, "2014/03/21", "佐藤", "102", 8000, 1),
+        });
+        TMainForm form(dir.path());
+        TRsvlistForm *list = open(form);
+        list->Grid()->FocusCell(5, 2);
+        answers = {QMessageBox::No};
+        QTest::keyClick(list->Grid(), Qt::Key_Return);
+        QCOMPARE(texts(), QStringList{"この部屋単独の請求明細を作成しますか？"});
+        QTest::keyClick(list->Grid(), Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_VERIFY(list->PopupMenu()->isVisible());
+        QCOMPARE(list->Grid()->Col(), 1);
+        QCOMPARE(list->Grid()->Row(), 2);
+        QVERIFY(list->PopupMenu()->findChild<QAction *>("DeleteBill1")->isEnabled());
+        list->PopupMenu()->close();
+    }
+
     void popupOnAnEmptyListOffersNoDeletion()
     {
         TMainForm form(dir.path());
