@@ -1,5 +1,6 @@
 #include "rsvlist_form.h"
 
+#include "billing/meisai_form.h"
 #include "controls/string_grid_ex.h"
 #include "printing/fonts.h"
 #include "reservations/reservation_list.h"
@@ -33,6 +34,9 @@ namespace {
 const QString kWarning = QStringLiteral("警告");
 const QString kConfirm = QStringLiteral("確認");
 const QString kNotice = QStringLiteral("注意");
+// One bill window at a time: the clerk finishes the open bill before starting another.
+const QString kCloseBillFirst = QStringLiteral("別の請求明細が開いています。\n開いている明細を閉じてから操作してください。");
+const QString kBillIsOpen = QStringLiteral("この請求明細は明細画面で開いています。\n明細画面を閉じてから削除してください。");
 
 // Colours are given as the settings store them, 0x00BBGGRR.
 QColor bgr(uint32_t v) { return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF)); }
@@ -345,6 +349,11 @@ void TRsvlistForm::DeleteBillClick()
     if (!r)
         return;
     const uint32_t billNo = r->MeiNo;
+    // The open bill window would write the bill back when it closes.
+    if (const TMeisaiForm *open = Main.billWindow(); open && open->billNo() == billNo) {
+        ShowMessage(this, kNotice, kBillIsOpen);
+        return;
+    }
     if (ShowMessage(this, kWarning,
                     FGrid->Cells(RsvColMeiNo, row) + QLatin1Char(' ') + FGrid->Cells(RsvColName, row)
                         + QStringLiteral("様の伝票データを削除します"),
@@ -393,6 +402,12 @@ bool TRsvlistForm::GridMouseDown(Qt::MouseButton button, int col, int row)
 void TRsvlistForm::SplitRoom(int row)
 {
     const Row r = *RowAt(row);
+    // The split-off room opens in a window of its own, and an open window on
+    // the bill would write the room's lines back under the old number.
+    if (Main.billWindow()) {
+        ShowMessage(this, kNotice, kCloseBillFirst);
+        return;
+    }
     if (ShowMessage(this, kConfirm, QStringLiteral("この部屋単独の請求明細を作成しますか？"),
                     QMessageBox::Yes | QMessageBox::No)
         != QMessageBox::Yes)
@@ -405,7 +420,19 @@ void TRsvlistForm::SplitRoom(int row)
 
 void TRsvlistForm::OpenBill(uint32_t billNo)
 {
-    Q_UNUSED(billNo);
+    if (TMeisaiForm *open = Main.billWindow()) {
+        if (open->billNo() != billNo) {
+            ShowMessage(this, kNotice, kCloseBillFirst);
+            return;
+        }
+        if (auto *frame = qobject_cast<QMdiSubWindow *>(open->parentWidget()))
+            Main.mdiArea()->setActiveSubWindow(frame);
+        open->raise();
+        return;
+    }
+    if (TMeisaiForm *w = Main.openBillWindow(billNo))
+        // What the bill window stored shows as soon as it has gone.
+        connect(w, &QObject::destroyed, this, &TRsvlistForm::RefreshList);
 }
 
 bool TRsvlistForm::eventFilter(QObject *watched, QEvent *e)

@@ -2,6 +2,7 @@
 // clock: the menu commands that open it, the date controls, the rows, the
 // clicks, new bill, room split and deletion.
 
+#include "billing/meisai_form.h"
 #include "controls/string_grid_ex.h"
 #include "reservations/rsvlist_form.h"
 #include "shell/main_form.h"
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QCalendarWidget>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -121,9 +123,10 @@ private slots:
         // A complete program directory, so that no first-run hint interferes.
         TBaseData base{};
         writeFile(dir.filePath("base.dat"), QByteArray(reinterpret_cast<const char *>(&base), sizeof base));
-        QByteArray items(88, 0);
-        items[8] = 'x';
-        writeFile(dir.filePath("kmk_syu.dat"), items);
+        AppData data;
+        data.ExePath = dir.path() + QLatin1Char('/');
+        seedDefaultKamoku(data.KamokuList);
+        QVERIFY(saveKamokuLists(data, TLibrary(), nullptr));
         writeReserve({});
     }
     void cleanup()
@@ -391,11 +394,54 @@ private slots:
         QCOMPARE(form.data().ReserveList[2].MeiNo, next); // the room's line on the next day too
         QCOMPARE(form.data().ReserveList[0].MeiNo, 1395370001u);
         QCOMPARE(form.data().NextMeiNo, next + 1);
-        // Now alone on its row, the room opens its bill without a question.
-        shown.clear();
-        click(list, 5, 1);
-        QVERIFY(shown.isEmpty());
+        // The split-off room opened in the bill window.
+        QVERIFY(form.billWindow());
+        QCOMPARE(form.billWindow()->billNo(), next);
+        QCOMPARE(form.billWindow()->bill().RoomEdit, QStringLiteral("102"));
         QCOMPARE(fileBytes(dir.filePath("reserve.dat")), bytesOf(records));
+    }
+
+    void oneBillWindowAtATime()
+    {
+        writeReserve({
+            rec(1395370001, "2014/03/21", "佐藤", "101", 8000, 1),
+            rec(1395370001, "2014/03/21", "佐藤", "102", 8000, 1),
+            rec(1395370002, "2014/03/21", "田中", "301", 7000, 1),
+        });
+        TMainForm form(dir.path());
+        TRsvlistForm *list = open(form);
+        click(list, 1, 3);
+        TMeisaiForm *bill = form.billWindow();
+        QVERIFY(bill);
+        QCOMPARE(bill->billNo(), 1395370002u);
+        QVERIFY(shown.isEmpty());
+
+        // The same bill again: the open window comes to the front.
+        form.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(list->parentWidget()));
+        click(list, 1, 3);
+        QCOMPARE(form.mdiArea()->activeSubWindow()->widget(), bill);
+        QVERIFY(shown.isEmpty());
+        QCOMPARE(form.mdiArea()->subWindowList().size(), 2);
+
+        // Another bill, a room split, deleting the open bill: close the open bill first.
+        click(list, 1, 1);
+        click(list, 5, 1);
+        list->Grid()->FocusCell(1, 3);
+        list->DeleteBillClick();
+        QCOMPARE(texts(), (QStringList{"別の請求明細が開いています。\n開いている明細を閉じてから操作してください。",
+                                       "別の請求明細が開いています。\n開いている明細を閉じてから操作してください。",
+                                       "この請求明細は明細画面で開いています。\n明細画面を閉じてから削除してください。"}));
+        QCOMPARE(shown[0].title, QStringLiteral("注意"));
+        QCOMPARE(form.billWindow(), bill);
+        QCOMPARE(form.data().ReserveList.size(), 3u);
+        QCOMPARE(form.mdiArea()->subWindowList().size(), 2);
+
+        // Closing the bill window stores the bill; the list shows it at once.
+        bill->findChild<QLineEdit *>("NameEdit")->setText(QStringLiteral("田中一郎"));
+        QPointer<TMeisaiForm> guard(bill);
+        QVERIFY(form.closeBillWindow());
+        QTRY_VERIFY(guard.isNull());
+        QCOMPARE(list->Grid()->Cells(3, 3), QStringLiteral("田中一郎"));
     }
 
     void deletingABillAsksTwiceAndWritesBothFiles()
