@@ -198,10 +198,6 @@ TKamokuForm::TKamokuForm(TMainForm &main, QWidget *parent) : QWidget(parent), Ma
     layout->addWidget(Label1);
     layout->addWidget(Label2);
 
-    int width = 0;
-    for (int c = 0; c < 4; ++c)
-        width += Grid->ColWidths(c) + 1;
-    resize(width + Grid->verticalScrollBar()->sizeHint().width() + 24, 500);
 
     connect(TabControl1, &QTabBar::currentChanged, this, [this] { showTab(); });
     connect(Grid, &TStringGrid::OnSetEditText, this, &TKamokuForm::cellEdited);
@@ -209,6 +205,15 @@ TKamokuForm::TKamokuForm(TMainForm &main, QWidget *parent) : QWidget(parent), Ma
 }
 
 TKamokuForm::~TKamokuForm() = default;
+
+QSize TKamokuForm::sizeHint() const
+{
+    int width = 0;
+    for (int c = 0; c < 4; ++c)
+        width += Grid->ColWidths(c) + 1;
+    width = std::max(width + Grid->verticalScrollBar()->sizeHint().width() + 20, TabControl1->sizeHint().width() + 12);
+    return {width, 500};
+}
 
 int TKamokuForm::tab() const { return TabControl1->currentIndex(); }
 

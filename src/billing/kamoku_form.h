@@ -20,6 +20,8 @@ public:
     explicit TKamokuForm(TMainForm &main, QWidget *parent = nullptr);
     ~TKamokuForm() override;
 
+    QSize sizeHint() const override;
+
     int tab() const;
     void setTab(int tab);
     // Fills the grid from the category of the tab shown.

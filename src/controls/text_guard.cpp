@@ -15,8 +15,10 @@ public:
         : QObject(edit), edit(edit), field(field), maxBytes(maxBytes), accepted(edit->text())
     {
         // Text set by the program (a loaded bill) is taken as it is.
+        // A refused edit still reports its own text afterwards: only the box's
+        // current text counts.
         QObject::connect(edit, &QLineEdit::textChanged, this, [this](const QString &t) {
-            if (!checking)
+            if (!checking && t == this->edit->text())
                 accepted = t;
         });
         QObject::connect(edit, &QLineEdit::textEdited, this, [this](const QString &t) { check(t); });

@@ -3,6 +3,7 @@
 #include "about_box.h"
 #include "billing/kamoku_form.h"
 #include "billing/meisai_form.h"
+#include "settings/basic_setting_form.h"
 #include "message_box.h"
 #include "placement.h"
 #include "reservations/rsvlist_form.h"
@@ -253,6 +254,7 @@ void TMainForm::closeEvent(QCloseEvent *e)
 void TMainForm::BasicSetClick()
 {
     Data.StartFlags &= ~MissingBaseData;
+    openChildWindow(QStringLiteral("BasicSettingForm"), [this] { return new TBasicSettingForm(*this); });
 }
 
 // One list window at a time: N1 stays disabled until the list closes.

@@ -1,0 +1,779 @@
+#include "basic_setting_form.h"
+
+#include "controls/ime_mode.h"
+#include "controls/sa_num_edit.h"
+#include "controls/text_guard.h"
+#include "printing/logo_file.h"
+#include "settings/face_choices.h"
+#include "shell/main_form.h"
+#include "shell/message_box.h"
+#include "shell/placement.h"
+#include "storage/cp932.h"
+#include "storage/text_entry.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kError = QStringLiteral("エラー");
+const QString kNotice = QStringLiteral("注意");
+
+// A read-only caption cell: white text on dark red.
+QLabel *captionCell(const QString &text, QWidget *parent)
+{
+    auto *l = new QLabel(text, parent);
+    l->setAlignment(Qt::AlignCenter);
+    l->setStyleSheet(QStringLiteral("QLabel { background: #800000; color: white; padding: 2px 6px; }"));
+    l->setMinimumWidth(l->fontMetrics().horizontalAdvance(QStringLiteral("基本出力用紙")) + 12);
+    return l;
+}
+
+template <class W> W *named(W *w, const char *name)
+{
+    w->setObjectName(QLatin1String(name));
+    return w;
+}
+
+// Keeps a multi-line field to what its record field holds, as GuardTextEntry
+// does for one-line boxes: line breaks count as CR LF.
+class MemoGuard : public QObject {
+public:
+    MemoGuard(QPlainTextEdit *edit, const QString &field, int maxBytes)
+        : QObject(edit), edit(edit), field(field), maxBytes(maxBytes), accepted(edit->toPlainText())
+    {
+        connect(edit, &QPlainTextEdit::textChanged, this, [this] { check(); });
+    }
+
+private:
+    void check()
+    {
+        if (checking)
+            return;
+        const QString t = edit->toPlainText();
+        const QString error = textentry::entryError(field, withCrLf(t), maxBytes);
+        if (error.isEmpty()) {
+            accepted = t;
+            return;
+        }
+        checking = true;
+        QTextCursor c = edit->textCursor();
+        const int pos = c.position() - int(t.size() - accepted.size());
+        edit->setPlainText(accepted);
+        c = edit->textCursor();
+        c.setPosition(std::clamp(pos, 0, int(accepted.size())));
+        edit->setTextCursor(c);
+        checking = false;
+        ShowMessage(edit->window(), kError, error);
+    }
+
+    QPlainTextEdit *edit;
+    QString field;
+    int maxBytes;
+    QString accepted;
+    bool checking = false;
+};
+
+// The font dialog: the installed Japanese faces first, then every other
+// scalable face; size and style only change how the font edit shows it.
+bool chooseFont(QWidget *parent, const QFont &initial, QFont *chosen)
+{
+    QDialog dlg(parent);
+    dlg.setWindowTitle(QStringLiteral("フォントの選択"));
+    auto *families = new QListWidget(&dlg);
+    families->setObjectName(QStringLiteral("Families"));
+    QStringList all, japanese;
+    for (const QString &f : QFontDatabase::families())
+        if (QFontDatabase::isScalable(f) && !QFontDatabase::isPrivateFamily(f))
+            all << f;
+    for (const QString &f : QFontDatabase::families(QFontDatabase::Japanese))
+        if (QFontDatabase::isScalable(f) && !QFontDatabase::isPrivateFamily(f))
+            japanese << f;
+    const FaceChoices choices = faceChoices(all, japanese);
+    for (const QString &f : choices.japanese) {
+        auto *item = new QListWidgetItem(f, families);
+        item->setFont(QFont(f));
+    }
+    if (!choices.japanese.isEmpty() && !choices.others.isEmpty()) {
+        auto *rule = new QListWidgetItem(QStringLiteral("──── その他のフォント ────"), families);
+        rule->setFlags(Qt::NoItemFlags);
+    }
+    for (const QString &f : choices.others)
+        new QListWidgetItem(f, families);
+    const auto match = families->findItems(initial.family(), Qt::MatchExactly);
+    families->setCurrentRow(match.isEmpty() ? 0 : families->row(match.first()));
+
+    auto *size = new QSpinBox(&dlg);
+    size->setRange(6, 72);
+    size->setValue(initial.pointSize() > 0 ? initial.pointSize() : 10);
+    auto *bold = new QCheckBox(QStringLiteral("太字"), &dlg);
+    bold->setChecked(initial.bold());
+    auto *italic = new QCheckBox(QStringLiteral("斜体"), &dlg);
+    italic->setChecked(initial.italic());
+    auto *sample = new QLabel(QStringLiteral("見本 Aaあぁアァ亜宇 123"), &dlg);
+    sample->setMinimumHeight(48);
+    sample->setFrameShape(QFrame::StyledPanel);
+    auto current = [&] {
+        QFont f(families->currentItem() ? families->currentItem()->text() : initial.family());
+        f.setPointSize(size->value());
+        f.setBold(bold->isChecked());
+        f.setItalic(italic->isChecked());
+        return f;
+    };
+    auto update = [&] { sample->setFont(current()); };
+    QObject::connect(families, &QListWidget::currentRowChanged, &dlg, update);
+    QObject::connect(size, &QSpinBox::valueChanged, &dlg, update);
+    QObject::connect(bold, &QCheckBox::toggled, &dlg, update);
+    QObject::connect(italic, &QCheckBox::toggled, &dlg, update);
+    update();
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
+    auto *side = new QVBoxLayout;
+    side->addWidget(new QLabel(QStringLiteral("サイズ"), &dlg));
+    side->addWidget(size);
+    side->addWidget(bold);
+    side->addWidget(italic);
+    side->addStretch();
+    auto *top = new QHBoxLayout;
+    top->addWidget(families, 1);
+    top->addLayout(side);
+    auto *layout = new QVBoxLayout(&dlg);
+    layout->addLayout(top, 1);
+    layout->addWidget(sample);
+    layout->addWidget(buttons);
+    dlg.resize(460, 420);
+    if (dlg.exec() != QDialog::Accepted || !families->currentItem()
+        || !(families->currentItem()->flags() & Qt::ItemIsEnabled))
+        return false;
+    *chosen = current();
+    return true;
+}
+
+} // namespace
+
+std::function<bool(QWidget *, const QColor &, QColor *)> TBasicSettingForm::ColourDialog =
+    [](QWidget *parent, const QColor &initial, QColor *chosen) {
+        const QColor c = QColorDialog::getColor(initial, parent, QStringLiteral("色の設定"));
+        if (!c.isValid())
+            return false;
+        *chosen = c;
+        return true;
+    };
+
+std::function<bool(QWidget *, const QFont &, QFont *)> TBasicSettingForm::FontDialog = chooseFont;
+
+std::function<QString(QWidget *)> TBasicSettingForm::LogoFileDialog = [](QWidget *parent) {
+    QFileDialog dlg(parent, QStringLiteral("ロゴマークの画像"));
+    dlg.setNameFilters({QStringLiteral("JPEG (*.jpg *.jpeg *.JPG *.JPEG)"),
+                        QStringLiteral("ビットマップ (*.bmp *.BMP)")});
+    dlg.setDefaultSuffix(QStringLiteral("jpg"));
+    dlg.setFileMode(QFileDialog::ExistingFile);
+    return dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty() ? dlg.selectedFiles().first()
+                                                                            : QString();
+};
+
+// --- TRadioGroup ---------------------------------------------------------------
+
+TRadioGroup::TRadioGroup(const QStringList &items, QWidget *parent) : QWidget(parent), Buttons(new QButtonGroup(this))
+{
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(4, 0, 4, 0);
+    for (int i = 0; i < items.size(); ++i) {
+        auto *b = new QRadioButton(items[i], this);
+        Buttons->addButton(b, i);
+        layout->addWidget(b);
+    }
+    layout->addStretch();
+}
+
+int TRadioGroup::ItemIndex() const { return Buttons->checkedId(); }
+
+void TRadioGroup::SetItemIndex(int index)
+{
+    if (QAbstractButton *b = Buttons->button(index)) {
+        b->setChecked(true);
+        return;
+    }
+    // No item selected: an exclusive group cannot uncheck its last button itself.
+    Buttons->setExclusive(false);
+    for (QAbstractButton *b : Buttons->buttons())
+        b->setChecked(false);
+    Buttons->setExclusive(true);
+}
+
+// --- TBasicSettingForm ------------------------------------------------------------
+
+TBasicSettingForm::TBasicSettingForm(TMainForm &main, QWidget *parent) : QWidget(parent), Main(main)
+{
+    setObjectName(QStringLiteral("BasicSettingForm"));
+    setWindowTitle(QStringLiteral("Norvel基本設定"));
+    PageControl1 = named(new QTabWidget(this), "PageControl1");
+    createPage1();
+    createPage2();
+    createPage3();
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(PageControl1);
+    PageControl1->setCurrentIndex(0);
+    fillControls();
+    // The stored texts are taken as they are; what is typed is checked.
+    new MemoGuard(SisetuName, QStringLiteral("施設名"), settinglimits::SisetuName);
+    new MemoGuard(CommentS, QStringLiteral("請求書のコメント"), settinglimits::Comment);
+    new MemoGuard(CommentR, QStringLiteral("領収書のコメント"), settinglimits::Comment);
+    showLogo();
+    // The window sees its keys before its controls do.
+    qApp->installEventFilter(this);
+}
+
+TBasicSettingForm::~TBasicSettingForm() = default;
+
+QSize TBasicSettingForm::sizeHint() const
+{
+    // The pages scroll, so their own wishes only count up to what the main window has room for.
+    QSize need(0, 0);
+    for (int i = 0; i < PageControl1->count(); ++i)
+        if (auto *scroll = qobject_cast<QScrollArea *>(PageControl1->widget(i)))
+            need = need.expandedTo(scroll->widget()->sizeHint());
+    const int tabs = PageControl1->tabBar()->sizeHint().height();
+    return QSize(need.width() + 32, need.height() + tabs + 32).boundedTo(QSize(980, 540));
+}
+
+namespace {
+// A page that scrolls when the window is made smaller than its controls.
+QWidget *scrolledPage(QTabWidget *tabs, const QString &caption, const char *name)
+{
+    auto *scroll = new QScrollArea(tabs);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto *page = new QWidget;
+    page->setObjectName(QLatin1String(name));
+    scroll->setWidget(page);
+    tabs->addTab(scroll, caption);
+    return page;
+}
+} // namespace
+
+void TBasicSettingForm::createPage1()
+{
+    QWidget *page = scrolledPage(PageControl1, QStringLiteral("施設基本設定"), "TabSheet1");
+    auto line = [&](const char *name, int maxBytes, TImeMode ime, const QString &caption) {
+        auto *e = named(new QLineEdit(page), name);
+        ApplyImeMode(e, ime);
+        GuardTextEntry(e, caption, maxBytes);
+        return e;
+    };
+    auto memo = [&](const char *name, int lines) {
+        auto *m = named(new QPlainTextEdit(page), name);
+        m->setTabChangesFocus(true);
+        m->setLineWrapMode(QPlainTextEdit::NoWrap);
+        ApplyImeMode(m, imHira);
+        m->setFixedHeight(m->fontMetrics().lineSpacing() * lines + 10);
+        return m;
+    };
+    auto amount = [&](const char *name) {
+        auto *n = named(new TSaNumEdit(page), name);
+        n->SetIntegerFixed(true);
+        n->SetComma(false);
+        n->SetIntegerLength(3);
+        // Whole, non-negative amounts only: the record holds integers.
+        n->SetDecimalLength(0);
+        n->SetMinus(false);
+        n->SetImeMode(imDisable);
+        n->setFixedWidth(n->fontMetrics().horizontalAdvance(QStringLiteral("99999")) + 12);
+        return n;
+    };
+    auto choice = [&](const char *name, const QStringList &items) {
+        auto *c = named(new QComboBox(page), name);
+        c->addItems(items);
+        return c;
+    };
+
+    SisetuName = memo("SisetuName", 5);
+    ZipCode = named(new QLineEdit(page), "ZipCode");
+    ZipCode->setInputMask(QStringLiteral("999-9999; "));
+    ZipCode->setFixedWidth(ZipCode->fontMetrics().horizontalAdvance(QStringLiteral("999-99999")) + 16);
+    ApplyImeMode(ZipCode, imDisable);
+    Jusyo = line("Jusyo", settinglimits::Jusyo, imHira, QStringLiteral("住所"));
+    TelNo = line("TelNo", settinglimits::TelNo, imSAlpha, QStringLiteral("電話番号"));
+    FaxNo = line("FaxNo", settinglimits::FaxNo, imSAlpha, QStringLiteral("FAX番号"));
+    Daihyou = line("Daihyou", settinglimits::Daihyou, imHira, QStringLiteral("代表者名"));
+    EMail = line("EMail", settinglimits::EMail, imDisable, QStringLiteral("E-Mail"));
+    URL = line("URL", settinglimits::URL, imDisable, QStringLiteral("URL"));
+    CommentS = memo("CommentS", 3);
+    CommentR = memo("CommentR", 3);
+    Service = amount("Service");
+    ServiceKubun = choice("ServiceKubun", KubunChoices);
+    TaxKubun = choice("TaxKubun", TaxChoices);
+    Nyutouzei = amount("Nyutouzei");
+    DayNyutouzei = amount("DayNyutouzei");
+    Nyutou_Kubun = choice("Nyutou_Kubun", KubunChoices);
+    Tadashi = line("Tadashi", settinglimits::Tadashi, imHira, QStringLiteral("領収書但書"));
+
+    auto *group = named(new QGroupBox(QStringLiteral("Norvelオンライン予約システム設定"), page), "GroupBox1");
+    const QString idHint = QStringLiteral("Norvelオンライン予約システムのログインIDを設定してください");
+    IDCode = line("IDCode", settinglimits::IDCode, imDisable, QStringLiteral("ログインID"));
+    IDCode->setToolTip(idHint);
+    Passwd = line("Passwd", settinglimits::Passwd, imDisable, QStringLiteral("パスワード"));
+    Passwd->setToolTip(QStringLiteral("Norvelオンライン予約システムのパスワードを設定してください"));
+    Acount = line("Acount", settinglimits::Acount, imDisable, QStringLiteral("アカウント"));
+    Acount->setToolTip(idHint);
+    Domain = choice("Domain", PresetDomains);
+    Domain->setEditable(true);
+    Domain->setInsertPolicy(QComboBox::NoInsert);
+    ApplyImeMode(Domain, imDisable);
+    GuardTextEntry(Domain->lineEdit(), QStringLiteral("ドメイン"), settinglimits::Domain);
+    auto *g = new QGridLayout(group);
+    g->addWidget(captionCell(QStringLiteral("ログインID"), group), 0, 0);
+    g->addWidget(IDCode, 0, 1);
+    g->addWidget(captionCell(QStringLiteral("パスワード"), group), 1, 0);
+    g->addWidget(Passwd, 1, 1);
+    g->addWidget(captionCell(QStringLiteral("アカウント"), group), 2, 0);
+    g->addWidget(Acount, 2, 1);
+    g->addWidget(captionCell(QStringLiteral("ドメイン"), group), 3, 0);
+    g->addWidget(Domain, 3, 1);
+
+    auto *left = new QGridLayout;
+    int row = 0;
+    auto addRow = [&](QGridLayout *grid, int &r, const QString &caption, QWidget *w) {
+        grid->addWidget(captionCell(caption, page), r, 0, Qt::AlignTop);
+        grid->addWidget(w, r++, 1);
+    };
+    addRow(left, row, QStringLiteral("施設名"), SisetuName);
+    {
+        auto *zip = new QHBoxLayout;
+        zip->addWidget(ZipCode);
+        zip->addStretch();
+        left->addWidget(captionCell(QStringLiteral("郵便No"), page), row, 0);
+        left->addLayout(zip, row++, 1);
+    }
+    addRow(left, row, QStringLiteral("住所"), Jusyo);
+    addRow(left, row, QStringLiteral("電話番号"), TelNo);
+    addRow(left, row, QStringLiteral("FAX番号"), FaxNo);
+    addRow(left, row, QStringLiteral("代表者名"), Daihyou);
+    addRow(left, row, QStringLiteral("E-Mail"), EMail);
+    addRow(left, row, QStringLiteral("URL"), URL);
+    left->addWidget(group, row++, 0, 1, 2);
+    left->setRowStretch(row, 1);
+
+    auto *right = new QGridLayout;
+    row = 0;
+    addRow(right, row, QStringLiteral("請求書の\nコメント"), CommentS);
+    addRow(right, row, QStringLiteral("領収書の\nコメント"), CommentR);
+    {
+        auto *h = new QHBoxLayout;
+        h->addWidget(Service);
+        h->addWidget(new QLabel(QStringLiteral("％"), page));
+        h->addWidget(ServiceKubun);
+        h->addStretch();
+        right->addWidget(captionCell(QStringLiteral("サービス料"), page), row, 0);
+        right->addLayout(h, row++, 1);
+    }
+    {
+        auto *h = new QHBoxLayout;
+        h->addWidget(TaxKubun);
+        h->addStretch();
+        right->addWidget(captionCell(QStringLiteral("税区分"), page), row, 0);
+        right->addLayout(h, row++, 1);
+    }
+    {
+        auto *h = new QHBoxLayout;
+        h->addWidget(new QLabel(QStringLiteral("宿泊"), page));
+        h->addWidget(Nyutouzei);
+        h->addWidget(new QLabel(QStringLiteral("円　日帰り"), page));
+        h->addWidget(DayNyutouzei);
+        h->addWidget(new QLabel(QStringLiteral("円"), page));
+        h->addWidget(Nyutou_Kubun);
+        h->addStretch();
+        right->addWidget(captionCell(QStringLiteral("入湯税"), page), row, 0);
+        right->addLayout(h, row++, 1);
+    }
+    addRow(right, row, QStringLiteral("領収書但書"), Tadashi);
+    right->setRowStretch(row, 1);
+
+    auto *columns = new QHBoxLayout(page);
+    columns->addLayout(left, 1);
+    columns->addSpacing(12);
+    columns->addLayout(right, 1);
+}
+
+void TBasicSettingForm::createPage2()
+{
+    QWidget *page = scrolledPage(PageControl1, QStringLiteral("ロゴマーク"), "TabSheet2");
+    LogoImage = named(new QLabel(page), "LogoImage");
+    LogoImage->setToolTip(QStringLiteral("ここに表示されている画像をロゴマークにできます"));
+    LogoImage->setFrameShape(QFrame::Box);
+    LogoImage->setAlignment(Qt::AlignCenter);
+    LogoImage->setFixedSize(232 + 8, 160 + 8);
+    LogoImage->setStyleSheet(QStringLiteral("QLabel { background: white; }"));
+    BitBtn1 = named(new QPushButton(QStringLiteral("画像選択"), page), "BitBtn1");
+    Button5 = named(new QPushButton(QStringLiteral("ロゴ削除"), page), "Button5");
+    connect(BitBtn1, &QPushButton::clicked, this, &TBasicSettingForm::BitBtn1Click);
+    connect(Button5, &QPushButton::clicked, this, &TBasicSettingForm::Button5Click);
+    auto *info = named(new QLabel(QStringLiteral("ロゴマークは\n高さ160×横232\n高さ100×横232\n"
+                                                 "のいずれかのサイズで作成してください。\n"
+                                                 "JPEGもしくはビットマップが使用できます。\n\n"
+                                                 "選んだ画像はすぐにロゴマークになり、\n"
+                                                 "請求書・領収書に印刷されます。"),
+                                  page),
+                       "Label20");
+    auto *buttons = new QVBoxLayout;
+    buttons->addWidget(BitBtn1);
+    buttons->addWidget(Button5);
+    buttons->addStretch();
+    auto *layout = new QHBoxLayout;
+    layout->addWidget(LogoImage, 0, Qt::AlignTop);
+    layout->addLayout(buttons);
+    layout->addSpacing(16);
+    layout->addWidget(info, 0, Qt::AlignTop);
+    layout->addStretch();
+    auto *outer = new QVBoxLayout(page);
+    outer->addLayout(layout);
+    outer->addStretch();
+}
+
+void TBasicSettingForm::createPage3()
+{
+    QWidget *page = scrolledPage(PageControl1, QStringLiteral("印刷設定"), "TabSheet3");
+
+    auto *paper = named(new QGroupBox(QStringLiteral("出力用紙のファイリングの向きを選択してください"), page),
+                        "GroupBox2");
+    TojiRadioGroup = named(new TRadioGroup(TojiChoices, paper), "TojiRadioGroup");
+    PaperRadioGroup = named(new TRadioGroup(PaperChoices, paper), "PaperRadioGroup");
+    FontRadioGroup = named(new TRadioGroup(FontSizeChoices, paper), "FontRadioGroup");
+    auto *pg = new QGridLayout(paper);
+    pg->addWidget(captionCell(QStringLiteral("閉じ方"), paper), 0, 0);
+    pg->addWidget(TojiRadioGroup, 0, 1);
+    pg->addWidget(captionCell(QStringLiteral("基本出力用紙サイズ"), paper), 1, 0);
+    pg->addWidget(PaperRadioGroup, 1, 1);
+    pg->addWidget(captionCell(QStringLiteral("出力文字サイズ"), paper), 2, 0);
+    pg->addWidget(FontRadioGroup, 2, 1);
+
+    auto *colours = named(new QGroupBox(QStringLiteral("印刷時のカラー項目を設定します"), page), "GroupBox3");
+    auto *cg = new QGridLayout(colours);
+    const QStringList colourCaptions = {QStringLiteral("領収(請求)金額の背景色"), QStringLiteral("明細見出し行の背景色"),
+                                        QStringLiteral("ご利用額合計の背景色"), QStringLiteral("線の色")};
+    for (int i = 0; i < 4; ++i) {
+        auto *e = new QLineEdit(colours);
+        e->setObjectName(QStringLiteral("ColorEdit%1").arg(i + 1));
+        e->setFixedWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("999999999")) + 16);
+        ApplyImeMode(e, imDisable);
+        ColorEdit[size_t(i)] = e;
+        auto *b = new QPushButton(QStringLiteral("選択"), colours);
+        b->setObjectName(QStringLiteral("Button%1").arg(i + 1));
+        const int n = i + 1;
+        connect(b, &QPushButton::clicked, this, [this, n] { ColourButtonClick(n); });
+        connect(e, &QLineEdit::textEdited, this, [this, n] { colourEdited(n); });
+        // Colours 2 to 4 are checked as they change, colour 1 when left.
+        if (n > 1)
+            connect(e, &QLineEdit::textChanged, this, [this, n] { checkColour(n); });
+        else
+            e->installEventFilter(this);
+        cg->addWidget(captionCell(colourCaptions[i], colours), i, 0);
+        cg->addWidget(e, i, 1);
+        cg->addWidget(b, i, 2);
+    }
+    cg->setColumnStretch(3, 1);
+
+    auto *fonts = named(new QGroupBox(QStringLiteral("印刷時のフォントを設定します"), page), "GroupBox4");
+    auto *fg = new QGridLayout(fonts);
+    const QStringList fontCaptions = {QStringLiteral("見出し･名義のフォント"), QStringLiteral("明細行のフォント"),
+                                      QStringLiteral("合計行のフォント")};
+    for (int i = 0; i < 3; ++i) {
+        auto *e = new QLineEdit(fonts);
+        e->setObjectName(QStringLiteral("FontEdit%1").arg(i + 1));
+        ApplyImeMode(e, imDisable);
+        GuardTextEntry(e, fontCaptions[i], int(sizeof(TBaseData::FontName1)) - 1);
+        FontEdit[size_t(i)] = e;
+        auto *b = new QPushButton(QStringLiteral("選択"), fonts);
+        b->setObjectName(QStringLiteral("Button%1").arg(i + 6));
+        const int n = i + 1;
+        connect(b, &QPushButton::clicked, this, [this, n] { FontButtonClick(n); });
+        // The colour of the same row is checked again with the font, as it always was.
+        if (n == 1)
+            e->installEventFilter(this);
+        else
+            connect(e, &QLineEdit::textChanged, this, [this, n] { checkColour(n); });
+        connect(e, &QLineEdit::textEdited, this, [e](const QString &t) {
+            QFont f = e->font();
+            f.setFamily(t);
+            e->setFont(f);
+        });
+        fg->addWidget(captionCell(fontCaptions[i], fonts), i, 0);
+        fg->addWidget(e, i, 1);
+        fg->addWidget(b, i, 2);
+    }
+    fg->setColumnStretch(1, 1);
+
+    auto *layout = new QVBoxLayout(page);
+    layout->addWidget(paper);
+    layout->addWidget(colours);
+    layout->addWidget(fonts);
+    layout->addStretch();
+}
+
+void TBasicSettingForm::fillControls()
+{
+    const BasicSettingValues v = basicSettingValues(Main.data().BaseData);
+    SisetuName->setPlainText(v.SisetuName);
+    ZipCode->setText(v.ZipCode);
+    Jusyo->setText(v.Jusyo);
+    TelNo->setText(v.TelNo);
+    FaxNo->setText(v.FaxNo);
+    Daihyou->setText(v.Daihyou);
+    EMail->setText(v.EMail);
+    URL->setText(v.URL);
+    CommentS->setPlainText(v.CommentS);
+    CommentR->setPlainText(v.CommentR);
+    Service->SetText(v.Service);
+    Nyutouzei->SetText(v.Nyutouzei);
+    DayNyutouzei->SetText(v.DayNyutouzei);
+    ServiceKubun->setCurrentIndex(v.ServiceKubun);
+    TaxKubun->setCurrentIndex(v.TaxKubun);
+    Nyutou_Kubun->setCurrentIndex(v.Nyutou_Kubun);
+    Tadashi->setText(v.Tadashi);
+    IDCode->setText(v.IDCode);
+    Passwd->setText(v.Passwd);
+    Acount->setText(v.Acount);
+    Domain->setCurrentIndex(int(PresetDomains.indexOf(v.Domain)));
+    Domain->setEditText(v.Domain);
+    TojiRadioGroup->SetItemIndex(v.TojiKubun);
+    PaperRadioGroup->SetItemIndex(v.PaperKubun);
+    FontRadioGroup->SetItemIndex(v.FontKubun);
+    Checking = true;
+    for (int i = 0; i < 4; ++i) {
+        ColorEdit[size_t(i)]->setText(v.Color[size_t(i)]);
+        AcceptedColour[size_t(i)] = v.Color[size_t(i)];
+        paintColour(i + 1);
+    }
+    for (int i = 0; i < 3; ++i) {
+        FontEdit[size_t(i)]->setText(v.FontName[size_t(i)]);
+        QFont f = FontEdit[size_t(i)]->font();
+        if (!v.FontName[size_t(i)].isEmpty())
+            f.setFamily(v.FontName[size_t(i)]);
+        FontEdit[size_t(i)]->setFont(f);
+    }
+    Checking = false;
+}
+
+BasicSettingValues TBasicSettingForm::values() const
+{
+    BasicSettingValues v;
+    v.SisetuName = SisetuName->toPlainText();
+    v.ZipCode = ZipCode->displayText();
+    v.Jusyo = Jusyo->text();
+    v.TelNo = TelNo->text();
+    v.FaxNo = FaxNo->text();
+    v.Daihyou = Daihyou->text();
+    v.EMail = EMail->text();
+    v.URL = URL->text();
+    v.CommentS = CommentS->toPlainText();
+    v.CommentR = CommentR->toPlainText();
+    v.Service = Service->GetText();
+    v.Nyutouzei = Nyutouzei->GetText();
+    v.DayNyutouzei = DayNyutouzei->GetText();
+    v.ServiceKubun = ServiceKubun->currentIndex();
+    v.TaxKubun = TaxKubun->currentIndex();
+    v.Nyutou_Kubun = Nyutou_Kubun->currentIndex();
+    v.Tadashi = Tadashi->text();
+    v.IDCode = IDCode->text();
+    v.Passwd = Passwd->text();
+    v.Acount = Acount->text();
+    v.Domain = Domain->currentText();
+    v.TojiKubun = TojiRadioGroup->ItemIndex();
+    v.PaperKubun = PaperRadioGroup->ItemIndex();
+    v.FontKubun = FontRadioGroup->ItemIndex();
+    for (int i = 0; i < 4; ++i)
+        v.Color[size_t(i)] = ColorEdit[size_t(i)]->text();
+    for (int i = 0; i < 3; ++i)
+        v.FontName[size_t(i)] = FontEdit[size_t(i)]->text();
+    return v;
+}
+
+void TBasicSettingForm::showLogo()
+{
+    const QString path = Main.data().filePath("logo.bmp");
+    QImage image;
+    if (QFileInfo::exists(path))
+        image = QImageReader(path).read();
+    if (image.isNull()) {
+        LogoImage->clear();
+        return;
+    }
+    QPixmap pm = QPixmap::fromImage(image);
+    const QSize room = LogoImage->contentsRect().size();
+    if (pm.width() > room.width() || pm.height() > room.height())
+        pm = pm.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    LogoImage->setPixmap(pm);
+}
+
+void TBasicSettingForm::BitBtn1Click()
+{
+    const QString file = LogoFileDialog ? LogoFileDialog(this) : QString();
+    if (file.isEmpty())
+        return;
+    const QString error = storeLogo(file, Main.data().filePath("logo.bmp"));
+    if (!error.isEmpty())
+        ShowMessage(this, kError, error);
+    showLogo();
+}
+
+void TBasicSettingForm::Button5Click()
+{
+    const QString path = Main.data().filePath("logo.bmp");
+    if (!QFileInfo::exists(path)) {
+        ShowMessage(this, kNotice, QStringLiteral("ロゴ画像は設定されていません"));
+        return;
+    }
+    if (ShowMessage(this, kNotice, QStringLiteral("ロゴ画像を削除します　よろしいですか？"),
+                    QMessageBox::Yes | QMessageBox::No)
+        != QMessageBox::Yes)
+        return;
+    const QString error = removeLogo(path);
+    if (!error.isEmpty())
+        ShowMessage(this, kError, error);
+    showLogo();
+}
+
+void TBasicSettingForm::ColourButtonClick(int n)
+{
+    QColor chosen;
+    if (n < 1 || n > 4 || !ColourDialog || !ColourDialog(this, LastColour, &chosen))
+        return;
+    LastColour = chosen;
+    const QColor rgb = chosen.toRgb();
+    ColorEdit[size_t(n - 1)]->setText(QString::number(colourOf(rgb.red(), rgb.green(), rgb.blue())));
+    // Colour 1 is otherwise checked only when it is left.
+    if (n == 1)
+        checkColour(1);
+    paintColour(n);
+}
+
+void TBasicSettingForm::FontButtonClick(int n)
+{
+    QFont chosen;
+    if (n < 1 || n > 3 || !FontDialog || !FontDialog(this, FontEdit[size_t(n - 1)]->font(), &chosen))
+        return;
+    const QString face = chosen.family();
+    if (const QString error = textentry::entryError(QStringLiteral("フォント名"), face,
+                                                    int(sizeof(TBaseData::FontName1)) - 1);
+        !error.isEmpty()) {
+        ShowMessage(this, kError, error);
+        return;
+    }
+    setFontEdit(n, chosen);
+}
+
+void TBasicSettingForm::setFontEdit(int n, const QFont &font)
+{
+    QLineEdit *e = FontEdit[size_t(n - 1)];
+    e->setFont(font);
+    e->setText(font.family());
+}
+
+void TBasicSettingForm::colourEdited(int n)
+{
+    QLineEdit *e = ColorEdit[size_t(n - 1)];
+    const QString error = colourRefusal(e->text());
+    if (error.isEmpty()) {
+        paintColour(n);
+        return;
+    }
+    Checking = true;
+    e->setText(AcceptedColour[size_t(n - 1)]);
+    Checking = false;
+    ShowMessage(this, kError, error);
+}
+
+void TBasicSettingForm::checkColour(int n)
+{
+    if (Checking || n < 1 || n > 4)
+        return;
+    QLineEdit *e = ColorEdit[size_t(n - 1)];
+    if (!colourRefusal(e->text()).isEmpty())
+        return; // refused as it was typed
+    const QString checked = checkedColourText(n, e->text());
+    Checking = true;
+    if (checked != e->text())
+        e->setText(checked);
+    Checking = false;
+    AcceptedColour[size_t(n - 1)] = checked;
+    paintColour(n);
+}
+
+void TBasicSettingForm::paintColour(int n)
+{
+    QLineEdit *e = ColorEdit[size_t(n - 1)];
+    uint32_t c = 0;
+    QPalette pal = e->palette();
+    if (readColour(e->text(), &c)) {
+        const QColor bg(redOf(c), greenOf(c), blueOf(c));
+        pal.setColor(QPalette::Base, bg);
+        pal.setColor(QPalette::Text, bg.lightness() < 128 ? Qt::white : Qt::black);
+    } else {
+        pal = QApplication::palette(e);
+    }
+    e->setPalette(pal);
+}
+
+bool TBasicSettingForm::eventFilter(QObject *watched, QEvent *e)
+{
+    if (e->type() == QEvent::KeyPress) {
+        auto *k = static_cast<QKeyEvent *>(e);
+        auto *w = qobject_cast<QWidget *>(watched);
+        const auto mods = k->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+        if (w && (w == this || isAncestorOf(w)) && k->key() == HiddenKey && mods == HiddenKeyModifiers) {
+            Main.data().ShowHidden = !Main.data().ShowHidden;
+            return true;
+        }
+    } else if (e->type() == QEvent::FocusOut) {
+        if (watched == ColorEdit[0] || watched == FontEdit[0])
+            checkColour(1);
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+void TBasicSettingForm::closeEvent(QCloseEvent *e)
+{
+    AppData &data = Main.data();
+    // All of the record or none of it: a value that cannot be stored keeps the window open.
+    const QString refusal = rebuildBaseData(values(), data.BaseData);
+    if (!refusal.isEmpty()) {
+        ShowMessage(this, kError, refusal);
+        e->ignore();
+        return;
+    }
+    QString error;
+    if (!saveBaseData(data, Main.library(), &error))
+        ShowMessage(this, kError,
+                    error + QStringLiteral("\n\n設定はこのまま使われます。"
+                                           "次にこの画面を閉じるときに、もう一度保存します。"));
+    SaveFormPlacement(Main.library(), this, data.iniPath());
+    qApp->removeEventFilter(this);
+    e->accept();
+}

@@ -1,0 +1,368 @@
+// The basic settings window on a temporary program directory: base.dat
+// rewritten on closing, colours and their checks, the logo, fonts, the
+// domain, the hidden-menu key and the text checks at entry.
+
+#include "controls/sa_num_edit.h"
+#include "settings/basic_setting_form.h"
+#include "shell/main_form.h"
+#include "shell/message_box.h"
+#include "storage/clock.h"
+#include "storage/cp932.h"
+
+#include <QComboBox>
+#include <QImage>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void typeText(QWidget *w, const QString &text)
+{
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype n = text.at(i).isHighSurrogate() ? 2 : 1;
+        QInputMethodEvent ev;
+        ev.setCommitString(text.mid(i, n));
+        QApplication::sendEvent(w, &ev);
+        i += n;
+    }
+}
+
+TBaseData recordOf(const QByteArray &bytes)
+{
+    TBaseData b{};
+    memcpy(&b, bytes.constData(), std::min<size_t>(sizeof b, size_t(bytes.size())));
+    return b;
+}
+
+} // namespace
+
+class BasicSettingFormTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    QList<ShownMessage> shown;
+    QMessageBox::StandardButton answer = QMessageBox::Ok;
+    std::unique_ptr<TMainForm> main;
+
+    TBasicSettingForm *open()
+    {
+        if (!main) {
+            main = std::make_unique<TMainForm>(dir.path());
+            main->show();
+        }
+        main->menuItem("BasicSet")->trigger();
+        return qobject_cast<TBasicSettingForm *>(main->findChildWindow("BasicSettingForm"));
+    }
+    void closeWindow(QWidget *f)
+    {
+        QPointer<QWidget> guard(f);
+        f->close();
+        QTRY_VERIFY(guard.isNull());
+    }
+    template <class T> T *control(QWidget *f, const char *name)
+    {
+        T *w = f->findChild<T *>(QLatin1String(name));
+        if (!w)
+            qFatal("no control %s", name);
+        return w;
+    }
+    QString path(const char *name) const { return dir.filePath(QLatin1String(name)); }
+
+private slots:
+    void init()
+    {
+        QVERIFY(dir.isValid());
+        QDir(dir.path()).removeRecursively();
+        QDir().mkpath(dir.path());
+        shown.clear();
+        answer = QMessageBox::Ok;
+        Clock::setFixed(QDateTime(QDate(2007, 8, 9), QTime(10, 0)));
+        SetMessageResponder([this](const ShownMessage &m) {
+            if (m.title == QStringLiteral("ナビゲーター"))
+                return QMessageBox::Ok;
+            shown.append(m);
+            return answer;
+        });
+    }
+    void cleanup()
+    {
+        main.reset();
+        SetMessageResponder({});
+        Clock::setFixed({});
+        TBasicSettingForm::ColourDialog = {};
+        TBasicSettingForm::FontDialog = {};
+        TBasicSettingForm::LogoFileDialog = {};
+    }
+
+    void openingAndClosingRewritesBaseDat()
+    {
+        TBasicSettingForm *f = open();
+        QVERIFY(f);
+        QCOMPARE(f->windowTitle(), QStringLiteral("Norvel基本設定"));
+        auto *pages = control<QTabWidget>(f, "PageControl1");
+        QCOMPARE(pages->currentIndex(), 0);
+        QCOMPARE(pages->tabText(0), QStringLiteral("施設基本設定"));
+        QCOMPARE(pages->tabText(1), QStringLiteral("ロゴマーク"));
+        QCOMPARE(pages->tabText(2), QStringLiteral("印刷設定"));
+        QCOMPARE(control<TSaNumEdit>(f, "Nyutouzei")->GetText(), QStringLiteral("150"));
+        QCOMPARE(control<QLineEdit>(f, "ColorEdit1")->text(), QStringLiteral("15792895"));
+        QCOMPARE(control<QComboBox>(f, "Domain")->count(), 8);
+        pages->setCurrentIndex(2); // whatever page is shown
+        closeWindow(f);
+
+        const QByteArray stored = fileBytes(path("base.dat"));
+        QCOMPARE(stored.size(), 1532);
+        TBaseData expected{};
+        setDefaultBaseData(expected);
+        setFieldText(expected.CommentS, QStringLiteral("下記金額をご請求申し上げます\r\n"));
+        setFieldText(expected.CommentR,
+                     QStringLiteral("下記金額を領収いたしました\r\nまたのお越しを心よりお待ち申し上げます\r\n"));
+        setFieldText(expected.ZipCode, QStringLiteral("   -    "));
+        QCOMPARE(stored, QByteArray(reinterpret_cast<const char *>(&expected), sizeof expected));
+        QVERIFY(memcmp(&main->data().BaseData, &expected, sizeof expected) == 0);
+        QVERIFY(shown.isEmpty());
+
+        // A second round leaves the file as it is.
+        closeWindow(open());
+        QCOMPARE(fileBytes(path("base.dat")), stored);
+    }
+
+    void choosingBlackForTheLineColourGivesItsDefault()
+    {
+        TBasicSettingForm::ColourDialog = [](QWidget *, const QColor &initial, QColor *chosen) {
+            *chosen = initial == Qt::white ? QColor(Qt::black) : QColor(0x11, 0x22, 0x33);
+            return true;
+        };
+        TBasicSettingForm *f = open();
+        auto *line = control<QLineEdit>(f, "ColorEdit4");
+        control<QPushButton>(f, "Button4")->click();
+        QCOMPARE(line->text(), QStringLiteral("6710886"));
+        QCOMPARE(line->palette().color(QPalette::Base), QColor(0x66, 0x66, 0x66));
+        control<QPushButton>(f, "Button2")->click(); // the dialog now starts from black
+        QCOMPARE(control<QLineEdit>(f, "ColorEdit2")->text(), QString::number(0x332211));
+
+        // Emptying a colour checked on change refills it at once.
+        auto *heading = control<QLineEdit>(f, "ColorEdit3");
+        heading->setFocus();
+        heading->selectAll();
+        QTest::keyClick(heading, Qt::Key_Backspace);
+        QCOMPARE(heading->text(), QStringLiteral("14811135"));
+        // Colour 1 waits until it is left.
+        auto *amount = control<QLineEdit>(f, "ColorEdit1");
+        amount->setText(QStringLiteral("0"));
+        QCOMPARE(amount->text(), QStringLiteral("0"));
+        QFocusEvent out(QEvent::FocusOut);
+        QApplication::sendEvent(amount, &out);
+        QCOMPARE(amount->text(), QStringLiteral("14811135"));
+
+        closeWindow(f);
+        const TBaseData b = recordOf(fileBytes(path("base.dat")));
+        QCOMPARE(b.Color4, 6710886u);
+        QCOMPARE(b.Color2, 0x332211u);
+        QCOMPARE(b.Color1, 14811135u);
+    }
+
+    void aColourThatIsNoNumberIsRefusedAtEntry()
+    {
+        TBasicSettingForm *f = open();
+        auto *e = control<QLineEdit>(f, "ColorEdit1");
+        e->setFocus();
+        e->end(false);
+        QTest::keyClick(e, Qt::Key_A);
+        QCOMPARE(e->text(), QStringLiteral("15792895"));
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.last().title, QStringLiteral("エラー"));
+        QVERIFY(shown.last().text.startsWith(QStringLiteral("色は0から16777215までの整数")));
+
+        // Should one get in all the same, closing refuses it and the record stays whole.
+        e->setText(QStringLiteral("12ab"));
+        const TBaseData before = main->data().BaseData;
+        f->close();
+        QCOMPARE(shown.size(), 2);
+        QVERIFY(main->findChildWindow("BasicSettingForm"));
+        QVERIFY(memcmp(&before, &main->data().BaseData, sizeof before) == 0);
+        QVERIFY(!QFile::exists(path("base.dat")));
+        e->setText(QStringLiteral("255"));
+        closeWindow(f);
+        QCOMPARE(recordOf(fileBytes(path("base.dat"))).Color1, 255u);
+    }
+
+    void aJpegLogoBecomesLogoBmp()
+    {
+        QImage img(232, 100, QImage::Format_RGB32);
+        img.fill(QColor(20, 90, 160));
+        const QString jpg = dir.filePath("mark.jpg");
+        QVERIFY(img.save(jpg, "JPG"));
+        QString chosen = jpg;
+        TBasicSettingForm::LogoFileDialog = [&](QWidget *) { return chosen; };
+        TBasicSettingForm *f = open();
+        auto *logo = control<QLabel>(f, "LogoImage");
+        QVERIFY(logo->pixmap().isNull());
+
+        control<QPushButton>(f, "BitBtn1")->click();
+        const QByteArray bmp = fileBytes(path("logo.bmp"));
+        QVERIFY(bmp.startsWith("BM"));
+        QCOMPARE(QImage::fromData(bmp, "BMP").size(), QSize(232, 100));
+        QCOMPARE(logo->pixmap().size(), QSize(232, 100));
+        QVERIFY(shown.isEmpty());
+        QCOMPARE(QDir(dir.path()).entryList({"*.jpg"}), QStringList{"mark.jpg"}); // not copied
+
+        // A picture that cannot be read: a message, and the logo stays.
+        QFile broken(dir.filePath("broken.jpg"));
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("no picture");
+        broken.close();
+        chosen = broken.fileName();
+        control<QPushButton>(f, "BitBtn1")->click();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.last().title, QStringLiteral("エラー"));
+        QCOMPARE(fileBytes(path("logo.bmp")), bmp);
+        QVERIFY(!logo->pixmap().isNull());
+
+        // Deleting asks first; No keeps it, Yes removes it.
+        answer = QMessageBox::No;
+        control<QPushButton>(f, "Button5")->click();
+        QCOMPARE(shown.last().text, QStringLiteral("ロゴ画像を削除します　よろしいですか？"));
+        QCOMPARE(shown.last().title, QStringLiteral("注意"));
+        QCOMPARE(shown.last().buttons, QMessageBox::Yes | QMessageBox::No);
+        QVERIFY(QFile::exists(path("logo.bmp")));
+        answer = QMessageBox::Yes;
+        control<QPushButton>(f, "Button5")->click();
+        QVERIFY(!QFile::exists(path("logo.bmp")));
+        QVERIFY(logo->pixmap().isNull());
+        control<QPushButton>(f, "Button5")->click();
+        QCOMPARE(shown.last().text, QStringLiteral("ロゴ画像は設定されていません"));
+        QCOMPARE(shown.last().buttons, QMessageBox::Ok);
+    }
+
+    void theHiddenMenuKeyTwiceLeavesTheMenuAsItWas()
+    {
+        TBasicSettingForm *f = open();
+        auto *address = control<QLineEdit>(f, "Jusyo");
+        address->setFocus();
+        QTest::keyClick(address, TBasicSettingForm::HiddenKey, TBasicSettingForm::HiddenKeyModifiers);
+        QVERIFY(main->data().ShowHidden);
+        main->resize(1000, 600);
+        QTRY_VERIFY(main->menuItem("debug1")->isVisible());
+        QTest::keyClick(control<QTabWidget>(f, "PageControl1"), TBasicSettingForm::HiddenKey,
+                        TBasicSettingForm::HiddenKeyModifiers);
+        QVERIFY(!main->data().ShowHidden);
+        main->resize(1024, 612);
+        QTRY_VERIFY(!main->menuItem("debug1")->isVisible());
+        QVERIFY(!main->menuItem("PrintMitumori")->isVisible());
+        QCOMPARE(address->text(), QString()); // the key never reached the field
+        closeWindow(f);
+        QVERIFY(!main->data().ShowHidden); // not saved, not changed by closing
+    }
+
+    void aPresetOrATypedDomainIsStored()
+    {
+        TBasicSettingForm *f = open();
+        auto *domain = control<QComboBox>(f, "Domain");
+        domain->setCurrentIndex(2);
+        closeWindow(f);
+        QCOMPARE(fieldText(main->data().BaseData.Domain), domain == nullptr ? QString() : QStringLiteral("ryokan.norvel-yoyaku.example"));
+
+        f = open();
+        domain = control<QComboBox>(f, "Domain");
+        QCOMPARE(domain->currentIndex(), 2);
+        domain->lineEdit()->selectAll();
+        QTest::keyClicks(domain->lineEdit(), QStringLiteral("inn.example.jp"));
+        closeWindow(f);
+        QCOMPARE(fieldText(recordOf(fileBytes(path("base.dat"))).Domain), QStringLiteral("inn.example.jp"));
+    }
+
+    void textsAreCheckedAtEntry()
+    {
+        TBasicSettingForm *f = open();
+        auto *name = control<QPlainTextEdit>(f, "SisetuName");
+        name->setFocus();
+        typeText(name, QStringLiteral("山𠮷荘"));
+        QCOMPARE(name->toPlainText(), QStringLiteral("山荘"));
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown.last().text.contains(QStringLiteral("「𠮷」")));
+        QVERIFY(shown.last().text.startsWith(QStringLiteral("施設名")));
+
+        // 130 bytes with line breaks counted as CR LF.
+        name->clear();
+        name->setPlainText(QString(64, QChar(0x3042)));
+        name->moveCursor(QTextCursor::End);
+        QTest::keyClick(name, Qt::Key_Return);
+        QCOMPARE(name->toPlainText().size(), 65);
+        typeText(name, QStringLiteral("x"));
+        QCOMPARE(name->toPlainText(), QString(64, QChar(0x3042)) + QLatin1Char('\n'));
+        QCOMPARE(shown.last().text, QStringLiteral("施設名は全角65文字（半角130文字）以内で入力してください"));
+
+        auto *tel = control<QLineEdit>(f, "TelNo");
+        QTest::keyClicks(tel, QStringLiteral("0123-45-67890123456"));
+        QCOMPARE(tel->text(), QStringLiteral("0123-45-67890123"));
+
+        // The amounts take three digits, no sign, no decimals.
+        auto *service = control<TSaNumEdit>(f, "Service");
+        service->setFocus();
+        QTest::keyClicks(service, QStringLiteral("-12.34"));
+        QCOMPARE(service->GetText(), QStringLiteral("123"));
+        closeWindow(f);
+        const TBaseData b = recordOf(fileBytes(path("base.dat")));
+        QCOMPARE(b.Service, 123);
+        QCOMPARE(fieldBytes(b.SisetuName), cp932::encode(QString(64, QChar(0x3042)) + QStringLiteral("\r\n")));
+    }
+
+    void aChosenFontIsShownInItsFaceAndStoredByName()
+    {
+        TBasicSettingForm::FontDialog = [](QWidget *, const QFont &, QFont *chosen) {
+            *chosen = QFont(QStringLiteral("IPAMincho"), 14, QFont::Bold);
+            return true;
+        };
+        TBasicSettingForm *f = open();
+        control<QPushButton>(f, "Button7")->click();
+        auto *e = control<QLineEdit>(f, "FontEdit2");
+        QCOMPARE(e->text(), QStringLiteral("IPAMincho"));
+        QCOMPARE(e->font().family(), QStringLiteral("IPAMincho"));
+        QVERIFY(e->font().bold());
+        closeWindow(f);
+        QCOMPARE(fieldText(main->data().BaseData.FontName2), QStringLiteral("IPAMincho"));
+        QCOMPARE(fieldText(main->data().BaseData.FontName1), QString());
+    }
+
+    void everyPageFitsTheMainWindowAtItsFirstSize()
+    {
+        TBasicSettingForm *f = open();
+        QCOMPARE(main->size(), QSize(1024, 612));
+        QWidget *frame = f->parentWidget();
+        const QRect area = main->mdiArea()->viewport()->rect();
+        QVERIFY2(area.contains(frame->geometry()), "the window lies inside the main window");
+        auto *pages = control<QTabWidget>(f, "PageControl1");
+        for (int i = 0; i < pages->count(); ++i) {
+            pages->setCurrentIndex(i);
+            auto *scroll = qobject_cast<QScrollArea *>(pages->widget(i));
+            QVERIFY(scroll);
+            const QSize need = scroll->widget()->minimumSizeHint();
+            const QSize room = scroll->viewport()->size();
+            QVERIFY2(need.width() <= room.width() && need.height() <= room.height(),
+                     qPrintable(QStringLiteral("page %1 needs %2x%3, has %4x%5")
+                                    .arg(i)
+                                    .arg(need.width())
+                                    .arg(need.height())
+                                    .arg(room.width())
+                                    .arg(room.height())));
+        }
+    }
+};
+
+QTEST_MAIN(BasicSettingFormTest)
+#include "basic_setting_form_qtest.moc"
