@@ -1,6 +1,7 @@
 #include "kamoku_form.h"
 
 #include "billing/kamoku_master.h"
+#include "billing/meisai_form.h"
 #include "controls/string_grid_ex.h"
 #include "shell/main_form.h"
 #include "shell/message_box.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDrag>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -264,10 +266,7 @@ void TKamokuForm::enterPressed()
         Grid->ShowEditor();
 }
 
-bool TKamokuForm::dragSource() const
-{
-    return kamokuTabDraggable(tab()) && Main.findChildWindow(QStringLiteral("MeisaiForm"));
-}
+bool TKamokuForm::dragSource() const { return kamokuTabDraggable(tab()) && Main.billWindow(); }
 
 QString TKamokuForm::dragText(int row) const
 {
@@ -276,20 +275,35 @@ QString TKamokuForm::dragText(int row) const
     return kamokuDragText(tab(), row, Grid->Cells(1, row), Grid->Cells(2, row));
 }
 
-void TKamokuForm::startItemDrag(int row)
+bool TKamokuForm::beginItemDrag(int row)
 {
     const QString text = dragText(row);
-    if (text.isEmpty() || !dragSource())
-        return;
+    TMeisaiForm *bill = Main.billWindow();
+    if (text.isEmpty() || !dragSource() || !bill)
+        return false;
     Grid->HideEditor();
     Main.data().DragText = text;
+    // The bill window makes way for the drop: no picker over its lines.
+    if (auto *picker = bill->findChild<QComboBox *>(QStringLiteral("TekiyoCombo")))
+        picker->hide();
+    if (auto *lines = bill->findChild<TStringGridEx *>(QStringLiteral("Grid")))
+        lines->SetCol(1);
+    return true;
+}
+
+void TKamokuForm::endItemDrag() { Main.data().DragText.clear(); }
+
+void TKamokuForm::startItemDrag(int row)
+{
+    if (!beginItemDrag(row))
+        return;
     auto *drag = new QDrag(Grid);
     auto *mime = new QMimeData;
-    mime->setText(text);
+    mime->setText(Main.data().DragText);
     drag->setMimeData(mime);
     drag->exec(Qt::CopyAction);
     // The drag is over, dropped or not.
-    Main.data().DragText.clear();
+    endItemDrag();
 }
 
 void TKamokuForm::gridStripClicked(int row, const QPoint &globalPos)

@@ -35,6 +35,11 @@ public:
     // Drags the entry of a grid row onto the bill window: DragText is set
     // for the bill window to read while the drag lasts.
     void startItemDrag(int row);
+    // The two ends of a drag: the first sets DragText and readies the bill
+    // window (line picker hidden, date column current); false when the row
+    // cannot be dragged now. The second clears DragText.
+    bool beginItemDrag(int row);
+    void endItemDrag();
 
     // Right-click on the grey strip of a row: the pop-up menu, or the notice
     // for the reserved rows.

@@ -4,6 +4,7 @@
 
 #include "billing/kamoku_form.h"
 #include "billing/kamoku_master.h"
+#include "billing/meisai_form.h"
 #include "controls/string_grid_ex.h"
 #include "shell/main_form.h"
 #include "shell/message_box.h"
@@ -12,6 +13,9 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QPointer>
@@ -340,6 +344,67 @@ private slots:
             QVERIFY(item.name.startsWith(QStringLiteral("夕食,朝食付き")));
             QCOMPARE(item.price, 1500);
         }
+    }
+
+    void draggingAnEntryOntoTheOpenBillWindow()
+    {
+        TReserveData line{};
+        line.MeiNo = 5000;
+        setFieldText(line.Rsvday, QStringLiteral("2007/08/09"));
+        setFieldText(line.Name, QStringLiteral("山田太郎"));
+        line.Kubun = 1601001;
+        setFieldText(line.Kamoku, QStringLiteral("大人宿泊料金"));
+        line.Tanka = 10000;
+        line.Suryou = 1;
+        writeFile(path("reserve.dat"), QByteArray(reinterpret_cast<const char *>(&line), sizeof line));
+        TKamokuForm *f = open();
+        f->setTab(1);
+        TStringGridEx *g = grid(f);
+        g->setFocus();
+        g->FocusCell(1, 2);
+        typeText(g, QStringLiteral("夕"));
+        typeText(g->InplaceEditor(), QStringLiteral("食,朝食付き"));
+        g->FocusCell(2, 2);
+        QTest::keyClicks(g, QStringLiteral("1"));
+        QTest::keyClicks(g->InplaceEditor(), QStringLiteral("500"));
+        QVERIFY(!f->dragSource());
+        QVERIFY(!f->beginItemDrag(2)); // no bill window yet
+
+        TMeisaiForm *bill = main->openBillWindow(5000);
+        QVERIFY(bill);
+        for (int t = 0; t < 8; ++t) {
+            f->setTab(t);
+            QCOMPARE(f->dragSource(), t <= 3);
+        }
+        f->setTab(4);
+        QVERIFY(!f->beginItemDrag(2));
+        QVERIFY(main->data().DragText.isEmpty());
+
+        f->setTab(1);
+        auto *lines = bill->findChild<TStringGridEx *>("Grid");
+        lines->FocusCell(2, 1);
+        QVERIFY(f->beginItemDrag(2));
+        QCOMPARE(main->data().DragText, QStringLiteral("1601102,,夕食,朝食付き,1500"));
+        QCOMPARE(lines->Col(), 1);
+        QVERIFY(!bill->findChild<QComboBox *>("TekiyoCombo")->isVisible());
+
+        // The pointer reaches the bill's third line and lets go.
+        QMimeData mime;
+        mime.setText(main->data().DragText);
+        const QPoint at = lines->CellRect(2, 3).center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(lines->viewport(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(lines->viewport(), &drop);
+        f->endItemDrag();
+
+        const TReserveData &dropped = bill->bill().Lines[2];
+        QCOMPARE(dropped.Kubun, 1601102u);
+        QCOMPARE(fieldText(dropped.Kamoku), QStringLiteral("夕食,朝食付き"));
+        QCOMPARE(dropped.Tanka, 1500);
+        QCOMPARE(lines->Cells(2, 3), QStringLiteral("夕食,朝食付き"));
+        QVERIFY(main->data().DragText.isEmpty());
     }
 
     void closingWritesTheNineFilesByteForByte()
