@@ -37,13 +37,14 @@ TMainForm::TMainForm(const QString &exePath, QWidget *parent) : QMainWindow(pare
     createMenu();
     move(0, 0);
 
-    const QString error = loadAppData(Data, Library, exePath, Clock::now());
-    Loaded = error.isEmpty();
-    if (!Loaded) {
-        // The window goes on without data; the library now refuses every data write.
-        ShowMessage(this, QStringLiteral("エラー"), error);
+    const QString message = loadAppData(Data, Library, exePath, Clock::now());
+    // A start that could not read its data goes on with what it could read,
+    // but the library now refuses every data write.
+    Loaded = !Library.WritesRefused();
+    if (!message.isEmpty())
+        ShowMessage(this, Loaded ? QStringLiteral("注意") : QStringLiteral("エラー"), message);
+    if (!Loaded)
         return;
-    }
     LoadFormPlacement(Library, this, Data.iniPath());
 }
 

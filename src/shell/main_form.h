@@ -36,7 +36,7 @@ public:
     QMdiArea *mdiArea() const { return Mdi; }
     // A menu item by its component name (BasicSet, N1, Print1, ...).
     QAction *menuItem(const QString &componentName) const;
-    // False when start-up could not load the data; nothing is then written.
+    // False when start-up could not load all the data; nothing is then written.
     bool dataLoaded() const { return Loaded; }
 
     // The open child window with this component name, or null.

@@ -3,7 +3,9 @@
 #include "message_box.h"
 #include "storage/library.h"
 
+#include <QGuiApplication>
 #include <QMdiSubWindow>
+#include <QScreen>
 #include <QWidget>
 
 namespace {
@@ -19,7 +21,13 @@ void LoadFormPlacement(const TLibrary &lib, QWidget *window, const QString &iniP
 {
     QWidget *frame = frameOf(window);
     const QRect current(frame->pos(), frame->size());
-    const QRect r = lib.LoadFormPlacement(window->objectName(), current, iniPath);
+    // The main window must fit the screen; a child window, placed inside the
+    // main window, at most the screen's size from the main window's corner.
+    const QScreen *screen = frame->screen() ? frame->screen() : QGuiApplication::primaryScreen();
+    QRect bounds = screen ? screen->availableVirtualGeometry() : QRect();
+    if (frame != window || window->parentWidget())
+        bounds = QRect(QPoint(0, 0), bounds.size());
+    const QRect r = lib.LoadFormPlacement(window->objectName(), current, iniPath, bounds);
     frame->move(r.topLeft());
     frame->resize(r.size());
 }

@@ -1,13 +1,17 @@
 #include "app_data.h"
 
 #include "cp932.h"
+#include "safe_file.h"
 #include "version.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTimeZone>
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
+#include <unistd.h>
 
 const std::array<const char *, KamokuCategories> KamokuFileNames = {
     "kmk_syu.dat", "kmk_opt.dat", "kmk_day.dat", "kmk_nbk.dat", "kmk_ttk.dat",
@@ -45,17 +49,98 @@ uint32_t firstMeiNo(const QDateTime &local, const RecordList<TReserveData> &rese
 
 namespace {
 
+// What the start found wrong with the files it read.
+struct StartProblems {
+    const AppData &data;
+    const QDateTime &now;
+    QStringList unreadable; // one line per file: name and reason
+    QStringList notices;    // odd sizes and the copies kept of them
+    bool copyFailed = false;
+
+    void failed(const QString &name, const QString &reason) { unreadable << name + QStringLiteral(": ") + reason; }
+
+    // Keeps the file as found in the backup folder, before a save can rewrite it.
+    void keepCopy(const QString &name, const QString &notice)
+    {
+        QFile f(data.ExePath + name);
+        QByteArray bytes;
+        if (f.open(QIODevice::ReadOnly))
+            bytes = f.readAll();
+        if (f.error() != QFileDevice::NoError) {
+            failed(name, f.errorString());
+            return;
+        }
+        // One copy of the same bytes is enough, however often the program starts.
+        const QString prefix = name + QStringLiteral(".as_found_");
+        const QDir backup(data.BackupPath);
+        for (const QString &other : backup.entryList({prefix + QLatin1Char('*')}, QDir::Files)) {
+            if (QFileInfo(backup.filePath(other)).size() != bytes.size())
+                continue;
+            QFile o(backup.filePath(other));
+            if (o.open(QIODevice::ReadOnly) && o.readAll() == bytes) {
+                notices << notice + QStringLiteral("\n見つかったままの写しは %1 にあります。")
+                                        .arg(QDir::toNativeSeparators(backup.filePath(other)));
+                return;
+            }
+        }
+        const QString copy = data.BackupPath + prefix + now.toString(QStringLiteral("yyyy_MM_dd_HHmmss"));
+        QString error;
+        if (!writeFileAtomically(copy, bytes.constData(), size_t(bytes.size()), &error)) {
+            notices << notice;
+            failed(name, QStringLiteral("見つかったままの写しを残せませんでした。") + error);
+            copyFailed = true;
+            return;
+        }
+        notices << notice + QStringLiteral("\n見つかったままの写しを %1 に残しました。").arg(QDir::toNativeSeparators(copy));
+    }
+};
+
+enum class Loaded { Missing, Read, Failed };
+
+// Reads one record file whole into list, with extra blank records after it.
 template <class T>
-void loadList(RecordList<T> &list, const TLibrary &lib, const QString &path, int extra = 0)
+Loaded loadList(RecordList<T> &list, const TLibrary &lib, const char *fileName, StartProblems &problems,
+                int extra = 0)
 {
-    const int n = lib.RecordCount(path, sizeof(T));
+    const QString name = QLatin1String(fileName);
+    const QString path = problems.data.ExePath + name;
+    list.clear();
+    const TLibrary::FileProbe probe = TLibrary::ProbeFile(path);
+    const qint64 records = probe.size / qint64(sizeof(T));
+    const qint64 leftOver = probe.size % qint64(sizeof(T));
+    QString error = probe.error;
+    if (error.isEmpty() && records + extra > INT_MAX / 2)
+        error = QStringLiteral("ファイルが大きすぎます");
+    if (!probe.exists || !error.isEmpty()) {
+        if (probe.exists)
+            problems.failed(name, error);
+        list.resize(size_t(extra));
+        return probe.exists ? Loaded::Failed : Loaded::Missing;
+    }
+    const int n = int(records);
     // The read fills the front; zeros go only where it did not (blank entries,
     // or a file that shrank meanwhile), not first over the whole list.
-    list.clear();
     resizeForOverwrite(list, size_t(n) + size_t(extra));
-    const int got = n > 0 ? lib.ReadRecords(list.data(), sizeof(T), path, n) : 0;
+    int err = 0;
+    const int got = n > 0 ? lib.ReadRecords(list.data(), sizeof(T), path, n, &err) : 0;
     if (list.size() > size_t(got))
         std::memset(static_cast<void *>(list.data() + got), 0, (list.size() - size_t(got)) * sizeof(T));
+    if (err != 0 || got < n) {
+        problems.failed(name, err != 0 ? safe_file::reason(err) : QStringLiteral("読み込み中にファイルが短くなりました"));
+        list.clear();
+        list.resize(size_t(extra));
+        return Loaded::Failed;
+    }
+    if (leftOver != 0)
+        problems.keepCopy(name, QStringLiteral("ファイル %1 (%2 バイト) の大きさが %3 バイトのレコードの倍数ではありません。"
+                                               "%4 件を読み込み、残りの %5 バイトは読み込んでいません。"
+                                               "次の保存でこのバイトはなくなります。")
+                                    .arg(name)
+                                    .arg(probe.size)
+                                    .arg(sizeof(T))
+                                    .arg(got)
+                                    .arg(leftOver));
+    return Loaded::Read;
 }
 
 template <class T>
@@ -96,42 +181,74 @@ QString loadAppData(AppData &data, TLibrary &lib, const QString &exePath, const 
     // Temporary files of backup copies a crash cut short.
     recoverCommit(data.BackupPath,
                   [](const QString &name) {
-                      return name.startsWith(QLatin1String("reserve.dat")) || name.startsWith(QLatin1String("urikake.dat"));
+                      for (const QString &n : {QStringLiteral("reserve.dat"), QStringLiteral("urikake.dat"),
+                                               QStringLiteral("base.dat"), QStringLiteral("kmk_")})
+                          if (name.startsWith(n))
+                              return true;
+                      return false;
                   },
                   nullptr);
 
+    StartProblems problems{data, now, {}, {}};
+
     data.BaseData = TBaseData{};
     const QString base = data.filePath("base.dat");
-    if (QFileInfo::exists(base)) {
-        lib.ReadRecords(&data.BaseData, sizeof(TBaseData), base, 1);
-    } else {
+    const TLibrary::FileProbe baseProbe = TLibrary::ProbeFile(base);
+    if (!baseProbe.exists) {
         data.StartFlags |= MissingBaseData;
         setDefaultBaseData(data.BaseData);
+    } else if (!baseProbe.error.isEmpty()) {
+        problems.failed(QStringLiteral("base.dat"), baseProbe.error);
+    } else {
+        // One record; a shorter file fills the front of it.
+        QFile f(base);
+        if (!f.open(QIODevice::ReadOnly)
+            || f.read(reinterpret_cast<char *>(&data.BaseData), sizeof(TBaseData)) < 0) {
+            problems.failed(QStringLiteral("base.dat"), f.errorString());
+            data.BaseData = TBaseData{};
+        } else if (baseProbe.size != qint64(sizeof(TBaseData))) {
+            problems.keepCopy(QStringLiteral("base.dat"),
+                              QStringLiteral("ファイル base.dat の大きさが %1 バイトではありません (%2 バイト)。"
+                                             "先頭の %3 バイトを読み込みました。")
+                                  .arg(sizeof(TBaseData))
+                                  .arg(baseProbe.size)
+                                  .arg(std::min(baseProbe.size, qint64(sizeof(TBaseData)))));
+        }
     }
 
     for (auto &list : data.KamokuList)
         list.clear();
-    if (QFileInfo::exists(data.filePath(KamokuFileNames[0]))) {
+    const TLibrary::FileProbe firstKamoku = TLibrary::ProbeFile(data.filePath(KamokuFileNames[0]));
+    if (firstKamoku.exists) {
         for (int i = 0; i < KamokuCategories; ++i)
-            loadList(data.KamokuList[i], lib, data.filePath(KamokuFileNames[i]), BlankKamokuEntries);
+            loadList(data.KamokuList[i], lib, KamokuFileNames[i], problems, BlankKamokuEntries);
     } else {
         data.StartFlags |= MissingKamoku;
     }
 
-    data.ReserveList.clear();
-    const QString reserve = data.filePath("reserve.dat");
-    if (QFileInfo::exists(reserve))
-        loadList(data.ReserveList, lib, reserve);
-    else
+    if (loadList(data.ReserveList, lib, "reserve.dat", problems) == Loaded::Missing)
         data.StartFlags |= MissingReserve;
+    loadList(data.UrikakeList, lib, "urikake.dat", problems);
 
-    data.UrikakeList.clear();
-    const QString urikake = data.filePath("urikake.dat");
-    if (QFileInfo::exists(urikake))
-        loadList(data.UrikakeList, lib, urikake);
+    // The settings file is read later (placements, copy counts), but it is
+    // looked at now so that the report is complete.
+    if (const TLibrary::FileProbe ini = TLibrary::ProbeFile(data.iniPath()); ini.exists && !ini.error.isEmpty())
+        problems.failed(QStringLiteral("norvelreceipt.ini"), ini.error);
+    else if (ini.exists && ::access(QFile::encodeName(data.iniPath()).constData(), R_OK) != 0)
+        problems.failed(QStringLiteral("norvelreceipt.ini"), safe_file::reason(errno));
+
+    QStringList message;
+    if (!problems.unreadable.isEmpty()) {
+        // Nothing may overwrite stored data with an empty or partial list.
+        lib.RefuseWrites(QStringLiteral("起動時に読み込めなかったファイルがあるため、保存は行いません。"));
+        message << QStringLiteral("次のファイルを読み込めませんでした。\n") + problems.unreadable.join(QLatin1Char('\n'))
+                       + QStringLiteral("\n保存されているデータを守るため、このまま使っている間はデータを保存しません。"
+                                        "原因を取り除いてから起動し直してください。");
+    }
+    message += problems.notices;
 
     data.NextMeiNo = firstMeiNo(now, data.ReserveList);
-    return {};
+    return message.join(QStringLiteral("\n\n"));
 }
 
 bool saveBaseData(const AppData &data, const TLibrary &lib, QString *error)

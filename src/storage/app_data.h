@@ -54,9 +54,15 @@ uint32_t meiNoFromClock(const QDateTime &local);
 // number already stored, so that no two bills share a number.
 uint32_t firstMeiNo(const QDateTime &local, const RecordList<TReserveData> &reserve);
 
-// Loads every data file of exePath into data, as at start-up. Returns an empty
-// text on success; otherwise the message to show, and nothing is loaded. A
-// failed load also makes lib refuse every later write.
+// Loads every data file of exePath into data, as at start-up, after finishing
+// or clearing a save a crash cut short. Returns an empty text when all went
+// well, otherwise the message to show. Only a file that does not exist counts
+// as missing: one that exists but cannot be read is named with its reason,
+// and lib then refuses every later write (as after a start that loaded
+// nothing: no backup folder, an interrupted save that could not be
+// finished). A record file whose size is not a whole number of records is
+// reported and a copy of it as found kept in the backup folder (when that
+// fails, writes are refused too).
 QString loadAppData(AppData &data, TLibrary &lib, const QString &exePath, const QDateTime &now);
 
 // Each writes its file whole; false with a message for the user on failure.

@@ -3,6 +3,7 @@
 #include "cp932.h"
 #include "safe_file.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace {
@@ -27,9 +28,17 @@ bool sameName(const QByteArray &a, const QByteArray &b)
 IniFile::IniFile(const QString &path) : path(path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (f.exists() || f.error() != QFileDevice::OpenError)
+            readError = f.errorString();
         return;
+    }
     const QByteArray all = f.readAll();
+    if (f.error() != QFileDevice::NoError) {
+        // A file that exists but cannot be read is never written over.
+        readError = f.errorString();
+        return;
+    }
     qsizetype start = 0;
     while (start < all.size()) {
         qsizetype end = start;
@@ -108,6 +117,12 @@ int IniFile::intValue(const QString &section, const QString &key, int fallback) 
     return ok ? v : fallback;
 }
 
+int IniFile::intValue(const QString &section, const QString &key, int fallback, int min, int max) const
+{
+    const int v = intValue(section, key, fallback);
+    return v >= min && v <= max ? v : fallback;
+}
+
 void IniFile::setValue(const QString &section, const QString &key, const QString &value)
 {
     const QByteArray s = cp932::encode(section);
@@ -146,6 +161,12 @@ QByteArray IniFile::text() const
 
 bool IniFile::save(QString *error) const
 {
+    if (!readError.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("設定ファイル %1 を読み込めなかったため、書き込みませんでした。\n%2")
+                         .arg(QDir::toNativeSeparators(path), readError);
+        return false;
+    }
     const QByteArray t = text();
     return writeFileAtomically(path, t.constData(), size_t(t.size()), error);
 }

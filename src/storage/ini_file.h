@@ -9,13 +9,16 @@
 
 class IniFile {
 public:
-    // Reads the file at once; a missing or unreadable file is empty.
+    // Reads the file at once; a missing or unreadable file is empty, and one
+    // that exists but cannot be read is never saved over.
     explicit IniFile(const QString &path);
 
     bool contains(const QString &section, const QString &key) const;
     QString value(const QString &section, const QString &key, const QString &fallback = {}) const;
     // An integer value; anything that is not an integer gives the fallback.
     int intValue(const QString &section, const QString &key, int fallback) const;
+    // The same, and a value outside min..max gives the fallback too.
+    int intValue(const QString &section, const QString &key, int fallback, int min, int max) const;
     // Replaces the key's value in place, or adds it at the end of its section,
     // or adds the section at the end of the file. Lines added end in CR LF.
     void setValue(const QString &section, const QString &key, const QString &value);
@@ -38,4 +41,5 @@ private:
 
     QString path;
     QList<Line> lines;
+    QString readError; // why an existing file could not be read
 };

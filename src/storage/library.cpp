@@ -9,8 +9,10 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cstdlib>
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -28,14 +30,17 @@ int TLibrary::RecordCount(const QString &path, int recordSize) const
 
 namespace {
 
-// Up to n bytes at an offset into p; fewer at the file's end or on an error.
-size_t readAt(int fd, char *p, size_t n, size_t offset)
+// Up to n bytes at an offset into p; fewer at the file's end or on an error
+// (its errno then in *err).
+size_t readAt(int fd, char *p, size_t n, size_t offset, int *err)
 {
     size_t got = 0;
     while (got < n) {
         const ssize_t r = ::pread(fd, p + got, n - got, off_t(offset + got));
         if (r < 0 && errno == EINTR)
             continue;
+        if (r < 0)
+            *err = errno;
         if (r <= 0)
             break;
         got += size_t(r);
@@ -52,15 +57,16 @@ constexpr size_t parallelReadMin = size_t(16) << 20;
 // few helpers. The result is the front read without a gap; past the end of
 // the file nothing is written (only a read error part-way could leave later
 // chunks filled beyond the front).
-size_t readInParallel(int fd, char *p, size_t want)
+size_t readInParallel(int fd, char *p, size_t want, int *err)
 {
     constexpr size_t chunk = size_t(4) << 20;
     const size_t chunks = (want + chunk - 1) / chunk;
     std::vector<size_t> done(chunks, 0);
+    std::vector<int> errors(chunks, 0);
     std::atomic<size_t> next{0};
     auto work = [&] {
         for (size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < chunks;)
-            done[i] = readAt(fd, p + i * chunk, std::min(chunk, want - i * chunk), i * chunk);
+            done[i] = readAt(fd, p + i * chunk, std::min(chunk, want - i * chunk), i * chunk, &errors[i]);
     };
     const unsigned cores = std::thread::hardware_concurrency();
     const unsigned helpers = cores > 1 ? std::min(cores, 4u) - 1 : 0;
@@ -78,8 +84,10 @@ size_t readInParallel(int fd, char *p, size_t want)
     size_t got = 0;
     for (size_t i = 0; i < chunks; ++i) {
         got += done[i];
-        if (done[i] < std::min(chunk, want - i * chunk))
+        if (done[i] < std::min(chunk, want - i * chunk)) {
+            *err = errors[i];
             break;
+        }
     }
     return got;
 }
@@ -88,18 +96,48 @@ size_t readInParallel(int fd, char *p, size_t want)
 
 int TLibrary::ReadRecords(void *buffer, int recordSize, const QString &path, int count) const
 {
+    int err = 0;
+    return ReadRecords(buffer, recordSize, path, count, &err);
+}
+
+int TLibrary::ReadRecords(void *buffer, int recordSize, const QString &path, int count, int *err) const
+{
+    *err = 0;
     if (count <= 0 || recordSize <= 0)
         return 0;
     int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        *err = errno;
         return 0;
+    }
     const size_t want = size_t(recordSize) * size_t(count);
     char *p = static_cast<char *>(buffer);
     struct stat st {};
     const bool parallel = want >= parallelReadMin && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    const size_t got = parallel ? readInParallel(fd, p, want) : readAt(fd, p, want, 0);
+    const size_t got = parallel ? readInParallel(fd, p, want, err) : readAt(fd, p, want, 0, err);
     ::close(fd);
     return int(got / size_t(recordSize));
+}
+
+TLibrary::FileProbe TLibrary::ProbeFile(const QString &path)
+{
+    FileProbe probe;
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
+        if (errno == ENOENT)
+            return probe;
+        probe.exists = true;
+        probe.error = QString::fromLocal8Bit(std::strerror(errno));
+        return probe;
+    }
+    probe.exists = true;
+    if (S_ISDIR(st.st_mode))
+        probe.error = QString::fromLocal8Bit(std::strerror(EISDIR));
+    else if (!S_ISREG(st.st_mode))
+        probe.error = QStringLiteral("通常のファイルではありません");
+    else
+        probe.size = qint64(st.st_size);
+    return probe;
 }
 
 bool TLibrary::WriteRecords(const void *buffer, int recordSize, const QString &path, int count,
@@ -149,14 +187,26 @@ CommitResult TLibrary::WriteRecordFiles(const std::vector<RecordFile> &files, QS
     return commitFiles(dir, contents, error);
 }
 
-QRect TLibrary::LoadFormPlacement(const QString &section, const QRect &current, const QString &iniPath) const
+QRect TLibrary::LoadFormPlacement(const QString &section, const QRect &current, const QString &iniPath,
+                                  const QRect &bounds) const
 {
     const IniFile ini(iniPath);
-    const int top = ini.intValue(section, QStringLiteral("t"), current.top());
-    const int left = ini.intValue(section, QStringLiteral("l"), current.left());
-    const int height = ini.intValue(section, QStringLiteral("h"), current.height());
-    const int width = ini.intValue(section, QStringLiteral("w"), current.width());
-    return QRect(left, top, width, height);
+    const int64_t top = ini.intValue(section, QStringLiteral("t"), current.top());
+    const int64_t left = ini.intValue(section, QStringLiteral("l"), current.left());
+    const int64_t height = ini.intValue(section, QStringLiteral("h"), current.height());
+    const int64_t width = ini.intValue(section, QStringLiteral("w"), current.width());
+    // Sums in 64 bits: a stored 2147483647 must not wrap around.
+    constexpr int64_t limit = 1 << 24;
+    bool fits = width > 0 && height > 0 && width < limit && height < limit && std::abs(left) < limit
+        && std::abs(top) < limit;
+    // On the screen: no larger than it, and the top-left corner (where the
+    // window is taken hold of) on it.
+    if (fits && bounds.isValid())
+        fits = width <= bounds.width() && height <= bounds.height() && left >= bounds.left()
+            && left <= bounds.right() && top >= bounds.top() && top <= bounds.bottom();
+    if (!fits)
+        return current;
+    return QRect(int(left), int(top), int(width), int(height));
 }
 
 bool TLibrary::SaveFormPlacement(const QString &section, const QRect &geometry, const QString &iniPath,

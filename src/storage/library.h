@@ -25,6 +25,18 @@ public:
     // Reads up to count records into buffer; a short or missing file leaves
     // the rest of the buffer as it was. Returns the records read.
     int ReadRecords(void *buffer, int recordSize, const QString &path, int count) const;
+    // The same, telling a failed open or read: its errno in *err (0 if none).
+    int ReadRecords(void *buffer, int recordSize, const QString &path, int count, int *err) const;
+
+    // What the start needs to know before reading a file: only a file that
+    // does not exist is missing; one that exists but is no readable ordinary
+    // file (a directory, a device, no access to its folder) has a reason.
+    struct FileProbe {
+        bool exists = false;
+        qint64 size = 0;
+        QString error; // empty when it can be read
+    };
+    static FileProbe ProbeFile(const QString &path);
     // Replaces the file with exactly count records, through a temporary file
     // and a rename. Returns false, with a message for the user in *error,
     // when the file could not be written; the old file is then untouched.
@@ -40,8 +52,11 @@ public:
     bool WritesRefused() const { return !refusal.isEmpty(); }
 
     // Window placement under section (the window's component name) in the
-    // settings file: keys t, l, h, w. Missing keys keep the current values.
-    QRect LoadFormPlacement(const QString &section, const QRect &current, const QString &iniPath) const;
+    // settings file: keys t, l, h, w. Missing keys keep the current values; a
+    // placement that does not fit bounds (no larger than it, its top-left
+    // corner inside it; any size when bounds is null) gives current whole.
+    QRect LoadFormPlacement(const QString &section, const QRect &current, const QString &iniPath,
+                            const QRect &bounds = QRect()) const;
     bool SaveFormPlacement(const QString &section, const QRect &geometry, const QString &iniPath,
                            QString *error = nullptr) const;
 
