@@ -78,7 +78,8 @@ bool isAdultDayUse(uint32_t key) { return key == 1601801 || key == 1601802; }
 
 QString amountRangeText()
 {
-    const QLocale c(QLocale::C);
+    QLocale c(QLocale::C);
+    c.setNumberOptions(QLocale::DefaultNumberOptions); // with thousands separators
     return QStringLiteral("%1円から%2円まで")
         .arg(c.toString(std::numeric_limits<int32_t>::min()), c.toString(std::numeric_limits<int32_t>::max()));
 }

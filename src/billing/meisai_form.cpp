@@ -51,7 +51,9 @@ QString chargeCell(int32_t tanka, int32_t suryou)
 {
     if (tanka == 0 || suryou == 0)
         return {};
-    return QLocale(QLocale::C).toString(qlonglong(int64_t(tanka) * suryou)).prepend(QChar(0xA5));
+    QLocale c(QLocale::C);
+    c.setNumberOptions(QLocale::DefaultNumberOptions); // with thousands separators
+    return c.toString(qlonglong(int64_t(tanka) * suryou)).prepend(QChar(0xA5));
 }
 
 QLineEdit *readOnlyEdit(QWidget *parent, const QString &name, bool frame = true)
@@ -69,6 +71,13 @@ QLabel *label(QWidget *parent, const QString &name, const QString &caption)
     auto *l = new QLabel(caption, parent);
     l->setObjectName(name);
     return l;
+}
+
+// The six cells of a line as the grid shows them.
+QStringList rowCells(const TReserveData &l)
+{
+    return {l.Kubun ? QString::number(l.Kubun) : QString(), fieldText(l.Rsvday), fieldText(l.Kamoku),
+            numberCell(l.Tanka), numberCell(l.Suryou), chargeCell(l.Tanka, l.Suryou)};
 }
 
 } // namespace
@@ -165,26 +174,26 @@ void TMeisaiForm::createControls()
     for (QLabel *l : {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7})
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    connect(NameEdit, &QLineEdit::textChanged, this, [this](const QString &t) {
-        Bill.NameEdit = t;
+    connect(NameEdit, &QLineEdit::textChanged, this, [this] {
+        Bill.NameEdit = NameEdit->text(); // the text as it stands once a refused change is taken back
         headerEdited();
     });
-    connect(PlanEdit, &QLineEdit::textChanged, this, [this](const QString &t) {
-        Bill.PlanEdit = t;
+    connect(PlanEdit, &QLineEdit::textChanged, this, [this] {
+        Bill.PlanEdit = PlanEdit->text(); // the text as it stands once a refused change is taken back
         headerEdited();
     });
-    connect(RoomEdit, &QLineEdit::textChanged, this, [this](const QString &t) {
-        Bill.RoomEdit = t;
+    connect(RoomEdit, &QLineEdit::textChanged, this, [this] {
+        Bill.RoomEdit = RoomEdit->text(); // the text as it stands once a refused change is taken back
         headerEdited();
     });
-    connect(StayEdit, &QLineEdit::textChanged, this, [this](const QString &t) {
-        Bill.StayEdit = t;
+    connect(StayEdit, &QLineEdit::textChanged, this, [this] {
+        Bill.StayEdit = StayEdit->text(); // the text as it stands once a refused change is taken back
         headerEdited();
     });
     connect(StayEdit, &QLineEdit::editingFinished, this, &TMeisaiForm::stayEdited);
-    connect(SeisanDay, &QLineEdit::textChanged, this, [this](const QString &t) {
+    connect(SeisanDay, &QLineEdit::textChanged, this, [this] {
         if (!Showing)
-            Bill.SeisanDay = t;
+            Bill.SeisanDay = SeisanDay->text();
     });
     connect(SeisanDay, &QLineEdit::editingFinished, this, [this] { checkSettlementDate(); });
     connect(KeisyouCombo, &QComboBox::currentIndexChanged, this, [this](int i) {
@@ -208,6 +217,9 @@ void TMeisaiForm::createControls()
         Grid->SetColWidths(c, ColWidths[c]);
     TGridColumns &cols = Grid->GridColumns();
     cols[ColKey]->SetCanEdit(false);
+    // The key column is the narrow handle of each row: the key stays in the
+    // cell for the bill's logic but is not drawn clipped.
+    cols[ColKey]->SetFixCellFontColor(Grid->FixedColor());
     cols[ColDate]->SetImeMode(imDisable);
     cols[ColText]->SetImeMode(imHira);
     cols[ColText]->SetWordwrap(true);
@@ -458,8 +470,11 @@ void TMeisaiForm::createLayout()
     card->addWidget(SiharaiCombo, 1);
     totals->addLayout(card, BillRows + 3, 0);
     totals->addWidget(SaNumEdit[8], BillRows + 3, 1);
-    totals->setColumnStretch(0, 3);
-    totals->setColumnStretch(1, 2);
+    totals->setColumnStretch(0, 1);
+    // Amounts as wide as the widest one the records hold; the labels take the rest.
+    const int amountWidth = fontMetrics().horizontalAdvance(QStringLiteral("¥-2,147,483,648")) + 16;
+    for (TSaNumEdit *n : SaNumEdit)
+        n->setFixedWidth(amountWidth);
 
     auto group = [](QGroupBox *box, QWidget *button, QSpinBox *copies, QWidget *extra = nullptr) {
         auto *l = new QHBoxLayout(box);
@@ -476,6 +491,7 @@ void TMeisaiForm::createLayout()
     group(GroupBox3, PrintW, CSpinEdit3, TadashiCheck);
 
     auto *right = new QVBoxLayout;
+    right->setSizeConstraint(QLayout::SetDefaultConstraint);
     right->addLayout(totals);
     right->addSpacing(6);
     right->addWidget(GroupBox1);
@@ -488,6 +504,8 @@ void TMeisaiForm::createLayout()
     root->setSpacing(10);
     root->addLayout(left);
     root->addLayout(right, 1);
+    // Room for the longest summary label (advances and bathing tax) beside the lines.
+    GEdit[RowAdvance]->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("立替金及び入湯税(2名様×150円×2泊)")) + 12);
 
     // Keyboard order: header, lines, paging, switches and amounts, printing.
     QWidget *order[] = {NameEdit,     KeisyouCombo, PlanEdit,    SeisanDay,    StayEdit,     RoomEdit,
@@ -647,9 +665,7 @@ void TMeisaiForm::showPage()
     TekiyoCombo->hide();
     padLines(Bill);
     for (int row = 1; row <= BillPageLines; ++row) {
-        const TReserveData &l = Bill.Lines[size_t(lineIndexOf(row))];
-        Grid->SetRows(row, {l.Kubun ? QString::number(l.Kubun) : QString(), fieldText(l.Rsvday), fieldText(l.Kamoku),
-                            numberCell(l.Tanka), numberCell(l.Suryou), chargeCell(l.Tanka, l.Suryou)});
+        Grid->SetRows(row, rowCells(Bill.Lines[size_t(lineIndexOf(row))]));
     }
     PageLabel->setText(QString::number(Bill.PageNo));
     PrevButton->setEnabled(Bill.PageNo > 1);
@@ -671,6 +687,10 @@ TBillMessage TMeisaiForm::storeRow(int row)
     if (row < 1 || row > BillPageLines)
         return {};
     const int index = lineIndexOf(row);
+    // A row as its line already stands has nothing to write (a damaged
+    // stored line is not refused again and again while the user moves about).
+    if (Grid->Rows(row).mid(0, ColCharge) == rowCells(Bill.Lines[size_t(index)]).mid(0, ColCharge))
+        return {};
     const TBillMessage m = WriteBackCells(Bill, index, Grid->Cells(ColKey, row), Grid->Cells(ColDate, row),
                                           Grid->Cells(ColText, row), Grid->Cells(ColTanka, row),
                                           Grid->Cells(ColSuryou, row));
@@ -762,10 +782,8 @@ void TMeisaiForm::itemPicked(int index)
     PickItem(Bill, lineIndexOf(row), index);
     TekiyoCombo->hide();
     TekiyoCombo->setCurrentIndex(-1);
-    const TReserveData &l = Bill.Lines[size_t(lineIndexOf(row))];
     Showing = true;
-    Grid->SetRows(row, {l.Kubun ? QString::number(l.Kubun) : QString(), fieldText(l.Rsvday), fieldText(l.Kamoku),
-                        numberCell(l.Tanka), numberCell(l.Suryou), chargeCell(l.Tanka, l.Suryou)});
+    Grid->SetRows(row, rowCells(Bill.Lines[size_t(lineIndexOf(row))]));
     Grid->FocusCell(ColSuryou, row);
     Showing = false;
     Grid->setFocus();

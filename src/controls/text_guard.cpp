@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QPointer>
 
+#include <algorithm>
+
 namespace {
 
 // The last text the box held that could be stored, kept beside the box.
@@ -14,11 +16,12 @@ public:
     TextGuard(QLineEdit *edit, const QString &field, int maxBytes)
         : QObject(edit), edit(edit), field(field), maxBytes(maxBytes), accepted(edit->text())
     {
-        // Text set by the program (a loaded bill) is taken as it is.
+        // Text set by the program (a loaded bill) becomes the text to return to.
         // A refused edit still reports its own text afterwards: only the box's
-        // current text counts.
+        // current text counts, and only a text that could be stored.
         QObject::connect(edit, &QLineEdit::textChanged, this, [this](const QString &t) {
-            if (!checking && t == this->edit->text())
+            if (!checking && t == this->edit->text()
+                && textentry::entryError(this->field, t, this->maxBytes).isEmpty())
                 accepted = t;
         });
         QObject::connect(edit, &QLineEdit::textEdited, this, [this](const QString &t) { check(t); });

@@ -48,7 +48,11 @@ TMainForm::TMainForm(const QString &exePath, QWidget *parent) : QMainWindow(pare
     LoadFormPlacement(Library, this, Data.iniPath());
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    // A bill window still alive goes with the main window: nothing to follow any more.
+    disconnect(BillWindowWatch);
+}
 
 QAction *TMainForm::addItem(QWidget *menu, const QString &name, const QString &caption,
                             void (TMainForm::*slot)())
@@ -178,11 +182,9 @@ void TMainForm::setBillWindow(TMeisaiForm *window)
     BillWindow = window;
     if (QAction *print1 = menuItem(QStringLiteral("Print1")))
         print1->setEnabled(window != nullptr);
+    disconnect(BillWindowWatch);
     if (window)
-        connect(window, &QObject::destroyed, this, [this] {
-            if (!BillWindow)
-                setBillWindow(nullptr);
-        });
+        BillWindowWatch = connect(window, &QObject::destroyed, this, [this] { setBillWindow(nullptr); });
 }
 
 void TMainForm::previewBill(int paper, int kind)

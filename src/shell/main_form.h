@@ -82,6 +82,7 @@ private:
     TLibrary Library;
     QMdiArea *Mdi = nullptr;
     QPointer<TMeisaiForm> BillWindow;
+    QMetaObject::Connection BillWindowWatch;
     bool Loaded = false;
     bool inNavigator = false;
     bool swallowActivation = false;

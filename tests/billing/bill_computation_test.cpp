@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <string>
+
 namespace {
 
 RecordList<TReserveData> twoNights(bool advance)
@@ -255,6 +258,78 @@ TEST(CalcTotals, ReadsAmountTexts)
             EXPECT_EQ(v, c.value);
         }
     }
+}
+
+// Damaged records put huge numbers into prices and quantities; no sum,
+// product or rate may wrap into a plausible total.
+TEST(CalcTotals, NothingWrapsEverythingBeyondAnAmountIsRefused)
+{
+    const int32_t min = std::numeric_limits<int32_t>::min();
+    const int32_t max = std::numeric_limits<int32_t>::max();
+    const struct {
+        const char *name;
+        RecordList<TReserveData> lines;
+        uint8_t serviceKubun;
+        const char *where; // part of the message
+    } cases[] = {
+        {"64-bit sum of four huge lines wraps to the fifth",
+         {line(1601102, min, min), line(1601102, min, min), line(1601102, min, min), line(1601102, min, min),
+          line(1601102, 10000, 1)},
+         1, "1ページ 1行目"},
+        {"one line beyond 32 bits", {line(1601102, 1, 1), line(1601102, 70000, 70000)}, 1, "1ページ 2行目"},
+        {"line on the second page", RecordList<TReserveData>(17, line(1601102, 1, 1)), 1, ""},
+        {"sum of amounts beyond 32 bits", {line(1601102, max, 1), line(1601102, 1, 1)}, 1, "合計"},
+        {"advances beyond 32 bits", {line(1106001, max, 1), line(1106001, max, 1)}, 1, "合計"},
+        {"service added beyond", {line(1601102, 2000000000, 1)}, 1, "合計"},
+        {"persons times bathing tax", {line(1601001, 1, max)}, 1, "合計"},
+        {"tax added beyond", {line(1601102, 2100000000, 1)}, 0, "合計"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        TBillState b;
+        BuildSelectors(b, defaultKamoku());
+        b.Lines = c.lines;
+        if (std::string(c.name) == "line on the second page")
+            b.Lines[16] = line(1601102, max, 2);
+        b.CheckBox1 = true;
+        const auto before = b.SaNumEdit;
+        TBaseData base = settings(c.serviceKubun, 1, 1);
+        const TBillMessage m = CalcTotals(b, base);
+        EXPECT_EQ(m.title, QStringLiteral("エラー"));
+        EXPECT_TRUE(m.text.contains(QStringLiteral("-2,147,483,648円から2,147,483,647円まで"))) << m.text.toStdString();
+        if (std::string(c.name) == "line on the second page")
+            EXPECT_TRUE(m.text.contains(QStringLiteral("2ページ 1行目"))) << m.text.toStdString();
+        else
+            EXPECT_TRUE(m.text.contains(QString::fromUtf8(c.where))) << m.text.toStdString();
+        EXPECT_EQ(b.SaNumEdit, before);
+    }
+}
+
+TEST(CalcTotals, CheckedArithmeticStopsAtTheAmountRange)
+{
+    const int64_t max = std::numeric_limits<int32_t>::max();
+    const int64_t min = std::numeric_limits<int32_t>::min();
+    int64_t r = 7;
+    EXPECT_TRUE(checkedAdd(max - 1, 1, &r));
+    EXPECT_EQ(r, max);
+    EXPECT_FALSE(checkedAdd(max, 1, &r));
+    EXPECT_EQ(r, max); // unchanged on refusal
+    EXPECT_TRUE(checkedSub(min + 1, 1, &r));
+    EXPECT_FALSE(checkedSub(min, 1, &r));
+    EXPECT_TRUE(checkedMul(-46341, 46340, &r));
+    EXPECT_FALSE(checkedMul(46341, 46341, &r));
+    EXPECT_FALSE(checkedMul(INT64_MIN, -1, &r));
+    EXPECT_FALSE(checkedAdd(INT64_MAX, INT64_MAX, &r));
+}
+
+TEST(CalcTotals, AmountFieldMessagesNameTheRangeOrAskForWholeYen)
+{
+    EXPECT_EQ(amountFieldMessage(QStringLiteral("値引きの金額"), QStringLiteral("-3000000000")).text,
+              QStringLiteral("値引きの金額は-2,147,483,648円から2,147,483,647円までの範囲で入力してください"));
+    EXPECT_EQ(amountFieldMessage(QStringLiteral("値引きの金額"), QStringLiteral("99999999999999999999")).text,
+              QStringLiteral("値引きの金額は-2,147,483,648円から2,147,483,647円までの範囲で入力してください"));
+    EXPECT_EQ(amountFieldMessage(QStringLiteral("ご予約金の金額"), QStringLiteral("12.5")).text,
+              QStringLiteral("ご予約金の金額は円単位の整数で入力してください"));
 }
 
 } // namespace

@@ -516,4 +516,52 @@ TEST_F(BillStorage, RefusedCardKindNamesTheText)
     EXPECT_TRUE(m.text.contains(QStringLiteral("カード")));
 }
 
+// Text the records cannot hold exactly is refused, never stored as "?" or cut;
+// both files and both lists stay as they were.
+TEST_F(BillStorage, TextsTheRecordsCannotHoldAreRefused)
+{
+    const struct {
+        const char *name;
+        std::function<void(TBillState &)> change;
+        const char *message;
+    } cases[] = {
+        {"emoji in the name", [](TBillState &b) { b.NameEdit = QStringLiteral("山田😀"); },
+         "名前に保存できない文字があります：「😀」\nこの文字は使えません。別の文字で入力してください"},
+        {"letter outside CP932 in the plan", [](TBillState &b) { b.PlanEdit = QStringLiteral("Crème"); },
+         "プランに保存できない文字があります：「è」\nこの文字は使えません。別の文字で入力してください"},
+        {"name of 64 bytes", [](TBillState &b) { b.NameEdit = QString(32, QChar(0x3042)); },
+         "名前は全角31文字（半角63文字）以内で入力してください"},
+        {"room of 80 bytes", [](TBillState &b) { b.RoomEdit = QString(80, QLatin1Char('1')); },
+         "部屋は全角31文字（半角63文字）以内で入力してください"},
+        {"plan of 80 bytes", [](TBillState &b) { b.PlanEdit = QString(40, QChar(0x3042)); },
+         "プランは全角31文字（半角63文字）以内で入力してください"},
+        {"name of spaces only", [](TBillState &b) { b.NameEdit = QStringLiteral(" 　 "); }, "名前を入力してください"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        store(twoNightBill(), {receivable(100, 101002, 5000)});
+        TBillState b = open(100);
+        SetCardKind(b, QStringLiteral("VISA"));
+        c.change(b);
+        const QByteArray reserveFile = fileBytes(reservePath());
+        const QByteArray urikakeFile = fileBytes(urikakePath());
+        const TBillMessage m = SaveBill(b, data, lib);
+        EXPECT_EQ(m.title, QStringLiteral("エラー"));
+        EXPECT_EQ(m.text, QString::fromUtf8(c.message));
+        EXPECT_EQ(fileBytes(reservePath()), reserveFile);
+        EXPECT_EQ(fileBytes(urikakePath()), urikakeFile);
+        EXPECT_EQ(listBytes(data.ReserveList), reserveFile);
+    }
+    // 63 bytes fit both files alike.
+    store(twoNightBill(), {receivable(100, 101002, 5000)});
+    TBillState b = open(100);
+    SetCardKind(b, QStringLiteral("VISA"));
+    b.NameEdit = QString(31, QChar(0x3042)) + QLatin1Char('A');
+    save(b);
+    EXPECT_EQ(fieldText(data.UrikakeList.back().Name), b.NameEdit);
+    for (const TReserveData &r : data.ReserveList)
+        if (r.MeiNo == 100)
+            EXPECT_EQ(fieldText(r.Name), b.NameEdit);
+}
+
 } // namespace

@@ -12,8 +12,11 @@
 #include "storage/ini_file.h"
 #include "storage/library.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QMenu>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -129,6 +132,392 @@ private slots:
         QTRY_VERIFY(guard.isNull());
         QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
         QVERIFY(shown.isEmpty());
+    }
+
+    void pickedBeerTakesTheDateAboveAndTheTotalsAndCardFollowToTheFiles()
+    {
+        writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
+        const QByteArray before = fileBytes(path("reserve.dat"));
+        TMainForm main(dir.path());
+        main.show();
+        TMeisaiForm *w = main.openBillWindow(kBill);
+        QVERIFY(w);
+        auto *grid = child<TStringGridEx>(w, "Grid");
+        auto *picker = child<QComboBox>(w, "TekiyoCombo");
+        grid->setFocus();
+
+        // The empty 摘要 cell below the dated row shows the picker.
+        grid->FocusCell(2, 2);
+        QVERIFY(picker->isVisible());
+        const int beer = picker->findText(QStringLiteral("ビール"));
+        QVERIFY(beer >= 0);
+        picker->setCurrentIndex(beer);
+        emit picker->activated(beer);
+        QCOMPARE(grid->Rows(2), (QStringList{"1601102", "2014/03/21", "ビール", "800", "1", QString::fromUtf8("¥800")}));
+        QCOMPARE(grid->Col(), 4);
+        QCOMPARE(grid->Row(), 2);
+        QVERIFY(!picker->isVisible());
+        QCOMPARE(picker->currentIndex(), -1);
+
+        // A quantity typed and Enter: the line and the totals follow.
+        QTest::keyClick(grid, Qt::Key_3);
+        QTest::keyClick(grid->InplaceEditor(), Qt::Key_Return);
+        QCOMPARE(w->bill().Lines[1].Suryou, 3);
+        QCOMPARE(grid->Cells(5, 2), QString::fromUtf8("¥2,400"));
+        QCOMPARE(grid->Col(), 5); // Enter into the last column also goes one row down
+        QCOMPARE(grid->Row(), 3);
+
+        // The eight summary rows: 22,400 of charges, service 10 % added, tax added, bathing tax on top.
+        const QStringList labels{"サービス料10%", "*****", "料金計", "消費税（8%）", "入湯税(2名様×150円×1泊)",
+                                 "ご利用額合計", "*****", "ご請求金額"};
+        const QStringList amounts{"2240", "", "24640", "1972", "300", "26912", "", "26912"};
+        for (int row = 0; row < BillRows; ++row) {
+            const QString label = row == RowDiscount ? child<QComboBox>(w, "NebikiCombo")->currentText()
+                : row == RowDeposit                  ? child<QComboBox>(w, "CouponCombo")->currentText()
+                                                     : child<QLineEdit>(w, qPrintable(QStringLiteral("GEdit%1").arg(row)))->text();
+            QCOMPARE(label, labels[row]);
+            QCOMPARE(child<TSaNumEdit>(w, qPrintable(QStringLiteral("SaNumEdit%1").arg(row)))->Text(), amounts[row]);
+        }
+
+        // A card kind chosen while the card amount is 0 takes the balance.
+        auto *card = child<QComboBox>(w, "SiharaiCombo");
+        card->setCurrentIndex(card->findText(QStringLiteral("VISA")));
+        QCOMPARE(child<TSaNumEdit>(w, "SaNumEdit8")->Text(), QStringLiteral("26912"));
+        child<QSpinBox>(w, "CSpinEdit2")->setValue(2);
+
+        QVERIFY(main.closeBillWindow());
+        QVERIFY(shown.isEmpty());
+
+        // reserve.dat: the two lines with the header, then the service line.
+        std::vector<TReserveData> expected = {rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金"),
+                                              rec(kBill, 1601102, 800, 3, "2014/03/21", "ビール"),
+                                              rec(kBill, 1601990, 2240, 1, "2014/03/21", "サービス料10%")};
+        QCOMPARE(fileBytes(path("reserve.dat")), listBytes(expected));
+        QVERIFY(fileBytes(path("reserve.dat")) != before);
+        TUrikakeData u{};
+        u.MeiNo = kBill;
+        setFieldText(u.Name, QStringLiteral("山田太郎"));
+        u.Card = 101002;
+        u.Goukei = 26912;
+        QCOMPARE(fileBytes(path("urikake.dat")), listBytes(std::vector<TUrikakeData>{u}));
+        const IniFile ini(path("norvelreceipt.ini"));
+        QCOMPARE(ini.value("Environment", "RyosyuCopies"), QStringLiteral("2"));
+        QCOMPARE(ini.value("Environment", "SeikyuCopies"), QStringLiteral("1"));
+    }
+
+    void closingWithoutTotalChangesNothing()
+    {
+        writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
+        const QByteArray before = fileBytes(path("reserve.dat"));
+        TMainForm main(dir.path());
+        main.show();
+        TMeisaiForm *w = main.openBillWindow(kBill + 1); // a bill without lines
+        QVERIFY(w);
+        QCOMPARE(w->bill().SaNumEdit[RowTotal], QStringLiteral("0"));
+        QVERIFY(main.closeBillWindow());
+        QCOMPARE(texts(), QStringList{"合計金額がないので保存しませんでした"});
+        QCOMPARE(shown[0].title, QStringLiteral("注意"));
+        QCOMPARE(fileBytes(path("reserve.dat")), before);
+        QVERIFY(!QFile::exists(path("urikake.dat")));
+    }
+
+    void invalidSettlementDateKeepsTheWindowAndWritesNothing()
+    {
+        writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
+        const QByteArray before = fileBytes(path("reserve.dat"));
+        TMainForm main(dir.path());
+        main.show();
+        TMeisaiForm *w = main.openBillWindow(kBill);
+        child<QSpinBox>(w, "CSpinEdit1")->setValue(3);
+        child<QLineEdit>(w, "SeisanDay")->setText(QStringLiteral("2014/02/30"));
+        QVERIFY(!main.closeBillWindow());
+        QCOMPARE(texts(), QStringList{"清算日は正しい形式で入力してください"});
+        QCOMPARE(main.billWindow(), w);
+        QVERIFY(main.menuItem("Print1")->isEnabled());
+        QCOMPARE(fileBytes(path("reserve.dat")), before);
+        QVERIFY(!QFile::exists(path("urikake.dat")));
+        QVERIFY(!IniFile(path("norvelreceipt.ini")).contains("Environment", "SeikyuCopies"));
+
+        // Typed in the short form, the date is stored in the long one.
+        shown.clear();
+        child<QLineEdit>(w, "SeisanDay")->setText(QStringLiteral("2014/3/2"));
+        QVERIFY(main.closeBillWindow());
+        QVERIFY(shown.isEmpty());
+        QCOMPARE(IniFile(path("norvelreceipt.ini")).value("Environment", "SeikyuCopies"), QStringLiteral("3"));
+        AppData data;
+        TLibrary lib;
+        QVERIFY(loadAppData(data, lib, dir.path(), kNow).isEmpty());
+        QCOMPARE(fieldText(data.ReserveList[0].Seisan), QStringLiteral("2014/03/02"));
+    }
+
+    void billReceiptedInEnglishOpensInEnglishWithoutAsking()
+    {
+        TReserveData r = rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金");
+        r.Decide = 2;
+        writeProgramDirectory({r});
+        TMainForm main(dir.path());
+        main.show();
+        TMeisaiForm *w = main.openBillWindow(kBill);
+        QVERIFY(shown.isEmpty());
+        QCOMPARE(w->bill().LangFlag, uint8_t(1));
+        QCOMPARE(child<QPushButton>(w, "LangButton")->text(), QStringLiteral("日本語"));
+        QCOMPARE(child<QLabel>(w, "Edit2")->text(), QStringLiteral("Name"));
+        QCOMPARE(child<QLabel>(w, "Edit7")->text(), QStringLiteral("Stay"));
+        auto *grid = child<TStringGridEx>(w, "Grid");
+        QCOMPARE(grid->CellDrawText(2, 0), QStringLiteral("Description"));
+        QCOMPARE(grid->Cells(2, 1), QStringLiteral("Charge(ADULT)"));
+        QCOMPARE(child<QLineEdit>(w, "GEdit7")->text(), QStringLiteral("Balance"));
+
+        // Back to Japanese: a bill receipted in English does not ask either.
+        child<QPushButton>(w, "LangButton")->click();
+        QVERIFY(shown.isEmpty());
+        QCOMPARE(grid->Cells(2, 1), QStringLiteral("大人宿泊料金"));
+    }
+
+    void languageSwitchAsksFirstAndNoLeavesEverything()
+    {
+        writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
+        TMainForm main(dir.path());
+        main.show();
+        TMeisaiForm *w = main.openBillWindow(kBill);
+        answers << QMessageBox::No;
+        child<QPushButton>(w, "LangButton")->click();
+        QCOMPARE(texts(), QStringList{"手入力の項目はマスター項目に置き換えられます　よろしいですか"});
+        QCOMPARE(shown[0].buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(w->bill().LangFlag, uint8_t(0));
+        answers << QMessageBox::Yes;
+        child<QPushButton>(w, "LangButton")->click();
+        QCOMPARE(w->bill().LangFlag, uint8_t(1));
+        QCOMPARE(child<QLabel>(w, "Edit4")->text(), QStringLiteral("Room"));
+    }
+
+    void twentyLinesShowOnTwoPages()
+    {
+        std::vector<TReserveData> lines;
+        for (int i = 1; i <= 20; ++i)
+            lines.push_back(rec(kBill, 1601102, 100 * i, 1, "2014/03/21", "ビール"));
+        writeProgramDirectory(lines);
+        TMainForm main(dir.path());
+        main.show();
+        TMeisaiForm *w = main.openBillWindow(kBill);
+        auto *grid = child<TStringGridEx>(w, "Grid");
+        auto *prev = child<QPushButton>(w, "PrevButton");
+        QCOMPARE(grid->Cells(3, 1), QStringLiteral("100"));
+        QCOMPARE(grid->Cells(3, 16), QStringLiteral("1600"));
+        QVERIFY(!prev->isEnabled());
+        child<QPushButton>(w, "NextButton")->click();
+        QCOMPARE(child<QLabel>(w, "PageLabel")->text(), QStringLiteral("2"));
+        QCOMPARE(grid->Cells(3, 1), QStringLiteral("1700"));
+        QCOMPARE(grid->Cells(3, 4), QStringLiteral("2000"));
+        for (int row = 5; row <= 16; ++row)
+            QCOMPARE(grid->Rows(row).join(QString()), QString());
+        QVERIFY(prev->isEnabled());
+        QCOMPARE(grid->Row(), 1);
+        // The page keys turn pages as the buttons do.
+        QApplication::setActiveWindow(&main);
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_PageUp, Qt::ControlModifier);
+        QCOMPARE(child<QLabel>(w, "PageLabel")->text(), QStringLiteral("1"));
+        QVERIFY(!prev->isEnabled());
+        QCOMPARE(grid->Cells(3, 16), QStringLiteral("1600"));
+        QCOMPARE(w->bill().SaNumEdit[RowCharge], QStringLiteral("23100")); // 21,000 + service 2,100, all pages
+    }
+
+    void nameOutsideCp932IsRefusedAndNothingWritten()
+    {
+        writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
+        const QByteArray before = fileBytes(path("reserve.dat"));
+        TMainForm main(dir.path());
+        main.show();
+        TMeisaiForm *w = main.openBillWindow(kBill);
+        auto *name = child<QLineEdit>(w, "NameEdit");
+        name->setFocus();
+        name->end(false);
+        QApplication::clipboard()->setText(QStringLiteral("😀é"));
+        name->paste();
+        QCOMPARE(texts(), QStringList{"名前に保存できない文字があります：「😀」「é」\nこの文字は使えません。別の文字で入力してください"});
+        QCOMPARE(name->text(), QStringLiteral("山田太郎"));
+        QCOMPARE(w->bill().NameEdit, QStringLiteral("山田太郎"));
+
+        // Over the record's 63 bytes: refused as well, naming the limit.
+        shown.clear();
+        QApplication::clipboard()->setText(QString(30, QChar(0x3042)));
+        name->paste();
+        QCOMPARE(texts(), QStringList{"名前は全角31文字（半角63文字）以内で入力してください"});
+        QCOMPARE(name->text(), QStringLiteral("山田太郎"));
+        QCOMPARE(fileBytes(path("reserve.dat")), before);
+    }
+
+    void lineTextOutsideCp932IsRefusedInTheGrid()
+    {
+        writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
+        TMainForm main(dir.path());
+        main.show();
+        TMeisaiForm *w = main.openBillWindow(kBill);
+        auto *grid = child<TStringGridEx>(w, "Grid");
+        grid->setFocus();
+        grid->FocusCell(2, 1);
+        grid->ShowEditor();
+        // Committed by the input method, as a typed accented letter arrives.
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("é"));
+        QApplication::sendEvent(grid->InplaceEditor(), &commit);
+        QCOMPARE(texts(), QStringList{"摘要に保存できない文字があります：「é」\nこの文字は使えません。別の文字で入力してください"});
+        QCOMPARE(grid->Cells(2, 1), QStringLiteral("大人宿泊料金"));
+        QCOMPARE(fieldText(w->bill().Lines[0].Kamoku), QStringLiteral("大人宿泊料金"));
+    }
+
+    void lineAmountBeyond32BitsIsRefusedWhereTyped()
+    {
+        writeProgramDirectory({rec(kBill, 1601001, 10000, 3, "2014/03/21", "大人宿泊料金")});
+        TMainForm main(dir.path());
+        main.show();
+        TMeisaiForm *w = main.openBillWindow(kBill);
+        auto *grid = child<TStringGridEx>(w, "Grid");
+        grid->setFocus();
+        grid->FocusCell(3, 1);
+        grid->ShowEditor();
+        grid->InplaceEditor()->Deselect();
+        // 100,000,000 x 3 still fits; 1,000,000,000 x 3 does not.
+        QTest::keyClicks(grid->InplaceEditor(), QStringLiteral("00000"));
+        QCOMPARE(texts(), QStringList{"明細の金額（単価×数量）は-2,147,483,648円から2,147,483,647円まででなければなりません"});
+        QCOMPARE(w->bill().Lines[0].Tanka, 100000000);
+        QCOMPARE(grid->Cells(3, 1), QStringLiteral("100000000"));
+        QCOMPARE(w->bill().SaNumEdit[RowCharge], QStringLiteral("330000000"));
+    }
+
+    void wrappedTotalIsRefusedAndNeitherPrintedNorPreviewed()
+    {
+        // Damaged records: four huge lines whose 64-bit sum wraps to exactly the fifth's 10,000.
+        std::vector<TReserveData> lines;
+        for (int i = 0; i < 4; ++i)
+            lines.push_back(rec(kBill, 1601102, -2147483648, -2147483648, "2014/03/21", "ビール"));
+        lines.push_back(rec(kBill, 1601102, 10000, 1, "2014/03/21", "ビール"));
+        writeProgramDirectory(lines);
+        TMainForm main(dir.path());
+        main.show();
+        TMeisaiForm *w = main.openBillWindow(kBill);
+        QVERIFY(w);
+        const QString refusal =
+            QStringLiteral("1ページ 1行目の明細の金額（単価×数量）が扱える範囲(-2,147,483,648円から2,147,483,647円まで)を超えています。\n"
+                           "明細の単価と数量を確認してください");
+        QCOMPARE(texts(), QStringList{refusal});
+        QVERIFY(w->bill().SaNumEdit[RowTotal] != QStringLiteral("10000"));
+        QCOMPARE(child<TSaNumEdit>(w, "SaNumEdit5")->Text(), QString());
+
+        shown.clear();
+        child<QPushButton>(w, "PrintRyousyu")->click();
+        child<QPushButton>(w, "PrintSeikyu")->click();
+        child<QPushButton>(w, "PrintW")->click();
+        main.menuItem("PrintRyousyu")->trigger();
+        main.menuItem("A41")->trigger();
+        QCOMPARE(texts(), QStringList(5, refusal));
+        QCOMPARE(w->bill().DecideEdit, QStringLiteral("0"));
+        QCOMPARE(w->bill().SeisanDay, QString());
+    }
+
+    void printGroupsFollowThePaper_data()
+    {
+        QTest::addColumn<int>("paper");
+        QTest::addColumn<QString>("receipt");
+        QTest::addColumn<QString>("bill");
+        QTest::newRow("A5") << 0 << "領収書(A5)" << "請求書(A5)";
+        QTest::newRow("A4") << 1 << "領収書(A4)" << "請求書(A4)";
+        QTest::newRow("B5") << 2 << "領収書(B5)" << "請求書(B5)";
+        QTest::newRow("other") << 7 << "領収書(A5)" << "請求書(A5)";
+    }
+    void printGroupsFollowThePaper()
+    {
+        QFETCH(int, paper);
+        QFETCH(QString, receipt);
+        QFETCH(QString, bill);
+        writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")}, uint8_t(paper));
+        TMainForm main(dir.path());
+        main.show();
+        TMeisaiForm *w = main.openBillWindow(kBill);
+        QCOMPARE(child<QGroupBox>(w, "GroupBox1")->title(), receipt);
+        QCOMPARE(child<QGroupBox>(w, "GroupBox2")->title(), bill);
+        QCOMPARE(child<QGroupBox>(w, "GroupBox3")->title(), QStringLiteral("請求＆領収(A4)"));
+        QCOMPARE(child<QCheckBox>(w, "TadashiCheck")->text(), QStringLiteral("但書出力"));
+        QCOMPARE(child<QSpinBox>(w, "CSpinEdit1")->maximum(), 10);
+    }
+
+    void insertAndDeleteLinesFromThePopup()
+    {
+        writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金"),
+                               rec(kBill, 1601102, 800, 2, "2014/03/21", "ビール")});
+        TMainForm main(dir.path());
+        main.show();
+        TMeisaiForm *w = main.openBillWindow(kBill);
+        auto *grid = child<TStringGridEx>(w, "Grid");
+        grid->setFocus();
+        grid->FocusCell(1, 2);
+        QTest::keyClick(grid, Qt::Key_F10, Qt::ShiftModifier);
+        auto *menu = child<QMenu>(w, "PopupMenu1");
+        QTRY_VERIFY(menu->isVisible());
+        menu->findChild<QAction *>("InsertLine")->trigger();
+        menu->close();
+        QCOMPARE(grid->Cells(2, 2), QString());
+        QCOMPARE(grid->Cells(1, 2), QStringLiteral("2014/03/21"));
+        QCOMPARE(grid->Cells(2, 3), QStringLiteral("ビール"));
+        grid->FocusCell(1, 3);
+        QTest::keyClick(grid, Qt::Key_F10, Qt::ShiftModifier);
+        menu->findChild<QAction *>("DeleteLine")->trigger();
+        menu->close();
+        QCOMPARE(grid->Cells(2, 3), QString());
+        QCOMPARE(w->bill().SaNumEdit[RowCharge], QStringLiteral("22000"));
+    }
+
+    void droppedItemFillsTheRow()
+    {
+        writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
+        TMainForm main(dir.path());
+        main.show();
+        TMeisaiForm *w = main.openBillWindow(kBill);
+        QVERIFY(w->dropItem(3, QStringLiteral("1601102,,ビール,800")));
+        auto *grid = child<TStringGridEx>(w, "Grid");
+        QCOMPARE(grid->Rows(3), (QStringList{"1601102", "2014/03/21", "ビール", "800", "", ""}));
+    }
+
+    // At 1024 x 612 a filled bill window fits the main window whole: every
+    // control inside the window and no caption cut. NORVEL_SCREENSHOT=file.png
+    // saves the picture.
+    void filledWindowFitsTheMainWindow()
+    {
+        std::vector<TReserveData> lines = {rec(kBill, 1601001, 12000, 2, "2014/03/21", "大人宿泊料金"),
+                                           rec(kBill, 1601102, 800, 3, "2014/03/21", "ビール"),
+                                           rec(kBill, 1601001, 12000, 2, "2014/03/22", "大人宿泊料金"),
+                                           rec(kBill, 1106001, 540, 1, "2014/03/22", "電話代"),
+                                           rec(kBill, 1602005, -2000, 1, "2014/03/21", "その他値引き"),
+                                           rec(kBill, 1105001, 10000, 1, "2014/03/21", "ご予約金")};
+        for (TReserveData &r : lines)
+            r.Stay = 2;
+        writeProgramDirectory(lines);
+        TMainForm main(dir.path());
+        main.resize(1024, 612);
+        main.show();
+        TMeisaiForm *w = main.openBillWindow(kBill);
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        auto *sub = qobject_cast<QMdiSubWindow *>(w->parentWidget());
+        QVERIFY(sub);
+        sub->move(0, 0);
+        sub->resize(sub->sizeHint());
+        const QSize area = main.mdiArea()->viewport()->size();
+        QVERIFY2(sub->width() <= area.width() && sub->height() <= area.height(),
+                 qPrintable(QStringLiteral("%1x%2 in %3x%4").arg(sub->width()).arg(sub->height()).arg(area.width()).arg(area.height())));
+        QCoreApplication::processEvents();
+        for (QWidget *c : w->findChildren<QWidget *>()) {
+            if (!c->isVisibleTo(w) || c->objectName().isEmpty() || c->objectName() == QStringLiteral("TekiyoCombo"))
+                continue;
+            const QRect r(c->mapTo(w, QPoint(0, 0)), c->size());
+            QVERIFY2(w->rect().contains(r), qPrintable(c->objectName()));
+            if (auto *b = qobject_cast<QAbstractButton *>(c))
+                QVERIFY2(b->width() >= b->sizeHint().width() || qobject_cast<QCheckBox *>(c), qPrintable(c->objectName()));
+            if (auto *l = qobject_cast<QLabel *>(c))
+                QVERIFY2(l->width() >= l->sizeHint().width(), qPrintable(c->objectName()));
+        }
+        if (const QByteArray shot = qgetenv("NORVEL_SCREENSHOT"); !shot.isEmpty())
+            main.grab().save(QString::fromLocal8Bit(shot));
     }
 };
 
