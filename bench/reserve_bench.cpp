@@ -116,7 +116,7 @@ void BM_SaveReserveList(benchmark::State &state)
     for (auto _ : state) {
         QString error;
         const auto t0 = std::chrono::steady_clock::now();
-        const bool ok = saveReserveList(data, lib, &error);
+        const bool ok = saveBillLists(data, lib, &error);
         state.SetIterationTime(secondsSince(t0));
         if (!ok) {
             state.SkipWithError(error.toLocal8Bit().constData());
