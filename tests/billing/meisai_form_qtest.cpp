@@ -13,6 +13,7 @@
 #include "storage/library.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
@@ -518,6 +519,41 @@ private slots:
         }
         if (const QByteArray shot = qgetenv("NORVEL_SCREENSHOT"); !shot.isEmpty())
             main.grab().save(QString::fromLocal8Bit(shot));
+    }
+
+    // A line picked and typed without the mouse: F4 opens the picker over the
+    // empty 摘要 cell, Down and Enter pick, the quantity follows, Enter moves on.
+    void aLineByKeysAlone()
+    {
+        writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
+        TMainForm main(dir.path());
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        TMeisaiForm *w = main.openBillWindow(kBill);
+        QApplication::setActiveWindow(&main);
+        auto *grid = child<TStringGridEx>(w, "Grid");
+        auto *picker = child<QComboBox>(w, "TekiyoCombo");
+        grid->setFocus();
+        grid->FocusCell(1, 2);
+        QTest::keyClick(grid, Qt::Key_Right);
+        QCOMPARE(grid->Col(), 2);
+        QVERIFY(picker->isVisible());
+        QTest::keyClick(grid, Qt::Key_F4);
+        QTRY_VERIFY(picker->view()->isVisible());
+        const int beer = picker->findText(QStringLiteral("ビール"));
+        picker->view()->setCurrentIndex(picker->model()->index(beer, 0));
+        QTest::keyClick(picker->view(), Qt::Key_Return);
+        QTRY_COMPARE(grid->Cells(0, 2), QStringLiteral("1601102"));
+        QCOMPARE(grid->Col(), 4);
+        QTest::keyClick(grid, Qt::Key_2);
+        QTest::keyClick(grid->InplaceEditor(), Qt::Key_Return);
+        QCOMPARE(w->bill().Lines[1].Suryou, 2);
+        QCOMPARE(grid->Row(), 3);
+        QTest::keyClick(grid, Qt::Key_Return); // from 計 on to 摘要 of the same row
+        QCOMPARE(grid->Col(), 2);
+        QCOMPARE(grid->Row(), 3);
+        QVERIFY(picker->isVisible());
+        QVERIFY(shown.isEmpty());
     }
 };
 
