@@ -618,6 +618,7 @@ void TMeisaiForm::showTotals()
             g->setCursorPosition(0);
             g->setToolTip(Bill.GEdit[size_t(row)]);
         }
+    fitLabels();
     for (size_t i = 0; i < SaNumEdit.size(); ++i)
         if (SaNumEdit[i]->Text() != Bill.SaNumEdit[i])
             SaNumEdit[i]->SetText(Bill.SaNumEdit[i]);
@@ -626,6 +627,28 @@ void TMeisaiForm::showTotals()
     NebikiCombo->setCurrentIndex(Bill.NebikiCombo.ItemIndex);
     CouponCombo->setCurrentIndex(Bill.CouponCombo.ItemIndex);
     Showing = was;
+}
+
+void TMeisaiForm::fitLabels()
+{
+    // A long summary label (the bathing-tax wording, in English above all) is
+    // set a little smaller rather than cut; the full text is also its hint.
+    for (QLineEdit *g : GEdit) {
+        if (!g)
+            continue;
+        QFont f = font();
+        const qreal smallest = f.pointSizeF() * 0.7;
+        const int room = g->contentsRect().width() - 12; // the box's own text margins
+        while (room > 0 && f.pointSizeF() > smallest && QFontMetrics(f).horizontalAdvance(g->text()) > room)
+            f.setPointSizeF(f.pointSizeF() - 0.25);
+        g->setFont(f);
+    }
+}
+
+void TMeisaiForm::resizeEvent(QResizeEvent *e)
+{
+    QWidget::resizeEvent(e);
+    fitLabels();
 }
 
 void TMeisaiForm::showLanguage()

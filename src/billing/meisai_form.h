@@ -54,6 +54,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
@@ -68,6 +69,7 @@ private:
     void showHeader();
     void showSelectors();
     void showTotals();
+    void fitLabels();
     void showLanguage();
     void calcTotals(bool quiet = false);
     void headerEdited();

@@ -162,8 +162,15 @@ TMeisaiForm *TMainForm::openBillWindow(uint32_t billNo)
 {
     if (BillWindow)
         return nullptr;
-    return static_cast<TMeisaiForm *>(
+    auto *w = static_cast<TMeisaiForm *>(
         openChildWindow(QStringLiteral("MeisaiForm"), [this, billNo] { return new TMeisaiForm(*this, billNo); }));
+    // At the top left of the client area in its own size, unless the settings file places it.
+    if (auto *sub = w ? qobject_cast<QMdiSubWindow *>(w->parentWidget()) : nullptr) {
+        sub->move(0, 0);
+        sub->resize(sub->sizeHint());
+        LoadFormPlacement(Library, w, Data.iniPath());
+    }
+    return w;
 }
 
 bool TMainForm::closeBillWindow()
