@@ -35,6 +35,7 @@
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QTabBar>
+#include <QTimer>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -247,6 +248,7 @@ TBasicSettingForm::TBasicSettingForm(TMainForm &main, QWidget *parent) : QWidget
     new MemoGuard(CommentS, QStringLiteral("請求書のコメント"), settinglimits::Comment);
     new MemoGuard(CommentR, QStringLiteral("領収書のコメント"), settinglimits::Comment);
     showLogo();
+    SisetuName->setFocus();
     // The window sees its keys before its controls do.
     qApp->installEventFilter(this);
 }
@@ -319,14 +321,15 @@ void TBasicSettingForm::createPage1()
     ZipCode->setInputMask(QStringLiteral("999-9999; "));
     ZipCode->setFixedWidth(ZipCode->fontMetrics().horizontalAdvance(QStringLiteral("999-99999")) + 16);
     ApplyImeMode(ZipCode, imDisable);
+    ZipCode->installEventFilter(this);
     Jusyo = line("Jusyo", settinglimits::Jusyo, imHira, QStringLiteral("住所"));
     TelNo = line("TelNo", settinglimits::TelNo, imSAlpha, QStringLiteral("電話番号"));
     FaxNo = line("FaxNo", settinglimits::FaxNo, imSAlpha, QStringLiteral("FAX番号"));
     Daihyou = line("Daihyou", settinglimits::Daihyou, imHira, QStringLiteral("代表者名"));
     EMail = line("EMail", settinglimits::EMail, imDisable, QStringLiteral("E-Mail"));
     URL = line("URL", settinglimits::URL, imDisable, QStringLiteral("URL"));
-    CommentS = memo("CommentS", 3);
-    CommentR = memo("CommentR", 3);
+    CommentS = memo("CommentS", 4);
+    CommentR = memo("CommentR", 4);
     Service = amount("Service");
     ServiceKubun = choice("ServiceKubun", KubunChoices);
     TaxKubun = choice("TaxKubun", TaxChoices);
@@ -751,6 +754,9 @@ bool TBasicSettingForm::eventFilter(QObject *watched, QEvent *e)
             Main.data().ShowHidden = !Main.data().ShowHidden;
             return true;
         }
+    } else if (e->type() == QEvent::FocusIn && watched == ZipCode && ZipCode->text() == QLatin1String("-")) {
+        // An empty postal code is typed from its first digit, wherever the caret was.
+        QTimer::singleShot(0, ZipCode, [z = ZipCode] { z->setCursorPosition(0); });
     } else if (e->type() == QEvent::FocusOut) {
         if (watched == ColorEdit[0] || watched == FontEdit[0])
             checkColour(1);

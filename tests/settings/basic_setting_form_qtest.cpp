@@ -307,6 +307,12 @@ private slots:
         QCOMPARE(name->toPlainText(), QString(64, QChar(0x3042)) + QLatin1Char('\n'));
         QCOMPARE(shown.last().text, QStringLiteral("施設名は全角65文字（半角130文字）以内で入力してください"));
 
+        auto *zip = control<QLineEdit>(f, "ZipCode");
+        zip->setFocus();
+        QTRY_COMPARE(zip->cursorPosition(), 0);
+        QTest::keyClicks(zip, QStringLiteral("3991234"));
+        QCOMPARE(zip->displayText(), QStringLiteral("399-1234"));
+
         auto *tel = control<QLineEdit>(f, "TelNo");
         QTest::keyClicks(tel, QStringLiteral("0123-45-67890123456"));
         QCOMPARE(tel->text(), QStringLiteral("0123-45-67890123"));
@@ -319,6 +325,7 @@ private slots:
         closeWindow(f);
         const TBaseData b = recordOf(fileBytes(path("base.dat")));
         QCOMPARE(b.Service, 123);
+        QCOMPARE(fieldText(b.ZipCode), QStringLiteral("399-1234"));
         QCOMPARE(fieldBytes(b.SisetuName), cp932::encode(QString(64, QChar(0x3042)) + QStringLiteral("\r\n")));
     }
 
