@@ -176,7 +176,11 @@ TBillMessage amountFieldMessage(const QString &field, const QString &text)
     return {QStringLiteral("エラー"), QStringLiteral("%1は円単位の整数で入力してください").arg(field)};
 }
 
-TBillMessage CalcTotals(TBillState &bill, const TBaseData &base)
+namespace {
+
+// The whole computation on a bill it does not change: results into amount and label.
+TBillMessage computeTotals(const TBillState &bill, const TBaseData &base, std::array<QString, 9> &amount,
+                           std::array<QString, BillRows> &label)
 {
     const bool english = bill.LangFlag != 0;
     const auto &plain = english ? EnglishLabels : JapaneseLabels;
@@ -194,8 +198,7 @@ TBillMessage CalcTotals(TBillState &bill, const TBaseData &base)
                     .arg(amountRangeText())};
     }
 
-    std::array<QString, BillRows> label;
-    std::array<QString, 9> amount = bill.SaNumEdit;
+    amount = bill.SaNumEdit;
     for (int i = 0; i < BillRows; ++i)
         if (i != RowDiscount && i != RowDeposit)
             label[i] = plain[i];
@@ -310,7 +313,26 @@ TBillMessage CalcTotals(TBillState &bill, const TBaseData &base)
     if (!ok)
         return rangeRefusal();
 
+    return {};
+}
+
+} // namespace
+
+TBillMessage CalcTotals(TBillState &bill, const TBaseData &base)
+{
+    std::array<QString, 9> amount;
+    std::array<QString, BillRows> label;
+    const TBillMessage m = computeTotals(bill, base, amount, label);
+    if (!m.isEmpty())
+        return m;
     bill.SaNumEdit = amount;
     bill.GEdit = label;
     return {};
+}
+
+TBillMessage totalsRefusal(const TBillState &bill, const TBaseData &base)
+{
+    std::array<QString, 9> amount;
+    std::array<QString, BillRows> label;
+    return computeTotals(bill, base, amount, label);
 }

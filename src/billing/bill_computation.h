@@ -67,3 +67,7 @@ TBillMessage amountFieldMessage(const QString &field, const QString &text);
 // amounts of the records: nothing wraps) nothing is changed and the message
 // says why. A bill whose totals are refused must not be printed.
 TBillMessage CalcTotals(TBillState &bill, const TBaseData &base);
+
+// The refusal CalcTotals would give the bill, without changing it; empty when
+// its totals compute. Nothing is printed of a bill that has one.
+TBillMessage totalsRefusal(const TBillState &bill, const TBaseData &base);

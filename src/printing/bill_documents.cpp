@@ -1,5 +1,7 @@
 #include "bill_documents.h"
 
+#include "billing/bill_computation.h"
+
 bool runBillDocumentWith(printing::MessageFunction message, QWidget *parent, TBillState &bill,
                          const TDocumentRun &run, DocumentMode mode, int copies)
 {
@@ -21,6 +23,12 @@ bool runBillDocumentWith(printing::MessageFunction message, QWidget *parent, TBi
 TDocumentRun makeBillDocument(const TBillState &bill, const TBaseData &base, const QString &exePath,
                               BillPaper paper, int kind)
 {
+    // Totals that would wrap or overflow have nothing right to print: no page is laid out.
+    if (const TBillMessage refused = totalsRefusal(bill, base); !refused.isEmpty()) {
+        TDocumentRun run;
+        run.error = refused.text;
+        return run;
+    }
     switch (paper) {
     case BillPaper::A4:
         return TPrintA4Form(bill, base, exePath, kind).Run();

@@ -559,9 +559,11 @@ TEST_F(BillStorage, TextsTheRecordsCannotHoldAreRefused)
     b.NameEdit = QString(31, QChar(0x3042)) + QLatin1Char('A');
     save(b);
     EXPECT_EQ(fieldText(data.UrikakeList.back().Name), b.NameEdit);
-    for (const TReserveData &r : data.ReserveList)
-        if (r.MeiNo == 100)
+    for (const TReserveData &r : data.ReserveList) {
+        if (r.MeiNo == 100) {
             EXPECT_EQ(fieldText(r.Name), b.NameEdit);
+        }
+    }
 }
 
 } // namespace

@@ -605,4 +605,21 @@ TEST(PictureText, FollowsThePictureAndNeverCutsANumber)
     EXPECT_EQ(pictureText(-2147483648LL * 2, QStringLiteral("999,999,999")), QStringLiteral("-4,294,967,296"));
 }
 
+// A bill whose totals are refused (damaged lines whose sum would wrap) gets no
+// page on any paper: the run carries the refusal and nothing else.
+TEST_F(PrintFormTest, BillWithRefusedTotalsLaysOutNoPage)
+{
+    TBillState b = sample::bill();
+    for (size_t i = 0; i < 4; ++i) {
+        b.Lines[i].Tanka = INT32_MIN;
+        b.Lines[i].Suryou = INT32_MIN;
+    }
+    for (BillPaper paper : {BillPaper::A5, BillPaper::A4, BillPaper::B5, BillPaper::Combined}) {
+        const TDocumentRun r = makeBillDocument(b, sample::facility(), QString(), paper, 2);
+        EXPECT_FALSE(r.ok());
+        EXPECT_TRUE(r.error.contains(QStringLiteral("-2,147,483,648円から2,147,483,647円まで")));
+        EXPECT_TRUE(r.model.pages.isEmpty());
+    }
+}
+
 } // namespace
