@@ -11,6 +11,7 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <cmath>
 
 using namespace printing;
 
@@ -57,6 +58,7 @@ QDate readDate(const QString &text)
 
 const Pen kBlack{Qt::black, 0.1, PenStyle::Solid};
 constexpr qreal kPad = 0.4; // mm between a cell's frame and its text
+constexpr qreal kJoin = 0.6; // mm: totals rows closer than this share a border
 constexpr Qt::Edges kAllEdges = Qt::TopEdge | Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge;
 
 // Characters of a text whose CP932 bytes lie within from..to (from 1,
@@ -408,6 +410,7 @@ void TPrintForm::setUpDetail()
     // that a taller row never pushes mere blank lines onto a page of their own.
     rep.moreRows = [this] { return LineIndex < rowLines; };
     rep.padLastPage = true;
+    rep.blankRows = [this](bool on) { blank = on; };
     b.afterPrint = [this] {
         if (LineIndex < lines.size())
             ++LineIndex;
@@ -426,7 +429,8 @@ void TPrintForm::setUpFooter()
     const qreal amountDy = L.labelDy - (L.fontKubunApplies && large ? 0.5 : 0);
 
     // Rows that meet share one border: a row reaches the next one's top when
-    // the gap is a rounding, and frames its top only when no row ends there.
+    // the gap is under kJoin (two rules that close read as a smudged double
+    // line), and frames its top only when no row ends there.
     for (int row = 0; row < BillRows; ++row) {
         std::optional<QColor> fill;
         if (row == RowTotal)
@@ -435,9 +439,9 @@ void TPrintForm::setUpFooter()
             fill = winColor(base.Color1);
         const qreal top = L.rowTop[row];
         qreal height = L.totalsRowHeight;
-        if (row + 1 < BillRows && L.rowTop[row + 1] - top <= L.totalsRowHeight + 0.3)
+        if (row + 1 < BillRows && L.rowTop[row + 1] - top <= L.totalsRowHeight + kJoin)
             height = L.rowTop[row + 1] - top;
-        const bool joined = row > 0 && std::abs(L.rowTop[row - 1] + L.totalsRowHeight - top) <= 0.3 + 1e-6;
+        const bool joined = row > 0 && std::abs(L.rowTop[row - 1] + L.totalsRowHeight - top) <= kJoin + 1e-6;
         const Qt::Edges edges = joined ? Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge : kAllEdges;
         ReportItem &label = b.add(ReportItem::rect(QStringLiteral("Shape%1").arg(14 + 2 * row), L.labelCellX, top,
                                                    L.amountCellX - L.labelCellX, height, frame, fill));
@@ -651,7 +655,7 @@ QString TPrintForm::taxBreakdownText() const
 
 const TReserveData *TPrintForm::currentLine() const
 {
-    return LineIndex < lines.size() ? &lines[LineIndex] : nullptr;
+    return !blank && LineIndex < lines.size() ? &lines[LineIndex] : nullptr;
 }
 
 TDocumentRun TPrintForm::Run()
@@ -710,6 +714,15 @@ TDocumentRun TPrintForm::Run()
         const TReserveData &l = lines[i];
         if (l.Rsvday[0] || l.Kamoku[0] || l.Tanka || l.Suryou)
             rowLines = i + 1;
+    }
+
+    // Where the ruled rows end on the totals block, their bottom is its top.
+    const qreal rowSpace = rep.page.paperMm().height() - rep.page.topMm - rep.page.bottomMm - L.headerHeight
+                           - L.columnHeight - L.footerHeight;
+    const bool rowsReachFooter = rowLines > 0 && std::abs(std::fmod(rowSpace + 1e-6, L.rowHeight)) < 0.01;
+    for (const char *cell : {"Shape14", "Shape15"}) {
+        ReportItem *item = rep.item(QLatin1String(cell));
+        item->edges = rowsReachFooter ? item->edges & ~Qt::TopEdge : item->edges | Qt::TopEdge;
     }
 
     run.model = rep.layout(measure);

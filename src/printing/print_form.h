@@ -103,6 +103,7 @@ private:
     std::size_t LineIndex = 0;      // next line to print
     std::size_t rowLines = 0;       // lines up to the last one with something to print
     int RowCount = 0;               // detail rows printed
+    bool blank = false;             // rows that fill a page before a break print nothing
     QString dateText;
     QString messageText;
     QString facilityName;

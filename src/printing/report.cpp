@@ -265,6 +265,11 @@ public:
                 if (!row)
                     continue;
                 if (rowsOnPage > 0 && y + row->height() > footerTop + kEps) {
+                    if (report.padLastPage && report.blankRows) {
+                        report.blankRows(true);
+                        fillPage();
+                        report.blankRows(false);
+                    }
                     finishPage();
                     startPage(false);
                 }
@@ -334,6 +339,18 @@ public:
     }
 
 private:
+    // Empty detail rows down to the footer.
+    void fillPage()
+    {
+        while (y + report.detail.height <= footerTop + kEps) {
+            std::optional<Prepared> row = prepare(report.detail);
+            if (!row || y + row->height() > footerTop + kEps)
+                break;
+            place(*row, left, y);
+            y += row->height();
+        }
+    }
+
     void startPage(bool first)
     {
         model.pages.append(Page{});

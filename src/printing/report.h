@@ -118,6 +118,12 @@ public:
     // nothing to print) until the last page is full, as ruled forms do. A
     // report without any row gets no empty rows.
     bool padLastPage = false;
+    // With padLastPage: a row too tall for the rest of a page goes to the
+    // next one, and the rest is filled with empty rows, so that the ruled
+    // rows still reach the footer. The report is told (true) before those
+    // rows ask for their texts, which should then be empty, and (false)
+    // after; they are not counted as rows (afterPrint is not called).
+    std::function<void(bool)> blankRows;
 
     // Lays the report out. Callbacks run in print order, once each.
     PageModel layout(const TextMeasure &measure = TextMeasure()) const;

@@ -1,0 +1,454 @@
+// The A4, B5 and combined A4 documents as page models, and what every bill
+// document of every paper promises a guest: no text over another, each
+// ruled border drawn once, sixteen ruled rows on a page.
+
+#include "gui_test_env.h"
+#include "sample_bill.h"
+
+#include "printing/bill_documents.h"
+#include "printing/print_form.h"
+#include "storage/clock.h"
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using printing::PageModel;
+using printing::TextItem;
+
+namespace {
+
+class BillPapersTest : public ::testing::Test {
+protected:
+    void SetUp() override { Clock::setFixed(QDateTime(QDate(2007, 8, 10), QTime(9, 30))); }
+    void TearDown() override { Clock::setFixed(QDateTime()); }
+
+    static TDocumentRun run(const TBillState &bill, BillPaper paper, int kind, const TBaseData &base = sample::facility(),
+                            const QString &exePath = QString())
+    {
+        TDocumentRun r = makeBillDocument(bill, base, exePath, paper, kind);
+        EXPECT_TRUE(r.ok()) << r.error.toStdString();
+        return r;
+    }
+    static QString text(const PageModel &m, int page, const QString &name)
+    {
+        const TextItem *t = m.text(page, name);
+        return t ? t->text : QStringLiteral("<missing>");
+    }
+};
+
+TReserveData described(int i)
+{
+    return sample::line("2007/08/09", 1601102, QStringLiteral("品目%1").arg(i), 100, 1);
+}
+
+TBillState billWithLines(int described_, uint8_t lang = 0)
+{
+    TBillState b = sample::bill(lang);
+    b.Lines.clear();
+    for (int i = 0; i < described_; ++i)
+        b.Lines.push_back(described(i + 1));
+    sample::padTo(b, 1);
+    return b;
+}
+
+QStringList amountNames()
+{
+    QStringList names{QStringLiteral("Total")};
+    for (int row = 0; row < BillRows; ++row)
+        names << QStringLiteral("GNum%1").arg(row);
+    return names;
+}
+
+TEST_F(BillPapersTest, A4AmountsStayAtFourteenPointWhateverFontKubun)
+{
+    for (const uint8_t fontKubun : {uint8_t(0), uint8_t(1)}) {
+        SCOPED_TRACE(int(fontKubun));
+        TBaseData base = sample::facility();
+        base.FontKubun = fontKubun;
+        const PageModel m = run(sample::bill(), BillPaper::A4, KindReceipt, base).model;
+        EXPECT_EQ(m.setup.size, QPageSize::A4);
+        EXPECT_EQ(m.setup.orientation, QPageLayout::Portrait);
+        for (const QString &name : amountNames()) {
+            SCOPED_TRACE(name.toStdString());
+            const TextItem *t = m.text(0, name);
+            ASSERT_TRUE(t);
+            EXPECT_EQ(t->font.pointSize, 14);
+        }
+        EXPECT_EQ(m.text(0, QStringLiteral("Tanka"))->font.pointSize, 14);
+    }
+    // Positions from the A4 table: band from the left margin (12) and the top (15).
+    const PageModel m = run(sample::bill(), BillPaper::A4, KindReceipt).model;
+    const qreal left = 12, top = 15, footer = 297 - 15 - 63.5;
+    EXPECT_NEAR(m.text(0, QStringLiteral("Date"))->rect.left(), left + 46.6, 1e-6);
+    EXPECT_NEAR(m.text(0, QStringLiteral("Date"))->rect.top(), top + 3.2, 1e-6);
+    EXPECT_EQ(m.text(0, QStringLiteral("Midashi"))->font.pointSize, 27);
+    EXPECT_NEAR(m.text(0, QStringLiteral("QRLabel16"))->rect.right(), left + 63.8, 1e-6);
+    EXPECT_NEAR(m.text(0, QStringLiteral("QRLabel17"))->rect.left(), left + 66.1, 1e-6);
+    EXPECT_EQ(m.text(0, QStringLiteral("QRLabel17"))->font.family, QStringLiteral("IPAPGothic"));
+    EXPECT_NEAR(m.text(0, QStringLiteral("QRLabel7"))->rect.right(), left + 71.4, 1e-6);
+    EXPECT_NEAR(m.texts(0, QStringLiteral("Tekiyou"))[0]->rect.top(), top + 59.0 + 16.4 + 1.1, 1e-6);
+    EXPECT_NEAR(m.texts(0, QStringLiteral("Tekiyou"))[0]->rect.left(), left + 15.9, 1e-6);
+    EXPECT_NEAR(m.text(0, QStringLiteral("GLabel3"))->rect.left(), left + 42.3, 1e-6);
+    EXPECT_NEAR(m.rect(0, QStringLiteral("Shape20"))->rect.top(), footer + 23.8, 1e-6);
+    EXPECT_NEAR(m.text(0, QStringLiteral("PageNo"))->rect.right(), 199.5, 1e-6);
+    EXPECT_NEAR(m.line(0, QStringLiteral("TopMark"))->from.x(), 74.5, 1e-6);
+    EXPECT_NE(m.rect(0, QStringLiteral("QRShape26")), nullptr) << "the stamp box of a receipt";
+    EXPECT_NEAR(m.rect(0, QStringLiteral("QRShape26"))->rect.top(), footer + 20.1, 1e-6);
+    EXPECT_EQ(text(m, 0, QStringLiteral("QRMemo1")), QStringLiteral("下記金額を領収いたしました\nまたのお越しを心よりお待ち申し上げます"));
+
+    // The A4 document knows no estimate.
+    const TDocumentRun estimate = makeBillDocument(sample::bill(), sample::facility(), QString(), BillPaper::A4,
+                                                   KindEstimate);
+    EXPECT_FALSE(estimate.ok());
+}
+
+TEST_F(BillPapersTest, B5AmountsFollowFontKubunWhileTheOtherDetailTextIsTwelvePoint)
+{
+    struct Case {
+        uint8_t fontKubun;
+        qreal size, raise;
+    };
+    const Case cases[] = {{0, 9, 0}, {1, 11, 0.5}};
+    const qreal footer = 257 - 15 - 53.2;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(int(c.fontKubun));
+        TBaseData base = sample::facility();
+        base.FontKubun = c.fontKubun;
+        const PageModel m = run(sample::bill(), BillPaper::B5, KindBill, base).model;
+        EXPECT_EQ(m.setup.size, QPageSize::JisB5);
+        EXPECT_NEAR(m.setup.paperMm().width(), 182, 0.01);
+        for (const QString &name : amountNames())
+            EXPECT_EQ(m.text(0, name)->font.pointSize, c.size) << name.toStdString();
+        EXPECT_EQ(m.text(0, QStringLiteral("Tanka"))->font.pointSize, 12);
+        EXPECT_EQ(m.texts(0, QStringLiteral("Tekiyou"))[0]->font.pointSize, 12);
+        EXPECT_NEAR(m.text(0, QStringLiteral("GNum2"))->rect.top(), footer + 13.2 + 0.8 - c.raise, 1e-6);
+        EXPECT_NEAR(m.text(0, QStringLiteral("GNum2"))->rect.right(), 12 + 161.2, 1e-6);
+    }
+    const PageModel m = run(sample::bill(), BillPaper::B5, KindBill).model;
+    EXPECT_NEAR(m.line(0, QStringLiteral("TopMark"))->from.x(), 91.3, 1e-6) << "the middle of the B5 sheet";
+    EXPECT_NEAR(m.line(0, QStringLiteral("TopMark"))->from.y(), 5.6, 1e-6);
+    EXPECT_NEAR(m.text(0, QStringLiteral("GLabel7"))->rect.left(), 12 + 47.4, 1e-6);
+    EXPECT_NEAR(m.text(0, QStringLiteral("GLabel6"))->rect.left(), 12 + 48.2, 1e-6);
+    // The estimate exists on B5.
+    EXPECT_EQ(text(run(sample::bill(), BillPaper::B5, KindEstimate).model, 0, QStringLiteral("Midashi")),
+              QStringLiteral("お見積書"));
+}
+
+TEST_F(BillPapersTest, SixteenLinesFillOnePageOfEveryPaper)
+{
+    for (const BillPaper paper : {BillPaper::A5, BillPaper::A4, BillPaper::B5, BillPaper::Combined}) {
+        SCOPED_TRACE(int(paper));
+        const PageModel m = run(billWithLines(16), paper, KindBill).model;
+        ASSERT_EQ(m.pages.size(), 1);
+        const QList<const TextItem *> rows = m.texts(0, QStringLiteral("Tekiyou"));
+        ASSERT_EQ(rows.size(), 16);
+        EXPECT_EQ(rows.last()->text, QStringLiteral("品目16"));
+        EXPECT_EQ(text(m, 0, QStringLiteral("PageNo")), QStringLiteral("1/ 1"));
+    }
+}
+
+TEST_F(BillPapersTest, B5RoomLabelKeepsItsPlaceWhateverThePlan)
+{
+    TBillState b = sample::bill();
+    b.PlanEdit = QStringLiteral("秋の味覚満喫会席料理と貸切露天風呂付き特別宿泊プラン朝夕食付");
+    const PageModel m = run(b, BillPaper::B5, KindBill).model;
+    const TextItem *room = m.text(0, QStringLiteral("QRLabel3"));
+    ASSERT_TRUE(room);
+    EXPECT_EQ(room->text, QStringLiteral("部屋：松の間"));
+    EXPECT_NEAR(room->rect.left(), 12 + 100.0, 1e-6);
+    EXPECT_NEAR(room->rect.top(), 15 + 44.5 + 0.5, 1e-6);
+    EXPECT_EQ(room->font.pointSize, 16);
+    EXPECT_EQ(m.line(0, QStringLiteral("QRShape1")), nullptr) << "no underline on B5";
+    // The plan stays on its line, left of the stay line.
+    const TextItem *plan = m.text(0, QStringLiteral("QRLabel20"));
+    const TextItem *stay = m.text(0, QStringLiteral("QRLabel19"));
+    EXPECT_NEAR(plan->rect.left(), 12 + 0.3, 1e-6);
+    printing::TextMeasure measure;
+    EXPECT_LT(plan->rect.left() + measure.width(plan->font, plan->text),
+              stay->rect.right() - measure.width(stay->font, stay->text));
+
+    // On A4 the room follows the plan, underlined with it.
+    const PageModel a4 = run(sample::bill(), BillPaper::A4, KindBill).model;
+    const TextItem *plan4 = a4.text(0, QStringLiteral("QRLabel20"));
+    EXPECT_NEAR(a4.text(0, QStringLiteral("QRLabel3"))->rect.left(), plan4->rect.right() + 0.5, 1e-6);
+    EXPECT_NE(a4.line(0, QStringLiteral("QRShape1")), nullptr);
+}
+
+TEST_F(BillPapersTest, CombinedSheetInEnglish)
+{
+    const PageModel m = run(sample::bill(1), BillPaper::Combined, KindReceipt).model;
+    EXPECT_EQ(m.setup.size, QPageSize::A4);
+    EXPECT_EQ(m.setup.orientation, QPageLayout::Landscape);
+    EXPECT_EQ(text(m, 0, QStringLiteral("Midashi")), QStringLiteral("Bill")) << "the kind asked for does not matter";
+    EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel15")), QStringLiteral("Bill"));
+    EXPECT_EQ(text(m, 0, QStringLiteral("QRMemo1")), QStringLiteral("下記金額をご請求申し上げます"));
+    EXPECT_EQ(m.rect(0, QStringLiteral("QRShape26")), nullptr) << "no stamp box on the bill half";
+    EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel3")), QStringLiteral("Receipt"));
+    EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel10")), QStringLiteral("Receipt"));
+    EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel11")), QStringLiteral("JPY 52,600-"));
+    EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel26")), QString()) << "no tax breakdown in English";
+    EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel7")), QStringLiteral("Mr. John Smith"));
+    EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel9")), QStringLiteral("10/08/2007"));
+    EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel30")), QStringLiteral("(Payment Credit VISA  JPN       5,000- )"))
+        << "the payment line whenever a card kind is set";
+    EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel25")), QStringLiteral("Room：Matsu"));
+    // Receipt half on the paper, bill half at the A5 places.
+    EXPECT_NEAR(m.text(0, QStringLiteral("QRLabel3"))->rect.left(), 203.5, 1e-6);
+    EXPECT_NEAR(m.text(0, QStringLiteral("QRLabel11"))->rect.right(), 242.4, 1e-6);
+    EXPECT_NEAR(m.line(0, QStringLiteral("QRShape2"))->from.x(), 148.7, 1e-6);
+    EXPECT_EQ(m.line(0, QStringLiteral("QRShape2"))->pen.style, printing::PenStyle::Dash);
+    EXPECT_NEAR(m.text(0, QStringLiteral("QRLabel17"))->rect.left(), 12 + 23.3, 1e-6);
+    EXPECT_NEAR(m.text(0, QStringLiteral("QRLabel16"))->rect.top(), 15 + 32.8, 1e-6);
+    EXPECT_NEAR(m.text(0, QStringLiteral("GNum5"))->rect.right(), 12 + 125.4, 1e-6);
+    EXPECT_NEAR(m.text(0, QStringLiteral("PageNo"))->rect.right(), 137.8, 1e-6);
+    EXPECT_NEAR(m.line(0, QStringLiteral("TopMark"))->from.x(), 74.0, 1e-6);
+    EXPECT_EQ(m.rect(0, QStringLiteral("QRShape5"))->pen->color, QColor(Qt::black));
+    EXPECT_EQ(m.rect(0, QStringLiteral("QRShape7"))->pen->style, printing::PenStyle::Dot);
+
+    // Only an empty settlement date changes: no receipt status.
+    TBillState b = sample::bill(1);
+    b.SeisanDay.clear();
+    const TDocumentRun r = run(b, BillPaper::Combined, KindBill);
+    applyDocumentRun(b, r);
+    EXPECT_EQ(b.DecideEdit, QStringLiteral("0"));
+    EXPECT_EQ(b.SeisanDay, QStringLiteral("2007/08/10"));
+}
+
+TEST_F(BillPapersTest, ProvisoPrintsOnlyWhenTicked)
+{
+    TBaseData base = sample::facility();
+    setFieldText(base.Tadashi, QStringLiteral("ご宿泊代として"));
+    for (const bool ticked : {false, true}) {
+        SCOPED_TRACE(ticked);
+        TBillState b = sample::bill();
+        b.TadashiCheck = ticked;
+        const PageModel m = run(b, BillPaper::Combined, KindBill, base).model;
+        EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel29")), QStringLiteral("但"));
+        EXPECT_EQ(text(m, 0, QStringLiteral("TadashiLabel")), ticked ? QStringLiteral("ご宿泊代として") : QString());
+        const printing::LineItem *rule = m.line(0, QStringLiteral("QRShape8"));
+        ASSERT_TRUE(rule);
+        EXPECT_NEAR(rule->from.y(), 116.4, 1e-6);
+        EXPECT_NEAR(rule->to.x() - rule->from.x(), 106.4, 1e-6);
+    }
+}
+
+TEST_F(BillPapersTest, LogoOnBothHalvesInsteadOfTheFacilityName)
+{
+    QTemporaryDir dir;
+    const QString exePath = dir.path() + QLatin1Char('/');
+    QImage logo(232, 100, QImage::Format_RGB32);
+    logo.fill(Qt::darkGreen);
+    ASSERT_TRUE(logo.save(exePath + QStringLiteral("logo.bmp"), "BMP"));
+    const PageModel m = run(sample::bill(), BillPaper::Combined, KindBill, sample::facility(), exePath).model;
+    ASSERT_NE(m.image(0, QStringLiteral("LogoImage")), nullptr);
+    ASSERT_NE(m.image(0, QStringLiteral("QRImage1")), nullptr);
+    EXPECT_NEAR(m.image(0, QStringLiteral("LogoImage"))->rect.left(), 12 + 66.7, 1e-6);
+    EXPECT_NEAR(m.image(0, QStringLiteral("QRImage1"))->rect.left(), 214.8, 1e-6);
+    EXPECT_NEAR(m.image(0, QStringLiteral("QRImage1"))->rect.top(), 124.9, 1e-6);
+    EXPECT_EQ(text(m, 0, QStringLiteral("Sisetumei")), QString());
+    EXPECT_EQ(text(m, 0, QStringLiteral("Sisetumei2")), QString());
+
+    const PageModel plain = run(sample::bill(), BillPaper::Combined, KindBill).model;
+    EXPECT_EQ(text(plain, 0, QStringLiteral("Sisetumei2")), QStringLiteral("湯けむりの宿\n山水館"));
+    EXPECT_EQ(plain.image(0, QStringLiteral("QRImage1")), nullptr);
+}
+
+TEST_F(BillPapersTest, TwentyLinesGiveTwoSheetsWithTheReceiptOnBoth)
+{
+    TBillState b = billWithLines(20);
+    sample::padTo(b, 2);
+    const PageModel m = run(b, BillPaper::Combined, KindBill).model;
+    ASSERT_EQ(m.pages.size(), 2);
+    for (int p = 0; p < 2; ++p) {
+        SCOPED_TRACE(p);
+        EXPECT_EQ(text(m, p, QStringLiteral("QRLabel3")), QStringLiteral("領収書"));
+        EXPECT_EQ(text(m, p, QStringLiteral("QRLabel11")), QStringLiteral("\u00A552,600-"));
+        EXPECT_EQ(text(m, p, QStringLiteral("QRLabel29")), QStringLiteral("但"));
+        EXPECT_EQ(text(m, p, QStringLiteral("Sisetumei2")), QStringLiteral("湯けむりの宿\n山水館"));
+        EXPECT_NE(m.line(p, QStringLiteral("QRShape2")), nullptr);
+        EXPECT_EQ(text(m, p, QStringLiteral("PageNo")), QStringLiteral("%1/ 2").arg(p + 1));
+    }
+    EXPECT_EQ(m.texts(1, QStringLiteral("Tekiyou"))[3]->text, QStringLiteral("品目20"));
+}
+
+TEST_F(BillPapersTest, JapaneseTaxBreakdownForTaxIncludedAndAdded)
+{
+    // Included: the labels' own "(内 " and ")" are dropped, byte by byte.
+    TBillState in = sample::bill();
+    ASSERT_EQ(in.GEdit[RowTax], QStringLiteral("(内 消費税8%)"));
+    ASSERT_EQ(in.GEdit[RowAdvance], QStringLiteral("(内 立替金及び入湯税(2名様×150円×2泊))"));
+    EXPECT_EQ(text(run(in, BillPaper::Combined, KindBill).model, 0, QStringLiteral("QRLabel26")),
+              QStringLiteral("(内  消費税8%") + in.SaNumEdit[RowTax] + QStringLiteral("円  立替金及び入湯税(2名様×150円×2泊)=")
+                  + in.SaNumEdit[RowAdvance] + QStringLiteral("円 )"));
+
+    // Added: the labels whole; amounts as plain digits.
+    TBaseData added = sample::facility();
+    added.TaxKubun = 1;
+    added.Nyutou_Kubun = 1;
+    TBillState ex = sample::bill();
+    CalcTotals(ex, added);
+    ASSERT_GE(ex.SaNumEdit[RowTax].toInt(), 1000) << "a grouped amount would show a comma";
+    EXPECT_EQ(text(run(ex, BillPaper::Combined, KindBill, added).model, 0, QStringLiteral("QRLabel26")),
+              QStringLiteral("(内 ") + ex.GEdit[RowTax] + ex.SaNumEdit[RowTax] + QStringLiteral("円 ") + ex.GEdit[RowAdvance]
+                  + QStringLiteral("=") + ex.SaNumEdit[RowAdvance] + QStringLiteral("円 )"));
+
+    // Without advances or bathing tax only the tax is listed.
+    TBillState none = sample::bill();
+    none.SaNumEdit[RowAdvance].clear();
+    EXPECT_EQ(text(run(none, BillPaper::Combined, KindBill).model, 0, QStringLiteral("QRLabel26")),
+              QStringLiteral("(内  消費税8%") + none.SaNumEdit[RowTax] + QStringLiteral("円 )"));
+}
+
+// --- legibility, on every document of every paper ---
+
+struct Span {
+    QString name;
+    QRectF box;
+};
+
+// Where a text's glyphs stand: the aligned text within its box, less the
+// leading above and below the glyphs.
+QList<Span> inkBoxes(const PageModel &m, int page)
+{
+    printing::TextMeasure measure;
+    QList<Span> out;
+    for (const printing::PageItem &item : m.pages[page].items) {
+        const TextItem *t = std::get_if<TextItem>(&item);
+        if (!t || t->text.trimmed().isEmpty())
+            continue;
+        QString shown = t->text;
+        if (t->align & Qt::AlignRight)
+            while (shown.startsWith(QLatin1Char(' ')))
+                shown.remove(0, 1);
+        const QSizeF s = measure.size(t->font, shown, t->wrap ? t->rect.width() : 0, t->wrap);
+        qreal x = t->rect.left();
+        if (t->align & Qt::AlignRight)
+            x = t->rect.right() - s.width();
+        else if (t->align & Qt::AlignHCenter)
+            x = t->rect.center().x() - s.width() / 2;
+        const qreal leading = 0.12 * measure.lineHeight(t->font);
+        out.append({t->name, QRectF(x, t->rect.top() + leading, s.width(), s.height() - 2 * leading)});
+    }
+    return out;
+}
+
+struct Segment {
+    QString name;
+    bool horizontal;
+    qreal at, from, to;
+};
+
+QList<Segment> ruledSegments(const PageModel &m, int page)
+{
+    QList<Segment> out;
+    for (const printing::PageItem &item : m.pages[page].items) {
+        if (const printing::RectItem *r = std::get_if<printing::RectItem>(&item)) {
+            if (!r->pen || r->pen->style != printing::PenStyle::Solid)
+                continue;
+            const QRectF b = r->rect;
+            if (r->edges & Qt::TopEdge)
+                out.append({r->name, true, b.top(), b.left(), b.right()});
+            if (r->edges & Qt::BottomEdge)
+                out.append({r->name, true, b.bottom(), b.left(), b.right()});
+            if (r->edges & Qt::LeftEdge)
+                out.append({r->name, false, b.left(), b.top(), b.bottom()});
+            if (r->edges & Qt::RightEdge)
+                out.append({r->name, false, b.right(), b.top(), b.bottom()});
+        } else if (const printing::LineItem *l = std::get_if<printing::LineItem>(&item)) {
+            const bool h = std::abs(l->from.y() - l->to.y()) < 1e-9;
+            out.append({l->name, h, h ? l->from.y() : l->from.x(), h ? l->from.x() : l->from.y(),
+                        h ? l->to.x() : l->to.y()});
+        }
+    }
+    return out;
+}
+
+struct Document {
+    const char *name;
+    BillPaper paper;
+    int kind;
+};
+
+const Document kDocuments[] = {
+    {"A5 bill", BillPaper::A5, KindBill},       {"A5 receipt", BillPaper::A5, KindReceipt},
+    {"A5 estimate", BillPaper::A5, KindEstimate}, {"A4 bill", BillPaper::A4, KindBill},
+    {"A4 receipt", BillPaper::A4, KindReceipt}, {"B5 bill", BillPaper::B5, KindBill},
+    {"B5 receipt", BillPaper::B5, KindReceipt}, {"B5 estimate", BillPaper::B5, KindEstimate},
+    {"combined", BillPaper::Combined, KindBill},
+};
+
+TEST_F(BillPapersTest, EdgeBillNoTextOverAnotherOnAnyDocument)
+{
+    for (const uint8_t lang : {uint8_t(0), uint8_t(1)}) {
+        for (const Document &d : kDocuments) {
+            SCOPED_TRACE(std::string(d.name) + (lang ? " en" : " ja"));
+            const PageModel m = run(sample::edgeBill(lang), d.paper, d.kind, sample::edgeFacility()).model;
+            for (int p = 0; p < m.pages.size(); ++p) {
+                const QList<Span> boxes = inkBoxes(m, p);
+                for (int i = 0; i < boxes.size(); ++i)
+                    for (int j = i + 1; j < boxes.size(); ++j) {
+                        const QRectF overlap = boxes[i].box.intersected(boxes[j].box);
+                        EXPECT_FALSE(overlap.width() > 0.05 && overlap.height() > 0.05)
+                            << "page " << p << ": " << boxes[i].name.toStdString() << " and "
+                            << boxes[j].name.toStdString();
+                    }
+            }
+        }
+    }
+}
+
+TEST_F(BillPapersTest, EveryBorderIsDrawnOnceAndNoRuleDoublesAnother)
+{
+    for (const uint8_t lang : {uint8_t(0), uint8_t(1)}) {
+        for (const Document &d : kDocuments) {
+            SCOPED_TRACE(std::string(d.name) + (lang ? " en" : " ja"));
+            const PageModel m = run(sample::edgeBill(lang), d.paper, d.kind, sample::edgeFacility()).model;
+            const QList<Segment> segs = ruledSegments(m, 0);
+            for (int i = 0; i < segs.size(); ++i)
+                for (int j = i + 1; j < segs.size(); ++j) {
+                    const Segment &a = segs[i], &b = segs[j];
+                    if (a.horizontal != b.horizontal)
+                        continue;
+                    const qreal shared = std::min(a.to, b.to) - std::max(a.from, b.from);
+                    if (shared <= 0.05)
+                        continue;
+                    EXPECT_GE(std::abs(a.at - b.at), 0.85)
+                        << a.name.toStdString() << " and " << b.name.toStdString() << " at " << a.at << " and "
+                        << b.at;
+                }
+        }
+    }
+}
+
+TEST_F(BillPapersTest, WrappedDescriptionsKeepSixteenRuledRowsAndNoGapAboveTheTotals)
+{
+    for (const Document &d : kDocuments) {
+        if (d.kind != KindBill)
+            continue;
+        SCOPED_TRACE(d.name);
+        const PageModel m = run(sample::edgeBill(), d.paper, d.kind, sample::edgeFacility()).model;
+        ASSERT_EQ(m.pages.size(), 1);
+        // The ruled rows: a row of height h counts h / row height rows.
+        const BillLayout layout = d.paper == BillPaper::A4   ? BillLayout::a4()
+                                  : d.paper == BillPaper::B5 ? BillLayout::b5()
+                                  : d.paper == BillPaper::A5 ? BillLayout::a5()
+                                                             : BillLayout::combinedA4();
+        qreal ruled = 0, lowest = 0;
+        for (const printing::PageItem &item : m.pages[0].items)
+            if (const printing::RectItem *r = std::get_if<printing::RectItem>(&item);
+                r && r->name == QStringLiteral("Shape9")) {
+                ruled += r->rect.height();
+                lowest = std::max(lowest, r->rect.bottom());
+            }
+        EXPECT_NEAR(ruled / layout.rowHeight, 16, 1e-6);
+        const qreal footerTop = m.setup.paperMm().height() - 15 - layout.footerHeight;
+        EXPECT_LE(footerTop - lowest, layout.rowHeight) << "no gap a row would fill";
+        // The first described texts wrapped, in rows of whole row heights.
+        const QList<const TextItem *> rows = m.texts(0, QStringLiteral("Tekiyou"));
+        EXPECT_TRUE(rows[1]->wrap);
+        EXPECT_LT(rows.size(), 16);
+    }
+}
+
+} // namespace
