@@ -5,6 +5,7 @@
 #include "gui_test_env.h"
 #include "sample_bill.h"
 
+#include "printing/bill_documents.h"
 #include "printing/print_form.h"
 #include "printing/renderer.h"
 #include "printing/report.h"
@@ -128,6 +129,68 @@ TEST(PrintRender, ReceiptItemsStandWhereTheLayoutPutsThem)
     const QList<Word> payment = find(pdf, QStringLiteral("お支払い)"));
     ASSERT_FALSE(payment.isEmpty());
     EXPECT_NEAR(payment[0].xMax, left + 61.4, tol);
+}
+
+TEST(PrintRender, A4B5AndCombinedItemsStandWhereTheirTablesPutThem)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    struct Expect {
+        const char *what;
+        QString text;
+        int occurrence;
+        double x; // left edge, or right edge when rightAligned
+        bool rightAligned;
+        double y;
+    };
+    struct Case {
+        const char *name;
+        BillPaper paper;
+        int kind;
+        double width, height;
+        QList<Expect> expected;
+    };
+    const double l = 12, t = 15;
+    const Case cases[] = {
+        {"A4 receipt", BillPaper::A4, KindReceipt, 210, 297,
+         {{"date", QStringLiteral("2007年08月10日"), 0, l + 46.6, false, t + 3.2},
+          {"header amount", QStringLiteral("\u00A552,600"), 0, l + 63.8, true, t + 45.5},
+          {"first row text", QStringLiteral("大人"), 0, l + 15.9, false, t + 59.0 + 16.4 + 1.1},
+          {"first row total", QStringLiteral("24,000"), 0, l + 186.8, true, t + 59.0 + 16.4 + 1.1},
+          {"page number", QStringLiteral("1"), 0, 199.5, true, 11.6}}},
+        {"B5 bill", BillPaper::B5, KindBill, 182, 257,
+         {{"date", QStringLiteral("2007年08月10日"), 0, l + 56.4, false, t + 2.9},
+          {"room", QStringLiteral("部屋：松の間"), 0, l + 100.0, false, t + 44.5 + 0.5},
+          {"first row text", QStringLiteral("大人"), 0, l + 11.6, false, t + 44.5 + 19.1 + 1.3},
+          {"row 7 amount", QStringLiteral("\u00A552,600"), 1, l + 161.2, true, 257 - 15 - 53.2 + 46.3 + 0.8}}},
+        {"combined", BillPaper::Combined, KindBill, 297, 210,
+         {{"bill title", QStringLiteral("請求書"), 0, l + 0.0, false, t + 0.0},
+          {"receipt title", QStringLiteral("領収書"), 0, 203.5, false, 34.9},
+          {"receipt date", QStringLiteral("2007年08月10日"), 1, 247.1, false, 62.4},
+          {"received amount", QStringLiteral("\u00A552,600-"), 0, 242.4, true, 92.6},
+          {"proviso mark", QStringLiteral("但"), 0, 167.2, false, 111.9}}},
+    };
+    Clock::setFixed(QDateTime(QDate(2007, 8, 10), QTime(9, 30)));
+    QTemporaryDir dir;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const TDocumentRun run = makeBillDocument(sample::bill(0), sample::facility(), QString(), c.paper, c.kind);
+        ASSERT_TRUE(run.ok());
+        const QString path = dir.filePath(QLatin1String(c.name) + QStringLiteral(".pdf"));
+        ASSERT_EQ(printing::saveDocumentPdf(path, run.model), QString());
+        const PdfText pdf = readPdf(path);
+        EXPECT_NEAR(pdf.widthMm, c.width, 0.5);
+        EXPECT_NEAR(pdf.heightMm, c.height, 0.5);
+        for (const Expect &e : c.expected) {
+            SCOPED_TRACE(e.what);
+            const QList<Word> words = find(pdf, e.text);
+            ASSERT_GT(words.size(), e.occurrence) << e.text.toStdString();
+            const Word &w = words[e.occurrence];
+            EXPECT_NEAR(e.rightAligned ? w.xMax : w.xMin, e.x, 0.5);
+            EXPECT_NEAR(w.yMin, e.y, 0.5);
+        }
+    }
+    Clock::setFixed(QDateTime());
 }
 
 TEST(PrintRender, PaperSizesAndLandscapeReachThePdf)

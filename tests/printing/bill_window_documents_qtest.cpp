@@ -1,0 +1,169 @@
+// The bill window's print buttons and the main menu's previews put the A4,
+// B5 and combined documents on paper: each comes out as a PDF of its sheet
+// (the preview's save, or direct printing without a printer), and the bill
+// takes the run's changes.
+
+#include "billing/bill_fixtures.h"
+#include "billing/meisai_form.h"
+#include "printing/print_dialogs.h"
+#include "printing/renderer.h"
+#include "shell/main_form.h"
+#include "shell/message_box.h"
+#include "storage/clock.h"
+#include "storage/library.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+const uint32_t kBill = 1395363600;
+
+TReserveData rec(uint32_t key, int32_t tanka, int32_t suryou, const char *text)
+{
+    TReserveData r = line(key, tanka, suryou, "2014/03/21", "101", text);
+    r.MeiNo = kBill;
+    setFieldText(r.Regday, QStringLiteral("a000000057"));
+    setFieldText(r.Name, QStringLiteral("山田太郎"));
+    setFieldText(r.Plan, QStringLiteral("一泊二食"));
+    r.Stay = 1;
+    r.Stayx = 1;
+    return r;
+}
+
+// Width and height of the first page of a PDF, in millimetres.
+QSizeF pdfPage(const QString &path)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    if (!p.waitForFinished(60000))
+        return {};
+    const auto m = QRegularExpression(QStringLiteral("<page width=\"([0-9.]+)\" height=\"([0-9.]+)\""))
+                       .match(QString::fromUtf8(p.readAllStandardOutput()));
+    return m.hasMatch() ? QSizeF(m.captured(1).toDouble() * 25.4 / 72, m.captured(2).toDouble() * 25.4 / 72) : QSizeF();
+}
+
+} // namespace
+
+class BillWindowDocumentsTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    QString pdfPath;
+
+    void writeProgramDirectory(uint8_t paperKubun)
+    {
+        AppData data;
+        TLibrary lib;
+        data.ExePath = dir.path() + QLatin1Char('/');
+        setDefaultBaseData(data.BaseData);
+        data.BaseData = settings(1, 1, 1);
+        data.BaseData.PaperKubun = paperKubun;
+        seedDefaultKamoku(data.KamokuList);
+        data.ReserveList = {rec(1601001, 10000, 2, "大人宿泊料金"), rec(1601102, 600, 3, "ビール")};
+        QString error;
+        QVERIFY(saveBaseData(data, lib, &error));
+        QVERIFY(saveKamokuLists(data, lib, &error));
+        QVERIFY(saveReserveList(data, lib, &error));
+    }
+
+private slots:
+    void init()
+    {
+        QDir(dir.path()).removeRecursively();
+        QDir().mkpath(dir.path());
+        pdfPath = dir.filePath(QStringLiteral("out.pdf"));
+        Clock::setFixed(QDateTime(QDate(2014, 3, 21), QTime(10, 0)));
+        // Without a printer the user is asked whether to save a PDF instead: yes.
+        SetMessageResponder([](const ShownMessage &) { return QMessageBox::Yes; });
+        printing::setPdfPathChooser([this](QWidget *, const QString &) { return pdfPath; });
+        printing::setPreviewHook([](QWidget *dialog) {
+            QTimer::singleShot(0, dialog, [dialog] {
+                if (QAction *save = dialog->findChild<QAction *>(QStringLiteral("SavePdfAction")))
+                    save->trigger();
+                static_cast<QDialog *>(dialog)->reject();
+            });
+        });
+    }
+    void cleanup()
+    {
+        SetMessageResponder({});
+        printing::setPdfPathChooser({});
+        printing::setPreviewHook({});
+        Clock::setFixed({});
+    }
+
+    void menuPreviewsPrintTheirPaper_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QSizeF>("sheet");
+        QTest::addColumn<QString>("decide");
+        QTest::newRow("請求書(A4)") << "PrintSeikyuA4" << QSizeF(210, 297) << "0";
+        QTest::newRow("領収書(A4)") << "PrintRyousyuA4" << QSizeF(210, 297) << "1";
+        QTest::newRow("請求書(B5)") << "PrintSeikyuB5" << QSizeF(182, 257) << "0";
+        QTest::newRow("領収書(B5)") << "PrintRyousyuB5" << QSizeF(182, 257) << "1";
+        QTest::newRow("請求書＆領収書(A4)") << "A41" << QSizeF(297, 210) << "0";
+    }
+    void menuPreviewsPrintTheirPaper()
+    {
+        QFETCH(QString, item);
+        QFETCH(QSizeF, sheet);
+        QFETCH(QString, decide);
+        writeProgramDirectory(0);
+        TMainForm main(dir.path());
+        main.show();
+        TMeisaiForm *w = main.openBillWindow(kBill);
+        QVERIFY(w);
+        QAction *action = main.menuItem(item);
+        QVERIFY(action && action->isEnabled());
+        action->trigger();
+        QVERIFY(QFile::exists(pdfPath));
+        const QSizeF page = pdfPage(pdfPath);
+        if (page.isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        QVERIFY2(std::abs(page.width() - sheet.width()) < 0.5 && std::abs(page.height() - sheet.height()) < 0.5,
+                 qPrintable(QStringLiteral("%1 x %2").arg(page.width()).arg(page.height())));
+        QCOMPARE(w->bill().DecideEdit, decide);
+        QCOMPARE(w->bill().SeisanDay, QStringLiteral("2014/03/21"));
+    }
+
+    void printButtonsFollowThePaper_data()
+    {
+        QTest::addColumn<int>("paper");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QSizeF>("sheet");
+        QTest::newRow("A4 receipt") << 1 << "PrintRyousyu" << QSizeF(210, 297);
+        QTest::newRow("B5 bill") << 2 << "PrintSeikyu" << QSizeF(182, 257);
+        QTest::newRow("combined whatever the paper") << 2 << "PrintW" << QSizeF(297, 210);
+    }
+    void printButtonsFollowThePaper()
+    {
+        QFETCH(int, paper);
+        QFETCH(QString, button);
+        QFETCH(QSizeF, sheet);
+        if (printing::printerAvailable())
+            QSKIP("a printer is installed: direct printing would not write the PDF");
+        writeProgramDirectory(uint8_t(paper));
+        TMainForm main(dir.path());
+        main.show();
+        TMeisaiForm *w = main.openBillWindow(kBill);
+        QVERIFY(w);
+        QPushButton *b = w->findChild<QPushButton *>(button);
+        QVERIFY(b);
+        b->click();
+        QVERIFY(QFile::exists(pdfPath));
+        const QSizeF page = pdfPage(pdfPath);
+        if (page.isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        QVERIFY2(std::abs(page.width() - sheet.width()) < 0.5 && std::abs(page.height() - sheet.height()) < 0.5,
+                 qPrintable(QStringLiteral("%1 x %2").arg(page.width()).arg(page.height())));
+    }
+};
+
+QTEST_MAIN(BillWindowDocumentsTest)
+#include "bill_window_documents_qtest.moc"
