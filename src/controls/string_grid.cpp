@@ -206,7 +206,11 @@ void TInplaceEdit::inputMethodEvent(QInputMethodEvent *e)
 void TInplaceEdit::focusOutEvent(QFocusEvent *e)
 {
     QPlainTextEdit::focusOutEvent(e);
-    FGrid->viewport()->update();
+    // The editor sits on the grid's viewport. While the grid is being
+    // destroyed it is no longer a scroll area, so the viewport is reached as
+    // this editor's parent, not through the grid.
+    if (QWidget *viewport = parentWidget())
+        viewport->update();
 }
 
 void TInplaceEdit::insertFromMimeData(const QMimeData *source)

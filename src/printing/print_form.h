@@ -89,7 +89,8 @@ private:
     const TReserveData *currentLine() const;
 
     const TBillState &bill;
-    const TBaseData &base;
+    // A copy: callers pass settings made on the spot, which would not outlive a reference.
+    const TBaseData base;
     QString exePath;
     int Kind;
     bool english;

@@ -146,7 +146,9 @@ QWidget *TMainForm::openChildWindow(const QString &componentName, const std::fun
     QMdiSubWindow *sub = Mdi->addSubWindow(w);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     // A child that closes itself frees itself; its empty frame goes with it.
-    QPointer<QMdiSubWindow> frame(sub);
+    // Held as a QObject: the frame may already be part-way through its own
+    // destruction when the child goes, and is then no QMdiSubWindow any more.
+    QPointer<QObject> frame(sub);
     connect(w, &QObject::destroyed, this, [frame] {
         if (frame)
             frame->deleteLater();
