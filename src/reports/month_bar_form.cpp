@@ -1,6 +1,7 @@
 #include "reports/month_bar_form.h"
 
 #include "reports/report_month.h"
+#include "shell/main_form.h"
 #include "shell/message_box.h"
 #include "storage/clock.h"
 #include "storage/safe_file.h"
@@ -108,4 +109,10 @@ QPushButton *makeCsvButton(QWidget *parent)
     b->setObjectName(QStringLiteral("CsvButton"));
     b->setToolTip(QStringLiteral("表示中の月の表をCSVファイルに保存します"));
     return b;
+}
+
+bool closeBillWindowFor(TMainForm &main)
+{
+    QWidget *bill = main.findChildWindow(QStringLiteral("MeisaiForm"));
+    return !bill || bill->close();
 }

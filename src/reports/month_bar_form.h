@@ -56,3 +56,9 @@ bool saveMonthGridCsvFile(QWidget *parent, const MonthGrid &grid, const QString 
 // The button itself, named CsvButton.
 class QPushButton;
 QPushButton *makeCsvButton(QWidget *parent);
+
+// A report sees a bill's latest lines only once its bill window has saved
+// them: closes an open bill window as the user would (which saves it). True
+// when no bill window remains open.
+class TMainForm;
+bool closeBillWindowFor(TMainForm &main);

@@ -6,6 +6,9 @@
 #include "settings/basic_setting_form.h"
 #include "message_box.h"
 #include "placement.h"
+#include "reports/getuji_form.h"
+#include "reports/month_bar_form.h"
+#include "reports/nyutouzei_form.h"
 #include "reservations/rsvlist_form.h"
 #include "storage/clock.h"
 
@@ -101,8 +104,8 @@ void TMainForm::createMenu()
 
     auto *n2 = new QMenu(QStringLiteral("帳票出力"), this);
     n2->menuAction()->setObjectName(QStringLiteral("N2"));
-    addItem(n2, QStringLiteral("N3"), QStringLiteral("入湯税納入明細"));
-    addItem(n2, QStringLiteral("N4"), QStringLiteral("月次売上日計表"));
+    addItem(n2, QStringLiteral("N3"), QStringLiteral("入湯税納入明細"), &TMainForm::N3Click);
+    addItem(n2, QStringLiteral("N4"), QStringLiteral("月次売上日計表"), &TMainForm::N4Click);
     addItem(n2, QStringLiteral("UrikakePrn"), QStringLiteral("売掛金月次明細"));
     addItem(n2, QStringLiteral("OptPrn"), QStringLiteral("オプション明細出力"));
     bar->addMenu(n2);
@@ -294,6 +297,19 @@ void TMainForm::KamokuMenuClick()
 {
     if (openChildWindow(QStringLiteral("KamokuForm"), [this] { return new TKamokuForm(*this); }))
         Data.StartFlags &= ~MissingKamoku;
+}
+
+// A month report opens only once an open bill window has saved its bill.
+void TMainForm::N3Click()
+{
+    if (closeBillWindowFor(*this))
+        openChildWindow(QStringLiteral("NyutouzeiForm"), [this] { return new TNyutouzeiForm(*this); });
+}
+
+void TMainForm::N4Click()
+{
+    if (closeBillWindowFor(*this))
+        openChildWindow(QStringLiteral("GetujiForm"), [this] { return new TGetujiForm(*this); });
 }
 
 void TMainForm::Contents1Click()

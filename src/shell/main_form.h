@@ -67,6 +67,8 @@ public:
     void About2Click();
     // 印刷プレビュー: the document of the open bill on screen.
     void previewBill(int paper, int kind);
+    void N3Click(); // bathing-tax statement
+    void N4Click(); // daily sales
 
 protected:
     bool event(QEvent *e) override;

@@ -1,0 +1,155 @@
+#include "reports/getuji_form.h"
+
+#include "controls/string_grid_ex.h"
+#include "reports/getuji.h"
+#include "reports/getuji_prin_form.h"
+#include "reports/month_bar_form.h"
+#include "reports/report_month.h"
+#include "shell/document_output.h"
+#include "shell/main_form.h"
+#include "shell/message_box.h"
+#include "storage/app_data.h"
+#include "storage/clock.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+// Fifteen columns that are read, the working column of the day's charges
+// as of its previous bill end, and one that stays empty.
+constexpr int kColumns = GetujiColumns + 2;
+constexpr int kRows = reports::DayRows + 2; // headings, 31 days, totals
+const int kWidths[kColumns] = {36, 89, 100, 64, 81, 76, 47, 54, 68, 58, 47, 77, 47, 57, 60, 2, 2};
+} // namespace
+
+TGetujiForm::TGetujiForm(TMainForm &main, QWidget *parent) : QWidget(parent), Main(main)
+{
+    setObjectName(QStringLiteral("GetujiForm"));
+    setWindowTitle(QStringLiteral("月次売上日計表"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto *top = new QWidget(this);
+    top->setObjectName(QStringLiteral("Panel1"));
+    top->setAutoFillBackground(true);
+    QPalette white = top->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    top->setPalette(white);
+
+    MonthBar = new TMonthBar(Clock::now(), top);
+    PrintButton = new QToolButton(top);
+    PrintButton->setObjectName(QStringLiteral("PrintButton"));
+    PrintButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    PrintButton->setText(QStringLiteral("印刷"));
+    PrintButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    PrintButton->setToolTip(QStringLiteral("領収書を印刷します"));
+    CsvButton = makeCsvButton(top);
+    Label1 = new QLabel(QStringLiteral("清算日による売上集計表"), top);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label2 = new QLabel(QStringLiteral("A4サイズの用紙をセットしてください"), top);
+    Label2->setObjectName(QStringLiteral("Label2"));
+
+    Grid = new TStringGridEx(this);
+    Grid->setObjectName(QStringLiteral("Grid"));
+    Grid->SetColCount(kColumns);
+    Grid->SetRowCount(kRows);
+    Grid->SetFixedRows(1);
+    Grid->SetFixedCols(0);
+    Grid->SetOptions(Grid->Options() & ~TGridOptions(goEditing));
+    int width = 2 * Grid->frameWidth();
+    for (int c = 0; c < kColumns; ++c) {
+        Grid->SetColWidths(c, kWidths[c]);
+        width += kWidths[c] + Grid->GridLineWidth();
+        TGridColumn *col = Grid->GridColumns()[c];
+        col->SetCanEdit(false);
+        col->SetAlignment(c == 0 ? taCenter : c < GetujiColumns ? taRightJustify : taLeftJustify);
+        if (c >= 1 && c < GetujiColumns && c != GDayUse)
+            col->SetDisplayMask(QStringLiteral("###,###,###"));
+    }
+
+    auto *row1 = new QHBoxLayout;
+    row1->addWidget(MonthBar);
+    row1->addSpacing(16);
+    row1->addWidget(Label1);
+    row1->addStretch();
+    row1->addWidget(Label2);
+    row1->addWidget(PrintButton);
+    row1->addWidget(CsvButton);
+    auto *panel = new QVBoxLayout(top);
+    panel->addLayout(row1);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(top);
+    layout->addWidget(Grid, 1);
+    resize(width + 20, 760);
+
+    connect(MonthBar, &TMonthBar::monthChanged, this, &TGetujiForm::Refresh);
+    connect(PrintButton, &QToolButton::clicked, this, &TGetujiForm::PrintButtonClick);
+    connect(CsvButton, &QPushButton::clicked, this, &TGetujiForm::CsvButtonClick);
+    // Every activation shows what other windows changed meanwhile.
+    connect(Main.mdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *sub) {
+        if (sub && sub->widget() == this)
+            Refresh();
+    });
+    Refresh();
+}
+
+void TGetujiForm::Refresh()
+{
+    if (FRefreshing)
+        return;
+    FRefreshing = true;
+    closeBillWindowFor(Main);
+    const ReportMonth month(MonthBar->ShownDate().date());
+    QStringList carried;
+    FShown = getujiMonth(Main.data(), month, &carried);
+    Grid->SetRowCount(kRows);
+    // The headings that follow the settings are written at each refresh.
+    Grid->SetRows(0, FShown.headings);
+    for (int r = 0; r < kRows - 1; ++r) {
+        QStringList cells =
+            r < int(FShown.rows.size()) ? FShown.rows[r] : QStringList{reports::rowLabel(month, r)};
+        while (cells.size() < GetujiColumns)
+            cells << QString();
+        cells << (r < carried.size() ? carried[r] : QString()) << QString();
+        Grid->SetRows(r + 1, cells);
+    }
+    FRefreshing = false;
+    if (!FShown.error.isEmpty() && FShown.error != FLastError)
+        ShowMessage(this, QStringLiteral("エラー"), FShown.error);
+    FLastError = FShown.error;
+}
+
+std::vector<QStringList> TGetujiForm::gridRows() const
+{
+    std::vector<QStringList> rows;
+    for (int r = 1; r < Grid->RowCount(); ++r)
+        rows.push_back(Grid->Rows(r).mid(0, GetujiColumns));
+    return rows;
+}
+
+void TGetujiForm::PrintButtonClick()
+{
+    TGetujiPrinForm form(MonthBar->title(), gridRows());
+    const printing::PrintOutcome outcome = printing::printDocument(this, form.Run(), 1, form.documentName());
+    if (outcome != printing::PrintOutcome::Printed && outcome != printing::PrintOutcome::SavedPdf)
+        return;
+    // The month's printout is the moment to keep a dated copy of every bill line.
+    QString error;
+    if (!backupReserveList(Main.data(), Main.library(), Clock::now().date(), &error))
+        ShowMessage(this, QStringLiteral("エラー"), error);
+}
+
+void TGetujiForm::CsvButtonClick()
+{
+    const QDate d = MonthBar->ShownDate().date();
+    const QString name = QStringLiteral("sales-%1-%2.csv").arg(d.year(), 4, 10, QLatin1Char('0')).arg(d.month(), 2, 10, QLatin1Char('0'));
+    saveMonthGridCsvFile(this, FShown, Main.data().ExePath + name);
+}

@@ -1,0 +1,44 @@
+#pragma once
+// TGetujiForm: the daily sales window (月次売上日計表). One row per day of the
+// shown month and a totals row, recomputed from the bills settled in the
+// month whenever the window is activated or the month changes; direct
+// printing, after which a dated copy of reserve.dat is kept; CSV of the grid.
+
+#include "reports/month_grid.h"
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QToolButton;
+class TMainForm;
+class TMonthBar;
+class TStringGridEx;
+
+class TGetujiForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TGetujiForm(TMainForm &main, QWidget *parent = nullptr);
+
+    TMonthBar *MonthBar;
+    QToolButton *PrintButton;
+    QPushButton *CsvButton;
+    QLabel *Label1;
+    QLabel *Label2;
+    TStringGridEx *Grid;
+
+    // Closes an open bill window, then recomputes the shown month.
+    void Refresh();
+    const MonthGrid &shownGrid() const { return FShown; }
+    // Rows 1 to 32 of the grid as shown, the fifteen columns that are read.
+    std::vector<QStringList> gridRows() const;
+
+    void PrintButtonClick();
+    void CsvButtonClick();
+
+private:
+    TMainForm &Main;
+    MonthGrid FShown;
+    QString FLastError;
+    bool FRefreshing = false;
+};

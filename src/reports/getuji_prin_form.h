@@ -1,0 +1,31 @@
+#pragma once
+// TGetujiPrinForm: the printed daily sales report, A4 landscape. It prints
+// the sales window's grid as shown: the 31 day rows and the totals row, in
+// the fifteen columns that are read.
+
+#include "printing/page_model.h"
+#include "printing/report.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class TGetujiPrinForm {
+public:
+    // dateLabel: the window's month title, as 2008年03月分; rows: the grid's
+    // rows below the headings (day label, then the fourteen amounts).
+    TGetujiPrinForm(const QString &dateLabel, std::vector<QStringList> rows);
+    TGetujiPrinForm(const TGetujiPrinForm &) = delete;
+    TGetujiPrinForm &operator=(const TGetujiPrinForm &) = delete;
+
+    printing::PageModel Run();
+    QString documentName() const; // 2008年03月分　売上集計表
+    printing::Report &report() { return rep; }
+
+private:
+    QString dateLabel;
+    std::vector<QStringList> rows;
+    std::size_t next = 0;
+    std::size_t current = 0;
+    printing::Report rep;
+};

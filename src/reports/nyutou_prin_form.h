@@ -1,0 +1,30 @@
+#pragma once
+// TNyutouPrinForm: the printed bathing-tax statement, A4 portrait. It prints
+// the statement window's grid as shown: the 31 day rows and the totals row.
+
+#include "printing/page_model.h"
+#include "printing/report.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class TNyutouPrinForm {
+public:
+    // dateLabel: the window's month title, as 2008年03月分; rows: the grid's
+    // 32 rows (day label, then the seven figures).
+    TNyutouPrinForm(const QString &dateLabel, std::vector<QStringList> rows);
+    TNyutouPrinForm(const TNyutouPrinForm &) = delete;
+    TNyutouPrinForm &operator=(const TNyutouPrinForm &) = delete;
+
+    printing::PageModel Run();
+    QString documentName() const; // 2008年03月分入湯税納入明細
+    printing::Report &report() { return rep; }
+
+private:
+    QString dateLabel;
+    std::vector<QStringList> rows;
+    std::size_t next = 0;
+    std::size_t current = 0;
+    printing::Report rep;
+};

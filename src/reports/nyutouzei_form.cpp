@@ -1,0 +1,171 @@
+#include "reports/nyutouzei_form.h"
+
+#include "controls/string_grid_ex.h"
+#include "reports/month_bar_form.h"
+#include "reports/nyutou_prin_form.h"
+#include "reports/nyutouzei.h"
+#include "reports/report_month.h"
+#include "shell/document_output.h"
+#include "shell/main_form.h"
+#include "shell/message_box.h"
+#include "storage/clock.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kColumns = 8;
+constexpr int kRows = reports::DayRows + 1;
+const int kWidths[kColumns] = {50, 52, 75, 51, 76, 57, 50, 52};
+
+// The teal boxes of the two-level heading over the grid's columns.
+QLineEdit *headingBox(QWidget *parent, const QString &text)
+{
+    auto *e = new QLineEdit(text, parent);
+    e->setReadOnly(true);
+    e->setFocusPolicy(Qt::NoFocus);
+    e->setAlignment(Qt::AlignCenter);
+    e->setFrame(false);
+    QPalette p = e->palette();
+    p.setColor(QPalette::Base, QColor(0, 128, 128));
+    p.setColor(QPalette::Text, Qt::white);
+    e->setPalette(p);
+    return e;
+}
+} // namespace
+
+TNyutouzeiForm::TNyutouzeiForm(TMainForm &main, QWidget *parent) : QWidget(parent), Main(main)
+{
+    setObjectName(QStringLiteral("NyutouzeiForm"));
+    setWindowTitle(QStringLiteral("入湯税納入明細"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto *top = new QWidget(this);
+    top->setObjectName(QStringLiteral("Panel1"));
+    top->setAutoFillBackground(true);
+    QPalette white = top->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    top->setPalette(white);
+
+    MonthBar = new TMonthBar(Clock::now(), top);
+    PrintButton = new QToolButton(top);
+    PrintButton->setObjectName(QStringLiteral("PrintButton"));
+    PrintButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    PrintButton->setText(QStringLiteral("印刷"));
+    PrintButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    PrintButton->setToolTip(QStringLiteral("領収書を印刷します"));
+    CsvButton = makeCsvButton(top);
+    Label1 = new QLabel(QStringLiteral("A4サイズの用紙をセットしてください"), top);
+    Label1->setObjectName(QStringLiteral("Label1"));
+
+    Grid = new TStringGridEx(this);
+    Grid->setObjectName(QStringLiteral("Grid"));
+    Grid->SetColCount(kColumns);
+    Grid->SetRowCount(kRows);
+    Grid->SetFixedRows(0);
+    Grid->SetFixedCols(0);
+    Grid->SetOptions(Grid->Options() & ~TGridOptions(goEditing));
+    for (int c = 0; c < kColumns; ++c) {
+        Grid->SetColWidths(c, kWidths[c]);
+        TGridColumn *col = Grid->GridColumns()[c];
+        col->SetCanEdit(false);
+        col->SetAlignment(c == 0 ? taCenter : taRightJustify);
+    }
+
+    // Two heading rows placed over the grid's columns.
+    auto *heading = new QWidget(this);
+    heading->setObjectName(QStringLiteral("HeadingPanel"));
+    const int rowH = 22;
+    const int gap = Grid->GridLineWidth();
+    int left[kColumns + 1];
+    left[0] = Grid->frameWidth();
+    for (int c = 0; c < kColumns; ++c)
+        left[c + 1] = left[c] + kWidths[c] + gap;
+    const auto box = [&](const QString &text, int from, int to, int row, int rows) {
+        QLineEdit *e = headingBox(heading, text);
+        e->setGeometry(left[from], row * rowH, left[to + 1] - left[from] - gap, rows * rowH - 1);
+    };
+    box(QStringLiteral("日"), 0, 0, 0, 2);
+    box(QStringLiteral("宿泊"), 1, 2, 0, 1);
+    box(QStringLiteral("日帰り"), 3, 4, 0, 1);
+    box(QStringLiteral("課税免除"), 5, 7, 0, 1);
+    const char *lower[] = {"人数", "金額", "人数", "金額", "12歳未満", "他免除", "人数計"};
+    for (int c = 1; c < kColumns; ++c)
+        box(QString::fromUtf8(lower[c - 1]), c, c, 1, 1);
+    heading->setFixedSize(left[kColumns] + 20, 2 * rowH);
+
+    auto *row1 = new QHBoxLayout;
+    row1->addWidget(MonthBar);
+    row1->addStretch();
+    row1->addWidget(PrintButton);
+    row1->addWidget(CsvButton);
+    auto *panel = new QVBoxLayout(top);
+    panel->addLayout(row1);
+    panel->addWidget(Label1);
+    panel->addWidget(heading);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(top);
+    layout->addWidget(Grid, 1);
+    resize(left[kColumns] + 40, 760);
+
+    connect(MonthBar, &TMonthBar::monthChanged, this, &TNyutouzeiForm::Refresh);
+    connect(PrintButton, &QToolButton::clicked, this, &TNyutouzeiForm::PrintButtonClick);
+    connect(CsvButton, &QPushButton::clicked, this, &TNyutouzeiForm::CsvButtonClick);
+    // Every activation shows what other windows changed meanwhile.
+    connect(Main.mdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *sub) {
+        if (sub && sub->widget() == this)
+            Refresh();
+    });
+    Refresh();
+}
+
+void TNyutouzeiForm::Refresh()
+{
+    // Closing the bill window activates another window, which may be this one.
+    if (FRefreshing)
+        return;
+    FRefreshing = true;
+    closeBillWindowFor(Main);
+    FShown = nyutouzeiMonth(Main.data(), ReportMonth(MonthBar->ShownDate().date()));
+    Grid->SetRowCount(kRows);
+    const ReportMonth month(MonthBar->ShownDate().date());
+    for (int r = 0; r < kRows; ++r) {
+        QStringList cells = r < int(FShown.rows.size()) ? FShown.rows[r] : QStringList{reports::rowLabel(month, r)};
+        Grid->SetRows(r, cells);
+    }
+    FRefreshing = false;
+    if (!FShown.error.isEmpty() && FShown.error != FLastError)
+        ShowMessage(this, QStringLiteral("エラー"), FShown.error);
+    FLastError = FShown.error;
+}
+
+std::vector<QStringList> TNyutouzeiForm::gridRows() const
+{
+    std::vector<QStringList> rows;
+    for (int r = 0; r < Grid->RowCount(); ++r)
+        rows.push_back(Grid->Rows(r).mid(0, kColumns));
+    return rows;
+}
+
+void TNyutouzeiForm::PrintButtonClick()
+{
+    TNyutouPrinForm form(MonthBar->title(), gridRows());
+    printing::previewDocument(this, form.Run(), form.documentName());
+}
+
+void TNyutouzeiForm::CsvButtonClick()
+{
+    const QDate d = MonthBar->ShownDate().date();
+    const QString name = QStringLiteral("bathing-%1-%2.csv").arg(d.year(), 4, 10, QLatin1Char('0')).arg(d.month(), 2, 10, QLatin1Char('0'));
+    saveMonthGridCsvFile(this, FShown, Main.data().ExePath + name);
+}

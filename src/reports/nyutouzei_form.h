@@ -1,0 +1,44 @@
+#pragma once
+// TNyutouzeiForm: the bathing-tax statement window (入湯税納入明細). One row
+// per day of the shown month and a totals row, recomputed from every bill
+// line whenever the window is activated or the month changes; a two-level
+// heading above the grid; preview of the printed statement; CSV of the grid.
+
+#include "reports/month_grid.h"
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QToolButton;
+class TMainForm;
+class TMonthBar;
+class TStringGridEx;
+
+class TNyutouzeiForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TNyutouzeiForm(TMainForm &main, QWidget *parent = nullptr);
+
+    TMonthBar *MonthBar;
+    QToolButton *PrintButton;
+    QPushButton *CsvButton;
+    QLabel *Label1;
+    TStringGridEx *Grid;
+
+    // Closes an open bill window, then recomputes the shown month.
+    void Refresh();
+    // The month as last computed.
+    const MonthGrid &shownGrid() const { return FShown; }
+    // The grid's rows as shown, for the printed statement.
+    std::vector<QStringList> gridRows() const;
+
+    void PrintButtonClick();
+    void CsvButtonClick();
+
+private:
+    TMainForm &Main;
+    MonthGrid FShown;
+    QString FLastError; // shown once, not at every activation
+    bool FRefreshing = false;
+};
