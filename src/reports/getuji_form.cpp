@@ -61,6 +61,10 @@ TGetujiForm::TGetujiForm(TMainForm &main, QWidget *parent) : QWidget(parent), Ma
     Grid->SetFixedRows(1);
     Grid->SetFixedCols(0);
     Grid->SetOptions(Grid->Options() & ~TGridOptions(goEditing));
+    // Start at the top-left cell, the day column in view.
+    Grid->FocusCell(0, Grid->FixedRows());
+    Grid->SetLeftCol(0);
+    Grid->SetTopRow(Grid->FixedRows());
     int width = 2 * Grid->frameWidth();
     for (int c = 0; c < kColumns; ++c) {
         Grid->SetColWidths(c, kWidths[c]);
@@ -88,7 +92,8 @@ TGetujiForm::TGetujiForm(TMainForm &main, QWidget *parent) : QWidget(parent), Ma
     layout->setSpacing(0);
     layout->addWidget(top);
     layout->addWidget(Grid, 1);
-    resize(width + 20, 760);
+    FSize = QSize(width + 20, 760);
+    resize(FSize);
 
     connect(MonthBar, &TMonthBar::monthChanged, this, &TGetujiForm::Refresh);
     connect(PrintButton, &QToolButton::clicked, this, &TGetujiForm::PrintButtonClick);
@@ -121,6 +126,11 @@ void TGetujiForm::Refresh()
         cells << (r < carried.size() ? carried[r] : QString()) << QString();
         Grid->SetRows(r + 1, cells);
     }
+    fitColumns(Grid, kWidths, kColumns);
+    int width = 2 * Grid->frameWidth() + 20;
+    for (int c = 0; c < kColumns; ++c)
+        width += Grid->ColWidths(c) + Grid->GridLineWidth();
+    FSize.setWidth(width);
     FRefreshing = false;
     if (!FShown.error.isEmpty() && FShown.error != FLastError)
         ShowMessage(this, QStringLiteral("エラー"), FShown.error);

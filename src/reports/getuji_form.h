@@ -33,11 +33,14 @@ public:
     // Rows 1 to 32 of the grid as shown, the fifteen columns that are read.
     std::vector<QStringList> gridRows() const;
 
+    QSize sizeHint() const override { return FSize; }
+
     void PrintButtonClick();
     void CsvButtonClick();
 
 private:
     TMainForm &Main;
+    QSize FSize;
     MonthGrid FShown;
     QString FLastError;
     bool FRefreshing = false;

@@ -1,5 +1,6 @@
 #include "reports/month_bar_form.h"
 
+#include "controls/string_grid_ex.h"
 #include "reports/report_month.h"
 #include "shell/main_form.h"
 #include "shell/message_box.h"
@@ -113,6 +114,23 @@ QPushButton *makeCsvButton(QWidget *parent)
 
 bool closeBillWindowFor(TMainForm &main)
 {
+    // A window closed a moment ago stays in the list, hidden, until it is freed.
     QWidget *bill = main.findChildWindow(QStringLiteral("MeisaiForm"));
-    return !bill || bill->close();
+    return !bill || bill->isHidden() || bill->close();
+}
+
+void fitColumns(TStringGridEx *grid, const int *designedWidths, int count)
+{
+    for (int c = 0; c < count && c < grid->ColCount(); ++c) {
+        TGridColumn *col = grid->GridColumns()[c];
+        int need = designedWidths[c];
+        if (need > 4) { // the narrow working columns stay as they are
+            for (int r = 0; r < grid->RowCount(); ++r) {
+                const QFontMetrics fm(r < grid->FixedRows() ? col->FixCellFont() : col->Font());
+                need = std::max(need, fm.horizontalAdvance(grid->CellDrawText(c, r)) + 8);
+            }
+        }
+        if (grid->ColWidths(c) != need)
+            grid->SetColWidths(c, need);
+    }
 }

@@ -57,6 +57,11 @@ bool saveMonthGridCsvFile(QWidget *parent, const MonthGrid &grid, const QString 
 class QPushButton;
 QPushButton *makeCsvButton(QWidget *parent);
 
+// Widens the columns whose drawn texts (headings included) would be cut:
+// each column gets its designed width, or more where a text needs it.
+class TStringGridEx;
+void fitColumns(TStringGridEx *grid, const int *designedWidths, int count);
+
 // A report sees a bill's latest lines only once its bill window has saved
 // them: closes an open bill window as the user would (which saves it). True
 // when no bill window remains open.

@@ -72,6 +72,10 @@ TNyutouzeiForm::TNyutouzeiForm(TMainForm &main, QWidget *parent) : QWidget(paren
     Grid->SetFixedRows(0);
     Grid->SetFixedCols(0);
     Grid->SetOptions(Grid->Options() & ~TGridOptions(goEditing));
+    // Start at the top-left cell, the day column in view.
+    Grid->FocusCell(0, Grid->FixedRows());
+    Grid->SetLeftCol(0);
+    Grid->SetTopRow(Grid->FixedRows());
     for (int c = 0; c < kColumns; ++c) {
         Grid->SetColWidths(c, kWidths[c]);
         TGridColumn *col = Grid->GridColumns()[c];
@@ -80,17 +84,10 @@ TNyutouzeiForm::TNyutouzeiForm(TMainForm &main, QWidget *parent) : QWidget(paren
     }
 
     // Two heading rows placed over the grid's columns.
-    auto *heading = new QWidget(this);
-    heading->setObjectName(QStringLiteral("HeadingPanel"));
-    const int rowH = 22;
-    const int gap = Grid->GridLineWidth();
-    int left[kColumns + 1];
-    left[0] = Grid->frameWidth();
-    for (int c = 0; c < kColumns; ++c)
-        left[c + 1] = left[c] + kWidths[c] + gap;
+    HeadingPanel = new QWidget(this);
+    HeadingPanel->setObjectName(QStringLiteral("HeadingPanel"));
     const auto box = [&](const QString &text, int from, int to, int row, int rows) {
-        QLineEdit *e = headingBox(heading, text);
-        e->setGeometry(left[from], row * rowH, left[to + 1] - left[from] - gap, rows * rowH - 1);
+        FHeadings.push_back({headingBox(HeadingPanel, text), from, to, row, rows});
     };
     box(QStringLiteral("日"), 0, 0, 0, 2);
     box(QStringLiteral("宿泊"), 1, 2, 0, 1);
@@ -99,7 +96,6 @@ TNyutouzeiForm::TNyutouzeiForm(TMainForm &main, QWidget *parent) : QWidget(paren
     const char *lower[] = {"人数", "金額", "人数", "金額", "12歳未満", "他免除", "人数計"};
     for (int c = 1; c < kColumns; ++c)
         box(QString::fromUtf8(lower[c - 1]), c, c, 1, 1);
-    heading->setFixedSize(left[kColumns] + 20, 2 * rowH);
 
     auto *row1 = new QHBoxLayout;
     row1->addWidget(MonthBar);
@@ -109,14 +105,16 @@ TNyutouzeiForm::TNyutouzeiForm(TMainForm &main, QWidget *parent) : QWidget(paren
     auto *panel = new QVBoxLayout(top);
     panel->addLayout(row1);
     panel->addWidget(Label1);
-    panel->addWidget(heading);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(top);
+    layout->addSpacing(4);
+    layout->addWidget(HeadingPanel);
     layout->addWidget(Grid, 1);
-    resize(left[kColumns] + 40, 760);
+    layoutHeadings();
+    resize(FSize);
 
     connect(MonthBar, &TMonthBar::monthChanged, this, &TNyutouzeiForm::Refresh);
     connect(PrintButton, &QToolButton::clicked, this, &TNyutouzeiForm::PrintButtonClick);
@@ -143,10 +141,26 @@ void TNyutouzeiForm::Refresh()
         QStringList cells = r < int(FShown.rows.size()) ? FShown.rows[r] : QStringList{reports::rowLabel(month, r)};
         Grid->SetRows(r, cells);
     }
+    fitColumns(Grid, kWidths, kColumns);
+    layoutHeadings();
     FRefreshing = false;
     if (!FShown.error.isEmpty() && FShown.error != FLastError)
         ShowMessage(this, QStringLiteral("エラー"), FShown.error);
     FLastError = FShown.error;
+}
+
+void TNyutouzeiForm::layoutHeadings()
+{
+    const int rowH = 22;
+    const int gap = Grid->GridLineWidth();
+    int left[kColumns + 1];
+    left[0] = Grid->frameWidth();
+    for (int c = 0; c < kColumns; ++c)
+        left[c + 1] = left[c] + Grid->ColWidths(c) + gap;
+    for (const Heading &h : FHeadings)
+        h.box->setGeometry(left[h.from], h.row * rowH, left[h.to + 1] - left[h.from] - gap, h.rows * rowH - 1);
+    HeadingPanel->setFixedSize(left[kColumns] + 20, 2 * rowH);
+    FSize = QSize(left[kColumns] + 40, 820);
 }
 
 std::vector<QStringList> TNyutouzeiForm::gridRows() const

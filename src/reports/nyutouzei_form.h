@@ -7,6 +7,7 @@
 #include "reports/month_grid.h"
 
 #include <QWidget>
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -33,11 +34,22 @@ public:
     // The grid's rows as shown, for the printed statement.
     std::vector<QStringList> gridRows() const;
 
+    QSize sizeHint() const override { return FSize; }
+
     void PrintButtonClick();
     void CsvButtonClick();
 
 private:
+    // The two heading rows follow the grid's column widths.
+    void layoutHeadings();
+    struct Heading {
+        class QLineEdit *box;
+        int from, to, row, rows;
+    };
+    QWidget *HeadingPanel = nullptr;
+    std::vector<Heading> FHeadings;
     TMainForm &Main;
+    QSize FSize;
     MonthGrid FShown;
     QString FLastError; // shown once, not at every activation
     bool FRefreshing = false;

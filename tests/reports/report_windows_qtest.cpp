@@ -1,0 +1,331 @@
+// The bathing-tax and daily sales windows on a month of realistic data, opened
+// from the main window's menu as the user opens them: the grids against the
+// month computations, month steps, refresh on activation, the bill window
+// closed first, the CSV button against the command-line export, printing
+// and the backup copy after the sales printout.
+
+#include "controls/string_grid_ex.h"
+#include "month_sample.h"
+#include "printing/print_dialogs.h"
+#include "reports/getuji_form.h"
+#include "reports/month_bar_form.h"
+#include "reports/nyutouzei_form.h"
+#include "shell/main_form.h"
+#include "shell/message_box.h"
+#include "storage/clock.h"
+#include "storage/library.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+const QDateTime kNow(QDate(2008, 3, 20), QTime(18, 0));
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A stand-in for the bill window: it saves (here: logs) when it closes, or
+// refuses to close, as the bill window does with a bad date.
+class BillWindowStandIn : public QWidget {
+public:
+    bool refuse = false;
+    int *closed = nullptr;
+    void closeEvent(QCloseEvent *e) override
+    {
+        if (refuse) {
+            e->ignore();
+            return;
+        }
+        ++*closed;
+        e->accept();
+    }
+};
+
+std::vector<QStringList> gridRows(const TStringGridEx *g, int fromRow, int cols)
+{
+    std::vector<QStringList> rows;
+    for (int r = fromRow; r < g->RowCount(); ++r)
+        rows.push_back(g->Rows(r).mid(0, cols));
+    return rows;
+}
+
+} // namespace
+
+class ReportWindowsTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    QStringList shown;
+    MonthSample sample;
+
+    template <class Form> Form *open(TMainForm &main, const char *menu, const char *name)
+    {
+        main.menuItem(QLatin1String(menu))->trigger();
+        return qobject_cast<Form *>(main.findChildWindow(QLatin1String(name)));
+    }
+    void saveShot(QWidget *w, const QString &name)
+    {
+        const QString shots = qEnvironmentVariable("NORVEL_SHOTS");
+        if (!shots.isEmpty())
+            w->grab().save(shots + QLatin1Char('/') + name);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        sample = marchSample();
+        QVERIFY(sample.lines.size() > 1000);
+    }
+    void init()
+    {
+        QVERIFY(dir.isValid());
+        QDir(dir.path()).removeRecursively();
+        QDir().mkpath(dir.path());
+        TLibrary lib;
+        QVERIFY(lib.WriteRecords(&sample.base, sizeof(TBaseData), dir.filePath("base.dat"), 1));
+        QVERIFY(lib.WriteRecords(sample.lines.data(), sizeof(TReserveData), dir.filePath("reserve.dat"),
+                                 int(sample.lines.size())));
+        QVERIFY(lib.WriteRecords(sample.cards.data(), sizeof(TUrikakeData), dir.filePath("urikake.dat"),
+                                 int(sample.cards.size())));
+        shown.clear();
+        Clock::setFixed(kNow);
+        SetMessageResponder([this](const ShownMessage &m) {
+            shown << m.title + QLatin1Char('|') + m.text;
+            return QMessageBox::Yes;
+        });
+    }
+    void cleanup()
+    {
+        SetMessageResponder({});
+        setCsvPathChooser({});
+        printing::setPdfPathChooser({});
+        printing::setPreviewHook({});
+        Clock::setFixed({});
+    }
+
+    void bathingWindowShowsTheMonth()
+    {
+        TMainForm main(dir.path());
+        main.resize(1200, 900);
+        main.show();
+        auto *form = open<TNyutouzeiForm>(main, "N3", "NyutouzeiForm");
+        QVERIFY(form);
+        QCOMPARE(form->windowTitle(), QStringLiteral("入湯税納入明細"));
+        QCOMPARE(form->MonthBar->DateLabel->text(), QStringLiteral("2008年03月分"));
+        const MonthGrid expected = nyutouzeiMonth(main.data(), ReportMonth(2008, 3));
+        QVERIFY(expected.error.isEmpty());
+        QCOMPARE(form->Grid->ColCount(), 8);
+        QCOMPARE(form->Grid->RowCount(), 32);
+        QCOMPARE(form->Grid->FixedRows(), 0);
+        QVERIFY(gridRows(form->Grid, 0, 8) == expected.rows);
+        QVERIFY(!expected.rows[31][1].isEmpty());
+        const int widths[] = {50, 52, 75, 51, 76, 57, 50, 52};
+        for (int c = 0; c < 8; ++c) {
+            QVERIFY(form->Grid->ColWidths(c) >= widths[c]);
+            QCOMPARE(form->Grid->GridColumns()[c]->Alignment(), c == 0 ? taCenter : taRightJustify);
+            QVERIFY(!form->Grid->GridColumns()[c]->CanEdit());
+            QVERIFY(form->Grid->GridColumns()[c]->DisplayMask().isEmpty());
+        }
+        QStringList headings;
+        for (QLineEdit *e : form->findChildren<QLineEdit *>())
+            if (e->isReadOnly())
+                headings << e->text();
+        for (const char *h : {"日", "宿泊", "日帰り", "課税免除", "人数", "金額", "12歳未満", "他免除", "人数計"})
+            QVERIFY2(headings.contains(QString::fromUtf8(h)), h);
+        saveShot(&main, QStringLiteral("bathing_window.png"));
+
+        // ← shows February (nothing dated there), → comes back and stops.
+        QTest::mouseClick(form->MonthBar->SpeedButton1, Qt::LeftButton);
+        QCOMPARE(form->MonthBar->DateLabel->text(), QStringLiteral("2008年02月分"));
+        QVERIFY(gridRows(form->Grid, 0, 8) == nyutouzeiMonth(main.data(), ReportMonth(2008, 2)).rows);
+        QCOMPARE(form->Grid->Cells(0, 28), QStringLiteral("29(金)"));
+        QVERIFY(form->Grid->Cells(0, 29).isEmpty());
+        QTest::mouseClick(form->MonthBar->SpeedButton2, Qt::LeftButton);
+        QVERIFY(gridRows(form->Grid, 0, 8) == expected.rows);
+        QVERIFY(!form->MonthBar->SpeedButton2->isEnabled());
+        QVERIFY(shown.isEmpty());
+    }
+
+    void salesWindowShowsTheMonth()
+    {
+        TMainForm main(dir.path());
+        main.resize(1300, 900);
+        main.show();
+        auto *form = open<TGetujiForm>(main, "N4", "GetujiForm");
+        QVERIFY(form);
+        QCOMPARE(form->windowTitle(), QStringLiteral("月次売上日計表"));
+        QCOMPARE(form->Label1->text(), QStringLiteral("清算日による売上集計表"));
+        QCOMPARE(form->Grid->ColCount(), 17);
+        QCOMPARE(form->Grid->RowCount(), 33);
+        QCOMPARE(form->Grid->FixedRows(), 1);
+        QStringList carried;
+        const MonthGrid expected = getujiMonth(main.data(), ReportMonth(2008, 3), &carried);
+        QVERIFY(expected.error.isEmpty());
+        QCOMPARE(form->Grid->Rows(0).mid(0, 15), expected.headings);
+        QCOMPARE(form->Grid->Cells(8, 0), QStringLiteral("消費税8%"));
+        QVERIFY(gridRows(form->Grid, 1, 15) == expected.rows);
+        for (int r = 0; r < 32; ++r) {
+            QCOMPARE(form->Grid->Cells(15, r + 1), carried[r]);
+            QVERIFY(form->Grid->Cells(16, r + 1).isEmpty());
+        }
+        // Thousands separators on screen except in the day-use column; plain integers in the cells.
+        const QString total = form->Grid->Cells(7, 32);
+        QVERIFY(total.toLongLong() > 1000000);
+        QCOMPARE(form->Grid->CellDrawText(7, 32), QLocale(QLocale::English).toString(total.toLongLong()));
+        QCOMPARE(form->Grid->CellDrawText(3, 32), form->Grid->Cells(3, 32));
+        const int widths[] = {36, 89, 100, 64, 81, 76, 47, 54, 68, 58, 47, 77, 47, 57, 60, 2, 2};
+        // Designed widths, widened where a figure or heading would be cut.
+        for (int c = 0; c < 17; ++c)
+            QVERIFY(c < 15 ? form->Grid->ColWidths(c) >= widths[c] : form->Grid->ColWidths(c) == widths[c]);
+        // The bill with the undated line: its dated line counts on the 13th, its card entry too.
+        QVERIFY(!form->Grid->Cells(14, 13).isEmpty());
+        saveShot(&main, QStringLiteral("sales_window.png"));
+
+        // Settings change the run-time headings at the next refresh.
+        main.data().BaseData.TaxKubun = 0;
+        main.data().BaseData.ServiceKubun = 0;
+        main.data().BaseData.Nyutou_Kubun = 0;
+        form->Refresh();
+        QCOMPARE(form->Grid->Cells(5, 0), QStringLiteral("内サービス料"));
+        QCOMPARE(form->Grid->Cells(8, 0), QStringLiteral("内消費税8%"));
+        QCOMPARE(form->Grid->Cells(9, 0), QStringLiteral("内入湯税"));
+    }
+
+    void activationRecomputes()
+    {
+        TMainForm main(dir.path());
+        main.show();
+        auto *bathing = open<TNyutouzeiForm>(main, "N3", "NyutouzeiForm");
+        auto *sales = open<TGetujiForm>(main, "N4", "GetujiForm");
+        QVERIFY(bathing && sales);
+        const QString before = bathing->Grid->Cells(2, 31);
+        main.data().BaseData.Nyutouzei = 200;
+        main.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(bathing->parentWidget()));
+        QCOMPARE(bathing->Grid->Cells(2, 31), QString::number(bathing->Grid->Cells(1, 31).toLongLong() * 200));
+        QVERIFY(bathing->Grid->Cells(2, 31) != before);
+    }
+
+    void anOpenBillWindowIsClosedFirst()
+    {
+        TMainForm main(dir.path());
+        main.show();
+        int closed = 0;
+        BillWindowStandIn *bill = nullptr;
+        main.openChildWindow(QStringLiteral("MeisaiForm"), [&] {
+            bill = new BillWindowStandIn;
+            bill->closed = &closed;
+            bill->refuse = true;
+            return bill;
+        });
+        QVERIFY(bill);
+        // A bill window that stays open keeps the report from opening.
+        main.menuItem(QStringLiteral("N3"))->trigger();
+        QVERIFY(!main.findChildWindow(QStringLiteral("NyutouzeiForm")));
+        main.menuItem(QStringLiteral("N4"))->trigger();
+        QVERIFY(!main.findChildWindow(QStringLiteral("GetujiForm")));
+        // One that closes (saving its bill) lets it open.
+        bill->refuse = false;
+        main.menuItem(QStringLiteral("N4"))->trigger();
+        QCOMPARE(closed, 1);
+        QVERIFY(main.findChildWindow(QStringLiteral("GetujiForm")));
+    }
+
+    void csvButtonMatchesTheCommandLine()
+    {
+        const QString program = dir.filePath(QStringLiteral("norvel"));
+        QVERIFY(QFile::copy(QStringLiteral(NORVEL_BINARY_DIR "/bin/norvel"), program));
+        QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QTemporaryDir out;
+        TMainForm main(dir.path());
+        main.show();
+        auto *bathing = open<TNyutouzeiForm>(main, "N3", "NyutouzeiForm");
+        auto *sales = open<TGetujiForm>(main, "N4", "GetujiForm");
+        QString suggested;
+        const struct { QWidget *form; QPushButton *button; const char *report; } cases[] = {
+            {bathing, bathing->CsvButton, "bathing"}, {sales, sales->CsvButton, "sales"}};
+        for (const auto &c : cases) {
+            const QString windowCsv = out.filePath(QLatin1String(c.report) + QStringLiteral("-window.csv"));
+            setCsvPathChooser([&](QWidget *, const QString &s) {
+                suggested = s;
+                return windowCsv;
+            });
+            QTest::mouseClick(c.button, Qt::LeftButton);
+            QCOMPARE(suggested, dir.filePath(QLatin1String(c.report) + QStringLiteral("-2008-03.csv")));
+            const QString cliCsv = out.filePath(QLatin1String(c.report) + QStringLiteral("-cli.csv"));
+            QProcess p;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+            env.remove(QStringLiteral("DISPLAY"));
+            p.setProcessEnvironment(env);
+            // The program is open at the desk meanwhile.
+            p.start(program, {QStringLiteral("--export"), QLatin1String(c.report), QStringLiteral("--month"),
+                              QStringLiteral("2008-03"), QStringLiteral("--out"), cliCsv});
+            QVERIFY(p.waitForFinished(60000));
+            QCOMPARE(p.exitCode(), 0);
+            const QByteArray window = readAll(windowCsv);
+            QVERIFY(window.size() > 1000);
+            QCOMPARE(readAll(cliCsv), window);
+            // The window's CSV holds its grid as shown.
+            const QList<QByteArray> lines = window.mid(3).split('\n');
+            QCOMPARE(lines.size(), 34); // headings, 32 rows, and nothing after the last CR LF
+        }
+        QVERIFY(shown.isEmpty());
+    }
+
+    void bathingPrintOpensThePreview()
+    {
+        TMainForm main(dir.path());
+        main.show();
+        auto *form = open<TNyutouzeiForm>(main, "N3", "NyutouzeiForm");
+        QString title;
+        printing::setPreviewHook([&](QWidget *dialog) {
+            title = dialog->windowTitle();
+            QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog *>(dialog)->reject(); });
+        });
+        QTest::mouseClick(form->PrintButton, Qt::LeftButton);
+        QCOMPARE(title, QStringLiteral("印刷プレビュー"));
+        QVERIFY(!QDir(dir.filePath("backup")).exists() || QDir(dir.filePath("backup")).isEmpty());
+    }
+
+    void salesPrintoutLeavesABackupCopy()
+    {
+        if (!QPrinterInfo::availablePrinterNames().isEmpty())
+            QSKIP("a printer is installed: the test would print on it");
+        TMainForm main(dir.path());
+        main.show();
+        auto *form = open<TGetujiForm>(main, "N4", "GetujiForm");
+        QTemporaryDir out;
+        const QString pdf = out.filePath(QStringLiteral("sales.pdf"));
+        printing::setPdfPathChooser([&](QWidget *, const QString &) { return pdf; });
+        QTest::mouseClick(form->PrintButton, Qt::LeftButton);
+        // No printer here: the user said yes to a PDF instead.
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown[0].startsWith(QStringLiteral("確認|使用できるプリンターがありません")));
+        QVERIFY(QFileInfo(pdf).size() > 1000);
+        const QString backup = dir.filePath(QStringLiteral("backup/reserve.dat2008_03_20"));
+        QCOMPARE(readAll(backup), readAll(dir.filePath(QStringLiteral("reserve.dat"))));
+
+        // Declining the PDF produces nothing, and no copy either.
+        QFile::remove(backup);
+        SetMessageResponder([](const ShownMessage &) { return QMessageBox::No; });
+        QTest::mouseClick(form->PrintButton, Qt::LeftButton);
+        QVERIFY(!QFile::exists(backup));
+    }
+};
+
+QTEST_MAIN(ReportWindowsTest)
+#include "report_windows_qtest.moc"
