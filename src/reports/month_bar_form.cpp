@@ -114,9 +114,7 @@ QPushButton *makeCsvButton(QWidget *parent)
 
 bool closeBillWindowFor(TMainForm &main)
 {
-    // A window closed a moment ago stays in the list, hidden, until it is freed.
-    QWidget *bill = main.findChildWindow(QStringLiteral("MeisaiForm"));
-    return !bill || bill->isHidden() || bill->close();
+    return main.closeBillWindow();
 }
 
 void fitColumns(TStringGridEx *grid, const int *designedWidths, int count)

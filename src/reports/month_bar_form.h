@@ -64,6 +64,6 @@ void fitColumns(TStringGridEx *grid, const int *designedWidths, int count);
 
 // A report sees a bill's latest lines only once its bill window has saved
 // them: closes an open bill window as the user would (which saves it). True
-// when no bill window remains open.
+// when no bill window remains open. Every report window goes through here.
 class TMainForm;
 bool closeBillWindowFor(TMainForm &main);

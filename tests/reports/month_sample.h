@@ -86,5 +86,11 @@ inline MonthSample marchSample()
             s.cards.push_back(receivable(meiNo, "2008/03/13", 101001, 25920));
         }
     }
+    // Every bill carries its reservation number and guest name, as fetched bills do.
+    static const char *const names[] = {"佐藤 太郎", "鈴木 花子", "高橋 一郎", "田中 美咲", "株式会社山田商事"};
+    for (TReserveData &r : s.lines) {
+        setFieldText(r.Regday, QStringLiteral("a%1").arg(r.MeiNo % 1000000000u, 9, 10, QLatin1Char('0')));
+        setFieldText(r.Name, QString::fromUtf8(names[r.MeiNo % 5]));
+    }
     return s;
 }

@@ -4,6 +4,7 @@
 // closed first, the CSV button against the command-line export, printing
 // and the backup copy after the sales printout.
 
+#include "billing/meisai_form.h"
 #include "controls/string_grid_ex.h"
 #include "month_sample.h"
 #include "printing/print_dialogs.h"
@@ -38,23 +39,6 @@ QByteArray readAll(const QString &path)
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
-
-// A stand-in for the bill window: it saves (here: logs) when it closes, or
-// refuses to close, as the bill window does with a bad date.
-class BillWindowStandIn : public QWidget {
-public:
-    bool refuse = false;
-    int *closed = nullptr;
-    void closeEvent(QCloseEvent *e) override
-    {
-        if (refuse) {
-            e->ignore();
-            return;
-        }
-        ++*closed;
-        e->accept();
-    }
-};
 
 std::vector<QStringList> gridRows(const TStringGridEx *g, int fromRow, int cols)
 {
@@ -99,6 +83,10 @@ private slots:
         QVERIFY(lib.WriteRecords(&sample.base, sizeof(TBaseData), dir.filePath("base.dat"), 1));
         QVERIFY(lib.WriteRecords(sample.lines.data(), sizeof(TReserveData), dir.filePath("reserve.dat"),
                                  int(sample.lines.size())));
+        AppData kamoku;
+        kamoku.ExePath = dir.path() + QLatin1Char('/');
+        seedDefaultKamoku(kamoku.KamokuList);
+        QVERIFY(saveKamokuLists(kamoku, lib, nullptr));
         QVERIFY(lib.WriteRecords(sample.cards.data(), sizeof(TUrikakeData), dir.filePath("urikake.dat"),
                                  int(sample.cards.size())));
         shown.clear();
@@ -223,25 +211,36 @@ private slots:
     {
         TMainForm main(dir.path());
         main.show();
-        int closed = 0;
-        BillWindowStandIn *bill = nullptr;
-        main.openChildWindow(QStringLiteral("MeisaiForm"), [&] {
-            bill = new BillWindowStandIn;
-            bill->closed = &closed;
-            bill->refuse = true;
-            return bill;
-        });
+        // The first bill settled on the 5th, opened in the bill window.
+        uint32_t billNo = 0;
+        for (const TReserveData &r : main.data().ReserveList)
+            if (QByteArray(r.Seisan) == "2008/03/05") {
+                billNo = r.MeiNo;
+                break;
+            }
+        TMeisaiForm *bill = main.openBillWindow(billNo);
         QVERIFY(bill);
-        // A bill window that stays open keeps the report from opening.
-        main.menuItem(QStringLiteral("N3"))->trigger();
-        QVERIFY(!main.findChildWindow(QStringLiteral("NyutouzeiForm")));
+        const QString before = getujiMonth(main.data(), ReportMonth(2008, 3)).rows[4][GCharges];
+        // A settlement date the bill window refuses keeps it open, and the report shut.
+        auto *seisan = bill->findChild<QLineEdit *>(QStringLiteral("SeisanDay"));
+        QVERIFY(seisan);
+        const QString date = seisan->text();
+        seisan->setText(QStringLiteral("2008/02/30"));
         main.menuItem(QStringLiteral("N4"))->trigger();
         QVERIFY(!main.findChildWindow(QStringLiteral("GetujiForm")));
-        // One that closes (saving its bill) lets it open.
-        bill->refuse = false;
+        QVERIFY(main.billWindow());
+        QVERIFY(!shown.isEmpty());
+        // With its date mended the bill window closes, saving the bill, and
+        // the report counts the bill again.
+        seisan->setText(date);
         main.menuItem(QStringLiteral("N4"))->trigger();
-        QCOMPARE(closed, 1);
-        QVERIFY(main.findChildWindow(QStringLiteral("GetujiForm")));
+        QVERIFY2(!main.billWindow(), qPrintable(shown.join(QLatin1Char('\n')) + QLatin1Char('|') + date));
+        auto *sales = qobject_cast<TGetujiForm *>(main.findChildWindow(QStringLiteral("GetujiForm")));
+        QVERIFY(sales);
+        QCOMPARE(sales->Grid->Cells(GCharges, 5), before);
+        QVERIFY(gridRows(sales->Grid, 1, 15) == getujiMonth(main.data(), ReportMonth(2008, 3)).rows);
+        // The closed bill window is freed while the main window still stands.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     void csvButtonMatchesTheCommandLine()
