@@ -9,6 +9,8 @@
 #include <QDate>
 #include <QString>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 class ReportMonth {
 public:
@@ -28,12 +30,28 @@ public:
 
     // Day (1..31) of a date field that belongs to this month, else 0. The
     // field is the record's fixed-size text: ten characters and a NUL.
-    int dayOf(const char *field, std::size_t size) const;
+    // Inline: every month report asks it of every line of the list.
+    int dayOf(const char *field, std::size_t size) const
+    {
+        if (size < 10)
+            return 0;
+        // "yyyy/mm/" compared as one word.
+        uint64_t head;
+        std::memcpy(&head, field, 8);
+        if (head != key || (size > 10 && field[10] != '\0') || days == 0)
+            return 0;
+        const unsigned hi = unsigned(field[8]) - '0', lo = unsigned(field[9]) - '0';
+        if (hi > 9 || lo > 9)
+            return 0;
+        const int day = int(hi * 10 + lo);
+        return day >= 1 && day <= days ? day : 0;
+    }
     template <std::size_t N> int dayOf(const char (&field)[N]) const { return dayOf(field, N); }
 
 private:
     int y = 0, m = 0, days = 0;
-    char prefix[8] = {};
+    char prefix[9] = {}; // "yyyy/mm/"
+    uint64_t key = 0;    // the same eight bytes as one word
 };
 
 // Weekday names from Sunday: 日 月 火 水 木 金 土.
