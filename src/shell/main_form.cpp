@@ -6,9 +6,12 @@
 #include "settings/basic_setting_form.h"
 #include "message_box.h"
 #include "placement.h"
+#include "reports/debug_form.h"
 #include "reports/getuji_form.h"
+#include "reports/getujiopt_form.h"
 #include "reports/month_bar_form.h"
 #include "reports/nyutouzei_form.h"
+#include "reports/urikake_form.h"
 #include "reservations/rsvlist_form.h"
 #include "storage/clock.h"
 
@@ -106,8 +109,8 @@ void TMainForm::createMenu()
     n2->menuAction()->setObjectName(QStringLiteral("N2"));
     addItem(n2, QStringLiteral("N3"), QStringLiteral("入湯税納入明細"), &TMainForm::N3Click);
     addItem(n2, QStringLiteral("N4"), QStringLiteral("月次売上日計表"), &TMainForm::N4Click);
-    addItem(n2, QStringLiteral("UrikakePrn"), QStringLiteral("売掛金月次明細"));
-    addItem(n2, QStringLiteral("OptPrn"), QStringLiteral("オプション明細出力"));
+    addItem(n2, QStringLiteral("UrikakePrn"), QStringLiteral("売掛金月次明細"), &TMainForm::UrikakePrnClick);
+    addItem(n2, QStringLiteral("OptPrn"), QStringLiteral("オプション明細出力"), &TMainForm::OptPrnClick);
     bar->addMenu(n2);
 
     addItem(bar, QStringLiteral("KamokuMenu"), QStringLiteral("摘要マスター"), &TMainForm::KamokuMenuClick);
@@ -118,10 +121,10 @@ void TMainForm::createMenu()
     addItem(help, QStringLiteral("Contents1"), QStringLiteral("目次(&C)"), &TMainForm::Contents1Click);
     addItem(help, QStringLiteral("SearchforHelpOn1"), QStringLiteral("トピックの検索(&S)..."))->setEnabled(false);
     addItem(help, QStringLiteral("About2"), QStringLiteral("バージョン情報(&A)..."), &TMainForm::About2Click);
+    addItem(help, QStringLiteral("debug1"), QStringLiteral("debug"), &TMainForm::debug1Click)->setVisible(false);
+    addItem(help, QStringLiteral("debuguri1"), QStringLiteral("debuguri"), &TMainForm::debuguri1Click)
+        ->setVisible(false);
     bar->addMenu(help);
-
-    addItem(bar, QStringLiteral("debug1"), QStringLiteral("debug"))->setVisible(false);
-    addItem(bar, QStringLiteral("debuguri1"), QStringLiteral("debuguri"))->setVisible(false);
 }
 
 QAction *TMainForm::menuItem(const QString &componentName) const
@@ -310,6 +313,30 @@ void TMainForm::N4Click()
 {
     if (closeBillWindowFor(*this))
         openChildWindow(QStringLiteral("GetujiForm"), [this] { return new TGetujiForm(*this); });
+}
+
+void TMainForm::UrikakePrnClick()
+{
+    if (closeBillWindow())
+        openChildWindow(QStringLiteral("UrikakeForm"), [this] { return new TUrikakeForm(*this); });
+}
+
+void TMainForm::OptPrnClick()
+{
+    if (closeBillWindow())
+        openChildWindow(QStringLiteral("GetujioptForm"), [this] { return new TGetujioptForm(*this); });
+}
+
+void TMainForm::debug1Click()
+{
+    if (closeBillWindow())
+        openChildWindow(QStringLiteral("debugForm"), [this] { return new TdebugForm(*this); });
+}
+
+void TMainForm::debuguri1Click()
+{
+    if (closeBillWindow())
+        openChildWindow(QStringLiteral("debuguriForm"), [this] { return new TdebuguriForm(*this); });
 }
 
 void TMainForm::Contents1Click()

@@ -69,6 +69,10 @@ public:
     void previewBill(int paper, int kind);
     void N3Click(); // bathing-tax statement
     void N4Click(); // daily sales
+    void UrikakePrnClick(); // receivables statement
+    void OptPrnClick();     // sales per item
+    void debug1Click();     // every bill line, field by field
+    void debuguri1Click();  // every receivable, field by field
 
 protected:
     bool event(QEvent *e) override;

@@ -1,0 +1,40 @@
+#include "reports/debug_form.h"
+
+#include "controls/string_grid_ex.h"
+#include "reports/record_views.h"
+#include "shell/main_form.h"
+
+TdebugForm::TdebugForm(TMainForm &main, QWidget *parent)
+    : TMonthWindow(main, QStringLiteral("debugForm"), QStringLiteral("debug"), true, false, parent)
+{
+    // The print button is there, as in the other month windows, and does nothing.
+    addToTop(new QWidget(this), 1);
+    QList<MonthGridColumn> columns;
+    for (int w : {37, 89, 100, 86, 70, 69, 71, 70, 68, 81, 50, 50, 50, 50})
+        columns.append({w, taLeftJustify, ""});
+    setColumns(reserveRecordHeadings(), columns);
+    resize(sizeHint());
+    Refresh();
+}
+
+MonthGrid TdebugForm::compute()
+{
+    return reserveRecordsGrid(Main.data().ReserveList);
+}
+
+TdebuguriForm::TdebuguriForm(TMainForm &main, QWidget *parent)
+    : TMonthWindow(main, QStringLiteral("debuguriForm"), QStringLiteral("debug"), true, false, parent)
+{
+    addToTop(new QWidget(this), 1);
+    QList<MonthGridColumn> columns;
+    for (int w : {37, 89, 100, 86, 70})
+        columns.append({w, taLeftJustify, ""});
+    setColumns(urikakeRecordHeadings(), columns);
+    resize(sizeHint());
+    Refresh();
+}
+
+MonthGrid TdebuguriForm::compute()
+{
+    return urikakeRecordsGrid(Main.data().UrikakeList);
+}

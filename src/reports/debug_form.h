@@ -1,0 +1,25 @@
+#pragma once
+// The diagnostic views: every record held in memory, field by field, whatever
+// month the bar shows. TdebugForm lists ReserveList, TdebuguriForm
+// UrikakeList; both relist at every activation and month step. Their place
+// is not kept in the settings file.
+
+#include "reports/month_window_form.h"
+
+class TdebugForm : public TMonthWindow {
+    Q_OBJECT
+public:
+    explicit TdebugForm(TMainForm &main, QWidget *parent = nullptr);
+
+protected:
+    MonthGrid compute() override;
+};
+
+class TdebuguriForm : public TMonthWindow {
+    Q_OBJECT
+public:
+    explicit TdebuguriForm(TMainForm &main, QWidget *parent = nullptr);
+
+protected:
+    MonthGrid compute() override;
+};

@@ -1,0 +1,173 @@
+#include "reports/month_window_form.h"
+
+#include "controls/string_grid_ex.h"
+#include "reports/month_bar_form.h"
+#include "shell/main_form.h"
+#include "shell/message_box.h"
+#include "shell/placement.h"
+#include "storage/clock.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+TMonthWindow::TMonthWindow(TMainForm &main, const QString &componentName, const QString &caption,
+                           bool refreshOnActivation, bool storePlacement, QWidget *parent)
+    : QWidget(parent), Main(main), FStorePlacement(storePlacement)
+{
+    setObjectName(componentName);
+    setWindowTitle(caption);
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto *panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setAutoFillBackground(true);
+    QPalette white = panel->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    panel->setPalette(white);
+
+    MonthBar = new TMonthBar(Clock::now(), panel);
+    MonthBar->setObjectName(QStringLiteral("MonthBar"));
+    connect(MonthBar, &TMonthBar::monthChanged, this, &TMonthWindow::Refresh);
+
+    PrintButton = new QToolButton(panel);
+    PrintButton->setObjectName(QStringLiteral("PrintButton"));
+    PrintButton->setIcon(QIcon::fromTheme(QStringLiteral("document-print")));
+    PrintButton->setText(QStringLiteral("印刷"));
+    PrintButton->setToolButtonStyle(PrintButton->icon().isNull() ? Qt::ToolButtonTextOnly
+                                                                 : Qt::ToolButtonTextBesideIcon);
+    PrintButton->setToolTip(QStringLiteral("領収書を印刷します"));
+    PrintButton->setMinimumHeight(30);
+
+    FTopRow = new QHBoxLayout;
+    FTopRow->addWidget(MonthBar);
+    FTopRow->addSpacing(16);
+    FTopRow->addWidget(PrintButton);
+    FNoteRow = new QHBoxLayout;
+    auto *panelLayout = new QVBoxLayout(panel);
+    panelLayout->addLayout(FTopRow);
+    panelLayout->addLayout(FNoteRow);
+
+    Grid = new TStringGridEx(this);
+    Grid->setObjectName(QStringLiteral("Grid"));
+    Grid->SetFixedCols(0);
+    Grid->SetFixedRows(1);
+    Grid->SetDefaultRowHeight(20);
+    Grid->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goColSizing);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(panel);
+    layout->addWidget(Grid, 1);
+
+    if (refreshOnActivation)
+        connect(Main.mdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *sub) {
+            if (sub && sub->widget() == this)
+                Refresh();
+        });
+}
+
+void TMonthWindow::addToTop(QWidget *w, int stretch)
+{
+    FTopRow->addWidget(w, stretch);
+}
+
+void TMonthWindow::addNote(QWidget *w)
+{
+    FNoteRow->addWidget(w);
+}
+
+void TMonthWindow::addCsvButton(const std::function<QString()> &suggestedName)
+{
+    QPushButton *csv = makeCsvButton(this);
+    csv->setMinimumHeight(30);
+    addToTop(csv);
+    connect(csv, &QPushButton::clicked, this, [this, suggestedName] {
+        saveMonthGridCsvFile(this, FShown, Main.data().ExePath + suggestedName());
+    });
+}
+
+void TMonthWindow::setColumns(const QStringList &headings, const QList<MonthGridColumn> &columns)
+{
+    Grid->SetColCount(int(columns.size()));
+    for (int c = 0; c < columns.size(); ++c) {
+        TGridColumn *gc = Grid->GridColumns()[c];
+        gc->SetCaption(c < headings.size() ? headings[c] : QString());
+        gc->SetCanEdit(false);
+        gc->SetAlignment(TColumnAlignment(columns[c].alignment));
+        gc->SetDisplayMask(QString::fromUtf8(columns[c].mask));
+        Grid->SetColWidths(c, columns[c].width);
+    }
+    FShown.headings = headings;
+    Grid->SetRowCount(2);
+    Grid->SetFixedRows(1);
+    FWidths.clear();
+    for (const MonthGridColumn &c : columns)
+        FWidths.push_back(c.width);
+    // Start at the top-left cell, the first column in view.
+    Grid->FocusCell(0, 1);
+    Grid->SetLeftCol(0);
+}
+
+QSize TMonthWindow::sizeHint() const
+{
+    int width = 2 * Grid->frameWidth() + 24; // frame and vertical scroll bar
+    for (int c = 0; c < Grid->ColCount(); ++c)
+        width += Grid->ColWidths(c) + Grid->GridLineWidth();
+    return QSize(std::max(width, QWidget::sizeHint().width()), 560);
+}
+
+bool TMonthWindow::closeBillWindow()
+{
+    return Main.closeBillWindow();
+}
+
+void TMonthWindow::Refresh()
+{
+    // Closing the bill window moves the activation, which would refresh again.
+    if (FRefreshing)
+        return;
+    FRefreshing = true;
+    closeBillWindow();
+    showGrid(compute());
+    FRefreshing = false;
+}
+
+void TMonthWindow::showGrid(MonthGrid grid)
+{
+    if (!grid.error.isEmpty()) {
+        if (grid.error != FLastError)
+            ShowMessage(this, QStringLiteral("エラー"), grid.error);
+        FLastError = grid.error;
+        grid.rows.clear();
+    } else {
+        FLastError.clear();
+    }
+    // Row 0 holds the headings; a grid keeps one data row even when empty.
+    const int rows = int(grid.rows.size());
+    Grid->SetRowCount(std::max(rows, 1) + 1);
+    Grid->SetFixedRows(1);
+    for (int c = 0; c < grid.headings.size() && c < Grid->ColCount(); ++c)
+        if (TGridColumn *gc = Grid->GridColumns()[c])
+            gc->SetCaption(grid.headings[c]);
+    for (int r = 0; r < rows; ++r)
+        Grid->SetRows(r + 1, grid.rows[size_t(r)]);
+    if (rows == 0)
+        Grid->SetRows(1, {});
+    // Columns widen where a figure or a name would be cut.
+    fitColumns(Grid, FWidths.data(), int(FWidths.size()));
+    FShown = std::move(grid);
+}
+
+void TMonthWindow::closeEvent(QCloseEvent *e)
+{
+    if (FStorePlacement)
+        SaveFormPlacement(Main.library(), this, Main.data().iniPath());
+    e->accept();
+}
