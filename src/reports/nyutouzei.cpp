@@ -46,32 +46,34 @@ MonthGrid nyutouzeiMonth(const AppData &data, const ReportMonth &month)
         Row &total = cells[TotalsRow];
         const int64_t q = line.Suryou;
         const uint32_t k = line.Kubun;
+        // Sums only grow marks of overflow; a cell set anew is checked where it is set.
         const auto add = [&](int col) {
             row[col].add(q);
             total[col].add(q);
+            overflow = overflow || row[col].overflowed() || total[col].overflowed();
+        };
+        const auto set = [&](MonthSum &cell, int64_t a, int64_t b, bool product) {
+            setCell(cell, a, b, product);
+            overflow = overflow || cell.overflowed();
         };
         if (k == 1601001 || k == 1601002) {
             add(Stay);
-            setCell(row[StayTax], row[Stay].value(), rate, true);
-            setCell(total[StayTax], total[Stay].value(), rate, true);
+            set(row[StayTax], row[Stay].value(), rate, true);
+            set(total[StayTax], total[Stay].value(), rate, true);
         } else if (k >= 1601003 && k <= 1601008) {
             add(Under12);
         } else if (k == 1601801 || k == 1601802) {
             add(Day);
-            setCell(row[DayTax], row[Day].value(), dayRate, true);
-            setCell(total[DayTax], total[Day].value(), dayRate, true);
+            set(row[DayTax], row[Day].value(), dayRate, true);
+            set(total[DayTax], total[Day].value(), dayRate, true);
         } else if (k >= 1601803 && k <= 1601805) {
             add(Under12);
         } else if (k >= 1601991 && k <= 1601994) {
             add(Other);
         }
         // Every line of the month, whatever its item, refreshes the exempt total.
-        setCell(row[Exempt], row[Under12].value(), row[Other].value(), false);
-        setCell(total[Exempt], total[Under12].value(), total[Other].value(), false);
-        for (const Row *r : {&row, &total})
-            for (const MonthSum &c : *r)
-                if (c.overflowed())
-                    overflow = true;
+        set(row[Exempt], row[Under12].value(), row[Other].value(), false);
+        set(total[Exempt], total[Under12].value(), total[Other].value(), false);
     }
 
     MonthGrid grid;
