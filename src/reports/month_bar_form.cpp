@@ -9,8 +9,11 @@
 
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
+#include <QPalette>
 #include <QPushButton>
+#include <QStyle>
 #include <QToolButton>
 
 namespace {
@@ -109,6 +112,30 @@ QPushButton *makeCsvButton(QWidget *parent)
     auto *b = new QPushButton(QStringLiteral("CSV保存"), parent);
     b->setObjectName(QStringLiteral("CsvButton"));
     b->setToolTip(QStringLiteral("表示中の月の表をCSVファイルに保存します"));
+    return b;
+}
+
+QWidget *makeReportPanel(QWidget *parent)
+{
+    auto *panel = new QWidget(parent);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setAutoFillBackground(true);
+    QPalette white = panel->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    panel->setPalette(white);
+    return panel;
+}
+
+QToolButton *makePrintButton(QWidget *parent)
+{
+    auto *b = new QToolButton(parent);
+    b->setObjectName(QStringLiteral("PrintButton"));
+    b->setIcon(QIcon::fromTheme(QStringLiteral("document-print"),
+                                b->style()->standardIcon(QStyle::SP_FileDialogDetailedView)));
+    b->setText(QStringLiteral("印刷"));
+    b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    b->setToolTip(QStringLiteral("領収書を印刷します"));
+    b->setMinimumHeight(30);
     return b;
 }
 

@@ -57,6 +57,12 @@ bool saveMonthGridCsvFile(QWidget *parent, const MonthGrid &grid, const QString 
 class QPushButton;
 QPushButton *makeCsvButton(QWidget *parent);
 
+// The white top panel of a report window, named Panel1.
+QWidget *makeReportPanel(QWidget *parent);
+// The report window's print button, named PrintButton.
+class QToolButton;
+QToolButton *makePrintButton(QWidget *parent);
+
 // Widens the columns whose drawn texts (headings included) would be cut:
 // each column gets its designed width, or more where a text needs it.
 class TStringGridEx;

@@ -24,25 +24,13 @@ TMonthWindow::TMonthWindow(TMainForm &main, const QString &componentName, const 
     setWindowTitle(caption);
     setAttribute(Qt::WA_DeleteOnClose);
 
-    auto *panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setAutoFillBackground(true);
-    QPalette white = panel->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    panel->setPalette(white);
+    auto *panel = makeReportPanel(this);
 
     MonthBar = new TMonthBar(Clock::now(), panel);
     MonthBar->setObjectName(QStringLiteral("MonthBar"));
     connect(MonthBar, &TMonthBar::monthChanged, this, &TMonthWindow::Refresh);
 
-    PrintButton = new QToolButton(panel);
-    PrintButton->setObjectName(QStringLiteral("PrintButton"));
-    PrintButton->setIcon(QIcon::fromTheme(QStringLiteral("document-print")));
-    PrintButton->setText(QStringLiteral("印刷"));
-    PrintButton->setToolButtonStyle(PrintButton->icon().isNull() ? Qt::ToolButtonTextOnly
-                                                                 : Qt::ToolButtonTextBesideIcon);
-    PrintButton->setToolTip(QStringLiteral("領収書を印刷します"));
-    PrintButton->setMinimumHeight(30);
+    PrintButton = makePrintButton(panel);
 
     FTopRow = new QHBoxLayout;
     FTopRow->addWidget(MonthBar);

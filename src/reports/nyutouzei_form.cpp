@@ -47,20 +47,10 @@ TNyutouzeiForm::TNyutouzeiForm(TMainForm &main, QWidget *parent) : QWidget(paren
     setWindowTitle(QStringLiteral("入湯税納入明細"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    auto *top = new QWidget(this);
-    top->setObjectName(QStringLiteral("Panel1"));
-    top->setAutoFillBackground(true);
-    QPalette white = top->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    top->setPalette(white);
+    auto *top = makeReportPanel(this);
 
     MonthBar = new TMonthBar(Clock::now(), top);
-    PrintButton = new QToolButton(top);
-    PrintButton->setObjectName(QStringLiteral("PrintButton"));
-    PrintButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-    PrintButton->setText(QStringLiteral("印刷"));
-    PrintButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    PrintButton->setToolTip(QStringLiteral("領収書を印刷します"));
+    PrintButton = makePrintButton(top);
     CsvButton = makeCsvButton(top);
     Label1 = new QLabel(QStringLiteral("A4サイズの用紙をセットしてください"), top);
     Label1->setObjectName(QStringLiteral("Label1"));
