@@ -105,7 +105,7 @@ void setCell(MonthSum &cell, int64_t value)
 MonthGrid getujiMonth(const AppData &data, const ReportMonth &month, QStringList *carried)
 {
     const TBaseData &base = data.BaseData;
-    const RecordList<TReserveData> &lines = data.ReserveList;
+    const ReserveRecords &lines = data.ReserveList;
     std::array<Row, DayRows + 1> cells{};
     Checked checked;
     const bool taxAdded = base.TaxKubun != 0;
@@ -134,11 +134,10 @@ MonthGrid getujiMonth(const AppData &data, const ReportMonth &month, QStringList
 
     uint32_t excluded = 0;
     const std::size_t n = lines.size();
-    for (std::size_t i = 0; i < n; ++i) {
+    for (const RecordDateIndex::Line &settled : lines.settlementDates().month(month.year(), month.month())) {
+        const std::size_t i = settled.index;
         const TReserveData &line = lines[i];
-        const int d = month.dayOf(line.Seisan);
-        if (d == 0)
-            continue;
+        const int d = int(settled.day);
         // A bill stops counting at its first line without a date.
         if (line.Rsvday[0] == '\0')
             excluded = line.MeiNo;

@@ -45,9 +45,8 @@ MonthGrid itemSalesMonth(const AppData &data, const ReportMonth &month, int cate
         rowOfKey.insert(rows[i].key, i);
 
     MonthSum quantity, amount;
-    for (const TReserveData &r : data.ReserveList) {
-        if (month.dayOf(r.Seisan) == 0)
-            continue;
+    for (const RecordDateIndex::Line &settled : data.ReserveList.settlementDates().month(month.year(), month.month())) {
+        const TReserveData &r = data.ReserveList[settled.index];
         const auto it = rowOfKey.constFind(r.Kubun);
         if (it == rowOfKey.constEnd())
             continue;

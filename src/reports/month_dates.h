@@ -30,7 +30,9 @@ public:
 
     // Day (1..31) of a date field that belongs to this month, else 0. The
     // field is the record's fixed-size text: ten characters and a NUL.
-    // Inline: every month report asks it of every line of the list.
+    // Inline: the month reports ask it of every receivable. (Bill lines are
+    // found through ReserveRecords' date index, which reads their dates by
+    // the same rule.)
     int dayOf(const char *field, std::size_t size) const
     {
         if (size < 10)

@@ -86,7 +86,7 @@ bool readReportData(AppData &data, const QString &exePath, QString *error)
     for (int i = 0; i < KamokuCategories; ++i)
         if (!readList(data.KamokuList[i], data.filePath(KamokuFileNames[i]), error))
             return false;
-    return readList(data.ReserveList, data.filePath("reserve.dat"), error)
+    return readList(data.ReserveList.edit(), data.filePath("reserve.dat"), error)
         && readList(data.UrikakeList, data.filePath("urikake.dat"), error);
 }
 

@@ -38,10 +38,9 @@ MonthGrid nyutouzeiMonth(const AppData &data, const ReportMonth &month)
     const int64_t rate = data.BaseData.Nyutouzei, dayRate = data.BaseData.DayNyutouzei;
     bool overflow = false;
 
-    for (const TReserveData &line : data.ReserveList) {
-        const int d = month.dayOf(line.Rsvday);
-        if (d == 0)
-            continue;
+    for (const RecordDateIndex::Line &dated : data.ReserveList.lineDates().month(month.year(), month.month())) {
+        const TReserveData &line = data.ReserveList[dated.index];
+        const int d = int(dated.day);
         Row &row = cells[d - 1];
         Row &total = cells[TotalsRow];
         const int64_t q = line.Suryou;

@@ -59,12 +59,11 @@ MonthGrid receivablesMonth(const AppData &data, const ReportMonth &month)
                            {dayLabels[day], QString::number(u.MeiNo), fieldText(u.Name),
                             cardKindName(data.KamokuList[CardCompanyCategory], u.Card), QString::number(u.Goukei)}});
     }
-    for (const TReserveData &r : data.ReserveList) {
+    for (const RecordDateIndex::Line &settled : data.ReserveList.settlementDates().month(month.year(), month.month())) {
+        const TReserveData &r = data.ReserveList[settled.index];
         if (r.Kubun / 1000 != CouponAccount)
             continue;
-        const int day = month.dayOf(r.Seisan);
-        if (day == 0)
-            continue;
+        const int day = int(settled.day);
         total.add(r.Tanka);
         entries.push_back({day,
                            {dayLabels[day], QString::number(r.MeiNo), fieldText(r.Name), fieldText(r.Kamoku),

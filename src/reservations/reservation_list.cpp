@@ -44,27 +44,21 @@ inline MeiNoKey meiNoKey(uint32_t n)
 
 } // namespace
 
-void collectDayRows(const RecordList<TReserveData> &list, const RecordDate &day, std::vector<size_t> &rows)
+void collectDayRows(const ReserveRecords &list, const QDate &day, std::vector<size_t> &rows)
 {
     rows.clear();
     const TReserveData *records = list.data();
-    const size_t count = list.size();
-    // One date field per 372-byte record: the processor's own prefetch stops
-    // at page borders, so the fields a little ahead are asked for here.
-    constexpr size_t ahead = 16;
-    for (size_t i = 0; i < count; ++i) {
-#if defined(__GNUC__)
-        if (i + ahead < count)
-            __builtin_prefetch(records[i + ahead].Rsvday);
-#endif
-        const TReserveData &r = records[i];
-        if (!onDay(r, day))
+    const RecordDate text = recordDate(day);
+    const uint32_t dayOfMonth = uint32_t(day.day());
+    for (const RecordDateIndex::Line &line : list.lineDates().month(day.year(), day.month())) {
+        if (line.day != dayOfMonth)
             continue;
+        const size_t i = line.index;
         if (i > 0) {
             // A further line of a bill and room already listed for the day.
             const TReserveData &prev = records[i - 1];
-            if (prev.MeiNo == r.MeiNo && onDay(prev, day)
-                && std::strncmp(prev.Room, r.Room, sizeof r.Room) == 0)
+            if (prev.MeiNo == records[i].MeiNo && onDay(prev, text)
+                && std::strncmp(prev.Room, records[i].Room, sizeof prev.Room) == 0)
                 continue;
         }
         rows.push_back(i);
@@ -107,7 +101,7 @@ uint32_t splitRoom(AppData &data, uint32_t billNo, const QByteArray &room)
 {
     const uint32_t newNo = data.NextMeiNo;
     bool any = false;
-    for (TReserveData &r : data.ReserveList) {
+    for (TReserveData &r : data.ReserveList.edit()) {
         if (r.MeiNo == billNo && fieldBytes(r.Room) == room) {
             r.MeiNo = newNo;
             any = true;

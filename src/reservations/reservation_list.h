@@ -43,8 +43,9 @@ QString listDateLabel(const QDate &date);
 // ordered by the bill number's decimal text, compared byte by byte (numeric
 // order for numbers of equal length); rows of one bill keep their list order.
 // rows is overwritten; its capacity is reused, so a refresh allocates nothing
-// once the list has been shown.
-void collectDayRows(const RecordList<TReserveData> &list, const RecordDate &day, std::vector<size_t> &rows);
+// once the list has been shown. Only the day's month of lines is looked at
+// (through the list's date index).
+void collectDayRows(const ReserveRecords &list, const QDate &day, std::vector<size_t> &rows);
 
 // The nine cell texts of a row made from a record.
 QStringList rsvListCells(const TReserveData &record);

@@ -243,7 +243,7 @@ void TRsvlistForm::RefreshList()
     FSelecting = false;
     UpdateButtons();
 
-    collectDayRows(Main.data().ReserveList, recordDate(day), FIndices);
+    collectDayRows(Main.data().ReserveList, day, FIndices);
     const auto &list = Main.data().ReserveList;
     FRows.clear();
     FRows.reserve(FIndices.size());

@@ -226,7 +226,7 @@ QString loadAppData(AppData &data, TLibrary &lib, const QString &exePath, const 
         data.StartFlags |= MissingKamoku;
     }
 
-    if (loadList(data.ReserveList, lib, "reserve.dat", problems) == Loaded::Missing)
+    if (loadList(data.ReserveList.edit(), lib, "reserve.dat", problems) == Loaded::Missing)
         data.StartFlags |= MissingReserve;
     loadList(data.UrikakeList, lib, "urikake.dat", problems);
 
@@ -292,7 +292,7 @@ bool isProgramFile(const QString &name)
 
 bool saveReserveList(const AppData &data, const TLibrary &lib, QString *error)
 {
-    return saveList(data.ReserveList, lib, data.filePath("reserve.dat"), error);
+    return saveList(data.ReserveList.records(), lib, data.filePath("reserve.dat"), error);
 }
 
 bool saveUrikakeList(const AppData &data, const TLibrary &lib, QString *error)
@@ -302,7 +302,7 @@ bool saveUrikakeList(const AppData &data, const TLibrary &lib, QString *error)
 
 bool backupReserveList(const AppData &data, const TLibrary &lib, const QDate &today, QString *error)
 {
-    return saveList(data.ReserveList, lib, data.BackupPath + QStringLiteral("reserve.dat") + dateStamp(today),
+    return saveList(data.ReserveList.records(), lib, data.BackupPath + QStringLiteral("reserve.dat") + dateStamp(today),
                     error);
 }
 

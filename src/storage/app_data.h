@@ -7,6 +7,7 @@
 #include "library.h"
 #include "record_list.h"
 #include "records.h"
+#include "reserve_records.h"
 
 #include <QDateTime>
 #include <QString>
@@ -32,7 +33,7 @@ struct AppData {
     QString Version;
     TBaseData BaseData{};
     std::array<RecordList<THojoKamoku>, KamokuCategories> KamokuList;
-    RecordList<TReserveData> ReserveList;
+    ReserveRecords ReserveList;
     RecordList<TUrikakeData> UrikakeList;
     uint32_t NextMeiNo = 0;
     int RsvCount = 0;

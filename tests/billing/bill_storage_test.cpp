@@ -77,7 +77,7 @@ protected:
 
     void store(std::vector<TReserveData> reserve, std::vector<TUrikakeData> urikake = {})
     {
-        data.ReserveList.assign(reserve.begin(), reserve.end());
+        data.ReserveList.edit().assign(reserve.begin(), reserve.end());
         data.UrikakeList.assign(urikake.begin(), urikake.end());
         QString error;
         ASSERT_TRUE(saveReserveList(data, lib, &error));
@@ -429,7 +429,7 @@ TEST_F(BillStorage, OtherBillsAreTakenAsTheyStandWhenSaving)
     const TBillState b = open(100);
     // While the bill is open a reservation arrives and another bill is deleted.
     data.ReserveList.push_back(rec(400, 1601001, 7000, 1, "2007/08/12", "401", "大人宿泊料金"));
-    data.ReserveList.erase(data.ReserveList.begin());
+    data.ReserveList.edit().erase(data.ReserveList.edit().begin());
     save(b);
     std::vector<uint32_t> bills;
     for (const auto &r : data.ReserveList)

@@ -74,7 +74,7 @@ class MeisaiFormTest : public QObject {
         data.BaseData = settings(1, 1, 1);
         data.BaseData.PaperKubun = paperKubun;
         seedDefaultKamoku(data.KamokuList);
-        data.ReserveList.assign(reserve.begin(), reserve.end());
+        data.ReserveList.edit().assign(reserve.begin(), reserve.end());
         QString error;
         QVERIFY(saveBaseData(data, lib, &error));
         QVERIFY(saveKamokuLists(data, lib, &error));

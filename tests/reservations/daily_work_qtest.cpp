@@ -96,7 +96,7 @@ class DailyWorkTest : public QObject {
         data.BaseData.Nyutou_Kubun = 1;
         data.BaseData.TaxKubun = 1;
         seedDefaultKamoku(data.KamokuList);
-        data.ReserveList.assign(reserve.begin(), reserve.end());
+        data.ReserveList.edit().assign(reserve.begin(), reserve.end());
         data.UrikakeList.assign(urikake.begin(), urikake.end());
         QVERIFY(saveBaseData(data, lib, nullptr));
         QVERIFY(saveKamokuLists(data, lib, nullptr));

@@ -26,10 +26,10 @@ TReserveData rec(uint32_t meiNo, const char *day, const char *room = "101", int3
 
 RecordList<TReserveData> listOf(std::initializer_list<TReserveData> records) { return {records}; }
 
-std::vector<size_t> rowsOn(const RecordList<TReserveData> &list, const QDate &day = QDate(2014, 3, 21))
+std::vector<size_t> rowsOn(const ReserveRecords &list, const QDate &day = QDate(2014, 3, 21))
 {
     std::vector<size_t> rows;
-    collectDayRows(list, recordDate(day), rows);
+    collectDayRows(list, day, rows);
     return rows;
 }
 
@@ -122,7 +122,7 @@ TEST(ReservationList, RowTextsComeFromTheFirstRecordOfTheRow)
 TEST(ReservationList, NewBillTakesTheNextNumberAndTheRecordCount)
 {
     AppData data;
-    data.ReserveList.resize(57);
+    data.ReserveList.edit().resize(57);
     data.NextMeiNo = 1395370000;
     EXPECT_EQ(createBill(data, QDate(2014, 3, 21)), 1395370000u);
     ASSERT_EQ(data.ReserveList.size(), 58u);

@@ -131,7 +131,7 @@ TEST(FileCommit, BillListsAndItemFilesSaveAsOneCommit)
     TLibrary lib;
     ASSERT_TRUE(loadAppData(data, lib, d.dir(), QDateTime(QDate(2007, 8, 9), QTime(12, 0))).isEmpty());
     seedDefaultKamoku(data.KamokuList);
-    data.ReserveList.resize(3);
+    data.ReserveList.edit().resize(3);
     data.UrikakeList.resize(1);
     QString error;
     ASSERT_TRUE(saveKamokuLists(data, lib, &error)) << error.toStdString();
