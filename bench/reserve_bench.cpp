@@ -106,14 +106,22 @@ void BM_StartUp(benchmark::State &state)
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(records * sizeof(TReserveData)));
 }
 
+// Start-up's load of --data_dir, before a benchmark of what follows it.
+bool loadForBenchmark(benchmark::State &state, AppData &data, TLibrary &lib)
+{
+    if (!loadAppData(data, lib, dataDir, startTime).isEmpty() || data.ReserveList.empty()) {
+        state.SkipWithError("no reserve.dat loaded from --data_dir");
+        return false;
+    }
+    return true;
+}
+
 void BM_SaveReserveList(benchmark::State &state)
 {
     AppData data;
     TLibrary lib;
-    if (!loadAppData(data, lib, dataDir, startTime).isEmpty() || data.ReserveList.empty()) {
-        state.SkipWithError("no reserve.dat loaded from --data_dir");
+    if (!loadForBenchmark(state, data, lib))
         return;
-    }
     for (auto _ : state) {
         QString error;
         const auto t0 = std::chrono::steady_clock::now();
@@ -133,10 +141,8 @@ void BM_RefreshDay(benchmark::State &state)
 {
     AppData data;
     TLibrary lib;
-    if (!loadAppData(data, lib, dataDir, startTime).isEmpty() || data.ReserveList.empty()) {
-        state.SkipWithError("no reserve.dat loaded from --data_dir");
+    if (!loadForBenchmark(state, data, lib))
         return;
-    }
     const TReserveData &middle = data.ReserveList[data.ReserveList.size() / 2];
     const FieldDate date = fieldDate(middle.Rsvday);
     const QDate day(date.year, date.month, date.day);
@@ -166,10 +172,8 @@ void BM_IndexRebuild(benchmark::State &state)
 {
     AppData data;
     TLibrary lib;
-    if (!loadAppData(data, lib, dataDir, startTime).isEmpty() || data.ReserveList.empty()) {
-        state.SkipWithError("no reserve.dat loaded from --data_dir");
+    if (!loadForBenchmark(state, data, lib))
         return;
-    }
     data.ReserveList.lineDates(); // warm run
     for (auto _ : state) {
         data.ReserveList.edit(); // counts as a change, as after a save

@@ -62,6 +62,36 @@ void addRuledDetail(Band &band, const QList<RuledColumn> &columns, qreal cellHei
     }
 }
 
+RuledGridReport::RuledGridReport(std::vector<QStringList> rows_, QPageLayout::Orientation orientation)
+    : rows(std::move(rows_))
+{
+    installFontSubstitutions();
+    rep.page.size = QPageSize::A4;
+    rep.page.orientation = orientation;
+    rep.page.leftMm = rep.page.topMm = rep.page.rightMm = rep.page.bottomMm = 10;
+    rep.moreRows = [this] {
+        if (next >= rows.size())
+            return false;
+        current = next++;
+        return true;
+    };
+}
+
+void RuledGridReport::setDetail(const QList<RuledColumn> &columns, qreal cellHeight, qreal bandHeight, qreal textTop)
+{
+    rep.detail.height = bandHeight;
+    addRuledDetail(rep.detail, columns, cellHeight, textTop, QStringLiteral("Detail"), [this](int col) {
+        const QStringList &row = rows[current];
+        return col < row.size() ? row[col] : QString();
+    });
+}
+
+PageModel RuledGridReport::layout()
+{
+    next = 0;
+    return rep.layout();
+}
+
 QString ruledPictureText(const QString &text, const QString &picture)
 {
     if (text.isEmpty())

@@ -10,8 +10,11 @@
 
 #include <QColor>
 #include <QList>
+#include <QPageLayout>
 #include <QString>
+#include <QStringList>
 #include <functional>
+#include <vector>
 
 namespace printing {
 
@@ -39,5 +42,27 @@ void addRuledDetail(Band &band, const QList<RuledColumn> &columns, qreal cellHei
 // A cell text through a digit picture: empty stays empty; a text that is not
 // a whole number prints as it is.
 QString ruledPictureText(const QString &text, const QString &picture);
+
+// The printout of a window's grid: an A4 report with 10 mm margins whose
+// detail band prints the grid's rows in order, one band each, as framed
+// cells. The printout adds its title and headings to rep.
+class RuledGridReport {
+public:
+    RuledGridReport(std::vector<QStringList> rows, QPageLayout::Orientation orientation);
+    RuledGridReport(const RuledGridReport &) = delete;
+    RuledGridReport &operator=(const RuledGridReport &) = delete;
+
+    // The detail band, bandHeight high, with cells of the columns.
+    void setDetail(const QList<RuledColumn> &columns, qreal cellHeight, qreal bandHeight, qreal textTop);
+    // Lays out every row from the first.
+    PageModel layout();
+
+    Report rep;
+
+private:
+    std::vector<QStringList> rows;
+    std::size_t next = 0;    // next row to print
+    std::size_t current = 0; // row being printed
+};
 
 } // namespace printing

@@ -28,12 +28,9 @@ QList<RuledColumn> columns()
 } // namespace
 
 TGetujiPrinForm::TGetujiPrinForm(const QString &dateLabel_, std::vector<QStringList> rows_)
-    : dateLabel(dateLabel_), rows(std::move(rows_))
+    : dateLabel(dateLabel_), grid(std::move(rows_), QPageLayout::Landscape)
 {
-    installFontSubstitutions();
-    rep.page.size = QPageSize::A4;
-    rep.page.orientation = QPageLayout::Landscape;
-    rep.page.leftMm = rep.page.topMm = rep.page.rightMm = rep.page.bottomMm = 10;
+    Report &rep = grid.rep;
     const QList<RuledColumn> cols = columns();
 
     rep.pageHeader.height = 6.3;
@@ -43,17 +40,7 @@ TGetujiPrinForm::TGetujiPrinForm(const QString &dateLabel_, std::vector<QStringL
     rep.title.height = kCellHeight;
     addRuledHeadings(rep.title, cols, kCellHeight, kTextTop, QStringLiteral("Heading"));
 
-    rep.detail.height = kCellHeight;
-    addRuledDetail(rep.detail, cols, kCellHeight, kTextTop, QStringLiteral("Detail"), [this](int col) {
-        const QStringList &row = rows[current];
-        return col < row.size() ? row[col] : QString();
-    });
-    rep.moreRows = [this] {
-        if (next >= rows.size())
-            return false;
-        current = next++;
-        return true;
-    };
+    grid.setDetail(cols, kCellHeight, kCellHeight, kTextTop);
 
     rep.summary.height = kCellHeight;
     addRuledHeadings(rep.summary, cols, kCellHeight, kTextTop, QStringLiteral("Footing"));
@@ -66,6 +53,5 @@ QString TGetujiPrinForm::documentName() const
 
 PageModel TGetujiPrinForm::Run()
 {
-    next = 0;
-    return rep.layout();
+    return grid.layout();
 }

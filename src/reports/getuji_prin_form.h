@@ -4,7 +4,7 @@
 // the fifteen columns that are read.
 
 #include "printing/page_model.h"
-#include "printing/report.h"
+#include "printing/ruled_table.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,12 +20,9 @@ public:
 
     printing::PageModel Run();
     QString documentName() const; // 2008年03月分　売上集計表
-    printing::Report &report() { return rep; }
+    printing::Report &report() { return grid.rep; }
 
 private:
     QString dateLabel;
-    std::vector<QStringList> rows;
-    std::size_t next = 0;
-    std::size_t current = 0;
-    printing::Report rep;
+    printing::RuledGridReport grid;
 };

@@ -19,13 +19,9 @@ constexpr qreal kTextTop = 1.1;
 
 TGetujioptPrinForm::TGetujioptPrinForm(const QString &dateLabel_, const QString &kindText_,
                                        std::vector<QStringList> rows_)
-    : dateLabel(dateLabel_), kindText(kindText_), rows(std::move(rows_))
+    : dateLabel(dateLabel_), kindText(kindText_), grid(std::move(rows_), QPageLayout::Portrait)
 {
-    installFontSubstitutions();
-    rep.page.size = QPageSize::A4;
-    rep.page.orientation = QPageLayout::Portrait;
-    rep.page.leftMm = rep.page.topMm = rep.page.rightMm = rep.page.bottomMm = 10;
-
+    Report &rep = grid.rep;
     rep.pageHeader.height = 10.3;
     ReportItem &title = rep.pageHeader.add(ReportItem::label(QStringLiteral("TitleLabel"), 1.6, 0.5,
                                                              font(kPGothic, 18)));
@@ -34,17 +30,7 @@ TGetujioptPrinForm::TGetujioptPrinForm(const QString &dateLabel_, const QString 
     rep.columnHeader.height = kCellHeight;
     addRuledHeadings(rep.columnHeader, kColumns, kCellHeight, kTextTop, QStringLiteral("Heading"));
 
-    rep.detail.height = kCellHeight;
-    addRuledDetail(rep.detail, kColumns, kCellHeight, kTextTop, QStringLiteral("Detail"), [this](int col) {
-        const QStringList &row = rows[current];
-        return col < row.size() ? row[col] : QString();
-    });
-    rep.moreRows = [this] {
-        if (next >= rows.size())
-            return false;
-        current = next++;
-        return true;
-    };
+    grid.setDetail(kColumns, kCellHeight, kCellHeight, kTextTop);
 }
 
 QString TGetujioptPrinForm::documentName() const
@@ -54,6 +40,5 @@ QString TGetujioptPrinForm::documentName() const
 
 PageModel TGetujioptPrinForm::Run()
 {
-    next = 0;
-    return rep.layout();
+    return grid.layout();
 }

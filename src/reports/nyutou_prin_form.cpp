@@ -57,13 +57,9 @@ void addHeadingRow(Band &band, const QList<RuledColumn> &columns, qreal top, qre
 } // namespace
 
 TNyutouPrinForm::TNyutouPrinForm(const QString &dateLabel_, std::vector<QStringList> rows_)
-    : dateLabel(dateLabel_), rows(std::move(rows_))
+    : dateLabel(dateLabel_), grid(std::move(rows_), QPageLayout::Portrait)
 {
-    installFontSubstitutions();
-    rep.page.size = QPageSize::A4;
-    rep.page.orientation = QPageLayout::Portrait;
-    rep.page.leftMm = rep.page.topMm = rep.page.rightMm = rep.page.bottomMm = 10;
-
+    Report &rep = grid.rep;
     rep.title.height = 20.1;
     ReportItem &title = rep.title.add(ReportItem::label(QStringLiteral("TitleLabel"), 1.1, 1.1, font(kPGothic, 18)));
     title.text = documentName();
@@ -72,17 +68,7 @@ TNyutouPrinForm::TNyutouPrinForm(const QString &dateLabel_, std::vector<QStringL
     addHeadingRow(rep.title, kUpper, kUpperTop, kCellHeight, QStringLiteral("UpperHeading"));
     addHeadingRow(rep.title, kLower.mid(1), kLowerTop, kCellHeight, QStringLiteral("LowerHeading"));
 
-    rep.detail.height = kCellHeight;
-    addRuledDetail(rep.detail, kLower, kCellHeight, kTextTop, QStringLiteral("Detail"), [this](int col) {
-        const QStringList &row = rows[current];
-        return col < row.size() ? row[col] : QString();
-    });
-    rep.moreRows = [this] {
-        if (next >= rows.size())
-            return false;
-        current = next++;
-        return true;
-    };
+    grid.setDetail(kLower, kCellHeight, kCellHeight, kTextTop);
 }
 
 QString TNyutouPrinForm::documentName() const
@@ -92,6 +78,5 @@ QString TNyutouPrinForm::documentName() const
 
 PageModel TNyutouPrinForm::Run()
 {
-    next = 0;
-    return rep.layout();
+    return grid.layout();
 }

@@ -3,7 +3,7 @@
 // the statement window's grid as shown: the 31 day rows and the totals row.
 
 #include "printing/page_model.h"
-#include "printing/report.h"
+#include "printing/ruled_table.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,12 +19,9 @@ public:
 
     printing::PageModel Run();
     QString documentName() const; // 2008年03月分入湯税納入明細
-    printing::Report &report() { return rep; }
+    printing::Report &report() { return grid.rep; }
 
 private:
     QString dateLabel;
-    std::vector<QStringList> rows;
-    std::size_t next = 0;
-    std::size_t current = 0;
-    printing::Report rep;
+    printing::RuledGridReport grid;
 };

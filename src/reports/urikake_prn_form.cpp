@@ -20,13 +20,9 @@ constexpr qreal kTextTop = 1.1;
 } // namespace
 
 TUrikakePrnForm::TUrikakePrnForm(const QString &dateLabel_, std::vector<QStringList> rows_)
-    : dateLabel(dateLabel_), rows(std::move(rows_))
+    : dateLabel(dateLabel_), grid(std::move(rows_), QPageLayout::Portrait)
 {
-    installFontSubstitutions();
-    rep.page.size = QPageSize::A4;
-    rep.page.orientation = QPageLayout::Portrait;
-    rep.page.leftMm = rep.page.topMm = rep.page.rightMm = rep.page.bottomMm = 10;
-
+    Report &rep = grid.rep;
     rep.pageHeader.height = 9.3;
     ReportItem &title = rep.pageHeader.add(ReportItem::label(QStringLiteral("TitleLabel"), 0, 0,
                                                              font(kPGothic, 18)));
@@ -35,17 +31,7 @@ TUrikakePrnForm::TUrikakePrnForm(const QString &dateLabel_, std::vector<QStringL
     rep.title.height = kBandHeight;
     addRuledHeadings(rep.title, kColumns, kCellHeight, kTextTop, QStringLiteral("Heading"));
 
-    rep.detail.height = kBandHeight;
-    addRuledDetail(rep.detail, kColumns, kCellHeight, kTextTop, QStringLiteral("Detail"), [this](int col) {
-        const QStringList &row = rows[current];
-        return col < row.size() ? row[col] : QString();
-    });
-    rep.moreRows = [this] {
-        if (next >= rows.size())
-            return false;
-        current = next++;
-        return true;
-    };
+    grid.setDetail(kColumns, kCellHeight, kBandHeight, kTextTop);
 }
 
 QString TUrikakePrnForm::documentName() const
@@ -55,6 +41,5 @@ QString TUrikakePrnForm::documentName() const
 
 PageModel TUrikakePrnForm::Run()
 {
-    next = 0;
-    return rep.layout();
+    return grid.layout();
 }
