@@ -13,10 +13,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPushButton>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -88,23 +85,21 @@ TGetujiForm::TGetujiForm(TMainForm &main, QWidget *parent) : QWidget(parent), Ma
     connect(MonthBar, &TMonthBar::monthChanged, this, &TGetujiForm::Refresh);
     connect(PrintButton, &QToolButton::clicked, this, &TGetujiForm::PrintButtonClick);
     connect(CsvButton, &QPushButton::clicked, this, &TGetujiForm::CsvButtonClick);
-    // Every activation shows what other windows changed meanwhile.
-    connect(Main.mdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *sub) {
-        if (sub && sub->widget() == this)
-            Refresh();
-    });
+    refreshOnActivation(this, Main, [this] { Refresh(); });
     Refresh();
 }
 
 void TGetujiForm::Refresh()
 {
-    if (FRefreshing)
-        return;
-    FRefreshing = true;
-    closeBillWindowFor(Main);
     const ReportMonth month(MonthBar->ShownDate().date());
     QStringList carried;
-    FShown = getujiMonth(Main.data(), month, &carried);
+    FRefresh.run(this, Main, [&] { return getujiMonth(Main.data(), month, &carried); },
+                 [&](MonthGrid grid) { show(month, std::move(grid), carried); });
+}
+
+void TGetujiForm::show(const ReportMonth &month, MonthGrid grid, const QStringList &carried)
+{
+    FShown = std::move(grid);
     Grid->SetRowCount(kRows);
     // The headings that follow the settings are written at each refresh.
     Grid->SetRows(0, FShown.headings);
@@ -121,10 +116,6 @@ void TGetujiForm::Refresh()
     for (int c = 0; c < kColumns; ++c)
         width += Grid->ColWidths(c) + Grid->GridLineWidth();
     FSize.setWidth(width);
-    FRefreshing = false;
-    if (!FShown.error.isEmpty() && FShown.error != FLastError)
-        ShowMessage(this, QStringLiteral("エラー"), FShown.error);
-    FLastError = FShown.error;
 }
 
 std::vector<QStringList> TGetujiForm::gridRows() const
@@ -149,7 +140,6 @@ void TGetujiForm::PrintButtonClick()
 
 void TGetujiForm::CsvButtonClick()
 {
-    const QDate d = MonthBar->ShownDate().date();
-    const QString name = QStringLiteral("sales-%1-%2.csv").arg(d.year(), 4, 10, QLatin1Char('0')).arg(d.month(), 2, 10, QLatin1Char('0'));
-    saveMonthGridCsvFile(this, FShown, Main.data().ExePath + name);
+    saveMonthGridCsvFile(this, FShown,
+                         Main.data().ExePath + monthCsvName(QStringLiteral("sales"), MonthBar->year(), MonthBar->month()));
 }

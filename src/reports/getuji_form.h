@@ -4,6 +4,8 @@
 // month whenever the window is activated or the month changes; direct
 // printing, after which a dated copy of reserve.dat is kept; CSV of the grid.
 
+#include "reports/month_bar_form.h"
+#include "reports/month_dates.h"
 #include "reports/month_grid.h"
 
 #include <QWidget>
@@ -39,9 +41,10 @@ public:
     void CsvButtonClick();
 
 private:
+    void show(const ReportMonth &month, MonthGrid grid, const QStringList &carried);
+
     TMainForm &Main;
     QSize FSize;
     MonthGrid FShown;
-    QString FLastError;
-    bool FRefreshing = false;
+    MonthRefresh FRefresh;
 };

@@ -28,10 +28,7 @@ TGetujioptForm::TGetujioptForm(TMainForm &main, QWidget *parent)
     addToTop(KindCombo);
     addToTop(Button1);
     addCsvButton([this] {
-        return QStringLiteral("items%1-%2-%3.csv")
-            .arg(FShownCategory)
-            .arg(MonthBar->year(), 4, 10, QLatin1Char('0'))
-            .arg(MonthBar->month(), 2, 10, QLatin1Char('0'));
+        return monthCsvName(QStringLiteral("items%1").arg(FShownCategory), MonthBar->year(), MonthBar->month());
     });
     addToTop(new QWidget(this), 1);
     connect(Button1, &QPushButton::clicked, this, &TGetujioptForm::Button1Click);

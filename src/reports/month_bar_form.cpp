@@ -11,6 +11,8 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPalette>
 #include <QPushButton>
 #include <QStyle>
@@ -142,6 +144,39 @@ QToolButton *makePrintButton(QWidget *parent)
 bool closeBillWindowFor(TMainForm &main)
 {
     return main.closeBillWindow();
+}
+
+void MonthRefresh::run(QWidget *window, TMainForm &main, const std::function<MonthGrid()> &compute,
+                       const std::function<void(MonthGrid)> &show)
+{
+    if (running)
+        return;
+    running = true;
+    closeBillWindowFor(main);
+    MonthGrid grid = compute();
+    const QString error = grid.error;
+    show(std::move(grid));
+    if (!error.isEmpty() && error != lastError)
+        ShowMessage(window, QStringLiteral("エラー"), error);
+    lastError = error;
+    running = false;
+}
+
+void refreshOnActivation(QWidget *window, TMainForm &main, std::function<void()> refresh)
+{
+    QObject::connect(main.mdiArea(), &QMdiArea::subWindowActivated, window,
+                     [window, refresh = std::move(refresh)](QMdiSubWindow *sub) {
+                         if (sub && sub->widget() == window)
+                             refresh();
+                     });
+}
+
+QString monthCsvName(const QString &report, int year, int month)
+{
+    return QStringLiteral("%1-%2-%3.csv")
+        .arg(report)
+        .arg(year, 4, 10, QLatin1Char('0'))
+        .arg(month, 2, 10, QLatin1Char('0'));
 }
 
 void fitColumns(TStringGridEx *grid, const int *designedWidths, int count)

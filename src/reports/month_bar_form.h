@@ -73,3 +73,25 @@ void fitColumns(TStringGridEx *grid, const int *designedWidths, int count);
 // when no bill window remains open. Every report window goes through here.
 class TMainForm;
 bool closeBillWindowFor(TMainForm &main);
+
+// Every month window's refresh: it first closes an open bill window, then
+// computes the grid and shows it. Closing the bill window moves the
+// activation, which would refresh again, so a refresh under way ignores
+// further ones. A grid that could not be computed is reported once, not at
+// every activation.
+class MonthRefresh {
+public:
+    void run(QWidget *window, TMainForm &main, const std::function<MonthGrid()> &compute,
+             const std::function<void(MonthGrid)> &show);
+
+private:
+    bool running = false;
+    QString lastError;
+};
+
+// Makes window refresh each time its frame in the main window is activated,
+// so that it shows what other windows changed meanwhile.
+void refreshOnActivation(QWidget *window, TMainForm &main, std::function<void()> refresh);
+
+// The file name a report's CSV file is offered under, as sales-2008-03.csv.
+QString monthCsvName(const QString &report, int year, int month);

@@ -3,21 +3,18 @@
 #include "controls/string_grid_ex.h"
 #include "reports/month_bar_form.h"
 #include "shell/main_form.h"
-#include "shell/message_box.h"
 #include "shell/placement.h"
 #include "storage/clock.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QIcon>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 TMonthWindow::TMonthWindow(TMainForm &main, const QString &componentName, const QString &caption,
-                           bool refreshOnActivation, bool storePlacement, QWidget *parent)
+                           bool refreshOnActivation_, bool storePlacement, QWidget *parent)
     : QWidget(parent), Main(main), FStorePlacement(storePlacement)
 {
     setObjectName(componentName);
@@ -54,11 +51,8 @@ TMonthWindow::TMonthWindow(TMainForm &main, const QString &componentName, const 
     layout->addWidget(panel);
     layout->addWidget(Grid, 1);
 
-    if (refreshOnActivation)
-        connect(Main.mdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *sub) {
-            if (sub && sub->widget() == this)
-                Refresh();
-        });
+    if (refreshOnActivation_)
+        refreshOnActivation(this, Main, [this] { Refresh(); });
 }
 
 void TMonthWindow::addToTop(QWidget *w, int stretch)
@@ -73,10 +67,10 @@ void TMonthWindow::addNote(QWidget *w)
 
 void TMonthWindow::addCsvButton(const std::function<QString()> &suggestedName)
 {
-    QPushButton *csv = makeCsvButton(this);
-    csv->setMinimumHeight(30);
-    addToTop(csv);
-    connect(csv, &QPushButton::clicked, this, [this, suggestedName] {
+    CsvButton = makeCsvButton(this);
+    CsvButton->setMinimumHeight(30);
+    addToTop(CsvButton);
+    connect(CsvButton, &QPushButton::clicked, this, [this, suggestedName] {
         saveMonthGridCsvFile(this, FShown, Main.data().ExePath + suggestedName());
     });
 }
@@ -111,32 +105,15 @@ QSize TMonthWindow::sizeHint() const
     return QSize(std::max(width, QWidget::sizeHint().width()), 560);
 }
 
-bool TMonthWindow::closeBillWindow()
-{
-    return Main.closeBillWindow();
-}
-
 void TMonthWindow::Refresh()
 {
-    // Closing the bill window moves the activation, which would refresh again.
-    if (FRefreshing)
-        return;
-    FRefreshing = true;
-    closeBillWindow();
-    showGrid(compute());
-    FRefreshing = false;
+    FRefresh.run(this, Main, [this] { return compute(); }, [this](MonthGrid grid) { showGrid(std::move(grid)); });
 }
 
 void TMonthWindow::showGrid(MonthGrid grid)
 {
-    if (!grid.error.isEmpty()) {
-        if (grid.error != FLastError)
-            ShowMessage(this, QStringLiteral("エラー"), grid.error);
-        FLastError = grid.error;
+    if (!grid.error.isEmpty())
         grid.rows.clear();
-    } else {
-        FLastError.clear();
-    }
     // Row 0 holds the headings; a grid keeps one data row even when empty.
     const int rows = int(grid.rows.size());
     Grid->SetRowCount(std::max(rows, 1) + 1);

@@ -5,6 +5,7 @@
 // bill's latest lines, then recomputes the grid. It runs after each month
 // step and, for the windows that say so, every time the window is activated.
 
+#include "reports/month_bar_form.h"
 #include "reports/month_grid.h"
 
 #include <QList>
@@ -15,6 +16,7 @@
 #include <vector>
 
 class QHBoxLayout;
+class QPushButton;
 class QToolButton;
 class TMainForm;
 class TMonthBar;
@@ -32,6 +34,7 @@ public:
     TMainForm &main() const { return Main; }
     TMonthBar *MonthBar = nullptr;
     QToolButton *PrintButton = nullptr;
+    QPushButton *CsvButton = nullptr; // for the windows that save CSV
     TStringGridEx *Grid = nullptr;
 
     // Closes an open bill window, then recomputes and shows the grid.
@@ -45,7 +48,7 @@ public:
 
 protected:
     // storePlacement: whether the window's place is kept in the settings file.
-    TMonthWindow(TMainForm &main, const QString &componentName, const QString &caption, bool refreshOnActivation,
+    TMonthWindow(TMainForm &main, const QString &componentName, const QString &caption, bool refreshOnActivation_,
                  bool storePlacement, QWidget *parent);
 
     // The window's grid for the shown month.
@@ -55,8 +58,6 @@ protected:
     // A grid that could not be computed is reported (once, not at every
     // activation) and shows no rows.
     void showGrid(MonthGrid grid);
-    // Closes an open bill window; false when it stayed open.
-    bool closeBillWindow();
     // The top panel's rows: the month bar's row, then a row of notes.
     void addToTop(QWidget *w, int stretch = 0);
     void addNote(QWidget *w);
@@ -71,8 +72,7 @@ protected:
 private:
     QHBoxLayout *FTopRow = nullptr;
     QHBoxLayout *FNoteRow = nullptr;
-    QString FLastError;
+    MonthRefresh FRefresh;
     std::vector<int> FWidths; // designed column widths
     bool FStorePlacement;
-    bool FRefreshing = false;
 };

@@ -7,16 +7,12 @@
 #include "reports/report_month.h"
 #include "shell/document_output.h"
 #include "shell/main_form.h"
-#include "shell/message_box.h"
 #include "storage/clock.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPushButton>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -109,34 +105,27 @@ TNyutouzeiForm::TNyutouzeiForm(TMainForm &main, QWidget *parent) : QWidget(paren
     connect(MonthBar, &TMonthBar::monthChanged, this, &TNyutouzeiForm::Refresh);
     connect(PrintButton, &QToolButton::clicked, this, &TNyutouzeiForm::PrintButtonClick);
     connect(CsvButton, &QPushButton::clicked, this, &TNyutouzeiForm::CsvButtonClick);
-    // Every activation shows what other windows changed meanwhile.
-    connect(Main.mdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *sub) {
-        if (sub && sub->widget() == this)
-            Refresh();
-    });
+    refreshOnActivation(this, Main, [this] { Refresh(); });
     Refresh();
 }
 
 void TNyutouzeiForm::Refresh()
 {
-    // Closing the bill window activates another window, which may be this one.
-    if (FRefreshing)
-        return;
-    FRefreshing = true;
-    closeBillWindowFor(Main);
-    FShown = nyutouzeiMonth(Main.data(), ReportMonth(MonthBar->ShownDate().date()));
-    Grid->SetRowCount(kRows);
     const ReportMonth month(MonthBar->ShownDate().date());
+    FRefresh.run(this, Main, [&] { return nyutouzeiMonth(Main.data(), month); },
+                 [&](MonthGrid grid) { show(month, std::move(grid)); });
+}
+
+void TNyutouzeiForm::show(const ReportMonth &month, MonthGrid grid)
+{
+    FShown = std::move(grid);
+    Grid->SetRowCount(kRows);
     for (int r = 0; r < kRows; ++r) {
         QStringList cells = r < int(FShown.rows.size()) ? FShown.rows[r] : QStringList{reports::rowLabel(month, r)};
         Grid->SetRows(r, cells);
     }
     fitColumns(Grid, kWidths, kColumns);
     layoutHeadings();
-    FRefreshing = false;
-    if (!FShown.error.isEmpty() && FShown.error != FLastError)
-        ShowMessage(this, QStringLiteral("エラー"), FShown.error);
-    FLastError = FShown.error;
 }
 
 void TNyutouzeiForm::layoutHeadings()
@@ -169,7 +158,6 @@ void TNyutouzeiForm::PrintButtonClick()
 
 void TNyutouzeiForm::CsvButtonClick()
 {
-    const QDate d = MonthBar->ShownDate().date();
-    const QString name = QStringLiteral("bathing-%1-%2.csv").arg(d.year(), 4, 10, QLatin1Char('0')).arg(d.month(), 2, 10, QLatin1Char('0'));
-    saveMonthGridCsvFile(this, FShown, Main.data().ExePath + name);
+    saveMonthGridCsvFile(this, FShown,
+                         Main.data().ExePath + monthCsvName(QStringLiteral("bathing"), MonthBar->year(), MonthBar->month()));
 }

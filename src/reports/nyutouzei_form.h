@@ -4,6 +4,8 @@
 // line whenever the window is activated or the month changes; a two-level
 // heading above the grid; preview of the printed statement; CSV of the grid.
 
+#include "reports/month_bar_form.h"
+#include "reports/month_dates.h"
 #include "reports/month_grid.h"
 
 #include <QWidget>
@@ -48,9 +50,10 @@ private:
     };
     QWidget *HeadingPanel = nullptr;
     std::vector<Heading> FHeadings;
+    void show(const ReportMonth &month, MonthGrid grid);
+
     TMainForm &Main;
     QSize FSize;
     MonthGrid FShown;
-    QString FLastError; // shown once, not at every activation
-    bool FRefreshing = false;
+    MonthRefresh FRefresh;
 };

@@ -19,11 +19,7 @@ TUrikakeForm::TUrikakeForm(TMainForm &main, QWidget *parent)
     Label1->setObjectName(QStringLiteral("Label1"));
     Label2 = new QLabel(QStringLiteral("A4サイズの用紙をセットしてください"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
-    addCsvButton([this] {
-        return QStringLiteral("receivables-%1-%2.csv")
-            .arg(MonthBar->year(), 4, 10, QLatin1Char('0'))
-            .arg(MonthBar->month(), 2, 10, QLatin1Char('0'));
-    });
+    addCsvButton([this] { return monthCsvName(QStringLiteral("receivables"), MonthBar->year(), MonthBar->month()); });
     addToTop(new QWidget(this), 1);
     addNote(Label1);
     addNote(Label2);

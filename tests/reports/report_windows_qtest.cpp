@@ -9,6 +9,8 @@
 #include "month_sample.h"
 #include "printing/print_dialogs.h"
 #include "reports/getuji_form.h"
+#include "reports/getujiopt_form.h"
+#include "reports/month_sum.h"
 #include "reports/month_bar_form.h"
 #include "reports/nyutouzei_form.h"
 #include "shell/main_form.h"
@@ -205,6 +207,47 @@ private slots:
         main.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(bathing->parentWidget()));
         QCOMPARE(bathing->Grid->Cells(2, 31), QString::number(bathing->Grid->Cells(1, 31).toLongLong() * 200));
         QVERIFY(bathing->Grid->Cells(2, 31) != before);
+    }
+
+    // Sums beyond 64 bits: the month's figures are refused with one message
+    // per window, however often it refreshes, and no figure is shown.
+    void aMonthThatCannotBeSummedIsReportedOnce()
+    {
+        TMainForm main(dir.path());
+        main.show();
+        main.data().BaseData.Nyutouzei = std::numeric_limits<int32_t>::max();
+        for (int i = 0; i < 5; ++i) {
+            TReserveData r{};
+            r.MeiNo = 900000000;
+            std::memcpy(r.Seisan, "2008/03/10", 10);
+            std::memcpy(r.Rsvday, "2008/03/09", 10);
+            r.Kubun = 1601001;
+            r.Tanka = r.Suryou = std::numeric_limits<int32_t>::max();
+            main.data().ReserveList.push_back(r);
+        }
+        const QString message = QStringLiteral("エラー|") + MonthSum::overflowMessage(ReportMonth(2008, 3));
+        auto *bathing = open<TNyutouzeiForm>(main, "N3", "NyutouzeiForm");
+        auto *sales = open<TGetujiForm>(main, "N4", "GetujiForm");
+        auto *items = open<TGetujioptForm>(main, "OptPrn", "GetujioptForm");
+        QVERIFY(bathing && sales && items);
+        QTest::mouseClick(items->Button1, Qt::LeftButton);
+        for (int again = 0; again < 2; ++again)
+            for (QWidget *w : {static_cast<QWidget *>(bathing), static_cast<QWidget *>(sales),
+                               static_cast<QWidget *>(items)})
+                main.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(w->parentWidget()));
+        bathing->Refresh();
+        sales->Refresh();
+        items->Refresh();
+        QCOMPARE(shown, QStringList({message, message, message}));
+        QCOMPARE(bathing->Grid->Cells(0, 31), QStringLiteral("合計"));
+        QVERIFY(bathing->Grid->Rows(31).mid(1).join(QString()).isEmpty());
+        QCOMPARE(sales->Grid->Cells(0, 32), QStringLiteral("合計"));
+        QVERIFY(sales->Grid->Rows(32).mid(1, GetujiColumns - 1).join(QString()).isEmpty());
+        QVERIFY(items->Grid->Rows(1).join(QString()).isEmpty());
+        // A month that can be summed clears the refusal; back in March it is said again.
+        QTest::mouseClick(sales->MonthBar->SpeedButton1, Qt::LeftButton);
+        QTest::mouseClick(sales->MonthBar->SpeedButton2, Qt::LeftButton);
+        QCOMPARE(shown.size(), 4);
     }
 
     void anOpenBillWindowIsClosedFirst()
