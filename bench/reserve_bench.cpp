@@ -11,6 +11,7 @@
 // rebuild of ReserveList's date index after a change. Each iteration times
 // only the call.
 
+#include "billing/bill_storage.h"
 #include "reservations/reservation_list.h"
 #include "storage/app_data.h"
 
@@ -184,6 +185,29 @@ void BM_IndexRebuild(benchmark::State &state)
     state.counters["records"] = double(data.ReserveList.size());
 }
 
+// Opening the bill of the middle line in the bill window: its lines,
+// selectors and totals from ReserveList.
+void BM_OpenBill(benchmark::State &state)
+{
+    AppData data;
+    TLibrary lib;
+    if (!loadForBenchmark(state, data, lib))
+        return;
+    const uint32_t billNo = data.ReserveList[data.ReserveList.size() / 2].MeiNo;
+    for (auto _ : state) {
+        auto bill = std::make_unique<TBillState>();
+        const auto t0 = std::chrono::steady_clock::now();
+        OpenBill(*bill, data, billNo);
+        benchmark::DoNotOptimize(bill->Lines.data());
+        state.SetIterationTime(secondsSince(t0));
+        if (bill->Lines.empty()) {
+            state.SkipWithError("the middle line's bill opened without lines");
+            return;
+        }
+    }
+    state.counters["records"] = double(data.ReserveList.size());
+}
+
 // One call per repetition: a run that lands on a bad moment of a shared
 // machine spoils one sample, which the median of the repetitions drops,
 // instead of every mean it falls into.
@@ -192,6 +216,7 @@ BENCHMARK(BM_StartUp)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisec
 BENCHMARK(BM_SaveReserveList)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RefreshDay)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IndexRebuild)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenBill)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

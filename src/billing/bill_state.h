@@ -92,10 +92,9 @@ struct TBillState {
     bool HasServiceLine = false; // the stored bill has a service line (key 1601990)
 
     // --- lines ---
-    RecordList<TReserveData> Lines;  // grid lines of all pages: ordinary lines, room headings, padding
-    RecordList<TReserveData> Others; // every record of ReserveList outside this bill, as loaded
-    int PageNo = 1;                  // page shown, from 1; page p holds Lines[(p-1)*16 .. p*16-1]
-    uint8_t LangFlag = 0;            // 0 Japanese, 1 English
+    RecordList<TReserveData> Lines; // grid lines of all pages: ordinary lines, room headings, padding
+    int PageNo = 1;                 // page shown, from 1; page p holds Lines[(p-1)*16 .. p*16-1]
+    uint8_t LangFlag = 0;           // 0 Japanese, 1 English
 
     // --- selectors and the item-master entries behind them ---
     TBillSelector TekiyoCombo;             // line picker (no selection kept)

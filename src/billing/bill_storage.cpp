@@ -108,7 +108,6 @@ QString stayLabelText(const QString &date)
 void LoadBill(TBillState &bill, const AppData &data)
 {
     bill.Lines.clear();
-    bill.Others.clear();
     bill.PageNo = 1;
     for (QString &a : bill.SaNumEdit)
         a.clear();
@@ -128,10 +127,8 @@ void LoadBill(TBillState &bill, const AppData &data)
     TReserveData firstStay{};
     QByteArray room;
     for (const TReserveData &r : data.ReserveList) {
-        if (r.MeiNo != bill.BillNo) {
-            bill.Others.push_back(r);
+        if (r.MeiNo != bill.BillNo)
             continue;
-        }
         if (first) {
             first = false;
             bill.Seisan = fieldText(r.Seisan);

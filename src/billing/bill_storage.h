@@ -1,8 +1,8 @@
 #pragma once
 // Moving one bill between the stored lists and its working state: LoadBill
-// takes the bill's records out of ReserveList (and its card receivable out of
-// UrikakeList); SaveBill puts them back and rewrites reserve.dat and
-// urikake.dat.
+// reads the bill's records from ReserveList (and its card receivable from
+// UrikakeList) into the working state, leaving the lists as they are;
+// SaveBill replaces them there and rewrites reserve.dat and urikake.dat.
 
 #include "billing/bill_computation.h"
 #include "billing/bill_state.h"
