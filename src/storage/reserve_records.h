@@ -65,7 +65,7 @@ public:
     using iterator = List::const_iterator; // lines change through edit()
 
     ReserveRecords() = default;
-    ReserveRecords(List records) : list(std::move(records)) {}
+    explicit ReserveRecords(List records) : list(std::move(records)) {}
     ReserveRecords(std::initializer_list<TReserveData> records) : list(records) {}
     ReserveRecords(const ReserveRecords &other) : list(other.list) {}
     ReserveRecords(ReserveRecords &&other) noexcept : list(std::move(other.list)) { other.changed(); }

@@ -26,10 +26,10 @@ TReserveData rec(uint32_t meiNo, const char *day, const char *room = "101", int3
 
 RecordList<TReserveData> listOf(std::initializer_list<TReserveData> records) { return {records}; }
 
-std::vector<size_t> rowsOn(const ReserveRecords &list, const QDate &day = QDate(2014, 3, 21))
+std::vector<size_t> rowsOn(const RecordList<TReserveData> &list, const QDate &day = QDate(2014, 3, 21))
 {
     std::vector<size_t> rows;
-    collectDayRows(list, day, rows);
+    collectDayRows(ReserveRecords(list), day, rows);
     return rows;
 }
 
