@@ -140,6 +140,6 @@ void TGetujiForm::PrintButtonClick()
 
 void TGetujiForm::CsvButtonClick()
 {
-    saveMonthGridCsvFile(this, FShown,
-                         Main.data().ExePath + monthCsvName(QStringLiteral("sales"), MonthBar->year(), MonthBar->month()));
+    const QString name = monthCsvName(QStringLiteral("sales"), MonthBar->year(), MonthBar->month());
+    saveMonthGridCsvFile(this, FShown, Main.data().ExePath + name);
 }

@@ -158,6 +158,6 @@ void TNyutouzeiForm::PrintButtonClick()
 
 void TNyutouzeiForm::CsvButtonClick()
 {
-    saveMonthGridCsvFile(this, FShown,
-                         Main.data().ExePath + monthCsvName(QStringLiteral("bathing"), MonthBar->year(), MonthBar->month()));
+    const QString name = monthCsvName(QStringLiteral("bathing"), MonthBar->year(), MonthBar->month());
+    saveMonthGridCsvFile(this, FShown, Main.data().ExePath + name);
 }

@@ -141,7 +141,8 @@ void ReserveRecords::push_back(const TReserveData &record)
 }
 
 // Counting sort of the lines by month, list order kept within a month.
-void RecordDateIndex::rebuild(const uint32_t *packed, std::size_t n, uint32_t *counts, uint32_t low, uint32_t high)
+void RecordDateIndex::rebuild(const uint32_t *packed, std::size_t n, const uint32_t *counts, uint32_t low,
+                              uint32_t high)
 {
     firstKey = 0;
     starts.clear();
@@ -151,10 +152,8 @@ void RecordDateIndex::rebuild(const uint32_t *packed, std::size_t n, uint32_t *c
     firstKey = int(low);
     starts.resize(std::size_t(high - low) + 2);
     starts[0] = 0;
-    for (uint32_t k = low; k <= high; ++k) {
+    for (uint32_t k = low; k <= high; ++k)
         starts[k - low + 1] = starts[k - low] + counts[k];
-        counts[k] = 0;
-    }
     lines.resize(starts.back());
     // Lines of one month mostly follow each other: the place to write is
     // kept for the run and put back when the month changes.
@@ -187,7 +186,8 @@ const ReserveRecords::Indexes &ReserveRecords::indexes() const
     if (n > std::numeric_limits<uint32_t>::max())
         throw std::length_error("reserve list too long to index");
     // The dates read and the counts are kept between rebuilds: once the list
-    // has been indexed, a rebuild allocates nothing new.
+    // has been indexed, a rebuild allocates nothing new. The counts start
+    // from zero every time, even after a rebuild cut short.
     Indexes &x = *index;
     if (x.linePacked.size() < n) {
         x.linePacked.resize(n);

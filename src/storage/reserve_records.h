@@ -48,10 +48,10 @@ private:
     // Adds the line at index, the last of the list, with its packed date
     // (month key << 5 | day; 0 for none).
     void append(uint32_t index, uint32_t packed);
-    // From every line's packed date and the count of lines per month key
-    // (zero again afterwards), keys low to high.
-    void rebuild(const uint32_t *packed, std::size_t n, uint32_t *counts, uint32_t low, uint32_t high);
-    int firstKey = 0;            // month key (year * 12 + month - 1) of starts[0]
+    // From every line's packed date and the count of lines per month key,
+    // keys low to high.
+    void rebuild(const uint32_t *packed, std::size_t n, const uint32_t *counts, uint32_t low, uint32_t high);
+    int firstKey = 0;             // month key (year * 12 + month - 1) of starts[0]
     std::vector<uint32_t> starts; // lines of key firstKey + k: lines[starts[k] .. starts[k + 1])
     std::vector<Line> lines;
 };

@@ -125,7 +125,8 @@ TReserveData randomLine(std::mt19937 &rng, uint32_t meiNo, int firstYear, int ye
 void expectIndexAsLooking(const ReserveRecords &list, const std::set<std::pair<int, int>> &months)
 {
     for (const auto &[year, month] : months) {
-        EXPECT_EQ(fromIndex(list.lineDates(), year, month), byLooking(list, year, month, false)) << year << '/' << month;
+        EXPECT_EQ(fromIndex(list.lineDates(), year, month), byLooking(list, year, month, false))
+            << year << '/' << month;
         EXPECT_EQ(fromIndex(list.settlementDates(), year, month), byLooking(list, year, month, true))
             << year << '/' << month;
     }
