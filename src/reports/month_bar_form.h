@@ -1,6 +1,7 @@
 #pragma once
 // The pieces every month report window shares: the month bar (the month
-// title, ← and →) and the "CSV保存" button's save of the grid.
+// title, ← and →), the "CSV保存" button's save of the grid, and the refresh
+// rule with its activation hook.
 
 #include "reports/month_grid.h"
 

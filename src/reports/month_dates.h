@@ -1,9 +1,10 @@
 #pragma once
 // Which month a report shows, and how a record's date text is placed in it.
-// A record belongs to a month when its date field holds a valid yyyy/mm/dd
-// text whose first seven characters are that month's "yyyy/mm"; its day is
-// then characters 9-10. Anything else (empty, malformed, an impossible day)
-// belongs to no month.
+// A record belongs to a month when its date field holds a date (fieldDate)
+// of that month. Anything else (empty, malformed, an impossible day) belongs
+// to no month.
+
+#include "storage/record_date.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -28,27 +29,19 @@ public:
     QString title() const;
     QDate date(int day) const { return QDate(y, m, day); }
 
-    // Day (1..31) of a date field that belongs to this month, else 0. The
-    // field is the record's fixed-size text: ten characters and a NUL.
-    // Inline: the month reports ask it of every receivable. (Bill lines are
-    // found through ReserveRecords' date index, which reads their dates by
-    // the same rule.)
-    int dayOf(const char *field, std::size_t size) const
+    // Day (1..31) of a date field that belongs to this month, else 0. What
+    // counts as a date is fieldDate's rule, the one the bill lines' index
+    // uses; the month's "yyyy/mm/" compared as one word first turns other
+    // months away quickly.
+    int dayOf(const char (&field)[11]) const
     {
-        if (size < 10)
-            return 0;
-        // "yyyy/mm/" compared as one word.
         uint64_t head;
-        std::memcpy(&head, field, 8);
-        if (head != key || (size > 10 && field[10] != '\0') || days == 0)
+        std::memcpy(&head, field, sizeof head);
+        if (head != key)
             return 0;
-        const unsigned hi = unsigned(field[8]) - '0', lo = unsigned(field[9]) - '0';
-        if (hi > 9 || lo > 9)
-            return 0;
-        const int day = int(hi * 10 + lo);
-        return day >= 1 && day <= days ? day : 0;
+        const FieldDate d = fieldDate(field);
+        return d.year == y && d.month == m ? d.day : 0;
     }
-    template <std::size_t N> int dayOf(const char (&field)[N]) const { return dayOf(field, N); }
 
 private:
     int y = 0, m = 0, days = 0;

@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 
 TMonthWindow::TMonthWindow(TMainForm &main, const QString &componentName, const QString &caption,
-                           bool refreshOnActivation_, bool storePlacement, QWidget *parent)
+                           bool refreshWhenActivated, bool storePlacement, QWidget *parent)
     : QWidget(parent), Main(main), FStorePlacement(storePlacement)
 {
     setObjectName(componentName);
@@ -51,7 +51,7 @@ TMonthWindow::TMonthWindow(TMainForm &main, const QString &componentName, const 
     layout->addWidget(panel);
     layout->addWidget(Grid, 1);
 
-    if (refreshOnActivation_)
+    if (refreshWhenActivated)
         refreshOnActivation(this, Main, [this] { Refresh(); });
 }
 

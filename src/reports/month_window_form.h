@@ -48,7 +48,7 @@ public:
 
 protected:
     // storePlacement: whether the window's place is kept in the settings file.
-    TMonthWindow(TMainForm &main, const QString &componentName, const QString &caption, bool refreshOnActivation_,
+    TMonthWindow(TMainForm &main, const QString &componentName, const QString &caption, bool refreshWhenActivated,
                  bool storePlacement, QWidget *parent);
 
     // The window's grid for the shown month.

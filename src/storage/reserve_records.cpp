@@ -6,53 +6,6 @@
 
 namespace {
 
-constexpr int daysInMonth(int year, int month)
-{
-    constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : days[month - 1];
-}
-
-inline unsigned digit(char c) { return unsigned(static_cast<unsigned char>(c)) - '0'; }
-
-// A date field packed as month key << 5 | day, 0 for no date. Lines of one
-// month mostly follow each other, so the "yyyy/mm/" part read last is kept
-// and only a different one is read again.
-struct MonthCache {
-    uint64_t head = 0;
-    bool read = false;
-    uint32_t key = 0;
-    unsigned days = 0; // 0: the part is no month
-
-    uint32_t packed(const char (&f)[11])
-    {
-        uint64_t h;
-        std::memcpy(&h, f, sizeof h);
-        if (!read || h != head) {
-            read = true;
-            head = h;
-            days = 0;
-            const unsigned y0 = digit(f[0]), y1 = digit(f[1]), y2 = digit(f[2]), y3 = digit(f[3]);
-            const unsigned m0 = digit(f[5]), m1 = digit(f[6]);
-            if (y0 <= 9 && y1 <= 9 && y2 <= 9 && y3 <= 9 && f[4] == '/' && m0 <= 9 && m1 <= 9 && f[7] == '/') {
-                const int year = int(((y0 * 10 + y1) * 10 + y2) * 10 + y3);
-                const int month = int(m0 * 10 + m1);
-                if (year >= 1 && month >= 1 && month <= 12) {
-                    key = uint32_t(year * 12 + month - 1);
-                    days = unsigned(daysInMonth(year, month));
-                }
-            }
-        }
-        if (days == 0 || f[10] != '\0')
-            return 0;
-        const unsigned hi = digit(f[8]), lo = digit(f[9]);
-        if (hi > 9 || lo > 9)
-            return 0;
-        const unsigned day = hi * 10 + lo;
-        return day >= 1 && day <= days ? key << 5 | day : 0;
-    }
-};
-
 // Month keys of the years 1 to 9999.
 constexpr std::size_t MonthKeys = std::size_t(10000) * 12;
 
@@ -62,7 +15,7 @@ struct Tally {
     uint32_t *packed;
     uint32_t *counts; // MonthKeys of them, zero before the pass
     uint32_t low = std::numeric_limits<uint32_t>::max(), high = 0;
-    MonthCache cache;
+    record_date::Reader cache;
 
     void read(std::size_t i, const char (&field)[11])
     {
@@ -78,16 +31,6 @@ struct Tally {
 };
 
 } // namespace
-
-FieldDate fieldDate(const char (&field)[11])
-{
-    MonthCache cache;
-    const uint32_t p = cache.packed(field);
-    if (p == 0)
-        return {};
-    const int key = int(p >> 5);
-    return {key / 12, key % 12 + 1, int(p & 31)};
-}
 
 std::span<const RecordDateIndex::Line> RecordDateIndex::month(int year, int month) const
 {
@@ -131,7 +74,7 @@ void ReserveRecords::push_back(const TReserveData &record)
     }
     const uint32_t i = uint32_t(list.size() - 1);
     try {
-        MonthCache line, settlement;
+        record_date::Reader line, settlement;
         index->line.append(i, line.packed(record.Rsvday));
         index->settlement.append(i, settlement.packed(record.Seisan));
     } catch (...) {

@@ -14,6 +14,7 @@
 // of date, and the next question rebuilds it in one pass over the list. Hold
 // no reference obtained from edit() across a question to the index.
 
+#include "storage/record_date.h"
 #include "storage/record_list.h"
 #include "storage/records.h"
 
@@ -24,15 +25,6 @@
 #include <memory>
 #include <span>
 #include <vector>
-
-// The date a record's date field holds: "yyyy/mm/dd" and the NUL after it, a
-// real day of the years 1 to 9999. All zero for anything else (empty,
-// malformed, an impossible day).
-struct FieldDate {
-    int year = 0, month = 0, day = 0;
-    bool isValid() const { return day != 0; }
-};
-FieldDate fieldDate(const char (&field)[11]);
 
 // The lines whose date field lies in one month, in list order.
 class RecordDateIndex {
