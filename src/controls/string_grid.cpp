@@ -255,7 +255,7 @@ void TStringGrid::Resized(int oldCols, int oldRows)
     FRowHeights.resize(FRowCount);
     for (int r = oldRows; r < FRowCount; ++r)
         FRowHeights[r] = FDefaultRowHeight;
-    FCells.resize(FRowCount);
+    FCells.resize(FCellText ? FFixedRows : FRowCount);
     for (QStringList &row : FCells) {
         while (row.size() < FColCount)
             row.append(QString());
@@ -375,12 +375,14 @@ QString TStringGrid::Cells(int col, int row) const
 {
     if (row < 0 || row >= FRowCount || col < 0 || col >= FColCount)
         return QString();
+    if (FCellText && row >= FCells.size())
+        return FCellText(col, row - FFixedRows);
     return FCells[row][col];
 }
 
 void TStringGrid::SetCells(int col, int row, const QString &text)
 {
-    if (row < 0 || row >= FRowCount || col < 0 || col >= FColCount)
+    if (row < 0 || row >= FCells.size() || col < 0 || col >= FColCount)
         return;
     FCells[row][col] = text;
     // A program change of the cell being edited shows in the editor, but the
@@ -395,6 +397,12 @@ void TStringGrid::SetCells(int col, int row, const QString &text)
 
 QStringList TStringGrid::Rows(int row) const
 {
+    if (FCellText && row >= FCells.size() && row < FRowCount) {
+        QStringList out;
+        for (int c = 0; c < FColCount; ++c)
+            out.append(FCellText(c, row - FFixedRows));
+        return out;
+    }
     return row >= 0 && row < FRowCount ? FCells[row] : QStringList();
 }
 
@@ -420,7 +428,7 @@ void TStringGrid::SetCols(int col, const QStringList &texts)
 
 void TStringGrid::DeleteRow(int row)
 {
-    if (row < 0 || row >= FRowCount)
+    if (row < 0 || row >= FCells.size() || FCellText)
         return;
     HideEditor();
     if (FRowCount == 1) {
@@ -439,11 +447,25 @@ void TStringGrid::DeleteRow(int row)
 
 void TStringGrid::MoveRow(int from, int to)
 {
-    if (from < 0 || from >= FRowCount || to < 0 || to >= FRowCount || from == to)
+    if (from < 0 || from >= FCells.size() || to < 0 || to >= FCells.size() || from == to)
         return;
     FCells.move(from, to);
     FRowHeights.move(from, to);
     InvalidateGrid();
+}
+
+void TStringGrid::SetVirtualRows(int rows, CellText cell)
+{
+    HideEditor();
+    FCellText = std::move(cell);
+    const int old = FRowCount;
+    FRowCount = std::max(FFixedRows + std::max(rows, 0), 1);
+    if (FFixedRows >= FRowCount)
+        FFixedRows = FRowCount - 1;
+    // Every row below the fixed ones gets a new text, the kept ones too.
+    for (int r = FFixedRows; r < std::min<int>(int(FCells.size()), FRowCount); ++r)
+        FCells[r] = QStringList(FColCount, QString());
+    Resized(FColCount, std::min(old, FRowCount));
 }
 
 // --- geometry ------------------------------------------------------------------------------

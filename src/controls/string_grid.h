@@ -14,6 +14,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 
 class TStringGrid;
 
@@ -115,6 +116,17 @@ public:
     void SetCols(int col, const QStringList &texts);
     void DeleteRow(int row);                  // later rows move up, RowCount - 1
     void MoveRow(int from, int to);
+
+    // --- rows made when asked -------------------------------------------------
+    // For listings too long to hold as texts: below the fixed rows come
+    // `rows` rows whose texts cell(col, n) (n counted from the first of them)
+    // makes whenever the grid paints or reads a cell; the grid stores the
+    // fixed rows only. Such rows are read-only: SetCells leaves them, and
+    // DeleteRow does nothing while they are shown. An empty function goes
+    // back to stored rows, all empty.
+    using CellText = std::function<QString(int col, int row)>;
+    void SetVirtualRows(int rows, CellText cell);
+    bool HasVirtualRows() const { return bool(FCellText); }
 
     // --- current cell, selection, scrolling -----------------------------------
     int Col() const { return FCurrent.x(); }
@@ -239,7 +251,8 @@ private:
     int FGridLineWidth = 1;
     QVector<int> FColWidths;
     QVector<int> FRowHeights;
-    QVector<QStringList> FCells; // [row][col]
+    QVector<QStringList> FCells; // [row][col]; the fixed rows only with virtual rows
+    CellText FCellText;
     TGridOptions FOptions = goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect;
     TScrollStyle FScrollBars = ssBoth;
     bool FDefaultDrawing = true;

@@ -13,13 +13,19 @@ TdebugForm::TdebugForm(TMainForm &main, QWidget *parent)
     for (int w : {37, 89, 100, 86, 70, 69, 71, 70, 68, 81, 50, 50, 50, 50})
         columns.append({w, taLeftJustify, ""});
     setColumns(reserveRecordHeadings(), columns);
+    // A million lines would be fourteen million texts held: each is made when painted.
+    setLazyRows([this] { return int(Main.data().ReserveList.size()); },
+                [this](int col, int row) {
+                    const RecordList<TReserveData> &list = Main.data().ReserveList;
+                    return size_t(row) < list.size() ? reserveRecordCell(list[size_t(row)], col) : QString();
+                });
     resize(sizeHint());
     Refresh();
 }
 
 MonthGrid TdebugForm::compute()
 {
-    return reserveRecordsGrid(Main.data().ReserveList);
+    return {reserveRecordHeadings(), {}, {}};
 }
 
 TdebuguriForm::TdebuguriForm(TMainForm &main, QWidget *parent)
@@ -30,11 +36,16 @@ TdebuguriForm::TdebuguriForm(TMainForm &main, QWidget *parent)
     for (int w : {37, 89, 100, 86, 70})
         columns.append({w, taLeftJustify, ""});
     setColumns(urikakeRecordHeadings(), columns);
+    setLazyRows([this] { return int(Main.data().UrikakeList.size()); },
+                [this](int col, int row) {
+                    const RecordList<TUrikakeData> &list = Main.data().UrikakeList;
+                    return size_t(row) < list.size() ? urikakeRecordCell(list[size_t(row)], col) : QString();
+                });
     resize(sizeHint());
     Refresh();
 }
 
 MonthGrid TdebuguriForm::compute()
 {
-    return urikakeRecordsGrid(Main.data().UrikakeList);
+    return {urikakeRecordHeadings(), {}, {}};
 }

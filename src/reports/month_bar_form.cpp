@@ -181,11 +181,14 @@ QString monthCsvName(const QString &report, int year, int month)
 
 void fitColumns(TStringGridEx *grid, const int *designedWidths, int count)
 {
+    // Rows made as they are painted are too many to measure: the first
+    // screenful stands for them.
+    const int rowCount = grid->HasVirtualRows() ? std::min(grid->RowCount(), grid->FixedRows() + 50) : grid->RowCount();
     for (int c = 0; c < count && c < grid->ColCount(); ++c) {
         TGridColumn *col = grid->GridColumns()[c];
         int need = designedWidths[c];
         if (need > 4) { // the narrow working columns stay as they are
-            for (int r = 0; r < grid->RowCount(); ++r) {
+            for (int r = 0; r < rowCount; ++r) {
                 const QFontMetrics fm(r < grid->FixedRows() ? col->FixCellFont() : col->Font());
                 need = std::max(need, fm.horizontalAdvance(grid->CellDrawText(c, r)) + 8);
             }

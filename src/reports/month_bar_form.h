@@ -65,7 +65,8 @@ class QToolButton;
 QToolButton *makePrintButton(QWidget *parent);
 
 // Widens the columns whose drawn texts (headings included) would be cut:
-// each column gets its designed width, or more where a text needs it.
+// each column gets its designed width, or more where a text needs it. Rows
+// made as they are painted count with their first 50 only.
 class TStringGridEx;
 void fitColumns(TStringGridEx *grid, const int *designedWidths, int count);
 

@@ -110,21 +110,32 @@ void TMonthWindow::Refresh()
     FRefresh.run(this, Main, [this] { return compute(); }, [this](MonthGrid grid) { showGrid(std::move(grid)); });
 }
 
+void TMonthWindow::setLazyRows(std::function<int()> count, std::function<QString(int col, int row)> cell)
+{
+    FLazyCount = std::move(count);
+    FLazyCell = std::move(cell);
+}
+
 void TMonthWindow::showGrid(MonthGrid grid)
 {
     if (!grid.error.isEmpty())
         grid.rows.clear();
-    // Row 0 holds the headings; a grid keeps one data row even when empty.
-    const int rows = int(grid.rows.size());
-    Grid->SetRowCount(std::max(rows, 1) + 1);
-    Grid->SetFixedRows(1);
     for (int c = 0; c < grid.headings.size() && c < Grid->ColCount(); ++c)
         if (TGridColumn *gc = Grid->GridColumns()[c])
             gc->SetCaption(grid.headings[c]);
-    for (int r = 0; r < rows; ++r)
-        Grid->SetRows(r + 1, grid.rows[size_t(r)]);
-    if (rows == 0)
-        Grid->SetRows(1, {});
+    if (FLazyCount) {
+        // A grid keeps one data row even when empty.
+        Grid->SetVirtualRows(std::max(grid.error.isEmpty() ? FLazyCount() : 0, 1), FLazyCell);
+    } else {
+        // Row 0 holds the headings; a grid keeps one data row even when empty.
+        const int rows = int(grid.rows.size());
+        Grid->SetRowCount(std::max(rows, 1) + 1);
+        Grid->SetFixedRows(1);
+        for (int r = 0; r < rows; ++r)
+            Grid->SetRows(r + 1, grid.rows[size_t(r)]);
+        if (rows == 0)
+            Grid->SetRows(1, {});
+    }
     // Columns widen where a figure or a name would be cut.
     fitColumns(Grid, FWidths.data(), int(FWidths.size()));
     FShown = std::move(grid);

@@ -40,7 +40,8 @@ public:
     // Closes an open bill window, then recomputes and shows the grid.
     void Refresh();
     // The grid as it is shown, headings and every row below them: what the
-    // CSV file and the printouts take.
+    // CSV file and the printouts take. (Headings only where the rows are
+    // made as they are painted.)
     const MonthGrid &shownGrid() const { return FShown; }
 
     // Wide enough for every column of the grid.
@@ -55,6 +56,11 @@ protected:
     virtual MonthGrid compute() = 0;
 
     void setColumns(const QStringList &headings, const QList<MonthGridColumn> &columns);
+    // For listings too long to hold as texts (every record of a file): the
+    // rows below compute()'s headings number count() at each refresh, and a
+    // cell's text is made by cell(col, row) when the grid paints or reads it.
+    // cell must answer any row, also one the list no longer has (empty).
+    void setLazyRows(std::function<int()> count, std::function<QString(int col, int row)> cell);
     // A grid that could not be computed is reported (once, not at every
     // activation) and shows no rows.
     void showGrid(MonthGrid grid);
@@ -74,5 +80,7 @@ private:
     QHBoxLayout *FNoteRow = nullptr;
     MonthRefresh FRefresh;
     std::vector<int> FWidths; // designed column widths
+    std::function<int()> FLazyCount;
+    std::function<QString(int, int)> FLazyCell;
     bool FStorePlacement;
 };

@@ -551,6 +551,37 @@ private slots:
         QVERIFY(grid->CellRect(0, 5).isEmpty());
         QCOMPARE(grid->CellRect(0, 20).top(), head.bottom() + 1 + grid->GridLineWidth());
     }
+
+    // Rows made when asked: only the cells painted or read are made, they
+    // cannot be written, and stored rows come back empty.
+    void virtualRows()
+    {
+        fresh();
+        grid->SetCells(1, 0, QStringLiteral("head"));
+        grid->SetCells(1, 2, QStringLiteral("stored"));
+        QSet<int> made;
+        grid->SetVirtualRows(1000000, [&made](int col, int row) {
+            made.insert(row);
+            return QStringLiteral("%1:%2").arg(col).arg(row);
+        });
+        QCOMPARE(grid->RowCount(), 1000001);
+        QCOMPARE(grid->Cells(1, 0), QStringLiteral("head"));
+        QCOMPARE(grid->Cells(1, 2), QStringLiteral("1:1"));
+        QCOMPARE(grid->Rows(1000000), QStringList({"0:999999", "1:999999", "2:999999", "3:999999"}));
+        grid->SetCells(1, 2, QStringLiteral("refused"));
+        QCOMPARE(grid->Cells(1, 2), QStringLiteral("1:1"));
+        made.clear();
+        grid->SetTopRow(500000);
+        grid->repaint();
+        QVERIFY(made.contains(499999));
+        QVERIFY(made.size() < 20);
+        QCOMPARE(grid->CellDrawText(1, 0), QStringLiteral("head"));
+        grid->SetVirtualRows(3, {});
+        QCOMPARE(grid->RowCount(), 4);
+        QCOMPARE(grid->Rows(2), QStringList(4, QString()));
+        grid->SetCells(1, 2, QStringLiteral("stored"));
+        QCOMPARE(grid->Cells(1, 2), QStringLiteral("stored"));
+    }
 };
 
 QTEST_MAIN(TStringGridExTest)
