@@ -39,6 +39,8 @@ IniFile::IniFile(const QString &path) : path(path)
         readError = f.errorString();
         return;
     }
+    existed = true;
+    readText = all;
     qsizetype start = 0;
     while (start < all.size()) {
         qsizetype end = start;
@@ -168,5 +170,7 @@ bool IniFile::save(QString *error) const
         return false;
     }
     const QByteArray t = text();
+    if (existed && t == readText)
+        return true;
     return writeFileAtomically(path, t.constData(), size_t(t.size()), error);
 }

@@ -23,7 +23,8 @@ public:
     // or adds the section at the end of the file. Lines added end in CR LF.
     void setValue(const QString &section, const QString &key, const QString &value);
 
-    // Writes the whole text back atomically.
+    // Writes the whole text back atomically; a file whose text did not
+    // change is left as it is (a flushed write costs the desk a disk wait).
     bool save(QString *error = nullptr) const;
     QByteArray text() const;
 
@@ -41,5 +42,7 @@ private:
 
     QString path;
     QList<Line> lines;
+    QByteArray readText; // the file as read
+    bool existed = false;
     QString readError; // why an existing file could not be read
 };

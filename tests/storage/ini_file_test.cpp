@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <sys/stat.h>
+
 TEST(IniFile, ReadsWindowsFileWithoutRegardToCase)
 {
     QTemporaryDir dir;
@@ -49,4 +52,25 @@ TEST(IniFile, PlacementRoundTripAndMissingSectionKeepsCurrent)
     ASSERT_TRUE(lib.SaveFormPlacement("MeisaiForm", QRect(-5, 7, 800, 600), path));
     EXPECT_EQ(lib.LoadFormPlacement("MeisaiForm", designed, path), QRect(-5, 7, 800, 600));
     EXPECT_EQ(readBytes(path), QByteArray("[MeisaiForm]\r\nt=7\r\nl=-5\r\nh=600\r\nw=800\r\n"));
+}
+
+// Closing a window that stayed where it was rewrites nothing: the same
+// file (same inode) stays, where a change replaces it.
+TEST(IniFile, UnchangedTextIsNotRewritten)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("norvelreceipt.ini"));
+    TLibrary lib;
+    ASSERT_TRUE(lib.SaveFormPlacement("MeisaiForm", QRect(1, 2, 300, 400), path));
+    auto inode = [&path] {
+        struct stat st {};
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : ino_t(0);
+    };
+    const ino_t first = inode();
+    ASSERT_NE(first, ino_t(0));
+    ASSERT_TRUE(lib.SaveFormPlacement("MeisaiForm", QRect(1, 2, 300, 400), path));
+    EXPECT_EQ(inode(), first);
+    ASSERT_TRUE(lib.SaveFormPlacement("MeisaiForm", QRect(1, 2, 300, 401), path));
+    EXPECT_NE(inode(), first);
+    EXPECT_EQ(readBytes(path), QByteArray("[MeisaiForm]\r\nt=2\r\nl=1\r\nh=401\r\nw=300\r\n"));
 }
