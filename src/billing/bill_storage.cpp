@@ -339,16 +339,7 @@ TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib
         generated(itemKey(k), fieldText(k.Tekiyo), deposit);
     }
 
-    // Every other bill as it stands now (not as it was when this one was
-    // opened: the list may have gained reservations meanwhile), then this bill.
-    RecordList<TReserveData> reserve;
-    reserve.reserve(data.ReserveList.size() + lines.size());
-    for (const TReserveData &r : data.ReserveList)
-        if (r.MeiNo != bill.BillNo)
-            reserve.push_back(r);
     for (TReserveData &l : lines) {
-        if (l.Kubun == 0)
-            continue;
         l.MeiNo = bill.BillNo;
         setFieldText(l.Seisan, bill.SeisanDay);
         setFieldText(l.Regday, bill.RegdayEdit);
@@ -359,25 +350,55 @@ TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib
         l.Stay = stay;
         l.Stayx = stayx;
         l.Decide = decide;
-        reserve.push_back(l);
     }
 
+    // Every other bill as it stands now (not as it was when this one was
+    // opened: the list may have gained reservations meanwhile), then this
+    // bill. Made in the list itself, not in a copy of it: a copy of every
+    // other bill's lines is hundreds of megabytes at a million lines, more
+    // than the clerk should wait for. The bill's old lines are kept aside
+    // with their places, so that a save that changed nothing puts them back.
+    RecordList<TReserveData> &list = data.ReserveList.edit();
+    std::vector<std::pair<size_t, TReserveData>> old;
+    size_t kept = 0;
+    for (size_t i = 0; i < list.size(); ++i) {
+        if (list[i].MeiNo == bill.BillNo) {
+            old.emplace_back(i, list[i]);
+        } else {
+            if (kept != i)
+                list[kept] = list[i];
+            ++kept;
+        }
+    }
+    list.resize(kept);
+    for (const TReserveData &l : lines)
+        if (l.Kubun != 0)
+            list.push_back(l);
+    auto putBack = [&] {
+        list.resize(kept + old.size());
+        size_t from = kept, to = list.size();
+        for (size_t k = old.size(); k-- > 0;) {
+            while (to > old[k].first + 1)
+                list[--to] = list[--from];
+            list[--to] = old[k].second;
+        }
+    };
+
     // Both files or neither, across a crash too (one commit).
-    const QString kept = QStringLiteral("\n請求書の内容は画面に残っています。");
+    const QString keptMessage = QStringLiteral("\n請求書の内容は画面に残っています。");
     QString error;
-    switch (writeBillFiles(data, reserve, urikake, lib, &error)) {
+    switch (writeBillFiles(data, data.ReserveList, urikake, lib, &error)) {
     case CommitResult::Done:
         break;
     case CommitResult::Unchanged:
-        return {ErrorTitle, error + kept};
+        putBack();
+        return {ErrorTitle, error + keptMessage};
     case CommitResult::DoneUnconfirmed:
     case CommitResult::Pending:
         // The files hold (or the next start completes) the saved bill: the lists follow them.
-        data.ReserveList.swap(reserve);
         data.UrikakeList.swap(urikake);
         return {ErrorTitle, error};
     }
-    data.ReserveList.swap(reserve);
     data.UrikakeList.swap(urikake);
     return {};
 }

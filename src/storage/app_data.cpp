@@ -118,6 +118,11 @@ Loaded loadList(RecordList<T> &list, const TLibrary &lib, const char *fileName, 
         return probe.exists ? Loaded::Failed : Loaded::Missing;
     }
     const int n = int(records);
+    // Room behind the records for the lines the session adds: a saved bill
+    // rewrites its lines at the end of the list in place, which would
+    // otherwise move the whole list to new memory. Room not written to costs
+    // no memory.
+    list.reserve(size_t(n) + size_t(extra) + size_t(n) / 16 + 1024);
     // The read fills the front; zeros go only where it did not (blank entries,
     // or a file that shrank meanwhile), not first over the whole list.
     resizeForOverwrite(list, size_t(n) + size_t(extra));

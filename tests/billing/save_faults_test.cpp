@@ -107,26 +107,31 @@ TReserveData billLine(uint32_t meiNo, uint32_t key, int32_t tanka, const char *d
 }
 
 // A month of other bills, and bill 100 paid by card; the save removes the
-// card payment and changes a line, as in the lost-receivable report.
-SaveCase billCase(int otherBills)
+// card payment and changes a line, as in the lost-receivable report. Bill
+// 100's lines come last, or (spread) one among the first other bills and
+// one after them, where a failed save has to put them back.
+SaveCase billCase(int otherBills, bool spread = false)
 {
     SaveCase c;
     c.name = "SaveBill";
     c.files = {"reserve.dat", "urikake.dat"};
-    c.prepare = [otherBills](AppData &data, TLibrary &lib) {
+    c.prepare = [otherBills, spread](AppData &data, TLibrary &lib) {
         data.ReserveList.clear();
         data.UrikakeList.clear();
         for (int b = 0; b < otherBills; ++b) {
             const uint32_t no = 1000 + uint32_t(b);
             for (int l = 0; l < 3; ++l)
                 data.ReserveList.push_back(billLine(no, 1601001, 9000 + l, "2007/08/01", "201"));
+            if (spread && b == 1)
+                data.ReserveList.push_back(billLine(100, 1601001, 10000, "2007/08/09", "101"));
             TUrikakeData u{};
             u.MeiNo = no;
             u.Card = 101001;
             u.Goukei = 9000;
             data.UrikakeList.push_back(u);
         }
-        data.ReserveList.push_back(billLine(100, 1601001, 10000, "2007/08/09", "101"));
+        if (!spread)
+            data.ReserveList.push_back(billLine(100, 1601001, 10000, "2007/08/09", "101"));
         data.ReserveList.push_back(billLine(100, 1601102, 800, "2007/08/09", "101"));
         TUrikakeData u{};
         u.MeiNo = 100;
@@ -388,6 +393,18 @@ TEST_F(SaveFaults, EveryStepOfABillSaveFailsInTurn)
         EXPECT_EQ(f.faults, operations);
         expectClean(f);
     }
+}
+
+// The save is made in the list itself: a failed one puts bill 100's lines
+// back where they stood among the others.
+TEST_F(SaveFaults, ABillAmongOthersFailsInTurn)
+{
+    const SaveCase c = billCase(30, true);
+    learn(c);
+    const Figures f = failEach(c, FaultOps::FailOnce);
+    f.print("bill among others, one failing call");
+    EXPECT_EQ(f.faults, operations);
+    expectClean(f);
 }
 
 TEST_F(SaveFaults, BillSaveKilledBeforeAndAfterEveryStep)
