@@ -1,9 +1,9 @@
 #include "kamoku_form.h"
 
 #include "billing/kamoku_master.h"
-#include "billing/meisai_form.h"
 #include "controls/string_grid_ex.h"
-#include "shell/main_form.h"
+#include "shell/front_desk.h"
+#include "shell/item_drop_target.h"
 #include "shell/message_box.h"
 #include "shell/placement.h"
 #include "storage/cp932.h"
@@ -125,12 +125,12 @@ private:
     QPoint DragStart;
 };
 
-TKamokuForm::TKamokuForm(TMainForm &main, QWidget *parent) : QWidget(parent), Main(main)
+TKamokuForm::TKamokuForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), Desk(desk)
 {
     setObjectName(QStringLiteral("KamokuForm"));
     setWindowTitle(QStringLiteral("摘要マスター"));
 
-    AppData &data = Main.data();
+    AppData &data = Desk.data();
     // The first opening of a new inn fills in the default entries. Entries
     // already in memory (an earlier save that failed) are never replaced.
     bool empty = true;
@@ -223,7 +223,7 @@ void TKamokuForm::setTab(int tab) { TabControl1->setCurrentIndex(tab); }
 
 void TKamokuForm::showTab()
 {
-    const auto &list = Main.data().KamokuList[size_t(kamokuTab(tab()).category)];
+    const auto &list = Desk.data().KamokuList[size_t(kamokuTab(tab()).category)];
     // Every entry gets a row; the grid never shrinks while the window is open.
     Grid->SetRowCount(std::max({Grid->RowCount(), KamokuGridRows + 1, int(list.size()) + 1}));
     Showing = true;
@@ -246,7 +246,7 @@ void TKamokuForm::cellEdited(int col, int row, const QString &)
 {
     if (Showing || col < 1 || row < 1)
         return;
-    AppData &data = Main.data();
+    AppData &data = Desk.data();
     const QString refusal = setKamokuRow(data.KamokuList, tab(), row, Grid->Cells(1, row), Grid->Cells(2, row),
                                          Grid->Cells(3, row));
     if (!refusal.isEmpty()) {
@@ -266,7 +266,7 @@ void TKamokuForm::enterPressed()
         Grid->ShowEditor();
 }
 
-bool TKamokuForm::dragSource() const { return kamokuTabDraggable(tab()) && Main.billWindow(); }
+bool TKamokuForm::dragSource() const { return kamokuTabDraggable(tab()) && Desk.billWindow(); }
 
 QString TKamokuForm::dragText(int row) const
 {
@@ -278,20 +278,16 @@ QString TKamokuForm::dragText(int row) const
 bool TKamokuForm::beginItemDrag(int row)
 {
     const QString text = dragText(row);
-    TMeisaiForm *bill = Main.billWindow();
+    auto *bill = dynamic_cast<ItemDropTarget *>(Desk.billWindow());
     if (text.isEmpty() || !dragSource() || !bill)
         return false;
     Grid->HideEditor();
-    Main.data().DragText = text;
-    // The bill window makes way for the drop: no picker over its lines.
-    if (auto *picker = bill->findChild<QComboBox *>(QStringLiteral("TekiyoCombo")))
-        picker->hide();
-    if (auto *lines = bill->findChild<TStringGridEx *>(QStringLiteral("Grid")))
-        lines->SetCol(1);
+    Desk.data().DragText = text;
+    bill->prepareItemDrop();
     return true;
 }
 
-void TKamokuForm::endItemDrag() { Main.data().DragText.clear(); }
+void TKamokuForm::endItemDrag() { Desk.data().DragText.clear(); }
 
 void TKamokuForm::startItemDrag(int row)
 {
@@ -299,7 +295,7 @@ void TKamokuForm::startItemDrag(int row)
         return;
     auto *drag = new QDrag(Grid);
     auto *mime = new QMimeData;
-    mime->setText(Main.data().DragText);
+    mime->setText(Desk.data().DragText);
     drag->setMimeData(mime);
     drag->exec(Qt::CopyAction);
     // The drag is over, dropped or not.
@@ -324,7 +320,7 @@ void TKamokuForm::GinsertClick()
     const int last = Grid->RowCount() - 1;
     if (!Grid->Cells(1, last).isEmpty())
         Grid->SetRowCount(Grid->RowCount() + 1);
-    insertKamokuEntry(Main.data().KamokuList, tab(), PopupRow);
+    insertKamokuEntry(Desk.data().KamokuList, tab(), PopupRow);
     showTab();
 }
 
@@ -332,20 +328,20 @@ void TKamokuForm::GdeleteClick()
 {
     if (PopupRow < 1 || kamokuRowReserved(tab(), PopupRow))
         return;
-    deleteKamokuEntry(Main.data().KamokuList, tab(), PopupRow);
+    deleteKamokuEntry(Desk.data().KamokuList, tab(), PopupRow);
     showTab();
 }
 
 void TKamokuForm::closeEvent(QCloseEvent *e)
 {
     Grid->HideEditor();
-    AppData &data = Main.data();
+    AppData &data = Desk.data();
     renumberKamoku(data.KamokuList);
     QString error;
-    if (!saveKamokuLists(data, Main.library(), &error))
+    if (!saveKamokuLists(data, Desk.library(), &error))
         ShowMessage(this, kError,
                     error + QStringLiteral("\n\n摘要マスターの内容はこのまま使えます。"
                                            "次にこの画面を閉じるときに、もう一度保存します。"));
-    SaveFormPlacement(Main.library(), this, data.iniPath());
+    SaveFormPlacement(Desk.library(), this, data.iniPath());
     e->accept();
 }

@@ -10,14 +10,14 @@
 class QLabel;
 class QMenu;
 class QTabBar;
-class TMainForm;
+class FrontDesk;
 class TKamokuGrid;
 
 class TKamokuForm : public QWidget {
     Q_OBJECT
 public:
     // Seeds the default entries when the item master has never been saved.
-    explicit TKamokuForm(TMainForm &main, QWidget *parent = nullptr);
+    explicit TKamokuForm(FrontDesk &desk, QWidget *parent = nullptr);
     ~TKamokuForm() override;
 
     QSize sizeHint() const override;
@@ -56,7 +56,7 @@ private:
     void cellEdited(int col, int row, const QString &value);
     void enterPressed();
 
-    TMainForm &Main;
+    FrontDesk &Desk;
     QTabBar *TabControl1 = nullptr;
     TKamokuGrid *Grid = nullptr;
     QLabel *Label1 = nullptr;

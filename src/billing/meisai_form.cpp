@@ -5,7 +5,7 @@
 #include "controls/sa_num_edit.h"
 #include "controls/string_grid_ex.h"
 #include "controls/text_guard.h"
-#include "shell/main_form.h"
+#include "shell/front_desk.h"
 #include "shell/message_box.h"
 #include "shell/placement.h"
 #include "storage/clock.h"
@@ -101,7 +101,7 @@ private:
     TMeisaiForm *Form;
 };
 
-TMeisaiForm::TMeisaiForm(TMainForm &main, uint32_t billNo, QWidget *parent) : QWidget(parent), Main(main)
+TMeisaiForm::TMeisaiForm(FrontDesk &desk, uint32_t billNo, QWidget *parent) : QWidget(parent), Desk(desk)
 {
     setObjectName(QStringLiteral("MeisaiForm"));
     setWindowTitle(QStringLiteral("勘定明細"));
@@ -111,14 +111,14 @@ TMeisaiForm::TMeisaiForm(TMainForm &main, uint32_t billNo, QWidget *parent) : QW
     createShortcuts();
     loadCopies();
 
-    const AppData &data = Main.data();
+    const AppData &data = Desk.data();
     const TBillMessage notice = OpenBill(Bill, data, billNo);
     showHeader();
     showSelectors();
     showLanguage();
     showPage();
     Grid->FocusCell(ColDate, 1);
-    Main.setBillWindow(this);
+    Desk.setBillWindow(this, Bill.BillNo);
     if (!notice.isEmpty())
         ShowMessage(this, notice.title, notice.text);
 }
@@ -129,7 +129,7 @@ TMeisaiForm::~TMeisaiForm() = default;
 
 void TMeisaiForm::createControls()
 {
-    const TBaseData &base = Main.data().BaseData;
+    const TBaseData &base = Desk.data().BaseData;
 
     HeaderPanel = new QWidget(this);
     HeaderPanel->setObjectName(QStringLiteral("HeaderPanel"));
@@ -289,13 +289,13 @@ void TMeisaiForm::createControls()
     connect(CheckBox1, &QCheckBox::toggled, this, [this](bool on) {
         if (Showing)
             return;
-        SetServiceSwitch(Bill, on, Main.data().BaseData);
+        SetServiceSwitch(Bill, on, Desk.data().BaseData);
         calcTotals();
     });
     connect(CheckBox2, &QCheckBox::toggled, this, [this](bool on) {
         if (Showing)
             return;
-        SetBathSwitch(Bill, on, Main.data().BaseData);
+        SetBathSwitch(Bill, on, Desk.data().BaseData);
         showPage();
     });
 
@@ -542,7 +542,7 @@ void TMeisaiForm::createShortcuts()
 
 void TMeisaiForm::loadCopies()
 {
-    const IniFile ini(Main.data().iniPath());
+    const IniFile ini(Desk.data().iniPath());
     const auto copies = [&](const char *key) {
         return std::clamp(ini.intValue(EnvSection, QLatin1String(key), 1), 1, 10);
     };
@@ -553,7 +553,7 @@ void TMeisaiForm::loadCopies()
 
 bool TMeisaiForm::saveCopies()
 {
-    IniFile ini(Main.data().iniPath());
+    IniFile ini(Desk.data().iniPath());
     ini.setValue(EnvSection, QStringLiteral("SeikyuCopies"), QString::number(CSpinEdit1->value()));
     ini.setValue(EnvSection, QStringLiteral("RyosyuCopies"), QString::number(CSpinEdit2->value()));
     ini.setValue(EnvSection, QStringLiteral("DoubleCopies"), QString::number(CSpinEdit3->value()));
@@ -584,7 +584,7 @@ void TMeisaiForm::showHeader()
     Label2->setVisible(Bill.StayEdit.trimmed().toInt() != 0);
     CheckBox1->setChecked(Bill.CheckBox1);
     CheckBox2->setChecked(Bill.CheckBox2);
-    TadashiCheck->setEnabled(!fieldBytes(Main.data().BaseData.Tadashi).isEmpty());
+    TadashiCheck->setEnabled(!fieldBytes(Desk.data().BaseData.Tadashi).isEmpty());
     TadashiCheck->setChecked(Bill.TadashiCheck);
     Showing = was;
 }
@@ -665,7 +665,7 @@ void TMeisaiForm::showLanguage()
 
 void TMeisaiForm::calcTotals(bool quiet)
 {
-    const TBillMessage m = CalcTotals(Bill, Main.data().BaseData);
+    const TBillMessage m = CalcTotals(Bill, Desk.data().BaseData);
     showTotals();
     if (!m.isEmpty() && !quiet)
         ShowMessage(this, m.title, m.text);
@@ -892,6 +892,13 @@ bool TMeisaiForm::dropItem(int row, const QString &dragText)
     return true;
 }
 
+void TMeisaiForm::prepareItemDrop()
+{
+    // The bill window makes way for the drop: no picker over its lines.
+    TekiyoCombo->hide();
+    Grid->SetCol(1);
+}
+
 bool TMeisaiForm::eventFilter(QObject *watched, QEvent *e)
 {
     if (watched == Grid->viewport()) {
@@ -912,7 +919,7 @@ bool TMeisaiForm::eventFilter(QObject *watched, QEvent *e)
         case QEvent::DragEnter:
         case QEvent::DragMove: {
             auto *d = static_cast<QDragMoveEvent *>(e);
-            if (Main.data().DragText.isEmpty())
+            if (Desk.data().DragText.isEmpty())
                 d->ignore();
             else
                 d->acceptProposedAction();
@@ -921,7 +928,7 @@ bool TMeisaiForm::eventFilter(QObject *watched, QEvent *e)
         case QEvent::Drop: {
             auto *d = static_cast<QDropEvent *>(e);
             int col = -1, row = -1;
-            QString &text = Main.data().DragText;
+            QString &text = Desk.data().DragText;
             if (!text.isEmpty() && Grid->MouseToCell(d->position().toPoint(), col, row) && row >= 1) {
                 dropItem(row, text);
                 d->acceptProposedAction();
@@ -978,7 +985,7 @@ void TMeisaiForm::langButtonClick()
         return;
     if (!writeBackRow(Grid->Row()))
         return;
-    SwitchLanguage(Bill, Main.data().KamokuList);
+    SwitchLanguage(Bill, Desk.data().KamokuList);
     showSelectors();
     showLanguage();
     showPage();
@@ -988,7 +995,7 @@ bool TMeisaiForm::runDocument(BillPaper paper, int kind, DocumentMode mode, int 
 {
     if (!writeBackRow(Grid->Row()) || !checkSettlementDate())
         return false;
-    const AppData &data = Main.data();
+    const AppData &data = Desk.data();
     // A bill whose totals do not compute has nothing right to print.
     if (const TBillMessage m = CalcTotals(Bill, data.BaseData); !m.isEmpty()) {
         showTotals();
@@ -1010,7 +1017,7 @@ bool TMeisaiForm::runDocument(BillPaper paper, int kind, DocumentMode mode, int 
 
 void TMeisaiForm::printClick(int kind, QSpinBox *copies)
 {
-    runDocument(billPaperOf(Main.data().BaseData.PaperKubun), kind, DocumentMode::Print, copies->value());
+    runDocument(billPaperOf(Desk.data().BaseData.PaperKubun), kind, DocumentMode::Print, copies->value());
 }
 
 void TMeisaiForm::printWClick() { runDocument(BillPaper::Combined, 0, DocumentMode::Print, CSpinEdit3->value()); }
@@ -1038,14 +1045,14 @@ void TMeisaiForm::closeEvent(QCloseEvent *e)
     showHeader(); // the settlement date in its normal form
     if (check.step == CloseStep::Discard) {
         ShowMessage(this, check.message.title, check.message.text);
-    } else if (const TBillMessage m = SaveBill(Bill, Main.data(), Main.library()); !m.isEmpty()) {
+    } else if (const TBillMessage m = SaveBill(Bill, Desk.data(), Desk.library()); !m.isEmpty()) {
         // The bill stays on screen, nothing is lost.
         ShowMessage(this, m.title, m.text);
         return;
     }
     saveCopies();
-    SaveFormPlacement(Main.library(), this, Main.data().iniPath());
-    Main.setBillWindow(nullptr);
+    SaveFormPlacement(Desk.library(), this, Desk.data().iniPath());
+    Desk.setBillWindow(nullptr);
     Closing = true;
     e->accept();
 }

@@ -7,11 +7,13 @@
 #include "billing/bill_computation.h"
 #include "billing/bill_state.h"
 #include "printing/bill_documents.h"
+#include "shell/item_drop_target.h"
 
 #include <QWidget>
 #include <array>
 #include <cstdint>
 
+class FrontDesk;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -20,15 +22,14 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QSpinBox;
-class TMainForm;
 class TSaNumEdit;
 class TMeisaiGrid;
 
-class TMeisaiForm : public QWidget {
+class TMeisaiForm : public QWidget, public ItemDropTarget {
     Q_OBJECT
 public:
     // Creates the window and opens bill billNo in it.
-    TMeisaiForm(TMainForm &main, uint32_t billNo, QWidget *parent = nullptr);
+    TMeisaiForm(FrontDesk &desk, uint32_t billNo, QWidget *parent = nullptr);
     ~TMeisaiForm() override;
 
     uint32_t billNo() const { return Bill.BillNo; }
@@ -46,6 +47,8 @@ public:
     bool runDocument(BillPaper paper, int kind, DocumentMode mode, int copies = 1);
     // Drops an item of the item master (its drag text) onto grid row row.
     bool dropItem(int row, const QString &dragText);
+    // An item of the item master is about to be dragged here.
+    void prepareItemDrop() override;
 
     // Steps of the window, public for the main window and the tests.
     void showPage();            // fills the grid from the page shown, then the totals
@@ -91,7 +94,7 @@ private:
     void printClick(int kind, QSpinBox *copies);
     void printWClick();
 
-    TMainForm &Main;
+    FrontDesk &Desk;
     TBillState Bill;
     int CurRow = 1;
     int PickRow = 1;

@@ -2,10 +2,10 @@
 
 #include "controls/string_grid_ex.h"
 #include "reports/record_views.h"
-#include "shell/main_form.h"
+#include "shell/front_desk.h"
 
-TdebugForm::TdebugForm(TMainForm &main, QWidget *parent)
-    : TMonthWindow(main, QStringLiteral("debugForm"), QStringLiteral("debug"), true, false, parent)
+TdebugForm::TdebugForm(FrontDesk &desk, QWidget *parent)
+    : TMonthWindow(desk, QStringLiteral("debugForm"), QStringLiteral("debug"), true, false, parent)
 {
     // The print button is there, as in the other month windows, and does nothing.
     addToTop(new QWidget(this), 1);
@@ -14,9 +14,9 @@ TdebugForm::TdebugForm(TMainForm &main, QWidget *parent)
         columns.append({w, taLeftJustify, ""});
     setColumns(reserveRecordHeadings(), columns);
     // A million lines would be fourteen million texts held: each is made when painted.
-    setLazyRows([this] { return int(Main.data().ReserveList.size()); },
+    setLazyRows([this] { return int(Desk.data().ReserveList.size()); },
                 [this](int col, int row) {
-                    const RecordList<TReserveData> &list = Main.data().ReserveList;
+                    const RecordList<TReserveData> &list = Desk.data().ReserveList;
                     return size_t(row) < list.size() ? reserveRecordCell(list[size_t(row)], col) : QString();
                 });
     resize(sizeHint());
@@ -28,17 +28,17 @@ MonthGrid TdebugForm::compute()
     return {reserveRecordHeadings(), {}, {}};
 }
 
-TdebuguriForm::TdebuguriForm(TMainForm &main, QWidget *parent)
-    : TMonthWindow(main, QStringLiteral("debuguriForm"), QStringLiteral("debug"), true, false, parent)
+TdebuguriForm::TdebuguriForm(FrontDesk &desk, QWidget *parent)
+    : TMonthWindow(desk, QStringLiteral("debuguriForm"), QStringLiteral("debug"), true, false, parent)
 {
     addToTop(new QWidget(this), 1);
     QList<MonthGridColumn> columns;
     for (int w : {37, 89, 100, 86, 70})
         columns.append({w, taLeftJustify, ""});
     setColumns(urikakeRecordHeadings(), columns);
-    setLazyRows([this] { return int(Main.data().UrikakeList.size()); },
+    setLazyRows([this] { return int(Desk.data().UrikakeList.size()); },
                 [this](int col, int row) {
-                    const RecordList<TUrikakeData> &list = Main.data().UrikakeList;
+                    const RecordList<TUrikakeData> &list = Desk.data().UrikakeList;
                     return size_t(row) < list.size() ? urikakeRecordCell(list[size_t(row)], col) : QString();
                 });
     resize(sizeHint());

@@ -10,7 +10,7 @@
 class TdebugForm : public TMonthWindow {
     Q_OBJECT
 public:
-    explicit TdebugForm(TMainForm &main, QWidget *parent = nullptr);
+    explicit TdebugForm(FrontDesk &desk, QWidget *parent = nullptr);
 
 protected:
     MonthGrid compute() override;
@@ -19,7 +19,7 @@ protected:
 class TdebuguriForm : public TMonthWindow {
     Q_OBJECT
 public:
-    explicit TdebuguriForm(TMainForm &main, QWidget *parent = nullptr);
+    explicit TdebuguriForm(FrontDesk &desk, QWidget *parent = nullptr);
 
 protected:
     MonthGrid compute() override;

@@ -6,7 +6,7 @@
 #include "reports/month_bar_form.h"
 #include "reports/report_month.h"
 #include "shell/document_output.h"
-#include "shell/main_form.h"
+#include "shell/front_desk.h"
 #include "shell/message_box.h"
 #include "storage/app_data.h"
 #include "storage/clock.h"
@@ -25,7 +25,7 @@ constexpr int kRows = reports::DayRows + 2; // headings, 31 days, totals
 const int kWidths[kColumns] = {36, 89, 100, 64, 81, 76, 47, 54, 68, 58, 47, 77, 47, 57, 60, 2, 2};
 } // namespace
 
-TGetujiForm::TGetujiForm(TMainForm &main, QWidget *parent) : QWidget(parent), Main(main)
+TGetujiForm::TGetujiForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), Desk(desk)
 {
     setObjectName(QStringLiteral("GetujiForm"));
     setWindowTitle(QStringLiteral("月次売上日計表"));
@@ -85,7 +85,7 @@ TGetujiForm::TGetujiForm(TMainForm &main, QWidget *parent) : QWidget(parent), Ma
     connect(MonthBar, &TMonthBar::monthChanged, this, &TGetujiForm::Refresh);
     connect(PrintButton, &QToolButton::clicked, this, &TGetujiForm::PrintButtonClick);
     connect(CsvButton, &QPushButton::clicked, this, &TGetujiForm::CsvButtonClick);
-    refreshOnActivation(this, Main, [this] { Refresh(); });
+    refreshOnActivation(this, Desk, [this] { Refresh(); });
     Refresh();
 }
 
@@ -93,7 +93,7 @@ void TGetujiForm::Refresh()
 {
     const ReportMonth month(MonthBar->ShownDate().date());
     QStringList carried;
-    FRefresh.run(this, Main, [&] { return getujiMonth(Main.data(), month, &carried); },
+    FRefresh.run(this, Desk, [&] { return getujiMonth(Desk.data(), month, &carried); },
                  [&](MonthGrid grid) { show(month, std::move(grid), carried); });
 }
 
@@ -134,12 +134,12 @@ void TGetujiForm::PrintButtonClick()
         return;
     // The month's printout is the moment to keep a dated copy of every bill line.
     QString error;
-    if (!backupReserveList(Main.data(), Main.library(), Clock::now().date(), &error))
+    if (!backupReserveList(Desk.data(), Desk.library(), Clock::now().date(), &error))
         ShowMessage(this, QStringLiteral("エラー"), error);
 }
 
 void TGetujiForm::CsvButtonClick()
 {
     const QString name = monthCsvName(QStringLiteral("sales"), MonthBar->year(), MonthBar->month());
-    saveMonthGridCsvFile(this, FShown, Main.data().ExePath + name);
+    saveMonthGridCsvFile(this, FShown, Desk.data().ExePath + name);
 }

@@ -13,14 +13,14 @@
 class QLabel;
 class QPushButton;
 class QToolButton;
-class TMainForm;
+class FrontDesk;
 class TMonthBar;
 class TStringGridEx;
 
 class TGetujiForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TGetujiForm(TMainForm &main, QWidget *parent = nullptr);
+    explicit TGetujiForm(FrontDesk &desk, QWidget *parent = nullptr);
 
     TMonthBar *MonthBar;
     QToolButton *PrintButton;
@@ -43,7 +43,7 @@ public:
 private:
     void show(const ReportMonth &month, MonthGrid grid, const QStringList &carried);
 
-    TMainForm &Main;
+    FrontDesk &Desk;
     QSize FSize;
     MonthGrid FShown;
     MonthRefresh FRefresh;

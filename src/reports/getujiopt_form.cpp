@@ -5,7 +5,7 @@
 #include "reports/getujiopt_prin_form.h"
 #include "reports/item_sales.h"
 #include "reports/month_bar_form.h"
-#include "shell/main_form.h"
+#include "shell/front_desk.h"
 #include "shell/message_box.h"
 
 #include <QComboBox>
@@ -14,8 +14,8 @@
 
 #include <algorithm>
 
-TGetujioptForm::TGetujioptForm(TMainForm &main, QWidget *parent)
-    : TMonthWindow(main, QStringLiteral("GetujioptForm"), QStringLiteral("売上明細月次集計表"), false, true, parent)
+TGetujioptForm::TGetujioptForm(FrontDesk &desk, QWidget *parent)
+    : TMonthWindow(desk, QStringLiteral("GetujioptForm"), QStringLiteral("売上明細月次集計表"), false, true, parent)
 {
     KindCombo = new QComboBox(this);
     KindCombo->setObjectName(QStringLiteral("KindCombo"));
@@ -50,7 +50,7 @@ void TGetujioptForm::Button1Click()
 MonthGrid TGetujioptForm::compute()
 {
     FShownCategory = std::clamp(KindCombo->currentIndex(), 0, ItemSalesCategories - 1);
-    return itemSalesMonth(Main.data(), ReportMonth(MonthBar->year(), MonthBar->month()), FShownCategory);
+    return itemSalesMonth(Desk.data(), ReportMonth(MonthBar->year(), MonthBar->month()), FShownCategory);
 }
 
 void TGetujioptForm::PrintButtonClick()

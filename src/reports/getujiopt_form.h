@@ -11,7 +11,7 @@ class QPushButton;
 class TGetujioptForm : public TMonthWindow {
     Q_OBJECT
 public:
-    explicit TGetujioptForm(TMainForm &main, QWidget *parent = nullptr);
+    explicit TGetujioptForm(FrontDesk &desk, QWidget *parent = nullptr);
 
     QComboBox *KindCombo = nullptr;
     QPushButton *Button1 = nullptr; // 集計

@@ -2,7 +2,7 @@
 
 #include "controls/string_grid_ex.h"
 #include "reports/report_month.h"
-#include "shell/main_form.h"
+#include "shell/front_desk.h"
 #include "shell/message_box.h"
 #include "storage/clock.h"
 #include "storage/safe_file.h"
@@ -141,18 +141,18 @@ QToolButton *makePrintButton(QWidget *parent)
     return b;
 }
 
-bool closeBillWindowFor(TMainForm &main)
+bool closeBillWindowFor(FrontDesk &desk)
 {
-    return main.closeBillWindow();
+    return desk.closeBillWindow();
 }
 
-void MonthRefresh::run(QWidget *window, TMainForm &main, const std::function<MonthGrid()> &compute,
+void MonthRefresh::run(QWidget *window, FrontDesk &desk, const std::function<MonthGrid()> &compute,
                        const std::function<void(MonthGrid)> &show)
 {
     if (running)
         return;
     running = true;
-    closeBillWindowFor(main);
+    closeBillWindowFor(desk);
     MonthGrid grid = compute();
     const QString error = grid.error;
     show(std::move(grid));
@@ -162,9 +162,9 @@ void MonthRefresh::run(QWidget *window, TMainForm &main, const std::function<Mon
     running = false;
 }
 
-void refreshOnActivation(QWidget *window, TMainForm &main, std::function<void()> refresh)
+void refreshOnActivation(QWidget *window, FrontDesk &desk, std::function<void()> refresh)
 {
-    QObject::connect(main.mdiArea(), &QMdiArea::subWindowActivated, window,
+    QObject::connect(desk.mdiArea(), &QMdiArea::subWindowActivated, window,
                      [window, refresh = std::move(refresh)](QMdiSubWindow *sub) {
                          if (sub && sub->widget() == window)
                              refresh();

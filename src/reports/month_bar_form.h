@@ -73,8 +73,8 @@ void fitColumns(TStringGridEx *grid, const int *designedWidths, int count);
 // A report sees a bill's latest lines only once its bill window has saved
 // them: closes an open bill window as the user would (which saves it). True
 // when no bill window remains open. Every report window goes through here.
-class TMainForm;
-bool closeBillWindowFor(TMainForm &main);
+class FrontDesk;
+bool closeBillWindowFor(FrontDesk &desk);
 
 // Every month window's refresh: it first closes an open bill window, then
 // computes the grid and shows it. Closing the bill window moves the
@@ -83,7 +83,7 @@ bool closeBillWindowFor(TMainForm &main);
 // every activation.
 class MonthRefresh {
 public:
-    void run(QWidget *window, TMainForm &main, const std::function<MonthGrid()> &compute,
+    void run(QWidget *window, FrontDesk &desk, const std::function<MonthGrid()> &compute,
              const std::function<void(MonthGrid)> &show);
 
 private:
@@ -93,7 +93,7 @@ private:
 
 // Makes window refresh each time its frame in the main window is activated,
 // so that it shows what other windows changed meanwhile.
-void refreshOnActivation(QWidget *window, TMainForm &main, std::function<void()> refresh);
+void refreshOnActivation(QWidget *window, FrontDesk &desk, std::function<void()> refresh);
 
 // The file name a report's CSV file is offered under, as sales-2008-03.csv.
 QString monthCsvName(const QString &report, int year, int month);

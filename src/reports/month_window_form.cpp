@@ -2,7 +2,7 @@
 
 #include "controls/string_grid_ex.h"
 #include "reports/month_bar_form.h"
-#include "shell/main_form.h"
+#include "shell/front_desk.h"
 #include "shell/placement.h"
 #include "storage/clock.h"
 
@@ -13,9 +13,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-TMonthWindow::TMonthWindow(TMainForm &main, const QString &componentName, const QString &caption,
+TMonthWindow::TMonthWindow(FrontDesk &desk, const QString &componentName, const QString &caption,
                            bool refreshWhenActivated, bool storePlacement, QWidget *parent)
-    : QWidget(parent), Main(main), FStorePlacement(storePlacement)
+    : QWidget(parent), Desk(desk), FStorePlacement(storePlacement)
 {
     setObjectName(componentName);
     setWindowTitle(caption);
@@ -52,7 +52,7 @@ TMonthWindow::TMonthWindow(TMainForm &main, const QString &componentName, const 
     layout->addWidget(Grid, 1);
 
     if (refreshWhenActivated)
-        refreshOnActivation(this, Main, [this] { Refresh(); });
+        refreshOnActivation(this, Desk, [this] { Refresh(); });
 }
 
 void TMonthWindow::addToTop(QWidget *w, int stretch)
@@ -71,7 +71,7 @@ void TMonthWindow::addCsvButton(const std::function<QString()> &suggestedName)
     CsvButton->setMinimumHeight(30);
     addToTop(CsvButton);
     connect(CsvButton, &QPushButton::clicked, this, [this, suggestedName] {
-        saveMonthGridCsvFile(this, FShown, Main.data().ExePath + suggestedName());
+        saveMonthGridCsvFile(this, FShown, Desk.data().ExePath + suggestedName());
     });
 }
 
@@ -107,7 +107,7 @@ QSize TMonthWindow::sizeHint() const
 
 void TMonthWindow::Refresh()
 {
-    FRefresh.run(this, Main, [this] { return compute(); }, [this](MonthGrid grid) { showGrid(std::move(grid)); });
+    FRefresh.run(this, Desk, [this] { return compute(); }, [this](MonthGrid grid) { showGrid(std::move(grid)); });
 }
 
 void TMonthWindow::setLazyRows(std::function<int()> count, std::function<QString(int col, int row)> cell)
@@ -144,6 +144,6 @@ void TMonthWindow::showGrid(MonthGrid grid)
 void TMonthWindow::closeEvent(QCloseEvent *e)
 {
     if (FStorePlacement)
-        SaveFormPlacement(Main.library(), this, Main.data().iniPath());
+        SaveFormPlacement(Desk.library(), this, Desk.data().iniPath());
     e->accept();
 }

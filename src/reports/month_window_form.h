@@ -18,7 +18,7 @@
 class QHBoxLayout;
 class QPushButton;
 class QToolButton;
-class TMainForm;
+class FrontDesk;
 class TMonthBar;
 class TStringGridEx;
 
@@ -31,7 +31,7 @@ struct MonthGridColumn {
 class TMonthWindow : public QWidget {
     Q_OBJECT
 public:
-    TMainForm &main() const { return Main; }
+    FrontDesk &desk() const { return Desk; }
     TMonthBar *MonthBar = nullptr;
     QToolButton *PrintButton = nullptr;
     QPushButton *CsvButton = nullptr; // for the windows that save CSV
@@ -49,7 +49,7 @@ public:
 
 protected:
     // storePlacement: whether the window's place is kept in the settings file.
-    TMonthWindow(TMainForm &main, const QString &componentName, const QString &caption, bool refreshWhenActivated,
+    TMonthWindow(FrontDesk &desk, const QString &componentName, const QString &caption, bool refreshWhenActivated,
                  bool storePlacement, QWidget *parent);
 
     // The window's grid for the shown month.
@@ -72,7 +72,7 @@ protected:
 
     void closeEvent(QCloseEvent *e) override;
 
-    TMainForm &Main;
+    FrontDesk &Desk;
     MonthGrid FShown;
 
 private:

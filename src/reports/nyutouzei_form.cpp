@@ -6,7 +6,7 @@
 #include "reports/nyutouzei.h"
 #include "reports/report_month.h"
 #include "shell/document_output.h"
-#include "shell/main_form.h"
+#include "shell/front_desk.h"
 #include "storage/clock.h"
 
 #include <QHBoxLayout>
@@ -37,7 +37,7 @@ QLineEdit *headingBox(QWidget *parent, const QString &text)
 }
 } // namespace
 
-TNyutouzeiForm::TNyutouzeiForm(TMainForm &main, QWidget *parent) : QWidget(parent), Main(main)
+TNyutouzeiForm::TNyutouzeiForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), Desk(desk)
 {
     setObjectName(QStringLiteral("NyutouzeiForm"));
     setWindowTitle(QStringLiteral("入湯税納入明細"));
@@ -105,14 +105,14 @@ TNyutouzeiForm::TNyutouzeiForm(TMainForm &main, QWidget *parent) : QWidget(paren
     connect(MonthBar, &TMonthBar::monthChanged, this, &TNyutouzeiForm::Refresh);
     connect(PrintButton, &QToolButton::clicked, this, &TNyutouzeiForm::PrintButtonClick);
     connect(CsvButton, &QPushButton::clicked, this, &TNyutouzeiForm::CsvButtonClick);
-    refreshOnActivation(this, Main, [this] { Refresh(); });
+    refreshOnActivation(this, Desk, [this] { Refresh(); });
     Refresh();
 }
 
 void TNyutouzeiForm::Refresh()
 {
     const ReportMonth month(MonthBar->ShownDate().date());
-    FRefresh.run(this, Main, [&] { return nyutouzeiMonth(Main.data(), month); },
+    FRefresh.run(this, Desk, [&] { return nyutouzeiMonth(Desk.data(), month); },
                  [&](MonthGrid grid) { show(month, std::move(grid)); });
 }
 
@@ -159,5 +159,5 @@ void TNyutouzeiForm::PrintButtonClick()
 void TNyutouzeiForm::CsvButtonClick()
 {
     const QString name = monthCsvName(QStringLiteral("bathing"), MonthBar->year(), MonthBar->month());
-    saveMonthGridCsvFile(this, FShown, Main.data().ExePath + name);
+    saveMonthGridCsvFile(this, FShown, Desk.data().ExePath + name);
 }

@@ -14,14 +14,14 @@
 class QLabel;
 class QPushButton;
 class QToolButton;
-class TMainForm;
+class FrontDesk;
 class TMonthBar;
 class TStringGridEx;
 
 class TNyutouzeiForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TNyutouzeiForm(TMainForm &main, QWidget *parent = nullptr);
+    explicit TNyutouzeiForm(FrontDesk &desk, QWidget *parent = nullptr);
 
     TMonthBar *MonthBar;
     QToolButton *PrintButton;
@@ -52,7 +52,7 @@ private:
     std::vector<Heading> FHeadings;
     void show(const ReportMonth &month, MonthGrid grid);
 
-    TMainForm &Main;
+    FrontDesk &Desk;
     QSize FSize;
     MonthGrid FShown;
     MonthRefresh FRefresh;

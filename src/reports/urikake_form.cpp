@@ -5,15 +5,15 @@
 #include "reports/month_bar_form.h"
 #include "reports/receivables.h"
 #include "reports/urikake_prn_form.h"
-#include "shell/main_form.h"
+#include "shell/front_desk.h"
 #include "shell/message_box.h"
 #include "storage/clock.h"
 
 #include <QLabel>
 #include <QToolButton>
 
-TUrikakeForm::TUrikakeForm(TMainForm &main, QWidget *parent)
-    : TMonthWindow(main, QStringLiteral("UrikakeForm"), QStringLiteral("月次売掛明細表"), true, true, parent)
+TUrikakeForm::TUrikakeForm(FrontDesk &desk, QWidget *parent)
+    : TMonthWindow(desk, QStringLiteral("UrikakeForm"), QStringLiteral("月次売掛明細表"), true, true, parent)
 {
     Label1 = new QLabel(QStringLiteral("清算日による売掛金明細表"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -36,7 +36,7 @@ TUrikakeForm::TUrikakeForm(TMainForm &main, QWidget *parent)
 
 MonthGrid TUrikakeForm::compute()
 {
-    return receivablesMonth(Main.data(), ReportMonth(MonthBar->year(), MonthBar->month()));
+    return receivablesMonth(Desk.data(), ReportMonth(MonthBar->year(), MonthBar->month()));
 }
 
 void TUrikakeForm::PrintButtonClick()
@@ -51,6 +51,6 @@ void TUrikakeForm::PrintButtonClick()
         return;
     // The statement has been produced: keep a dated copy of the receivables.
     QString error;
-    if (!backupUrikakeList(Main.data(), Main.library(), Clock::now().date(), &error))
+    if (!backupUrikakeList(Desk.data(), Desk.library(), Clock::now().date(), &error))
         ShowMessage(this, QStringLiteral("エラー"), error);
 }

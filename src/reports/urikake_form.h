@@ -11,7 +11,7 @@ class QLabel;
 class TUrikakeForm : public TMonthWindow {
     Q_OBJECT
 public:
-    explicit TUrikakeForm(TMainForm &main, QWidget *parent = nullptr);
+    explicit TUrikakeForm(FrontDesk &desk, QWidget *parent = nullptr);
 
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;

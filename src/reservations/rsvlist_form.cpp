@@ -1,10 +1,9 @@
 #include "rsvlist_form.h"
 
-#include "billing/meisai_form.h"
 #include "controls/string_grid_ex.h"
 #include "printing/fonts.h"
 #include "reservations/reservation_list.h"
-#include "shell/main_form.h"
+#include "shell/front_desk.h"
 #include "shell/message_box.h"
 #include "shell/placement.h"
 #include "storage/clock.h"
@@ -56,7 +55,7 @@ bool fieldEmpty(const char *field) { return field[0] == 0; }
 
 } // namespace
 
-TRsvlistForm::TRsvlistForm(TMainForm &main, QWidget *parent) : QWidget(parent), Main(main)
+TRsvlistForm::TRsvlistForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), Desk(desk)
 {
     setObjectName(QStringLiteral("RsvlistForm"));
     setWindowTitle(QStringLiteral("予約一覧"));
@@ -199,13 +198,13 @@ TRsvlistForm::TRsvlistForm(TMainForm &main, QWidget *parent) : QWidget(parent), 
     const QDateTime now = Clock::now();
     Calendar->setMaximumDate(now.date());
     Calendar->setMinimumDate(now.addDays(-365).date());
-    const TBaseData &base = Main.data().BaseData;
+    const TBaseData &base = Desk.data().BaseData;
     Button1->setEnabled(!fieldEmpty(base.Acount) && !fieldEmpty(base.Domain) && !fieldEmpty(base.IDCode)
                         && !fieldEmpty(base.Passwd));
     FListDate = now;
 
     // Every activation shows what other windows changed meanwhile.
-    connect(Main.mdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *sub) {
+    connect(Desk.mdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *sub) {
         if (sub && sub->widget() == this)
             RefreshList();
     });
@@ -243,8 +242,8 @@ void TRsvlistForm::RefreshList()
     FSelecting = false;
     UpdateButtons();
 
-    collectDayRows(Main.data().ReserveList, day, FIndices);
-    const auto &list = Main.data().ReserveList;
+    collectDayRows(Desk.data().ReserveList, day, FIndices);
+    const auto &list = Desk.data().ReserveList;
     FRows.clear();
     FRows.reserve(FIndices.size());
     // Bands change colour with the bill: the first bill is tinted, the next white, and so on.
@@ -325,7 +324,7 @@ void TRsvlistForm::FetchButtonClick()
     const bool wasEnabled = Button1->isEnabled();
     const bool hadFocus = Button1->hasFocus();
     Button1->setEnabled(false);
-    const std::vector<FetchMessage> messages = FetchReservations(Main.data(), FListDate, FFetchOptions);
+    const std::vector<FetchMessage> messages = FetchReservations(Desk.data(), FListDate, FFetchOptions);
     FFetching = false;
     Button1->setEnabled(wasEnabled);
     // Disabling passed the focus on; a fetch pressed from the keyboard gets it back.
@@ -338,7 +337,7 @@ void TRsvlistForm::FetchButtonClick()
 
 void TRsvlistForm::NewBillClick()
 {
-    createBill(Main.data(), FListDate.date());
+    createBill(Desk.data(), FListDate.date());
     RefreshList();
 }
 
@@ -350,7 +349,7 @@ void TRsvlistForm::DeleteBillClick()
         return;
     const uint32_t billNo = r->MeiNo;
     // The open bill window would write the bill back when it closes.
-    if (const TMeisaiForm *open = Main.billWindow(); open && open->billNo() == billNo) {
+    if (Desk.isBillOpen(billNo)) {
         ShowMessage(this, kNotice, kBillIsOpen);
         return;
     }
@@ -364,7 +363,7 @@ void TRsvlistForm::DeleteBillClick()
                     QMessageBox::Yes | QMessageBox::No)
         != QMessageBox::Yes)
         return;
-    const DeleteResult result = deleteBill(Main.data(), Main.library(), billNo);
+    const DeleteResult result = deleteBill(Desk.data(), Desk.library(), billNo);
     if (!result.deleted)
         ShowMessage(this, kWarning, QStringLiteral("データの削除に失敗しました。再起動してください。\n") + result.error);
     else if (!result.error.isEmpty())
@@ -404,7 +403,7 @@ void TRsvlistForm::SplitRoom(int row)
     const Row r = *RowAt(row);
     // The split-off room opens in a window of its own, and an open window on
     // the bill would write the room's lines back under the old number.
-    if (Main.billWindow()) {
+    if (Desk.billWindow()) {
         ShowMessage(this, kNotice, kCloseBillFirst);
         return;
     }
@@ -412,7 +411,7 @@ void TRsvlistForm::SplitRoom(int row)
                     QMessageBox::Yes | QMessageBox::No)
         != QMessageBox::Yes)
         return;
-    const uint32_t newNo = splitRoom(Main.data(), r.MeiNo, r.Room);
+    const uint32_t newNo = splitRoom(Desk.data(), r.MeiNo, r.Room);
     RefreshList();
     if (newNo)
         OpenBill(newNo);
@@ -420,17 +419,15 @@ void TRsvlistForm::SplitRoom(int row)
 
 void TRsvlistForm::OpenBill(uint32_t billNo)
 {
-    if (TMeisaiForm *open = Main.billWindow()) {
-        if (open->billNo() != billNo) {
+    if (Desk.billWindow()) {
+        if (!Desk.isBillOpen(billNo)) {
             ShowMessage(this, kNotice, kCloseBillFirst);
             return;
         }
-        if (auto *frame = qobject_cast<QMdiSubWindow *>(open->parentWidget()))
-            Main.mdiArea()->setActiveSubWindow(frame);
-        open->raise();
+        Desk.bringBillWindowToFront();
         return;
     }
-    if (TMeisaiForm *w = Main.openBillWindow(billNo))
+    if (QWidget *w = Desk.openBillWindow(billNo))
         // What the bill window stored shows as soon as it has gone.
         connect(w, &QObject::destroyed, this, &TRsvlistForm::RefreshList);
 }
@@ -471,8 +468,7 @@ void TRsvlistForm::closeEvent(QCloseEvent *e)
         e->ignore();
         return;
     }
-    SaveFormPlacement(Main.library(), this, Main.data().iniPath());
-    if (QAction *n1 = Main.menuItem(QStringLiteral("N1")))
-        n1->setEnabled(true);
+    SaveFormPlacement(Desk.library(), this, Desk.data().iniPath());
+    emit listClosed();
     e->accept();
 }

@@ -19,13 +19,13 @@ class QAction;
 class QPainter;
 class QPushButton;
 class QToolButton;
-class TMainForm;
+class FrontDesk;
 class TStringGridEx;
 
 class TRsvlistForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TRsvlistForm(TMainForm &main, QWidget *parent = nullptr);
+    explicit TRsvlistForm(FrontDesk &desk, QWidget *parent = nullptr);
     ~TRsvlistForm() override;
     QSize sizeHint() const override;
 
@@ -54,6 +54,10 @@ public:
     // Band colour of a data row (by bill, alternating).
     QColor RowColor(int row) const;
 
+signals:
+    // The list has closed (the menu may offer it again).
+    void listClosed();
+
 protected:
     void closeEvent(QCloseEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *e) override;
@@ -72,7 +76,7 @@ private:
     void GridDrawCell(QPainter *p, int col, int row, const QRect &rect);
     const Row *RowAt(int row) const;
 
-    TMainForm &Main;
+    FrontDesk &Desk;
     QDateTime FListDate;
     QLabel *DateLabel = nullptr;
     QToolButton *SpeedButton1 = nullptr;

@@ -5,7 +5,7 @@
 #include "controls/text_guard.h"
 #include "printing/logo_file.h"
 #include "settings/face_choices.h"
-#include "shell/main_form.h"
+#include "shell/front_desk.h"
 #include "shell/message_box.h"
 #include "shell/placement.h"
 #include "storage/cp932.h"
@@ -230,7 +230,7 @@ void TRadioGroup::SetItemIndex(int index)
 
 // --- TBasicSettingForm ------------------------------------------------------------
 
-TBasicSettingForm::TBasicSettingForm(TMainForm &main, QWidget *parent) : QWidget(parent), Main(main)
+TBasicSettingForm::TBasicSettingForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), Desk(desk)
 {
     setObjectName(QStringLiteral("BasicSettingForm"));
     setWindowTitle(QStringLiteral("Norvel基本設定"));
@@ -542,7 +542,7 @@ void TBasicSettingForm::createPage3()
 
 void TBasicSettingForm::fillControls()
 {
-    const BasicSettingValues v = basicSettingValues(Main.data().BaseData);
+    const BasicSettingValues v = basicSettingValues(Desk.data().BaseData);
     SisetuName->setPlainText(v.SisetuName);
     ZipCode->setText(v.ZipCode);
     Jusyo->setText(v.Jusyo);
@@ -620,7 +620,7 @@ BasicSettingValues TBasicSettingForm::values() const
 
 void TBasicSettingForm::showLogo()
 {
-    const QString path = Main.data().filePath("logo.bmp");
+    const QString path = Desk.data().filePath("logo.bmp");
     QImage image;
     if (QFileInfo::exists(path))
         image = QImageReader(path).read();
@@ -640,7 +640,7 @@ void TBasicSettingForm::BitBtn1Click()
     const QString file = LogoFileDialog ? LogoFileDialog(this) : QString();
     if (file.isEmpty())
         return;
-    const QString error = storeLogo(file, Main.data().filePath("logo.bmp"));
+    const QString error = storeLogo(file, Desk.data().filePath("logo.bmp"));
     if (!error.isEmpty())
         ShowMessage(this, kError, error);
     showLogo();
@@ -648,7 +648,7 @@ void TBasicSettingForm::BitBtn1Click()
 
 void TBasicSettingForm::Button5Click()
 {
-    const QString path = Main.data().filePath("logo.bmp");
+    const QString path = Desk.data().filePath("logo.bmp");
     if (!QFileInfo::exists(path)) {
         ShowMessage(this, kNotice, QStringLiteral("ロゴ画像は設定されていません"));
         return;
@@ -751,7 +751,7 @@ bool TBasicSettingForm::eventFilter(QObject *watched, QEvent *e)
         auto *w = qobject_cast<QWidget *>(watched);
         const auto mods = k->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
         if (w && (w == this || isAncestorOf(w)) && k->key() == HiddenKey && mods == HiddenKeyModifiers) {
-            Main.data().ShowHidden = !Main.data().ShowHidden;
+            Desk.data().ShowHidden = !Desk.data().ShowHidden;
             return true;
         }
     } else if (e->type() == QEvent::FocusIn && watched == ZipCode && ZipCode->text() == QLatin1String("-")) {
@@ -766,7 +766,7 @@ bool TBasicSettingForm::eventFilter(QObject *watched, QEvent *e)
 
 void TBasicSettingForm::closeEvent(QCloseEvent *e)
 {
-    AppData &data = Main.data();
+    AppData &data = Desk.data();
     // All of the record or none of it: a value that cannot be stored keeps the window open.
     const QString refusal = rebuildBaseData(values(), data.BaseData);
     if (!refusal.isEmpty()) {
@@ -775,11 +775,11 @@ void TBasicSettingForm::closeEvent(QCloseEvent *e)
         return;
     }
     QString error;
-    if (!saveBaseData(data, Main.library(), &error))
+    if (!saveBaseData(data, Desk.library(), &error))
         ShowMessage(this, kError,
                     error + QStringLiteral("\n\n設定はこのまま使われます。"
                                            "次にこの画面を閉じるときに、もう一度保存します。"));
-    SaveFormPlacement(Main.library(), this, data.iniPath());
+    SaveFormPlacement(Desk.library(), this, data.iniPath());
     qApp->removeEventFilter(this);
     e->accept();
 }

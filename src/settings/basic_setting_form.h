@@ -22,7 +22,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
-class TMainForm;
+class FrontDesk;
 class TSaNumEdit;
 
 // A framed row of radio buttons with one selected index (-1: none).
@@ -40,7 +40,7 @@ private:
 class TBasicSettingForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TBasicSettingForm(TMainForm &main, QWidget *parent = nullptr);
+    explicit TBasicSettingForm(FrontDesk &desk, QWidget *parent = nullptr);
     ~TBasicSettingForm() override;
 
     // The dialogs the buttons open; tests put their own answers in. Each
@@ -81,7 +81,7 @@ private:
     void paintColour(int n);
     void setFontEdit(int n, const QFont &font);
 
-    TMainForm &Main;
+    FrontDesk &Desk;
     QTabWidget *PageControl1 = nullptr;
 
     QPlainTextEdit *SisetuName = nullptr, *CommentS = nullptr, *CommentR = nullptr;

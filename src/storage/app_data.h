@@ -1,7 +1,7 @@
 #pragma once
 // Everything the program keeps for the whole run: the program directory, the
 // facility settings, the item master, every bill line and every receivable.
-// The main window owns one instance; windows read and change it directly and
+// The front desk holds one instance; windows read and change it directly and
 // write the affected file whole when they commit.
 
 #include "library.h"

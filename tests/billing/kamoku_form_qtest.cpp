@@ -6,7 +6,7 @@
 #include "billing/kamoku_master.h"
 #include "billing/meisai_form.h"
 #include "controls/string_grid_ex.h"
-#include "shell/main_form.h"
+#include "app/main_form.h"
 #include "shell/message_box.h"
 #include "storage/clock.h"
 #include "storage/cp932.h"

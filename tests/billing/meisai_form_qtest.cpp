@@ -6,7 +6,7 @@
 #include "bill_fixtures.h"
 #include "controls/sa_num_edit.h"
 #include "controls/string_grid_ex.h"
-#include "shell/main_form.h"
+#include "app/main_form.h"
 #include "shell/message_box.h"
 #include "storage/clock.h"
 #include "storage/ini_file.h"

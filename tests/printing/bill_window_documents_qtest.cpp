@@ -7,7 +7,7 @@
 #include "billing/meisai_form.h"
 #include "printing/print_dialogs.h"
 #include "printing/renderer.h"
-#include "shell/main_form.h"
+#include "app/main_form.h"
 #include "shell/message_box.h"
 #include "storage/clock.h"
 #include "storage/library.h"

@@ -19,7 +19,7 @@
 #include "reports/receivables.h"
 #include "reports/record_views.h"
 #include "reports/urikake_form.h"
-#include "shell/main_form.h"
+#include "app/main_form.h"
 #include "shell/message_box.h"
 #include "storage/clock.h"
 #include "storage/library.h"

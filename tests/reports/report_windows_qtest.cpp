@@ -13,7 +13,7 @@
 #include "reports/month_sum.h"
 #include "reports/month_bar_form.h"
 #include "reports/nyutouzei_form.h"
-#include "shell/main_form.h"
+#include "app/main_form.h"
 #include "shell/message_box.h"
 #include "storage/clock.h"
 #include "storage/library.h"

@@ -4,7 +4,7 @@
 
 #include "controls/sa_num_edit.h"
 #include "settings/basic_setting_form.h"
-#include "shell/main_form.h"
+#include "app/main_form.h"
 #include "shell/message_box.h"
 #include "storage/clock.h"
 #include "storage/cp932.h"

@@ -1,7 +1,7 @@
 // The main window on a temporary program directory: start-up, the navigator,
 // the menu, one window of each kind, placements and shutdown.
 
-#include "shell/main_form.h"
+#include "app/main_form.h"
 #include "shell/message_box.h"
 #include "storage/clock.h"
 #include "storage/ini_file.h"

@@ -1,5 +1,5 @@
 #include "reports/month_export.h"
-#include "shell/main_form.h"
+#include "app/main_form.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,11 +1,7 @@
 #include "main_form.h"
 
-#include "about_box.h"
 #include "billing/kamoku_form.h"
 #include "billing/meisai_form.h"
-#include "settings/basic_setting_form.h"
-#include "message_box.h"
-#include "placement.h"
 #include "reports/debug_form.h"
 #include "reports/getuji_form.h"
 #include "reports/getujiopt_form.h"
@@ -13,6 +9,10 @@
 #include "reports/nyutouzei_form.h"
 #include "reports/urikake_form.h"
 #include "reservations/rsvlist_form.h"
+#include "settings/basic_setting_form.h"
+#include "shell/about_box.h"
+#include "shell/message_box.h"
+#include "shell/placement.h"
 #include "storage/clock.h"
 
 #include <QApplication>
@@ -40,25 +40,26 @@ TMainForm::TMainForm(const QString &exePath, QWidget *parent) : QMainWindow(pare
     Mdi = new QMdiArea(this);
     Mdi->setObjectName(QStringLiteral("MdiArea"));
     setCentralWidget(Mdi);
+    Desk = std::make_unique<FrontDesk>(Mdi);
+    Desk->setBillWindowMaker([](FrontDesk &desk, uint32_t billNo) { return new TMeisaiForm(desk, billNo); });
+    // The preview menu follows the bill window.
+    connect(Desk.get(), &FrontDesk::billWindowChanged, this, [this](QWidget *window) {
+        if (QAction *print1 = menuItem(QStringLiteral("Print1")))
+            print1->setEnabled(window != nullptr);
+    });
     createMenu();
     move(0, 0);
 
-    const QString message = loadAppData(Data, Library, exePath, Clock::now());
-    // A start that could not read its data goes on with what it could read,
-    // but the library now refuses every data write.
-    Loaded = !Library.WritesRefused();
+    const QString message = Desk->loadData(exePath);
+    const bool loaded = Desk->dataLoaded();
     if (!message.isEmpty())
-        ShowMessage(this, Loaded ? QStringLiteral("注意") : QStringLiteral("エラー"), message);
-    if (!Loaded)
+        ShowMessage(this, loaded ? QStringLiteral("注意") : QStringLiteral("エラー"), message);
+    if (!loaded)
         return;
-    LoadFormPlacement(Library, this, Data.iniPath());
+    LoadFormPlacement(library(), this, data().iniPath());
 }
 
-TMainForm::~TMainForm()
-{
-    // A bill window still alive goes with the main window: nothing to follow any more.
-    disconnect(BillWindowWatch);
-}
+TMainForm::~TMainForm() = default;
 
 QAction *TMainForm::addItem(QWidget *menu, const QString &name, const QString &caption,
                             void (TMainForm::*slot)())
@@ -132,80 +133,17 @@ QAction *TMainForm::menuItem(const QString &componentName) const
     return findChild<QAction *>(componentName);
 }
 
-QWidget *TMainForm::findChildWindow(const QString &componentName) const
-{
-    for (QMdiSubWindow *sub : Mdi->subWindowList())
-        if (sub->widget() && sub->widget()->objectName() == componentName)
-            return sub->widget();
-    return nullptr;
-}
-
-QWidget *TMainForm::openChildWindow(const QString &componentName, const std::function<QWidget *()> &create)
-{
-    if (findChildWindow(componentName))
-        return nullptr;
-    QWidget *w = create ? create() : nullptr;
-    if (!w)
-        return nullptr;
-    w->setObjectName(componentName);
-    w->setAttribute(Qt::WA_DeleteOnClose);
-    QMdiSubWindow *sub = Mdi->addSubWindow(w);
-    sub->setAttribute(Qt::WA_DeleteOnClose);
-    // A child that closes itself frees itself; its empty frame goes with it.
-    // Held as a QObject: the frame may already be part-way through its own
-    // destruction when the child goes, and is then no QMdiSubWindow any more.
-    QPointer<QObject> frame(sub);
-    connect(w, &QObject::destroyed, this, [frame] {
-        if (frame)
-            frame->deleteLater();
-    });
-    LoadFormPlacement(Library, w, Data.iniPath());
-    w->show();
-    return w;
-}
-
-TMeisaiForm *TMainForm::billWindow() const { return BillWindow; }
+TMeisaiForm *TMainForm::billWindow() const { return qobject_cast<TMeisaiForm *>(Desk->billWindow()); }
 
 TMeisaiForm *TMainForm::openBillWindow(uint32_t billNo)
 {
-    if (BillWindow)
-        return nullptr;
-    auto *w = static_cast<TMeisaiForm *>(
-        openChildWindow(QStringLiteral("MeisaiForm"), [this, billNo] { return new TMeisaiForm(*this, billNo); }));
-    // At the top left of the client area in its own size, unless the settings file places it.
-    if (auto *sub = w ? qobject_cast<QMdiSubWindow *>(w->parentWidget()) : nullptr) {
-        sub->move(0, 0);
-        sub->resize(sub->sizeHint());
-        LoadFormPlacement(Library, w, Data.iniPath());
-    }
-    return w;
-}
-
-bool TMainForm::closeBillWindow()
-{
-    if (!BillWindow)
-        return true;
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(BillWindow->parentWidget()))
-        sub->close();
-    else
-        BillWindow->close();
-    return !BillWindow;
-}
-
-void TMainForm::setBillWindow(TMeisaiForm *window)
-{
-    BillWindow = window;
-    if (QAction *print1 = menuItem(QStringLiteral("Print1")))
-        print1->setEnabled(window != nullptr);
-    disconnect(BillWindowWatch);
-    if (window)
-        BillWindowWatch = connect(window, &QObject::destroyed, this, [this] { setBillWindow(nullptr); });
+    return static_cast<TMeisaiForm *>(Desk->openBillWindow(billNo));
 }
 
 void TMainForm::previewBill(int paper, int kind)
 {
-    if (BillWindow)
-        BillWindow->runDocument(BillPaper(paper), kind, DocumentMode::Preview);
+    if (TMeisaiForm *bill = billWindow())
+        bill->runDocument(BillPaper(paper), kind, DocumentMode::Preview);
 }
 
 void TMainForm::showNavigator()
@@ -219,7 +157,7 @@ void TMainForm::showNavigator()
         {MissingReserve, "データ管理をクリックして予約データを作成してください"},
     };
     for (const auto &h : hints) {
-        if (Data.StartFlags & h.bit) {
+        if (data().StartFlags & h.bit) {
             inNavigator = true;
             ShowMessage(this, kNavigator, QString::fromUtf8(h.text));
             inNavigator = false;
@@ -239,7 +177,7 @@ bool TMainForm::event(QEvent *e)
     case QEvent::WindowActivate:
         if (swallowActivation)
             swallowActivation = false;
-        else if (!inNavigator && Loaded) {
+        else if (!inNavigator && dataLoaded()) {
             const bool r = QMainWindow::event(e);
             showNavigator();
             return r;
@@ -256,7 +194,7 @@ void TMainForm::resizeEvent(QResizeEvent *e)
     QMainWindow::resizeEvent(e);
     for (const char *name : {"debug1", "debuguri1", "PrintMitumori"})
         if (QAction *a = menuItem(QLatin1String(name)))
-            a->setVisible(Data.ShowHidden);
+            a->setVisible(data().ShowHidden);
 }
 
 void TMainForm::closeEvent(QCloseEvent *e)
@@ -265,25 +203,27 @@ void TMainForm::closeEvent(QCloseEvent *e)
     // that refuses is discarded with the main window.
     for (QMdiSubWindow *sub : Mdi->subWindowList())
         sub->close();
-    SaveFormPlacement(Library, this, Data.iniPath());
+    SaveFormPlacement(library(), this, data().iniPath());
     e->accept();
 }
 
 void TMainForm::BasicSetClick()
 {
-    Data.StartFlags &= ~MissingBaseData;
-    openChildWindow(QStringLiteral("BasicSettingForm"), [this] { return new TBasicSettingForm(*this); });
+    data().StartFlags &= ~MissingBaseData;
+    openChildWindow(QStringLiteral("BasicSettingForm"), [this] { return new TBasicSettingForm(*Desk); });
 }
 
 // One list window at a time: N1 stays disabled until the list closes.
 static void openReservationList(TMainForm &main, const QDateTime &date)
 {
     auto *list = qobject_cast<TRsvlistForm *>(main.openChildWindow(
-        QStringLiteral("RsvlistForm"), [&main] { return new TRsvlistForm(main); }));
+        QStringLiteral("RsvlistForm"), [&main] { return new TRsvlistForm(main.desk()); }));
     if (!list)
         return;
     list->SetListDate(date);
-    main.menuItem(QStringLiteral("N1"))->setEnabled(false);
+    QAction *n1 = main.menuItem(QStringLiteral("N1"));
+    n1->setEnabled(false);
+    QObject::connect(list, &TRsvlistForm::listClosed, n1, [n1] { n1->setEnabled(true); });
 }
 
 void TMainForm::RsvListClick()
@@ -298,57 +238,57 @@ void TMainForm::SeikyuClick()
 
 void TMainForm::KamokuMenuClick()
 {
-    if (openChildWindow(QStringLiteral("KamokuForm"), [this] { return new TKamokuForm(*this); }))
-        Data.StartFlags &= ~MissingKamoku;
+    if (openChildWindow(QStringLiteral("KamokuForm"), [this] { return new TKamokuForm(*Desk); }))
+        data().StartFlags &= ~MissingKamoku;
 }
 
 // A month report opens only once an open bill window has saved its bill.
 void TMainForm::N3Click()
 {
-    if (closeBillWindowFor(*this))
-        openChildWindow(QStringLiteral("NyutouzeiForm"), [this] { return new TNyutouzeiForm(*this); });
+    if (closeBillWindowFor(*Desk))
+        openChildWindow(QStringLiteral("NyutouzeiForm"), [this] { return new TNyutouzeiForm(*Desk); });
 }
 
 void TMainForm::N4Click()
 {
-    if (closeBillWindowFor(*this))
-        openChildWindow(QStringLiteral("GetujiForm"), [this] { return new TGetujiForm(*this); });
+    if (closeBillWindowFor(*Desk))
+        openChildWindow(QStringLiteral("GetujiForm"), [this] { return new TGetujiForm(*Desk); });
 }
 
 void TMainForm::UrikakePrnClick()
 {
     if (closeBillWindow())
-        openChildWindow(QStringLiteral("UrikakeForm"), [this] { return new TUrikakeForm(*this); });
+        openChildWindow(QStringLiteral("UrikakeForm"), [this] { return new TUrikakeForm(*Desk); });
 }
 
 void TMainForm::OptPrnClick()
 {
     if (closeBillWindow())
-        openChildWindow(QStringLiteral("GetujioptForm"), [this] { return new TGetujioptForm(*this); });
+        openChildWindow(QStringLiteral("GetujioptForm"), [this] { return new TGetujioptForm(*Desk); });
 }
 
 void TMainForm::debug1Click()
 {
     if (closeBillWindow())
-        openChildWindow(QStringLiteral("debugForm"), [this] { return new TdebugForm(*this); });
+        openChildWindow(QStringLiteral("debugForm"), [this] { return new TdebugForm(*Desk); });
 }
 
 void TMainForm::debuguri1Click()
 {
     if (closeBillWindow())
-        openChildWindow(QStringLiteral("debuguriForm"), [this] { return new TdebuguriForm(*this); });
+        openChildWindow(QStringLiteral("debuguriForm"), [this] { return new TdebuguriForm(*Desk); });
 }
 
 void TMainForm::Contents1Click()
 {
-    const QString help = Data.ExePath + QStringLiteral("norvel.chm");
+    const QString help = data().ExePath + QStringLiteral("norvel.chm");
     if (QFileInfo::exists(help))
         QDesktopServices::openUrl(QUrl::fromLocalFile(help));
 }
 
 void TMainForm::About2Click()
 {
-    openChildWindow(QStringLiteral("AboutBox"), [this] { return new TAboutBox(Data.Version); });
+    openChildWindow(QStringLiteral("AboutBox"), [this] { return new TAboutBox(data().Version); });
 }
 
 std::unique_ptr<QLockFile> TMainForm::lockProgramDirectory(const QString &exePath)

@@ -1,13 +1,12 @@
 #pragma once
-// TMainForm: the frame of the program. It loads every data file at start,
-// owns the data for the whole run, opens the child windows (one of each
-// kind) and guides a first run through the navigator.
+// TMainForm: the frame of the program, at the top of it. It creates the
+// front desk (which loads every data file at start and holds the data for
+// the whole run), opens the child windows from its menu and guides a first
+// run through the navigator.
 
-#include "storage/app_data.h"
-#include "storage/library.h"
+#include "shell/front_desk.h"
 
 #include <QMainWindow>
-#include <QPointer>
 #include <functional>
 #include <memory>
 
@@ -30,30 +29,27 @@ public:
     // Holds the program directory for this process; null when another copy uses it.
     static std::unique_ptr<QLockFile> lockProgramDirectory(const QString &exePath);
 
-    AppData &data() { return Data; }
-    const AppData &data() const { return Data; }
-    TLibrary &library() { return Library; }
+    FrontDesk &desk() { return *Desk; }
+    AppData &data() { return Desk->data(); }
+    const AppData &data() const { return Desk->data(); }
+    TLibrary &library() { return Desk->library(); }
     QMdiArea *mdiArea() const { return Mdi; }
     // A menu item by its component name (BasicSet, N1, Print1, ...).
     QAction *menuItem(const QString &componentName) const;
     // False when start-up could not load all the data; nothing is then written.
-    bool dataLoaded() const { return Loaded; }
+    bool dataLoaded() const { return Desk->dataLoaded(); }
 
-    // The open child window with this component name, or null.
-    QWidget *findChildWindow(const QString &componentName) const;
-    // Opens the child window unless one of its kind is open already. Returns
-    // the new window, or null when one was open (or create gave none).
-    QWidget *openChildWindow(const QString &componentName, const std::function<QWidget *()> &create);
-
+    // The desk's child windows (see FrontDesk), here for the tests.
+    QWidget *findChildWindow(const QString &componentName) const { return Desk->findChildWindow(componentName); }
+    QWidget *openChildWindow(const QString &componentName, const std::function<QWidget *()> &create)
+    {
+        return Desk->openChildWindow(componentName, create);
+    }
     // The open bill window, or null. One bill window at a time.
     TMeisaiForm *billWindow() const;
     // Opens bill billNo in a new bill window; null when a bill window is open already.
     TMeisaiForm *openBillWindow(uint32_t billNo);
-    // Closes an open bill window as the user would (which saves its bill).
-    // True when no bill window remains open.
-    bool closeBillWindow();
-    // The bill window registers itself while it is open; the preview menu follows it.
-    void setBillWindow(TMeisaiForm *window);
+    bool closeBillWindow() { return Desk->closeBillWindow(); }
 
     // Shows the first-run hint for the lowest missing-file bit, if any.
     void showNavigator();
@@ -84,12 +80,8 @@ private:
     QAction *addItem(QWidget *menu, const QString &name, const QString &caption,
                      void (TMainForm::*slot)() = nullptr);
 
-    AppData Data;
-    TLibrary Library;
     QMdiArea *Mdi = nullptr;
-    QPointer<TMeisaiForm> BillWindow;
-    QMetaObject::Connection BillWindowWatch;
-    bool Loaded = false;
+    std::unique_ptr<FrontDesk> Desk;
     bool inNavigator = false;
     bool swallowActivation = false;
 };
