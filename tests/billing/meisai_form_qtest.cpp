@@ -3,6 +3,7 @@
 // the switches, closing and what reaches the files.
 
 #include "billing/meisai_form.h"
+#include "bill_desk.h"
 #include "bill_fixtures.h"
 #include "controls/sa_num_edit.h"
 #include "controls/string_grid_ex.h"
@@ -139,9 +140,9 @@ private slots:
     {
         writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
         const QByteArray before = fileBytes(path("reserve.dat"));
-        TMainForm main(dir.path());
-        main.show();
-        TMeisaiForm *w = main.openBillWindow(kBill);
+        BillDesk desk(dir.path());
+        desk.show();
+        TMeisaiForm *w = desk.openBillWindow(kBill);
         QVERIFY(w);
         auto *grid = child<TStringGridEx>(w, "Grid");
         auto *picker = child<QComboBox>(w, "TekiyoCombo");
@@ -186,7 +187,7 @@ private slots:
         QCOMPARE(child<TSaNumEdit>(w, "SaNumEdit8")->Text(), QStringLiteral("26912"));
         child<QSpinBox>(w, "CSpinEdit2")->setValue(2);
 
-        QVERIFY(main.closeBillWindow());
+        QVERIFY(desk.closeBillWindow());
         QVERIFY(shown.isEmpty());
 
         // reserve.dat: the two lines with the header, then the service line.
@@ -210,12 +211,12 @@ private slots:
     {
         writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
         const QByteArray before = fileBytes(path("reserve.dat"));
-        TMainForm main(dir.path());
-        main.show();
-        TMeisaiForm *w = main.openBillWindow(kBill + 1); // a bill without lines
+        BillDesk desk(dir.path());
+        desk.show();
+        TMeisaiForm *w = desk.openBillWindow(kBill + 1); // a bill without lines
         QVERIFY(w);
         QCOMPARE(w->bill().SaNumEdit[RowTotal], QStringLiteral("0"));
-        QVERIFY(main.closeBillWindow());
+        QVERIFY(desk.closeBillWindow());
         QCOMPARE(texts(), QStringList{"合計金額がないので保存しませんでした"});
         QCOMPARE(shown[0].title, QStringLiteral("注意"));
         QCOMPARE(fileBytes(path("reserve.dat")), before);
@@ -256,9 +257,9 @@ private slots:
         TReserveData r = rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金");
         r.Decide = 2;
         writeProgramDirectory({r});
-        TMainForm main(dir.path());
-        main.show();
-        TMeisaiForm *w = main.openBillWindow(kBill);
+        BillDesk desk(dir.path());
+        desk.show();
+        TMeisaiForm *w = desk.openBillWindow(kBill);
         QVERIFY(shown.isEmpty());
         QCOMPARE(w->bill().LangFlag, uint8_t(1));
         QCOMPARE(child<QPushButton>(w, "LangButton")->text(), QStringLiteral("日本語"));
@@ -278,9 +279,9 @@ private slots:
     void languageSwitchAsksFirstAndNoLeavesEverything()
     {
         writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
-        TMainForm main(dir.path());
-        main.show();
-        TMeisaiForm *w = main.openBillWindow(kBill);
+        BillDesk desk(dir.path());
+        desk.show();
+        TMeisaiForm *w = desk.openBillWindow(kBill);
         answers << QMessageBox::No;
         child<QPushButton>(w, "LangButton")->click();
         QCOMPARE(texts(), QStringList{"手入力の項目はマスター項目に置き換えられます　よろしいですか"});
@@ -298,9 +299,9 @@ private slots:
         for (int i = 1; i <= 20; ++i)
             lines.push_back(rec(kBill, 1601102, 100 * i, 1, "2014/03/21", "ビール"));
         writeProgramDirectory(lines);
-        TMainForm main(dir.path());
-        main.show();
-        TMeisaiForm *w = main.openBillWindow(kBill);
+        BillDesk desk(dir.path());
+        desk.show();
+        TMeisaiForm *w = desk.openBillWindow(kBill);
         auto *grid = child<TStringGridEx>(w, "Grid");
         auto *prev = child<QPushButton>(w, "PrevButton");
         QCOMPARE(grid->Cells(3, 1), QStringLiteral("100"));
@@ -315,7 +316,7 @@ private slots:
         QVERIFY(prev->isEnabled());
         QCOMPARE(grid->Row(), 1);
         // The page keys turn pages as the buttons do.
-        QApplication::setActiveWindow(&main);
+        QApplication::setActiveWindow(desk.window());
         grid->setFocus();
         QTest::keyClick(grid, Qt::Key_PageUp, Qt::ControlModifier);
         QCOMPARE(child<QLabel>(w, "PageLabel")->text(), QStringLiteral("1"));
@@ -328,9 +329,9 @@ private slots:
     {
         writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
         const QByteArray before = fileBytes(path("reserve.dat"));
-        TMainForm main(dir.path());
-        main.show();
-        TMeisaiForm *w = main.openBillWindow(kBill);
+        BillDesk desk(dir.path());
+        desk.show();
+        TMeisaiForm *w = desk.openBillWindow(kBill);
         auto *name = child<QLineEdit>(w, "NameEdit");
         name->setFocus();
         name->end(false);
@@ -352,9 +353,9 @@ private slots:
     void lineTextOutsideCp932IsRefusedInTheGrid()
     {
         writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
-        TMainForm main(dir.path());
-        main.show();
-        TMeisaiForm *w = main.openBillWindow(kBill);
+        BillDesk desk(dir.path());
+        desk.show();
+        TMeisaiForm *w = desk.openBillWindow(kBill);
         auto *grid = child<TStringGridEx>(w, "Grid");
         grid->setFocus();
         grid->FocusCell(2, 1);
@@ -371,9 +372,9 @@ private slots:
     void lineAmountBeyond32BitsIsRefusedWhereTyped()
     {
         writeProgramDirectory({rec(kBill, 1601001, 10000, 3, "2014/03/21", "大人宿泊料金")});
-        TMainForm main(dir.path());
-        main.show();
-        TMeisaiForm *w = main.openBillWindow(kBill);
+        BillDesk desk(dir.path());
+        desk.show();
+        TMeisaiForm *w = desk.openBillWindow(kBill);
         auto *grid = child<TStringGridEx>(w, "Grid");
         grid->setFocus();
         grid->FocusCell(3, 1);
@@ -433,9 +434,9 @@ private slots:
         QFETCH(QString, receipt);
         QFETCH(QString, bill);
         writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")}, uint8_t(paper));
-        TMainForm main(dir.path());
-        main.show();
-        TMeisaiForm *w = main.openBillWindow(kBill);
+        BillDesk desk(dir.path());
+        desk.show();
+        TMeisaiForm *w = desk.openBillWindow(kBill);
         QCOMPARE(child<QGroupBox>(w, "GroupBox1")->title(), receipt);
         QCOMPARE(child<QGroupBox>(w, "GroupBox2")->title(), bill);
         QCOMPARE(child<QGroupBox>(w, "GroupBox3")->title(), QStringLiteral("請求＆領収(A4)"));
@@ -447,9 +448,9 @@ private slots:
     {
         writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金"),
                                rec(kBill, 1601102, 800, 2, "2014/03/21", "ビール")});
-        TMainForm main(dir.path());
-        main.show();
-        TMeisaiForm *w = main.openBillWindow(kBill);
+        BillDesk desk(dir.path());
+        desk.show();
+        TMeisaiForm *w = desk.openBillWindow(kBill);
         auto *grid = child<TStringGridEx>(w, "Grid");
         grid->setFocus();
         grid->FocusCell(1, 2);
@@ -472,9 +473,9 @@ private slots:
     void droppedItemFillsTheRow()
     {
         writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
-        TMainForm main(dir.path());
-        main.show();
-        TMeisaiForm *w = main.openBillWindow(kBill);
+        BillDesk desk(dir.path());
+        desk.show();
+        TMeisaiForm *w = desk.openBillWindow(kBill);
         QVERIFY(w->dropItem(3, QStringLiteral("1601102,,ビール,800")));
         auto *grid = child<TStringGridEx>(w, "Grid");
         QCOMPARE(grid->Rows(3), (QStringList{"1601102", "2014/03/21", "ビール", "800", "", ""}));
@@ -533,11 +534,11 @@ private slots:
     void aLineByKeysAlone()
     {
         writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
-        TMainForm main(dir.path());
-        main.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&main));
-        TMeisaiForm *w = main.openBillWindow(kBill);
-        QApplication::setActiveWindow(&main);
+        BillDesk desk(dir.path());
+        desk.show();
+        QVERIFY(QTest::qWaitForWindowExposed(desk.window()));
+        TMeisaiForm *w = desk.openBillWindow(kBill);
+        QApplication::setActiveWindow(desk.window());
         auto *grid = child<TStringGridEx>(w, "Grid");
         auto *picker = child<QComboBox>(w, "TekiyoCombo");
         grid->setFocus();

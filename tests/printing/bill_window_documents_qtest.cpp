@@ -3,6 +3,7 @@
 // (the preview's save, or direct printing without a printer), and the bill
 // takes the run's changes.
 
+#include "billing/bill_desk.h"
 #include "billing/bill_fixtures.h"
 #include "billing/meisai_form.h"
 #include "printing/print_dialogs.h"
@@ -149,9 +150,9 @@ private slots:
         if (printing::printerAvailable())
             QSKIP("a printer is installed: direct printing would not write the PDF");
         writeProgramDirectory(uint8_t(paper));
-        TMainForm main(dir.path());
-        main.show();
-        TMeisaiForm *w = main.openBillWindow(kBill);
+        BillDesk desk(dir.path());
+        desk.show();
+        TMeisaiForm *w = desk.openBillWindow(kBill);
         QVERIFY(w);
         QPushButton *b = w->findChild<QPushButton *>(button);
         QVERIFY(b);
