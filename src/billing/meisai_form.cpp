@@ -337,6 +337,7 @@ void TMeisaiForm::createControls()
         auto *n = new TSaNumEdit(this);
         n->setObjectName(QStringLiteral("SaNumEdit%1").arg(i));
         n->SetDecimalLength(0);
+        n->SetImeMode(imDisable); // amounts are typed as narrow digits, whatever the name field left on
         n->SetLeftMark(QString(QChar(0xA5)));
         const bool editable = i == RowDiscount || i == RowDeposit || i == 8;
         n->SetReadOnly(!editable);

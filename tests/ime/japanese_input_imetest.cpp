@@ -1,0 +1,237 @@
+// Japanese typed at the bill window as the clerk types it: through a real
+// input method (fcitx5 with Mozc) on a virtual screen, keys sent through X.
+// Run inside tools/ime-session, which starts Xvfb, a private D-Bus bus, Mozc
+// and fcitx5.
+//
+// Romaji go into the name and a line's description, are converted and
+// committed, and reach reserve.dat as CP932; the amount fields and the date
+// column take ASCII digits although Mozc is on (their input method is off),
+// and full-width digits typed anyway are taken as narrow ones.
+
+#include "billing/bill_fixtures.h"
+#include "billing/bill_state.h"
+#include "billing/meisai_form.h"
+#include "controls/sa_num_edit.h"
+#include "controls/string_grid_ex.h"
+#include "shell/app_setup.h"
+#include "shell/main_form.h"
+#include "shell/message_box.h"
+#include "storage/clock.h"
+#include "storage/cp932.h"
+#include "storage/library.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <cstring>
+#include <xcb/xcb.h>
+#include <QLineEdit>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QDateTime kNow(QDate(2014, 3, 21), QTime(10, 0, 0));
+const uint32_t kBill = 1395363600;
+// Columns of the bill's lines.
+enum { ColDate = 1, ColText = 2, ColTanka = 3 };
+
+// A program run without blocking the event loop: the toolkit's input-method
+// plugin receives the commit from fcitx5 over D-Bus meanwhile.
+QString run(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.start(program, args);
+    QElapsedTimer t;
+    t.start();
+    while (p.state() != QProcess::NotRunning && t.elapsed() < 10000) {
+        p.waitForFinished(5);
+        QCoreApplication::processEvents();
+    }
+    if (p.state() != QProcess::NotRunning) {
+        p.kill();
+        p.waitForFinished();
+        return QStringLiteral("(hung)");
+    }
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+// The input method of the focused input context: "" none yet,
+// "keyboard-us" registered with Japanese off, "mozc" Japanese on.
+QString currentIm() { return run(QStringLiteral("fcitx5-remote"), {QStringLiteral("-n")}); }
+
+bool waitIm(const QString &name)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 10000) {
+        if (currentIm() == name)
+            return true;
+        QTest::qWait(50);
+    }
+    qWarning("input method: wanted %s, have %s", qPrintable(name), qPrintable(currentIm()));
+    return false;
+}
+
+void keys(const QStringList &names) { run(QStringLiteral("xdotool"), QStringList{QStringLiteral("key")} + names); }
+void type(const QString &text) { run(QStringLiteral("xdotool"), {QStringLiteral("type"), text}); }
+
+// Puts the full-width digits １ ２ ３ on three spare keys (F13 to F15) for
+// good. xdotool would otherwise map each onto a key only for the moment of
+// the key press, and the toolkit, reading the keyboard map after that moment,
+// would find nothing on the key.
+void mapFullWidthDigits()
+{
+    auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    QVERIFY(x11);
+    const xcb_keysym_t syms[] = {0x100ff11, 0x100ff12, 0x100ff13};
+    xcb_change_keyboard_mapping(x11->connection(), 3, 191, 1, syms);
+    xcb_flush(x11->connection());
+    QTest::qWait(200); // the toolkit reads the new map when told of it
+}
+
+QByteArray bytes(const char *cp932) { return QByteArray(cp932); }
+
+} // namespace
+
+class JapaneseInputTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    QStringList shown;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        QVERIFY2(!qEnvironmentVariableIsEmpty("IME_SESSION_DIR"), "run inside tools/ime-session");
+        setUpApplication(*qApp);
+        Clock::setFixed(kNow);
+        SetMessageResponder([this](const ShownMessage &m) {
+            shown << m.text;
+            return QMessageBox::Ok;
+        });
+        // One bill with one night's charge and no name yet.
+        AppData data;
+        TLibrary lib;
+        data.ExePath = dir.path() + QLatin1Char('/');
+        data.BaseData = settings(1, 1, 1);
+        seedDefaultKamoku(data.KamokuList);
+        TReserveData r = line(1601001, 10000, 1, "2014/03/21", "101", "大人宿泊料金");
+        r.MeiNo = kBill;
+        setFieldText(r.Regday, QStringLiteral("a000000057"));
+        r.Stay = 1;
+        r.Stayx = 1;
+        data.ReserveList.push_back(r);
+        QString error;
+        QVERIFY(saveBaseData(data, lib, &error));
+        QVERIFY(saveKamokuLists(data, lib, &error));
+        QVERIFY(saveReserveList(data, lib, &error));
+    }
+
+    void typedJapaneseReachesTheFileAndNumbersStayNarrow()
+    {
+        TMainForm main(dir.path());
+        main.resize(1024, 740);
+        main.show();
+        main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        TMeisaiForm *w = main.openBillWindow(kBill);
+        QVERIFY(w);
+        auto *name = w->findChild<QLineEdit *>(QStringLiteral("NameEdit"));
+        auto *grid = w->findChild<TStringGridEx *>(QStringLiteral("Grid"));
+        auto *deposit = w->findChild<TSaNumEdit *>(QStringLiteral("SaNumEdit%1").arg(RowDeposit));
+        QVERIFY(name && grid && deposit);
+
+        // The name: Japanese switched on, "yamada", Space converts, Return commits.
+        name->setFocus();
+        QVERIFY(waitIm(QStringLiteral("keyboard-us")));
+        keys({QStringLiteral("ctrl+space")});
+        QVERIFY(waitIm(QStringLiteral("mozc")));
+        type(QStringLiteral("yamada"));
+        keys({QStringLiteral("space")});
+        // NORVEL_SHOT=FILE.png keeps a picture of the screen with the conversion
+        // still open, and FILE-committed.png after it.
+        const QString shot = qEnvironmentVariable("NORVEL_SHOT");
+        if (!shot.isEmpty()) {
+            QTest::qWait(500);
+            QGuiApplication::primaryScreen()->grabWindow(0).save(shot);
+        }
+        keys({QStringLiteral("Return")});
+        QTRY_COMPARE(name->text(), QStringLiteral("山田"));
+        if (!shot.isEmpty())
+            main.grab().save(QString(shot).replace(QStringLiteral(".png"), QStringLiteral("-committed.png")));
+
+        // The line's description, typed over the item's text.
+        grid->setFocus();
+        grid->FocusCell(ColText, 1);
+        grid->ShowEditor();
+        QVERIFY(grid->InplaceEditor());
+        grid->InplaceEditor()->SelectAll();
+        QTRY_VERIFY(!currentIm().isEmpty());
+        if (currentIm() != QLatin1String("mozc")) {
+            keys({QStringLiteral("ctrl+space")});
+            QVERIFY(waitIm(QStringLiteral("mozc")));
+        }
+        type(QStringLiteral("onsen"));
+        keys({QStringLiteral("space")});
+        keys({QStringLiteral("Return")});
+        QTRY_COMPARE(grid->InplaceEditor()->Text(), QStringLiteral("温泉"));
+        QTest::keyClick(grid->InplaceEditor(), Qt::Key_Return);
+        QCOMPARE(fieldText(w->bill().Lines[0].Kamoku), QStringLiteral("温泉"));
+
+        // The unit price and the date: their editor has no input method, so
+        // the digits arrive as typed, narrow, with Mozc still on for the window.
+        grid->FocusCell(ColTanka, 1);
+        grid->ShowEditor();
+        grid->InplaceEditor()->SelectAll();
+        type(QStringLiteral("12000"));
+        QTRY_COMPARE(grid->InplaceEditor()->Text(), QStringLiteral("12000"));
+        QTest::keyClick(grid->InplaceEditor(), Qt::Key_Return);
+        QCOMPARE(w->bill().Lines[0].Tanka, 12000);
+
+        grid->FocusCell(ColDate, 1);
+        grid->ShowEditor();
+        grid->InplaceEditor()->SelectAll();
+        type(QStringLiteral("2014/03/22"));
+        QTRY_COMPARE(grid->InplaceEditor()->Text(), QStringLiteral("2014/03/22"));
+        QTest::keyClick(grid->InplaceEditor(), Qt::Key_Return);
+        QCOMPARE(fieldText(w->bill().Lines[0].Rsvday), QStringLiteral("2014/03/22"));
+
+        // The deposit (of a kind chosen first): ASCII digits, and full-width
+        // ones typed anyway are narrowed.
+        auto *kind = w->findChild<QComboBox *>(QStringLiteral("CouponCombo"));
+        QVERIFY(kind && kind->count() > 1);
+        kind->setCurrentIndex(1);
+        deposit->setFocus();
+        QTRY_VERIFY(deposit->hasFocus());
+        type(QStringLiteral("500"));
+        QTRY_COMPARE(deposit->Text(), QStringLiteral("500"));
+        deposit->SetText(QString());
+        mapFullWidthDigits();
+        keys({QStringLiteral("0x100ff11"), QStringLiteral("0x100ff12"), QStringLiteral("0x100ff13")}); // １２３
+        QTRY_COMPARE(deposit->Text(), QStringLiteral("123"));
+
+        // Closing saves: the texts are stored as CP932 bytes.
+        QVERIFY(main.closeBillWindow());
+        QCOMPARE(shown, QStringList());
+        const QByteArray file = fileBytes(dir.filePath(QStringLiteral("reserve.dat")));
+        QCOMPARE(file.size() % int(sizeof(TReserveData)), 0);
+        bool found = false;
+        for (int at = 0; at < file.size(); at += int(sizeof(TReserveData))) {
+            TReserveData r;
+            std::memcpy(&r, file.constData() + at, sizeof r);
+            if (r.MeiNo != kBill || r.Kubun != 1601001)
+                continue;
+            found = true;
+            QCOMPARE(QByteArray(r.Name), bytes("\x8e\x52\x93\x63"));        // 山田
+            QCOMPARE(QByteArray(r.Kamoku), bytes("\x89\xb7\x90\xf2"));      // 温泉
+            QCOMPARE(QByteArray(r.Rsvday), bytes("2014/03/22"));
+            QCOMPARE(r.Tanka, 12000);
+        }
+        QVERIFY(found);
+    }
+};
+
+QTEST_MAIN(JapaneseInputTest)
+#include "japanese_input_imetest.moc"
