@@ -14,7 +14,7 @@
 #include "controls/sa_num_edit.h"
 #include "controls/string_grid_ex.h"
 #include "shell/app_setup.h"
-#include "shell/main_form.h"
+#include "app/main_form.h"
 #include "shell/message_box.h"
 #include "storage/clock.h"
 #include "storage/cp932.h"
