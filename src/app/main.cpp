@@ -1,8 +1,12 @@
 #include "reports/month_export.h"
+#include "shell/command_line.h"
 #include "app/main_form.h"
+#include "storage/data_folder.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QProcessEnvironment>
 #include <csignal>
 #include <cstdio>
 
@@ -13,14 +17,31 @@ int main(int argc, char *argv[])
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-    if (isExportCommand(args)) {
-        // No display needed: the export never creates a window.
+    const CommandKind kind = commandKind(args);
+    if (kind != CommandKind::Window) {
+        // No display needed: nothing here creates a window.
         QCoreApplication app(argc, argv);
-        QString message;
-        const int status = runMonthExport(args, QCoreApplication::applicationDirPath(), &message);
-        if (status != ExportOk)
-            std::fprintf(stderr, "norvel: %s\n", message.toLocal8Bit().constData());
-        return status;
+        const QString dataFolder =
+            dataFolderFor(QCoreApplication::applicationDirPath(), QProcessEnvironment::systemEnvironment());
+        switch (kind) {
+        case CommandKind::Help:
+            std::fputs(commandUsage(dataFolder).toLocal8Bit().constData(), stdout);
+            return 0;
+        case CommandKind::Version:
+            std::fputs(versionLine().toLocal8Bit().constData(), stdout);
+            return 0;
+        case CommandKind::Export: {
+            QString message;
+            const int status = runMonthExport(args, dataFolder, &message);
+            if (status != ExportOk)
+                std::fprintf(stderr, "norvel: %s\n", message.toLocal8Bit().constData());
+            return status;
+        }
+        default:
+            std::fprintf(stderr, "norvel: unknown option \"%s\"\n%s", args[0].toLocal8Bit().constData(),
+                         commandUsage(dataFolder).toLocal8Bit().constData());
+            return ExportUsage;
+        }
     }
     QApplication app(argc, argv);
     return TMainForm::runProgram(app);

@@ -11,21 +11,21 @@
 #include "reservations/rsvlist_form.h"
 #include "settings/basic_setting_form.h"
 #include "shell/about_box.h"
+#include "shell/app_setup.h"
 #include "shell/message_box.h"
 #include "shell/placement.h"
 #include "storage/clock.h"
+#include "storage/data_folder.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QLibraryInfo>
 #include <QLockFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QTranslator>
 #include <QUrl>
 
 namespace {
@@ -281,9 +281,18 @@ void TMainForm::debuguri1Click()
 
 void TMainForm::Contents1Click()
 {
-    const QString help = data().ExePath + QStringLiteral("norvel.chm");
-    if (QFileInfo::exists(help))
-        QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+    // The manual lies with the program, not with the data.
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    const QString manual = findManual(exeDir);
+    if (manual.isEmpty()) {
+        ShowMessage(this, QStringLiteral("注意"),
+                    QStringLiteral("マニュアルが見つかりません。次の場所を探しました:\n%1")
+                        .arg(manualPlaces(exeDir).join(QLatin1Char('\n'))));
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual)))
+        ShowMessage(this, QStringLiteral("メッセージ"),
+                    QStringLiteral("ブラウザーを開けませんでした。マニュアルは次の場所にあります:\n%1").arg(manual));
 }
 
 void TMainForm::About2Click()
@@ -302,13 +311,13 @@ std::unique_ptr<QLockFile> TMainForm::lockProgramDirectory(const QString &exePat
 
 int TMainForm::runProgram(QApplication &app)
 {
-    app.setApplicationName(QStringLiteral("Norvel 領収書発行"));
-    QTranslator qtJapanese;
-    if (qtJapanese.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        app.installTranslator(&qtJapanese);
-
-    const QString exePath = QCoreApplication::applicationDirPath();
+    setUpApplication(app);
+    QString folderError;
+    const QString exePath = openDataFolder(QCoreApplication::applicationDirPath(), &folderError);
+    if (exePath.isEmpty()) {
+        ShowMessage(nullptr, QStringLiteral("エラー"), folderError);
+        return 1;
+    }
     const auto lock = lockProgramDirectory(exePath);
     if (!lock) {
         ShowMessage(nullptr, QStringLiteral("エラー"),

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QLockFile>
 #include <QMdiArea>
@@ -38,6 +39,15 @@ public:
         log->append(QStringLiteral("child refused"));
         e->ignore();
     }
+};
+
+// Stands in for the desktop's browser.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls << url; }
 };
 
 } // namespace
@@ -234,6 +244,18 @@ private slots:
         QCOMPARE(log, QStringList{"child refused"});
         // The placement was stored after the children had their say.
         QVERIFY(IniFile(dir.filePath("norvelreceipt.ini")).contains("MainForm", "t"));
+    }
+
+    void helpContentsOpensTheManualInTheBrowser()
+    {
+        UrlCatcher browser;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &browser, "open");
+        TMainForm main(dir.path());
+        main.menuItem(QStringLiteral("Contents1"))->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        // Built in the checkout, the program finds the checkout's manual.
+        QCOMPARE(browser.urls, QList<QUrl>{QUrl::fromLocalFile(QStringLiteral(NORVEL_SOURCE_DIR "/doc/manual/index.html"))});
+        QCOMPARE(texts(), QStringList());
     }
 
     void secondCopyOnTheSameDirectoryIsRefused()

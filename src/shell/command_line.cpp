@@ -1,0 +1,35 @@
+#include "shell/command_line.h"
+
+#include "reports/month_export.h"
+#include "version.h"
+
+CommandKind commandKind(const QStringList &args)
+{
+    if (args.isEmpty())
+        return CommandKind::Window;
+    if (isExportCommand(args))
+        return CommandKind::Export;
+    if (args.size() == 1 && (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h")))
+        return CommandKind::Help;
+    if (args.size() == 1 && args[0] == QLatin1String("--version"))
+        return CommandKind::Version;
+    return CommandKind::Unknown;
+}
+
+QString commandUsage(const QString &dataFolder)
+{
+    return QStringLiteral(
+               "usage: norvel                  start the program (Norvel 領収書発行)\n"
+               "       norvel --export REPORT --month YYYY-MM [--category 0|1|2] --out FILE\n"
+               "                               write a month report as CSV, without a window;\n"
+               "                               REPORT is bathing, sales, receivables or items\n"
+               "       norvel --help           print this text\n"
+               "       norvel --version        print the version\n"
+               "data folder: %1\n")
+        .arg(dataFolder);
+}
+
+QString versionLine()
+{
+    return QStringLiteral("norvel " NORVEL_VERSION "\n");
+}

@@ -1,0 +1,73 @@
+// The program's command line, run as a user would: --help and --version print
+// and end without a window (there is no display here at all), and an unknown
+// option prints the usage and ends with status 2.
+
+#include "version.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ProgramRun {
+    int status = -1;
+    QString out, err;
+};
+
+ProgramRun runNorvel(const QStringList &args)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // A window would need a display: without one, and without the offscreen
+    // platform, creating it would end the program with an error.
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(NORVEL_BINARY_DIR "/bin/norvel"), args);
+    ProgramRun r;
+    if (!p.waitForFinished(20000)) {
+        p.kill();
+        p.waitForFinished();
+        return r;
+    }
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+struct Case {
+    const char *name;
+    QStringList args;
+    int status;
+    const char *out; // contained in standard output
+    const char *err; // contained in standard error
+};
+
+TEST(CommandLine, HelpAndVersionPrintAndEndAndAnythingElseIsAUsageError)
+{
+    const Case cases[] = {
+        {"--help", {QStringLiteral("--help")}, 0, "usage: norvel", ""},
+        {"-h", {QStringLiteral("-h")}, 0, "--export REPORT", ""},
+        {"--version", {QStringLiteral("--version")}, 0, "norvel " NORVEL_VERSION, ""},
+        {"unknown option", {QStringLiteral("--frobnicate")}, 2, "", "unknown option \"--frobnicate\""},
+        {"a file name", {QStringLiteral("bill.dat")}, 2, "", "usage: norvel"},
+        {"--help with more", {QStringLiteral("--help"), QStringLiteral("x")}, 2, "", "usage: norvel"},
+        {"an export still checks its own options", {QStringLiteral("--export"), QStringLiteral("nonsense")}, 2, "",
+         "norvel: "},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const ProgramRun r = runNorvel(c.args);
+        EXPECT_EQ(r.status, c.status) << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains(QString::fromUtf8(c.out))) << r.out.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.err))) << r.err.toStdString();
+        if (c.status != 0) {
+            EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+        }
+    }
+}
+
+} // namespace
