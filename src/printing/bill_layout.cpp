@@ -64,6 +64,8 @@ BillLayout BillLayout::a5()
     l.labelX = 41.8, l.label7X = 41.8, l.labelDy = 1.1, l.labelPt = 9;
     l.amountRight = 127.2;
     l.stampBox = {9.5, 9.0, 22.0, 24.9};
+    l.proviso = {0.0, 7.8, 39.2, 0.0};
+    l.provisoPt = 9;
     return l;
 }
 
@@ -125,6 +127,8 @@ BillLayout BillLayout::a4()
     l.labelX = 42.3, l.label7X = 42.3, l.labelDy = 1.6, l.labelPt = 14;
     l.amountRight = 186.8;
     l.stampBox = {9.5, 20.1, 22.0, 24.9};
+    l.proviso = {0.0, 17.0, 38.7, 0.0};
+    l.provisoPt = 12;
     l.knowsEstimate = false;
     return l;
 }
@@ -188,6 +192,8 @@ BillLayout BillLayout::b5()
     l.labelX = 48.2, l.label7X = 47.4, l.labelDy = 0.8, l.labelPt = 12;
     l.amountRight = 161.2;
     l.stampBox = {10.6, 8.9, 21.8, 24.8};
+    l.proviso = {0.0, 7.8, 44.3, 0.0};
+    l.provisoPt = 10;
     return l;
 }
 

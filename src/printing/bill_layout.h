@@ -112,6 +112,10 @@ struct BillLayout {
     qreal labelX = 0, label7X = 0, labelDy = 0, labelPt = 9;
     qreal amountRight = 0;
     FrameSpot stampBox;        // QRShape26
+    // The proviso of receipts (但 and the text on a rule), left of the
+    // totals: the rule's left end, its height in the band, its length.
+    FrameSpot proviso;         // x, y: the rule; w: its length
+    qreal provisoPt = 9;
 
     bool knowsEstimate = true;
     bool combined = false;     // the bill half of the combined sheet

@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QLocale>
 
 #include <algorithm>
 #include <cmath>
@@ -18,7 +19,8 @@ using namespace printing;
 namespace {
 
 const QString kDateJa = QStringLiteral("yyyy'年'MM'月'dd'日'");
-const QString kDateEn = QStringLiteral("dd/MM/yyyy");
+// Day, month name and year: "11/12/2026" reads as 12 November to some guests.
+const QString kDateEn = QStringLiteral("d MMM yyyy");
 const QString kMaskTanka = QStringLiteral("99,999,999");
 const QString kMaskSuryou = QStringLiteral("999,999");
 const QString kMaskAmount = QStringLiteral("999,999,999");
@@ -59,6 +61,7 @@ QDate readDate(const QString &text)
 const Pen kBlack{Qt::black, 0.1, PenStyle::Solid};
 constexpr qreal kPad = 0.4; // mm between a cell's frame and its text
 constexpr qreal kJoin = 0.6; // mm: totals rows closer than this share a border
+constexpr qreal kSmallestLabel = 7; // pt: a totals label takes two lines rather than get smaller
 constexpr Qt::Edges kAllEdges = Qt::TopEdge | Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge;
 
 // Characters of a text whose CP932 bytes lie within from..to (from 1,
@@ -83,6 +86,139 @@ ReportItem &fitted(ReportItem &item, qreal width, qreal minPt, const QString &gr
     item.minPointSize = minPt;
     item.sizeGroup = group;
     return item;
+}
+
+constexpr qreal kAboveAddress = 0.2; // mm between the logo or facility name and the address lines
+constexpr qreal kTelFaxGap = 2.0;  // mm at least between the telephone and the fax number
+constexpr qreal kSmallestAddress = 6; // pt: a web or mail address gets no smaller, it breaks instead
+
+// A web or mail address broken onto lines of the width: after "/", "." or
+// "@" where it can, anywhere in a piece longer than a line. Nothing is cut.
+QStringList addressLines(const TextMeasure &m, const FontSpec &f, const QString &text, qreal width)
+{
+    QStringList pieces;
+    QString piece;
+    for (const QChar c : text) {
+        piece += c;
+        if (c == QLatin1Char('/') || c == QLatin1Char('.') || c == QLatin1Char('@')) {
+            pieces << piece;
+            piece.clear();
+        }
+    }
+    if (!piece.isEmpty())
+        pieces << piece;
+    QStringList lines;
+    QString line;
+    for (const QString &p : pieces) {
+        if (m.width(f, line + p) <= width + 1e-6) {
+            line += p;
+            continue;
+        }
+        if (!line.isEmpty())
+            lines << line;
+        line.clear();
+        for (const QChar c : p) {
+            if (!line.isEmpty() && m.width(f, line + c) > width + 1e-6) {
+                lines << line;
+                line.clear();
+            }
+            line += c;
+        }
+    }
+    if (!line.isEmpty() || lines.isEmpty())
+        lines << line;
+    return lines;
+}
+
+enum AddressRow { AddrZip, AddrJusyo, AddrTel, AddrFax, AddrUrl, AddrMail, AddrCount };
+
+struct AddressLine {
+    QString name;
+    TextSpot at;
+    QString text;
+};
+
+// The facility's address lines, one under another, fitted once when the
+// document is set up:
+//
+//   〒419-0101
+//   address
+//   TEL:055-978-0000   FAX:055-978-0001
+//   URL:https://...
+//   Mail:info@...
+//
+// The postal code, address, telephone and fax share one size, smaller when
+// one of them needs it; the fax number stands at least kTelFaxGap after the
+// telephone number, further right than its place when it must. A web or
+// mail address is never cut: it gets smaller type down to kSmallestAddress,
+// then breaks after "/", "." or "@", and the lines below it move down. A
+// block that then reaches below foot moves up as a whole.
+// Returns the top of the block.
+qreal addAddressBlock(QList<ReportItem> &out, const TextMeasure &m, const std::array<AddressLine, AddrCount> &a,
+                      qreal right, qreal foot)
+{
+    const qreal nominal = a[AddrZip].at.pt;
+    auto f = [](qreal pt) { return font(kPGothic, pt); };
+    auto width = [&](int i, qreal pt) { return m.width(f(pt), a[i].text); };
+    auto faxLeft = [&](qreal pt) {
+        return std::max(a[AddrFax].at.x, a[AddrTel].at.x + width(AddrTel, pt) + kTelFaxGap);
+    };
+    auto commonFits = [&](qreal pt) {
+        return width(AddrZip, pt) <= right - a[AddrZip].at.x + 1e-6
+               && width(AddrJusyo, pt) <= right - a[AddrJusyo].at.x + 1e-6
+               && width(AddrTel, pt) <= a[AddrFax].at.x - 0.3 - a[AddrTel].at.x + 1e-6
+               && width(AddrFax, pt) <= right - faxLeft(pt) + 1e-6;
+    };
+    qreal common = nominal;
+    while (!commonFits(common) && common - 0.5 >= nominal * 0.8 - 1e-6)
+        common -= 0.5;
+
+    std::array<ReportItem, AddrCount> items;
+    std::array<qreal, AddrCount> extra{}; // height beyond one line
+    for (int i = 0; i < AddrCount; ++i) {
+        ReportItem item = ReportItem::label(a[i].name, a[i].at.x, a[i].at.y, f(common));
+        item.text = a[i].text;
+        items[i] = item;
+    }
+    items[AddrFax].x = faxLeft(common);
+    // What still does not fit at the common size is cut at the edge.
+    for (int i : {AddrZip, AddrJusyo, AddrFax}) {
+        items[i].width = std::max<qreal>(right - items[i].x, 1.0);
+        items[i].minPointSize = i == AddrFax ? std::min<qreal>(kSmallestAddress, common) : common;
+    }
+    for (int i : {AddrUrl, AddrMail}) {
+        const qreal w = std::max<qreal>(right - a[i].at.x, 1.0);
+        qreal pt = common;
+        while (width(i, pt) > w + 1e-6 && pt - 0.5 >= kSmallestAddress - 1e-6)
+            pt -= 0.5;
+        items[i].font = f(pt);
+        items[i].width = w;
+        if (width(i, pt) > w + 1e-6) {
+            const QStringList lines = addressLines(m, items[i].font, a[i].text, w);
+            items[i].text = lines.join(QLatin1Char('\n'));
+            items[i].height = m.lineHeight(items[i].font) * lines.size();
+            extra[i] = m.lineHeight(items[i].font) * (lines.size() - 1);
+        }
+    }
+    // Smaller type keeps the line's baseline.
+    for (ReportItem &item : items)
+        item.y += m.ascent(f(nominal)) - m.ascent(item.font);
+
+    // Lines below a broken one move down, then the block up if it must.
+    qreal shift = 0;
+    for (int i = 0; i < AddrCount; ++i) {
+        items[i].y += shift;
+        if (i != AddrTel)
+            shift += extra[i];
+    }
+    const ReportItem &last = items[AddrMail];
+    const qreal bottom = last.y + (last.height > 0 ? last.height : m.lineHeight(last.font));
+    const qreal up = std::max<qreal>(0, bottom - foot);
+    for (ReportItem &item : items) {
+        item.y -= up;
+        out.append(item);
+    }
+    return items[AddrZip].y;
 }
 
 } // namespace
@@ -224,11 +360,12 @@ void TPrintForm::setUpHeader()
     b.add(ReportItem::label(QStringLiteral("QRLabel15"), L.caption.x, L.caption.y, captionFont)).supply = [this] {
         return caption();
     };
+    // In English "JPY" stands beside the amount, which then has no yen sign.
     ReportItem amount = ReportItem::rightLabel(QStringLiteral("QRLabel16"), L.amount.x, L.amount.y,
                                                font(face1, L.amount.pt, true));
     const qreal captionEnd = L.caption.x + measure.width(captionFont, caption()) + 1.0;
     b.add(fitted(amount, L.amount.x - std::max(captionEnd, L.amountBox.x + kPad), L.amount.pt * 0.6)).supply =
-        [this] { return amountText(RowBalance, true); };
+        [this] { return english ? amountText(RowBalance, false).trimmed() : amountText(RowBalance, true); };
     b.add(ReportItem::label(QStringLiteral("QRLabel17"), english ? L.currencyXEnglish : L.currency.x, L.currency.y,
                             font(L.currencyFace, L.currency.pt)))
         .text = english ? QStringLiteral("JPY") : QStringLiteral("\u3000");
@@ -240,29 +377,29 @@ void TPrintForm::setUpHeader()
         };
     }
 
-    // The logo goes under the texts: one 100 pixels high ends a hair below
-    // the top of the postal code line, which must stay whole.
-    b.add(ReportItem::picture(QStringLiteral("LogoImage"), L.logo.x, L.logo.y, L.logo.w, L.logo.h, QImage()));
+    // A logo too large for the space above the address lines is made
+    // smaller (their place is known once they are laid out, below).
+    b.add(ReportItem::picture(QStringLiteral("LogoImage"), L.logo.x, L.logo.y, L.logo.w, L.logo.h, QImage()))
+        .fitImage = true;
     ReportItem name = ReportItem::label(QStringLiteral("Sisetumei"), L.facility.x, L.facility.y,
                                         font(kPGothic, L.facilityPt, true));
-    name.height = std::min(L.facility.h, L.zip.y - L.facility.y - 0.2);
     fitted(name, L.facility.w, L.facilityPt * 0.6);
     name.clip = true;
     b.add(name).supply = [this] { return facilityName; };
 
-    // The address lines are one column of one size; the telephone number
-    // stops short of the fax number.
-    const QString address = QStringLiteral("address");
-    auto line = [&](const char *n, const TextSpot &at, qreal right, const QString &text) {
-        ReportItem item = ReportItem::label(QLatin1String(n), at.x, at.y, font(kPGothic, at.pt));
-        b.add(fitted(item, right - at.x, at.pt * 0.8, address)).text = text;
-    };
-    line("ZipCode", L.zip, L.itemsRight, QStringLiteral("〒") + fieldText(base.ZipCode));
-    line("Jusyo", L.jusyo, L.itemsRight, fieldText(base.Jusyo));
-    line("TelNo", L.tel, L.fax.x - 0.3, QStringLiteral("TEL:") + fieldText(base.TelNo));
-    line("FaxNo", L.fax, L.itemsRight, QStringLiteral("FAX:") + fieldText(base.FaxNo));
-    line("URL", L.url, L.itemsRight, QStringLiteral("URL:") + fieldText(base.URL));
-    line("EMail", L.email, L.itemsRight, QStringLiteral("Mail:") + fieldText(base.EMail));
+    // The logo and the facility name stay above the address lines.
+    const qreal addressTop = addAddressBlock(
+        b.items, measure,
+        {{{QStringLiteral("ZipCode"), L.zip, QStringLiteral("〒") + fieldText(base.ZipCode)},
+          {QStringLiteral("Jusyo"), L.jusyo, fieldText(base.Jusyo)},
+          {QStringLiteral("TelNo"), L.tel, QStringLiteral("TEL:") + fieldText(base.TelNo)},
+          {QStringLiteral("FaxNo"), L.fax, QStringLiteral("FAX:") + fieldText(base.FaxNo)},
+          {QStringLiteral("URL"), L.url, QStringLiteral("URL:") + fieldText(base.URL)},
+          {QStringLiteral("EMail"), L.email, QStringLiteral("Mail:") + fieldText(base.EMail)}}},
+        L.itemsRight, L.headerHeight);
+    ReportItem *logo = b.item(QStringLiteral("LogoImage"));
+    logo->height = std::min(L.logo.h, addressTop - kAboveAddress - L.logo.y);
+    b.item(QStringLiteral("Sisetumei"))->height = std::min(L.facility.h, addressTop - kAboveAddress - L.facility.y);
 }
 
 void TPrintForm::setUpColumnHeader()
@@ -337,7 +474,7 @@ void TPrintForm::setUpColumnHeader()
     static const QString ja[5] = {QStringLiteral("日付"), QStringLiteral("摘要"), QStringLiteral("単価"),
                                   QStringLiteral("数量"), QStringLiteral("計")};
     static const QString en[5] = {QStringLiteral("Date"), QStringLiteral("Description"), QStringLiteral("UnitPrice"),
-                                  QStringLiteral("Amount"), QStringLiteral("Charge")};
+                                  QStringLiteral("Qty"), QStringLiteral("Charge")};
     const FontSpec heading = font(kPGothic, L.headingPt, true);
     for (int i = 0; i < 5; ++i) {
         ReportItem h = ReportItem::centred(QLatin1String(names[i]), L.cells[i].left + kPad, L.cells[i].width - 2 * kPad,
@@ -450,23 +587,51 @@ void TPrintForm::setUpFooter()
                                                     L.amountCellW, height, frame, fill));
         amount.edges = edges & ~Qt::LeftEdge;
     }
-    // Labels of the column share one size, and so do the amounts.
+    // Each label keeps its size unless it alone does not fit: then it gets
+    // smaller, down to kSmallestLabel, then takes two lines within its row.
+    // The amounts of the column share one size.
     for (int row = 0; row < BillRows; ++row) {
         const qreal top = L.rowTop[row];
         const bool last = row == RowBalance;
         const qreal x = last ? L.label7X : L.labelX;
         ReportItem label = ReportItem::label(QStringLiteral("GLabel%1").arg(row), x, top + L.labelDy,
                                              font(face3, L.labelPt, last));
-        b.add(fitted(label, L.amountCellX - kPad - x, std::min<qreal>(6, L.labelPt), QStringLiteral("labels")))
-            .supply = [this, row] {
+        fitted(label, L.amountCellX - kPad - x, std::min(kSmallestLabel, L.labelPt));
+        label.maxLines = 2;
+        label.minWrapPointSize = std::min<qreal>(6, L.labelPt);
+        // Two lines at 7 pt need a hair more than a 5.3 mm row; their boxes
+        // may touch its rules, the glyphs stay well inside.
+        label.wrapTop = top - 0.05;
+        label.wrapHeight =
+            std::min(L.totalsRowHeight, row + 1 < BillRows ? L.rowTop[row + 1] - top : L.totalsRowHeight) + 0.1;
+        b.add(label).supply = [this, row] {
             if (row == RowBalance && Kind == KindEstimate)
                 return QStringLiteral("お見積金額");
-            return bill.rowLabel(row);
+            // A discount or deposit row the bill does not use prints empty.
+            const QString text = bill.rowLabel(row);
+            return text.trimmed() == BillPlaceholder ? QString() : text;
         };
         ReportItem amount = ReportItem::rightLabel(QStringLiteral("GNum%1").arg(row), L.amountRight, top + amountDy,
                                                    font(face3, amountPt));
         b.add(fitted(amount, L.amountRight - L.amountCellX - kPad, amountPt * 0.7, QStringLiteral("amounts")))
             .supply = [this, row] { return amountText(row, row == RowBalance); };
+    }
+
+    // The proviso of a receipt, when the bill asks for it, in the free
+    // space left of the totals and above the stamp box: 但, the text standing
+    // on a rule, a little smaller, then on two lines.
+    if (!L.combined && Kind == KindReceipt && bill.TadashiCheck) {
+        const FontSpec f = font(kPMincho, L.provisoPt);
+        const qreal y = L.proviso.y - 0.4 - measure.lineHeight(f);
+        b.add(ReportItem::label(QStringLiteral("QRLabel29"), L.proviso.x, y, f)).text = QStringLiteral("但");
+        const qreal x = L.proviso.x + measure.width(f, QStringLiteral("但")) + 1.0;
+        ReportItem tadashi = ReportItem::label(QStringLiteral("TadashiLabel"), x, y, f);
+        fitted(tadashi, L.proviso.right() - x, std::max(kSmallestLabel, L.provisoPt * 0.75));
+        tadashi.maxLines = 2;
+        tadashi.minWrapPointSize = 6;
+        b.add(tadashi).text = fieldText(base.Tadashi);
+        b.add(ReportItem::hline(QStringLiteral("QRShape8"), L.proviso.x, L.proviso.y, L.proviso.w, 0,
+                                Pen{winColor(base.Color4), 0.1, PenStyle::Solid}));
     }
 
     // The box for the revenue stamp of receipts and estimates.
@@ -519,9 +684,15 @@ void TPrintForm::setUpReceiptHalf()
     const qreal captionEnd = r.caption.x + measure.width(captionFont, captionText) + 1.0;
     fitted(amount, r.amount.x - captionEnd, r.amount.pt * 0.6).supply = [this] { return receivedText(); };
     p.append(amount);
-    ReportItem tax = ReportItem::label(QStringLiteral("QRLabel26"), r.taxLine.x, r.taxLine.y,
-                                       font(kPGothic, r.taxLine.pt));
-    fitted(tax, r.amountBox.right() - kPad - r.taxLine.x, 5).supply = [this] { return taxBreakdownText(); };
+    // The tax breakdown stays legible: at least 6 pt, on two lines above the
+    // payment line if it must.
+    const qreal taxPt = std::max<qreal>(6, r.taxLine.pt);
+    ReportItem tax = ReportItem::label(QStringLiteral("QRLabel26"), r.taxLine.x, r.taxLine.y, font(kPGothic, taxPt));
+    fitted(tax, r.amountBox.right() - kPad - r.taxLine.x, taxPt).supply = [this] { return taxBreakdownText(); };
+    tax.maxLines = 2;
+    tax.minWrapPointSize = 6;
+    tax.wrapTop = r.taxLine.y;
+    tax.wrapHeight = r.payment.y - r.taxLine.y;
     p.append(tax);
     ReportItem pay = ReportItem::rightLabel(QStringLiteral("QRLabel30"), r.payment.x, r.payment.y,
                                             font(kPGothic, r.payment.pt));
@@ -539,25 +710,26 @@ void TPrintForm::setUpReceiptHalf()
                                r.tadashiRule.h, kBlack));
     p.append(ReportItem::rect(QStringLiteral("QRShape7"), r.blankBox.x, r.blankBox.y, r.blankBox.w, r.blankBox.h,
                               Pen{QColor(0xC0, 0xC0, 0xC0), 0.2, PenStyle::Dot}));
-    p.append(ReportItem::picture(QStringLiteral("QRImage1"), r.logo.x, r.logo.y, r.logo.w, r.logo.h, QImage()));
+    const qreal addressTop = addAddressBlock(
+        p, measure,
+        {{{QStringLiteral("QRLabel13"), r.zip, QStringLiteral("〒") + fieldText(base.ZipCode)},
+          {QStringLiteral("QRLabel14"), r.jusyo, fieldText(base.Jusyo)},
+          {QStringLiteral("QRLabel21"), r.tel, QStringLiteral("TEL:") + fieldText(base.TelNo)},
+          {QStringLiteral("QRLabel24"), r.fax, QStringLiteral("FAX:") + fieldText(base.FaxNo)},
+          {QStringLiteral("QRLabel22"), r.url, QStringLiteral("URL:") + fieldText(base.URL)},
+          {QStringLiteral("QRLabel23"), r.email, QStringLiteral("Mail:") + fieldText(base.EMail)}}},
+        paperRight, rep.page.paperMm().height() - rep.page.bottomMm);
+    ReportItem logo = ReportItem::picture(QStringLiteral("QRImage1"), r.logo.x, r.logo.y, r.logo.w,
+                                          std::min(r.logo.h, addressTop - kAboveAddress - r.logo.y), QImage());
+    logo.fitImage = true;
+    p.append(logo);
     ReportItem name = ReportItem::label(QStringLiteral("Sisetumei2"), r.facility.x, r.facility.y,
                                         font(kPGothic, r.facilityPt, true));
-    name.height = std::min(r.facility.h, r.zip.y - r.facility.y - 0.2);
+    name.height = std::min(r.facility.h, addressTop - kAboveAddress - r.facility.y);
     fitted(name, r.facility.w, r.facilityPt * 0.6);
     name.clip = true;
     name.supply = [this] { return facilityName; };
     p.append(name);
-    auto line = [&](const char *n, const TextSpot &at, qreal right, const QString &text) {
-        ReportItem item = ReportItem::label(QLatin1String(n), at.x, at.y, font(kPGothic, at.pt));
-        fitted(item, right - at.x, at.pt * 0.8, QStringLiteral("receiptAddress")).text = text;
-        p.append(item);
-    };
-    line("QRLabel13", r.zip, paperRight, QStringLiteral("〒") + fieldText(base.ZipCode));
-    line("QRLabel14", r.jusyo, paperRight, fieldText(base.Jusyo));
-    line("QRLabel21", r.tel, r.fax.x - 0.3, QStringLiteral("TEL:") + fieldText(base.TelNo));
-    line("QRLabel24", r.fax, paperRight, QStringLiteral("FAX:") + fieldText(base.FaxNo));
-    line("QRLabel22", r.url, paperRight, QStringLiteral("URL:") + fieldText(base.URL));
-    line("QRLabel23", r.email, paperRight, QStringLiteral("Mail:") + fieldText(base.EMail));
 }
 
 QString TPrintForm::title() const
@@ -604,7 +776,7 @@ QString TPrintForm::paymentText(bool always) const
     if (!readAmount(bill.SaNumEdit[8], &paid))
         paid = 0;
     if (english)
-        return QStringLiteral("(Payment Credit ") + card + QStringLiteral("  JPN ") + pictureText(paid, kMaskAmount)
+        return QStringLiteral("(Payment Credit ") + card + QStringLiteral("  JPY ") + pictureText(paid, kMaskAmount).trimmed()
                + QStringLiteral("- )");
     return QStringLiteral("(内 ") + card + QStringLiteral("にて ") + kYen + QString::number(paid)
            + QStringLiteral("- お支払い)");
@@ -616,9 +788,17 @@ QString TPrintForm::stayText() const
         return QString();
     const QString caption = bill.StayLabel;
     const QString n = QString::number(nights);
-    if (english)
-        return QStringLiteral("from ") + bytesMid(caption, 11, 2) + QLatin1Char('/') + bytesMid(caption, 7, 2)
-               + QStringLiteral("  ") + n + QStringLiteral("Night[s]");
+    if (english) {
+        // The caption reads 2007年08月09日(木)から: "from 9 Aug  2 nights".
+        const int month = bytesMid(caption, 7, 2).toInt();
+        const int day = bytesMid(caption, 11, 2).toInt();
+        const QString from = month >= 1 && month <= 12
+                                 ? QString::number(day) + QLatin1Char(' ')
+                                       + QLocale(QLocale::English).monthName(month, QLocale::ShortFormat)
+                                 : bytesMid(caption, 11, 2) + QLatin1Char('/') + bytesMid(caption, 7, 2);
+        return QStringLiteral("from ") + from + QStringLiteral("  ") + n
+               + (nights == 1 ? QStringLiteral(" night") : QStringLiteral(" nights"));
+    }
     return bytesMid(caption, 7) + n + QStringLiteral("泊");
 }
 
@@ -641,15 +821,20 @@ QString TPrintForm::taxBreakdownText() const
     if (english)
         return QString();
     auto piece = [](const QString &label, bool whole) {
-        return whole ? label : bytesRange(label, 4, int(cp932::encode(label).size()) - 1);
+        return (whole ? label : bytesRange(label, 4, int(cp932::encode(label).size()) - 1)).trimmed();
+    };
+    // Grouped, and apart from the rate before it: "消費税8% 3,703円".
+    auto yen = [](const QString &amount) {
+        int64_t v = 0;
+        return (readAmount(amount, &v) ? pictureText(v, kMaskAmount).trimmed() : amount) + QStringLiteral("円");
     };
     QString t = QStringLiteral("(内 ");
     const QString tax = bill.SaNumEdit[RowTax].trimmed();
     if (!tax.isEmpty())
-        t += piece(bill.GEdit[RowTax], base.TaxKubun != 0) + tax + QStringLiteral("円 ");
+        t += piece(bill.GEdit[RowTax], base.TaxKubun != 0) + QLatin1Char(' ') + yen(tax) + QLatin1Char(' ');
     const QString bath = bill.SaNumEdit[RowAdvance].trimmed();
     if (!bath.isEmpty())
-        t += piece(bill.GEdit[RowAdvance], base.Nyutou_Kubun != 0) + QLatin1Char('=') + bath + QStringLiteral("円 ");
+        t += piece(bill.GEdit[RowAdvance], base.Nyutou_Kubun != 0) + QLatin1Char('=') + yen(bath) + QLatin1Char(' ');
     return t + QLatin1Char(')');
 }
 
@@ -706,7 +891,7 @@ TDocumentRun TPrintForm::Run()
         messageText = QStringLiteral("見積有効期限:") + today.addDays(7).toString(kDateJa);
     else
         messageText = settingLines(fieldText(Kind == KindReceipt ? base.CommentR : base.CommentS));
-    dateText = date.toString(english ? kDateEn : kDateJa);
+    dateText = english ? QLocale(QLocale::English).toString(date, kDateEn) : date.toString(kDateJa);
     run.keptLines = linesWithoutEmptyPages(bill.Lines);
     lines.assign(bill.Lines.begin(), bill.Lines.begin() + std::ptrdiff_t(run.keptLines));
     rowLines = lines.empty() ? 0 : 1;

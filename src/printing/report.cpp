@@ -201,7 +201,13 @@ void fitLabel(const TextMeasure &m, ReportItem &item, qreal cap)
             if (lines.size() > item.maxLines)
                 continue;
             const qreal lh = m.lineHeight(w);
-            item.y += m.ascent(nominal) - (lh * (lines.size() - 1) + m.ascent(w));
+            if (item.wrapHeight > 0) {
+                if (lh * lines.size() > item.wrapHeight + kEps)
+                    continue;
+                item.y = item.wrapTop + (item.wrapHeight - lh * lines.size()) / 2;
+            } else {
+                item.y += m.ascent(nominal) - (lh * (lines.size() - 1) + m.ascent(w));
+            }
             item.text = lines.join(QLatin1Char('\n'));
             item.font = w;
             item.height = lh * lines.size();
@@ -499,16 +505,21 @@ private:
         case ReportItem::Image: {
             if (item.image.isNull())
                 break;
-            // Own size at imageDpi; what lies beyond the box is cut off.
+            // Own size at imageDpi; what lies beyond the box is cut off. A
+            // fitted image is cut at the box's width only, and made smaller,
+            // in proportion, when it is taller than the box.
             const qreal mmPerPx = 25.4 / item.imageDpi;
             const int maxW = int(std::floor(item.width / mmPerPx + kEps));
-            const int maxH = int(std::floor(item.height / mmPerPx + kEps));
+            const int maxH = item.fitImage ? item.image.height() : int(std::floor(item.height / mmPerPx + kEps));
             QImage img = item.image;
             if (img.width() > maxW || img.height() > maxH)
                 img = img.copy(0, 0, std::min(img.width(), maxW), std::min(img.height(), maxH));
+            const qreal scale = item.fitImage ? std::min<qreal>(1.0, item.height / (img.height() * mmPerPx)) : 1.0;
+            if (img.isNull() || scale <= 0)
+                break;
             page.items.append(ImageItem{item.name,
-                                        QRectF(x0 + item.x, y0 + item.y, img.width() * mmPerPx,
-                                               img.height() * mmPerPx),
+                                        QRectF(x0 + item.x, y0 + item.y, img.width() * mmPerPx * scale,
+                                               img.height() * mmPerPx * scale),
                                         img});
             break;
         }

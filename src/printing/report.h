@@ -56,6 +56,8 @@ struct ReportItem {
     int maxLines = 1;       // > 1: a one-line label may then wrap onto this many
                             // lines, its last line on the baseline of the one
     qreal minWrapPointSize = 0; // smallest size of the wrapped lines
+    qreal wrapHeight = 0;   // > 0: the wrapped lines must fit this height and
+    qreal wrapTop = 0;      // are centred in it from wrapTop, not on the baseline
     QString sizeGroup;      // labels of one group in a band share the smallest size
     QColor color = Qt::black;
 
@@ -69,6 +71,7 @@ struct ReportItem {
     // Images: drawn at their own size from the top-left corner, cut at the box.
     QImage image;
     qreal imageDpi = 96;
+    bool fitImage = false; // cut at the box's width, then made smaller to its height
 
     static ReportItem label(const QString &name, qreal x, qreal y, const FontSpec &font);
     static ReportItem rightLabel(const QString &name, qreal rightEdge, qreal y, const FontSpec &font);

@@ -332,7 +332,7 @@ const QStringList DefaultKamokuLines = {
     QStringLiteral("1601,12,その他宿泊料金,Charge,0"),
     QStringLiteral("1601,101,追加料理等オプション,Optional Meal,0"),
     QStringLiteral("1601,102,ビール,Beer,800"),
-    QStringLiteral("1601,103,日本酒(1合),Jananese Liquor,800"),
+    QStringLiteral("1601,103,日本酒(1合),Japanese Liquor,800"),
     QStringLiteral("1601,104,ワイン,Wine,3000"),
     QStringLiteral("1601,105,ジュース,Juice,250"),
     QStringLiteral("1601,106,その他オプション,Other,0"),

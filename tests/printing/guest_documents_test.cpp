@@ -1,0 +1,398 @@
+// What a guest reads on every bill document, checked on the page models of
+// every document and paper, in both languages, for the sample bill and for
+// the bill with everything at its longest: the logo above the address, the
+// totals labels at their own size, a legible tax breakdown, whole web and
+// mail addresses, telephone and fax apart, no "*****" rows, the proviso on
+// receipts, and English that reads as English.
+
+#include "gui_test_env.h"
+#include "page_checks.h"
+#include "sample_bill.h"
+
+#include "printing/bill_documents.h"
+#include "printing/print_form.h"
+#include "storage/app_data.h"
+#include "storage/clock.h"
+
+#include <QImage>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace page_checks;
+using printing::PageModel;
+using printing::TextItem;
+
+namespace {
+
+struct Document {
+    const char *name;
+    BillPaper paper;
+    int kind;
+};
+
+const Document kDocuments[] = {
+    {"A5 bill", BillPaper::A5, KindBill},         {"A5 receipt", BillPaper::A5, KindReceipt},
+    {"A5 estimate", BillPaper::A5, KindEstimate}, {"A4 bill", BillPaper::A4, KindBill},
+    {"A4 receipt", BillPaper::A4, KindReceipt},   {"B5 bill", BillPaper::B5, KindBill},
+    {"B5 receipt", BillPaper::B5, KindReceipt},   {"B5 estimate", BillPaper::B5, KindEstimate},
+    {"combined", BillPaper::Combined, KindBill},
+};
+
+struct Sample {
+    const char *name;
+    TBillState (*bill)(uint8_t);
+    TBaseData (*base)();
+};
+
+const Sample kSamples[] = {
+    {"sample bill", &sample::bill, &sample::facility},
+    {"edge bill", &sample::edgeBill, &sample::edgeFacility},
+};
+
+BillLayout layoutOf(BillPaper paper)
+{
+    switch (paper) {
+    case BillPaper::A4: return BillLayout::a4();
+    case BillPaper::B5: return BillLayout::b5();
+    case BillPaper::Combined: return BillLayout::combinedA4();
+    default: return BillLayout::a5();
+    }
+}
+
+class GuestDocuments : public ::testing::Test {
+protected:
+    void SetUp() override { Clock::setFixed(QDateTime(QDate(2007, 8, 10), QTime(9, 30))); }
+    void TearDown() override { Clock::setFixed(QDateTime()); }
+
+    static PageModel run(const TBillState &bill, BillPaper paper, int kind, const TBaseData &base,
+                         const QString &exePath = QString())
+    {
+        TDocumentRun r = makeBillDocument(bill, base, exePath, paper, kind);
+        EXPECT_TRUE(r.ok()) << r.error.toStdString();
+        return r.model;
+    }
+
+    // Every document, language and sample bill.
+    template <typename Check> static void forEveryDocument(Check check, const QString &exePath = QString())
+    {
+        for (const Sample &s : kSamples)
+            for (const uint8_t lang : {uint8_t(0), uint8_t(1)})
+                for (const Document &d : kDocuments) {
+                    SCOPED_TRACE(std::string(d.name) + ", " + s.name + (lang ? ", English" : ", Japanese"));
+                    const TBaseData base = s.base();
+                    check(d, run(s.bill(lang), d.paper, d.kind, base, exePath), base, lang);
+                }
+    }
+
+    static QString text(const PageModel &m, const QString &name)
+    {
+        const TextItem *t = m.text(0, name);
+        return t ? t->text : QStringLiteral("<missing>");
+    }
+
+    static QRectF ink(const PageModel &m, const QString &name)
+    {
+        for (const Span &s : inkBoxes(m, 0))
+            if (s.name == name)
+                return s.box;
+        return {};
+    }
+};
+
+// The address lines of each half: postal code, telephone, fax, web, mail.
+struct AddressNames {
+    const char *zip, *tel, *fax, *url, *mail, *logo;
+};
+const AddressNames kBillHalf{"ZipCode", "TelNo", "FaxNo", "URL", "EMail", "LogoImage"};
+const AddressNames kReceiptHalf{"QRLabel13", "QRLabel21", "QRLabel24", "QRLabel22", "QRLabel23", "QRImage1"};
+
+QList<AddressNames> addressBlocks(const Document &d)
+{
+    if (d.paper == BillPaper::Combined)
+        return {kBillHalf, kReceiptHalf};
+    return {kBillHalf};
+}
+
+TEST_F(GuestDocuments, LogoStaysAboveTheAddressLinesInItsOwnProportions)
+{
+    for (const int height : {100, 160}) {
+        SCOPED_TRACE(height);
+        QTemporaryDir dir;
+        const QString exePath = dir.path() + QLatin1Char('/');
+        QImage logo(232, height, QImage::Format_RGB32);
+        logo.fill(Qt::darkGreen);
+        ASSERT_TRUE(logo.save(exePath + QStringLiteral("logo.bmp"), "BMP"));
+        forEveryDocument(
+            [&](const Document &d, const PageModel &m, const TBaseData &, uint8_t) {
+                for (const AddressNames &a : addressBlocks(d)) {
+                    const printing::ImageItem *img = m.image(0, QLatin1String(a.logo));
+                    ASSERT_NE(img, nullptr);
+                    const TextItem *zip = m.text(0, QLatin1String(a.zip));
+                    EXPECT_LE(img->rect.bottom(), zip->rect.top() - 0.2 + 1e-6) << a.logo << " over " << a.zip;
+                    EXPECT_NEAR(img->rect.width() / img->rect.height(), 232.0 / height, 1e-6);
+                    EXPECT_GT(img->rect.height(), 20.0) << "made no smaller than it must";
+                }
+            },
+            exePath);
+    }
+    // On A5 the recommended 232 x 100 logo (26.5 mm high) takes the 26.0 mm
+    // above the 〒 line.
+    QTemporaryDir dir;
+    QImage logo(232, 100, QImage::Format_RGB32);
+    logo.fill(Qt::darkGreen);
+    ASSERT_TRUE(logo.save(dir.filePath(QStringLiteral("logo.bmp")), "BMP"));
+    const PageModel a5 = run(sample::bill(0), BillPaper::A5, KindBill, sample::facility(), dir.path() + QLatin1Char('/'));
+    EXPECT_NEAR(a5.image(0, QStringLiteral("LogoImage"))->rect.height(), 26.2 - 0.2, 1e-6);
+}
+
+TEST_F(GuestDocuments, EachTotalsLabelKeepsItsSizeUnlessItAloneDoesNotFit)
+{
+    printing::TextMeasure measure;
+    int shrunk = 0, wrapped = 0;
+    forEveryDocument([&](const Document &d, const PageModel &m, const TBaseData &, uint8_t) {
+        const BillLayout L = layoutOf(d.paper);
+        const qreal left = m.setup.leftMm;
+        const qreal footer = m.setup.paperMm().height() - 15 - L.footerHeight;
+        for (int row = 0; row < BillRows; ++row) {
+            SCOPED_TRACE(row);
+            const TextItem *t = m.text(0, QStringLiteral("GLabel%1").arg(row));
+            ASSERT_TRUE(t);
+            if (t->text.isEmpty())
+                continue;
+            const qreal x = left + (row == RowBalance ? L.label7X : L.labelX);
+            const qreal room = left + L.amountCellX - 0.4 - x;
+            const qreal top = footer + L.rowTop[row];
+            printing::FontSpec nominal = t->font;
+            nominal.pointSize = L.labelPt;
+            const QString whole = QString(t->text).replace(QLatin1Char('\n'), QString());
+            if (measure.width(nominal, whole) <= room) {
+                EXPECT_EQ(t->font.pointSize, L.labelPt) << t->text.toStdString();
+                EXPECT_NEAR(t->rect.top(), top + L.labelDy, 1e-6);
+                continue;
+            }
+            // It alone is smaller, not below 7 pt, or on two lines within its row.
+            const QStringList lines = t->text.split(QLatin1Char('\n'));
+            if (lines.size() == 1) {
+                EXPECT_GE(t->font.pointSize, 7) << t->text.toStdString();
+                ++shrunk;
+            } else {
+                EXPECT_EQ(lines.size(), 2);
+                EXPECT_GE(t->font.pointSize, 6);
+                const QRectF glyphs = ink(m, t->name);
+                EXPECT_GE(glyphs.top(), top);
+                EXPECT_LE(glyphs.bottom(), top + L.totalsRowHeight);
+                ++wrapped;
+            }
+            for (const QString &line : lines)
+                EXPECT_LE(measure.width(t->font, line), room + 1e-6) << line.toStdString();
+        }
+    });
+    EXPECT_GT(shrunk + wrapped, 0) << "the samples hold labels too long for their row";
+}
+
+TEST_F(GuestDocuments, TaxBreakdownIsLegibleWithTheAmountApart)
+{
+    TBaseData added = sample::facility();
+    added.TaxKubun = 1;
+    added.Nyutou_Kubun = 1;
+    TBillState addedBill = sample::bill();
+    CalcTotals(addedBill, added);
+    const struct {
+        const char *name;
+        TBillState bill;
+        TBaseData base;
+    } cases[] = {
+        {"included", sample::bill(), sample::facility()},
+        {"added", addedBill, added},
+        {"edge", sample::edgeBill(), sample::edgeFacility()},
+    };
+    printing::TextMeasure measure;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const PageModel m = run(c.bill, BillPaper::Combined, KindBill, c.base);
+        const TextItem *tax = m.text(0, QStringLiteral("QRLabel26"));
+        ASSERT_TRUE(tax);
+        EXPECT_GE(tax->font.pointSize, 6);
+        // The rate as the label has it, a blank, the amount grouped.
+        const QString grouped = QLocale(QLocale::English).toString(c.bill.SaNumEdit[RowTax].toLongLong());
+        const QString label = c.base.TaxKubun ? c.bill.GEdit[RowTax] : QStringLiteral("消費税8%");
+        EXPECT_TRUE(QString(tax->text).replace(QLatin1Char('\n'), QLatin1Char(' '))
+                        .contains(label + QLatin1Char(' ') + grouped + QStringLiteral("円")))
+            << tax->text.toStdString();
+        const QStringList lines = tax->text.split(QLatin1Char('\n'));
+        EXPECT_LE(lines.size(), 2);
+        for (const QString &line : lines)
+            EXPECT_LE(tax->rect.left() + measure.width(tax->font, line), 163.5 + 113.0);
+        EXPECT_LE(tax->rect.top() + measure.lineHeight(tax->font) * lines.size(),
+                  m.text(0, QStringLiteral("QRLabel30"))->rect.top() + 1e-6)
+            << "above the payment line";
+    }
+}
+
+TEST_F(GuestDocuments, WebAndMailAddressesAreNeverCut)
+{
+    TBaseData longest = sample::edgeFacility();
+    const QString url = QStringLiteral("https://www.yukemuri-sansuikan-ryokan.example.co.jp/reservation/index.html");
+    const QString mail = QStringLiteral("front-desk.reservations@yukemuri-sansuikan-ryokan.example.co.jp");
+    setFieldText(longest.URL, url);
+    setFieldText(longest.EMail, mail);
+    ASSERT_EQ(fieldText(longest.URL), url);
+    printing::TextMeasure measure;
+    int broken = 0;
+    for (const uint8_t lang : {uint8_t(0), uint8_t(1)})
+        for (const Document &d : kDocuments) {
+            SCOPED_TRACE(std::string(d.name) + (lang ? " en" : " ja"));
+            const PageModel m = run(sample::edgeBill(lang), d.paper, d.kind, longest);
+            const qreal right = d.paper == BillPaper::Combined ? 297 - 10 : m.setup.leftMm + layoutOf(d.paper).itemsRight;
+            for (const AddressNames &a : addressBlocks(d)) {
+                const qreal edge = QLatin1String(a.url) == QLatin1String("URL") ? m.setup.leftMm + layoutOf(d.paper).itemsRight
+                                                                                  : right;
+                for (const auto &[name, expected] :
+                     {std::pair{a.url, QStringLiteral("URL:") + url}, std::pair{a.mail, QStringLiteral("Mail:") + mail}}) {
+                    const TextItem *t = m.text(0, QLatin1String(name));
+                    ASSERT_TRUE(t);
+                    EXPECT_EQ(QString(t->text).remove(QLatin1Char('\n')), expected) << "whole, no ellipsis";
+                    EXPECT_GE(t->font.pointSize, 6);
+                    const QStringList lines = t->text.split(QLatin1Char('\n'));
+                    for (int i = 0; i < lines.size(); ++i) {
+                        EXPECT_LE(t->rect.left() + measure.width(t->font, lines[i]), edge + 1e-6);
+                        if (i + 1 < lines.size())
+                            EXPECT_TRUE(QStringLiteral("/.@").contains(lines[i].back())) << lines[i].toStdString();
+                    }
+                    broken += lines.size() > 1;
+                }
+            }
+            // Nothing over anything, the address block included.
+            const QList<Span> boxes = inkBoxes(m, 0);
+            for (int i = 0; i < boxes.size(); ++i)
+                for (int j = i + 1; j < boxes.size(); ++j) {
+                    const QRectF o = boxes[i].box.intersected(boxes[j].box);
+                    EXPECT_FALSE(o.width() > 0.05 && o.height() > 0.05)
+                        << boxes[i].name.toStdString() << " and " << boxes[j].name.toStdString();
+                }
+        }
+    EXPECT_GT(broken, 0) << "these addresses need more than one line somewhere";
+}
+
+TEST_F(GuestDocuments, TelephoneAndFaxStandTwoMillimetresApart)
+{
+    forEveryDocument([&](const Document &d, const PageModel &m, const TBaseData &base, uint8_t) {
+        for (const AddressNames &a : addressBlocks(d)) {
+            EXPECT_EQ(text(m, QLatin1String(a.tel)), QStringLiteral("TEL:") + fieldText(base.TelNo));
+            EXPECT_GE(ink(m, QLatin1String(a.fax)).left() - ink(m, QLatin1String(a.tel)).right(), 2.0 - 1e-6);
+        }
+    });
+}
+
+TEST_F(GuestDocuments, RowsThatDoNotApplyPrintEmpty)
+{
+    forEveryDocument([&](const Document &, const PageModel &m, const TBaseData &, uint8_t) {
+        for (const printing::PageItem &item : m.pages[0].items)
+            if (const TextItem *t = std::get_if<TextItem>(&item))
+                EXPECT_FALSE(t->text.contains(BillPlaceholder)) << t->name.toStdString();
+        EXPECT_EQ(text(m, QStringLiteral("GLabel1")), QString()) << "no discount";
+        EXPECT_EQ(text(m, QStringLiteral("GLabel6")), QString()) << "no deposit";
+    });
+    // A discount that applies keeps its label.
+    TBillState b = sample::bill();
+    b.NebikiCombo.Items = {QStringList{BillPlaceholder, QStringLiteral("お値引き")}, QStringList{BillPlaceholder}};
+    b.NebikiCombo.ItemIndex = 1;
+    EXPECT_EQ(text(run(b, BillPaper::A5, KindBill, sample::facility()), QStringLiteral("GLabel1")),
+              QStringLiteral("お値引き"));
+}
+
+TEST_F(GuestDocuments, ProvisoOnEveryReceiptWhenTicked)
+{
+    TBaseData base = sample::facility();
+    setFieldText(base.Tadashi, QStringLiteral("ご宿泊代として"));
+    for (const Document &d : kDocuments) {
+        if (d.paper == BillPaper::Combined)
+            continue;
+        for (const bool ticked : {false, true}) {
+            SCOPED_TRACE(std::string(d.name) + (ticked ? " ticked" : " not ticked"));
+            TBillState b = sample::bill();
+            b.TadashiCheck = ticked;
+            const PageModel m = run(b, d.paper, d.kind, base);
+            const bool shown = ticked && d.kind == KindReceipt;
+            ASSERT_EQ(m.text(0, QStringLiteral("TadashiLabel")) != nullptr, shown);
+            if (!shown)
+                continue;
+            EXPECT_EQ(text(m, QStringLiteral("QRLabel29")), QStringLiteral("但"));
+            EXPECT_EQ(text(m, QStringLiteral("TadashiLabel")), QStringLiteral("ご宿泊代として"));
+            // On its rule, in the free space left of the totals and above the stamp box.
+            const BillLayout L = layoutOf(d.paper);
+            const qreal footer = m.setup.paperMm().height() - 15 - L.footerHeight;
+            const printing::LineItem *rule = m.line(0, QStringLiteral("QRShape8"));
+            ASSERT_TRUE(rule);
+            const QRectF text = ink(m, QStringLiteral("TadashiLabel"));
+            EXPECT_LE(text.bottom(), rule->from.y());
+            EXPECT_GE(text.top(), footer);
+            EXPECT_LE(rule->to.x(), m.setup.leftMm + L.labelCellX - 1.0);
+            EXPECT_LT(rule->from.y(), footer + L.stampBox.y);
+        }
+    }
+}
+
+TEST_F(GuestDocuments, EnglishReadsAsEnglishAndJapaneseKeepsItsWording)
+{
+    struct Case {
+        const char *name;
+        BillPaper paper;
+        int kind;
+        uint8_t lang;
+        const char *item;
+        QString expected;
+    };
+    const Case cases[] = {
+        {"date", BillPaper::A5, KindBill, 1, "Date", QStringLiteral("10 Aug 2007")},
+        {"stay", BillPaper::A5, KindBill, 1, "QRLabel19", QStringLiteral("from 9 Aug  2 nights")},
+        {"quantity heading", BillPaper::A4, KindBill, 1, "QRLabel5", QStringLiteral("Qty")},
+        {"amount beside JPY", BillPaper::B5, KindBill, 1, "QRLabel16", QStringLiteral("52,600")},
+        {"currency tag", BillPaper::A5, KindBill, 1, "QRLabel17", QStringLiteral("JPY")},
+        {"card payment", BillPaper::A5, KindReceipt, 1, "QRLabel7", QStringLiteral("(Payment Credit VISA  JPY 5,000- )")},
+        {"receipt date", BillPaper::Combined, KindBill, 1, "QRLabel9", QStringLiteral("10 Aug 2007")},
+        {"received", BillPaper::Combined, KindBill, 1, "QRLabel11", QStringLiteral("JPY 52,600-")},
+        {"date ja", BillPaper::A5, KindBill, 0, "Date", QStringLiteral("2007年08月10日")},
+        {"stay ja", BillPaper::A5, KindBill, 0, "QRLabel19", QStringLiteral("08月09日(木)から2泊")},
+        {"quantity ja", BillPaper::A4, KindBill, 0, "QRLabel5", QStringLiteral("数量")},
+        {"amount ja", BillPaper::B5, KindBill, 0, "QRLabel16", QStringLiteral("\u00A552,600")},
+        {"card payment ja", BillPaper::A5, KindReceipt, 0, "QRLabel7", QStringLiteral("(内 VISAにて \u00A55000- お支払い)")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(text(run(sample::bill(c.lang), c.paper, c.kind, sample::facility()), QLatin1String(c.item)),
+                  c.expected);
+    }
+    // One night, and a December date.
+    Clock::setFixed(QDateTime(QDate(2026, 12, 11), QTime(9, 0)));
+    TBillState one = sample::bill(1);
+    one.StayEdit = QStringLiteral("1");
+    one.StayLabel = QStringLiteral("2026年12月10日(木)から");
+    one.SeisanDay.clear();
+    const PageModel m = run(one, BillPaper::A5, KindBill, sample::facility());
+    EXPECT_EQ(text(m, QStringLiteral("QRLabel19")), QStringLiteral("from 10 Dec  1 night"));
+    EXPECT_EQ(text(m, QStringLiteral("Date")), QStringLiteral("11 Dec 2026"));
+
+    // No document says JPN, Night[s] or the currency twice.
+    forEveryDocument([&](const Document &, const PageModel &doc, const TBaseData &, uint8_t) {
+        for (const printing::PageItem &item : doc.pages[0].items)
+            if (const TextItem *t = std::get_if<TextItem>(&item)) {
+                EXPECT_FALSE(t->text.contains(QStringLiteral("JPN"))) << t->name.toStdString();
+                EXPECT_FALSE(t->text.contains(QStringLiteral("Night["))) << t->name.toStdString();
+                EXPECT_FALSE(t->text.contains(QStringLiteral("JPY \u00A5"))) << t->name.toStdString();
+            }
+    });
+
+    // The default item master spells its drinks right.
+    std::array<RecordList<THojoKamoku>, KamokuCategories> lists;
+    seedDefaultKamoku(lists);
+    QStringList english;
+    for (const auto &list : lists)
+        for (const THojoKamoku &k : list)
+            english << fieldText(k.ETekiyo);
+    EXPECT_TRUE(english.contains(QStringLiteral("Japanese Liquor")));
+    EXPECT_FALSE(english.join(QLatin1Char(',')).contains(QStringLiteral("Jananese")));
+}
+
+} // namespace
