@@ -36,14 +36,17 @@ TGetujiPrinForm::TGetujiPrinForm(const QString &dateLabel_, std::vector<QStringL
     rep.pageHeader.height = 6.3;
     ReportItem &title = rep.pageHeader.add(ReportItem::label(QStringLiteral("TitleLabel"), 0, 0, font(kPGothic, 18)));
     title.text = documentName();
+    grid.addPageNumber(rep.pageHeader, 2.5);
 
-    rep.title.height = kCellHeight;
-    addRuledHeadings(rep.title, cols, kCellHeight, kTextTop, QStringLiteral("Heading"));
+    // The headings head every page; the footing repeats them under the
+    // totals row, whose bottom is its top.
+    rep.columnHeader.height = kCellHeight;
+    addRuledHeadings(rep.columnHeader, cols, kCellHeight, kTextTop, QStringLiteral("Heading"));
 
     grid.setDetail(cols, kCellHeight, kCellHeight, kTextTop);
 
     rep.summary.height = kCellHeight;
-    addRuledHeadings(rep.summary, cols, kCellHeight, kTextTop, QStringLiteral("Footing"));
+    addRuledHeadings(rep.summary, cols, kCellHeight, kTextTop, QStringLiteral("Footing"), false);
 }
 
 QString TGetujiPrinForm::documentName() const

@@ -26,6 +26,7 @@ TGetujioptPrinForm::TGetujioptPrinForm(const QString &dateLabel_, const QString 
     ReportItem &title = rep.pageHeader.add(ReportItem::label(QStringLiteral("TitleLabel"), 1.6, 0.5,
                                                              font(kPGothic, 18)));
     title.text = documentName();
+    grid.addPageNumber(rep.pageHeader, 3.5);
 
     rep.columnHeader.height = kCellHeight;
     addRuledHeadings(rep.columnHeader, kColumns, kCellHeight, kTextTop, QStringLiteral("Heading"));

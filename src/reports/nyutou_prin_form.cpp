@@ -2,6 +2,9 @@
 
 #include "printing/fonts.h"
 #include "printing/ruled_table.h"
+#include "storage/cp932.h"
+
+#include <utility>
 
 using namespace printing;
 
@@ -20,9 +23,10 @@ constexpr qreal kCellHeight = 5.3;
 constexpr qreal kTextTop = 1.0;
 constexpr qreal kNumberInset = 2.0;
 
+// A zero prints nothing, as an empty cell does.
 RuledColumn number(const QString &heading, qreal left, qreal width, const QString &picture)
 {
-    return {heading, left, width, RuledColumn::Right, left + width - kNumberInset, picture};
+    return {heading, left, width, RuledColumn::Right, left + width - kNumberInset, picture, true};
 }
 
 const QString kPersons = QStringLiteral("9,999");
@@ -44,29 +48,78 @@ const QList<RuledColumn> kUpper = {
     {QStringLiteral("課税免除"), 83.1, 43.1, RuledColumn::Centre, 0, {}},
 };
 
-// Heading cells placed top millimetres down the band.
-void addHeadingRow(Band &band, const QList<RuledColumn> &columns, qreal top, qreal height, const QString &prefix)
+constexpr qreal kDayRight = 13.0; // the day cell's right side, which the next cells overlap
+
+// Heading cells placed top millimetres down the band. Rows right of the day
+// cell leave their left side to it, and the lower row its top to the upper.
+void addHeadingRow(Band &band, const QList<RuledColumn> &columns, qreal top, qreal height, const QString &prefix,
+                   bool besideDay, bool topEdge)
 {
     Band row;
-    addRuledHeadings(row, columns, height, (height - kCellHeight) / 2 + kTextTop, prefix);
+    addRuledHeadings(row, columns, height, (height - kCellHeight) / 2 + kTextTop, prefix, topEdge);
+    bool first = true;
     for (ReportItem item : row.items) {
         item.y += top;
+        if (item.kind == ReportItem::Rect && std::exchange(first, false) && besideDay)
+            item.edges &= ~Qt::LeftEdge;
+        // The row's rules start where the day cell's end.
+        if (item.kind == ReportItem::HLine && besideDay) {
+            item.width -= kDayRight - item.x;
+            item.x = kDayRight;
+        }
         band.add(item);
+    }
+}
+
+// The facility, for the town hall: name, address and telephone, at the top
+// right beside the month, clear of the headings.
+constexpr qreal kFacilityLeft = 130.0;
+constexpr qreal kFacilityRight = 190.0;
+
+void addFacility(Band &band, const TBaseData &base)
+{
+    QString name = fieldText(base.SisetuName);
+    name.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    name = name.split(QLatin1Char('\n'), Qt::SkipEmptyParts).join(QLatin1Char(' '));
+    const QString zip = fieldText(base.ZipCode).trimmed();
+    const QString address = ((zip.isEmpty() ? QString() : QStringLiteral("〒") + zip + QLatin1Char(' '))
+                             + fieldText(base.Jusyo))
+                                .trimmed();
+    const QString tel = fieldText(base.TelNo).trimmed();
+    const struct {
+        const char *name;
+        qreal y;
+        FontSpec font;
+        QString text;
+    } lines[] = {
+        {"FacilityName", 3.6, font(kPGothic, 9, true), name},
+        {"FacilityAddress", 7.6, font(kPGothic, 8), address},
+        {"FacilityTel", 11.0, font(kPGothic, 8), tel.isEmpty() ? QString() : QStringLiteral("TEL:") + tel},
+    };
+    for (const auto &l : lines) {
+        ReportItem &item = band.add(ReportItem::label(QLatin1String(l.name), kFacilityLeft, l.y, l.font));
+        item.text = l.text;
+        item.width = kFacilityRight - kFacilityLeft;
+        item.minPointSize = 6;
     }
 }
 } // namespace
 
-TNyutouPrinForm::TNyutouPrinForm(const QString &dateLabel_, std::vector<QStringList> rows_)
+TNyutouPrinForm::TNyutouPrinForm(const QString &dateLabel_, std::vector<QStringList> rows_, const TBaseData &base)
     : dateLabel(dateLabel_), grid(std::move(rows_), QPageLayout::Portrait)
 {
     Report &rep = grid.rep;
-    rep.title.height = 20.1;
-    ReportItem &title = rep.title.add(ReportItem::label(QStringLiteral("TitleLabel"), 1.1, 1.1, font(kPGothic, 18)));
+    // Title, facility and headings head every page (the 32 rows fit on one).
+    Band &head = rep.pageHeader;
+    head.height = 20.1;
+    ReportItem &title = head.add(ReportItem::label(QStringLiteral("TitleLabel"), 1.1, 1.1, font(kPGothic, 18)));
     title.text = documentName();
+    grid.addPageNumber(head, 0.0);
+    addFacility(head, base);
     // "日" spans both heading rows.
-    addHeadingRow(rep.title, {kLower[0]}, kUpperTop, 2 * kCellHeight, QStringLiteral("DayHeading"));
-    addHeadingRow(rep.title, kUpper, kUpperTop, kCellHeight, QStringLiteral("UpperHeading"));
-    addHeadingRow(rep.title, kLower.mid(1), kLowerTop, kCellHeight, QStringLiteral("LowerHeading"));
+    addHeadingRow(head, {kLower[0]}, kUpperTop, 2 * kCellHeight, QStringLiteral("DayHeading"), false, true);
+    addHeadingRow(head, kUpper, kUpperTop, kCellHeight, QStringLiteral("UpperHeading"), true, true);
+    addHeadingRow(head, kLower.mid(1), kLowerTop, kCellHeight, QStringLiteral("LowerHeading"), true, false);
 
     grid.setDetail(kLower, kCellHeight, kCellHeight, kTextTop);
 }

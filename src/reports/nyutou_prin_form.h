@@ -4,6 +4,7 @@
 
 #include "printing/page_model.h"
 #include "printing/ruled_table.h"
+#include "storage/records.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,8 +13,9 @@
 class TNyutouPrinForm {
 public:
     // dateLabel: the window's month title, as 2008年03月分; rows: the grid's
-    // 32 rows (day label, then the seven figures).
-    TNyutouPrinForm(const QString &dateLabel, std::vector<QStringList> rows);
+    // 32 rows (day label, then the seven figures); base: the facility whose
+    // name, address and telephone head the statement.
+    TNyutouPrinForm(const QString &dateLabel, std::vector<QStringList> rows, const TBaseData &base = TBaseData{});
     TNyutouPrinForm(const TNyutouPrinForm &) = delete;
     TNyutouPrinForm &operator=(const TNyutouPrinForm &) = delete;
 

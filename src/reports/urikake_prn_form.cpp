@@ -27,9 +27,11 @@ TUrikakePrnForm::TUrikakePrnForm(const QString &dateLabel_, std::vector<QStringL
     ReportItem &title = rep.pageHeader.add(ReportItem::label(QStringLiteral("TitleLabel"), 0, 0,
                                                              font(kPGothic, 18)));
     title.text = documentName();
+    grid.addPageNumber(rep.pageHeader, 3.0);
 
-    rep.title.height = kBandHeight;
-    addRuledHeadings(rep.title, kColumns, kCellHeight, kTextTop, QStringLiteral("Heading"));
+    // The headings head every page.
+    rep.columnHeader.height = kBandHeight;
+    addRuledHeadings(rep.columnHeader, kColumns, kCellHeight, kTextTop, QStringLiteral("Heading"));
 
     grid.setDetail(kColumns, kCellHeight, kBandHeight, kTextTop);
 }

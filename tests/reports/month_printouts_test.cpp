@@ -107,18 +107,23 @@ TEST(UrikakePrnForm, EmptyMonthPrintsTheTotalsRowAlone)
     EXPECT_EQ(m.text(0, QStringLiteral("DetailText4"))->text, QStringLiteral("0"));
 }
 
-TEST(UrikakePrnForm, LongMonthsRunOntoFurtherPagesWithTheirHeader)
+TEST(UrikakePrnForm, LongMonthsRunOntoFurtherPagesWithTheirHeaderAndHeadings)
 {
-    // 277 mm of band space: page 1 holds 9.3 + 5.4 + 48 x 5.4, later pages 9.3 + 49 x 5.4.
+    // 277 mm of band space: every page holds 9.3 + 5.4 + 48 x 5.4.
     TUrikakePrnForm form(QStringLiteral("2008年03月分"), receivableRows(99));
     const PageModel m = form.Run();
     ASSERT_EQ(m.pages.size(), 3);
     EXPECT_EQ(m.texts(0, QStringLiteral("DetailText0")).size(), 48);
-    EXPECT_EQ(m.texts(1, QStringLiteral("DetailText0")).size(), 49);
-    EXPECT_EQ(m.texts(2, QStringLiteral("DetailText0")).size(), 3);
-    EXPECT_TRUE(m.text(1, QStringLiteral("TitleLabel")));
-    EXPECT_FALSE(m.rect(1, QStringLiteral("HeadingCell0"))) << "headings once, at the start";
-    EXPECT_NEAR(m.rect(1, QStringLiteral("DetailCell0"))->rect.top(), 10 + 9.3, 1e-6);
+    EXPECT_EQ(m.texts(1, QStringLiteral("DetailText0")).size(), 48);
+    EXPECT_EQ(m.texts(2, QStringLiteral("DetailText0")).size(), 4);
+    for (int p = 0; p < 3; ++p) {
+        SCOPED_TRACE(p);
+        EXPECT_TRUE(m.text(p, QStringLiteral("TitleLabel")));
+        EXPECT_EQ(m.text(p, QStringLiteral("PageNo"))->text, QStringLiteral("%1 / 3").arg(p + 1));
+        ASSERT_TRUE(m.rect(p, QStringLiteral("HeadingCell0"))) << "headings on every page";
+        EXPECT_NEAR(m.rect(p, QStringLiteral("HeadingCell0"))->rect.top(), 10 + 9.3, 1e-6);
+        EXPECT_NEAR(m.rect(p, QStringLiteral("DetailCell0"))->rect.top(), 10 + 9.3 + 5.4, 1e-6);
+    }
 }
 
 TEST(UrikakePrnForm, LongNamesShrinkOrAreCutInsideTheirCell)
