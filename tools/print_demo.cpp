@@ -3,11 +3,21 @@
 // gives, in Japanese (_ja) and English (_en):
 //   a5_bill, a5_receipt, a5_estimate, a4_bill, a4_receipt, b5_bill,
 //   b5_receipt, b5_estimate, combined
-// and the same of a bill with everything at its longest, prefixed edge_.
+// and the same of a bill with everything at its longest, prefixed edge_;
+// then the month printouts of a realistic month (March 2008): month_nyutou,
+// month_getuji, month_urikake, month_opt, and month_urikake_long (a
+// statement of three pages).
 //   print_demo --preview [program directory]
 // shows the Japanese receipt in the preview window instead.
 
 #include "../tests/printing/sample_bill.h"
+#include "../tests/reports/month_sample.h"
+#include "reports/getuji_prin_form.h"
+#include "reports/getujiopt_prin_form.h"
+#include "reports/item_sales.h"
+#include "reports/nyutou_prin_form.h"
+#include "reports/receivables.h"
+#include "reports/urikake_prn_form.h"
 #include "printing/bill_documents.h"
 #include "printing/renderer.h"
 #include "shell/document_output.h"
@@ -63,6 +73,37 @@ int main(int argc, char **argv)
                 failures += !error.isEmpty();
             }
         }
+    }
+
+    // The month printouts.
+    const MonthSample month = marchSample();
+    AppData data = reportData(month.lines, month.cards, month.base);
+    const TBaseData inn = sample::facility();
+    std::memcpy(data.BaseData.SisetuName, inn.SisetuName, sizeof inn.SisetuName);
+    std::memcpy(data.BaseData.ZipCode, inn.ZipCode, sizeof inn.ZipCode);
+    std::memcpy(data.BaseData.Jusyo, inn.Jusyo, sizeof inn.Jusyo);
+    std::memcpy(data.BaseData.TelNo, inn.TelNo, sizeof inn.TelNo);
+    seedDefaultKamoku(data.KamokuList);
+    const ReportMonth march(2008, 3);
+    const QString title = QStringLiteral("2008年03月分");
+    const std::vector<QStringList> receivables = receivablesMonth(data, march).rows;
+    std::vector<QStringList> many = receivables;
+    while (many.size() < 110)
+        many.insert(many.begin(), many.front());
+    TNyutouPrinForm nyutou(title, nyutouzeiMonth(data, march).rows, data.BaseData);
+    TGetujiPrinForm getuji(title, getujiMonth(data, march).rows);
+    TUrikakePrnForm urikake(title, receivables);
+    TUrikakePrnForm urikakeLong(title, many);
+    TGetujioptPrinForm opt(title, itemSalesCategoryNames().value(1), itemSalesMonth(data, march, 1).rows);
+    const std::pair<const char *, printing::PageModel> printouts[] = {
+        {"month_nyutou.pdf", nyutou.Run()},   {"month_getuji.pdf", getuji.Run()},
+        {"month_urikake.pdf", urikake.Run()}, {"month_urikake_long.pdf", urikakeLong.Run()},
+        {"month_opt.pdf", opt.Run()},
+    };
+    for (const auto &[file, model] : printouts) {
+        const QString error = printing::saveDocumentPdf(out.filePath(QLatin1String(file)), model);
+        std::printf("%s: %s\n", file, error.isEmpty() ? "written" : qPrintable(error));
+        failures += !error.isEmpty();
     }
     return failures ? 1 : 0;
 }
