@@ -101,8 +101,9 @@ TEST(MonthPrintoutPages, EveryPageHasItsHeadingsAndItsNumber)
     for (const Printout &p : printouts()) {
         SCOPED_TRACE(p.name);
         const PageModel m = p.run();
-        if (p.pages > 0)
+        if (p.pages > 0) {
             EXPECT_EQ(m.pages.size(), p.pages);
+        }
         const int count = int(m.pages.size());
         for (int page = 0; page < count; ++page) {
             SCOPED_TRACE(page);
