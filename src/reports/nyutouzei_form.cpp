@@ -152,7 +152,7 @@ std::vector<QStringList> TNyutouzeiForm::gridRows() const
 
 void TNyutouzeiForm::PrintButtonClick()
 {
-    TNyutouPrinForm form(MonthBar->title(), gridRows(), Main.data().BaseData);
+    TNyutouPrinForm form(MonthBar->title(), gridRows(), Desk.data().BaseData);
     printing::previewDocument(this, form.Run(), form.documentName());
 }
 
