@@ -5,7 +5,8 @@
 //
 // BM_LoadReserveList is start-up's reading of reserve.dat into ReserveList,
 // BM_StartUp the whole start-up load (loadAppData), BM_SaveReserveList the
-// rewrite of reserve.dat in DIR that every saved bill makes, BM_RefreshDay the
+// rewrite of reserve.dat in DIR that every saved bill makes (with the backup
+// generation it keeps; BM_SaveWithoutGeneration the same without one), BM_RefreshDay the
 // reservation list's refresh of one day (the day of the middle record): its
 // rows picked from ReserveList and their cell texts, BM_IndexRebuild the
 // rebuild of ReserveList's date index after a change. Each iteration times
@@ -138,6 +139,28 @@ void BM_SaveReserveList(benchmark::State &state)
                             * int64_t(data.ReserveList.size() * sizeof(TReserveData)));
 }
 
+// The same save without keeping the files as they were as a backup
+// generation: what a save cost before generations, for the ratio.
+void BM_SaveWithoutGeneration(benchmark::State &state)
+{
+    AppData data;
+    TLibrary lib;
+    if (!loadForBenchmark(state, data, lib))
+        return;
+    setCommitKeeper(data.ExePath, {});
+    for (auto _ : state) {
+        QString error;
+        const auto t0 = std::chrono::steady_clock::now();
+        const bool ok = saveBillLists(data, lib, &error);
+        state.SetIterationTime(secondsSince(t0));
+        if (!ok) {
+            state.SkipWithError(error.toLocal8Bit().constData());
+            return;
+        }
+    }
+    state.counters["records"] = double(data.ReserveList.size());
+}
+
 void BM_RefreshDay(benchmark::State &state)
 {
     AppData data;
@@ -214,6 +237,7 @@ void BM_OpenBill(benchmark::State &state)
 BENCHMARK(BM_LoadReserveList)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartUp)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveReserveList)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveWithoutGeneration)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RefreshDay)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IndexRebuild)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenBill)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);

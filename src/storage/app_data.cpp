@@ -1,6 +1,7 @@
 #include "app_data.h"
 
 #include "cp932.h"
+#include "generations.h"
 #include "safe_file.h"
 #include "version.h"
 
@@ -183,6 +184,10 @@ QString loadAppData(AppData &data, TLibrary &lib, const QString &exePath, const 
         lib.RefuseWrites(QStringLiteral("起動時にデータを読み込めなかったため、保存は行いません。"));
         return message;
     }
+    // Generations a crash cut short are never offered; every later save
+    // keeps the files as they were before it.
+    removeIncompleteGenerations(data.BackupPath);
+    keepGenerations(data.ExePath, data.BackupPath, data.iniPath());
     // Temporary files of backup copies a crash cut short.
     recoverCommit(data.BackupPath,
                   [](const QString &name) {
@@ -258,7 +263,9 @@ QString loadAppData(AppData &data, TLibrary &lib, const QString &exePath, const 
 
 bool saveBaseData(const AppData &data, const TLibrary &lib, QString *error)
 {
-    return lib.WriteRecords(&data.BaseData, sizeof(TBaseData), data.filePath("base.dat"), 1, error);
+    // Through the commit, as every save of the data files, so that it keeps a generation.
+    return lib.WriteRecordFiles({{data.filePath("base.dat"), &data.BaseData, int(sizeof(TBaseData)), 1}}, error)
+        == CommitResult::Done;
 }
 
 bool saveKamokuLists(const AppData &data, const TLibrary &lib, QString *error)
@@ -297,12 +304,16 @@ bool isProgramFile(const QString &name)
 
 bool saveReserveList(const AppData &data, const TLibrary &lib, QString *error)
 {
-    return saveList(data.ReserveList.records(), lib, data.filePath("reserve.dat"), error);
+    const auto &r = data.ReserveList.records();
+    return lib.WriteRecordFiles({{data.filePath("reserve.dat"), r.data(), int(sizeof(TReserveData)), r.size()}}, error)
+        == CommitResult::Done;
 }
 
 bool saveUrikakeList(const AppData &data, const TLibrary &lib, QString *error)
 {
-    return saveList(data.UrikakeList, lib, data.filePath("urikake.dat"), error);
+    const auto &u = data.UrikakeList;
+    return lib.WriteRecordFiles({{data.filePath("urikake.dat"), u.data(), int(sizeof(TUrikakeData)), u.size()}}, error)
+        == CommitResult::Done;
 }
 
 bool backupReserveList(const AppData &data, const TLibrary &lib, const QDate &today, QString *error)

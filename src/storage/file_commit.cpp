@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -91,9 +92,18 @@ int readRecord(const QString &dir, std::vector<Entry> *entries)
     return parseRecord(text, entries) ? 1 : -1;
 }
 
+QHash<QString, CommitKeeperFactory> &keepers()
+{
+    static QHash<QString, CommitKeeperFactory> k;
+    return k;
+}
+
 class Commit {
 public:
-    Commit(const QString &dir, const std::vector<FileContent> &files) : dir(dir), files(files) {}
+    Commit(const QString &dir, const std::vector<FileContent> &files, CommitKeeper *keeper)
+        : dir(dir), files(files), keeper(keeper)
+    {
+    }
 
     CommitResult run(QString *error);
 
@@ -143,6 +153,7 @@ private:
 
     QString dir;
     const std::vector<FileContent> &files;
+    CommitKeeper *keeper;
     std::vector<Entry> entries;
 };
 
@@ -181,6 +192,18 @@ CommitResult Commit::run(QString *error)
                 if (errno != EEXIST || tries > 20)
                     return unchanged(error, QStringLiteral("ファイル %1 を保存できませんでした。").arg(f.name), errno);
             }
+        }
+    }
+
+    // The files as they were are kept before the save can count as made.
+    if (keeper) {
+        QString why;
+        if (!keeper->ready(&why)) {
+            removeTemporaries();
+            if (error)
+                *error = QStringLiteral("バックアップを作れなかったため、保存しませんでした。\n%1\n%2 は保存前のまま残っています。")
+                             .arg(why, names());
+            return CommitResult::Unchanged;
         }
     }
 
@@ -249,11 +272,47 @@ CommitResult Commit::run(QString *error)
 
 } // namespace
 
-CommitResult commitFiles(const QString &dir, const std::vector<FileContent> &files, QString *error)
+CommitResult commitFiles(const QString &dirPath, const std::vector<FileContent> &files, QString *error)
 {
     if (files.empty())
         return CommitResult::Done;
-    return Commit(QDir(dir).absolutePath(), files).run(error);
+    const QString dir = QDir(dirPath).absolutePath();
+    std::unique_ptr<CommitKeeper> keeper;
+    if (const auto make = keepers().value(dir))
+        keeper = make();
+    if (keeper && pendingCommitFiles(dir).isEmpty()) {
+        QString why;
+        if (!keeper->begin(&why)) {
+            keeper->dropped();
+            if (error) {
+                QStringList n;
+                for (const FileContent &f : files)
+                    n << f.name;
+                *error = QStringLiteral("バックアップを作れなかったため、保存しませんでした。\n%1\n%2 は保存前のまま残っています。")
+                             .arg(why, n.join(QStringLiteral("、")));
+            }
+            return CommitResult::Unchanged;
+        }
+    } else {
+        keeper.reset();
+    }
+    const CommitResult result = Commit(dir, files, keeper.get()).run(error);
+    if (keeper) {
+        if (result == CommitResult::Unchanged)
+            keeper->dropped();
+        else
+            keeper->kept();
+    }
+    return result;
+}
+
+void setCommitKeeper(const QString &dir, CommitKeeperFactory make)
+{
+    const QString key = QDir(dir).absolutePath();
+    if (make)
+        keepers().insert(key, std::move(make));
+    else
+        keepers().remove(key);
 }
 
 QStringList pendingCommitFiles(const QString &dir)

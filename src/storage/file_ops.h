@@ -18,6 +18,8 @@ public:
     virtual int rename(const char *from, const char *to);
     virtual int link(const char *from, const char *to);
     virtual int unlink(const char *path);
+    virtual int mkdir(const char *path, mode_t mode);
+    virtual int rmdir(const char *path);
 };
 
 // The calls in use: the plain ones unless a test has put in its own.

@@ -22,6 +22,8 @@ int FileOps::close(int fd) { return ::close(fd); }
 int FileOps::rename(const char *from, const char *to) { return ::rename(from, to); }
 int FileOps::link(const char *from, const char *to) { return ::link(from, to); }
 int FileOps::unlink(const char *path) { return ::unlink(path); }
+int FileOps::mkdir(const char *path, mode_t mode) { return ::mkdir(path, mode); }
+int FileOps::rmdir(const char *path) { return ::rmdir(path); }
 
 namespace {
 FileOps plainOps;
