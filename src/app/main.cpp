@@ -1,6 +1,8 @@
 #include "reports/month_export.h"
 #include "shell/command_line.h"
 #include "app/main_form.h"
+#include "storage/backup_command.h"
+#include "storage/clock.h"
 #include "storage/data_folder.h"
 
 #include <QApplication>
@@ -35,6 +37,15 @@ int main(int argc, char *argv[])
             const int status = runMonthExport(args, dataFolder, &message);
             if (status != ExportOk)
                 std::fprintf(stderr, "norvel: %s\n", message.toLocal8Bit().constData());
+            return status;
+        }
+        case CommandKind::Backup: {
+            QString out, err;
+            const int status = runBackupCommand(args, dataFolder, Clock::now(), &out, &err);
+            if (!out.isEmpty())
+                std::printf("%s\n", out.toLocal8Bit().constData());
+            if (!err.isEmpty())
+                std::fprintf(stderr, "norvel: %s\n", err.toLocal8Bit().constData());
             return status;
         }
         default:

@@ -1,6 +1,7 @@
 #include "shell/command_line.h"
 
 #include "reports/month_export.h"
+#include "storage/backup_command.h"
 #include "version.h"
 
 CommandKind commandKind(const QStringList &args)
@@ -9,6 +10,8 @@ CommandKind commandKind(const QStringList &args)
         return CommandKind::Window;
     if (isExportCommand(args))
         return CommandKind::Export;
+    if (isBackupCommand(args))
+        return CommandKind::Backup;
     if (args.size() == 1 && (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h")))
         return CommandKind::Help;
     if (args.size() == 1 && args[0] == QLatin1String("--version"))
@@ -23,6 +26,10 @@ QString commandUsage(const QString &dataFolder)
                "       norvel --export REPORT --month YYYY-MM [--category 0|1|2] --out FILE\n"
                "                               write a month report as CSV, without a window;\n"
                "                               REPORT is bathing, sales, receivables or items\n"
+               "       norvel --backup DIR     copy the data folder as a new backup generation in DIR,\n"
+               "                               also while the program is open\n"
+               "       norvel --verify-backup DIR\n"
+               "                               check every backup generation in DIR (status 0: all check)\n"
                "       norvel --help           print this text\n"
                "       norvel --version        print the version\n"
                "data folder: %1\n")
