@@ -15,6 +15,7 @@
 #include "billing/bill_storage.h"
 #include "reservations/reservation_list.h"
 #include "storage/app_data.h"
+#include "storage/commit_keeper.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,5 +1,7 @@
 #include "file_commit.h"
 
+#include "commit_keeper.h"
+
 #include "file_ops.h"
 #include "safe_file.h"
 

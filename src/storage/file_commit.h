@@ -27,7 +27,6 @@
 #include <QStringList>
 #include <cstddef>
 #include <functional>
-#include <memory>
 #include <vector>
 
 inline constexpr char CommitRecordName[] = "norvel.commit";
@@ -48,23 +47,6 @@ enum class CommitResult {
 // Replaces the files in dir. Unless Done, *error holds the message for the
 // user, saying truthfully what the files hold.
 CommitResult commitFiles(const QString &dir, const std::vector<FileContent> &files, QString *error);
-
-// Something that keeps the files of a directory as they were before each
-// save (the backup generations). commitFiles calls begin before it writes
-// anything, ready once the new contents are written and before the save
-// counts as made (false refuses the save), then kept when the save was made
-// or dropped when nothing changed.
-class CommitKeeper {
-public:
-    virtual ~CommitKeeper() = default;
-    virtual bool begin(QString *error) = 0;
-    virtual bool ready(QString *error) = 0;
-    virtual void kept() = 0;
-    virtual void dropped() = 0;
-};
-using CommitKeeperFactory = std::function<std::unique_ptr<CommitKeeper>()>;
-// Every later commit into dir asks make for its keeper (an empty make: none).
-void setCommitKeeper(const QString &dir, CommitKeeperFactory make);
 
 // Files of dir named by a commit that is waiting to be finished by the next
 // start (empty when none). Nothing may write them before that.

@@ -1,7 +1,7 @@
 #include "generations.h"
 
-#include "app_data.h"
 #include "checksum.h"
+#include "commit_keeper.h"
 #include "clock.h"
 #include "file_commit.h"
 #include "file_ops.h"
@@ -411,9 +411,11 @@ GenerationPolicy readGenerationPolicy(const QString &iniPath)
 
 QStringList protectedFileNames()
 {
-    QStringList n{QStringLiteral("base.dat")};
-    for (const char *k : KamokuFileNames)
-        n << QLatin1String(k);
+    // The item master's nine files as start-up names them (a test keeps the two lists in step).
+    QStringList n{QStringLiteral("base.dat"),    QStringLiteral("kmk_syu.dat"), QStringLiteral("kmk_opt.dat"),
+                  QStringLiteral("kmk_day.dat"), QStringLiteral("kmk_nbk.dat"), QStringLiteral("kmk_ttk.dat"),
+                  QStringLiteral("kmk_oth.dat"), QStringLiteral("kmk_urk.dat"), QStringLiteral("kmk_cpn.dat"),
+                  QStringLiteral("kmk_mae.dat")};
     n << QStringLiteral("reserve.dat") << QStringLiteral("urikake.dat") << QStringLiteral("norvelreceipt.ini")
       << QStringLiteral("logo.bmp");
     return n;

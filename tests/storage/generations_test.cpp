@@ -6,6 +6,7 @@
 #include "storage/app_data.h"
 #include "storage/backup_command.h"
 #include "storage/checksum.h"
+#include "storage/commit_keeper.h"
 #include "storage/clock.h"
 #include "storage/file_ops.h"
 #include "storage/generations.h"
@@ -70,6 +71,16 @@ QStringList names(const std::vector<Generation> &list)
     for (const Generation &g : list)
         n << g.name;
     return n;
+}
+
+TEST(GenerationFiles, AreEveryFileTheProgramWritesInItsFolder)
+{
+    const QStringList names = protectedFileNames();
+    for (const char *k : KamokuFileNames)
+        EXPECT_TRUE(names.contains(QLatin1String(k))) << k;
+    for (const QString &n : names)
+        EXPECT_TRUE(isProgramFile(n)) << n.toStdString();
+    EXPECT_EQ(names.size(), 14);
 }
 
 TEST(Checksum, IsTheStandardSixtyFourBitXxHash)
