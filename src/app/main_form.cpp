@@ -199,8 +199,21 @@ void TMainForm::resizeEvent(QResizeEvent *e)
 
 void TMainForm::closeEvent(QCloseEvent *e)
 {
-    // Each child runs its own closing (the bill window stores its bill); one
-    // that refuses is discarded with the main window.
+    // The bill window first: a bill its save refused (and said why) is not
+    // thrown away with the program unless the clerk says so.
+    if (!closeBillWindow()
+        && ShowMessage(this, QStringLiteral("確認"),
+                       QStringLiteral("明細画面の請求明細を保存できませんでした。\n"
+                                      "このまま終了すると、この請求明細の変更は失われます。\n"
+                                      "保存せずに終了しますか？（「いいえ」で明細画面に戻ります）"),
+                       QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            != QMessageBox::Yes) {
+        e->ignore();
+        Desk->bringBillWindowToFront();
+        return;
+    }
+    // Each other child runs its own closing; one that refuses is discarded
+    // with the main window.
     for (QMdiSubWindow *sub : Mdi->subWindowList())
         sub->close();
     SaveFormPlacement(library(), this, data().iniPath());

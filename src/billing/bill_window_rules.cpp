@@ -229,6 +229,13 @@ namespace {
 
 bool validLine(const TBillState &bill, int index) { return index >= 0 && size_t(index) < bill.Lines.size(); }
 
+// A line written while the bathing tax is off takes the exempt key, as the
+// lines had when the switch went off: the statement must not count the guest.
+uint32_t keyUnderBathSwitch(const TBillState &bill, uint32_t key)
+{
+    return bill.CheckBox2 ? key : bathSwitchedKey(key, false);
+}
+
 // A padding line nobody has written into.
 bool isBlankLine(const TReserveData &l)
 {
@@ -242,13 +249,14 @@ TBillMessage WriteBackRow(TBillState &bill, int lineIndex, uint32_t key, const Q
 {
     if (const TBillMessage m = CheckCellEntry(2, text); !m.isEmpty())
         return m;
-    if (const TBillMessage m = CheckCellEntry(1, date); !m.isEmpty())
-        return m;
+    QString day;
+    if (!normalizeLineDate(date, &day))
+        return {QStringLiteral("エラー"), LineDateFormatMessage};
     if (!validLine(bill, lineIndex))
         return {};
     TReserveData &l = bill.Lines[size_t(lineIndex)];
-    l.Kubun = key;
-    setFieldText(l.Rsvday, date);
+    l.Kubun = keyUnderBathSwitch(bill, key);
+    setFieldText(l.Rsvday, day);
     setFieldText(l.Kamoku, text);
     l.Tanka = tanka;
     l.Suryou = suryou;
@@ -279,10 +287,13 @@ TBillMessage CheckCellEntry(int column, const QString &text)
 {
     const QString error = QStringLiteral("エラー");
     switch (column) {
-    case 1:
-        if (const QString m = textentry::entryError(QStringLiteral("日付"), text, 10); !m.isEmpty())
-            return {error, m};
+    case 1: {
+        // While it is typed: digits and separators only, in either width.
+        static const QRegularExpression typing(QStringLiteral("^[0-9/\\- ]{0,10}$"));
+        if (!typing.match(text.normalized(QString::NormalizationForm_KC)).hasMatch())
+            return {error, LineDateFormatMessage};
         return {};
+    }
     case 2:
         if (const QString m = textentry::refusalMessage(QStringLiteral("摘要"), text); !m.isEmpty())
             return {error, m};
@@ -326,7 +337,7 @@ void PickItem(TBillState &bill, int lineIndex, int itemIndex)
     // The line before it, not the grid's heading row, gives the first line of a page its date.
     if (l.Rsvday[0] == 0 && lineIndex > 0)
         std::memcpy(l.Rsvday, bill.Lines[size_t(lineIndex) - 1].Rsvday, sizeof l.Rsvday);
-    l.Kubun = itemKey(k);
+    l.Kubun = keyUnderBathSwitch(bill, itemKey(k));
     const bool advance = k.KamokuCode == 1106;
     QString name = bill.LangFlag ? fieldText(k.ETekiyo) : fieldText(k.Tekiyo);
     if (advance)
@@ -348,7 +359,7 @@ bool DropItem(TBillState &bill, int lineIndex, const QString &dragText, const QD
         else
             setFieldText(l.Rsvday, today.toString(QStringLiteral("yyyy/MM/dd")));
     }
-    l.Kubun = item.key;
+    l.Kubun = keyUnderBathSwitch(bill, item.key);
     setFieldText(l.Kamoku, item.name);
     l.Tanka = item.price;
     l.Suryou = 0;
@@ -392,6 +403,31 @@ void CopyHeaderToLines(TBillState &bill)
         copyBillHeader(l, h);
 }
 
+const QString LineDateFormatMessage =
+    QStringLiteral("日付は 2026/12/11 のように、年（4桁）/月/日の形で正しい日付を入力してください");
+
+bool normalizeLineDate(const QString &typed, QString *date)
+{
+    static const QRegularExpression separated(QStringLiteral("^(\\d{4})[/-](\\d{1,2})[/-](\\d{1,2})$"));
+    static const QRegularExpression digits(QStringLiteral("^(\\d{4})(\\d{2})(\\d{2})$"));
+    // Full-width digits and separators read as their ASCII forms.
+    const QString t = typed.normalized(QString::NormalizationForm_KC).trimmed();
+    if (t.isEmpty()) {
+        date->clear();
+        return true;
+    }
+    QRegularExpressionMatch m = separated.match(t);
+    if (!m.hasMatch())
+        m = digits.match(t);
+    if (!m.hasMatch())
+        return false;
+    const QDate d(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    if (!d.isValid() || d.year() < 1900)
+        return false;
+    *date = d.toString(QStringLiteral("yyyy/MM/dd"));
+    return true;
+}
+
 bool normalizeSettlementDate(const QString &typed, QString *date)
 {
     static const QRegularExpression form(QStringLiteral("^(\\d{4})/(\\d{1,2})/(\\d{1,2})$"));
@@ -410,7 +446,7 @@ bool normalizeSettlementDate(const QString &typed, QString *date)
     return true;
 }
 
-TCloseCheck CheckBeforeClose(TBillState &bill)
+TCloseCheck CheckBeforeClose(TBillState &bill, bool keep)
 {
     const QString error = QStringLiteral("エラー");
     QString date;
@@ -418,9 +454,18 @@ TCloseCheck CheckBeforeClose(TBillState &bill)
         return {CloseStep::StayOpen, {error, QStringLiteral("清算日は正しい形式で入力してください")}};
     bill.SeisanDay = date;
     const QString total = bill.SaNumEdit[RowTotal].trimmed();
-    if (total.isEmpty() || total == QStringLiteral("0"))
-        return {CloseStep::Discard,
-                {QStringLiteral("注意"), QStringLiteral("合計金額がないので保存しませんでした")}};
+    if (total.isEmpty() || total == QStringLiteral("0")) {
+        // A guest typed in ahead of the stay has no charges yet, and is kept.
+        if (bill.NameEdit.trimmed().isEmpty())
+            return {CloseStep::Discard,
+                    {QStringLiteral("注意"), QStringLiteral("合計金額がないので保存しませんでした")}};
+        if (!keep)
+            return {CloseStep::AskKeep,
+                    {QStringLiteral("確認"),
+                     QStringLiteral("%1様の請求明細には合計金額がありません。\n"
+                                    "このまま保存しますか？（「いいえ」で入力した内容を保存せずに閉じます）")
+                         .arg(bill.NameEdit.trimmed())}};
+    }
     if (bill.RegdayEdit.isEmpty())
         return {CloseStep::StayOpen, {error, QStringLiteral("予約番号が整合しません")}};
     // A name of spaces only names nobody.

@@ -53,7 +53,9 @@ void padLines(TBillState &bill);
 inline constexpr int TypedLineTextBytes = 40;
 
 // Writes a grid row back into line lineIndex; refuses a typed text over 40
-// bytes or with characters the record cannot hold (nothing is written then).
+// bytes or with characters the record cannot hold, and a date that is no real
+// date (nothing is written then). The date is stored as normalizeLineDate
+// gives it.
 TBillMessage WriteBackRow(TBillState &bill, int lineIndex, uint32_t key, const QString &date,
                           const QString &text, int32_t tanka, int32_t suryou);
 // The same from the texts of the grid's cells (key, date, text, price,
@@ -61,8 +63,8 @@ TBillMessage WriteBackRow(TBillState &bill, int lineIndex, uint32_t key, const Q
 // quantity beyond 32 bits and a line whose amount (price x quantity) is.
 TBillMessage WriteBackCells(TBillState &bill, int lineIndex, const QString &key, const QString &date,
                             const QString &text, const QString &tanka, const QString &suryou);
-// Checks one cell of the grid as it is typed: column 1 the date (10
-// characters), 2 the text (CP932, 40 bytes), 3 the price and 4 the quantity
+// Checks one cell of the grid as it is typed: column 1 the date (digits,
+// "/" and "-" in either width, 10 at most), 2 the text (CP932, 40 bytes), 3 the price and 4 the quantity
 // (whole numbers within 32 bits). An empty message when it may stay.
 TBillMessage CheckCellEntry(int column, const QString &text);
 // Fills line lineIndex from entry itemIndex of the line picker: key, name
@@ -86,6 +88,14 @@ void CopyHeaderToLines(TBillState &bill);
 
 // --- closing ---
 
+// A line's date as typed: year/month/day with "/" or "-" (one-digit month
+// and day allowed) or eight digits, full-width digits and separators as
+// their ASCII forms, becomes 2026/12/11; empty stays empty. False when it is
+// no real date: a line's date decides the day it is listed and the month it
+// is reported under.
+bool normalizeLineDate(const QString &typed, QString *date);
+extern const QString LineDateFormatMessage; // names the form a line date takes
+
 // A settlement date as typed, in the ten-character form (2007/8/9 becomes
 // 2007/08/09); empty stays empty. False when it is no date.
 bool normalizeSettlementDate(const QString &typed, QString *date);
@@ -94,12 +104,14 @@ enum class CloseStep {
     Save,     // SaveBill, then close
     Discard,  // close without saving (after the notice)
     StayOpen, // the window stays open
+    AskKeep,  // ask the question; yes: check again with keep, no: close without saving
 };
 struct TCloseCheck {
     CloseStep step = CloseStep::Save;
     TBillMessage message;
 };
 // The checks made when the bill window is asked to close, in order: the
-// settlement date (normalised in place), a total to save, the reservation
-// number, the name.
-TCloseCheck CheckBeforeClose(TBillState &bill);
+// settlement date (normalised in place), a total to save (a bill with a name
+// but no total is kept only when asked to: keep), the reservation number, the
+// name.
+TCloseCheck CheckBeforeClose(TBillState &bill, bool keep = false);

@@ -223,9 +223,11 @@ void TKamokuForm::setTab(int tab) { TabControl1->setCurrentIndex(tab); }
 
 void TKamokuForm::showTab()
 {
-    const auto &list = Desk.data().KamokuList[size_t(kamokuTab(tab()).category)];
-    // Every entry gets a row; the grid never shrinks while the window is open.
-    Grid->SetRowCount(std::max({Grid->RowCount(), KamokuGridRows + 1, int(list.size()) + 1}));
+    const int category = kamokuTab(tab()).category;
+    const auto &list = Desk.data().KamokuList[size_t(category)];
+    // Every entry gets a row, and no row lies past the category's keys.
+    Grid->SetRowCount(std::min(std::max({Grid->RowCount(), KamokuGridRows + 1, int(list.size()) + 1}),
+                               kamokuCapacity(category) + 1));
     Showing = true;
     Grid->HideEditor();
     for (int row = 1; row < Grid->RowCount(); ++row) {
@@ -313,20 +315,39 @@ void TKamokuForm::gridStripClicked(int row, const QPoint &globalPos)
     PopupMenu1->popup(globalPos);
 }
 
+// Stored bills keep their keys: when some would change meaning, the clerk decides.
+bool TKamokuForm::renumberingAgreed(bool inserting)
+{
+    const AppData &data = Desk.data();
+    const KamokuKeyUse use = kamokuKeysMovedInUse(data.KamokuList, data.ReserveList, tab(), PopupRow);
+    return use.lines == 0
+        || ShowMessage(this, QStringLiteral("確認"), kamokuRenumberQuestion(use, inserting),
+                       QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            == QMessageBox::Yes;
+}
+
 void TKamokuForm::GinsertClick()
 {
     if (PopupRow < 1 || kamokuRowReserved(tab(), PopupRow))
         return;
+    AppData &data = Desk.data();
+    if (kamokuTabFull(data.KamokuList, tab())) {
+        ShowMessage(this, kError, kamokuFullMessage(tab()));
+        return;
+    }
+    if (!renumberingAgreed(true))
+        return;
     const int last = Grid->RowCount() - 1;
     if (!Grid->Cells(1, last).isEmpty())
         Grid->SetRowCount(Grid->RowCount() + 1);
-    insertKamokuEntry(Desk.data().KamokuList, tab(), PopupRow);
+    if (const QString refusal = insertKamokuEntry(data.KamokuList, tab(), PopupRow); !refusal.isEmpty())
+        ShowMessage(this, kError, refusal);
     showTab();
 }
 
 void TKamokuForm::GdeleteClick()
 {
-    if (PopupRow < 1 || kamokuRowReserved(tab(), PopupRow))
+    if (PopupRow < 1 || kamokuRowReserved(tab(), PopupRow) || !renumberingAgreed(false))
         return;
     deleteKamokuEntry(Desk.data().KamokuList, tab(), PopupRow);
     showTab();

@@ -55,6 +55,8 @@ private:
     friend class TKamokuGrid;
     void cellEdited(int col, int row, const QString &value);
     void enterPressed();
+    // True when no stored bill line would change meaning, or the clerk agrees.
+    bool renumberingAgreed(bool inserting);
 
     FrontDesk &Desk;
     QTabBar *TabControl1 = nullptr;

@@ -5,6 +5,7 @@
 #include "storage/text_entry.h"
 
 #include <QStringList>
+#include <unordered_set>
 
 namespace {
 
@@ -81,6 +82,8 @@ QString setKamokuRow(KamokuLists &lists, int tab, int row, const QString &name, 
 
     const KamokuTab &t = Tabs[size_t(tab)];
     auto &list = lists[size_t(t.category)];
+    if (pos >= kamokuCapacity(t.category))
+        return kamokuFullMessage(tab);
     // A row with no entry behind it gets blank entries up to it.
     if (size_t(pos) >= list.size())
         list.resize(size_t(pos) + 1, THojoKamoku{});
@@ -95,15 +98,78 @@ QString setKamokuRow(KamokuLists &lists, int tab, int row, const QString &name, 
 
 bool kamokuRowReserved(int tab, int row) { return tab == 0 && row >= 1 && row <= KamokuReservedRows; }
 
-void insertKamokuEntry(KamokuLists &lists, int tab, int row)
+QString kamokuFullMessage(int tab)
+{
+    const KamokuTab &t = Tabs[size_t(validTab(tab) ? tab : 0)];
+    const uint32_t first = t.code * 1000u + t.firstNumber;
+    const int capacity = kamokuCapacity(t.category);
+    return QStringLiteral("%1の摘要は %2 件までです（番号 %3～%4）。\n"
+                          "使っていない摘要を書き換えてください。")
+        .arg(QString::fromUtf8(t.caption))
+        .arg(capacity)
+        .arg(first)
+        .arg(first + uint32_t(capacity) - 1);
+}
+
+bool kamokuTabFull(const KamokuLists &lists, int tab)
+{
+    const int category = Tabs[size_t(validTab(tab) ? tab : 0)].category;
+    return kamokuStoredCount(lists[size_t(category)]) >= size_t(kamokuCapacity(category));
+}
+
+QString insertKamokuEntry(KamokuLists &lists, int tab, int row)
 {
     const int pos = positionOf(row);
     if (!validTab(tab) || pos < 0 || kamokuRowReserved(tab, row))
-        return;
-    auto &list = lists[size_t(Tabs[size_t(tab)].category)];
+        return {};
+    const int category = Tabs[size_t(tab)].category;
+    auto &list = lists[size_t(category)];
     if (size_t(pos) >= list.size())
-        return;
+        return {};
+    // The entries pushed down must keep keys of their own category.
+    if (kamokuTabFull(lists, tab))
+        return kamokuFullMessage(tab);
     list.insert(list.begin() + pos, THojoKamoku{});
+    if (list.size() > size_t(kamokuCapacity(category)))
+        list.pop_back(); // a blank entry at the end
+    return {};
+}
+
+KamokuKeyUse kamokuKeysMovedInUse(const KamokuLists &lists, const ReserveRecords &lines, int tab, int row)
+{
+    KamokuKeyUse use;
+    const int pos = positionOf(row);
+    if (!validTab(tab) || pos < 0)
+        return use;
+    const KamokuTab &t = Tabs[size_t(tab)];
+    const auto &list = lists[size_t(t.category)];
+    if (size_t(pos) >= list.size())
+        return use;
+    // The entry at the row and every one after it change number; so do the
+    // keys stored bill lines carry for them.
+    const uint32_t low = t.code * 1000u + t.firstNumber + uint32_t(pos);
+    const uint32_t high = t.code * 1000u + t.firstNumber + uint32_t(kamokuCapacity(t.category)) - 1;
+    std::unordered_set<uint32_t> bills;
+    for (const TReserveData &r : lines) {
+        if (r.Kubun >= low && r.Kubun <= high) {
+            ++use.lines;
+            bills.insert(r.MeiNo);
+        }
+    }
+    use.bills = int(bills.size());
+    return use;
+}
+
+QString kamokuRenumberQuestion(const KamokuKeyUse &use, bool inserting)
+{
+    return QStringLiteral("%1と、この行から後の摘要の番号が一つずつずれます。\n"
+                          "保存されている明細のうち %2 行（請求書 %3 件）がずれる番号を使っているため、"
+                          "それらの請求書と過去の月の集計は別の摘要として扱われるようになります。\n"
+                          "%4しますか？")
+        .arg(inserting ? QStringLiteral("行を挿入する") : QStringLiteral("行を削除する"))
+        .arg(use.lines)
+        .arg(use.bills)
+        .arg(inserting ? QStringLiteral("挿入") : QStringLiteral("削除"));
 }
 
 void deleteKamokuEntry(KamokuLists &lists, int tab, int row)

@@ -47,18 +47,37 @@ QString kamokuCellRefusal(int col, const QString &text);
 // Writes grid row row (1 = first entry) of tab into its entry: code and
 // number of the tab, both names, the price text read as an integer (empty
 // reads 0). A row below the end of the list first gets blank entries up to
-// it. Returns the refusal (nothing stored) or an empty text.
+// it. Returns the refusal (nothing stored) or an empty text; a row past the
+// category's room (kamokuCapacity) is refused with kamokuFullMessage.
 QString setKamokuRow(KamokuLists &lists, int tab, int row, const QString &name, const QString &priceText,
                      const QString &englishName);
 
 // Whether insert and delete are refused on this row of this tab.
 bool kamokuRowReserved(int tab, int row);
+// The message of a category without room for another entry (it names the
+// category, its number of entries and its keys).
+QString kamokuFullMessage(int tab);
+// Whether every entry the tab's category has room for is in use.
+bool kamokuTabFull(const KamokuLists &lists, int tab);
 // A zero entry goes in before the entry of grid row row; the entries from
-// there move down. A row below the end of the list changes nothing.
-void insertKamokuEntry(KamokuLists &lists, int tab, int row);
+// there move down (a blank entry at the end goes when the category would
+// otherwise outgrow its keys). A row below the end of the list changes
+// nothing. Refused, with kamokuFullMessage, when every entry the category
+// has room for is in use.
+QString insertKamokuEntry(KamokuLists &lists, int tab, int row);
 // The entry of grid row row goes; the entries after it move up. A row below
 // the end of the list changes nothing.
 void deleteKamokuEntry(KamokuLists &lists, int tab, int row);
+
+// Stored bill lines whose key would change meaning if the entry of grid row
+// row and those after it were renumbered (an insert or delete there).
+struct KamokuKeyUse {
+    int lines = 0;
+    int bills = 0;
+};
+KamokuKeyUse kamokuKeysMovedInUse(const KamokuLists &lists, const ReserveRecords &lines, int tab, int row);
+// The question before such an insert (or delete), naming lines and bills.
+QString kamokuRenumberQuestion(const KamokuKeyUse &use, bool inserting);
 
 // Every category but 5 gets its code and its entries their positional
 // numbers (1, 2, ... / 101, 102, ... / 801, 802, ...), blank entries included.

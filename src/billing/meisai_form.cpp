@@ -724,6 +724,13 @@ TBillMessage TMeisaiForm::storeRow(int row)
     const bool was = Showing;
     Showing = true;
     Grid->SetCells(ColCharge, row, chargeCell(l.Tanka, l.Suryou));
+    // The date as stored (2026/12/11 for "２０２６－１２－１１").
+    if (const QString date = fieldText(l.Rsvday); Grid->Cells(ColDate, row) != date) {
+        Grid->SetCells(ColDate, row, date);
+        if (TInplaceEdit *editor = Grid->InplaceEditor();
+            editor && editor->isVisible() && Grid->Col() == ColDate && Grid->Row() == row)
+            editor->SetText(date);
+    }
     Showing = was;
     calcTotals();
     return {};
@@ -745,7 +752,8 @@ void TMeisaiForm::cellEdited(int col, int row, const QString &value)
         return;
     const TReserveData &l = Bill.Lines[size_t(lineIndexOf(row))];
     TBillMessage m = CheckCellEntry(col, value);
-    if (m.isEmpty())
+    // A date is written when its cell is left: half a date is no date yet.
+    if (m.isEmpty() && col != ColDate)
         m = storeRow(row);
     if (m.isEmpty())
         return;
@@ -766,7 +774,9 @@ void TMeisaiForm::selectCell(int col, int row, bool &canSelect)
 {
     if (Showing)
         return;
-    if (row != Grid->Row() && !writeBackRow(Grid->Row())) {
+    // Leaving the row, or a date cell, writes the row back (the date checked whole).
+    const bool leavesDate = Grid->Col() == ColDate && col != ColDate;
+    if ((row != Grid->Row() || leavesDate) && !writeBackRow(Grid->Row())) {
         canSelect = false;
         return;
     }
@@ -1035,6 +1045,12 @@ void TMeisaiForm::closeEvent(QCloseEvent *e)
     if (!writeBackRow(Grid->Row()))
         return;
     TCloseCheck check = CheckBeforeClose(Bill);
+    if (check.step == CloseStep::AskKeep) {
+        const bool keep = ShowMessage(this, check.message.title, check.message.text,
+                                      QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+            == QMessageBox::Yes;
+        check = keep ? CheckBeforeClose(Bill, true) : TCloseCheck{CloseStep::Discard, {}};
+    }
     if (check.step == CloseStep::StayOpen) {
         ShowMessage(this, check.message.title, check.message.text);
         if (check.message.text.startsWith(QStringLiteral("清算日")))
@@ -1045,7 +1061,8 @@ void TMeisaiForm::closeEvent(QCloseEvent *e)
     }
     showHeader(); // the settlement date in its normal form
     if (check.step == CloseStep::Discard) {
-        ShowMessage(this, check.message.title, check.message.text);
+        if (!check.message.isEmpty())
+            ShowMessage(this, check.message.title, check.message.text);
     } else if (const TBillMessage m = SaveBill(Bill, Desk.data(), Desk.library()); !m.isEmpty()) {
         // The bill stays on screen, nothing is lost.
         ShowMessage(this, m.title, m.text);

@@ -2,6 +2,7 @@
 
 #include "storage/cp932.h"
 
+#include <algorithm>
 #include <bitset>
 #include <cstring>
 #include <limits>
@@ -178,6 +179,7 @@ void TAnswerParser::endLine()
         text(3, r.Plan, sizeof r.Plan);
         text(4, r.Room, sizeof r.Room);
         line.reservationNo = cp932::fieldBytes(r.Regday, sizeof r.Regday);
+        line.key = reservationKey(line.reservationNo, cp932::fieldBytes(r.Name, sizeof r.Name));
 
         constexpr int64_t i32min = std::numeric_limits<int32_t>::min();
         constexpr int64_t i32max = std::numeric_limits<int32_t>::max();
@@ -218,6 +220,8 @@ void TAnswerParser::endLine()
         if (ok && tooMany) {
             State_ = State::TooLarge;
             TooManyRecords = true;
+            StoppedNumber = line.reservationNo;
+            StoppedName = cp932::fieldBytes(r.Name, sizeof r.Name);
         } else if (ok) {
             Records += qsizetype(line.records.size());
             Replaced += replaced;
@@ -226,6 +230,8 @@ void TAnswerParser::endLine()
         } else {
             BadLine = LineNo;
             State_ = State::BadNumber;
+            StoppedNumber = line.reservationNo;
+            StoppedName = cp932::fieldBytes(r.Name, sizeof r.Name);
         }
     }
     Line.resize(0);
@@ -253,6 +259,91 @@ FetchMessage TAnswerParser::failure() const
                     .arg(Limit)};
     default:
         return {};
+    }
+}
+
+QByteArray reservationKey(const QByteArray &number, const QByteArray &name)
+{
+    // A stored text never holds a control character: the marked name cannot
+    // be mistaken for a number.
+    return number.isEmpty() ? QByteArray("\x01") + name : number;
+}
+
+bool TAnswerParser::stoppedLine(QByteArray *number, QByteArray *name) const
+{
+    if (State_ == State::BadNumber || (State_ == State::TooLarge && TooManyRecords)) {
+        *number = StoppedNumber;
+        *name = StoppedName;
+        return true;
+    }
+    if (State_ == State::EndMark || Ends.size() < 2)
+        return false;
+    int ignored = 0;
+    const QByteArray no = field(1);
+    *number = fieldText(no.constData(), no.size(), sizeof(TReserveData::Regday), &ignored);
+    name->clear();
+    if (Ends.size() >= 3) {
+        const QByteArray nm = field(2);
+        *name = fieldText(nm.constData(), nm.size(), sizeof(TReserveData::Name), &ignored);
+    }
+    return !number->isEmpty() || Ends.size() >= 3;
+}
+
+std::vector<TFetchedReservation> answerReservations(const TAnswerParser &answer)
+{
+    std::vector<TFetchedReservation> out;
+    const std::vector<TFetchedLine> &lines = answer.lines();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const TFetchedLine &line = lines[i];
+        if (out.empty() || line.key != lines[out.back().firstLine].key) {
+            TFetchedReservation r;
+            r.number = line.reservationNo;
+            if (!line.records.empty())
+                r.name = cp932::fieldBytes(line.records.front().Name, sizeof line.records.front().Name);
+            else if (line.reservationNo.isEmpty())
+                r.name = line.key.mid(1);
+            r.firstLine = i;
+            r.complete = true; // until it turns out to be the last
+            out.push_back(r);
+        }
+        ++out.back().lineCount;
+        out.back().records += line.records.size();
+    }
+    if (!out.empty() && answer.state() != TAnswerParser::State::EndMark) {
+        // Cut short: the last reservation is whole only if the line being read
+        // when the reading stopped already belonged to another one.
+        QByteArray number, name;
+        out.back().complete =
+            answer.stoppedLine(&number, &name) && reservationKey(number, name) != lines[out.back().firstLine].key;
+    }
+    return out;
+}
+
+QByteArray numberForUnnumbered(const TFetchedLine &first, const std::vector<QByteArray> &taken)
+{
+    // FNV-1a over the texts that tell one stay from another.
+    uint64_t h = 1469598103934665603ull;
+    auto add = [&h](const char *bytes, std::size_t size) {
+        for (std::size_t i = 0; i < size && bytes[i]; ++i) {
+            h ^= static_cast<unsigned char>(bytes[i]);
+            h *= 1099511628211ull;
+        }
+        h ^= 0xFF; // field separator
+        h *= 1099511628211ull;
+    };
+    if (!first.records.empty()) {
+        const TReserveData &r = first.records.front();
+        add(r.Rsvday, sizeof r.Rsvday);
+        add(r.Name, sizeof r.Name);
+        add(r.Room, sizeof r.Room);
+        add(r.Plan, sizeof r.Plan);
+    }
+    uint64_t n = h % 1000000000u;
+    for (;;) {
+        const QByteArray number = QByteArray("n") + QByteArray::number(qulonglong(n)).rightJustified(9, '0');
+        if (std::find(taken.begin(), taken.end(), number) == taken.end())
+            return number;
+        n = (n + 1) % 1000000000u;
     }
 }
 
@@ -289,24 +380,74 @@ std::vector<FetchMessage> applyAnswer(AppData &data, const TAnswerParser &answer
         return before.count(std::string(no.constData(), size_t(no.size()))) > 0;
     };
 
-    QByteArray previous;
-    for (const TFetchedLine &line : answer.lines()) {
-        // Lines of one reservation that follow each other make one bill; a
-        // change of reservation number starts the next.
-        if (previous.isEmpty())
-            previous = line.reservationNo;
-        else if (line.reservationNo != previous) {
+    const std::vector<TFetchedLine> &lines = answer.lines();
+    const std::vector<TFetchedReservation> reservations = answerReservations(answer);
+    auto named = [](const TFetchedReservation &r) {
+        const QString name = cp932::decode(r.name);
+        const QString number = r.number.isEmpty() ? QStringLiteral("（番号なし）") : cp932::decode(r.number);
+        return name.isEmpty() ? QStringLiteral("予約 %1").arg(number)
+                              : QStringLiteral("予約 %1（%2様）").arg(number, name);
+    };
+    QStringList cutOff, tooLarge, numbered;
+    std::vector<QByteArray> given;
+    for (std::size_t k = 0; k < reservations.size(); ++k) {
+        const TFetchedReservation &res = reservations[k];
+        // Every reservation takes a bill number of its own, stored or not.
+        if (k > 0)
             ++data.NextMeiNo;
-            previous = line.reservationNo;
-        }
-        if (line.records.empty() || fetchedBefore(line.reservationNo))
+        if (!res.complete) {
+            cutOff << named(res);
             continue;
-        for (TReserveData r : line.records) {
-            r.MeiNo = data.NextMeiNo;
-            data.ReserveList.push_back(r);
+        }
+        if (qsizetype(res.records) > MaxReservationRecords) {
+            tooLarge << named(res);
+            continue;
+        }
+        if (res.records == 0)
+            continue;
+        QByteArray number = res.number;
+        if (number.isEmpty()) {
+            number = numberForUnnumbered(lines[res.firstLine], given);
+            given.push_back(number);
+            if (!fetchedBefore(number))
+                numbered << named(res) + QStringLiteral(" → 予約番号 ") + QString::fromLatin1(number);
+        }
+        if (fetchedBefore(number))
+            continue;
+        for (std::size_t i = res.firstLine; i < res.firstLine + res.lineCount; ++i) {
+            for (TReserveData r : lines[i].records) {
+                r.MeiNo = data.NextMeiNo;
+                setFieldBytes(r.Regday, number);
+                data.ReserveList.push_back(r);
+            }
         }
     }
     data.RsvCount = int(data.ReserveList.size());
+
+    // A reservation cut off in its first line is named too: nothing of it came whole.
+    if (QByteArray number, name; answer.state() != TAnswerParser::State::EndMark && answer.stoppedLine(&number, &name)
+        && (reservations.empty() || reservationKey(number, name) != lines[reservations.back().firstLine].key)) {
+        TFetchedReservation stopped;
+        stopped.number = number;
+        stopped.name = name;
+        cutOff << named(stopped);
+    }
+    if (!cutOff.isEmpty())
+        messages.push_back({fetch_titles::Notice,
+                            QStringLiteral("次の予約は受信が途中で切れたため取り込みませんでした。\n%1\n"
+                                           "もう一度「サーバーからデータを取得」を押すと取り込みます。")
+                                .arg(cutOff.join(QLatin1Char('\n')))});
+    if (!tooLarge.isEmpty())
+        messages.push_back({fetch_titles::Error,
+                            QStringLiteral("次の予約は明細が %1 件を超えているため取り込みませんでした。\n%2\n"
+                                           "予約サービスの内容を確かめてください。")
+                                .arg(MaxReservationRecords)
+                                .arg(tooLarge.join(QLatin1Char('\n')))});
+    if (!numbered.isEmpty())
+        messages.push_back({fetch_titles::Notice,
+                            QStringLiteral("次の予約は予約番号がなかったため、それぞれ別の請求明細とし、"
+                                           "予約番号を付けました。\n%1")
+                                .arg(numbered.join(QLatin1Char('\n')))});
 
     QStringList notes;
     if (answer.skippedLines() > 0)

@@ -29,13 +29,21 @@ struct FetchMessage {
 inline constexpr qint64 DefaultMaxAnswerBytes = qint64(4) << 20;
 // Nor this many charges: four bytes of answer can make a 372-byte record.
 inline constexpr qsizetype MaxAnswerRecords = 50000;
+// Nor one reservation this many: a bill of more charges is an answer gone wrong
+// (one line repeated), not a stay; it would print thousands of pages.
+inline constexpr qsizetype MaxReservationRecords = 1000;
 
 // One record line of the answer: the reservation number and one record per
 // charge, with every field but MeiNo filled in.
 struct TFetchedLine {
     QByteArray reservationNo; // Regday as stored
+    QByteArray key;           // which reservation the line belongs to (reservationKey)
     std::vector<TReserveData> records;
 };
+
+// What tells one reservation from the next: its number, or for a line that
+// came without one, the guest's name (texts as stored).
+QByteArray reservationKey(const QByteArray &number, const QByteArray &name);
 
 class TAnswerParser {
 public:
@@ -68,6 +76,10 @@ public:
     qint64 maxBytes() const { return Limit; }
     // The message for BadNumber and TooLarge; empty otherwise.
     FetchMessage failure() const;
+    // The reservation of the line that was being read when the reading
+    // stopped (cut off, refused, over a limit), once its number (and, without
+    // one, its name) has arrived: false when no such line or not known.
+    bool stoppedLine(QByteArray *number, QByteArray *name) const;
 
     // Reads a decimal integer field (an empty text is 0); false if it is not one
     // or lies outside [low, high].
@@ -100,17 +112,39 @@ private:
     int Cut = 0;
     QString BadText;
     qsizetype BadLine = 0;
+    QByteArray StoppedNumber, StoppedName; // of the line refused or over the limit
 };
 
 // Whether a record with the record's Regday was in ReserveList before this
 // fetch began (the first RsvCount records).
 bool IsFetched(const AppData &data, const TReserveData &record);
 
-// Appends the lines to ReserveList as bills and ends the fetch: one bill
-// number per run of lines with the same reservation number, records of
-// reservations fetched before left out, RsvCount set before and after, and
-// NextMeiNo moved past every number handed out. Returns the messages to show
-// after any the connection gave.
+// One reservation of an answer: a run of complete lines with the same key.
+struct TFetchedReservation {
+    QByteArray number; // as received; empty when it came without one
+    QByteArray name;
+    std::size_t firstLine = 0, lineCount = 0;
+    std::size_t records = 0;
+    // The next reservation or the end mark came after it: no night of it is
+    // missing. The last reservation of an answer cut short is not complete.
+    bool complete = false;
+};
+std::vector<TFetchedReservation> answerReservations(const TAnswerParser &answer);
+
+// The number a reservation that came without one is stored under: "n" and
+// nine digits from its first line (date, name, room, plan), so that the next
+// fetch of the same answer knows it again. taken: numbers already given in
+// this answer (a clash takes the next number).
+QByteArray numberForUnnumbered(const TFetchedLine &first, const std::vector<QByteArray> &taken);
+
+// Appends the answer's reservations to ReserveList as bills and ends the
+// fetch: one bill number per reservation (a run of lines with the same key),
+// only whole reservations (complete, at most MaxReservationRecords charges),
+// records of reservations fetched before left out, one without a number
+// under a number of its own, RsvCount set before and after, and NextMeiNo
+// moved past every number handed out. Returns the messages to show after any
+// the connection gave: each reservation left out for being cut off or too
+// large, and each given a number, is named.
 std::vector<FetchMessage> applyAnswer(AppData &data, const TAnswerParser &answer);
 
 // The titles of the program's message boxes.

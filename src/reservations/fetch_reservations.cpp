@@ -1,6 +1,7 @@
 #include "fetch_reservations.h"
 
 #include "online_request.h"
+#include "reservation_list.h"
 #include "storage/cp932.h"
 
 #include <QCoreApplication>
@@ -13,7 +14,8 @@
 
 const QString MissingLoginMessage = QStringLiteral("基本設定のNorvelログインID・パスワードが設定されていません");
 
-std::vector<FetchMessage> FetchReservations(AppData &data, const QDateTime &listDate, const FetchOptions &options)
+std::vector<FetchMessage> FetchReservations(AppData &data, const TLibrary &lib, const QDateTime &listDate,
+                                            const FetchOptions &options)
 {
     const QByteArray idCode = fieldBytes(data.BaseData.IDCode);
     const QByteArray passwd = fieldBytes(data.BaseData.Passwd);
@@ -52,7 +54,12 @@ std::vector<FetchMessage> FetchReservations(AppData &data, const QDateTime &list
         cancel = true;
     worker.join();
 
-    const std::vector<FetchMessage> ending = applyAnswer(data, parser);
+    const std::size_t before = data.ReserveList.size();
+    std::vector<FetchMessage> ending = applyAnswer(data, parser);
+    // The new bills go to disk at once, also when the program is ending.
+    if (data.ReserveList.size() != before)
+        if (const QString error = storeBillLists(data, lib); !error.isEmpty())
+            ending.push_back({fetch_titles::Error, error});
     if (cancelled)
         return {}; // the program is ending: nothing left to tell
     messages.insert(messages.end(), ending.begin(), ending.end());

@@ -81,13 +81,31 @@ QStringList rsvListCells(const TReserveData &r)
     return cells;
 }
 
+QByteArray nextHandMadeNumber(const ReserveRecords &list)
+{
+    // Above the list's length and above every hand-made number in it: after a
+    // deletion the length falls back, but no number is handed out twice.
+    unsigned long long next = list.size();
+    for (const TReserveData &r : list) {
+        if (r.Regday[0] != 'a')
+            continue;
+        unsigned long long n = 0;
+        int digits = 0;
+        for (std::size_t i = 1; i < sizeof r.Regday && r.Regday[i] >= '0' && r.Regday[i] <= '9'; ++i, ++digits)
+            n = n * 10 + unsigned(r.Regday[i] - '0');
+        if (digits == 9 && r.Regday[10] == 0)
+            next = std::max(next, n + 1);
+    }
+    char regday[sizeof(TReserveData::Regday) + 8];
+    std::snprintf(regday, sizeof regday, "%c%09llu", 'a', next % 1000000000ull);
+    return QByteArray(regday);
+}
+
 uint32_t createBill(AppData &data, const QDate &day)
 {
     TReserveData r{};
     r.MeiNo = data.NextMeiNo;
-    char regday[sizeof r.Regday + 8];
-    std::snprintf(regday, sizeof regday, "%c%09llu", 'a', static_cast<unsigned long long>(data.ReserveList.size()));
-    setFieldBytes(r.Regday, QByteArray(regday));
+    setFieldBytes(r.Regday, nextHandMadeNumber(data.ReserveList));
     const RecordDate d = recordDate(day);
     std::memcpy(r.Rsvday, d.data(), d.size());
     r.Stay = 1;
@@ -95,6 +113,20 @@ uint32_t createBill(AppData &data, const QDate &day)
     r.Kubun = 1601001;
     data.ReserveList.push_back(r);
     return data.NextMeiNo++;
+}
+
+QString storeBillLists(const AppData &data, const TLibrary &lib)
+{
+    QString error;
+    switch (writeBillFiles(data, data.ReserveList, data.UrikakeList, lib, &error)) {
+    case CommitResult::Unchanged:
+        return error + QStringLiteral("\n新しい請求明細は一覧に残っています。次に明細を保存するときに書き込みます。");
+    case CommitResult::Done:
+    case CommitResult::DoneUnconfirmed:
+    case CommitResult::Pending:
+        break;
+    }
+    return error;
 }
 
 uint32_t splitRoom(AppData &data, uint32_t billNo, const QByteArray &room)

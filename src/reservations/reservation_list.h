@@ -50,10 +50,19 @@ void collectDayRows(const ReserveRecords &list, const QDate &day, std::vector<si
 // The nine cell texts of a row made from a record.
 QStringList rsvListCells(const TReserveData &record);
 
-// Appends an empty bill for the day under NextMeiNo (reservation number "a"
-// and the record count in nine digits, one night, the first accommodation
-// item), then advances NextMeiNo. Returns the new bill's number.
+// Appends an empty bill for the day under NextMeiNo (a hand-made reservation
+// number, one night, the first accommodation item), then advances NextMeiNo.
+// Returns the new bill's number.
 uint32_t createBill(AppData &data, const QDate &day);
+// A hand-made reservation number: "a" and nine digits, the record count or,
+// when that is taken, above every hand-made number in the list.
+QByteArray nextHandMadeNumber(const ReserveRecords &list);
+
+// Writes reserve.dat and urikake.dat from the lists as they stand, through
+// the one all-or-nothing commit: a bill made, split off or fetched is on disk
+// at once, not only once some bill is saved. Empty when written; otherwise
+// what the files hold (the lists stay as they are and go with the next save).
+QString storeBillLists(const AppData &data, const TLibrary &lib);
 
 // Gives every line of billNo in the room (field bytes, compared whole) the
 // number NextMeiNo, on every date, then advances NextMeiNo. Returns the new

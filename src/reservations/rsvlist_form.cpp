@@ -324,7 +324,7 @@ void TRsvlistForm::FetchButtonClick()
     const bool wasEnabled = Button1->isEnabled();
     const bool hadFocus = Button1->hasFocus();
     Button1->setEnabled(false);
-    const std::vector<FetchMessage> messages = FetchReservations(Desk.data(), FListDate, FFetchOptions);
+    const std::vector<FetchMessage> messages = FetchReservations(Desk.data(), Desk.library(), FListDate, FFetchOptions);
     FFetching = false;
     Button1->setEnabled(wasEnabled);
     // Disabling passed the focus on; a fetch pressed from the keyboard gets it back.
@@ -339,6 +339,13 @@ void TRsvlistForm::NewBillClick()
 {
     createBill(Desk.data(), FListDate.date());
     RefreshList();
+    storeBills();
+}
+
+void TRsvlistForm::storeBills()
+{
+    if (const QString error = storeBillLists(Desk.data(), Desk.library()); !error.isEmpty())
+        ShowMessage(this, kWarning, error);
 }
 
 void TRsvlistForm::DeleteBillClick()
@@ -413,8 +420,10 @@ void TRsvlistForm::SplitRoom(int row)
         return;
     const uint32_t newNo = splitRoom(Desk.data(), r.MeiNo, r.Room);
     RefreshList();
-    if (newNo)
-        OpenBill(newNo);
+    if (!newNo)
+        return;
+    storeBills();
+    OpenBill(newNo);
 }
 
 void TRsvlistForm::OpenBill(uint32_t billNo)

@@ -71,6 +71,8 @@ private:
     };
 
     void UpdateButtons();
+    // A bill made or split off here goes to disk at once; a failed write is said.
+    void storeBills();
     void OpenBill(uint32_t billNo);
     void SplitRoom(int row);
     void GridDrawCell(QPainter *p, int col, int row, const QRect &rect);

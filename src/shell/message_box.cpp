@@ -20,9 +20,17 @@ QMessageBox::Icon iconFor(const QString &title)
 QMessageBox::StandardButton ShowMessage(QWidget *parent, const QString &title, const QString &text,
                                         QMessageBox::StandardButtons buttons)
 {
+    return ShowMessage(parent, title, text, buttons, QMessageBox::NoButton);
+}
+
+QMessageBox::StandardButton ShowMessage(QWidget *parent, const QString &title, const QString &text,
+                                        QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton)
+{
     if (responder)
-        return responder({title, text, buttons});
+        return responder({title, text, buttons, defaultButton});
     QMessageBox box(iconFor(title), title, text, buttons, parent);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
     return QMessageBox::StandardButton(box.exec());
 }
 

@@ -230,8 +230,16 @@ QString loadAppData(AppData &data, TLibrary &lib, const QString &exePath, const 
         list.clear();
     const TLibrary::FileProbe firstKamoku = TLibrary::ProbeFile(data.filePath(KamokuFileNames[0]));
     if (firstKamoku.exists) {
-        for (int i = 0; i < KamokuCategories; ++i)
-            loadList(data.KamokuList[i], lib, KamokuFileNames[i], problems, BlankKamokuEntries);
+        for (int i = 0; i < KamokuCategories; ++i) {
+            auto &list = data.KamokuList[i];
+            loadList(list, lib, KamokuFileNames[i], problems);
+            // Room to type into: blank entries after the last entry in use
+            // (files of earlier versions carry a tail of them), as many as
+            // the category's keys have room for.
+            list.resize(kamokuStoredCount(list));
+            const int room = std::max(0, kamokuCapacity(i) - int(list.size()));
+            list.resize(list.size() + size_t(std::min(BlankKamokuEntries, room)), THojoKamoku{});
+        }
     } else {
         data.StartFlags |= MissingKamoku;
     }
@@ -271,9 +279,11 @@ bool saveBaseData(const AppData &data, const TLibrary &lib, QString *error)
 bool saveKamokuLists(const AppData &data, const TLibrary &lib, QString *error)
 {
     std::vector<RecordFile> files;
+    // The blank entries after the last entry in use stay in memory only: a
+    // file grows by nothing a start adds.
     for (int i = 0; i < KamokuCategories; ++i)
         files.push_back({data.filePath(KamokuFileNames[i]), data.KamokuList[i].data(), int(sizeof(THojoKamoku)),
-                         data.KamokuList[i].size()});
+                         kamokuStoredCount(data.KamokuList[i])});
     return lib.WriteRecordFiles(files, error) == CommitResult::Done;
 }
 
@@ -413,6 +423,30 @@ THojoKamoku parseDefaultKamoku(const QString &line, int *category)
     if (category)
         *category = c;
     return k;
+}
+
+int kamokuCapacity(int category)
+{
+    switch (category) {
+    case 0:
+        return 100;
+    case 1:
+        return 700;
+    case 2:
+        return 189;
+    default:
+        return 999;
+    }
+}
+
+bool isBlankKamoku(const THojoKamoku &k) { return k.Tekiyo[0] == 0 && k.ETekiyo[0] == 0 && k.Tanka == 0; }
+
+std::size_t kamokuStoredCount(const RecordList<THojoKamoku> &list)
+{
+    std::size_t n = list.size();
+    while (n > 0 && isBlankKamoku(list[n - 1]))
+        --n;
+    return n;
 }
 
 void seedDefaultKamoku(std::array<RecordList<THojoKamoku>, KamokuCategories> &lists)

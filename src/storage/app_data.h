@@ -24,6 +24,14 @@ enum StartFlag : int {
 
 inline constexpr int KamokuCategories = 9;
 inline constexpr int BlankKamokuEntries = 50;
+// How many entries a category has room for before its keys run into the next
+// range: accommodation 1-100, options 101-800, day use 801-989 (990 on are
+// the service charge and the exempt twins), every other category 1-999.
+int kamokuCapacity(int category);
+// An entry nothing has been typed into: no name in either language, no price.
+bool isBlankKamoku(const THojoKamoku &k);
+// The entries up to the last one that is not blank: what a category file holds.
+std::size_t kamokuStoredCount(const RecordList<THojoKamoku> &list);
 // Category file names in the order of KamokuList.
 extern const std::array<const char *, KamokuCategories> KamokuFileNames;
 
@@ -68,7 +76,8 @@ QString loadAppData(AppData &data, TLibrary &lib, const QString &exePath, const 
 
 // Each writes its file whole; false with a message for the user on failure.
 bool saveBaseData(const AppData &data, const TLibrary &lib, QString *error);
-// The nine item files, all or nothing (one commit).
+// The nine item files, each up to its last entry in use, all or nothing
+// (one commit).
 bool saveKamokuLists(const AppData &data, const TLibrary &lib, QString *error);
 bool saveReserveList(const AppData &data, const TLibrary &lib, QString *error);
 bool saveUrikakeList(const AppData &data, const TLibrary &lib, QString *error);

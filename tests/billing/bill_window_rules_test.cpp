@@ -275,7 +275,9 @@ TEST(BillClosing, ChecksInOrder)
         {"no date text", "昨日", "100", "R1", "山田", CloseStep::StayOpen, "エラー",
          "清算日は正しい形式で入力してください", "昨日"},
         {"empty total", "", "", "", "", CloseStep::Discard, "注意", "合計金額がないので保存しませんでした", ""},
-        {"zero total", "", "0", "R1", "山田", CloseStep::Discard, "注意", "合計金額がないので保存しませんでした", ""},
+        {"zero total, no name", "", "0", "R1", " ", CloseStep::Discard, "注意", "合計金額がないので保存しませんでした", ""},
+        {"zero total, a guest typed ahead", "", "0", "R1", "山田", CloseStep::AskKeep, "確認",
+         "山田様の請求明細には合計金額がありません。\nこのまま保存しますか？（「いいえ」で入力した内容を保存せずに閉じます）", ""},
         {"no reservation number", "", "100", "", "山田", CloseStep::StayOpen, "エラー", "予約番号が整合しません", ""},
         {"no name", "", "-100", "R1", "", CloseStep::StayOpen, "エラー", "名前を入力してください", ""},
     };
@@ -292,6 +294,71 @@ TEST(BillClosing, ChecksInOrder)
         EXPECT_EQ(check.message.text, QString::fromUtf8(c.text));
         EXPECT_EQ(b.SeisanDay, QString::fromUtf8(c.date));
     }
+}
+
+TEST(BillClosing, AGuestWithoutChargesIsKeptWhenAsked)
+{
+    TBillState b;
+    b.SaNumEdit[RowTotal] = QStringLiteral("0");
+    b.NameEdit = QStringLiteral("山田");
+    b.RegdayEdit = QStringLiteral("a000000001");
+    EXPECT_EQ(CheckBeforeClose(b).step, CloseStep::AskKeep);
+    EXPECT_EQ(CheckBeforeClose(b, true).step, CloseStep::Save);
+    // Kept, it still goes through the other checks.
+    b.RegdayEdit.clear();
+    EXPECT_EQ(CheckBeforeClose(b, true).step, CloseStep::StayOpen);
+}
+
+TEST(BillLines, ItemsWrittenWhileTheBathingTaxIsOffTakeTheExemptKey)
+{
+    TBillState b = pageOfLines();
+    SetBathSwitch(b, false, settings(1, 1, 1));
+    PickItem(b, 2, 0); // 大人宿泊料金, picked
+    EXPECT_EQ(b.Lines[2].Kubun, 1601991u);
+    EXPECT_TRUE(DropItem(b, 3, QStringLiteral("1601002,,大人2,9000"), QDate(2014, 3, 21))); // dropped
+    EXPECT_EQ(b.Lines[3].Kubun, 1601992u);
+    EXPECT_TRUE(WriteBackRow(b, 4, 1601801, QStringLiteral("2007/08/09"), QStringLiteral("日帰り"), 1, 1).isEmpty());
+    EXPECT_EQ(b.Lines[4].Kubun, 1601993u); // typed
+    PickItem(b, 5, 13); // ビール: no twin
+    EXPECT_EQ(b.Lines[5].Kubun, 1601102u);
+    // Switched on again, they count again.
+    SetBathSwitch(b, true, settings(1, 1, 1));
+    EXPECT_EQ(b.Lines[2].Kubun, 1601001u);
+    EXPECT_EQ(b.Lines[4].Kubun, 1601801u);
+}
+
+TEST(BillLines, OnlyRealDatesAreStoredAndInOneForm)
+{
+    const struct {
+        const char *typed;
+        const char *stored; // null: refused
+    } cases[] = {
+        {"2026/12/11", "2026/12/11"}, {"2026-12-11", "2026/12/11"}, {"２０２６／１２／１１", "2026/12/11"},
+        {"２０２６－１２－１１", "2026/12/11"}, {" 2026/1/5 ", "2026/01/05"}, {"20261211", "2026/12/11"},
+        {"", ""},
+        {"3/21", nullptr}, {"20140321x", nullptr}, {"2026/02/30", nullptr}, {"2026/13/01", nullptr},
+        {"11/12/2026", nullptr}, {"0000/00/00", nullptr}, {"2026/12", nullptr}, {"明日", nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed);
+        TBillState b = pageOfLines();
+        const TReserveData before = b.Lines[2];
+        const TBillMessage m =
+            WriteBackRow(b, 2, 1601102, QString::fromUtf8(c.typed), QStringLiteral("ビール"), 800, 1);
+        if (c.stored) {
+            EXPECT_TRUE(m.isEmpty()) << m.text.toStdString();
+            EXPECT_EQ(fieldText(b.Lines[2].Rsvday), QString::fromUtf8(c.stored));
+        } else {
+            EXPECT_EQ(m.title, QStringLiteral("エラー"));
+            EXPECT_TRUE(m.text.contains(QStringLiteral("2026/12/11"))) << m.text.toStdString(); // names the form
+            EXPECT_EQ(std::memcmp(&b.Lines[2], &before, sizeof before), 0);
+        }
+    }
+    // While it is typed, half a date may stand; letters may not.
+    EXPECT_TRUE(CheckCellEntry(1, QStringLiteral("2026/1")).isEmpty());
+    EXPECT_TRUE(CheckCellEntry(1, QStringLiteral("２０２６")).isEmpty());
+    EXPECT_FALSE(CheckCellEntry(1, QStringLiteral("3月")).isEmpty());
+    EXPECT_FALSE(CheckCellEntry(1, QStringLiteral("2026/12/11/")).isEmpty());
 }
 
 } // namespace

@@ -301,13 +301,77 @@ private slots:
         QCOMPARE(g->Cells(1, 4), QStringLiteral("日本酒(1合)"));
         closeWindow(f);
 
+        // Up to the last entry in use: the blank rows after it stay in memory.
         const QByteArray file = fileBytes(path("kmk_opt.dat"));
-        QCOMPARE(file.size(), 57 * 88);
+        QCOMPARE(file.size(), 7 * 88);
         QCOMPARE(itemKey(entryIn(file, 2)), 1601103u);
         QCOMPARE(fieldText(entryIn(file, 2).Tekiyo), QString());
         QCOMPARE(fieldText(entryIn(file, 3).Tekiyo), QStringLiteral("日本酒(1合)"));
         QCOMPARE(entryIn(file, 3).HojoCode, 104u);
-        QCOMPARE(itemKey(entryIn(file, 56)), 1601157u);
+        QCOMPARE(itemKey(entryIn(file, 6)), 1601107u);
+    }
+
+    void renumberingKeysThatStoredBillsUseAsksFirst()
+    {
+        storeSeededMaster();
+        // Two bills use 日本酒(1合), 1601103, which an insertion at row 3 moves.
+        std::vector<TReserveData> lines(4);
+        const uint32_t keys[] = {1601103, 1601103, 1601103, 1601102};
+        const uint32_t bills[] = {500, 500, 501, 502};
+        for (int i = 0; i < 4; ++i) {
+            lines[size_t(i)].MeiNo = bills[i];
+            lines[size_t(i)].Kubun = keys[i];
+        }
+        writeFile(path("reserve.dat"), QByteArray(reinterpret_cast<const char *>(lines.data()), 4 * 372));
+        TKamokuForm *f = open();
+        f->setTab(1);
+        TStringGridEx *g = grid(f);
+        for (QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+            shown.clear();
+            SetMessageResponder([this, answer](const ShownMessage &m) {
+                shown.append(m);
+                return answer;
+            });
+            rightClickStrip(g, 3);
+            QTRY_VERIFY(f->popupMenu()->isVisible());
+            f->popupMenu()->findChild<QAction *>("Ginsert")->trigger();
+            f->popupMenu()->close();
+            QCOMPARE(shown.size(), 1);
+            QCOMPARE(shown[0].defaultButton, QMessageBox::No);
+            QVERIFY2(shown[0].text.contains(QStringLiteral("3 行")) && shown[0].text.contains(QStringLiteral("請求書 2 件")),
+                     qPrintable(shown[0].text));
+            QCOMPARE(g->Cells(1, 3), answer == QMessageBox::Yes ? QString() : QStringLiteral("日本酒(1合)"));
+        }
+        // Below the keys in use nothing is asked.
+        shown.clear();
+        rightClickStrip(g, 9);
+        QTRY_VERIFY(f->popupMenu()->isVisible());
+        f->popupMenu()->findChild<QAction *>("Ginsert")->trigger();
+        f->popupMenu()->close();
+        QVERIFY(shown.isEmpty());
+    }
+
+    void aFullCategorySaysSoAndHasNoRowPastItsKeys()
+    {
+        QByteArray hundred;
+        for (uint32_t i = 1; i <= 100; ++i)
+            hundred += record(1601, i, QStringLiteral("料金%1").arg(i), {}, 0);
+        // A file of an earlier version: fifty blank entries after them.
+        hundred += QByteArray(50 * 88, 0);
+        writeFile(path("kmk_syu.dat"), hundred);
+        TKamokuForm *f = open();
+        QCOMPARE(main->data().KamokuList[0].size(), size_t(100));
+        TStringGridEx *g = grid(f);
+        QCOMPARE(g->RowCount(), 101); // row 100 is 1601100; no row takes 1601101
+        rightClickStrip(g, 20);
+        QTRY_VERIFY(f->popupMenu()->isVisible());
+        f->popupMenu()->findChild<QAction *>("Ginsert")->trigger();
+        f->popupMenu()->close();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].text.contains(QStringLiteral("100 件")), qPrintable(shown[0].text));
+        QCOMPARE(g->Cells(1, 20), QStringLiteral("料金20"));
+        closeWindow(f);
+        QCOMPARE(fileBytes(path("kmk_syu.dat")).size(), 100 * 88);
     }
 
     void dragTextOfEachTabKeepsACommaInTheName_data()

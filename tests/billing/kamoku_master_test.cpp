@@ -126,6 +126,72 @@ TEST(KamokuRows, InsertAndDeleteShiftTheEntriesAndSpareTheReservedRows)
     EXPECT_EQ(k[3].size(), n);
 }
 
+TEST(KamokuRoom, NoCategoryOutgrowsItsKeys)
+{
+    // tab, category, room, first key: options end at 1601800, day use at 1601989.
+    const struct {
+        int tab, category, room;
+        uint32_t firstKey;
+    } cases[] = {{0, 0, 100, 1601001}, {1, 1, 700, 1601101}, {2, 2, 189, 1601801}, {4, 3, 999, 1602001}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.tab);
+        EXPECT_EQ(kamokuCapacity(c.category), c.room);
+        KamokuLists k = loaded();
+        // The last row of the category takes the last key; the row after it is refused.
+        EXPECT_EQ(setKamokuRow(k, c.tab, c.room, QStringLiteral("最後"), QString(), QString()), QString());
+        const QString full = setKamokuRow(k, c.tab, c.room + 1, QStringLiteral("溢れ"), QString(), QString());
+        EXPECT_TRUE(full.contains(QString::number(c.room))) << full.toStdString();
+        EXPECT_TRUE(full.contains(QString::number(c.firstKey + uint32_t(c.room) - 1))) << full.toStdString();
+        ASSERT_EQ(k[size_t(c.category)].size(), size_t(c.room));
+        // Full: an insertion is refused and nothing moves.
+        for (auto &e : k[size_t(c.category)])
+            if (fieldText(e.Tekiyo).isEmpty())
+                setFieldText(e.Tekiyo, QStringLiteral("品"));
+        EXPECT_TRUE(kamokuTabFull(k, c.tab));
+        const RecordList<THojoKamoku> before = k[size_t(c.category)];
+        EXPECT_EQ(insertKamokuEntry(k, c.tab, 20), kamokuFullMessage(c.tab));
+        EXPECT_EQ(listBytes(k[size_t(c.category)]), listBytes(before));
+        renumberKamoku(k);
+        EXPECT_EQ(itemKey(k[size_t(c.category)].back()), c.firstKey + uint32_t(c.room) - 1);
+    }
+    // Room at the end: an insertion drops a blank entry there instead of growing past the keys.
+    KamokuLists k = loaded();
+    setKamokuRow(k, 0, 99, QStringLiteral("九十九"), QString(), QString());
+    k[0].resize(100, THojoKamoku{});
+    EXPECT_EQ(insertKamokuEntry(k, 0, 20), QString());
+    EXPECT_EQ(k[0].size(), 100u);
+    EXPECT_EQ(name(k[0][99]), QStringLiteral("九十九"));
+}
+
+TEST(KamokuRenumber, KeysInUseByStoredLinesAreCountedBeforeTheyMove)
+{
+    KamokuLists k = loaded(); // 6 options: 1601101 to 1601106
+    RecordList<TReserveData> lines;
+    auto add = [&](uint32_t bill, uint32_t key) {
+        TReserveData r{};
+        r.MeiNo = bill;
+        r.Kubun = key;
+        lines.push_back(r);
+    };
+    add(1, 1601102); // before row 3: stays
+    add(1, 1601103);
+    add(2, 1601103);
+    add(2, 1601106);
+    add(3, 1601001); // another category
+    add(4, 1601990);
+    const ReserveRecords stored(lines);
+    const KamokuKeyUse use = kamokuKeysMovedInUse(k, stored, 1, 3);
+    EXPECT_EQ(use.lines, 3);
+    EXPECT_EQ(use.bills, 2);
+    const QString question = kamokuRenumberQuestion(use, true);
+    EXPECT_TRUE(question.contains(QStringLiteral("3 行"))) << question.toStdString();
+    EXPECT_TRUE(question.contains(QStringLiteral("請求書 2 件")));
+    // Past the last key in use nothing stored moves.
+    EXPECT_EQ(kamokuKeysMovedInUse(k, stored, 1, 7).lines, 0);
+    // Day use: the service line 1601990 is no day-use key.
+    EXPECT_EQ(kamokuKeysMovedInUse(k, stored, 2, 1).lines, 0);
+}
+
 TEST(KamokuRenumber, EveryCategoryButTheOtherEntriesGetsPositions)
 {
     KamokuLists k = loaded();

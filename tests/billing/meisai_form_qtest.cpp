@@ -223,6 +223,132 @@ private slots:
         QVERIFY(!QFile::exists(path("urikake.dat")));
     }
 
+    void aGuestTypedAheadIsKeptWhenAsked()
+    {
+        // A bill made with 明細新規作成: one line of the day, nothing charged yet.
+        TReserveData made = rec(kBill, 1601001, 0, 0, "2014/03/25", "", "");
+        setFieldText(made.Regday, QStringLiteral("a000000001"));
+        writeProgramDirectory({made});
+        const QByteArray before = fileBytes(path("reserve.dat"));
+        TMainForm main(dir.path());
+        main.show();
+        for (QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+            shown.clear();
+            answers = {answer};
+            TMeisaiForm *w = main.openBillWindow(kBill);
+            QVERIFY(w);
+            child<QLineEdit>(w, "NameEdit")->setText(QStringLiteral("鈴木花子"));
+            QVERIFY(main.closeBillWindow());
+            QCOMPARE(shown.size(), 1);
+            QCOMPARE(shown[0].defaultButton, QMessageBox::Yes); // keeping is the default
+            QVERIFY2(shown[0].text.contains(QStringLiteral("鈴木花子様")), qPrintable(shown[0].text));
+            if (answer == QMessageBox::No)
+                QCOMPARE(fileBytes(path("reserve.dat")), before);
+        }
+        // Kept: stored with its name, and listed on its day.
+        AppData data;
+        TLibrary lib;
+        QVERIFY(loadAppData(data, lib, dir.path(), kNow).isEmpty());
+        QVERIFY(!data.ReserveList.empty());
+        for (const TReserveData &r : data.ReserveList)
+            QCOMPARE(fieldText(r.Name), QStringLiteral("鈴木花子"));
+        QCOMPARE(fieldText(data.ReserveList[0].Rsvday), QStringLiteral("2014/03/25"));
+    }
+
+    void shutdownDoesNotThrowAwayABillTheSaveRefuses()
+    {
+        writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
+        const QByteArray before = fileBytes(path("reserve.dat"));
+        TMainForm main(dir.path());
+        main.show();
+        TMeisaiForm *w = main.openBillWindow(kBill);
+        QVERIFY(w);
+        // A priced line without an item: the save refuses it.
+        w->bill().Lines[1] = line(0, 500, 1, "2014/03/21", "101", "手書き");
+        w->showPage();
+        answers = {QMessageBox::Ok, QMessageBox::No};
+        QVERIFY(!main.close());
+        QCOMPARE(shown.size(), 2);
+        QVERIFY2(shown[0].text.contains(QStringLiteral("保存できません")), qPrintable(shown[0].text));
+        QCOMPARE(shown[1].buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(shown[1].defaultButton, QMessageBox::No);
+        QCOMPARE(main.billWindow(), w); // the bill stays, in front
+        QCOMPARE(static_cast<QWidget *>(main.mdiArea()->activeSubWindow()), w->parentWidget());
+        QCOMPARE(fileBytes(path("reserve.dat")), before);
+
+        // Mended, the shutdown stores it.
+        shown.clear();
+        w->bill().Lines[1] = line(1601102, 500, 1, "2014/03/21", "101", "ビール");
+        w->showPage();
+        QVERIFY(main.close());
+        QVERIFY(shown.isEmpty());
+        QVERIFY(fileBytes(path("reserve.dat")) != before);
+    }
+
+    void lineDatesAreCheckedWholeOnceAndStoredInOneForm()
+    {
+        writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
+        TMainForm main(dir.path());
+        main.show();
+        TMeisaiForm *w = main.openBillWindow(kBill);
+        auto *grid = child<TStringGridEx>(w, "Grid");
+        grid->setFocus();
+        grid->FocusCell(1, 2);
+        QTest::keyClick(grid, Qt::Key_3);
+        QTest::keyClicks(grid->InplaceEditor(), QStringLiteral("/21"));
+        QCOMPARE(grid->Cells(1, 2), QStringLiteral("3/21"));
+        QTest::keyClick(grid->InplaceEditor(), Qt::Key_Return);
+        QCOMPARE(shown.size(), 1); // said once, and the row stays
+        QVERIFY2(shown[0].text.contains(QStringLiteral("2026/12/11")), qPrintable(shown[0].text));
+        QCOMPARE(grid->Row(), 2);
+        QCOMPARE(fieldText(w->bill().Lines[1].Rsvday), QString());
+        // Leaving the cell along the row is refused too, once.
+        grid->FocusCell(2, 2);
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(grid->Col(), 1);
+
+        // Full-width, with hyphens: stored and shown as 2014/03/22.
+        shown.clear();
+        grid->FocusCell(1, 2);
+        grid->ShowEditor();
+        grid->InplaceEditor()->selectAll();
+        for (const QChar c : QStringLiteral("２０１４－０３－２２")) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(grid->InplaceEditor(), &press);
+        }
+        QCOMPARE(grid->Cells(1, 2), QStringLiteral("２０１４－０３－２２"));
+        QTest::keyClick(grid->InplaceEditor(), Qt::Key_Return);
+        QVERIFY2(shown.isEmpty(), qPrintable(shown.isEmpty() ? QString() : shown[0].text));
+        QCOMPARE(fieldText(w->bill().Lines[1].Rsvday), QStringLiteral("2014/03/22"));
+        QCOMPARE(grid->Cells(1, 2), QStringLiteral("2014/03/22"));
+    }
+
+    void itemsPickedWhileTheBathingTaxIsOffTakeTheExemptKey()
+    {
+        writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
+        TMainForm main(dir.path());
+        main.show();
+        TMeisaiForm *w = main.openBillWindow(kBill);
+        child<QCheckBox>(w, "CheckBox2")->click();
+        QVERIFY(!w->bill().CheckBox2);
+        auto *grid = child<TStringGridEx>(w, "Grid");
+        auto *picker = child<QComboBox>(w, "TekiyoCombo");
+        grid->setFocus();
+        grid->FocusCell(2, 2);
+        QVERIFY(picker->isVisible());
+        const int adult = picker->findText(QStringLiteral("大人宿泊料金"));
+        picker->setCurrentIndex(adult);
+        emit picker->activated(adult);
+        QCOMPARE(grid->Cells(0, 2), QStringLiteral("1601991"));
+        QCOMPARE(w->bill().Lines[1].Kubun, 1601991u);
+        QVERIFY(main.closeBillWindow());
+        AppData data;
+        TLibrary lib;
+        QVERIFY(loadAppData(data, lib, dir.path(), kNow).isEmpty());
+        for (const TReserveData &r : data.ReserveList)
+            QVERIFY(r.Kubun != 1601001u); // the statement counts no guest of this bill
+    }
+
     void invalidSettlementDateKeepsTheWindowAndWritesNothing()
     {
         writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});

@@ -7,10 +7,14 @@
 // files hold.
 
 #include "billing/bill_storage.h"
+#include "billing/kamoku_master.h"
+#include "reports/month_export.h"
+#include "reservations/reservation_list.h"
 #include "storage/file_ops.h"
 #include "bill_fixtures.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -511,6 +515,123 @@ TEST_F(SaveFaults, RealKillDuringRepeatedSaves)
     std::printf("  %d of the kills fell inside a save (its temporary files or record were there)\n", midSave);
     EXPECT_GT(midSave, 0);
     expectClean(fig);
+}
+
+// A bill made at the desk, or a room split off, is on disk the moment it is
+// made: the process killed (kill -9) right after it, the next start has it.
+TEST_F(SaveFaults, BillsMadeOrSplitOffSurviveAKillRightAfter)
+{
+    const struct {
+        const char *name;
+        std::function<uint32_t(AppData &)> act; // the new bill's number
+    } cases[] = {
+        {"new bill", [](AppData &data) { return createBill(data, QDate(2007, 8, 12)); }},
+        {"room split off", [](AppData &data) { return splitRoom(data, 100, "102"); }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        AppData data;
+        TLibrary lib;
+        ASSERT_TRUE(loadAppData(data, lib, dir.path(), kNow).isEmpty());
+        data.ReserveList.push_back(billLine(100, 1601001, 10000, "2007/08/12", "101"));
+        data.ReserveList.push_back(billLine(100, 1601001, 10000, "2007/08/12", "102"));
+        ASSERT_TRUE(saveBillLists(data, lib, nullptr));
+        const uint32_t expected = data.NextMeiNo;
+        std::fflush(nullptr);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            AppData mine;
+            TLibrary myLib;
+            loadAppData(mine, myLib, dir.path(), kNow);
+            mine.NextMeiNo = expected;
+            c.act(mine);
+            storeBillLists(mine, myLib);
+            ::kill(::getpid(), SIGKILL);
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        AppData next;
+        TLibrary nextLib;
+        ASSERT_TRUE(loadAppData(next, nextLib, dir.path(), kNow).isEmpty());
+        bool found = false;
+        for (const TReserveData &r : next.ReserveList)
+            found = found || r.MeiNo == expected;
+        EXPECT_TRUE(found);
+        EXPECT_EQ(leftBehind(next.ExePath, {"reserve.dat", "urikake.dat"}), 0);
+    }
+}
+
+// Twenty starts, each followed by a save of the item master and a kill -9, on
+// a fixed clock: the item files keep their size, every key stays in its
+// category's range, and the month reports do not change.
+TEST_F(SaveFaults, TwentyStartsWithAnItemMasterSaveChangeNothing)
+{
+    QTemporaryDir dir;
+    {
+        AppData data;
+        TLibrary lib;
+        ASSERT_TRUE(loadAppData(data, lib, dir.path(), kNow).isEmpty());
+        seedDefaultKamoku(data.KamokuList);
+        ASSERT_TRUE(saveKamokuLists(data, lib, nullptr));
+        for (uint32_t key : {1601001u, 1601002u, 1601101u, 1601106u, 1601801u})
+            data.ReserveList.push_back(billLine(100, key, 1000, "2007/08/09", "101"));
+        ASSERT_TRUE(saveBillLists(data, lib, nullptr));
+    }
+    auto reports = [&](const AppData &data) {
+        QStringList all;
+        for (const ExportReport &r : exportReports())
+            for (int category = 0; category < 3; ++category)
+                for (const QStringList &row : r.grid(data, ReportMonth(2007, 8), category).rows)
+                    all << row.join(QLatin1Char(','));
+        return all;
+    };
+    std::map<QString, qint64> firstSizes;
+    QStringList firstReports;
+    for (int start = 0; start < 20; ++start) {
+        SCOPED_TRACE(start);
+        std::fflush(nullptr);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            AppData data;
+            TLibrary lib;
+            loadAppData(data, lib, dir.path(), kNow);
+            // The item master window opened and closed: renumbered and saved.
+            renumberKamoku(data.KamokuList);
+            saveKamokuLists(data, lib, nullptr);
+            ::kill(::getpid(), SIGKILL);
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status));
+        AppData data;
+        TLibrary lib;
+        ASSERT_TRUE(loadAppData(data, lib, dir.path(), kNow).isEmpty());
+        std::map<QString, qint64> sizes;
+        for (const char *f : KamokuFileNames)
+            sizes[QLatin1String(f)] = QFileInfo(dir.filePath(QLatin1String(f))).size();
+        for (int c = 0; c < 3; ++c) {
+            const uint32_t low = 1601000u + (c == 0 ? 1 : c == 1 ? 101 : 801);
+            EXPECT_LE(data.KamokuList[size_t(c)].size(), size_t(kamokuCapacity(c)));
+            renumberKamoku(data.KamokuList);
+            for (const THojoKamoku &k : data.KamokuList[size_t(c)]) {
+                EXPECT_GE(itemKey(k), low);
+                EXPECT_LE(itemKey(k), low + uint32_t(kamokuCapacity(c)) - 1);
+            }
+        }
+        const QStringList now = reports(data);
+        if (start == 0) {
+            firstSizes = sizes;
+            firstReports = now;
+            ASSERT_FALSE(now.isEmpty());
+        } else {
+            EXPECT_EQ(sizes, firstSizes);
+            EXPECT_EQ(now, firstReports);
+        }
+    }
 }
 
 } // namespace

@@ -53,11 +53,13 @@ inline std::string replay(const char *bytes, std::size_t size, qint64 maxBytes =
 
     AppData data = startingData();
     const std::size_t before = data.ReserveList.size();
+    // Only whole reservations are taken: complete and of a sane size.
     std::size_t expected = 0;
-    for (const TFetchedLine &line : whole.lines())
-        if (line.reservationNo != "R001" && line.reservationNo != "a000000001")
-            expected += line.records.size();
-    // A reservation number that comes back later is still one fetch's: count it once per line.
+    for (const TFetchedReservation &r : answerReservations(whole))
+        if (r.complete && qsizetype(r.records) <= MaxReservationRecords && r.number != "R001"
+            && r.number != "a000000001")
+            expected += r.records;
+    // A reservation number that comes back later is still one fetch's: count it once per run.
     const auto messages = applyAnswer(data, whole);
     if (data.ReserveList.size() - before != expected)
         return "appended records do not match the complete lines";
@@ -71,6 +73,8 @@ inline std::string replay(const char *bytes, std::size_t size, qint64 maxBytes =
         const TReserveData &r = data.ReserveList[i];
         if (r.MeiNo < FirstMeiNo || r.MeiNo >= data.NextMeiNo)
             return "a record's bill number is not one this fetch handed out";
+        if (r.Regday[0] == 0)
+            return "a bill stored without a reservation number";
         if (r.Seisan[0] != 0 || r.Decide != 0)
             return "settlement or receipt set by a fetch";
         if (!cleanField(r.Regday) || !cleanField(r.Rsvday) || !cleanField(r.Name) || !cleanField(r.Plan)

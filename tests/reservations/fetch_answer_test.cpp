@@ -142,7 +142,13 @@ TEST(FetchAnswer, LineNotEndedBeforeTheEndMarkOrTheCloseAddsNothing)
         Fetch f;
         const TAnswerParser p = f.run(bytes);
         EXPECT_EQ(f.data.ReserveList.size(), 2u);
-        EXPECT_TRUE(f.messages.empty());
+        // Closed in R004's first line: R004 is named, the next fetch takes it.
+        if (p.state() == TAnswerParser::State::EndMark) {
+            EXPECT_TRUE(f.messages.empty());
+        } else {
+            ASSERT_EQ(f.messages.size(), 1u);
+            EXPECT_TRUE(f.messages[0].text.contains(QStringLiteral("予約 R004（途中様）"))) << f.messages[0].text.toStdString();
+        }
     }
 }
 
@@ -253,14 +259,17 @@ TEST(FetchAnswer, NumbersAtTheEdgesOfTheirFields)
 TEST(FetchAnswer, AnswerLargerThanTheLimitStopsTheRead)
 {
     Fetch f;
-    const QByteArray endless = answer(kR001).chopped(1) + QByteArray(1000, 'x');
+    const QString r002 = QStringLiteral("2014/03/21;R002;鈴木;朝食付;102;1;1;1601001;大人;9000;1;\n");
+    const QByteArray endless = answer(kR001 + r002).chopped(1) + QByteArray(1000, 'x');
     const TAnswerParser p = f.run(endless, 500);
     EXPECT_EQ(p.state(), TAnswerParser::State::TooLarge);
     EXPECT_EQ(p.bytesRead(), 500);
+    // R001 is whole (R002 followed it); R002 may have had another night to come.
     EXPECT_EQ(f.data.ReserveList.size(), 2u);
-    ASSERT_EQ(f.messages.size(), 1u);
+    ASSERT_EQ(f.messages.size(), 2u);
     EXPECT_EQ(f.messages[0].title, QStringLiteral("エラー"));
     EXPECT_TRUE(f.messages[0].text.contains(QStringLiteral("500 バイト")));
+    EXPECT_TRUE(f.messages[1].text.contains(QStringLiteral("予約 R002（鈴木様）")));
 }
 
 TEST(FetchAnswer, MoreChargesThanAnyDayCouldHoldStopTheRead)
@@ -273,8 +282,113 @@ TEST(FetchAnswer, MoreChargesThanAnyDayCouldHoldStopTheRead)
     const TAnswerParser p = f.run(many + "\n]");
     EXPECT_EQ(p.state(), TAnswerParser::State::TooLarge);
     EXPECT_EQ(f.data.ReserveList.size(), 2u); // R001; not the line that went over
-    ASSERT_EQ(f.messages.size(), 1u);
+    ASSERT_EQ(f.messages.size(), 2u);
     EXPECT_TRUE(f.messages[0].text.contains(QStringLiteral("50000 件"))) << f.messages[0].text.toStdString();
+    EXPECT_TRUE(f.messages[1].text.contains(QStringLiteral("予約 R002（n様）"))) << f.messages[1].text.toStdString();
+}
+
+// R010, two nights: a reservation spans one answer line per night.
+const QString kR010Night1 = QStringLiteral("2014/03/21;R010;森;二泊;201;2;1;1601001;大人;9800;2;\n");
+const QString kR010Night2 = QStringLiteral("2014/03/22;R010;森;二泊;201;2;2;1601001;大人;9800;2;\n");
+const QString kR011 = QStringLiteral("2014/03/21;R011;林;素泊;202;1;1;1601001;大人;7000;1;\n");
+
+TEST(FetchAnswer, AReservationCutBetweenItsNightsIsNotStoredAndTheNextFetchTakesIt)
+{
+    struct Case {
+        const char *name;
+        QByteArray bytes;
+    } cases[] = {
+        {"closed after night 1", kHeader + "[" + sj(kR001 + kR010Night1)},
+        {"closed within night 2", kHeader + "[" + sj(kR001 + kR010Night1) + sj(kR010Night2).left(30)},
+        {"unreadable number in night 2",
+         answer(kR001 + kR010Night1 + QStringLiteral("2014/03/22;R010;森;二泊;201;2;2;1601001;大人;9,800;2;\n"))},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Fetch f;
+        f.run(c.bytes);
+        // R001 came whole; of R010 nothing is kept.
+        ASSERT_EQ(f.data.ReserveList.size(), 2u);
+        EXPECT_EQ(fieldBytes(f.rec(1).Regday), "R001");
+        bool named = false;
+        for (const FetchMessage &m : f.messages)
+            named = named || m.text.contains(QStringLiteral("予約 R010（森様）"));
+        EXPECT_TRUE(named);
+        // Served whole, the next fetch takes both nights, under one bill.
+        f.run(answer(kR001 + kR010Night1 + kR010Night2 + kR011));
+        EXPECT_TRUE(f.messages.empty()) << f.messages[0].text.toStdString();
+        ASSERT_EQ(f.data.ReserveList.size(), 5u);
+        EXPECT_EQ(fieldBytes(f.rec(2).Regday), "R010");
+        EXPECT_EQ(fieldBytes(f.rec(3).Rsvday), "2014/03/22");
+        EXPECT_EQ(f.rec(3).MeiNo, f.rec(2).MeiNo);
+        EXPECT_EQ(int64_t(f.rec(2).Tanka) * f.rec(2).Suryou + int64_t(f.rec(3).Tanka) * f.rec(3).Suryou, 39200);
+        EXPECT_NE(f.rec(4).MeiNo, f.rec(2).MeiNo);
+    }
+}
+
+TEST(FetchAnswer, TheNextReservationOrTheEndMarkShowsAReservationWhole)
+{
+    // Cut in R011's first line: R010 before it is whole.
+    Fetch f;
+    f.run(kHeader + "[" + sj(kR010Night1 + kR010Night2) + sj(kR011).left(20));
+    EXPECT_EQ(f.data.ReserveList.size(), 2u);
+    ASSERT_EQ(f.messages.size(), 1u);
+    EXPECT_TRUE(f.messages[0].text.contains(QStringLiteral("予約 R011"))) << f.messages[0].text.toStdString();
+    EXPECT_FALSE(f.messages[0].text.contains(QStringLiteral("R010")));
+}
+
+TEST(FetchAnswer, OneReservationRepeatedBeyondASaneSizeIsRefused)
+{
+    QString repeated;
+    for (qsizetype i = 0; i <= MaxReservationRecords; ++i)
+        repeated += kR010Night1;
+    Fetch f;
+    f.run(answer(kR001 + repeated + kR011));
+    // R001 and R011 are taken; R010's thousand and one charges are not.
+    ASSERT_EQ(f.data.ReserveList.size(), 3u);
+    EXPECT_EQ(fieldBytes(f.rec(2).Regday), "R011");
+    ASSERT_EQ(f.messages.size(), 1u);
+    EXPECT_EQ(f.messages[0].title, QStringLiteral("エラー"));
+    EXPECT_TRUE(f.messages[0].text.contains(QStringLiteral("予約 R010（森様）"))) << f.messages[0].text.toStdString();
+    EXPECT_TRUE(f.messages[0].text.contains(QStringLiteral("1000 件")));
+
+    // A stay of many nights and rooms stays well inside.
+    QString large;
+    for (int night = 0; night < 30; ++night)
+        large += QStringLiteral("2014/03/21;R020;団体;p;1;30;1;1601001;a;1;1;1601002;b;1;1;1601101;c;1;1;\n");
+    Fetch group;
+    group.run(answer(large));
+    EXPECT_EQ(group.data.ReserveList.size(), 90u);
+}
+
+TEST(FetchAnswer, AReservationWithoutANumberGetsABillAndANumberOfItsOwn)
+{
+    const QString unnumbered = QStringLiteral("2014/03/21;;番号無;素泊;301;1;1;1601001;大人;5000;1;\n");
+    Fetch f;
+    f.run(answer(kR001 + unnumbered + kR011));
+    ASSERT_EQ(f.data.ReserveList.size(), 4u);
+    const TReserveData &own = f.rec(2);
+    EXPECT_EQ(fieldText(own.Name), QStringLiteral("番号無"));
+    EXPECT_NE(own.MeiNo, f.rec(0).MeiNo);
+    EXPECT_NE(own.MeiNo, f.rec(3).MeiNo); // not merged into the next guest's bill
+    const QByteArray number = fieldBytes(own.Regday);
+    EXPECT_TRUE(number.startsWith('n') && number.size() == 10) << number.toStdString();
+    ASSERT_EQ(f.messages.size(), 1u);
+    EXPECT_EQ(f.messages[0].title, QStringLiteral("注意"));
+    EXPECT_TRUE(f.messages[0].text.contains(QString::fromLatin1(number))) << f.messages[0].text.toStdString();
+    EXPECT_TRUE(f.messages[0].text.contains(QStringLiteral("番号無様")));
+
+    // The same answer again adds nothing: the number is the same.
+    f.run(answer(kR001 + unnumbered + kR011));
+    EXPECT_EQ(f.data.ReserveList.size(), 4u);
+    EXPECT_TRUE(f.messages.empty());
+
+    // Two guests without numbers are two bills.
+    Fetch two;
+    two.run(answer(unnumbered + QStringLiteral("2014/03/21;;別人;素泊;302;1;1;1601001;大人;5000;1;\n")));
+    ASSERT_EQ(two.data.ReserveList.size(), 2u);
+    EXPECT_NE(two.rec(0).MeiNo, two.rec(1).MeiNo);
+    EXPECT_NE(fieldBytes(two.rec(0).Regday), fieldBytes(two.rec(1).Regday));
 }
 
 TEST(FetchAnswer, FetchedBeforeMeansPresentBeforeThisFetch)
@@ -301,7 +415,8 @@ TEST(FetchAnswer, FetchedBeforeMeansPresentBeforeThisFetch)
 TEST(FetchAnswer, ReadingByteByByteGivesTheSameAsInOnePiece)
 {
     // And the whole rule set of answer_replay, which the fuzzer checks too.
-    for (const QByteArray &bytes : {answer(kR001), answer(kR001 + kR001), kHeader + "[\r\n]\r\n"})
+    for (const QByteArray &bytes : {answer(kR001), answer(kR001 + kR001), kHeader + "[\r\n]\r\n",
+                                    kHeader + "[" + sj(kR001 + kR010Night1), answer(QStringLiteral("2014/03/21;;a;b;1;1;1;1;x;1;1;\n"))})
         EXPECT_EQ(answer_replay::replay(bytes.constData(), size_t(bytes.size())), "");
 }
 

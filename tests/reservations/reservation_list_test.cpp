@@ -141,6 +141,51 @@ TEST(ReservationList, NewBillTakesTheNextNumberAndTheRecordCount)
     EXPECT_EQ(data.NextMeiNo, 1395370002u);
 }
 
+TEST(ReservationList, HandMadeNumbersNeverRepeatAfterADeletion)
+{
+    QTemporaryDir dir;
+    AppData data;
+    TLibrary lib;
+    data.ExePath = dir.path() + QLatin1Char('/');
+    data.NextMeiNo = 1000;
+    // Two lines of a fetched bill, then two bills made by hand.
+    data.ReserveList = listOf({rec(5, "2014/03/21"), rec(5, "2014/03/21", "102")});
+    createBill(data, QDate(2014, 3, 21));
+    createBill(data, QDate(2014, 3, 21));
+    EXPECT_EQ(fieldText(data.ReserveList[3].Regday), QStringLiteral("a000000003"));
+    // The fetched bill goes: the list is two lines shorter than when a000000003 was handed out.
+    ASSERT_TRUE(deleteBill(data, lib, 5).deleted);
+    createBill(data, QDate(2014, 3, 21));
+    QStringList numbers;
+    for (const TReserveData &r : data.ReserveList)
+        numbers << fieldText(r.Regday);
+    EXPECT_EQ(numbers, (QStringList{"a000000002", "a000000003", "a000000004"}));
+}
+
+TEST(ReservationList, ABillMadeOrSplitOffIsOnDiskAtOnce)
+{
+    QTemporaryDir dir;
+    AppData data;
+    TLibrary lib;
+    data.ExePath = dir.path() + QLatin1Char('/');
+    data.NextMeiNo = 900;
+    data.ReserveList = listOf({rec(5, "2014/03/21", "101"), rec(5, "2014/03/21", "102")});
+    createBill(data, QDate(2014, 3, 21));
+    EXPECT_EQ(storeBillLists(data, lib), QString());
+    EXPECT_EQ(fileBytes(data.filePath("reserve.dat")), listBytes(data.ReserveList));
+    ASSERT_EQ(splitRoom(data, 5, "102"), 901u);
+    EXPECT_EQ(storeBillLists(data, lib), QString());
+    EXPECT_EQ(fileBytes(data.filePath("reserve.dat")), listBytes(data.ReserveList));
+    EXPECT_EQ(fileBytes(data.filePath("urikake.dat")), QByteArray());
+
+    // A write that fails says so, and what it would have written stays in the list.
+    lib.RefuseWrites(QStringLiteral("書き込めません"));
+    createBill(data, QDate(2014, 3, 21));
+    const QString error = storeBillLists(data, lib);
+    EXPECT_TRUE(error.contains(QStringLiteral("一覧に残っています"))) << error.toStdString();
+    EXPECT_EQ(data.ReserveList.size(), 4u);
+}
+
 TEST(ReservationList, SplitMovesOneRoomOnEveryDate)
 {
     AppData data;

@@ -334,8 +334,11 @@ private slots:
         list->PopupMenu()->close();
         QCOMPARE(column(list, 2), (QStringList{"a000000057", "a000000058"}));
         QCOMPARE(column(list, 1)[1], QString::number(next + 1));
-        // Nothing is written until a bill is stored or deleted.
-        QCOMPARE(fileBytes(dir.filePath("reserve.dat")), bytesOf(records));
+        // Each new bill is on disk at once, before any bill is stored.
+        QCOMPARE(fileBytes(dir.filePath("reserve.dat")).size(), qsizetype((records.size() + 2) * sizeof(TReserveData)));
+        QCOMPARE(fileBytes(dir.filePath("reserve.dat")),
+                 QByteArray(reinterpret_cast<const char *>(form.data().ReserveList.data()),
+                            qsizetype(form.data().ReserveList.size() * sizeof(TReserveData))));
     }
 
     void keyboardDoesWhatTheMouseDoes()
@@ -398,7 +401,12 @@ private slots:
         QVERIFY(form.billWindow());
         QCOMPARE(form.billWindow()->billNo(), next);
         QCOMPARE(form.billWindow()->bill().RoomEdit, QStringLiteral("102"));
-        QCOMPARE(fileBytes(dir.filePath("reserve.dat")), bytesOf(records));
+        // The split is on disk at once: the bill window is not needed to keep it.
+        const QByteArray stored = fileBytes(dir.filePath("reserve.dat"));
+        QCOMPARE(stored.size(), qsizetype(3 * sizeof(TReserveData)));
+        TReserveData second{};
+        std::memcpy(&second, stored.constData() + sizeof(TReserveData), sizeof second);
+        QCOMPARE(second.MeiNo, next);
     }
 
     void oneBillWindowAtATime()
