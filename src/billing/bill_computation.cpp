@@ -1,10 +1,12 @@
 #include "bill_computation.h"
 
+#include "storage/clock.h"
 #include "storage/cp932.h"
 
 #include <QLocale>
 #include <QRegularExpression>
 #include <limits>
+#include <map>
 
 namespace {
 
@@ -71,6 +73,23 @@ QString advanceText(bool english, const QString &plain, int64_t advances, int64_
     return L;
 }
 
+// Row 4's bathing tax when its amount changed during the stay: persons × amount per amount in force.
+QString datedBathingText(bool english, const QString &plain, int64_t advances, const std::map<int, int64_t> &stays,
+                         const std::map<int, int64_t> &dayUses)
+{
+    const bool adv = advances != 0;
+    QStringList parts;
+    for (const auto *group : {&stays, &dayUses})
+        for (const auto &[rate, persons] : *group)
+            parts << (english ? num(persons) + QStringLiteral("psn * JPY") + num(rate)
+                              : num(persons) + QStringLiteral("名×") + num(rate) + QStringLiteral("円"));
+    if (english)
+        return (adv ? plain + QStringLiteral("&") : QString()) + QStringLiteral("BathingTax(")
+            + parts.join(QLatin1Char(' ')) + QStringLiteral(")");
+    return (adv ? plain + QStringLiteral("及び") : QString()) + QStringLiteral("入湯税(") + parts.join(QLatin1Char(' '))
+        + QStringLiteral(")");
+}
+
 bool isAdultStay(uint32_t key) { return key == 1601001 || key == 1601002; }
 bool isAdultDayUse(uint32_t key) { return key == 1601801 || key == 1601802; }
 
@@ -111,7 +130,7 @@ bool checkedMul(int64_t a, int64_t b, int64_t *r)
     return true;
 }
 
-TBillSums billSums(const RecordList<TReserveData> &lines)
+TBillSums billSums(const RecordList<TReserveData> &lines, const std::vector<uint32_t> &reducedKeys)
 {
     TBillSums s;
     QByteArray lastDate;
@@ -120,6 +139,8 @@ TBillSums billSums(const RecordList<TReserveData> &lines)
         int64_t amount = 0;
         int64_t &sum = l.Kubun / 1000 == 1106 ? s.advances : s.charges;
         bool ok = checkedMul(l.Tanka, l.Suryou, &amount) && checkedAdd(sum, amount, &sum);
+        if (ok && l.Kubun / 1000 != 1106 && std::binary_search(reducedKeys.begin(), reducedKeys.end(), l.Kubun))
+            ok = checkedAdd(s.reduced, amount, &s.reduced);
         if (ok && isAdultStay(l.Kubun)) {
             ok = checkedAdd(s.q, l.Suryou, &s.q);
             const QByteArray date = fieldBytes(l.Rsvday);
@@ -138,9 +159,57 @@ TBillSums billSums(const RecordList<TReserveData> &lines)
     return s;
 }
 
-int64_t addedTax(int64_t base) { return (ConsumptionTaxRate * base + 90) / 100; }
+int64_t addedTax(int64_t base, int rate) { return (rate * base + 90) / 100; }
 
-int64_t includedTax(int64_t base) { return ConsumptionTaxRate * base / (100 + ConsumptionTaxRate); }
+int64_t includedTax(int64_t base, int rate) { return rate * base / (100 + rate); }
+
+bool taxShares(int64_t standardItems, int64_t reducedItems, int64_t common, int64_t standardOnly,
+               const TRatesInForce &rates, bool added, std::vector<TTaxShare> *shares)
+{
+    shares->clear();
+    const bool two = rates.Reduced != rates.Standard && reducedItems != 0;
+    int64_t standard = 0, reduced = 0, items = 0;
+    bool ok = true;
+    if (!two) {
+        ok = !__builtin_add_overflow(standardItems, reducedItems, &standard)
+            && !__builtin_add_overflow(standard, common, &standard);
+    } else {
+        // The common amounts follow the items; what the division leaves goes to the standard rate.
+        int64_t part = 0;
+        ok = !__builtin_add_overflow(standardItems, reducedItems, &items)
+            && !__builtin_mul_overflow(common, reducedItems, &part);
+        const int64_t reducedCommon = ok && items != 0 ? part / items : 0;
+        ok = ok && !__builtin_add_overflow(reducedItems, reducedCommon, &reduced)
+            && !__builtin_add_overflow(standardItems, common - reducedCommon, &standard);
+    }
+    ok = ok && !__builtin_add_overflow(standard, standardOnly, &standard);
+    // rate * base must not wrap either; 100 is the largest rate.
+    constexpr int64_t limit = (std::numeric_limits<int64_t>::max() - 100) / 200;
+    if (!ok || standard > limit || standard < -limit || reduced > limit || reduced < -limit)
+        return false;
+    const auto share = [added](int rate, bool isReduced, int64_t base) {
+        return TTaxShare{rate, isReduced, base, added ? addedTax(base, rate) : includedTax(base, rate)};
+    };
+    if (!two || standardItems != 0 || standard != 0)
+        shares->push_back(share(rates.Standard, false, standard));
+    if (two)
+        shares->push_back(share(rates.Reduced, rates.Reduced < rates.Standard, reduced));
+    return true;
+}
+
+QString taxRatesLabel(const std::vector<TTaxShare> &shares, bool english)
+{
+    QStringList rates;
+    for (const TTaxShare &t : shares)
+        rates << num(t.Rate) + QStringLiteral("%");
+    return rates.join(english ? QStringLiteral("/") : QStringLiteral("・"));
+}
+
+QDate billSettingsDate(const TBillState &bill)
+{
+    const QDate d = moneyDate(bill.SeisanDay);
+    return d.isValid() ? d : Clock::now().date();
+}
 
 bool readAmount(const QString &text, int64_t *value)
 {
@@ -179,12 +248,15 @@ TBillMessage amountFieldMessage(const QString &field, const QString &text)
 namespace {
 
 // The whole computation on a bill it does not change: results into amount and label.
-TBillMessage computeTotals(const TBillState &bill, const TBaseData &base, std::array<QString, 9> &amount,
-                           std::array<QString, BillRows> &label)
+TBillMessage computeTotals(const TBillState &bill, const TBaseData &base, const TMoneySettings &money,
+                           std::array<QString, 9> &amount, std::array<QString, BillRows> &label,
+                           std::vector<TTaxShare> &shares)
 {
     const bool english = bill.LangFlag != 0;
     const auto &plain = english ? EnglishLabels : JapaneseLabels;
-    const TBillSums s = billSums(bill.Lines);
+    const QDate billDate = billSettingsDate(bill);
+    const TRatesInForce rates = money.at(billDate, base);
+    const TBillSums s = billSums(bill.Lines, bill.ReducedKeys);
     if (!s.ok()) {
         int64_t amount = 0;
         const TReserveData &l = bill.Lines[size_t(s.badLine)];
@@ -226,14 +298,14 @@ TBillMessage computeTotals(const TBillState &bill, const TBaseData &base, std::a
     int64_t svc = 0;
     if (bill.CheckBox1) {
         int64_t product = 0;
-        ok = mul64(int64_t(base.Service), s.charges, &product) && fitsAmount(product / 100);
+        ok = mul64(int64_t(rates.Service), s.charges, &product) && fitsAmount(product / 100);
         svc = ok ? product / 100 : 0;
     }
     if (svc == 0) {
         label[RowService] = BillPlaceholder;
         amount[RowService].clear();
     } else {
-        const QString text = plain[RowService] + num(base.Service) + QStringLiteral("%");
+        const QString text = plain[RowService] + num(rates.Service) + QStringLiteral("%");
         if (base.ServiceKubun == 0)
             label[RowService] = english ? QStringLiteral("(inclusive ") + text + QStringLiteral(")")
                                         : QStringLiteral("(内") + text + QStringLiteral(")");
@@ -251,29 +323,51 @@ TBillMessage computeTotals(const TBillState &bill, const TBaseData &base, std::a
     const int64_t subtotal = add(add(s.charges, disc), base.ServiceKubun != 0 ? svc : 0);
     amount[RowCharge] = num(subtotal);
 
-    // Row 3: consumption tax.
+    // Row 3: consumption tax. The bathing tax goes by each line's own date
+    // (a line without one by the bill's), grouped by the amount in force.
+    std::map<int, int64_t> stays, dayUses; // amount per person -> persons
     int64_t bath = 0, dbath = 0;
-    if (bill.CheckBox2 && base.Nyutouzei != 0) {
-        bath = mul(base.Nyutouzei, s.q);
-        dbath = mul(base.DayNyutouzei, s.r);
+    if (bill.CheckBox2) {
+        for (const TReserveData &l : bill.Lines) {
+            const bool stay = isAdultStay(l.Kubun), dayUse = isAdultDayUse(l.Kubun);
+            if (!stay && !dayUse)
+                continue;
+            const QDate d = moneyDate(fieldText(l.Rsvday));
+            const TRatesInForce at = d.isValid() ? money.at(d, base) : rates;
+            // A facility without the stay's bathing tax charges no day-use one either.
+            const int rate = at.Nyutouzei == 0 ? 0 : (stay ? at.Nyutouzei : at.DayNyutouzei);
+            if (rate == 0)
+                continue;
+            int64_t &persons = (stay ? stays : dayUses)[rate];
+            persons = add(persons, l.Suryou);
+        }
+        for (const auto &[rate, persons] : stays)
+            bath = add(bath, mul(rate, persons));
+        for (const auto &[rate, persons] : dayUses)
+            dbath = add(dbath, mul(rate, persons));
     }
     const int64_t bathing = add(bath, dbath);
-    const int64_t taxBase = sub2(subtotal, base.Nyutou_Kubun == 0 ? bathing : 0);
+    const int64_t common = add(disc, base.ServiceKubun != 0 ? svc : 0);
     if (!ok)
         return rangeRefusal();
-    int64_t tax = 0;
-    const QString rate = num(ConsumptionTaxRate);
-    if (base.TaxKubun != 0) {
-        tax = addedTax(taxBase);
-        label[RowTax] = english ? plain[RowTax] + rate + QStringLiteral("%）")
-                                : QStringLiteral("消費税（") + rate + QStringLiteral("%）");
-        amount[RowTax] = num(tax);
+    const bool added = base.TaxKubun != 0;
+    if (!taxShares(s.charges - s.reduced, s.reduced, common, base.Nyutou_Kubun == 0 ? -bathing : 0, rates, added,
+                   &shares))
+        return rangeRefusal();
+    int64_t tax = 0, shownTax = 0;
+    for (const TTaxShare &t : shares)
+        shownTax = add(shownTax, t.Tax);
+    const QString rateText = taxRatesLabel(shares, english);
+    if (added) {
+        tax = shownTax;
+        label[RowTax] = english ? plain[RowTax] + rateText + QStringLiteral("）")
+                                : QStringLiteral("消費税（") + rateText + QStringLiteral("）");
     } else {
         // Shown only: the prices already hold it.
-        label[RowTax] = english ? QStringLiteral("Consumption Tax ") + rate + QStringLiteral("% incl.")
-                                : QStringLiteral("(内 消費税") + rate + QStringLiteral("%)");
-        amount[RowTax] = num(includedTax(taxBase));
+        label[RowTax] = english ? QStringLiteral("Consumption Tax ") + rateText + QStringLiteral(" incl.")
+                                : QStringLiteral("(内 消費税") + rateText + QStringLiteral(")");
     }
+    amount[RowTax] = num(shownTax);
 
     // Row 4: advances and bathing tax.
     const int64_t row4 = add(s.advances, bathing);
@@ -285,9 +379,16 @@ TBillMessage computeTotals(const TBillState &bill, const TBaseData &base, std::a
     } else {
         bool stayOk = false;
         const int stay = bill.StayEdit.trimmed().toInt(&stayOk);
-        const bool even = stayOk && s.n >= 1 && stay == s.n && s.q % s.n == 0;
-        const QString text = advanceText(english, plain[RowAdvance], s.advances, bath, dbath, s.q, s.n, s.r,
-                                         even, base.Nyutouzei, base.DayNyutouzei);
+        QString text;
+        if (stays.size() <= 1 && dayUses.size() <= 1) {
+            // One amount each: the usual forms (persons × amount, × nights when even).
+            const int64_t q = stays.empty() ? 0 : stays.begin()->second;
+            const int64_t r = dayUses.empty() ? 0 : dayUses.begin()->second;
+            const bool even = stayOk && s.n >= 1 && stay == s.n && q % s.n == 0;
+            text = advanceText(english, plain[RowAdvance], s.advances, bath, dbath, q, s.n, r, even,
+                               stays.empty() ? 0 : stays.begin()->first, dayUses.empty() ? 0 : dayUses.begin()->first);
+        } else
+            text = datedBathingText(english, plain[RowAdvance], s.advances, stays, dayUses);
         if (base.Nyutou_Kubun == 0)
             label[RowAdvance] = (english ? QStringLiteral("(inclusive ") : QStringLiteral("(内 ")) + text
                 + QStringLiteral(")");
@@ -318,21 +419,25 @@ TBillMessage computeTotals(const TBillState &bill, const TBaseData &base, std::a
 
 } // namespace
 
-TBillMessage CalcTotals(TBillState &bill, const TBaseData &base)
+TBillMessage CalcTotals(TBillState &bill, const TBaseData &base, const TMoneySettings &money)
 {
     std::array<QString, 9> amount;
     std::array<QString, BillRows> label;
-    const TBillMessage m = computeTotals(bill, base, amount, label);
+    std::vector<TTaxShare> shares;
+    const TBillMessage m = computeTotals(bill, base, money, amount, label, shares);
     if (!m.isEmpty())
         return m;
     bill.SaNumEdit = amount;
     bill.GEdit = label;
+    bill.TaxShares = std::move(shares);
+    bill.TaxAdded = base.TaxKubun != 0;
     return {};
 }
 
-TBillMessage totalsRefusal(const TBillState &bill, const TBaseData &base)
+TBillMessage totalsRefusal(const TBillState &bill, const TBaseData &base, const TMoneySettings &money)
 {
     std::array<QString, 9> amount;
     std::array<QString, BillRows> label;
-    return computeTotals(bill, base, amount, label);
+    std::vector<TTaxShare> shares;
+    return computeTotals(bill, base, money, amount, label, shares);
 }

@@ -4,6 +4,7 @@
 // the printed documents copy.
 
 #include "billing/bill_state.h"
+#include "storage/money_settings.h"
 #include "storage/records.h"
 
 #include <QString>
@@ -16,9 +17,6 @@ struct TBillMessage {
     QString text;
     bool isEmpty() const { return text.isEmpty(); }
 };
-
-// Consumption tax rate in percent; not a setting.
-inline constexpr int ConsumptionTaxRate = 8;
 
 // Amounts are whole yen, held in 32 bits by the records: every amount the
 // bill shows, stores or prints must fit.
@@ -38,18 +36,36 @@ struct TBillSums {
     int64_t q = 0;        // adult person-nights: quantities of 1601001 and 1601002
     int64_t n = 0;        // nights: changes of date along those adult lines
     int64_t r = 0;        // adult day-use persons: quantities of 1601801 and 1601802
+    int64_t reduced = 0;  // the part of charges whose items are at the reduced tax rate
     // -1 when every sum is an amount; else the index of the line whose own
     // amount, or whose addition to a sum, does not fit (the sums are then incomplete).
     int badLine = -1;
     bool ok() const { return badLine < 0; }
 };
-TBillSums billSums(const RecordList<TReserveData> &lines);
+// reducedKeys (ascending) are the item keys at the reduced tax rate.
+TBillSums billSums(const RecordList<TReserveData> &lines, const std::vector<uint32_t> &reducedKeys = {});
 
-// Tax added on top of a base: 8 % rounded up unless the fraction is below 0.1.
-// The base is an amount (32 bits), so neither can overflow.
-int64_t addedTax(int64_t base);
+// Tax added on top of a base at rate percent: rounded up unless the fraction
+// is below 0.1. The base is an amount (32 bits), so neither can overflow.
+int64_t addedTax(int64_t base, int rate);
 // Tax contained in a base that includes it.
-int64_t includedTax(int64_t base);
+int64_t includedTax(int64_t base, int rate);
+
+// The consumption tax of one bill, worked once per rate: the items at each
+// rate, plus the amounts common to all (service charge, discount) spread over
+// the rates in proportion to their items with the remainder on the standard
+// rate, plus standardOnly (an amount of the standard rate alone, e.g. the
+// bathing tax taken out of prices that include it). Standard rate first; a
+// rate without items is left out unless it is the only one. False when a
+// figure does not fit 64 bits (shares then incomplete).
+bool taxShares(int64_t standardItems, int64_t reducedItems, int64_t common, int64_t standardOnly,
+               const TRatesInForce &rates, bool added, std::vector<TTaxShare> *shares);
+// The rates of the shares as the bill's row 3 names them: "10%" or "10%・8%"
+// (English "10%/8%").
+QString taxRatesLabel(const std::vector<TTaxShare> &shares, bool english);
+
+// The date whose settings a bill takes: its settlement date, today while it has none.
+QDate billSettingsDate(const TBillState &bill);
 
 // Reads an amount text: empty (or a lone "-") is 0; a whole number, also
 // written with zero decimals ("12.00"), is its value. False for anything
@@ -66,8 +82,11 @@ TBillMessage amountFieldMessage(const QString &field, const QString &text);
 // number, a line amount, sum, product or rate result beyond the 32-bit
 // amounts of the records: nothing wraps) nothing is changed and the message
 // says why. A bill whose totals are refused must not be printed.
-TBillMessage CalcTotals(TBillState &bill, const TBaseData &base);
+// The money settings in force on the settlement date apply (today's while
+// the bill has none; the bathing tax by each line's date); without money
+// settings, the default tax table and base's amounts.
+TBillMessage CalcTotals(TBillState &bill, const TBaseData &base, const TMoneySettings &money = {});
 
 // The refusal CalcTotals would give the bill, without changing it; empty when
 // its totals compute. Nothing is printed of a bill that has one.
-TBillMessage totalsRefusal(const TBillState &bill, const TBaseData &base);
+TBillMessage totalsRefusal(const TBillState &bill, const TBaseData &base, const TMoneySettings &money = {});

@@ -9,9 +9,11 @@
 
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 // Lines per page of the bill grid.
 inline constexpr int BillPageLines = 16;
@@ -62,6 +64,15 @@ enum BillRow : int {
     BillRows = 8,
 };
 
+// One consumption-tax rate of a bill: its taxable amount and its tax.
+struct TTaxShare {
+    int Rate = 0;         // percent
+    bool Reduced = false; // the reduced rate, lower than the standard one (its lines are marked ※)
+    int64_t Base = 0;     // taxable amount: with the tax when prices include it, without it when it is added
+    int64_t Tax = 0;
+    bool operator==(const TTaxShare &) const = default;
+};
+
 struct TBillState {
     // --- bill and header controls ---
     uint32_t BillNo = 0;         // bill being edited; set before LoadBill
@@ -105,6 +116,7 @@ struct TBillState {
     RecordList<THojoKamoku> CouponItems;   // entries behind CouponCombo items 1..
     TBillSelector SiharaiCombo;            // card kind, editable: EditText is what is shown
     RecordList<THojoKamoku> SiharaiItems;  // entries behind SiharaiCombo items 0..
+    std::vector<uint32_t> ReducedKeys;     // item keys at the reduced tax rate, ascending
 
     // --- switches and rates ---
     bool CheckBox1 = false;      // service switch: off means no service charge
@@ -120,6 +132,23 @@ struct TBillState {
     // Label texts GEdit0..GEdit7 of rows 0, 2, 3, 4, 5, 7; entries 1 and 6 stay
     // empty (those rows are labelled by NebikiCombo and CouponCombo, see rowLabel).
     std::array<QString, BillRows> GEdit;
+    // The consumption tax by rate, standard rate first, as the last pass
+    // worked it out; and whether it was added to the prices.
+    std::vector<TTaxShare> TaxShares;
+    bool TaxAdded = false;
+
+    // Whether a line's item is sold at the reduced tax rate.
+    bool isReducedKey(uint32_t key) const { return std::binary_search(ReducedKeys.begin(), ReducedKeys.end(), key); }
+    // Whether the line is taxed at a reduced rate this bill shows (the ※ mark).
+    bool marksReduced(const TReserveData &line) const
+    {
+        if (line.Kubun / 1000 == 1106 || !isReducedKey(line.Kubun))
+            return false;
+        for (const TTaxShare &t : TaxShares)
+            if (t.Reduced)
+                return true;
+        return false;
+    }
 
     // The label of a summary row as shown, selectors included.
     QString rowLabel(int row) const

@@ -220,9 +220,12 @@ void LoadBill(TBillState &bill, const AppData &data)
     // every adult line of it is exempt, not only those loaded before it.
     if (exempt)
         SetBathSwitch(bill, false, data.BaseData);
-    const bool service = data.BaseData.Service >= 1 && (bill.Seisan.isEmpty() || bill.HasServiceLine);
+    // The settings in force on the bill's own date, not today's.
+    const TRatesInForce rates = data.Money.at(billSettingsDate(bill), data.BaseData);
+    const bool service = rates.Service >= 1 && (bill.Seisan.isEmpty() || bill.HasServiceLine);
     SetServiceSwitch(bill, service, data.BaseData);
-    bill.BathRate = bill.CheckBox2 ? data.BaseData.Nyutouzei : 0;
+    bill.SvcRate = bill.CheckBox1 ? rates.Service : 0;
+    bill.BathRate = bill.CheckBox2 ? rates.Nyutouzei : 0;
 }
 
 TBillMessage OpenBill(TBillState &bill, const AppData &data, uint32_t billNo)
@@ -234,7 +237,7 @@ TBillMessage OpenBill(TBillState &bill, const AppData &data, uint32_t billNo)
     LoadBill(bill, data);
     if (bill.Decide == 2)
         SwitchLanguage(bill, data.KamokuList);
-    const TBillMessage totals = CalcTotals(bill, data.BaseData);
+    const TBillMessage totals = CalcTotals(bill, data.BaseData, data.Money);
     return notice.isEmpty() ? totals : notice;
 }
 
@@ -282,7 +285,7 @@ TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib
     }
     // The service line is stored as the totals stand for the lines being saved.
     TBillState totals = bill;
-    if (const TBillMessage m = CalcTotals(totals, data.BaseData); !m.isEmpty())
+    if (const TBillMessage m = CalcTotals(totals, data.BaseData, data.Money); !m.isEmpty())
         return m;
     readAmount(totals.SaNumEdit[RowService], &service);
     if (hasDiscount && size_t(bill.NebikiCombo.ItemIndex) > bill.NebikiItems.size())

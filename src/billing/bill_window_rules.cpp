@@ -130,6 +130,7 @@ TBillMessage BuildSelectors(TBillState &bill, const KamokuLists &kamoku)
         }
     }
 
+    bill.ReducedKeys = reducedRateKeys(kamoku);
     bill.KeisyouCombo = TBillSelector{};
     bill.KeisyouCombo.Items[0] = {QStringLiteral("様"), QStringLiteral("御中"), QStringLiteral("殿")};
     bill.KeisyouCombo.Items[1] = {QStringLiteral("Mr."), QStringLiteral("Mrs."), QStringLiteral("Miss."),

@@ -148,7 +148,7 @@ TKamokuForm::TKamokuForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), De
     Grid = new TKamokuGrid(this);
     Grid->setObjectName(QStringLiteral("Grid"));
     Grid->setToolTip(QStringLiteral("左のグレーゾーンで右クリックすると行挿入･削除ができます"));
-    Grid->SetColCount(4);
+    Grid->SetColCount(5);
     Grid->SetRowCount(KamokuGridRows + 1);
     Grid->SetFixedCols(1);
     Grid->SetFixedRows(1);
@@ -160,6 +160,7 @@ TKamokuForm::TKamokuForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), De
     Grid->SetColWidths(1, fm.horizontalAdvance(QString(17, QChar(0x3042))) + 12);
     Grid->SetColWidths(2, fm.horizontalAdvance(QStringLiteral("99,999,999")) + 12);
     Grid->SetColWidths(3, fm.horizontalAdvance(QStringLiteral("Charge(INFANT Non Bed&Meal)")) + 12);
+    Grid->SetColWidths(4, fm.horizontalAdvance(QStringLiteral("軽減税率")) + 12);
 
     TGridColumns &cols = Grid->GridColumns();
     // The key column reads as an empty grey strip: its text has the strip's colour.
@@ -174,6 +175,10 @@ TKamokuForm::TKamokuForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), De
     cols[2]->SetImeMode(imDisable);
     cols[3]->SetCaption(QStringLiteral("英語摘要"));
     cols[3]->SetImeMode(imClose);
+    // ※ marks an entry sold at the reduced consumption-tax rate; set from the strip's menu.
+    cols[4]->SetCaption(QStringLiteral("軽減税率"));
+    cols[4]->SetCanEdit(false);
+    cols[4]->SetAlignment(taCenter);
 
     Label1 = new QLabel(QStringLiteral("サービス料に関しては100未満は％で計算されます"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -189,6 +194,10 @@ TKamokuForm::TKamokuForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), De
     QAction *del = PopupMenu1->addAction(QStringLiteral("行を削除する(※注意　取消不可)"), this,
                                          &TKamokuForm::GdeleteClick);
     del->setObjectName(QStringLiteral("Gdelete"));
+    PopupMenu1->addSeparator();
+    Greduced = PopupMenu1->addAction(QStringLiteral("軽減税率の対象にする"), this, &TKamokuForm::GreducedClick);
+    Greduced->setObjectName(QStringLiteral("Greduced"));
+    Greduced->setCheckable(true);
     PopupMenu1->addSeparator();
     PopupMenu1->addAction(QStringLiteral("ポップアップメニューを閉じる"))->setObjectName(QStringLiteral("Gclose"));
 
@@ -211,7 +220,7 @@ TKamokuForm::~TKamokuForm() = default;
 QSize TKamokuForm::sizeHint() const
 {
     int width = 0;
-    for (int c = 0; c < 4; ++c)
+    for (int c = 0; c < 5; ++c)
         width += Grid->ColWidths(c) + 1;
     width = std::max(width + Grid->verticalScrollBar()->sizeHint().width() + 20, TabControl1->sizeHint().width() + 12);
     return {width, 500};
@@ -235,7 +244,8 @@ void TKamokuForm::showTab()
         if (pos < list.size()) {
             const THojoKamoku &k = list[pos];
             Grid->SetRows(row, {QStringLiteral("%1/%2").arg(k.KamokuCode).arg(k.HojoCode), fieldText(k.Tekiyo),
-                                QString::number(k.Tanka), fieldText(k.ETekiyo)});
+                                QString::number(k.Tanka), fieldText(k.ETekiyo),
+                                isReducedRate(k) ? QStringLiteral("※") : QString()});
         } else {
             Grid->SetRows(row, {});
         }
@@ -312,6 +322,9 @@ void TKamokuForm::gridStripClicked(int row, const QPoint &globalPos)
     }
     PopupRow = row;
     Grid->FocusCell(1, row);
+    const KamokuLists &lists = Desk.data().KamokuList;
+    Greduced->setEnabled(kamokuTabHasReducedRate(tab()) && !Grid->Cells(1, row).isEmpty());
+    Greduced->setChecked(kamokuRowReduced(lists, tab(), row));
     PopupMenu1->popup(globalPos);
 }
 
@@ -342,6 +355,15 @@ void TKamokuForm::GinsertClick()
         Grid->SetRowCount(Grid->RowCount() + 1);
     if (const QString refusal = insertKamokuEntry(data.KamokuList, tab(), PopupRow); !refusal.isEmpty())
         ShowMessage(this, kError, refusal);
+    showTab();
+}
+
+void TKamokuForm::GreducedClick()
+{
+    if (PopupRow < 1)
+        return;
+    KamokuLists &lists = Desk.data().KamokuList;
+    setKamokuRowReduced(lists, tab(), PopupRow, !kamokuRowReduced(lists, tab(), PopupRow));
     showTab();
 }
 

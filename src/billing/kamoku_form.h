@@ -46,6 +46,8 @@ public:
     void gridStripClicked(int row, const QPoint &globalPos);
     void GinsertClick();
     void GdeleteClick();
+    // Marks or unmarks the entry of the menu's row as sold at the reduced tax rate.
+    void GreducedClick();
     QMenu *popupMenu() const { return PopupMenu1; }
 
 protected:
@@ -64,6 +66,7 @@ private:
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;
     QMenu *PopupMenu1 = nullptr;
+    QAction *Greduced = nullptr;
     int PopupRow = 0;
     bool Showing = false;
 };

@@ -198,6 +198,29 @@ void renumberKamoku(KamokuLists &lists)
     }
 }
 
+bool kamokuTabHasReducedRate(int tab) { return validTab(tab) && Tabs[size_t(tab)].code == 1601; }
+
+bool kamokuRowReduced(const KamokuLists &lists, int tab, int row)
+{
+    const int pos = positionOf(row);
+    if (!kamokuTabHasReducedRate(tab) || pos < 0)
+        return false;
+    const auto &list = lists[size_t(Tabs[size_t(tab)].category)];
+    return size_t(pos) < list.size() && isReducedRate(list[size_t(pos)]);
+}
+
+bool setKamokuRowReduced(KamokuLists &lists, int tab, int row, bool reduced)
+{
+    const int pos = positionOf(row);
+    if (!kamokuTabHasReducedRate(tab) || pos < 0)
+        return false;
+    auto &list = lists[size_t(Tabs[size_t(tab)].category)];
+    if (size_t(pos) >= list.size() || list[size_t(pos)].Tekiyo[0] == '\0')
+        return false;
+    list[size_t(pos)].Keigen = reduced ? 1 : 0;
+    return true;
+}
+
 bool kamokuTabDraggable(int tab) { return tab >= 0 && tab <= 3; }
 
 uint32_t kamokuRowKey(int tab, int row)

@@ -83,6 +83,17 @@ QString kamokuRenumberQuestion(const KamokuKeyUse &use, bool inserting);
 // numbers (1, 2, ... / 101, 102, ... / 801, 802, ...), blank entries included.
 void renumberKamoku(KamokuLists &lists);
 
+// Whether the entries of this tab can be sold at the reduced consumption-tax
+// rate: the charges (accommodation, options, day use), not advances,
+// discounts or payments.
+bool kamokuTabHasReducedRate(int tab);
+// Whether the entry of grid row row is marked 軽減税率.
+bool kamokuRowReduced(const KamokuLists &lists, int tab, int row);
+// Marks or unmarks it. The mark lives in the entry's record, so it moves with
+// the entry through insertions, deletions and the renumbering on save. False
+// (nothing changed) for a row without a named entry or a tab without the rate.
+bool setKamokuRowReduced(KamokuLists &lists, int tab, int row, bool reduced);
+
 // Whether the entries of this tab can be dragged onto a bill (tabs 0 to 3).
 bool kamokuTabDraggable(int tab);
 // The item key grid row row of a draggable tab stands for.

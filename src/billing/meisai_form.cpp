@@ -666,7 +666,7 @@ void TMeisaiForm::showLanguage()
 
 void TMeisaiForm::calcTotals(bool quiet)
 {
-    const TBillMessage m = CalcTotals(Bill, Desk.data().BaseData);
+    const TBillMessage m = CalcTotals(Bill, Desk.data().BaseData, Desk.data().Money);
     showTotals();
     if (!m.isEmpty() && !quiet)
         ShowMessage(this, m.title, m.text);
@@ -1008,7 +1008,7 @@ bool TMeisaiForm::runDocument(BillPaper paper, int kind, DocumentMode mode, int 
         return false;
     const AppData &data = Desk.data();
     // A bill whose totals do not compute has nothing right to print.
-    if (const TBillMessage m = CalcTotals(Bill, data.BaseData); !m.isEmpty()) {
+    if (const TBillMessage m = CalcTotals(Bill, data.BaseData, data.Money); !m.isEmpty()) {
         showTotals();
         ShowMessage(this, m.title, m.text);
         return false;

@@ -2,16 +2,20 @@
 
 #include "billing/bill_computation.h"
 #include "reports/month_sum.h"
+#include "storage/cp932.h"
 #include "reports/report_month.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
+#include <map>
 
 using namespace reports;
 
-QStringList getujiHeadings(const TBaseData &base)
+QStringList getujiHeadings(const TBaseData &base, const std::vector<int> &rates)
 {
-    const QString rate = QString::number(ConsumptionTaxRate) + QLatin1Char('%');
+    // A month under one rate names it; a month of two rates cannot.
+    const QString rate = rates.size() == 1 ? QString::number(rates.front()) + QLatin1Char('%') : QString();
     return {QStringLiteral("日"),
             QStringLiteral("宿泊料金(大人)"),
             QStringLiteral("宿泊料金(子供他)"),
@@ -82,17 +86,20 @@ struct Checked {
         overflow |= __builtin_sub_overflow(a, b, &r);
         return r;
     }
-    // The consumption tax of one bill's charges, by the bill's own rules.
-    int64_t tax(int64_t charges, bool taxAdded)
+    // The consumption tax of one bill's charges, once per rate by the bill's own rules.
+    std::vector<TTaxShare> tax(int64_t standardItems, int64_t reducedItems, int64_t common, const TRatesInForce &rates,
+                               bool taxAdded)
     {
-        constexpr int64_t limit = (std::numeric_limits<int64_t>::max() - 100) / (100 + ConsumptionTaxRate);
-        if (charges > limit || charges < -limit) {
+        std::vector<TTaxShare> shares;
+        if (!taxShares(standardItems, reducedItems, common, 0, rates, taxAdded, &shares))
             overflow = true;
-            return 0;
-        }
-        return taxAdded ? addedTax(charges) : includedTax(charges);
+        return shares;
     }
 };
+
+// Whether a charged line's amount is shared over the rates (discounts, the
+// service charge) rather than an item of its own rate.
+bool isCommonCharge(uint32_t k) { return k / 1000 == 1602 || k == 1601990; }
 
 void setCell(MonthSum &cell, int64_t value)
 {
@@ -102,7 +109,8 @@ void setCell(MonthSum &cell, int64_t value)
 
 } // namespace
 
-MonthGrid getujiMonth(const AppData &data, const ReportMonth &month, QStringList *carried)
+MonthGrid getujiMonth(const AppData &data, const ReportMonth &month, QStringList *carried,
+                      std::vector<TTaxShare> *byRate)
 {
     const TBaseData &base = data.BaseData;
     const ReserveRecords &lines = data.ReserveList;
@@ -132,6 +140,11 @@ MonthGrid getujiMonth(const AppData &data, const ReportMonth &month, QStringList
         setCell(row[GCash], checked.minus(checked.minus(use, row[GDeposit].value()), row[GReceivable].value()));
     };
 
+    const std::vector<uint32_t> reduced = reducedRateKeys(data.KamokuList);
+    std::map<std::pair<int, bool>, TTaxShare> rateTotals; // by rate, reduced or not
+    // The bill being added up: its reduced-rate items and its shared charges.
+    MonthSum billReduced, billCommon;
+
     uint32_t excluded = 0;
     const std::size_t n = lines.size();
     for (const RecordDateIndex::Line &settled : lines.settlementDates().month(month.year(), month.month())) {
@@ -152,7 +165,10 @@ MonthGrid getujiMonth(const AppData &data, const ReportMonth &month, QStringList
             total[p.column].addProduct(line.Tanka, line.Suryou);
         }
         if (p.bathing) {
-            const int32_t rate = p.bathing == 1 ? base.Nyutouzei : base.DayNyutouzei;
+            // The bathing tax in force on the line's own date (the settlement day's for a line without one).
+            const QDate lineDate = moneyDate(fieldText(line.Rsvday));
+            const TRatesInForce at = data.Money.at(lineDate.isValid() ? lineDate : month.date(d), base);
+            const int32_t rate = p.bathing == 1 ? at.Nyutouzei : at.DayNyutouzei;
             row[GBathingTax].addProduct(line.Suryou, rate);
             total[GBathingTax].addProduct(line.Suryou, rate);
         }
@@ -162,11 +178,28 @@ MonthGrid getujiMonth(const AppData &data, const ReportMonth &month, QStringList
         if (charged) {
             row[GCharges].addProduct(line.Tanka, line.Suryou);
             total[GCharges].addProduct(line.Tanka, line.Suryou);
+            if (isCommonCharge(k))
+                billCommon.addProduct(line.Tanka, line.Suryou);
+            else if (std::binary_search(reduced.begin(), reduced.end(), k))
+                billReduced.addProduct(line.Tanka, line.Suryou);
         }
 
         if (i + 1 == n || lines[i + 1].MeiNo != line.MeiNo) {
-            // Bill end: the charges since the day's previous bill end are taxed.
-            const int64_t tax = checked.tax(checked.minus(row[GCharges].value(), row[Carried].value()), taxAdded);
+            // Bill end: the charges since the day's previous bill end are
+            // taxed, at the rates in force on the settlement day.
+            const int64_t charges = checked.minus(row[GCharges].value(), row[Carried].value());
+            const int64_t standard = checked.minus(checked.minus(charges, billReduced.value()), billCommon.value());
+            checked.overflow |= billReduced.overflowed() || billCommon.overflowed();
+            const TRatesInForce rates = data.Money.at(month.date(d), base);
+            int64_t tax = 0;
+            for (const TTaxShare &t : checked.tax(standard, billReduced.value(), billCommon.value(), rates, taxAdded)) {
+                tax = checked.plus(tax, t.Tax);
+                TTaxShare &sum = rateTotals.try_emplace({t.Rate, t.Reduced}, TTaxShare{t.Rate, t.Reduced}).first->second;
+                sum.Base = checked.plus(sum.Base, t.Base);
+                sum.Tax = checked.plus(sum.Tax, t.Tax);
+            }
+            billReduced = MonthSum();
+            billCommon = MonthSum();
             row[GTax].add(tax);
             total[GTax].add(tax);
             settle(row);
@@ -176,7 +209,22 @@ MonthGrid getujiMonth(const AppData &data, const ReportMonth &month, QStringList
     }
 
     MonthGrid grid;
-    grid.headings = getujiHeadings(base);
+    std::vector<int> rates;
+    for (const auto &[key, share] : rateTotals)
+        if (std::find(rates.begin(), rates.end(), share.Rate) == rates.end())
+            rates.push_back(share.Rate);
+    if (rates.empty()) // a month without bills names the rate of its first day
+        rates.push_back(data.Money.at(month.date(1), base).Standard);
+    grid.headings = getujiHeadings(base, rates);
+    if (byRate) {
+        // Standard rate first, then the lower ones.
+        byRate->clear();
+        for (const auto &[key, share] : rateTotals)
+            byRate->push_back(share);
+        std::sort(byRate->begin(), byRate->end(), [](const TTaxShare &a, const TTaxShare &b) {
+            return a.Reduced != b.Reduced ? !a.Reduced : a.Rate > b.Rate;
+        });
+    }
     if (carried)
         carried->clear();
     bool overflow = checked.overflow;

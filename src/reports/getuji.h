@@ -5,6 +5,7 @@
 
 #include "reports/month_dates.h"
 #include "reports/month_grid.h"
+#include "billing/bill_state.h"
 #include "storage/app_data.h"
 
 #include <vector>
@@ -31,12 +32,15 @@ enum GetujiColumn : int {
 };
 
 // The headings of the fifteen columns; those of the service charge, the
-// consumption tax and the bathing tax follow the settings.
-QStringList getujiHeadings(const TBaseData &base);
+// consumption tax and the bathing tax follow the settings, and the tax names
+// its rate when the month's bills hold only one.
+QStringList getujiHeadings(const TBaseData &base, const std::vector<int> &rates);
 
 // Rows 0..30 are days 1..31 (blank for days the month does not have), row 31
 // the running totals. Lines and receivables are taken in list order; a bill
 // stops counting at its first line without a date. When carried is given it
 // receives, per row, the working column of the window: the day's charges
 // total as it stood after the previous bill end of that day.
-MonthGrid getujiMonth(const AppData &data, const ReportMonth &month, QStringList *carried = nullptr);
+// byRate receives the month's taxable sales and tax per rate, standard rate first.
+MonthGrid getujiMonth(const AppData &data, const ReportMonth &month, QStringList *carried = nullptr,
+                      std::vector<TTaxShare> *byRate = nullptr);

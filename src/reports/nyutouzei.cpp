@@ -35,7 +35,6 @@ MonthGrid nyutouzeiMonth(const AppData &data, const ReportMonth &month)
     enum { Stay = 1, StayTax, Day, DayTax, Under12, Other, Exempt, Columns };
     using Row = std::array<MonthSum, Columns>;
     std::array<Row, DayRows + 1> cells{};
-    const int64_t rate = data.BaseData.Nyutouzei, dayRate = data.BaseData.DayNyutouzei;
     bool overflow = false;
 
     for (const RecordDateIndex::Line &dated : data.ReserveList.lineDates().month(month.year(), month.month())) {
@@ -55,16 +54,20 @@ MonthGrid nyutouzeiMonth(const AppData &data, const ReportMonth &month)
             setCell(cell, a, b, product);
             overflow = overflow || cell.overflowed();
         };
+        // The amounts in force on the line's own day.
+        const auto addTax = [&](int col, int64_t rate) {
+            row[col].addProduct(q, rate);
+            total[col].addProduct(q, rate);
+            overflow = overflow || row[col].overflowed() || total[col].overflowed();
+        };
         if (k == 1601001 || k == 1601002) {
             add(Stay);
-            set(row[StayTax], row[Stay].value(), rate, true);
-            set(total[StayTax], total[Stay].value(), rate, true);
+            addTax(StayTax, data.Money.amountAt(SettingNyutouzei, month.date(d), data.BaseData));
         } else if (k >= 1601003 && k <= 1601008) {
             add(Under12);
         } else if (k == 1601801 || k == 1601802) {
             add(Day);
-            set(row[DayTax], row[Day].value(), dayRate, true);
-            set(total[DayTax], total[Day].value(), dayRate, true);
+            addTax(DayTax, data.Money.amountAt(SettingDayNyutouzei, month.date(d), data.BaseData));
         } else if (k >= 1601803 && k <= 1601805) {
             add(Under12);
         } else if (k >= 1601991 && k <= 1601994) {

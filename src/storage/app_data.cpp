@@ -2,6 +2,7 @@
 
 #include "cp932.h"
 #include "generations.h"
+#include "ini_file.h"
 #include "safe_file.h"
 #include "version.h"
 
@@ -250,10 +251,14 @@ QString loadAppData(AppData &data, TLibrary &lib, const QString &exePath, const 
 
     // The settings file is read later (placements, copy counts), but it is
     // looked at now so that the report is complete.
+    // The dated money settings are read now: every bill and report needs them.
+    data.Money = TMoneySettings{};
     if (const TLibrary::FileProbe ini = TLibrary::ProbeFile(data.iniPath()); ini.exists && !ini.error.isEmpty())
         problems.failed(QStringLiteral("norvelreceipt.ini"), ini.error);
     else if (ini.exists && ::access(QFile::encodeName(data.iniPath()).constData(), R_OK) != 0)
         problems.failed(QStringLiteral("norvelreceipt.ini"), safe_file::reason(errno));
+    else if (const QString m = readMoneySettings(IniFile(data.iniPath()), &data.Money); !m.isEmpty())
+        problems.notices << m;
 
     QStringList message;
     if (!problems.unreadable.isEmpty()) {
@@ -267,6 +272,18 @@ QString loadAppData(AppData &data, TLibrary &lib, const QString &exePath, const 
 
     data.NextMeiNo = firstMeiNo(now, data.ReserveList);
     return message.join(QStringLiteral("\n\n"));
+}
+
+std::vector<uint32_t> reducedRateKeys(const std::array<RecordList<THojoKamoku>, KamokuCategories> &lists)
+{
+    std::vector<uint32_t> keys;
+    for (const auto &list : lists)
+        for (const THojoKamoku &k : list)
+            if (isReducedRate(k) && k.Tekiyo[0] != '\0')
+                keys.push_back(itemKey(k));
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+    return keys;
 }
 
 bool saveBaseData(const AppData &data, const TLibrary &lib, QString *error)

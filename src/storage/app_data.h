@@ -5,6 +5,7 @@
 // write the affected file whole when they commit.
 
 #include "library.h"
+#include "money_settings.h"
 #include "record_list.h"
 #include "records.h"
 #include "reserve_records.h"
@@ -14,6 +15,7 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 // Bits of StartFlags: data files found missing at start.
 enum StartFlag : int {
@@ -40,6 +42,7 @@ struct AppData {
     QString BackupPath; // ExePath + "backup/"
     QString Version;
     TBaseData BaseData{};
+    TMoneySettings Money; // dated money settings and the registration number (settings file)
     std::array<RecordList<THojoKamoku>, KamokuCategories> KamokuList;
     ReserveRecords ReserveList;
     RecordList<TUrikakeData> UrikakeList;
@@ -52,6 +55,9 @@ struct AppData {
     QString iniPath() const { return ExePath + QStringLiteral("norvelreceipt.ini"); }
     QString filePath(const char *name) const { return ExePath + QLatin1String(name); }
 };
+
+// The keys of the named item entries sold at the reduced tax rate, ascending.
+std::vector<uint32_t> reducedRateKeys(const std::array<RecordList<THojoKamoku>, KamokuCategories> &lists);
 
 // The facility settings used when base.dat is missing.
 void setDefaultBaseData(TBaseData &base);

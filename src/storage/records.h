@@ -36,7 +36,7 @@ struct THojoKamoku {
     char Tekiyo[36];       // Japanese name; empty means a blank entry
     char ETekiyo[36];      // English name
     int32_t Tanka;         // default unit price
-    uint8_t Reserved;
+    uint8_t Keigen;        // 1: sold at the reduced consumption-tax rate (軽減税率); once always 0
     uint8_t Padding[3];
 };
 
@@ -110,7 +110,7 @@ static_assert(offsetof(THojoKamoku, HojoCode) == 4);
 static_assert(offsetof(THojoKamoku, Tekiyo) == 8);
 static_assert(offsetof(THojoKamoku, ETekiyo) == 44);
 static_assert(offsetof(THojoKamoku, Tanka) == 80);
-static_assert(offsetof(THojoKamoku, Reserved) == 84);
+static_assert(offsetof(THojoKamoku, Keigen) == 84);
 static_assert(offsetof(THojoKamoku, Padding) == 85);
 
 static_assert(sizeof(TUrikakeData) == 88);
@@ -157,3 +157,5 @@ static_assert(offsetof(TBaseData, Reserved2) == 1530);
 
 // Item key of an entry: account code * 1000 + item number.
 inline uint32_t itemKey(const THojoKamoku &k) { return k.KamokuCode * 1000u + k.HojoCode; }
+// Whether the entry is sold at the reduced consumption-tax rate.
+inline bool isReducedRate(const THojoKamoku &k) { return (k.Keigen & 1) != 0; }

@@ -4,6 +4,7 @@
 
 #include "billing/bill_storage.h"
 #include "bill_fixtures.h"
+#include "storage/clock.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -12,6 +13,13 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// The open bills here are of 2007: "today" is a day of theirs, under the 8 % of that time.
+struct TodayIn2007 : ::testing::Environment {
+    void SetUp() override { Clock::setFixed(QDateTime(QDate(2007, 8, 11), QTime(10, 0))); }
+    void TearDown() override { Clock::setFixed({}); }
+};
+const auto *const today = ::testing::AddGlobalTestEnvironment(new TodayIn2007);
 
 TReserveData rec(uint32_t meiNo, uint32_t key, int32_t tanka, int32_t suryou, const char *date, const char *room,
                  const char *text, const char *seisan = "")

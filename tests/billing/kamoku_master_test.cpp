@@ -192,6 +192,38 @@ TEST(KamokuRenumber, KeysInUseByStoredLinesAreCountedBeforeTheyMove)
     EXPECT_EQ(kamokuKeysMovedInUse(k, stored, 2, 1).lines, 0);
 }
 
+// The 軽減税率 mark lives in the record's once-unused byte: it moves with its
+// entry through insertions and the renumbering on save, the bills take the
+// new key's rate, and each record keeps its 88 bytes.
+TEST(KamokuReducedRate, MarkFollowsItsEntryThroughRenumbering)
+{
+    KamokuLists k = loaded();
+    EXPECT_TRUE(setKamokuRowReduced(k, 1, 5, true)); // ジュース, 1601105
+    EXPECT_TRUE(kamokuRowReduced(k, 1, 5));
+    EXPECT_FALSE(setKamokuRowReduced(k, 1, 40, true)); // a blank entry
+    EXPECT_FALSE(setKamokuRowReduced(k, 3, 1, true));  // advances carry no consumption tax
+    EXPECT_FALSE(kamokuTabHasReducedRate(5));
+    EXPECT_TRUE(kamokuTabHasReducedRate(0) && kamokuTabHasReducedRate(2));
+    EXPECT_EQ(reducedRateKeys(k), (std::vector<uint32_t>{1601105}));
+
+    insertKamokuEntry(k, 1, 2);
+    renumberKamoku(k);
+    EXPECT_EQ(name(k[1][5]), QStringLiteral("ジュース"));
+    EXPECT_TRUE(kamokuRowReduced(k, 1, 6));
+    EXPECT_FALSE(kamokuRowReduced(k, 1, 5));
+    EXPECT_EQ(reducedRateKeys(k), (std::vector<uint32_t>{1601106}));
+    EXPECT_EQ(k[1][5].Keigen, 1);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(&k[1][5]), sizeof(THojoKamoku)).at(84), 1);
+    static_assert(sizeof(THojoKamoku) == 88);
+
+    // Typing over the row keeps the mark; unmarking clears the byte.
+    EXPECT_TRUE(setKamokuRow(k, 1, 6, QStringLiteral("地サイダー"), QStringLiteral("300"), QStringLiteral("Cider")).isEmpty());
+    EXPECT_TRUE(kamokuRowReduced(k, 1, 6));
+    EXPECT_TRUE(setKamokuRowReduced(k, 1, 6, false));
+    EXPECT_EQ(k[1][5].Keigen, 0);
+    EXPECT_TRUE(reducedRateKeys(k).empty());
+}
+
 TEST(KamokuRenumber, EveryCategoryButTheOtherEntriesGetsPositions)
 {
     KamokuLists k = loaded();

@@ -37,13 +37,16 @@ TEST(Getuji, FebruaryOfACommonYearLeavesThreeBlankRows)
 
 TEST(Getuji, HeadingsFollowTheSettings)
 {
-    QStringList h = getujiHeadings(reportSettings(0, 0, 0));
+    QStringList h = getujiHeadings(reportSettings(0, 0, 0), {8});
     EXPECT_EQ(h[GService], QStringLiteral("内サービス料"));
     EXPECT_EQ(h[GTax], QStringLiteral("内消費税8%"));
     EXPECT_EQ(h[GBathingTax], QStringLiteral("内入湯税"));
-    h = getujiHeadings(reportSettings(1, 1, 1));
+    h = getujiHeadings(reportSettings(1, 1, 1), {8});
     EXPECT_EQ(h[GService], QStringLiteral("サービス料"));
     EXPECT_EQ(h[GTax], QStringLiteral("消費税8%"));
+    // A month of two rates names none.
+    EXPECT_EQ(getujiHeadings(reportSettings(1, 1, 1), {10, 8})[GTax], QStringLiteral("消費税"));
+    EXPECT_EQ(getujiHeadings(reportSettings(1, 1, 1), {10})[GTax], QStringLiteral("消費税10%"));
     EXPECT_EQ(h[GBathingTax], QStringLiteral("入湯税"));
     EXPECT_EQ(h[GStayOther], QStringLiteral("宿泊料金(子供他)"));
     EXPECT_EQ(h[GTotal], QStringLiteral("ご利用額合計"));

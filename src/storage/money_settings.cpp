@@ -1,0 +1,246 @@
+#include "storage/money_settings.h"
+
+#include "storage/clock.h"
+#include "storage/ini_file.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+#include <algorithm>
+
+namespace {
+
+const QString TaxRatesKey = QStringLiteral("TaxRates");
+const QString FixedTaxKey = QStringLiteral("FixedTax");
+const QString FixedRateKey = QStringLiteral("FixedRate");
+const QString RegistrationKey = QStringLiteral("RegistrationNo");
+const std::array<QString, MoneySettingKinds> AmountKeys = {QStringLiteral("Service"), QStringLiteral("Nyutouzei"),
+                                                           QStringLiteral("DayNyutouzei")};
+// The largest value each dated amount may take (as the settings window allows).
+const std::array<int, MoneySettingKinds> AmountMax = {999, 9999, 9999};
+
+QDate orToday(const QDate &date) { return date.isValid() ? date : Clock::now().date(); }
+
+bool readInt(const QString &text, int min, int max, int *value)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
+    const QString t = text.trimmed();
+    if (!digits.match(t).hasMatch())
+        return false;
+    const int v = t.toInt();
+    if (v < min || v > max)
+        return false;
+    *value = v;
+    return true;
+}
+
+} // namespace
+
+std::vector<TTaxPeriod> TMoneySettings::defaultTaxRates()
+{
+    return {{QDate(2014, 4, 1), 8, 0}, {QDate(2019, 10, 1), 10, 8}};
+}
+
+TRatesInForce TMoneySettings::at(const QDate &date, const TBaseData &base) const
+{
+    const QDate d = orToday(date);
+    TRatesInForce r;
+    if (FixedTax || TaxRates.empty()) {
+        r.Standard = r.Reduced = FixedTax ? FixedRate : 0;
+    } else {
+        const TTaxPeriod *p = &TaxRates.front();
+        for (const TTaxPeriod &t : TaxRates)
+            if (t.From <= d)
+                p = &t;
+        r.Standard = p->Standard;
+        r.Reduced = p->Reduced > 0 ? p->Reduced : p->Standard;
+    }
+    r.Service = amountAt(SettingService, d, base);
+    r.Nyutouzei = amountAt(SettingNyutouzei, d, base);
+    r.DayNyutouzei = amountAt(SettingDayNyutouzei, d, base);
+    return r;
+}
+
+int TMoneySettings::baseValue(MoneySetting kind, const TBaseData &base)
+{
+    switch (kind) {
+    case SettingService: return base.Service;
+    case SettingNyutouzei: return base.Nyutouzei;
+    default: return base.DayNyutouzei;
+    }
+}
+
+void TMoneySettings::setBaseValue(MoneySetting kind, TBaseData &base, int value)
+{
+    switch (kind) {
+    case SettingService: base.Service = value; break;
+    case SettingNyutouzei: base.Nyutouzei = value; break;
+    default: base.DayNyutouzei = value; break;
+    }
+}
+
+int TMoneySettings::amountAt(MoneySetting kind, const QDate &date, const TBaseData &base) const
+{
+    const std::vector<TAmountPeriod> &periods = Amounts[kind];
+    if (periods.empty())
+        return baseValue(kind, base);
+    const QDate d = orToday(date);
+    int value = periods.front().Value;
+    for (const TAmountPeriod &p : periods)
+        if (!p.From.isValid() || p.From <= d)
+            value = p.Value;
+    return value;
+}
+
+void TMoneySettings::setAmountFrom(MoneySetting kind, const QDate &from, int value, const TBaseData &base)
+{
+    std::vector<TAmountPeriod> &periods = Amounts[kind];
+    if (periods.empty())
+        periods.push_back({QDate(), baseValue(kind, base)});
+    std::erase_if(periods, [&](const TAmountPeriod &p) { return p.From.isValid() && p.From == from; });
+    const auto at = std::find_if(periods.begin(), periods.end(),
+                                 [&](const TAmountPeriod &p) { return p.From.isValid() && p.From > from; });
+    periods.insert(at, {from, value});
+}
+
+void TMoneySettings::applyToday(TBaseData &base, const QDate &today) const
+{
+    for (int k = 0; k < MoneySettingKinds; ++k)
+        if (!Amounts[k].empty())
+            setBaseValue(MoneySetting(k), base, amountAt(MoneySetting(k), today, base));
+}
+
+QDate moneyDate(const QString &text)
+{
+    static const QRegularExpression form(QStringLiteral("^([0-9]{4})[/-]([0-9]{1,2})[/-]([0-9]{1,2})$"));
+    const QRegularExpressionMatch m = form.match(text.trimmed());
+    if (!m.hasMatch())
+        return {};
+    return QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+}
+
+QString moneyDateText(const QDate &date) { return date.toString(QStringLiteral("yyyy/MM/dd")); }
+
+QString taxRatesText(const std::vector<TTaxPeriod> &rates)
+{
+    QStringList parts;
+    for (const TTaxPeriod &p : rates)
+        parts << moneyDateText(p.From) + QLatin1Char(':') + QString::number(p.Standard)
+                + (p.Reduced > 0 ? QLatin1Char('/') + QString::number(p.Reduced) : QString());
+    return parts.join(QLatin1Char(';'));
+}
+
+QString checkTaxRates(const std::vector<TTaxPeriod> &rates)
+{
+    if (rates.empty())
+        return QStringLiteral("消費税率の表には少なくとも1行が必要です");
+    for (size_t i = 0; i < rates.size(); ++i) {
+        const TTaxPeriod &p = rates[i];
+        if (!p.From.isValid())
+            return QStringLiteral("消費税率の%1行目の開始日が正しい日付ではありません").arg(i + 1);
+        if (i > 0 && p.From <= rates[i - 1].From)
+            return QStringLiteral("消費税率の開始日は古い順に、同じ日を重ねずに並べてください（%1行目）").arg(i + 1);
+        if (p.Standard < 0 || p.Standard > 100 || p.Reduced < 0 || p.Reduced > 100)
+            return QStringLiteral("消費税率は0から100までの範囲で入力してください（%1行目）").arg(i + 1);
+    }
+    return {};
+}
+
+QString readTaxRates(const QString &text, std::vector<TTaxPeriod> *rates)
+{
+    static const QRegularExpression form(QStringLiteral("^([0-9/-]+):([0-9]+)(?:/([0-9]+))?$"));
+    std::vector<TTaxPeriod> read;
+    for (const QString &part : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch m = form.match(part.trimmed());
+        TTaxPeriod p;
+        if (!m.hasMatch() || !readInt(m.captured(2), 0, 100, &p.Standard)
+            || (m.hasCaptured(3) && !readInt(m.captured(3), 0, 100, &p.Reduced)))
+            return QStringLiteral("消費税率「%1」が読めません").arg(part);
+        p.From = moneyDate(m.captured(1));
+        read.push_back(p);
+    }
+    if (const QString problem = checkTaxRates(read); !problem.isEmpty())
+        return problem;
+    *rates = read;
+    return {};
+}
+
+QString amountPeriodsText(const std::vector<TAmountPeriod> &periods)
+{
+    QStringList parts;
+    for (const TAmountPeriod &p : periods)
+        parts << (p.From.isValid() ? moneyDateText(p.From) + QLatin1Char(':') : QString()) + QString::number(p.Value);
+    return parts.join(QLatin1Char(';'));
+}
+
+QString readAmountPeriods(const QString &text, int max, std::vector<TAmountPeriod> *periods)
+{
+    std::vector<TAmountPeriod> read;
+    for (const QString &part : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const qsizetype colon = part.indexOf(QLatin1Char(':'));
+        TAmountPeriod p;
+        const bool dated = colon >= 0;
+        if (dated)
+            p.From = moneyDate(part.left(colon));
+        if ((dated && !p.From.isValid()) || (!dated && !read.empty())
+            || !readInt(part.mid(colon + 1), 0, max, &p.Value)
+            || (dated && !read.empty() && read.back().From.isValid() && read.back().From >= p.From))
+            return QStringLiteral("日付付きの設定「%1」が読めません").arg(part);
+        read.push_back(p);
+    }
+    *periods = read;
+    return {};
+}
+
+QString readMoneySettings(const IniFile &ini, TMoneySettings *money)
+{
+    QStringList problems;
+    if (ini.contains(MoneySection, TaxRatesKey))
+        if (const QString p = readTaxRates(ini.value(MoneySection, TaxRatesKey), &money->TaxRates); !p.isEmpty())
+            problems << p;
+    money->FixedTax = ini.intValue(MoneySection, FixedTaxKey, 0, 0, 1) != 0;
+    money->FixedRate = ini.intValue(MoneySection, FixedRateKey, money->FixedRate, 0, 100);
+    for (int k = 0; k < MoneySettingKinds; ++k)
+        if (const QString p = readAmountPeriods(ini.value(MoneySection, AmountKeys[k]), AmountMax[k], &money->Amounts[k]);
+            !p.isEmpty())
+            problems << p;
+    const QString reg = ini.value(MoneySection, RegistrationKey).trimmed();
+    if (reg.isEmpty() || checkRegistrationNo(reg) != RegistrationCheck::Malformed)
+        money->RegistrationNo = reg;
+    else
+        problems << QStringLiteral("登録番号「%1」が読めません").arg(reg);
+    if (problems.isEmpty())
+        return {};
+    return QStringLiteral("設定ファイル norvelreceipt.ini の [%1] に読めない値があります。\n%2\n"
+                          "基本設定で確認してください。")
+        .arg(MoneySection, problems.join(QLatin1Char('\n')));
+}
+
+void writeMoneySettings(IniFile &ini, const TMoneySettings &money)
+{
+    ini.setValue(MoneySection, TaxRatesKey, taxRatesText(money.TaxRates));
+    ini.setValue(MoneySection, FixedTaxKey, money.FixedTax ? QStringLiteral("1") : QStringLiteral("0"));
+    ini.setValue(MoneySection, FixedRateKey, QString::number(money.FixedRate));
+    for (int k = 0; k < MoneySettingKinds; ++k)
+        ini.setValue(MoneySection, AmountKeys[k], amountPeriodsText(money.Amounts[k]));
+    ini.setValue(MoneySection, RegistrationKey, money.RegistrationNo);
+}
+
+int registrationCheckDigit(const QString &twelveDigits)
+{
+    // Digits weighted 1 and 2 alternately from the lowest one; 9 minus the sum modulo 9.
+    int sum = 0;
+    for (int n = 1; n <= 12; ++n) {
+        const int digit = twelveDigits.at(12 - n).digitValue();
+        sum += digit * (n % 2 == 1 ? 1 : 2);
+    }
+    return 9 - sum % 9;
+}
+
+RegistrationCheck checkRegistrationNo(const QString &text)
+{
+    static const QRegularExpression form(QStringLiteral("^T[0-9]{13}$"));
+    if (!form.match(text).hasMatch())
+        return RegistrationCheck::Malformed;
+    return text.at(1).digitValue() == registrationCheckDigit(text.mid(2)) ? RegistrationCheck::Valid
+                                                                         : RegistrationCheck::BadCheckDigit;
+}
