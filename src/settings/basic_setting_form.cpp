@@ -8,7 +8,9 @@
 #include "shell/front_desk.h"
 #include "shell/message_box.h"
 #include "shell/placement.h"
+#include "storage/clock.h"
 #include "storage/cp932.h"
+#include "storage/ini_file.h"
 #include "storage/text_entry.h"
 
 #include <QApplication>
@@ -37,6 +39,10 @@
 #include <QTabBar>
 #include <QTimer>
 #include <QTabWidget>
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QRegularExpressionValidator>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -238,11 +244,13 @@ TBasicSettingForm::TBasicSettingForm(FrontDesk &desk, QWidget *parent) : QWidget
     createPage1();
     createPage2();
     createPage3();
+    createTaxPage();
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(PageControl1);
     PageControl1->setCurrentIndex(0);
     fillControls();
+    fillTaxPage();
     // The stored texts are taken as they are; what is typed is checked.
     new MemoGuard(SisetuName, QStringLiteral("施設名"), settinglimits::SisetuName);
     new MemoGuard(CommentS, QStringLiteral("請求書のコメント"), settinglimits::Comment);
@@ -768,12 +776,54 @@ void TBasicSettingForm::closeEvent(QCloseEvent *e)
 {
     AppData &data = Desk.data();
     // All of the record or none of it: a value that cannot be stored keeps the window open.
-    const QString refusal = rebuildBaseData(values(), data.BaseData);
+    TBaseData base = data.BaseData;
+    const QString refusal = rebuildBaseData(values(), base);
     if (!refusal.isEmpty()) {
         ShowMessage(this, kError, refusal);
         e->ignore();
         return;
     }
+    TMoneySettings money = data.Money;
+    if (!readTaxPage(money)) {
+        e->ignore();
+        return;
+    }
+    // A changed amount applies from a date the user names (today unless told
+    // otherwise): bills and months before it keep the amount of their time.
+    const QDate today = Clock::now().date();
+    static const char *const names[] = {"サービス料", "入湯税(宿泊)", "入湯税(日帰り)"};
+    static const char *const units[] = {"%", "円", "円"};
+    for (int k = 0; k < MoneySettingKinds; ++k) {
+        const MoneySetting kind = MoneySetting(k);
+        const int before = money.amountAt(kind, today, data.BaseData);
+        const int after = TMoneySettings::baseValue(kind, base);
+        if (before == after)
+            continue;
+        QDate from = today;
+        const QString what = QStringLiteral("%1 %2%4 → %3%4")
+                                 .arg(QString::fromUtf8(names[k]))
+                                 .arg(before)
+                                 .arg(after)
+                                 .arg(QString::fromUtf8(units[k]));
+        if (!FromDateDialog(this, what, &from) || !from.isValid()) {
+            e->ignore();
+            return;
+        }
+        money.setAmountFrom(kind, from, after, data.BaseData);
+    }
+    money.applyToday(base, today);
+    data.BaseData = base;
+    data.Money = money;
+    {
+        IniFile ini(data.iniPath());
+        writeMoneySettings(ini, money);
+        QString iniError;
+        if (!ini.save(&iniError))
+            ShowMessage(this, kError,
+                        iniError + QStringLiteral("\n\n消費税率と日付付きの設定はこのまま使われます。"
+                                                  "次にこの画面を閉じるときに、もう一度保存します。"));
+    }
+    fillTaxPage();
     QString error;
     if (!saveBaseData(data, Desk.library(), &error))
         ShowMessage(this, kError,
@@ -782,4 +832,193 @@ void TBasicSettingForm::closeEvent(QCloseEvent *e)
     SaveFormPlacement(Desk.library(), this, data.iniPath());
     qApp->removeEventFilter(this);
     e->accept();
+}
+
+// --- the consumption-tax page ---------------------------------------------------------
+
+std::function<bool(QWidget *, const QString &, QDate *)> TBasicSettingForm::FromDateDialog =
+    [](QWidget *parent, const QString &what, QDate *from) {
+        QDialog d(parent);
+        d.setWindowTitle(QStringLiteral("適用開始日"));
+        auto *layout = new QVBoxLayout(&d);
+        layout->addWidget(new QLabel(QStringLiteral("%1\nこの変更をいつから適用しますか。\n"
+                                                    "その前の日付の伝票と月次帳票は、変更前の値のままです。")
+                                         .arg(what),
+                                     &d));
+        auto *date = new QDateEdit(*from, &d);
+        date->setObjectName(QStringLiteral("FromDate"));
+        date->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+        date->setCalendarPopup(true);
+        layout->addWidget(date);
+        auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &d, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+        layout->addWidget(buttons);
+        if (d.exec() != QDialog::Accepted)
+            return false;
+        *from = date->date();
+        return true;
+    };
+
+void TBasicSettingForm::createTaxPage()
+{
+    QWidget *page = scrolledPage(PageControl1, QStringLiteral("消費税・登録番号"), "TabSheet4");
+    auto *layout = new QVBoxLayout(page);
+
+    auto *rates = named(new QGroupBox(QStringLiteral("消費税率（伝票は清算日の税率で計算します）"), page), "TaxGroup");
+    auto *r = new QVBoxLayout(rates);
+    TaxTable = named(new QTableWidget(0, 3, rates), "TaxTable");
+    TaxTable->setHorizontalHeaderLabels(
+        {QStringLiteral("適用開始日"), QStringLiteral("標準税率(%)"), QStringLiteral("軽減税率(%)")});
+    TaxTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    TaxTable->verticalHeader()->setVisible(false);
+    TaxTable->setMinimumHeight(TaxTable->fontMetrics().height() * 7);
+    r->addWidget(TaxTable);
+    auto *buttons = new QHBoxLayout;
+    auto *add = named(new QPushButton(QStringLiteral("行を追加"), rates), "TaxAdd");
+    auto *remove = named(new QPushButton(QStringLiteral("行を削除"), rates), "TaxDelete");
+    buttons->addWidget(add);
+    buttons->addWidget(remove);
+    buttons->addStretch();
+    r->addLayout(buttons);
+    connect(add, &QPushButton::clicked, this, [this] {
+        const int row = TaxTable->rowCount();
+        TaxTable->insertRow(row);
+        TaxTable->setItem(row, 0, new QTableWidgetItem(moneyDateText(Clock::now().date())));
+        TaxTable->setItem(row, 1, new QTableWidgetItem(QStringLiteral("10")));
+        TaxTable->setItem(row, 2, new QTableWidgetItem(QStringLiteral("8")));
+    });
+    connect(remove, &QPushButton::clicked, this, [this] {
+        if (TaxTable->currentRow() >= 0)
+            TaxTable->removeRow(TaxTable->currentRow());
+    });
+    auto *fixed = new QHBoxLayout;
+    FixedTax = named(new QCheckBox(QStringLiteral("税率を固定する"), rates), "FixedTax");
+    FixedRate = named(new QSpinBox(rates), "FixedRate");
+    FixedRate->setRange(0, 100);
+    FixedRate->setSuffix(QStringLiteral("%"));
+    fixed->addWidget(FixedTax);
+    fixed->addWidget(FixedRate);
+    fixed->addWidget(new QLabel(QStringLiteral("（日付によらず、すべての品目をこの税率で計算します）"), rates));
+    fixed->addStretch();
+    r->addLayout(fixed);
+    connect(FixedTax, &QCheckBox::toggled, this, [this](bool on) {
+        FixedRate->setEnabled(on);
+        TaxTable->setEnabled(!on);
+    });
+    layout->addWidget(rates);
+
+    auto *invoice = named(new QGroupBox(QStringLiteral("適格請求書発行事業者の登録番号"), page), "InvoiceGroup");
+    auto *g = new QHBoxLayout(invoice);
+    RegistrationNo = named(new QLineEdit(invoice), "RegistrationNo");
+    // Only "T" and digits can be typed; the length and the check digit are checked on closing.
+    RegistrationNo->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("T?[0-9]{0,13}")), RegistrationNo));
+    RegistrationNo->setPlaceholderText(QStringLiteral("T1234567890123"));
+    RegistrationNo->setFixedWidth(RegistrationNo->fontMetrics().horizontalAdvance(QStringLiteral("T00000000000000")) + 16);
+    ApplyImeMode(RegistrationNo, imDisable);
+    g->addWidget(RegistrationNo);
+    g->addWidget(new QLabel(QStringLiteral("（設定すると領収書に登録番号と税率ごとの金額を印刷します）"), invoice));
+    g->addStretch();
+    layout->addWidget(invoice);
+
+    auto *dated = named(new QGroupBox(QStringLiteral("日付付きの設定（施設基本設定で変更すると適用開始日を尋ねます）"), page),
+                        "DatedGroup");
+    auto *d = new QVBoxLayout(dated);
+    DatedSettings = named(new QLabel(dated), "DatedSettings");
+    DatedSettings->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    d->addWidget(DatedSettings);
+    layout->addWidget(dated);
+    layout->addStretch();
+}
+
+void TBasicSettingForm::fillTaxPage()
+{
+    const AppData &data = Desk.data();
+    const TMoneySettings &money = data.Money;
+    TaxTable->setRowCount(0);
+    for (const TTaxPeriod &p : money.TaxRates) {
+        const int row = TaxTable->rowCount();
+        TaxTable->insertRow(row);
+        TaxTable->setItem(row, 0, new QTableWidgetItem(moneyDateText(p.From)));
+        TaxTable->setItem(row, 1, new QTableWidgetItem(QString::number(p.Standard)));
+        TaxTable->setItem(row, 2, new QTableWidgetItem(p.Reduced > 0 ? QString::number(p.Reduced) : QString()));
+    }
+    FixedTax->setChecked(money.FixedTax);
+    FixedRate->setValue(money.FixedRate);
+    FixedRate->setEnabled(money.FixedTax);
+    TaxTable->setEnabled(!money.FixedTax);
+    RegistrationNo->setText(money.RegistrationNo);
+
+    static const char *const names[] = {"サービス料", "入湯税(宿泊)", "入湯税(日帰り)"};
+    static const char *const units[] = {"%", "円", "円"};
+    QStringList lines;
+    for (int k = 0; k < MoneySettingKinds; ++k) {
+        QStringList periods;
+        for (const TAmountPeriod &p : money.Amounts[size_t(k)])
+            periods << QStringLiteral("%1%2（%3）")
+                           .arg(p.Value)
+                           .arg(QString::fromUtf8(units[k]))
+                           .arg(p.From.isValid() ? moneyDateText(p.From) + QStringLiteral("から")
+                                                 : QStringLiteral("当初から"));
+        if (periods.isEmpty())
+            periods << QStringLiteral("%1%2（変更なし）")
+                           .arg(TMoneySettings::baseValue(MoneySetting(k), data.BaseData))
+                           .arg(QString::fromUtf8(units[k]));
+        lines << QString::fromUtf8(names[k]) + QStringLiteral("：") + periods.join(QStringLiteral(" → "));
+    }
+    DatedSettings->setText(lines.join(QLatin1Char('\n')));
+}
+
+bool TBasicSettingForm::readTaxPage(TMoneySettings &money)
+{
+    std::vector<TTaxPeriod> rates;
+    for (int row = 0; row < TaxTable->rowCount(); ++row) {
+        const auto text = [&](int col) { return TaxTable->item(row, col) ? TaxTable->item(row, col)->text().trimmed() : QString(); };
+        TTaxPeriod p;
+        p.From = moneyDate(text(0));
+        bool standardOk = false, reducedOk = true;
+        p.Standard = text(1).toInt(&standardOk);
+        if (!text(2).isEmpty())
+            p.Reduced = text(2).toInt(&reducedOk);
+        if (!standardOk || !reducedOk) {
+            PageControl1->setCurrentIndex(3);
+            ShowMessage(this, kError, QStringLiteral("消費税率の%1行目の税率は0から100までの整数で入力してください").arg(row + 1));
+            return false;
+        }
+        rates.push_back(p);
+    }
+    if (const QString problem = checkTaxRates(rates); !problem.isEmpty()) {
+        PageControl1->setCurrentIndex(3);
+        ShowMessage(this, kError, problem + QStringLiteral("\n（日付は yyyy/mm/dd の形で入力してください）"));
+        return false;
+    }
+    const QString reg = RegistrationNo->text().trimmed();
+    switch (reg.isEmpty() ? RegistrationCheck::Valid : checkRegistrationNo(reg)) {
+    case RegistrationCheck::Malformed:
+        PageControl1->setCurrentIndex(3);
+        RegistrationNo->setFocus();
+        ShowMessage(this, kError, QStringLiteral("登録番号は「T」と13桁の数字で入力してください"));
+        return false;
+    case RegistrationCheck::BadCheckDigit:
+        // A sole trader's number need not follow the corporate-number scheme: the user decides.
+        if (ShowMessage(this, QStringLiteral("確認"),
+                        QStringLiteral("登録番号 %1 の先頭の数字は、法人番号の検査用数字と一致しません。\n"
+                                       "個人事業者の登録番号ならこのままで構いません。このまま登録しますか。")
+                            .arg(reg),
+                        QMessageBox::Yes | QMessageBox::No)
+            != QMessageBox::Yes) {
+            PageControl1->setCurrentIndex(3);
+            RegistrationNo->setFocus();
+            return false;
+        }
+        break;
+    case RegistrationCheck::Valid:
+        break;
+    }
+    money.TaxRates = rates;
+    money.FixedTax = FixedTax->isChecked();
+    money.FixedRate = FixedRate->value();
+    money.RegistrationNo = reg;
+    return true;
 }

@@ -7,6 +7,7 @@
 // the main window's hidden menu items.
 
 #include "settings/basic_setting.h"
+#include "storage/money_settings.h"
 
 #include <QColor>
 
@@ -15,6 +16,10 @@
 #include <functional>
 
 class QButtonGroup;
+class QCheckBox;
+class QDate;
+class QSpinBox;
+class QTableWidget;
 class QComboBox;
 class QFont;
 class QLabel;
@@ -48,6 +53,9 @@ public:
     static std::function<bool(QWidget *parent, const QColor &initial, QColor *chosen)> ColourDialog;
     static std::function<bool(QWidget *parent, const QFont &initial, QFont *chosen)> FontDialog;
     static std::function<QString(QWidget *parent)> LogoFileDialog;
+    // Asks from which date a changed money setting applies (what names it,
+    // e.g. "入湯税(宿泊) 150円 → 200円"); *from starts at today.
+    static std::function<bool(QWidget *parent, const QString &what, QDate *from)> FromDateDialog;
 
     // The key combination that switches the hidden menu items.
     static constexpr Qt::KeyboardModifiers HiddenKeyModifiers = Qt::ControlModifier | Qt::AltModifier;
@@ -73,6 +81,11 @@ private:
     void createPage1();
     void createPage2();
     void createPage3();
+    void createTaxPage();
+    void fillTaxPage();
+    // The tax page's rates, fixed rate and registration number into money;
+    // false (after saying why, or when the user chose to correct) keeps the window open.
+    bool readTaxPage(TMoneySettings &money);
     void fillControls();
     void showLogo();
     // Colour edit n (1 to 4): the check of its text, then its background.
@@ -99,6 +112,12 @@ private:
     std::array<QLineEdit *, 4> ColorEdit{};
     std::array<QString, 4> AcceptedColour;
     std::array<QLineEdit *, 3> FontEdit{};
+    // The consumption-tax page.
+    QTableWidget *TaxTable = nullptr;
+    QCheckBox *FixedTax = nullptr;
+    QSpinBox *FixedRate = nullptr;
+    QLineEdit *RegistrationNo = nullptr;
+    QLabel *DatedSettings = nullptr;
     QColor LastColour = Qt::white; // the colour dialog starts from the last choice
     bool Checking = false;
 };

@@ -9,7 +9,10 @@
 #include "storage/clock.h"
 #include "storage/cp932.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QSpinBox>
+#include <QTableWidget>
 #include <QImage>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -57,6 +60,8 @@ class BasicSettingFormTest : public QObject {
     QList<ShownMessage> shown;
     QMessageBox::StandardButton answer = QMessageBox::Ok;
     std::unique_ptr<TMainForm> main;
+    QDate fromDate;      // the answer to the from-date question; invalid: today
+    QStringList asked;   // the from-date questions asked
 
     TBasicSettingForm *open()
     {
@@ -91,6 +96,15 @@ private slots:
         shown.clear();
         answer = QMessageBox::Ok;
         Clock::setFixed(QDateTime(QDate(2007, 8, 9), QTime(10, 0)));
+        // A changed amount applies from the day the test names (today unless set).
+        fromDate = QDate();
+        TBasicSettingForm::FromDateDialog = [this](QWidget *, const QString &what, QDate *from) {
+            asked << what;
+            if (fromDate.isValid())
+                *from = fromDate;
+            return true;
+        };
+        asked.clear();
         SetMessageResponder([this](const ShownMessage &m) {
             if (m.title == QStringLiteral("ナビゲーター"))
                 return QMessageBox::Ok;
@@ -327,6 +341,73 @@ private slots:
         QCOMPARE(b.Service, 123);
         QCOMPARE(fieldText(b.ZipCode), QStringLiteral("399-1234"));
         QCOMPARE(fieldBytes(b.SisetuName), cp932::encode(QString(64, QChar(0x3042)) + QStringLiteral("\r\n")));
+    }
+
+    // Changing the bathing tax asks from which day; the past keeps its amount,
+    // base.dat the amount of today, the settings file the periods.
+    void aChangedBathingTaxAppliesFromTheDayNamed()
+    {
+        Clock::setFixed(QDateTime(QDate(2026, 12, 10), QTime(10, 0)));
+        TBasicSettingForm *f = open();
+        auto *nyutouzei = control<TSaNumEdit>(f, "Nyutouzei");
+        QCOMPARE(nyutouzei->GetText(), QStringLiteral("150"));
+        nyutouzei->SetText(QStringLiteral("200"));
+        fromDate = QDate(2026, 12, 16);
+        closeWindow(f);
+        QCOMPARE(asked, QStringList{QStringLiteral("入湯税(宿泊) 150円 → 200円")});
+        const AppData &d = main->data();
+        QCOMPARE(d.BaseData.Nyutouzei, 150); // still in force today
+        QCOMPARE(d.Money.amountAt(SettingNyutouzei, QDate(2026, 12, 15), d.BaseData), 150);
+        QCOMPARE(d.Money.amountAt(SettingNyutouzei, QDate(2026, 12, 16), d.BaseData), 200);
+        QCOMPARE(recordOf(fileBytes(path("base.dat"))).Nyutouzei, 150);
+        QVERIFY(fileBytes(path("norvelreceipt.ini")).contains("Nyutouzei=150;2026/12/16:200"));
+
+        // Opened again, the window shows today's amount and the periods; nothing changed, nothing asked.
+        asked.clear();
+        f = open();
+        QCOMPARE(control<TSaNumEdit>(f, "Nyutouzei")->GetText(), QStringLiteral("150"));
+        QVERIFY(control<QLabel>(f, "DatedSettings")->text().contains(QStringLiteral("200円（2026/12/16から）")));
+        closeWindow(f);
+        QVERIFY(asked.isEmpty());
+    }
+
+    void taxTableAndRegistrationNumberAreCheckedOnClosing()
+    {
+        TBasicSettingForm *f = open();
+        auto *reg = control<QLineEdit>(f, "RegistrationNo");
+        // Letters other than the leading T cannot be typed.
+        reg->setFocus();
+        QTest::keyClicks(reg, QStringLiteral("TX70A00012050002"));
+        QCOMPARE(reg->text(), QStringLiteral("T7000012050002"));
+        // A wrong length is refused.
+        reg->setText(QStringLiteral("T700001205000"));
+        f->close();
+        QVERIFY(f->isVisible());
+        QCOMPARE(shown.last().text, QStringLiteral("登録番号は「T」と13桁の数字で入力してください"));
+        // A check digit that does not match asks; いいえ keeps the window open.
+        reg->setText(QStringLiteral("T8000012050002"));
+        answer = QMessageBox::No;
+        f->close();
+        QVERIFY(f->isVisible());
+        QVERIFY(shown.last().text.contains(QStringLiteral("検査用数字")));
+        // Dates out of order are refused.
+        auto *table = control<QTableWidget>(f, "TaxTable");
+        QCOMPARE(table->rowCount(), 2);
+        table->item(1, 0)->setText(QStringLiteral("2010/01/01"));
+        reg->setText(QStringLiteral("T7000012050002"));
+        f->close();
+        QVERIFY(f->isVisible());
+        QVERIFY(shown.last().text.contains(QStringLiteral("古い順")));
+        table->item(1, 0)->setText(QStringLiteral("2019/10/01"));
+        control<QCheckBox>(f, "FixedTax")->setChecked(true);
+        control<QSpinBox>(f, "FixedRate")->setValue(10);
+        closeWindow(f);
+        const TMoneySettings &m = main->data().Money;
+        QCOMPARE(m.RegistrationNo, QStringLiteral("T7000012050002"));
+        QVERIFY(m.FixedTax);
+        QCOMPARE(m.FixedRate, 10);
+        QVERIFY(m.TaxRates == TMoneySettings::defaultTaxRates());
+        QVERIFY(fileBytes(path("norvelreceipt.ini")).contains("RegistrationNo=T7000012050002"));
     }
 
     void aChosenFontIsShownInItsFaceAndStoredByName()
