@@ -99,8 +99,9 @@ TEST(Layers, EveryIncludePointsDown)
     const std::vector<Include> includes = sourceIncludes(&files);
     ASSERT_GT(files.size(), 50) << kSrc.toStdString();
     for (const QString &file : files) {
-        if (file.contains(QLatin1Char('/')))
+        if (file.contains(QLatin1Char('/'))) {
             EXPECT_GE(levelOf(unitOf(file)), 0) << file.toStdString() << " is in no layer";
+        }
     }
     for (const Include &inc : includes) {
         const int from = levelOf(unitOf(inc.from)), to = levelOf(unitOf(inc.to));

@@ -3,6 +3,7 @@
 // ruled border drawn once, sixteen ruled rows on a page.
 
 #include "gui_test_env.h"
+#include "bill_document_kinds.h"
 #include "page_checks.h"
 #include "sample_bill.h"
 
@@ -319,20 +320,6 @@ TEST_F(BillPapersTest, JapaneseTaxBreakdownForTaxIncludedAndAdded)
     EXPECT_EQ(text(run(none, BillPaper::Combined, KindBill).model, 0, QStringLiteral("QRLabel26")),
               QStringLiteral("(内 消費税8% 3,703円 )"));
 }
-
-struct Document {
-    const char *name;
-    BillPaper paper;
-    int kind;
-};
-
-const Document kDocuments[] = {
-    {"A5 bill", BillPaper::A5, KindBill},       {"A5 receipt", BillPaper::A5, KindReceipt},
-    {"A5 estimate", BillPaper::A5, KindEstimate}, {"A4 bill", BillPaper::A4, KindBill},
-    {"A4 receipt", BillPaper::A4, KindReceipt}, {"B5 bill", BillPaper::B5, KindBill},
-    {"B5 receipt", BillPaper::B5, KindReceipt}, {"B5 estimate", BillPaper::B5, KindEstimate},
-    {"combined", BillPaper::Combined, KindBill},
-};
 
 TEST_F(BillPapersTest, EdgeBillNoTextOverAnotherOnAnyDocument)
 {

@@ -6,6 +6,7 @@
 // receipts, and English that reads as English.
 
 #include "gui_test_env.h"
+#include "bill_document_kinds.h"
 #include "page_checks.h"
 #include "sample_bill.h"
 
@@ -24,20 +25,6 @@ using printing::PageModel;
 using printing::TextItem;
 
 namespace {
-
-struct Document {
-    const char *name;
-    BillPaper paper;
-    int kind;
-};
-
-const Document kDocuments[] = {
-    {"A5 bill", BillPaper::A5, KindBill},         {"A5 receipt", BillPaper::A5, KindReceipt},
-    {"A5 estimate", BillPaper::A5, KindEstimate}, {"A4 bill", BillPaper::A4, KindBill},
-    {"A4 receipt", BillPaper::A4, KindReceipt},   {"B5 bill", BillPaper::B5, KindBill},
-    {"B5 receipt", BillPaper::B5, KindReceipt},   {"B5 estimate", BillPaper::B5, KindEstimate},
-    {"combined", BillPaper::Combined, KindBill},
-};
 
 struct Sample {
     const char *name;
@@ -257,8 +244,9 @@ TEST_F(GuestDocuments, WebAndMailAddressesAreNeverCut)
                     const QStringList lines = t->text.split(QLatin1Char('\n'));
                     for (int i = 0; i < lines.size(); ++i) {
                         EXPECT_LE(t->rect.left() + measure.width(t->font, lines[i]), edge + 1e-6);
-                        if (i + 1 < lines.size())
+                        if (i + 1 < lines.size()) {
                             EXPECT_TRUE(QStringLiteral("/.@").contains(lines[i].back())) << lines[i].toStdString();
+                        }
                     }
                     broken += lines.size() > 1;
                 }
@@ -289,8 +277,9 @@ TEST_F(GuestDocuments, RowsThatDoNotApplyPrintEmpty)
 {
     forEveryDocument([&](const Document &, const PageModel &m, const TBaseData &, uint8_t) {
         for (const printing::PageItem &item : m.pages[0].items)
-            if (const TextItem *t = std::get_if<TextItem>(&item))
+            if (const TextItem *t = std::get_if<TextItem>(&item)) {
                 EXPECT_FALSE(t->text.contains(BillPlaceholder)) << t->name.toStdString();
+            }
         EXPECT_EQ(text(m, QStringLiteral("GLabel1")), QString()) << "no discount";
         EXPECT_EQ(text(m, QStringLiteral("GLabel6")), QString()) << "no deposit";
     });
