@@ -474,21 +474,36 @@ TEST_F(SaveFaults, RealKillDuringRepeatedSaves)
     const int kills = 60;
     for (int k = 0; k < kills; ++k) {
         std::fflush(nullptr);
+        // The child says when its files are loaded, so the random moment
+        // falls among the saves however slow the start is (a sanitizer build
+        // loads for longer than the longest wait).
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
         const pid_t child = ::fork();
         if (child == 0) {
+            ::close(ready[0]);
             AppData mine;
             TLibrary myLib;
             if (!loadAppData(mine, myLib, dir.path(), kNow).isEmpty())
                 ::_exit(2);
+            const char one = 1;
+            if (::write(ready[1], &one, 1) != 1)
+                ::_exit(4);
+            ::close(ready[1]);
             for (int i = 0;; ++i)
                 if (!SaveBill(i % 2 ? withoutCard : withCard, mine, myLib).isEmpty())
                     ::_exit(3);
         }
+        ::close(ready[1]);
+        char got = 0;
+        const bool loaded = ::read(ready[0], &got, 1) == 1;
+        ::close(ready[0]);
         ::usleep(useconds_t(2000 + QRandomGenerator::global()->bounded(30000)));
         ::kill(child, SIGKILL);
         int status = 0;
         ::waitpid(child, &status, 0);
         ++fig.runs;
+        ASSERT_TRUE(loaded) << "the child did not load the files";
         ASSERT_TRUE(WIFSIGNALED(status)) << "the child stopped by itself: " << WEXITSTATUS(status);
         ++fig.faults;
         // Traces of a save under way: the kill fell inside one.
