@@ -59,7 +59,7 @@ TGetujiForm::TGetujiForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), De
         TGridColumn *col = Grid->GridColumns()[c];
         col->SetCanEdit(false);
         col->SetAlignment(c == 0 ? taCenter : c < GetujiColumns ? taRightJustify : taLeftJustify);
-        if (c >= 1 && c < GetujiColumns && c != GDayUse)
+        if (c >= 1 && c < GetujiColumns)
             col->SetDisplayMask(QStringLiteral("###,###,###"));
     }
 

@@ -172,11 +172,13 @@ private slots:
             QCOMPARE(form->Grid->Cells(15, r + 1), carried[r]);
             QVERIFY(form->Grid->Cells(16, r + 1).isEmpty());
         }
-        // Thousands separators on screen except in the day-use column; plain integers in the cells.
-        const QString total = form->Grid->Cells(7, 32);
-        QVERIFY(total.toLongLong() > 1000000);
-        QCOMPARE(form->Grid->CellDrawText(7, 32), QLocale(QLocale::English).toString(total.toLongLong()));
-        QCOMPARE(form->Grid->CellDrawText(3, 32), form->Grid->Cells(3, 32));
+        // Thousands separators on screen in every amount column, the day-use one too
+        // (as on the printout); plain integers in the cells.
+        for (int c : {3, 7}) {
+            const QString total = form->Grid->Cells(c, 32);
+            QVERIFY(total.toLongLong() > 1000);
+            QCOMPARE(form->Grid->CellDrawText(c, 32), QLocale(QLocale::English).toString(total.toLongLong()));
+        }
         const int widths[] = {36, 89, 100, 64, 81, 76, 47, 54, 68, 58, 47, 77, 47, 57, 60, 2, 2};
         // Designed widths, widened where a figure or heading would be cut.
         for (int c = 0; c < 17; ++c)
