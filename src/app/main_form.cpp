@@ -16,6 +16,7 @@
 #include "shell/placement.h"
 #include "storage/clock.h"
 #include "storage/data_folder.h"
+#include "storage/file_folders.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -52,6 +53,7 @@ TMainForm::TMainForm(const QString &exePath, QWidget *parent) : QMainWindow(pare
 
     const QString message = Desk->loadData(exePath);
     const bool loaded = Desk->dataLoaded();
+    filefolders::setSettingsFile(Desk->data().iniPath());
     if (!message.isEmpty())
         ShowMessage(this, loaded ? QStringLiteral("注意") : QStringLiteral("エラー"), message);
     if (!loaded)

@@ -2,6 +2,7 @@
 
 #include "billing/kamoku_master.h"
 #include "controls/string_grid_ex.h"
+#include "controls/text_guard.h"
 #include "shell/front_desk.h"
 #include "shell/item_drop_target.h"
 #include "shell/message_box.h"
@@ -39,11 +40,32 @@ protected:
         if (col == 1 || col == 3) {
             const QString refusal = kamokuCellRefusal(col, value);
             if (!refusal.isEmpty()) {
-                // The editor gets the stored text back; nothing reaches the entry.
-                if (TInplaceEdit *ed = InplaceEditor()) {
-                    const int pos = ed->textCursor().position() - int(value.size() - Cells(col, row).size());
+                // The editor gets the text it held before back; nothing reaches the entry.
+                TInplaceEdit *ed = InplaceEditor();
+                const int typed = ed ? ed->textCursor().position() : 0;
+                if (ed) {
                     ed->SetText(Cells(col, row));
-                    ed->SetSelStart(pos);
+                    ed->SetSelStart(typed - int(value.size() - Cells(col, row).size()));
+                }
+                const QString plain = RefuseText(Form, refusal, value,
+                                                 [col](const QString &t) { return kamokuCellRefusal(col, t); });
+                if (plain.isEmpty())
+                    return;
+                TStringGridEx::SetEditText(col, row, plain);
+                if ((ed = InplaceEditor()) && ed->isVisible()) {
+                    ed->SetText(plain);
+                    ed->SetSelStart(typed - int(value.size() - plain.size()));
+                }
+                return;
+            }
+        }
+        if (col == 2) {
+            if (const QString refusal = kamokuPriceRefusal(Form->tab(), value); !refusal.isEmpty()) {
+                // The price keeps what it held before the refused keystroke.
+                if (TInplaceEdit *ed = InplaceEditor()) {
+                    const int typed = ed->textCursor().position();
+                    ed->SetText(Cells(col, row));
+                    ed->SetSelStart(typed - int(value.size() - Cells(col, row).size()));
                 }
                 ShowMessage(Form, kError, refusal);
                 return;

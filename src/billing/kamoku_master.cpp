@@ -1,11 +1,15 @@
 #include "kamoku_master.h"
 
+#include "billing/bill_computation.h"
 #include "storage/cp932.h"
 #include "storage/library.h"
 #include "storage/text_entry.h"
 
+#include <QLocale>
 #include <QStringList>
 #include <unordered_set>
+
+#include <limits>
 
 namespace {
 
@@ -63,6 +67,25 @@ QString kamokuCellRefusal(int col, const QString &text)
     return textentry::lengthMessage(field, text, KamokuNameBytes);
 }
 
+QString kamokuPriceRefusal(int tab, const QString &text)
+{
+    // Only a discount is taken off the bill; any other price below zero
+    // would turn a charge into a refund without anyone meaning it.
+    const bool discount = validTab(tab) && Tabs[size_t(tab)].code == 1602;
+    const QString price = text.trimmed();
+    bool ok = true;
+    const qlonglong v = price.isEmpty() || price == QLatin1String("-") ? 0 : price.toLongLong(&ok);
+    const bool negative = price.startsWith(QLatin1Char('-'));
+    if (ok && fitsAmount(v) && (discount || !negative))
+        return {};
+    QLocale c(QLocale::C);
+    c.setNumberOptions(QLocale::DefaultNumberOptions); // with thousands separators
+    const QString max = c.toString(std::numeric_limits<int32_t>::max());
+    if (discount)
+        return QStringLiteral("単価は%1の整数で入力してください").arg(amountRangeText());
+    return QStringLiteral("単価は0円から%1円までの整数で入力してください\n（マイナスの単価は値引きの項目だけに使えます）").arg(max);
+}
+
 QString setKamokuRow(KamokuLists &lists, int tab, int row, const QString &name, const QString &priceText,
                      const QString &englishName)
 {
@@ -74,11 +97,10 @@ QString setKamokuRow(KamokuLists &lists, int tab, int row, const QString &name, 
     const int pos = positionOf(row);
     if (!validTab(tab) || pos < 0)
         return {};
+    if (const QString m = kamokuPriceRefusal(tab, priceText); !m.isEmpty())
+        return m;
     const QString price = priceText.trimmed();
-    bool ok = true;
-    const int32_t tanka = price.isEmpty() ? 0 : price.toInt(&ok);
-    if (!ok)
-        return QStringLiteral("単価は整数で入力してください");
+    const int32_t tanka = price.isEmpty() ? 0 : price.toInt();
 
     const KamokuTab &t = Tabs[size_t(tab)];
     auto &list = lists[size_t(t.category)];

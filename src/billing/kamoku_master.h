@@ -44,6 +44,11 @@ extern const QString KamokuRowReserved;   // insert or delete on rows 1 to 11 of
 // either field. Empty when the text may be stored.
 QString kamokuCellRefusal(int col, const QString &text);
 
+// The refusal for a price typed into tab (column 単価): a whole number of
+// yen, not negative except in the discount tab; the message names the range.
+// Empty when the price may be stored (an empty text counts as 0).
+QString kamokuPriceRefusal(int tab, const QString &text);
+
 // Writes grid row row (1 = first entry) of tab into its entry: code and
 // number of the tab, both names, the price text read as an integer (empty
 // reads 0). A row below the end of the list first gets blank entries up to

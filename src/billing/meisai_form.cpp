@@ -228,6 +228,8 @@ void TMeisaiForm::createControls()
         cols[c]->SetAlignment(taRightJustify);
         cols[c]->SetImeMode(imDisable);
     }
+    // 単価 reads with thousands separators as 計 does; typed, it stays plain digits.
+    cols[ColTanka]->SetDisplayMask(QStringLiteral("###,###,###"));
     cols[ColCharge]->SetCanEdit(false);
     cols[ColCharge]->SetAlignment(taRightJustify);
     {
@@ -762,12 +764,30 @@ void TMeisaiForm::cellEdited(int col, int row, const QString &value)
         : col == ColText                ? fieldText(l.Kamoku)
         : col == ColTanka               ? numberCell(l.Tanka)
                                         : numberCell(l.Suryou);
-    Showing = true;
-    Grid->SetCells(col, row, old);
-    if (TInplaceEdit *editor = Grid->InplaceEditor(); editor && editor->isVisible())
-        editor->SetText(old);
-    Showing = false;
-    ShowMessage(this, m.title, m.text);
+    TInplaceEdit *editor = Grid->InplaceEditor();
+    const int typed = editor && editor->isVisible() ? editor->textCursor().position() : -1;
+    auto show = [&](const QString &text, int caret) {
+        Showing = true;
+        Grid->SetCells(col, row, text);
+        if (editor && editor->isVisible()) {
+            editor->SetText(text);
+            editor->SetSelStart(caret);
+        }
+        Showing = false;
+    };
+    show(old, typed - int(value.size() - old.size()));
+    if (col != ColDate && col != ColText) {
+        ShowMessage(this, m.title, m.text);
+        return;
+    }
+    const QString plain = RefuseText(this, m.text, value, [col](const QString &t) { return CheckCellEntry(col, t).text; });
+    if (plain.isEmpty())
+        return;
+    show(plain, typed - int(value.size() - plain.size()));
+    if (const TBillMessage stored = storeRow(row); !stored.isEmpty()) {
+        show(old, typed - int(value.size() - old.size()));
+        ShowMessage(this, stored.title, stored.text);
+    }
 }
 
 void TMeisaiForm::selectCell(int col, int row, bool &canSelect)
@@ -991,7 +1011,7 @@ void TMeisaiForm::langButtonClick()
     if (languageSwitchAsks(Bill)
         && ShowMessage(this, QStringLiteral("注意"),
                        QStringLiteral("手入力の項目はマスター項目に置き換えられます　よろしいですか"),
-                       QMessageBox::Yes | QMessageBox::No)
+                       QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
             != QMessageBox::Yes)
         return;
     if (!writeBackRow(Grid->Row()))

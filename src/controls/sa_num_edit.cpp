@@ -2,6 +2,8 @@
 
 #include "storage/cp932.h"
 
+#include <limits>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -98,7 +100,17 @@ TSaNumEdit::~TSaNumEdit() = default;
 
 // --- value ---------------------------------------------------------------------
 
+bool TSaNumEdit::IntegerPartTooLong(const QString &s) const
+{
+    return NumParts::of(NumFilterWithin(s, std::numeric_limits<int>::max())).integer.size() > FIntegerLength;
+}
+
 QString TSaNumEdit::NumFilter(const QString &s) const
+{
+    return NumFilterWithin(s, FIntegerLength);
+}
+
+QString TSaNumEdit::NumFilterWithin(const QString &s, int integerLength) const
 {
     // The Shift-JIS bytes are scanned so that any double-byte character other
     // than the narrowed ones (a kanji, a full-width letter) ends the text.
@@ -147,7 +159,7 @@ QString TSaNumEdit::NumFilter(const QString &s) const
     NumParts p = NumParts::of(out);
     if (p.decimals.size() > FDecimalLength)
         p.decimals.truncate(FDecimalLength);
-    if (p.integer.size() > FIntegerLength)
+    if (p.integer.size() > integerLength)
         return QString();
     return p.joined();
 }
@@ -298,6 +310,11 @@ void TSaNumEdit::PasteFromClipboard()
     if (!data || !data->hasText())
         return;
     const QString clip = data->text();
+    // A paste whose integer part is too long for the field is refused as a
+    // whole: the value the user typed stays, instead of being emptied.
+    const QString source = FSelected ? clip : FText + clip;
+    if (NumFilter(source).isEmpty() && IntegerPartTooLong(source))
+        return Refuse();
     FUndoText = FText;
     FCanUndo = true;
     FText = MaeZeroSyori(NumFilter(FSelected ? clip : FText + clip));

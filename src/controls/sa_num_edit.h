@@ -85,6 +85,9 @@ public:
     // stopped at the first character not allowed, surplus decimals cut, an
     // over-long integer part refused as a whole (empty result).
     QString NumFilter(const QString &s) const;
+    // Whether the integer part of s, filtered, is longer than IntegerLength.
+    bool IntegerPartTooLong(const QString &s) const;
+    QString NumFilterWithin(const QString &s, int integerLength) const;
     // Leading zeros: "007" -> "7", "000" -> "0", ".5" -> "0.5", "-00" -> "-0", "-" stays.
     static QString MaeZeroSyori(const QString &s);
 

@@ -35,12 +35,22 @@ private:
             accepted = t;
             return;
         }
+        // The box shows what it held before the refused keystroke or paste,
+        // the caret where the refused text went in.
+        const int typedCursor = edit->cursorPosition();
         checking = true;
-        const int cursor = edit->cursorPosition() - int(t.size() - accepted.size());
+        const int cursor = typedCursor - int(t.size() - accepted.size());
         edit->setText(accepted);
         edit->setCursorPosition(std::clamp(cursor, 0, int(accepted.size())));
         checking = false;
-        ShowMessage(edit->window(), QStringLiteral("エラー"), error);
+        const QString plain = RefuseText(edit->window(), error, t, [this](const QString &candidate) {
+            return textentry::entryError(field, candidate, maxBytes);
+        });
+        if (plain.isEmpty() || !edit)
+            return;
+        edit->setText(plain);
+        edit->setCursorPosition(std::clamp(typedCursor - int(t.size() - plain.size()), 0, int(plain.size())));
+        accepted = plain;
     }
 
     QPointer<QLineEdit> edit;
@@ -55,4 +65,19 @@ private:
 void GuardTextEntry(QLineEdit *edit, const QString &field, int maxBytes)
 {
     new TextGuard(edit, field, maxBytes);
+}
+
+QString RefuseText(QWidget *parent, const QString &refusal, const QString &text,
+                   const std::function<QString(const QString &)> &check)
+{
+    const QString plain = textentry::plainLetters(text);
+    if (plain.isEmpty() || !check(plain).isEmpty()) {
+        ShowMessage(parent, QStringLiteral("エラー"), refusal);
+        return {};
+    }
+    ShownMessage m{QStringLiteral("エラー"), refusal + textentry::plainLettersOffer(plain),
+                   QMessageBox::Apply | QMessageBox::Cancel, QMessageBox::Apply, {}};
+    m.captions[QMessageBox::Apply] = QStringLiteral("アクセントを外す");
+    m.captions[QMessageBox::Cancel] = QStringLiteral("入力し直す");
+    return ShowMessage(parent, m) == QMessageBox::Apply ? plain : QString();
 }

@@ -5,8 +5,18 @@
 // back at once and the user is told why, naming the characters.
 
 #include <QString>
+#include <functional>
 
 class QLineEdit;
+class QWidget;
 
 // field names the box in the message ("名前", "プラン", ...).
 void GuardTextEntry(QLineEdit *edit, const QString &field, int maxBytes);
+
+// Tells the user that text is refused (refusal: the message). When accented
+// Latin letters are its only fault and the text in plain letters passes
+// check (which returns the refusal of a text, empty when it may be stored),
+// the message offers the plain text with a button. Returns the plain text
+// when the user takes it, else an empty string.
+QString RefuseText(QWidget *parent, const QString &refusal, const QString &text,
+                   const std::function<QString(const QString &)> &check);

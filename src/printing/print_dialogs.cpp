@@ -2,6 +2,8 @@
 
 #include "renderer.h"
 
+#include "storage/file_folders.h"
+
 #include <QAction>
 #include <QDir>
 #include <QFileDialog>
@@ -30,11 +32,13 @@ QString suggestedFileName(const QString &documentName)
 
 QString choosePdfPath(QWidget *parent, const QString &documentName)
 {
-    const QString suggested = suggestedFileName(documentName);
+    // The dialog starts where the last PDF went.
+    const QString suggested =
+        QDir(filefolders::startFolder(QStringLiteral("PDF"), QDir::homePath())).filePath(suggestedFileName(documentName));
     if (pdfChooser)
         return pdfChooser(parent, suggested);
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("PDFファイルとして保存"),
-                                        QDir::home().filePath(suggested), QStringLiteral("PDF (*.pdf)"));
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("PDFファイルとして保存"), suggested,
+                                        QStringLiteral("PDF (*.pdf)"));
 }
 } // namespace
 
@@ -61,6 +65,8 @@ PrintOutcome savePdfWith(MessageFunction message, QWidget *parent, const PageMod
         message(parent, kError, error, QMessageBox::Ok);
         return PrintOutcome::Failed;
     }
+    filefolders::remember(QStringLiteral("PDF"), path);
+    message(parent, QStringLiteral("メッセージ"), filefolders::savedFileMessage(QStringLiteral("PDFファイル"), path), QMessageBox::Ok);
     return PrintOutcome::SavedPdf;
 }
 

@@ -24,9 +24,11 @@ enum class PrintOutcome {
     Failed,    // the user has been told why
 };
 
-// Asks where to save a PDF file; an empty text cancels. The default is the
-// file dialog; tests replace it (an empty function restores the default).
-using PdfPathChooser = std::function<QString(QWidget *parent, const QString &suggestedName)>;
+// Asks where to save a PDF file; an empty text cancels. suggestedPath is the
+// document's file name in the folder the last PDF went to (at first the
+// home folder). The default is the file dialog; tests replace it (an empty
+// function restores the default).
+using PdfPathChooser = std::function<QString(QWidget *parent, const QString &suggestedPath)>;
 void setPdfPathChooser(PdfPathChooser chooser);
 
 // Prints to the default printer. Without any printer the user is told so and
@@ -36,7 +38,7 @@ PrintOutcome printDocumentWith(MessageFunction message, QWidget *parent, const P
 // Shows the preview, from which the user may print or save a PDF file.
 PrintOutcome previewDocumentWith(MessageFunction message, QWidget *parent, const PageModel &model,
                                  const QString &documentName);
-// Asks for a file name and saves the document there.
+// Asks for a file name and saves the document there, then says where it went.
 PrintOutcome savePdfWith(MessageFunction message, QWidget *parent, const PageModel &model,
                          const QString &documentName);
 

@@ -246,5 +246,8 @@ MonthGrid getujiMonth(const AppData &data, const ReportMonth &month, QStringList
         if (carried)
             *carried << cells[r][Carried].cell();
     }
+    // Every money column but 日帰り料金 is shown through a picture.
+    blankZeroCells(grid, {GStayAdult, GStayOther, GOption, GService, GDiscount, GCharges, GTax, GBathingTax,
+                          GAdvance, GTotal, GDeposit, GCash, GReceivable});
     return grid;
 }

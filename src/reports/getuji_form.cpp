@@ -7,10 +7,12 @@
 #include "reports/report_month.h"
 #include "shell/document_output.h"
 #include "shell/front_desk.h"
+#include "shell/placement.h"
 #include "shell/message_box.h"
 #include "storage/app_data.h"
 #include "storage/clock.h"
 
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -128,6 +130,11 @@ std::vector<QStringList> TGetujiForm::gridRows() const
 
 void TGetujiForm::PrintButtonClick()
 {
+    // A month that could not be summed is not printed as an empty sheet.
+    if (!FShown.error.isEmpty()) {
+        ShowMessage(this, QStringLiteral("エラー"), FShown.error);
+        return;
+    }
     TGetujiPrinForm form(MonthBar->title(), gridRows());
     const printing::PrintOutcome outcome = printing::printDocument(this, form.Run(), 1, form.documentName());
     if (outcome != printing::PrintOutcome::Printed && outcome != printing::PrintOutcome::SavedPdf)
@@ -142,4 +149,10 @@ void TGetujiForm::CsvButtonClick()
 {
     const QString name = monthCsvName(QStringLiteral("sales"), MonthBar->year(), MonthBar->month());
     saveMonthGridCsvFile(this, FShown, Desk.data().ExePath + name);
+}
+
+void TGetujiForm::closeEvent(QCloseEvent *e)
+{
+    SaveFormPlacement(Desk.library(), this, Desk.data().iniPath());
+    e->accept();
 }

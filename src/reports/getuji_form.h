@@ -40,6 +40,10 @@ public:
     void PrintButtonClick();
     void CsvButtonClick();
 
+protected:
+    // Keeps the window's place in the settings file.
+    void closeEvent(QCloseEvent *e) override;
+
 private:
     void show(const ReportMonth &month, MonthGrid grid, const QStringList &carried);
 

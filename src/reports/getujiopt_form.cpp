@@ -32,6 +32,8 @@ TGetujioptForm::TGetujioptForm(FrontDesk &desk, QWidget *parent)
     });
     addToTop(new QWidget(this), 1);
     connect(Button1, &QPushButton::clicked, this, &TGetujioptForm::Button1Click);
+    // The grid always shows the category the list names.
+    connect(KindCombo, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
     connect(PrintButton, &QToolButton::clicked, this, &TGetujioptForm::PrintButtonClick);
 
     // The empty design state until the first computation: headings only.

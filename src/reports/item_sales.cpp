@@ -68,5 +68,6 @@ MonthGrid itemSalesMonth(const AppData &data, const ReportMonth &month, int cate
     for (const Row &row : rows)
         grid.rows.push_back({QString::number(row.key), row.name, row.quantity.cell(), row.amount.cell()});
     grid.rows.push_back({QString(), QStringLiteral("合計"), quantity.cell(), amount.cell()});
+    blankZeroCells(grid, {2, 3}); // quantity and amount are shown through a picture
     return grid;
 }

@@ -5,9 +5,12 @@
 #include "shell/front_desk.h"
 #include "shell/message_box.h"
 #include "storage/clock.h"
+#include "storage/file_folders.h"
 #include "storage/safe_file.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -94,9 +97,13 @@ bool saveMonthGridCsvFile(QWidget *parent, const MonthGrid &grid, const QString 
         ShowMessage(parent, QStringLiteral("エラー"), grid.error);
         return false;
     }
+    // The dialog starts where the last CSV file went.
+    const QFileInfo suggested(suggestedPath);
+    const QString start =
+        QDir(filefolders::startFolder(QStringLiteral("CSV"), suggested.absolutePath())).filePath(suggested.fileName());
     const QString path = csvChooser
-        ? csvChooser(parent, suggestedPath)
-        : QFileDialog::getSaveFileName(parent, QStringLiteral("CSVファイルとして保存"), suggestedPath,
+        ? csvChooser(parent, start)
+        : QFileDialog::getSaveFileName(parent, QStringLiteral("CSVファイルとして保存"), start,
                                        QStringLiteral("CSV (*.csv)"));
     if (path.isEmpty())
         return false;
@@ -106,6 +113,8 @@ bool saveMonthGridCsvFile(QWidget *parent, const MonthGrid &grid, const QString 
         ShowMessage(parent, QStringLiteral("エラー"), error);
         return false;
     }
+    filefolders::remember(QStringLiteral("CSV"), path);
+    ShowMessage(parent, QStringLiteral("メッセージ"), filefolders::savedFileMessage(QStringLiteral("CSVファイル"), path));
     return true;
 }
 

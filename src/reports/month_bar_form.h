@@ -48,10 +48,12 @@ private:
 using CsvPathChooser = std::function<QString(QWidget *parent, const QString &suggestedPath)>;
 void setCsvPathChooser(CsvPathChooser chooser);
 
-// The "CSV保存" button's work: asks for a file (suggesting suggestedPath) and
-// writes the grid there as CSV through the safe writer. A grid that could not
-// be computed, or a write that fails, is reported and nothing is written.
-// True when a file was written.
+// The "CSV保存" button's work: asks for a file (suggesting suggestedPath's
+// file name, in the folder the last CSV file went to, at first
+// suggestedPath's own) and writes the grid there as CSV through the safe
+// writer, then says where it went. A grid that could not be computed, or a
+// write that fails, is reported and nothing is written. True when a file was
+// written.
 bool saveMonthGridCsvFile(QWidget *parent, const MonthGrid &grid, const QString &suggestedPath);
 
 // The button itself, named CsvButton.

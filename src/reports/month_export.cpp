@@ -38,20 +38,20 @@ bool readList(RecordList<Record> &list, const QString &path, QString *error)
         return true;
     const qint64 size = info.size();
     if (size % qint64(sizeof(Record)) != 0) {
-        *error = QStringLiteral("%1 is damaged: its size (%2 bytes) is not a whole number of %3-byte records")
+        *error = QStringLiteral("%1 が壊れています：大きさ（%2バイト）が%3バイトのレコードの整数倍ではありません")
                      .arg(path).arg(size).arg(sizeof(Record));
         return false;
     }
     const qint64 count = size / qint64(sizeof(Record));
     if (count > std::numeric_limits<int>::max()) {
-        *error = QStringLiteral("%1 holds too many records to read").arg(path);
+        *error = QStringLiteral("%1 はレコードが多すぎて読めません").arg(path);
         return false;
     }
     resizeForOverwrite(list, std::size_t(count));
     TLibrary lib;
     if (count > 0 && lib.ReadRecords(list.data(), int(sizeof(Record)), path, int(count)) != int(count)) {
         list.clear();
-        *error = QStringLiteral("cannot read %1").arg(path);
+        *error = QStringLiteral("%1 を読めません").arg(path);
         return false;
     }
     return true;
@@ -97,7 +97,7 @@ int runMonthExport(const QStringList &args, const QString &exePath, QString *mes
     QStringList names;
     for (const ExportReport &r : exportReports())
         names << QLatin1String(r.name);
-    const QString usage = QStringLiteral("usage: norvel --export %1 --month YYYY-MM [--category 0|1|2] --out FILE")
+    const QString usage = QStringLiteral("使い方: norvel --export %1 --month YYYY-MM [--category 0|1|2] --out ファイル")
                               .arg(names.join(QLatin1Char('|')));
 
     for (int i = 0; i < args.size(); ++i) {
@@ -118,11 +118,11 @@ int runMonthExport(const QStringList &args, const QString &exePath, QString *mes
             out = optionValue(args, i, QStringLiteral("--out"), &ok);
             haveOut = true;
         } else {
-            *message = QStringLiteral("unknown argument \"%1\"; %2").arg(arg, usage);
+            *message = QStringLiteral("知らない引数「%1」です。%2").arg(arg, usage);
             return ExportUsage;
         }
         if (!ok) {
-            *message = QStringLiteral("%1 needs a value; %2").arg(arg, usage);
+            *message = QStringLiteral("%1 の値がありません。%2").arg(arg, usage);
             return ExportUsage;
         }
     }
@@ -132,24 +132,24 @@ int runMonthExport(const QStringList &args, const QString &exePath, QString *mes
         if (report == QLatin1String(r.name))
             chosen = &r;
     if (!haveReport || !chosen) {
-        *message = QStringLiteral("unknown report \"%1\"; choose one of %2").arg(report, names.join(QStringLiteral(", ")));
+        *message = QStringLiteral("知らない帳票「%1」です。%2 のどれかを指定してください").arg(report, names.join(QStringLiteral("、")));
         return ExportUsage;
     }
     static const QRegularExpression monthPattern(QStringLiteral("^(\\d{4})-(\\d{2})$"));
     const QRegularExpressionMatch m = monthPattern.match(monthText);
     const ReportMonth month = m.hasMatch() ? ReportMonth(m.captured(1).toInt(), m.captured(2).toInt()) : ReportMonth();
     if (!haveMonth || !month.isValid()) {
-        *message = haveMonth ? QStringLiteral("malformed month \"%1\"; write it as YYYY-MM, e.g. 2008-03").arg(monthText)
-                             : QStringLiteral("--month YYYY-MM is missing; %1").arg(usage);
+        *message = haveMonth ? QStringLiteral("月「%1」の書き方が正しくありません。2008-03 のように YYYY-MM で指定してください").arg(monthText)
+                             : QStringLiteral("--month YYYY-MM がありません。%1").arg(usage);
         return ExportUsage;
     }
     static const QRegularExpression categoryPattern(QStringLiteral("^[012]$"));
     if (!categoryPattern.match(categoryText).hasMatch()) {
-        *message = QStringLiteral("malformed category \"%1\"; it is 0, 1 or 2").arg(categoryText);
+        *message = QStringLiteral("区分「%1」が正しくありません。0、1、2 のどれかを指定してください").arg(categoryText);
         return ExportUsage;
     }
     if (!haveOut || out.isEmpty()) {
-        *message = QStringLiteral("--out FILE is missing; %1").arg(usage);
+        *message = QStringLiteral("--out ファイル がありません。%1").arg(usage);
         return ExportUsage;
     }
 

@@ -40,3 +40,11 @@ QByteArray monthGridCsv(const MonthGrid &grid)
         appendLine(out, row);
     return out;
 }
+
+void blankZeroCells(MonthGrid &grid, std::initializer_list<int> columns)
+{
+    for (QStringList &row : grid.rows)
+        for (int c : columns)
+            if (c < row.size() && row[c] == QLatin1String("0"))
+                row[c].clear();
+}

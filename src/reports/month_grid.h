@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <initializer_list>
 #include <vector>
 
 struct MonthGrid {
@@ -19,6 +20,11 @@ struct MonthGrid {
     // not fit); the rows are then empty.
     QString error;
 };
+
+// Empties the cells of the given columns that hold 0. The windows show
+// those columns through a number picture that leaves 0 blank, and the grid,
+// and so the CSV file, holds what the window shows.
+void blankZeroCells(MonthGrid &grid, std::initializer_list<int> columns);
 
 // The grid as a CSV file for spreadsheet programs: UTF-8 with a byte-order
 // mark, CR LF line ends, fields quoted where they hold a comma, a quote or a

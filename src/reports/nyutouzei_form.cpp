@@ -7,8 +7,11 @@
 #include "reports/report_month.h"
 #include "shell/document_output.h"
 #include "shell/front_desk.h"
+#include "shell/message_box.h"
+#include "shell/placement.h"
 #include "storage/clock.h"
 
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -152,6 +155,11 @@ std::vector<QStringList> TNyutouzeiForm::gridRows() const
 
 void TNyutouzeiForm::PrintButtonClick()
 {
+    // A month that could not be summed is not printed as an empty sheet.
+    if (!FShown.error.isEmpty()) {
+        ShowMessage(this, QStringLiteral("エラー"), FShown.error);
+        return;
+    }
     TNyutouPrinForm form(MonthBar->title(), gridRows(), Desk.data().BaseData);
     printing::previewDocument(this, form.Run(), form.documentName());
 }
@@ -160,4 +168,10 @@ void TNyutouzeiForm::CsvButtonClick()
 {
     const QString name = monthCsvName(QStringLiteral("bathing"), MonthBar->year(), MonthBar->month());
     saveMonthGridCsvFile(this, FShown, Desk.data().ExePath + name);
+}
+
+void TNyutouzeiForm::closeEvent(QCloseEvent *e)
+{
+    SaveFormPlacement(Desk.library(), this, Desk.data().iniPath());
+    e->accept();
 }

@@ -41,6 +41,10 @@ public:
     void PrintButtonClick();
     void CsvButtonClick();
 
+protected:
+    // Keeps the window's place in the settings file.
+    void closeEvent(QCloseEvent *e) override;
+
 private:
     // The two heading rows follow the grid's column widths.
     void layoutHeadings();

@@ -79,5 +79,6 @@ MonthGrid receivablesMonth(const AppData &data, const ReportMonth &month)
     for (Entry &e : entries)
         grid.rows.push_back(std::move(e.cells));
     grid.rows.push_back({QStringLiteral("合計"), QString(), QString(), QString(), QString::number(total.value())});
+    blankZeroCells(grid, {4}); // the amount is shown through a picture
     return grid;
 }

@@ -171,3 +171,13 @@ DeleteResult deleteBill(AppData &data, const TLibrary &lib, uint32_t billNo)
     data.UrikakeList.swap(urikake);
     return {true, error};
 }
+
+QString deleteBillQuestion(uint32_t billNo, const QString &name, const QString &room)
+{
+    const QString number = QString::number(billNo);
+    if (!name.trimmed().isEmpty())
+        return QStringLiteral("%1 %2様の伝票データを削除します").arg(number, name.trimmed());
+    if (!room.trimmed().isEmpty())
+        return QStringLiteral("請求番号%1（部屋 %2）の伝票データを削除します").arg(number, room.trimmed());
+    return QStringLiteral("請求番号%1の伝票データを削除します").arg(number);
+}

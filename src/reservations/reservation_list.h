@@ -50,6 +50,10 @@ void collectDayRows(const ReserveRecords &list, const QDate &day, std::vector<si
 // The nine cell texts of a row made from a record.
 QStringList rsvListCells(const TReserveData &record);
 
+// The first question before a bill is deleted, naming the bill: its number
+// and the guest's name, or, for a bill without a name, its number and room.
+QString deleteBillQuestion(uint32_t billNo, const QString &name, const QString &room);
+
 // Appends an empty bill for the day under NextMeiNo (a hand-made reservation
 // number, one night, the first accommodation item), then advances NextMeiNo.
 // Returns the new bill's number.

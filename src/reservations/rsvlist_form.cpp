@@ -360,14 +360,14 @@ void TRsvlistForm::DeleteBillClick()
         ShowMessage(this, kNotice, kBillIsOpen);
         return;
     }
+    // Both questions destroy the bill: Enter answers いいえ.
     if (ShowMessage(this, kWarning,
-                    FGrid->Cells(RsvColMeiNo, row) + QLatin1Char(' ') + FGrid->Cells(RsvColName, row)
-                        + QStringLiteral("様の伝票データを削除します"),
-                    QMessageBox::Yes | QMessageBox::No)
+                    deleteBillQuestion(billNo, FGrid->Cells(RsvColName, row), FGrid->Cells(RsvColRoom, row)),
+                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         != QMessageBox::Yes)
         return;
     if (ShowMessage(this, kWarning, QStringLiteral("削除すると元には戻せません　本当によろしいですか？"),
-                    QMessageBox::Yes | QMessageBox::No)
+                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         != QMessageBox::Yes)
         return;
     const DeleteResult result = deleteBill(Desk.data(), Desk.library(), billNo);
@@ -475,6 +475,8 @@ void TRsvlistForm::closeEvent(QCloseEvent *e)
     // The fetch under way is appending to this list's day when it returns.
     if (FFetching) {
         e->ignore();
+        ShowMessage(this, kNotice,
+                    QStringLiteral("サーバーからデータを取得しています。\n取得が終わってから閉じてください。"));
         return;
     }
     SaveFormPlacement(Desk.library(), this, Desk.data().iniPath());

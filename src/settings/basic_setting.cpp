@@ -142,9 +142,13 @@ QString rebuildBaseData(const BasicSettingValues &v, TBaseData &base)
         readColour(checkedColourText(i + 1, v.Color[size_t(i)]), &colour[i]);
     }
     int32_t service = 0, nyutouzei = 0, dayNyutouzei = 0;
-    if (!readAmount(v.Service, &service) || !readAmount(v.Nyutouzei, &nyutouzei)
-        || !readAmount(v.DayNyutouzei, &dayNyutouzei))
-        return QStringLiteral("サービス料と入湯税は整数で入力してください");
+    for (const auto &[field, text] : {std::pair{"Service", v.Service}, std::pair{"Nyutouzei", v.Nyutouzei},
+                                      std::pair{"DayNyutouzei", v.DayNyutouzei}})
+        if (const QString error = amountRefusal(QLatin1String(field), text); !error.isEmpty())
+            return error;
+    readAmount(v.Service, &service);
+    readAmount(v.Nyutouzei, &nyutouzei);
+    readAmount(v.DayNyutouzei, &dayNyutouzei);
 
     for (const TextField &t : texts)
         cp932::setFieldBytes(t.field, t.size, cp932::encode(t.text));
@@ -163,6 +167,21 @@ QString rebuildBaseData(const BasicSettingValues &v, TBaseData &base)
     b.ServiceKubun = storedIndex(v.ServiceKubun);
     base = b;
     return {};
+}
+
+QString amountRangeMessage(const QString &field)
+{
+    if (field == QLatin1String("Service"))
+        return QStringLiteral("サービス料は0から%1％までの整数で入力してください").arg(ServiceMax);
+    return QStringLiteral("入湯税は0円から9,999円までの整数で入力してください");
+}
+
+QString amountRefusal(const QString &field, const QString &text)
+{
+    int32_t v = 0;
+    if (readAmount(text, &v) && v >= 0 && v <= (field == QLatin1String("Service") ? ServiceMax : NyutouzeiMax))
+        return {};
+    return amountRangeMessage(field);
 }
 
 bool readColour(const QString &text, uint32_t *colour)

@@ -44,6 +44,15 @@ inline constexpr int Acount = 16;
 inline constexpr int Domain = 32;
 } // namespace settinglimits
 
+// Ranges of the amount fields, and the messages that name them.
+inline constexpr int ServiceMax = 99;     // サービス料, percent
+inline constexpr int NyutouzeiMax = 9999; // 入湯税 per person and night (or day), yen
+// The message naming the range of an amount field (Service, Nyutouzei,
+// DayNyutouzei by their object names).
+QString amountRangeMessage(const QString &field);
+// That message for a value text out of the field's range; empty when it is in range.
+QString amountRefusal(const QString &field, const QString &text);
+
 // Choices of the drop-downs and radio groups, in index order.
 extern const QStringList KubunChoices;   // 料金に含む / 別途徴収
 extern const QStringList TaxChoices;     // 内税表示 / 外税表示

@@ -10,6 +10,7 @@
 #include "shell/placement.h"
 #include "storage/clock.h"
 #include "storage/cp932.h"
+#include "storage/file_folders.h"
 #include "storage/ini_file.h"
 #include "storage/text_entry.h"
 
@@ -21,7 +22,9 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFrame>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -88,14 +91,26 @@ private:
             return;
         }
         checking = true;
-        QTextCursor c = edit->textCursor();
-        const int pos = c.position() - int(t.size() - accepted.size());
-        edit->setPlainText(accepted);
-        c = edit->textCursor();
-        c.setPosition(std::clamp(pos, 0, int(accepted.size())));
-        edit->setTextCursor(c);
+        const int typed = edit->textCursor().position();
+        setText(accepted, typed - int(t.size() - accepted.size()));
         checking = false;
-        ShowMessage(edit->window(), kError, error);
+        const QString plain = RefuseText(edit->window(), error, t, [this](const QString &candidate) {
+            return textentry::entryError(field, withCrLf(candidate), maxBytes);
+        });
+        if (plain.isEmpty())
+            return;
+        checking = true;
+        setText(plain, typed - int(t.size() - plain.size()));
+        checking = false;
+        accepted = plain;
+    }
+
+    void setText(const QString &text, int caret)
+    {
+        edit->setPlainText(text);
+        QTextCursor c = edit->textCursor();
+        c.setPosition(std::clamp(caret, 0, int(text.size())));
+        edit->setTextCursor(c);
     }
 
     QPlainTextEdit *edit;
@@ -195,8 +210,9 @@ std::function<bool(QWidget *, const QColor &, QColor *)> TBasicSettingForm::Colo
 
 std::function<bool(QWidget *, const QFont &, QFont *)> TBasicSettingForm::FontDialog = chooseFont;
 
-std::function<QString(QWidget *)> TBasicSettingForm::LogoFileDialog = [](QWidget *parent) {
-    QFileDialog dlg(parent, QStringLiteral("ロゴマークの画像"));
+std::function<QString(QWidget *, const QString &)> TBasicSettingForm::LogoFileDialog = [](QWidget *parent,
+                                                                                            const QString &folder) {
+    QFileDialog dlg(parent, QStringLiteral("ロゴマークの画像"), folder);
     dlg.setNameFilters({QStringLiteral("JPEG (*.jpg *.jpeg *.JPG *.JPEG)"),
                         QStringLiteral("ビットマップ (*.bmp *.BMP)")});
     dlg.setDefaultSuffix(QStringLiteral("jpg"));
@@ -306,16 +322,21 @@ void TBasicSettingForm::createPage1()
         m->setFixedHeight(m->fontMetrics().lineSpacing() * lines + 10);
         return m;
     };
-    auto amount = [&](const char *name) {
+    auto amount = [&](const char *name, int digits) {
         auto *n = named(new TSaNumEdit(page), name);
         n->SetIntegerFixed(true);
         n->SetComma(false);
-        n->SetIntegerLength(3);
+        // One digit more than the range holds, so that going past it is
+        // answered with the range rather than a beep.
+        n->SetIntegerLength(digits + 1);
         // Whole, non-negative amounts only: the record holds integers.
         n->SetDecimalLength(0);
         n->SetMinus(false);
         n->SetImeMode(imDisable);
         n->setFixedWidth(n->fontMetrics().horizontalAdvance(QStringLiteral("99999")) + 12);
+        connect(n, &TSaNumEdit::OnChange, this, [this, n] { amountEdited(n); });
+        // A refused key or paste (a sign, a point, a digit too many) says what the field takes.
+        connect(n, &TSaNumEdit::Beeped, this, [this, n] { ShowMessage(this, kError, amountRangeMessage(n->objectName())); });
         return n;
     };
     auto choice = [&](const char *name, const QStringList &items) {
@@ -338,11 +359,11 @@ void TBasicSettingForm::createPage1()
     URL = line("URL", settinglimits::URL, imDisable, QStringLiteral("URL"));
     CommentS = memo("CommentS", 4);
     CommentR = memo("CommentR", 4);
-    Service = amount("Service");
+    Service = amount("Service", 2);
     ServiceKubun = choice("ServiceKubun", KubunChoices);
     TaxKubun = choice("TaxKubun", TaxChoices);
-    Nyutouzei = amount("Nyutouzei");
-    DayNyutouzei = amount("DayNyutouzei");
+    Nyutouzei = amount("Nyutouzei", 4);
+    DayNyutouzei = amount("DayNyutouzei", 4);
     Nyutou_Kubun = choice("Nyutou_Kubun", KubunChoices);
     Tadashi = line("Tadashi", settinglimits::Tadashi, imHira, QStringLiteral("領収書但書"));
 
@@ -495,6 +516,13 @@ void TBasicSettingForm::createPage3()
         e->setFixedWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("999999999")) + 16);
         ApplyImeMode(e, imDisable);
         ColorEdit[size_t(i)] = e;
+        // The colour itself beside its number; the number stays black on white.
+        auto *swatch = new QFrame(colours);
+        swatch->setObjectName(QStringLiteral("ColorSwatch%1").arg(i + 1));
+        swatch->setFrameShape(QFrame::Box);
+        swatch->setFixedSize(e->sizeHint().height() * 2, e->sizeHint().height());
+        swatch->setAutoFillBackground(true);
+        ColorSwatch[size_t(i)] = swatch;
         auto *b = new QPushButton(QStringLiteral("選択"), colours);
         b->setObjectName(QStringLiteral("Button%1").arg(i + 1));
         const int n = i + 1;
@@ -507,9 +535,10 @@ void TBasicSettingForm::createPage3()
             e->installEventFilter(this);
         cg->addWidget(captionCell(colourCaptions[i], colours), i, 0);
         cg->addWidget(e, i, 1);
-        cg->addWidget(b, i, 2);
+        cg->addWidget(swatch, i, 2);
+        cg->addWidget(b, i, 3);
     }
-    cg->setColumnStretch(3, 1);
+    cg->setColumnStretch(4, 1);
 
     auto *fonts = named(new QGroupBox(QStringLiteral("印刷時のフォントを設定します"), page), "GroupBox4");
     auto *fg = new QGridLayout(fonts);
@@ -564,6 +593,8 @@ void TBasicSettingForm::fillControls()
     Service->SetText(v.Service);
     Nyutouzei->SetText(v.Nyutouzei);
     DayNyutouzei->SetText(v.DayNyutouzei);
+    for (TSaNumEdit *n : {Service, Nyutouzei, DayNyutouzei})
+        AcceptedAmount[n] = n->Text();
     ServiceKubun->setCurrentIndex(v.ServiceKubun);
     TaxKubun->setCurrentIndex(v.TaxKubun);
     Nyutou_Kubun->setCurrentIndex(v.Nyutou_Kubun);
@@ -645,9 +676,12 @@ void TBasicSettingForm::showLogo()
 
 void TBasicSettingForm::BitBtn1Click()
 {
-    const QString file = LogoFileDialog ? LogoFileDialog(this) : QString();
+    // The dialog starts where the last picture was chosen.
+    const QString folder = filefolders::startFolder(QStringLiteral("Logo"), QDir::homePath());
+    const QString file = LogoFileDialog ? LogoFileDialog(this, folder) : QString();
     if (file.isEmpty())
         return;
+    filefolders::remember(QStringLiteral("Logo"), file);
     const QString error = storeLogo(file, Desk.data().filePath("logo.bmp"));
     if (!error.isEmpty())
         ShowMessage(this, kError, error);
@@ -662,7 +696,7 @@ void TBasicSettingForm::Button5Click()
         return;
     }
     if (ShowMessage(this, kNotice, QStringLiteral("ロゴ画像を削除します　よろしいですか？"),
-                    QMessageBox::Yes | QMessageBox::No)
+                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         != QMessageBox::Yes)
         return;
     const QString error = removeLogo(path);
@@ -721,6 +755,18 @@ void TBasicSettingForm::colourEdited(int n)
     ShowMessage(this, kError, error);
 }
 
+void TBasicSettingForm::amountEdited(TSaNumEdit *edit)
+{
+    QString &accepted = AcceptedAmount[edit];
+    const QString error = amountRefusal(edit->objectName(), edit->Text());
+    if (error.isEmpty()) {
+        accepted = edit->Text();
+        return;
+    }
+    edit->SetText(accepted);
+    ShowMessage(this, kError, error);
+}
+
 void TBasicSettingForm::checkColour(int n)
 {
     if (Checking || n < 1 || n > 4)
@@ -739,17 +785,14 @@ void TBasicSettingForm::checkColour(int n)
 
 void TBasicSettingForm::paintColour(int n)
 {
-    QLineEdit *e = ColorEdit[size_t(n - 1)];
+    QFrame *swatch = ColorSwatch[size_t(n - 1)];
     uint32_t c = 0;
-    QPalette pal = e->palette();
-    if (readColour(e->text(), &c)) {
-        const QColor bg(redOf(c), greenOf(c), blueOf(c));
-        pal.setColor(QPalette::Base, bg);
-        pal.setColor(QPalette::Text, bg.lightness() < 128 ? Qt::white : Qt::black);
-    } else {
-        pal = QApplication::palette(e);
-    }
-    e->setPalette(pal);
+    // A text that is no colour (yet) shows an empty swatch.
+    const bool valid = readColour(ColorEdit[size_t(n - 1)]->text(), &c);
+    QPalette pal = QApplication::palette(swatch);
+    pal.setColor(QPalette::Window, valid ? QColor(redOf(c), greenOf(c), blueOf(c)) : pal.color(QPalette::Window));
+    swatch->setPalette(pal);
+    swatch->setToolTip(valid ? QColor(redOf(c), greenOf(c), blueOf(c)).name() : QString());
 }
 
 bool TBasicSettingForm::eventFilter(QObject *watched, QEvent *e)

@@ -10,6 +10,7 @@
 #include "storage/money_settings.h"
 
 #include <QColor>
+#include <QHash>
 
 #include <QWidget>
 #include <array>
@@ -52,7 +53,8 @@ public:
     // returns false when the user cancels.
     static std::function<bool(QWidget *parent, const QColor &initial, QColor *chosen)> ColourDialog;
     static std::function<bool(QWidget *parent, const QFont &initial, QFont *chosen)> FontDialog;
-    static std::function<QString(QWidget *parent)> LogoFileDialog;
+    // The logo picture's dialog starts in folder, where the last picture was chosen.
+    static std::function<QString(QWidget *parent, const QString &folder)> LogoFileDialog;
     // Asks from which date a changed money setting applies (what names it,
     // e.g. "入湯税(宿泊) 150円 → 200円"); *from starts at today.
     static std::function<bool(QWidget *parent, const QString &what, QDate *from)> FromDateDialog;
@@ -91,6 +93,9 @@ private:
     // Colour edit n (1 to 4): the check of its text, then its background.
     void checkColour(int n);
     void colourEdited(int n);
+    // An amount field changed by typing or pasting: a value out of its
+    // range is taken back, and the message names the range.
+    void amountEdited(TSaNumEdit *edit);
     void paintColour(int n);
     void setFontEdit(int n, const QFont &font);
 
@@ -104,12 +109,14 @@ private:
     QComboBox *Domain = nullptr;
     TSaNumEdit *Service = nullptr, *Nyutouzei = nullptr, *DayNyutouzei = nullptr;
     QComboBox *ServiceKubun = nullptr, *TaxKubun = nullptr, *Nyutou_Kubun = nullptr;
+    QHash<const TSaNumEdit *, QString> AcceptedAmount; // the last value in range of each amount field
 
     QLabel *LogoImage = nullptr;
     QPushButton *BitBtn1 = nullptr, *Button5 = nullptr;
 
     TRadioGroup *TojiRadioGroup = nullptr, *PaperRadioGroup = nullptr, *FontRadioGroup = nullptr;
     std::array<QLineEdit *, 4> ColorEdit{};
+    std::array<class QFrame *, 4> ColorSwatch{}; // the colour of each edit, beside it
     std::array<QString, 4> AcceptedColour;
     std::array<QLineEdit *, 3> FontEdit{};
     // The consumption-tax page.

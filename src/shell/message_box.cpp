@@ -1,5 +1,6 @@
 #include "message_box.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 
 namespace {
@@ -20,17 +21,26 @@ QMessageBox::Icon iconFor(const QString &title)
 QMessageBox::StandardButton ShowMessage(QWidget *parent, const QString &title, const QString &text,
                                         QMessageBox::StandardButtons buttons)
 {
-    return ShowMessage(parent, title, text, buttons, QMessageBox::NoButton);
+    return ShowMessage(parent, ShownMessage{title, text, buttons, QMessageBox::NoButton, {}});
 }
 
 QMessageBox::StandardButton ShowMessage(QWidget *parent, const QString &title, const QString &text,
-                                        QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton)
+                                        QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton)
+{
+    return ShowMessage(parent, ShownMessage{title, text, buttons, defaultButton, {}});
+}
+
+QMessageBox::StandardButton ShowMessage(QWidget *parent, const ShownMessage &m)
 {
     if (responder)
-        return responder({title, text, buttons, defaultButton});
-    QMessageBox box(iconFor(title), title, text, buttons, parent);
-    if (defaultButton != QMessageBox::NoButton)
-        box.setDefaultButton(defaultButton);
+        return responder(m);
+    QMessageBox box(iconFor(m.title), m.title, m.text, m.buttons, parent);
+    for (auto it = m.captions.cbegin(); it != m.captions.cend(); ++it)
+        if (QAbstractButton *b = box.button(it.key()))
+            b->setText(it.value());
+    if (m.defaultButton != QMessageBox::NoButton && (m.buttons & m.defaultButton))
+        box.setDefaultButton(m.defaultButton);
     return QMessageBox::StandardButton(box.exec());
 }
 

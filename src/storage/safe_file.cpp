@@ -73,7 +73,24 @@ QString temporaryPrefix(const QString &path)
 
 QString reason(int err)
 {
-    return QString::fromLocal8Bit(std::strerror(err));
+    // The desk reads the program's messages in Japanese; the system's own
+    // texts are English on these machines, so the usual causes are said here.
+    switch (err) {
+    case ENOENT: return QStringLiteral("フォルダーまたはファイルがありません。");
+    case ENOTDIR: return QStringLiteral("途中にフォルダーでないものがあります。");
+    case EISDIR: return QStringLiteral("同じ名前のフォルダーがあります。");
+    case EACCES:
+    case EPERM: return QStringLiteral("書き込む権限がありません。");
+    case EROFS: return QStringLiteral("読み取り専用の場所です。");
+    case ENOSPC: return QStringLiteral("ディスクの空きが足りません。");
+    case EDQUOT: return QStringLiteral("ディスクの割り当てを超えました。");
+    case EFBIG: return QStringLiteral("ファイルが大きすぎます。");
+    case EIO: return QStringLiteral("ディスクの読み書きに失敗しました。");
+    case ENAMETOOLONG: return QStringLiteral("ファイル名が長すぎます。");
+    case EMFILE:
+    case ENFILE: return QStringLiteral("開いているファイルが多すぎます。");
+    default: return QStringLiteral("システムのエラー %1（%2）").arg(err).arg(QString::fromLocal8Bit(std::strerror(err)));
+    }
 }
 
 bool writeTemporary(const QString &path, const void *data, std::size_t size, QByteArray *temporary)

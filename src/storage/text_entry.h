@@ -22,4 +22,13 @@ QString lengthMessage(const QString &field, const QString &text, int maxBytes);
 // Either message, characters first; empty when the text may be stored as it is.
 QString entryError(const QString &field, const QString &text, int maxBytes);
 
+// The text with every accented Latin letter that CP932 cannot hold written
+// in plain letters (José → Jose, Müller → Muller, François → Francois,
+// Straße → Strasse); empty when nothing would change or when some other
+// character CP932 cannot hold remains.
+QString plainLetters(const QString &text);
+
+// The line added to a refusal that offers the plain letters.
+QString plainLettersOffer(const QString &plain);
+
 } // namespace textentry

@@ -74,6 +74,7 @@ class KamokuFormTest : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
     QList<ShownMessage> shown;
+    QMessageBox::StandardButton offerAnswer = QMessageBox::Apply; // to an offer of plain letters
     std::unique_ptr<TMainForm> main;
 
     TKamokuForm *open()
@@ -115,7 +116,7 @@ private slots:
         SetMessageResponder([this](const ShownMessage &m) {
             if (m.title != QStringLiteral("ナビゲーター")) // first-run hints are the main window's affair
                 shown.append(m);
-            return QMessageBox::Ok;
+            return m.buttons & QMessageBox::Apply ? offerAnswer : QMessageBox::Ok;
         });
     }
     void cleanup()
@@ -241,6 +242,64 @@ private slots:
         QTest::keyClicks(g->InplaceEditor(), QString(35, QLatin1Char('e')));
         QCOMPARE(g->Cells(3, 13), QString(35, QLatin1Char('e')));
         QCOMPARE(shown.last().text, QStringLiteral("英語摘要は全角17文字（半角35文字）以内で入力してください"));
+    }
+
+    // A name with accents is offered without them; declined, the cell keeps
+    // what was typed before the refused letter.
+    void accentedNamesAreOfferedPlain()
+    {
+        TKamokuForm *f = open();
+        TStringGridEx *g = grid(f);
+        g->setFocus();
+        for (auto answer : {QMessageBox::Cancel, QMessageBox::Apply}) {
+            offerAnswer = answer;
+            g->FocusCell(3, 13);
+            QTest::keyClicks(g, QStringLiteral("C"));
+            QTest::keyClicks(g->InplaceEditor(), QStringLiteral("af"));
+            typeText(g->InplaceEditor(), QStringLiteral("é"));
+            const QString expected = answer == QMessageBox::Apply ? QStringLiteral("Cafe") : QStringLiteral("Caf");
+            QCOMPARE(g->Cells(3, 13), expected);
+            QCOMPARE(g->InplaceEditor()->Text(), expected);
+            QVERIFY(shown.last().text.endsWith(QStringLiteral("「Cafe」と入力できます。")));
+            g->InplaceEditor()->SetText(QString());
+        }
+        g->FocusCell(1, 14);
+        offerAnswer = QMessageBox::Apply;
+        typeText(g, QStringLiteral("ホ"));
+        typeText(g->InplaceEditor(), QStringLiteral("セ・José"));
+        QCOMPARE(g->Cells(1, 14), QStringLiteral("ホセ・Jose"));
+        QCOMPARE(fieldText(main->data().KamokuList[0][13].Tekiyo), QStringLiteral("ホセ・Jose"));
+    }
+
+    // A minus typed into a price is refused outside the discount tab, and the
+    // price keeps what it held; a discount takes it.
+    void aMinusPriceOnlyInTheDiscountTab_data()
+    {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("accommodation") << 0 << "0" << true;
+        QTest::newRow("options") << 1 << "0" << true;
+        QTest::newRow("discount") << 4 << "-500" << false;
+    }
+    void aMinusPriceOnlyInTheDiscountTab()
+    {
+        QFETCH(int, tab);
+        QFETCH(QString, price);
+        QFETCH(bool, refused);
+        TKamokuForm *f = open();
+        f->findChild<QTabBar *>()->setCurrentIndex(tab);
+        TStringGridEx *g = grid(f);
+        g->setFocus();
+        g->FocusCell(2, 20);
+        QTest::keyClicks(g, QStringLiteral("-"));
+        QTest::keyClicks(g->InplaceEditor(), QStringLiteral("500"));
+        QCOMPARE(g->Cells(2, 20), refused ? QStringLiteral("500") : price);
+        QCOMPARE(shown.size(), refused ? 1 : 0);
+        if (refused)
+            QVERIFY(shown[0].text.startsWith(QStringLiteral("単価は0円から2,147,483,647円までの整数で入力してください")));
+        const int32_t stored = main->data().KamokuList[size_t(kamokuTab(tab).category)][19].Tanka;
+        QCOMPARE(stored, refused ? 500 : -500);
     }
 
     void enterInTheLastColumnGoesBackToTheName()

@@ -44,6 +44,35 @@ TEST(KamokuRows, EachTabWritesItsCategoryCodeAndNumber)
     }
 }
 
+TEST(KamokuRows, OnlyDiscountsTakeANegativePrice)
+{
+    const QString notNegative =
+        QStringLiteral("単価は0円から2,147,483,647円までの整数で入力してください\n（マイナスの単価は値引きの項目だけに使えます）");
+    const struct {
+        const char *what;
+        int tab;
+        const char *price;
+        QString refusal;
+    } cases[] = {
+        {"accommodation -500", 0, "-500", notNegative},
+        {"options, a lone minus", 1, "-", notNegative},
+        {"coupon -1", 6, "-1", notNegative},
+        {"accommodation 0", 0, "0", {}},
+        {"discount -500", 4, "-500", {}},
+        {"discount past the range", 4, "-2147483649",
+         QStringLiteral("単価は-2,147,483,648円から2,147,483,647円までの整数で入力してください")},
+        {"day use past the range", 2, "2147483648", notNegative},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        KamokuLists k = loaded();
+        const KamokuLists before = k;
+        EXPECT_EQ(setKamokuRow(k, c.tab, 2, QStringLiteral("名前"), QString::fromUtf8(c.price), {}), c.refusal);
+        if (!c.refusal.isEmpty())
+            EXPECT_EQ(k[size_t(kamokuTab(c.tab).category)][1].Tanka, before[size_t(kamokuTab(c.tab).category)][1].Tanka);
+    }
+}
+
 TEST(KamokuRows, ARowBelowTheListGetsBlankEntriesUpToIt)
 {
     KamokuLists k = defaultKamoku(); // seeded: no blank entries behind the 6 options

@@ -476,6 +476,19 @@ private slots:
         QCOMPARE(fileBytes(path("reserve.dat")), before);
     }
 
+    // 単価 reads with thousands separators as 計 does; the cell keeps the digits.
+    void unitPriceReadsWithSeparators()
+    {
+        writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
+        BillDesk desk(dir.path());
+        desk.show();
+        TMeisaiForm *w = desk.openBillWindow(kBill);
+        auto *grid = child<TStringGridEx>(w, "Grid");
+        QCOMPARE(grid->CellDrawText(3, 1), QStringLiteral("10,000"));
+        QCOMPARE(grid->CellDrawText(5, 1), QStringLiteral("¥20,000"));
+        QCOMPARE(grid->Cells(3, 1), QStringLiteral("10000"));
+    }
+
     void lineTextOutsideCp932IsRefusedInTheGrid()
     {
         writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
@@ -486,13 +499,23 @@ private slots:
         grid->setFocus();
         grid->FocusCell(2, 1);
         grid->ShowEditor();
+        grid->InplaceEditor()->moveCursor(QTextCursor::End);
         // Committed by the input method, as a typed accented letter arrives.
         QInputMethodEvent commit;
         commit.setCommitString(QStringLiteral("é"));
         QApplication::sendEvent(grid->InplaceEditor(), &commit);
-        QCOMPARE(texts(), QStringList{"摘要に保存できない文字があります：「é」\nこの文字は使えません。別の文字で入力してください"});
+        // The plain letter is offered; declined, the cell keeps what it held.
+        QCOMPARE(texts(), QStringList{"摘要に保存できない文字があります：「é」\nこの文字は使えません。別の文字で入力してください"
+                                      "\n\nアクセント記号を外して「大人宿泊料金e」と入力できます。"});
+        QCOMPARE(shown[0].buttons, QMessageBox::Apply | QMessageBox::Cancel);
         QCOMPARE(grid->Cells(2, 1), QStringLiteral("大人宿泊料金"));
         QCOMPARE(fieldText(w->bill().Lines[0].Kamoku), QStringLiteral("大人宿泊料金"));
+        // Taken, the line holds the plain letter.
+        answers = {QMessageBox::Apply};
+        grid->InplaceEditor()->moveCursor(QTextCursor::End);
+        QApplication::sendEvent(grid->InplaceEditor(), &commit);
+        QCOMPARE(grid->Cells(2, 1), QStringLiteral("大人宿泊料金e"));
+        QCOMPARE(fieldText(w->bill().Lines[0].Kamoku), QStringLiteral("大人宿泊料金e"));
     }
 
     void lineAmountBeyond32BitsIsRefusedWhereTyped()

@@ -355,6 +355,20 @@ private slots:
         QCOMPARE(edit->Text(), initial);
     }
 
+    // A paste too long for the field changes nothing: what was typed stays.
+    void anOverlongPasteKeepsTheValue()
+    {
+        fresh();
+        edit->SetIntegerLength(3);
+        edit->SetText(QStringLiteral("12"));
+        edit->ClearSelect();
+        QGuiApplication::clipboard()->setText(QStringLiteral("345"));
+        QSignalSpy changed(edit, &TSaNumEdit::OnChange);
+        typeKeys(edit, QStringLiteral("{CTRL+V}"));
+        QCOMPARE(edit->Text(), QStringLiteral("12"));
+        QCOMPARE(changed.count(), 0);
+    }
+
     void undoRedo()
     {
         fresh();

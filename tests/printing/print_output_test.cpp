@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -80,11 +81,15 @@ TEST_F(PrintOutputTest, WithoutPrinterTheUserIsToldAndMaySaveAPdf)
     ASSERT_TRUE(run.ok());
 
     EXPECT_TRUE(runBillDocumentWith(record, nullptr, bill, run, DocumentMode::Print, 2));
-    ASSERT_EQ(shown.size(), 1);
+    ASSERT_EQ(shown.size(), 2);
     EXPECT_EQ(shown[0].title, QStringLiteral("確認"));
     EXPECT_EQ(shown[0].text, QStringLiteral("使用できるプリンターがありません。\nPDFファイルとして保存しますか？"));
     EXPECT_EQ(shown[0].buttons, QMessageBox::Yes | QMessageBox::No);
-    EXPECT_EQ(suggestedName, QStringLiteral("領収書_1186628400.pdf"));
+    // Without a settings file the dialog starts in the home folder.
+    EXPECT_EQ(suggestedName, QDir::home().filePath(QStringLiteral("領収書_1186628400.pdf")));
+    // Then the user is told where the file went.
+    EXPECT_EQ(shown[1].title, QStringLiteral("メッセージ"));
+    EXPECT_EQ(shown[1].text, QStringLiteral("PDFファイルを保存しました。\n") + pdfPath);
     QFile pdf(pdfPath);
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     EXPECT_TRUE(pdf.readAll().startsWith("%PDF"));
@@ -141,7 +146,8 @@ TEST_F(PrintOutputTest, PreviewSavesAPdfAndCountsAsARun)
     });
     EXPECT_TRUE(runBillDocumentWith(record, nullptr, bill, run, DocumentMode::Preview));
     EXPECT_TRUE(sawPreview);
-    EXPECT_TRUE(shown.isEmpty());
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].text, QStringLiteral("PDFファイルを保存しました。\n") + pdfPath);
     QFile pdf(pdfPath);
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     EXPECT_TRUE(pdf.readAll().startsWith("%PDF"));

@@ -67,7 +67,9 @@ TEST(Getuji, ConsumptionTaxPerBill)
 {
     struct Case { uint8_t taxKubun; int32_t charges; const char *tax; };
     const Case cases[] = {
-        {1, 1012, "81"}, {1, 1001, "80"}, {1, 1250, "100"}, {1, 0, "0"},
+        {1, 1012, "81"}, {1, 1001, "80"}, {1, 1250, "100"},
+        {1, 0, ""}, // a tax of 0 is blank, as the window shows it
+
         {0, 10800, "800"}, {0, 10799, "799"},
     };
     for (const Case &c : cases) {

@@ -88,7 +88,8 @@ private slots:
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), monthGridCsv(g));
-        QVERIFY(shown.isEmpty());
+        // The user is told where the file went.
+        QCOMPARE(shown, QStringList{QStringLiteral("メッセージ|CSVファイルを保存しました。\n") + path});
     }
 
     void csvSaveRefusesAndReports_data()

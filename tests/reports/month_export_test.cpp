@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -135,6 +136,20 @@ TEST_F(MonthExport, ReceivablesAndItemsOfACategoryNameTheirItems)
     EXPECT_TRUE(fileBytes(options).contains(QStringLiteral("\r\n1601101,追加料理等オプション,1,1500\r\n").toUtf8()));
 }
 
+// A message of the command line is in one language, Japanese like the rest
+// of the program: once the names the user typed or must type (options,
+// report names, paths) are taken out, no English word is left.
+void expectJapanese(QString message, const QStringList &args)
+{
+    static const QRegularExpression typed(QStringLiteral("norvel|--[a-z]+|YYYY-MM|bathing|sales|receivables|items|/\\S*"));
+    for (const QString &a : args)
+        message.remove(a);
+    message.remove(typed);
+    EXPECT_FALSE(message.contains(QRegularExpression(QStringLiteral("[A-Za-z]{3,}")))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QRegularExpression(QStringLiteral("[\\x{3040}-\\x{30ff}\\x{4e00}-\\x{9fff}]"))))
+        << message.toStdString();
+}
+
 TEST_F(MonthExport, EachFailureHasItsStatusAndOneLineMessage)
 {
     const QString out = outDir.filePath("x.csv");
@@ -145,16 +160,16 @@ TEST_F(MonthExport, EachFailureHasItsStatusAndOneLineMessage)
         const char *says;
     };
     const Case cases[] = {
-        {"unknown report", {"--export", "profit", "--month", "2008-03", "--out", out}, ExportUsage, "unknown report"},
-        {"month without dash", {"--export", "sales", "--month", "200803", "--out", out}, ExportUsage, "malformed month"},
-        {"month 13", {"--export", "sales", "--month", "2008-13", "--out", out}, ExportUsage, "malformed month"},
-        {"one-digit month", {"--export", "sales", "--month", "2008-3", "--out", out}, ExportUsage, "malformed month"},
-        {"month missing", {"--export", "sales", "--out", out}, ExportUsage, "--month"},
-        {"out missing", {"--export", "sales", "--month", "2008-03"}, ExportUsage, "--out"},
-        {"value missing", {"--export", "sales", "--out", out, "--month"}, ExportUsage, "needs a value"},
+        {"unknown report", {"--export", "profit", "--month", "2008-03", "--out", out}, ExportUsage, "知らない帳票「profit」"},
+        {"month without dash", {"--export", "sales", "--month", "200803", "--out", out}, ExportUsage, "の書き方が正しくありません"},
+        {"month 13", {"--export", "sales", "--month", "2008-13", "--out", out}, ExportUsage, "の書き方が正しくありません"},
+        {"one-digit month", {"--export", "sales", "--month", "2008-3", "--out", out}, ExportUsage, "の書き方が正しくありません"},
+        {"month missing", {"--export", "sales", "--out", out}, ExportUsage, "--month YYYY-MM がありません"},
+        {"out missing", {"--export", "sales", "--month", "2008-03"}, ExportUsage, "--out ファイル がありません"},
+        {"value missing", {"--export", "sales", "--out", out, "--month"}, ExportUsage, "--month の値がありません"},
         {"category 3", {"--export", "items", "--month", "2008-03", "--category", "3", "--out", out}, ExportUsage, ""},
         {"unknown option", {"--export", "sales", "--month", "2008-03", "--out", out, "--pdf"}, ExportUsage,
-         "unknown argument"},
+         "知らない引数「--pdf」"},
         {"folder of the output missing",
          {"--export", "sales", "--month", "2008-03", "--out", outDir.filePath("none/x.csv")}, ExportWriteError, ""},
     };
@@ -163,8 +178,9 @@ TEST_F(MonthExport, EachFailureHasItsStatusAndOneLineMessage)
         const Outcome r = run(c.args);
         EXPECT_EQ(r.status, c.status) << r.err.toStdString();
         EXPECT_TRUE(r.err.startsWith(QStringLiteral("norvel: "))) << r.err.toStdString();
-        EXPECT_TRUE(r.err.contains(QLatin1String(c.says))) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says))) << r.err.toStdString();
         EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err.toStdString();
+        expectJapanese(r.err, c.args);
         EXPECT_FALSE(QFile::exists(out));
     }
 }
@@ -184,6 +200,7 @@ TEST_F(MonthExport, UnreadableDataFilesAreReported)
     Outcome r = run(args);
     EXPECT_EQ(r.status, ExportDataError);
     EXPECT_TRUE(r.err.contains(QStringLiteral("reserve.dat"))) << r.err.toStdString();
+    expectJapanese(r.err, args);
     EXPECT_FALSE(QFile::exists(out));
     // An urikake.dat that is a folder.
     save(data);
@@ -193,6 +210,7 @@ TEST_F(MonthExport, UnreadableDataFilesAreReported)
     EXPECT_EQ(r.status, ExportDataError);
     EXPECT_TRUE(r.err.contains(QStringLiteral("urikake.dat"))) << r.err.toStdString();
     EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1);
+    expectJapanese(r.err, args);
 }
 
 TEST_F(MonthExport, MissingDataFilesGiveAnEmptyMonth)

@@ -252,6 +252,72 @@ private slots:
         QCOMPARE(shown.size(), 4);
     }
 
+    // Like every month window, the two keep their place in the settings
+    // file and come back there.
+    void monthWindowsKeepTheirPlace_data()
+    {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("入湯税納入明細") << "N3" << "NyutouzeiForm";
+        QTest::newRow("月次売上日計表") << "N4" << "GetujiForm";
+    }
+    void monthWindowsKeepTheirPlace()
+    {
+        QFETCH(QString, menu);
+        QFETCH(QString, name);
+        const QRect placed(23, 31, 640, 420);
+        {
+            TMainForm main(dir.path());
+            main.show();
+            main.menuItem(menu)->trigger();
+            QWidget *frame = main.findChildWindow(name)->parentWidget();
+            frame->setGeometry(placed);
+            QVERIFY(main.findChildWindow(name)->close());
+        }
+        TMainForm main(dir.path());
+        main.show();
+        main.menuItem(menu)->trigger();
+        QCOMPARE(main.findChildWindow(name)->parentWidget()->geometry(), placed);
+    }
+
+    // A month whose sums cannot be formed is not printed (as an empty sheet)
+    // from either window: the refusal is said again instead.
+    void aMonthThatCannotBeSummedIsNotPrinted()
+    {
+        TMainForm main(dir.path());
+        main.show();
+        main.data().BaseData.Nyutouzei = std::numeric_limits<int32_t>::max();
+        for (int i = 0; i < 5; ++i) {
+            TReserveData r{};
+            r.MeiNo = 900000000;
+            std::memcpy(r.Seisan, "2008/03/10", 10);
+            std::memcpy(r.Rsvday, "2008/03/09", 10);
+            r.Kubun = 1601001;
+            r.Tanka = r.Suryou = std::numeric_limits<int32_t>::max();
+            main.data().ReserveList.push_back(r);
+        }
+        bool printed = false;
+        printing::setPdfPathChooser([&](QWidget *, const QString &) {
+            printed = true;
+            return QString();
+        });
+        printing::setPreviewHook([&](QWidget *dialog) {
+            printed = true;
+            QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog *>(dialog)->reject(); });
+        });
+        const QString message = QStringLiteral("エラー|") + MonthSum::overflowMessage(ReportMonth(2008, 3));
+        auto *bathing = open<TNyutouzeiForm>(main, "N3", "NyutouzeiForm");
+        auto *sales = open<TGetujiForm>(main, "N4", "GetujiForm");
+        shown.clear();
+        QTest::mouseClick(sales->PrintButton, Qt::LeftButton);
+        QTest::mouseClick(bathing->PrintButton, Qt::LeftButton);
+        QCOMPARE(shown, QStringList({message, message}));
+        QVERIFY(!printed);
+        // No dated copy among the backup folder's files (its generation folders come from saves).
+        QVERIFY(!QDir(dir.filePath("backup")).exists()
+                || QDir(dir.filePath("backup")).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    }
+
     void anOpenBillWindowIsClosedFirst()
     {
         TMainForm main(dir.path());
@@ -308,7 +374,11 @@ private slots:
                 return windowCsv;
             });
             QTest::mouseClick(c.button, Qt::LeftButton);
-            QCOMPARE(suggested, dir.filePath(QLatin1String(c.report) + QStringLiteral("-2008-03.csv")));
+            // The first dialog starts in the program directory, the next
+            // where the first file went.
+            QCOMPARE(suggested, QDir(c.form == bathing ? dir.path() : out.path())
+                                    .filePath(QLatin1String(c.report) + QStringLiteral("-2008-03.csv")));
+            QCOMPARE(shown.takeLast(), QStringLiteral("メッセージ|CSVファイルを保存しました。\n") + windowCsv);
             const QString cliCsv = out.filePath(QLatin1String(c.report) + QStringLiteral("-cli.csv"));
             QProcess p;
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -323,9 +393,19 @@ private slots:
             const QByteArray window = readAll(windowCsv);
             QVERIFY(window.size() > 1000);
             QCOMPARE(readAll(cliCsv), window);
-            // The window's CSV holds its grid as shown.
+            // The window's CSV holds its grid as shown: a cell the window
+            // leaves blank is blank in the file, never 0.
             const QList<QByteArray> lines = window.mid(3).split('\n');
             QCOMPARE(lines.size(), 34); // headings, 32 rows, and nothing after the last CR LF
+            const auto *grid = c.form->findChild<TStringGridEx *>(QStringLiteral("Grid"));
+            const int firstRow = c.form == sales ? 1 : 0;
+            const int columns = c.form == sales ? int(GetujiColumns) : grid->ColCount();
+            for (int r = firstRow; r < grid->RowCount(); ++r) {
+                QStringList drawn;
+                for (int col = 0; col < columns; ++col)
+                    drawn << grid->CellDrawText(col, r).remove(QLatin1Char(','));
+                QCOMPARE(QString::fromUtf8(lines[r - firstRow + 1]), drawn.join(QLatin1Char(',')) + QLatin1Char('\r'));
+            }
         }
         QVERIFY(shown.isEmpty());
     }
@@ -358,9 +438,10 @@ private slots:
         const QString pdf = out.filePath(QStringLiteral("sales.pdf"));
         printing::setPdfPathChooser([&](QWidget *, const QString &) { return pdf; });
         QTest::mouseClick(form->PrintButton, Qt::LeftButton);
-        // No printer here: the user said yes to a PDF instead.
-        QCOMPARE(shown.size(), 1);
+        // No printer here: the user said yes to a PDF instead, and is told where it went.
+        QCOMPARE(shown.size(), 2);
         QVERIFY(shown[0].startsWith(QStringLiteral("確認|使用できるプリンターがありません")));
+        QCOMPARE(shown[1], QStringLiteral("メッセージ|PDFファイルを保存しました。\n") + pdf);
         QVERIFY(QFileInfo(pdf).size() > 1000);
         const QString backup = dir.filePath(QStringLiteral("backup/reserve.dat2008_03_20"));
         QCOMPARE(readAll(backup), readAll(dir.filePath(QStringLiteral("reserve.dat"))));

@@ -194,13 +194,15 @@ private slots:
         QCOMPARE(enabledTicks, 0);    // the button was disabled while it did
         QVERIFY(painted.paints > paintsBefore);
         QVERIFY(closeTried);
-        QVERIFY(list);                // the close was refused during the fetch
+        QVERIFY(list);                // the close was refused during the fetch, saying why
         QVERIFY(!list->Fetching());
         QVERIFY(fetch->isEnabled());
-        QCOMPARE(shown.size(), 2);
-        QCOMPARE(shown[0].title, QStringLiteral("エラー"));
-        QVERIFY2(shown[0].text.contains(QStringLiteral("0.8 秒間")), qPrintable(shown[0].text));
-        QCOMPARE(shown[1].text, QStringLiteral("受信データはありませんでした"));
+        QCOMPARE(shown.size(), 3);
+        QCOMPARE(shown[0].title, QStringLiteral("注意"));
+        QCOMPARE(shown[0].text, QStringLiteral("サーバーからデータを取得しています。\n取得が終わってから閉じてください。"));
+        QCOMPARE(shown[1].title, QStringLiteral("エラー"));
+        QVERIFY2(shown[1].text.contains(QStringLiteral("0.8 秒間")), qPrintable(shown[1].text));
+        QCOMPARE(shown[2].text, QStringLiteral("受信データはありませんでした"));
         QVERIFY(form.data().ReserveList.empty());
         // Once the fetch is over the window closes as usual.
         qobject_cast<QMdiSubWindow *>(list->parentWidget())->close();

@@ -492,6 +492,35 @@ private slots:
         QCOMPARE(column(list, 1), QStringList{"1395370002"});
     }
 
+    // Deleting is the one thing the list cannot take back: Enter answers
+    // いいえ to both questions, and a bill typed without a name yet is named
+    // by its number and room, not as "… 様".
+    void deletionQuestionsNameTheBillAndDefaultToNo_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("room");
+        QTest::addColumn<QString>("question");
+        QTest::newRow("named") << "佐藤" << "101" << "1395370001 佐藤様の伝票データを削除します";
+        QTest::newRow("no name") << "" << "201" << "請求番号1395370001（部屋 201）の伝票データを削除します";
+        QTest::newRow("no name, no room") << "" << "" << "請求番号1395370001の伝票データを削除します";
+    }
+    void deletionQuestionsNameTheBillAndDefaultToNo()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, room);
+        QFETCH(QString, question);
+        writeReserve({rec(1395370001, "2014/03/21", name.toUtf8().constData(), room.toUtf8().constData(), 8000, 1)});
+        TMainForm form(dir.path());
+        TRsvlistForm *list = open(form);
+        list->Grid()->FocusCell(1, 1);
+        answers = {QMessageBox::Yes, QMessageBox::No};
+        list->DeleteBillClick();
+        QCOMPARE(texts(), (QStringList{question, "削除すると元には戻せません　本当によろしいですか？"}));
+        for (const ShownMessage &m : shown)
+            QCOMPARE(m.defaultButton, QMessageBox::No);
+        QCOMPARE(form.data().ReserveList.size(), 1u);
+    }
+
     void failedDeletionSaysSoAndKeepsTheBill()
     {
         const std::vector<TReserveData> records{rec(1395370001, "2014/03/21", "佐藤", "101", 8000, 1)};

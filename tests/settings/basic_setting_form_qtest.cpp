@@ -8,8 +8,10 @@
 #include "shell/message_box.h"
 #include "storage/clock.h"
 #include "storage/cp932.h"
+#include "storage/ini_file.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -165,7 +167,10 @@ private slots:
         auto *line = control<QLineEdit>(f, "ColorEdit4");
         control<QPushButton>(f, "Button4")->click();
         QCOMPARE(line->text(), QStringLiteral("6710886"));
-        QCOMPARE(line->palette().color(QPalette::Base), QColor(0x66, 0x66, 0x66));
+        // The colour shows in a swatch beside its number; the number stays readable.
+        QCOMPARE(control<QFrame>(f, "ColorSwatch4")->palette().color(QPalette::Window), QColor(0x66, 0x66, 0x66));
+        QCOMPARE(line->palette().color(QPalette::Base), QApplication::palette(line).color(QPalette::Base));
+        QCOMPARE(line->palette().color(QPalette::Text), QApplication::palette(line).color(QPalette::Text));
         control<QPushButton>(f, "Button2")->click(); // the dialog now starts from black
         QCOMPARE(control<QLineEdit>(f, "ColorEdit2")->text(), QString::number(0x332211));
 
@@ -222,7 +227,11 @@ private slots:
         const QString jpg = dir.filePath("mark.jpg");
         QVERIFY(img.save(jpg, "JPG"));
         QString chosen = jpg;
-        TBasicSettingForm::LogoFileDialog = [&](QWidget *) { return chosen; };
+        QStringList startFolders;
+        TBasicSettingForm::LogoFileDialog = [&](QWidget *, const QString &folder) {
+            startFolders << folder;
+            return chosen;
+        };
         TBasicSettingForm *f = open();
         auto *logo = control<QLabel>(f, "LogoImage");
         QVERIFY(logo->pixmap().isNull());
@@ -246,6 +255,10 @@ private slots:
         QCOMPARE(shown.last().title, QStringLiteral("エラー"));
         QCOMPARE(fileBytes(path("logo.bmp")), bmp);
         QVERIFY(!logo->pixmap().isNull());
+        // The dialog starts in the home folder, then where the last picture
+        // was chosen, also after the next start (the settings file keeps it).
+        QCOMPARE(startFolders, QStringList({QDir::homePath(), dir.path()}));
+        QVERIFY(IniFile(path("norvelreceipt.ini")).value("Folders", "Logo") == QDir::toNativeSeparators(dir.path()));
 
         // Deleting asks first; No keeps it, Yes removes it.
         answer = QMessageBox::No;
@@ -253,6 +266,7 @@ private slots:
         QCOMPARE(shown.last().text, QStringLiteral("ロゴ画像を削除します　よろしいですか？"));
         QCOMPARE(shown.last().title, QStringLiteral("注意"));
         QCOMPARE(shown.last().buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(shown.last().defaultButton, QMessageBox::No);
         QVERIFY(QFile::exists(path("logo.bmp")));
         answer = QMessageBox::Yes;
         control<QPushButton>(f, "Button5")->click();
@@ -331,14 +345,17 @@ private slots:
         QTest::keyClicks(tel, QStringLiteral("0123-45-67890123456"));
         QCOMPARE(tel->text(), QStringLiteral("0123-45-67890123"));
 
-        // The amounts take three digits, no sign, no decimals.
+        // The amounts take whole numbers without a sign, within their ranges.
         auto *service = control<TSaNumEdit>(f, "Service");
         service->setFocus();
+        shown.clear();
         QTest::keyClicks(service, QStringLiteral("-12.34"));
-        QCOMPARE(service->GetText(), QStringLiteral("123"));
+        QCOMPARE(service->GetText(), QStringLiteral("12"));
+        QCOMPARE(shown.size(), 4); // at the sign, the point, the 3 and the 4
+        QCOMPARE(shown.last().text, QStringLiteral("サービス料は0から99％までの整数で入力してください"));
         closeWindow(f);
         const TBaseData b = recordOf(fileBytes(path("base.dat")));
-        QCOMPARE(b.Service, 123);
+        QCOMPARE(b.Service, 12);
         QCOMPARE(fieldText(b.ZipCode), QStringLiteral("399-1234"));
         QCOMPARE(fieldBytes(b.SisetuName), cp932::encode(QString(64, QChar(0x3042)) + QStringLiteral("\r\n")));
     }
@@ -408,6 +425,53 @@ private slots:
         QCOMPARE(m.FixedRate, 10);
         QVERIFY(m.TaxRates == TMoneySettings::defaultTaxRates());
         QVERIFY(fileBytes(path("norvelreceipt.ini")).contains("RegistrationNo=T7000012050002"));
+    }
+
+    // Each amount takes its whole range and nothing past it, typed or
+    // pasted; the message names the range.
+    void amountsStayInTheirRanges_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<QString>("message");
+        const QString service = QStringLiteral("サービス料は0から99％までの整数で入力してください");
+        const QString tax = QStringLiteral("入湯税は0円から9,999円までの整数で入力してください");
+        QTest::newRow("service 99") << "Service" << "99" << "" << "99" << "";
+        QTest::newRow("service 150 typed") << "Service" << "150" << "" << "15" << service;
+        QTest::newRow("service 150 pasted") << "Service" << "" << "150" << "10" << service;
+        QTest::newRow("bathing tax 9999") << "Nyutouzei" << "9999" << "" << "9999" << "";
+        QTest::newRow("bathing tax 15000 typed") << "Nyutouzei" << "15000" << "" << "1500" << tax;
+        QTest::newRow("day bathing tax 10000 pasted") << "DayNyutouzei" << "" << "10000" << "10" << tax;
+    }
+    void amountsStayInTheirRanges()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, pasted);
+        QFETCH(QString, kept);
+        QFETCH(QString, message);
+        TBasicSettingForm *f = open();
+        auto *n = control<TSaNumEdit>(f, field.toLatin1().constData());
+        n->setFocus();
+        n->SelectAll();
+        QTest::keyClicks(n, QStringLiteral("10"));
+        QCOMPARE(n->GetText(), QStringLiteral("10"));
+        if (typed.isEmpty()) {
+            QApplication::clipboard()->setText(pasted);
+            n->PasteFromClipboard();
+        } else {
+            n->SelectAll();
+            QTest::keyClicks(n, typed);
+        }
+        QCOMPARE(n->GetText(), kept);
+        QCOMPARE(shown.isEmpty() ? QString() : shown.last().text, message);
+        closeWindow(f);
+        QCOMPARE(QString::number(field == QLatin1String("Service") ? main->data().BaseData.Service
+                                 : field == QLatin1String("Nyutouzei") ? main->data().BaseData.Nyutouzei
+                                                                       : main->data().BaseData.DayNyutouzei),
+                 kept);
     }
 
     void aChosenFontIsShownInItsFaceAndStoredByName()

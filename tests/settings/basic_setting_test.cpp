@@ -91,7 +91,13 @@ TEST(BasicSettingRebuild, AValueThatCannotBeStoredLeavesTheRecordWhole)
         {"negative colour", [](BasicSettingValues &v) { v.Color[0] = QStringLiteral("-1"); }, "色は"},
         {"not in CP932", [](BasicSettingValues &v) { v.Jusyo = QStringLiteral("𠮷野町"); }, "住所に保存できない文字"},
         {"over the field", [](BasicSettingValues &v) { v.Domain = QString(33, QLatin1Char('d')); }, "ドメインは"},
-        {"amount", [](BasicSettingValues &v) { v.Service = QStringLiteral("1.5"); }, "サービス料と入湯税は"},
+        {"amount", [](BasicSettingValues &v) { v.Service = QStringLiteral("1.5"); }, "サービス料は0から99％まで"},
+        {"service charge over 99 %", [](BasicSettingValues &v) { v.Service = QStringLiteral("100"); },
+         "サービス料は0から99％までの整数で入力してください"},
+        {"bathing tax over 9,999", [](BasicSettingValues &v) { v.Nyutouzei = QStringLiteral("10000"); },
+         "入湯税は0円から9,999円までの整数で入力してください"},
+        {"negative day bathing tax", [](BasicSettingValues &v) { v.DayNyutouzei = QStringLiteral("-150"); },
+         "入湯税は0円から9,999円まで"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -102,6 +108,19 @@ TEST(BasicSettingRebuild, AValueThatCannotBeStoredLeavesTheRecordWhole)
         EXPECT_TRUE(rebuildBaseData(v, b).startsWith(QString::fromUtf8(c.message)));
         EXPECT_TRUE(sameRecord(b, before));
     }
+}
+
+TEST(BasicSettingRebuild, AmountsAtTheEndsOfTheirRanges)
+{
+    BasicSettingValues v = basicSettingValues(defaults());
+    v.Service = QStringLiteral("99");
+    v.Nyutouzei = QStringLiteral("9999");
+    v.DayNyutouzei = QStringLiteral("0");
+    TBaseData b{};
+    EXPECT_EQ(rebuildBaseData(v, b), QString());
+    EXPECT_EQ(b.Service, 99);
+    EXPECT_EQ(b.Nyutouzei, 9999);
+    EXPECT_EQ(b.DayNyutouzei, 0);
 }
 
 TEST(BasicSettingColours, EmptyOrZeroTakesTheDefault)

@@ -80,7 +80,7 @@ private slots:
                  QPrintDialog dialog(&printer, &parent);
                  dialog.exec();
              }},
-            {QStringLiteral("file"), [&] { TBasicSettingForm::LogoFileDialog(&parent); }},
+            {QStringLiteral("file"), [&] { TBasicSettingForm::LogoFileDialog(&parent, QDir::homePath()); }},
             {QStringLiteral("colour"),
              [&] {
                  QColor chosen;
