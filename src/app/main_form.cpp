@@ -27,6 +27,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPointer>
 #include <QUrl>
 
 namespace {
@@ -119,6 +120,8 @@ void TMainForm::createMenu()
     addItem(bar, QStringLiteral("KamokuMenu"), QStringLiteral("摘要マスター"), &TMainForm::KamokuMenuClick);
     addItem(bar, QStringLiteral("Login"), QStringLiteral("Norvelログイン"))->setEnabled(false);
 
+    createWindowMenu();
+
     auto *help = new QMenu(QStringLiteral("ヘルプ(&H)"), this);
     help->menuAction()->setObjectName(QStringLiteral("Help2"));
     addItem(help, QStringLiteral("Contents1"), QStringLiteral("目次(&C)"), &TMainForm::Contents1Click);
@@ -128,6 +131,60 @@ void TMainForm::createMenu()
     addItem(help, QStringLiteral("debuguri1"), QStringLiteral("debuguri"), &TMainForm::debuguri1Click)
         ->setVisible(false);
     bar->addMenu(help);
+}
+
+void TMainForm::createWindowMenu()
+{
+    auto *menu = new QMenu(QStringLiteral("ウィンドウ(&W)"), this);
+    menu->menuAction()->setObjectName(QStringLiteral("WindowMenu"));
+    connect(addItem(menu, QStringLiteral("Cascade"), QStringLiteral("重ねて表示(&C)")), &QAction::triggered, Mdi,
+            &QMdiArea::cascadeSubWindows);
+    connect(addItem(menu, QStringLiteral("Tile"), QStringLiteral("並べて表示(&T)")), &QAction::triggered, Mdi,
+            &QMdiArea::tileSubWindows);
+    // Closes the active child as its own close button does (the bill window checks and saves).
+    QAction *close = addItem(menu, QStringLiteral("CloseWindow"), QStringLiteral("閉じる(&L)"));
+    close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    close->setShortcutContext(Qt::WindowShortcut);
+    connect(close, &QAction::triggered, this, [this] {
+        if (QMdiSubWindow *sub = Mdi->activeSubWindow())
+            sub->close();
+    });
+    menu->addSeparator();
+    connect(menu, &QMenu::aboutToShow, this, &TMainForm::updateWindowMenu);
+    // Kept current as windows come and go, so that Ctrl+W is on whenever a child is open.
+    connect(Mdi, &QMdiArea::subWindowActivated, this, &TMainForm::updateWindowMenu);
+    menuBar()->addMenu(menu);
+    updateWindowMenu();
+}
+
+void TMainForm::updateWindowMenu()
+{
+    QMenu *menu = menuItem(QStringLiteral("WindowMenu"))->menu();
+    for (QAction *a : menu->actions())
+        if (a->objectName() == QLatin1String("OpenWindow"))
+            delete a;
+    const QList<QMdiSubWindow *> subs = Mdi->subWindowList();
+    const bool any = !subs.isEmpty();
+    for (const char *name : {"Cascade", "Tile", "CloseWindow"})
+        menuItem(QLatin1String(name))->setEnabled(any);
+    // The open windows, the active one checked; choosing one brings it to the front.
+    int n = 0;
+    for (QMdiSubWindow *sub : subs) {
+        if (!sub->widget())
+            continue;
+        ++n;
+        const QString title = sub->widget()->windowTitle();
+        auto *a = new QAction(n < 10 ? QStringLiteral("&%1 %2").arg(n).arg(title) : title, menu);
+        a->setObjectName(QStringLiteral("OpenWindow"));
+        a->setCheckable(true);
+        a->setChecked(sub == Mdi->activeSubWindow());
+        QPointer<QWidget> window(sub->widget());
+        connect(a, &QAction::triggered, this, [this, window] {
+            if (window)
+                Desk->bringToFront(window);
+        });
+        menu->addAction(a);
+    }
 }
 
 QAction *TMainForm::menuItem(const QString &componentName) const
@@ -228,17 +285,17 @@ void TMainForm::BasicSetClick()
     openChildWindow(QStringLiteral("BasicSettingForm"), [this] { return new TBasicSettingForm(*Desk); });
 }
 
-// One list window at a time: N1 stays disabled until the list closes.
+// One list window at a time: an open list comes to the front and shows the day asked for.
 static void openReservationList(TMainForm &main, const QDateTime &date)
 {
-    auto *list = qobject_cast<TRsvlistForm *>(main.openChildWindow(
-        QStringLiteral("RsvlistForm"), [&main] { return new TRsvlistForm(main.desk()); }));
-    if (!list)
-        return;
-    list->SetListDate(date);
-    QAction *n1 = main.menuItem(QStringLiteral("N1"));
-    n1->setEnabled(false);
-    QObject::connect(list, &TRsvlistForm::listClosed, n1, [n1] { n1->setEnabled(true); });
+    auto *list = qobject_cast<TRsvlistForm *>(main.findChildWindow(QStringLiteral("RsvlistForm")));
+    if (list)
+        main.desk().bringToFront(list);
+    else
+        list = qobject_cast<TRsvlistForm *>(main.openChildWindow(
+            QStringLiteral("RsvlistForm"), [&main] { return new TRsvlistForm(main.desk()); }));
+    if (list)
+        list->SetListDate(date);
 }
 
 void TMainForm::RsvListClick()

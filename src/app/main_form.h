@@ -77,6 +77,9 @@ protected:
 
 private:
     void createMenu();
+    // ウィンドウ: cascade, tile, close (Ctrl+W) and the open windows.
+    void createWindowMenu();
+    void updateWindowMenu();
     QAction *addItem(QWidget *menu, const QString &name, const QString &caption,
                      void (TMainForm::*slot)() = nullptr);
 

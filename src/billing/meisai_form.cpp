@@ -535,12 +535,8 @@ void TMeisaiForm::createShortcuts()
     add(QKeySequence(Qt::Key_F5), [this] { PrintSeikyu->click(); });
     add(QKeySequence(Qt::Key_F6), [this] { PrintRyousyu->click(); });
     add(QKeySequence(Qt::Key_F7), [this] { PrintW->click(); });
-    add(QKeySequence(Qt::CTRL | Qt::Key_W), [this] {
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-            sub->close();
-        else
-            close();
-    });
+    // Ctrl+W (close, with the checks and the save of the close button) is the
+    // main window's ウィンドウ → 閉じる, for every child window alike.
 }
 
 void TMeisaiForm::loadCopies()

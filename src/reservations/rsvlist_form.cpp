@@ -193,10 +193,11 @@ TRsvlistForm::TRsvlistForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), 
     layout->addLayout(top);
     layout->addWidget(FGrid, 1);
 
-    // Opening: today, a calendar that reaches a year back, and a fetch that
-    // needs all four online-service settings.
+    // Opening: today, a calendar that reaches a year back and a year ahead
+    // (bills made ahead of a stay), and a fetch that needs all four
+    // online-service settings.
     const QDateTime now = Clock::now();
-    Calendar->setMaximumDate(now.date());
+    Calendar->setMaximumDate(now.addDays(365).date());
     Calendar->setMinimumDate(now.addDays(-365).date());
     const TBaseData &base = Desk.data().BaseData;
     Button1->setEnabled(!fieldEmpty(base.Acount) && !fieldEmpty(base.Domain) && !fieldEmpty(base.IDCode)
@@ -227,9 +228,8 @@ void TRsvlistForm::SetListDate(const QDateTime &date)
 
 void TRsvlistForm::UpdateButtons()
 {
-    const QDateTime now = Clock::now();
-    SpeedButton2->setEnabled(FListDate <= now.addDays(-1));
-    // The list goes back as far as the calendar does.
+    // The list goes as far back and ahead as the calendar does.
+    SpeedButton2->setEnabled(FListDate.date() < Calendar->maximumDate());
     SpeedButton1->setEnabled(FListDate.date() > Calendar->minimumDate());
 }
 
@@ -303,7 +303,7 @@ void TRsvlistForm::SpeedButton1Click()
 
 void TRsvlistForm::SpeedButton2Click()
 {
-    if (FListDate > Clock::now().addDays(-1))
+    if (FListDate.date() >= Calendar->maximumDate())
         return;
     SetListDate(FListDate.addDays(1));
 }

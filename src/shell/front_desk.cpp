@@ -5,6 +5,9 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QAction>
+#include <QKeySequence>
 
 FrontDesk::FrontDesk(QMdiArea *area, QObject *parent) : QObject(parent), Mdi(area) {}
 
@@ -33,8 +36,11 @@ QWidget *FrontDesk::findChildWindow(const QString &componentName) const
 
 QWidget *FrontDesk::openChildWindow(const QString &componentName, const std::function<QWidget *()> &create)
 {
-    if (findChildWindow(componentName))
+    // A second copy of a window would only hide the first: show the one there is.
+    if (QWidget *open = findChildWindow(componentName)) {
+        bringToFront(open);
         return nullptr;
+    }
     QWidget *w = create ? create() : nullptr;
     if (!w)
         return nullptr;
@@ -42,6 +48,12 @@ QWidget *FrontDesk::openChildWindow(const QString &componentName, const std::fun
     w->setAttribute(Qt::WA_DeleteOnClose);
     QMdiSubWindow *sub = Mdi->addSubWindow(w);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    // Ctrl+W is the main window's (ウィンドウ → 閉じる, for whichever child is
+    // active); the frame's own menu holding it too would make it ambiguous.
+    if (QMenu *menu = sub->systemMenu())
+        for (QAction *a : menu->actions())
+            if (a->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_W)))
+                a->setShortcuts({});
     // A child that closes itself frees itself; its empty frame goes with it.
     // Held as a QObject: the frame may already be part-way through its own
     // destruction when the child goes, and is then no QMdiSubWindow any more.
@@ -82,11 +94,19 @@ bool FrontDesk::closeBillWindow()
 
 void FrontDesk::bringBillWindowToFront()
 {
-    if (!BillWindow)
-        return;
-    if (auto *frame = qobject_cast<QMdiSubWindow *>(BillWindow->parentWidget()))
+    if (BillWindow)
+        bringToFront(BillWindow);
+}
+
+void FrontDesk::bringToFront(QWidget *window)
+{
+    if (auto *frame = qobject_cast<QMdiSubWindow *>(window->parentWidget())) {
+        if (frame->isMinimized())
+            frame->showNormal();
         Mdi->setActiveSubWindow(frame);
-    BillWindow->raise();
+        frame->raise();
+    }
+    window->raise();
 }
 
 void FrontDesk::setBillWindow(QWidget *window, uint32_t billNo)

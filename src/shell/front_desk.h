@@ -38,8 +38,9 @@ public:
 
     // The open child window with this component name, or null.
     QWidget *findChildWindow(const QString &componentName) const;
-    // Opens the child window unless one of its kind is open already. Returns
-    // the new window, or null when one was open (or create gave none).
+    // Opens the child window unless one of its kind is open already, which is
+    // then brought to the front instead. Returns the new window, or null when
+    // one was open (or create gave none).
     QWidget *openChildWindow(const QString &componentName, const std::function<QWidget *()> &create);
 
     // The bill window is made by whoever knows its class (the main window).
@@ -57,6 +58,8 @@ public:
     bool closeBillWindow();
     // Activates the open bill window's frame and raises it.
     void bringBillWindowToFront();
+    // Activates a child window's frame (restored when minimised) and raises it.
+    void bringToFront(QWidget *window);
     // The bill window registers itself (with its bill) while it is open.
     void setBillWindow(QWidget *window, uint32_t billNo = 0);
 

@@ -209,6 +209,58 @@ private slots:
         QCOMPARE(form.mdiArea()->subWindowList().size(), 1);
     }
 
+    // A menu command whose window is open brings that window forward; the
+    // ウィンドウ menu lists the open windows, cascades, tiles and closes
+    // the active one with Ctrl+W.
+    void openWindowsComeForwardAndTheWindowMenuHandlesThem()
+    {
+        SetMessageResponder([](const ShownMessage &) { return QMessageBox::Ok; });
+        TMainForm form(dir.path());
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QMdiArea *mdi = form.mdiArea();
+        QCOMPARE(form.menuItem("WindowMenu")->text(), QStringLiteral("ウィンドウ(&W)"));
+        QVERIFY(!form.menuItem("Tile")->isEnabled()); // nothing open yet
+        form.menuItem("About2")->trigger();
+        form.menuItem("BasicSet")->trigger();
+        QWidget *about = form.findChildWindow("AboutBox");
+        QWidget *settings = form.findChildWindow("BasicSettingForm");
+        QCOMPARE(mdi->activeSubWindow()->widget(), settings);
+        form.menuItem("About2")->trigger();
+        QCOMPARE(mdi->subWindowList().size(), 2);
+        QCOMPARE(mdi->activeSubWindow()->widget(), about);
+
+        QMenu *menu = form.menuItem("WindowMenu")->menu();
+        emit menu->aboutToShow();
+        QStringList items;
+        QString checked;
+        for (QAction *a : menu->actions())
+            if (a->objectName() == QLatin1String("OpenWindow")) {
+                items << a->text();
+                if (a->isChecked())
+                    checked = a->text();
+            }
+        QCOMPARE(items, QStringList({QStringLiteral("&1 バージョン情報"), QStringLiteral("&2 ") + settings->windowTitle()}));
+        QCOMPARE(checked, items[0]);
+        for (QAction *a : menu->actions())
+            if (a->text() == items[1])
+                a->trigger();
+        QCOMPARE(mdi->activeSubWindow()->widget(), settings);
+
+        form.menuItem("Cascade")->trigger();
+        QVERIFY(mdi->subWindowList()[0]->pos() != mdi->subWindowList()[1]->pos());
+        form.menuItem("Tile")->trigger();
+        QVERIFY(!mdi->subWindowList()[0]->geometry().intersects(mdi->subWindowList()[1]->geometry()));
+
+        // Ctrl+W closes the active window only.
+        QPointer<QWidget> guard(settings);
+        QTest::keyClick(settings, Qt::Key_W, Qt::ControlModifier);
+        QTRY_VERIFY(guard.isNull());
+        QTRY_COMPARE(mdi->subWindowList().size(), 1);
+        QVERIFY(form.findChildWindow("AboutBox"));
+    }
+
     void placementRoundTripsThroughTheSettingsFile()
     {
         {

@@ -136,6 +136,25 @@ private slots:
         QVERIFY(shown.isEmpty());
     }
 
+    // Ctrl+W in the bill window closes it as its close button does (it was
+    // an ambiguous shortcut, and did nothing).
+    void ctrlWClosesTheBillWindow()
+    {
+        writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
+        TMainForm main(dir.path());
+        main.show();
+        QApplication::setActiveWindow(&main);
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        QPointer<TMeisaiForm> w = main.openBillWindow(kBill);
+        QVERIFY(w);
+        auto *name = child<QLineEdit>(w, "NameEdit");
+        name->setFocus();
+        QTest::keyClick(name, Qt::Key_W, Qt::ControlModifier);
+        QTRY_VERIFY(w.isNull());
+        QVERIFY(!main.billWindow());
+        QVERIFY(shown.isEmpty());
+    }
+
     void pickedBeerTakesTheDateAboveAndTheTotalsAndCardFollowToTheFiles()
     {
         writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});

@@ -151,7 +151,7 @@ private slots:
         QCOMPARE(list->findChild<QPushButton *>("Button2")->text(), QStringLiteral("明細新規作成"));
         QCOMPARE(list->Grid()->toolTip(), QStringLiteral("右クリックすると明細削除･新規登録ができます"));
         auto *cal = list->findChild<QCalendarWidget *>("Calendar");
-        QCOMPARE(cal->maximumDate(), QDate(2014, 3, 21));
+        QCOMPARE(cal->maximumDate(), QDate(2015, 3, 21)); // a year ahead, for bills made ahead
         QCOMPARE(cal->minimumDate(), QDate(2013, 3, 21));
         QCOMPARE(cal->selectedDate(), QDate(2014, 3, 21));
 
@@ -209,22 +209,25 @@ private slots:
         QCOMPARE(list->findChild<QPushButton *>("Button1")->isEnabled(), blank < 0);
     }
 
-    void menuOpensOneListAndClosingEnablesItAgain()
+    void menuOpensOneListAndBringsItForward()
     {
         TMainForm form(dir.path());
         TRsvlistForm *list = open(form);
         QVERIFY(list);
         QCOMPARE(list->ListDate(), kNow);
-        QVERIFY(!form.menuItem("N1")->isEnabled());
-        QVERIFY(!list->findChild<QToolButton *>("SpeedButton2")->isEnabled());
-        form.menuItem("Seikyu")->trigger(); // nothing while one is open
-        QCOMPARE(form.mdiArea()->subWindowList().size(), 1);
-        QCOMPARE(list->ListDate(), kNow);
+        QVERIFY(form.menuItem("N1")->isEnabled());
+        // With another window in front, the menu brings the one list forward on the day asked.
+        form.menuItem("About2")->trigger();
+        QVERIFY(form.mdiArea()->activeSubWindow()->widget() != list);
+        form.menuItem("Seikyu")->trigger();
+        QCOMPARE(form.mdiArea()->subWindowList().size(), 2);
+        QCOMPARE(form.mdiArea()->activeSubWindow()->widget(), list);
+        QCOMPARE(list->ListDate(), kNow.addDays(-1));
+        form.findChildWindow("AboutBox")->close();
 
         QPointer<TRsvlistForm> guard(list);
         list->close();
         QTRY_VERIFY(guard.isNull());
-        QVERIFY(form.menuItem("N1")->isEnabled());
         QVERIFY(IniFile(dir.filePath("norvelreceipt.ini")).contains("RsvlistForm", "t"));
         QVERIFY(QFileInfo(dir.filePath("reserve.dat")).size() == 0); // nothing written
 
@@ -244,11 +247,18 @@ private slots:
         QVERIFY(next->isEnabled());
         next->click();
         QCOMPARE(list->ListDate(), kNow);
-        QVERIFY(!next->isEnabled());
+        QVERIFY(next->isEnabled()); // on, up to a year ahead
         prev->click();
         QCOMPARE(list->ListDate(), kNow.addDays(-1));
         QVERIFY(next->isEnabled());
         QCOMPARE(cal->selectedDate(), QDate(2014, 3, 20));
+
+        // → stops a year ahead.
+        cal->setSelectedDate(QDate(2015, 3, 20));
+        QVERIFY(next->isEnabled());
+        next->click();
+        QCOMPARE(list->ListDate().date(), QDate(2015, 3, 21));
+        QVERIFY(!next->isEnabled());
 
         // A day picked in the calendar keeps the time of day.
         cal->setSelectedDate(QDate(2014, 3, 2));
@@ -256,7 +266,7 @@ private slots:
         QCOMPARE(list->findChild<QLabel *>("DateLabel")->text(), QStringLiteral("2014年03月02日(日)"));
         QVERIFY(next->isEnabled());
         cal->setSelectedDate(QDate(2014, 3, 21));
-        QVERIFY(!next->isEnabled());
+        QVERIFY(next->isEnabled());
 
         // ← stops at the oldest day the calendar offers.
         cal->setSelectedDate(QDate(2013, 3, 22));
