@@ -212,11 +212,16 @@ void TMainForm::showNavigator()
         const char *text;
     } hints[] = {
         {MissingBaseData, "最初に基本設定を行ってください"},
-        {MissingKamoku, "マスターをクリックして科目を設定してください"},
-        {MissingReserve, "データ管理をクリックして予約データを作成してください"},
+        {MissingKamoku, "「摘要マスター」をクリックして科目を設定してください"},
+        {MissingReserve, "「予約データ一覧」→「本日分を開く」で予約データを作成してください"},
     };
+    // The first step not yet taken, and its hint only once per start: a hint
+    // on every return to the window would only be clicked away.
     for (const auto &h : hints) {
         if (data().StartFlags & h.bit) {
+            if (shownHints & h.bit)
+                return;
+            shownHints |= h.bit;
             inNavigator = true;
             ShowMessage(this, kNavigator, QString::fromUtf8(h.text));
             inNavigator = false;
@@ -300,11 +305,13 @@ static void openReservationList(TMainForm &main, const QDateTime &date)
 
 void TMainForm::RsvListClick()
 {
+    data().StartFlags &= ~MissingReserve;
     openReservationList(*this, Clock::now());
 }
 
 void TMainForm::SeikyuClick()
 {
+    data().StartFlags &= ~MissingReserve;
     openReservationList(*this, Clock::now().addDays(-1));
 }
 

@@ -51,7 +51,8 @@ public:
     TMeisaiForm *openBillWindow(uint32_t billNo);
     bool closeBillWindow() { return Desk->closeBillWindow(); }
 
-    // Shows the first-run hint for the lowest missing-file bit, if any.
+    // Shows the first-run hint for the lowest missing-file bit (the first
+    // step not taken), unless that hint was shown already since the start.
     void showNavigator();
 
     // Menu commands.
@@ -87,4 +88,5 @@ private:
     std::unique_ptr<FrontDesk> Desk;
     bool inNavigator = false;
     bool swallowActivation = false;
+    int shownHints = 0; // the missing-file bits whose hint has been shown
 };
