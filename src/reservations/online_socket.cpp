@@ -43,7 +43,29 @@ int waitFor(int fd, short events, Clock::time_point deadline, const std::atomic<
     }
 }
 
+// A numeric IPv4 or IPv6 address, port still 0; false for anything else.
+bool numericAddress(const QByteArray &text, sockaddr_storage *ss, socklen_t *length)
+{
+    *ss = {};
+    auto *sin = reinterpret_cast<sockaddr_in *>(ss);
+    if (::inet_pton(AF_INET, text.constData(), &sin->sin_addr) == 1) {
+        sin->sin_family = AF_INET;
+        *length = sizeof(sockaddr_in);
+        return true;
+    }
+    auto *sin6 = reinterpret_cast<sockaddr_in6 *>(ss);
+    if (::inet_pton(AF_INET6, text.constData(), &sin6->sin6_addr) == 1) {
+        sin6->sin6_family = AF_INET6;
+        *length = sizeof(sockaddr_in6);
+        return true;
+    }
+    return false;
+}
+
 } // namespace
+
+std::function<QStringList(const QString &)> TOnlineConnection::LookUpHook;
+std::function<bool(int)> TOnlineConnection::RefuseSocketHook;
 
 void TOnlineConnection::close()
 {
@@ -61,14 +83,18 @@ qint64 TOnlineConnection::ConnectAndSend(const QString &host, quint16 port, cons
     // A dotted address is used as it is; a name is looked up.
     std::vector<sockaddr_storage> addresses;
     std::vector<socklen_t> lengths;
-    in_addr v4{};
-    if (::inet_pton(AF_INET, name.constData(), &v4) == 1) {
-        sockaddr_storage ss{};
-        auto *sin = reinterpret_cast<sockaddr_in *>(&ss);
-        sin->sin_family = AF_INET;
-        sin->sin_addr = v4;
-        addresses.push_back(ss);
-        lengths.push_back(sizeof(sockaddr_in));
+    sockaddr_storage numeric{};
+    socklen_t numericLength = 0;
+    if (LookUpHook) {
+        for (const QString &a : LookUpHook(host))
+            if (numericAddress(a.toLatin1(), &numeric, &numericLength)) {
+                addresses.push_back(numeric);
+                lengths.push_back(numericLength);
+            }
+    } else if (::inet_pton(AF_INET, name.constData(), &reinterpret_cast<sockaddr_in *>(&numeric)->sin_addr) == 1) {
+        numericAddress(name, &numeric, &numericLength);
+        addresses.push_back(numeric);
+        lengths.push_back(numericLength);
     } else {
         addrinfo hints{};
         hints.ai_family = AF_UNSPEC;
@@ -95,20 +121,22 @@ qint64 TOnlineConnection::ConnectAndSend(const QString &host, quint16 port, cons
         ::freeaddrinfo(found);
     }
 
-    // The addresses in the order given; the first that accepts is kept.
+    // The addresses in the order given; the first that accepts is kept. One
+    // whose socket cannot be made (no IPv6 here, say) is passed over like
+    // one that refuses.
     int lastError = ECONNREFUSED;
-    bool timedOut = false;
+    bool timedOut = false, triedOne = false;
     for (std::size_t i = 0; i < addresses.size() && Fd < 0; ++i) {
         sockaddr_storage &ss = addresses[i];
         if (ss.ss_family == AF_INET)
             reinterpret_cast<sockaddr_in *>(&ss)->sin_port = htons(port);
         else
             reinterpret_cast<sockaddr_in6 *>(&ss)->sin6_port = htons(port);
-        const int fd = ::socket(ss.ss_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        if (fd < 0) {
-            messages.push_back({fetch_titles::Error, QStringLiteral("ソケット接続失敗")});
-            return 0;
-        }
+        const bool refused = RefuseSocketHook && RefuseSocketHook(ss.ss_family);
+        const int fd = refused ? -1 : ::socket(ss.ss_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (fd < 0)
+            continue;
+        triedOne = true;
         int err = 0;
         if (::connect(fd, reinterpret_cast<sockaddr *>(&ss), lengths[i]) != 0) {
             err = errno;
@@ -132,6 +160,10 @@ qint64 TOnlineConnection::ConnectAndSend(const QString &host, quint16 port, cons
             lastError = err;
             ::close(fd);
         }
+    }
+    if (Fd < 0 && !triedOne && !addresses.empty()) {
+        messages.push_back({fetch_titles::Error, QStringLiteral("ソケット接続失敗")});
+        return 0;
     }
     if (Fd < 0) {
         QString text = QStringLiteral("接続エラー") + QString::number(lastError);

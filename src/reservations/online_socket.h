@@ -5,7 +5,10 @@
 
 #include "fetch_answer.h"
 
+#include <QStringList>
+
 #include <atomic>
+#include <functional>
 #include <vector>
 
 struct OnlineTimeouts {
@@ -35,6 +38,12 @@ public:
 
     void close();
     bool isOpen() const { return Fd >= 0; }
+
+    // For tests: the numeric addresses a host name stands for, in the order
+    // to try, instead of the system's lookup; and a refusal to open the
+    // socket of an address family (as a system without IPv6 refuses).
+    static std::function<QStringList(const QString &host)> LookUpHook;
+    static std::function<bool(int family)> RefuseSocketHook;
 
 private:
     const std::atomic<bool> *Cancel = nullptr;

@@ -5,6 +5,7 @@
 
 #include "reservations/fetch_reservations.h"
 #include "reservations/online_request.h"
+#include "reservations/online_socket.h"
 #include "storage/cp932.h"
 
 #include <QDir>
@@ -284,6 +285,47 @@ TEST(FetchOverSockets, ConnectionFailuresSayWhyThenThatNothingCame)
             << m[0].text.toStdString();
         EXPECT_EQ(m[1], kNoData);
         EXPECT_LT(desk.elapsedMs, 5000);
+    }
+}
+
+// A host with several addresses: one whose socket cannot be made (IPv6 on a
+// system without it) or that refuses is passed over for the next.
+TEST(FetchOverSockets, EveryAddressOfTheHostIsTried)
+{
+    struct Reset {
+        ~Reset()
+        {
+            TOnlineConnection::LookUpHook = {};
+            TOnlineConnection::RefuseSocketHook = {};
+        }
+    } reset;
+    TOnlineConnection::LookUpHook = [](const QString &) { return QStringList{"::1", "127.0.0.1"}; };
+    TOnlineConnection::RefuseSocketHook = [](int family) { return family == AF_INET6; };
+    {
+        FakeServer server([](int fd, const std::atomic<bool> &) { FakeServer::sendBytes(fd, kHeader + "[]"); });
+        Desk desk;
+        desk.pointAt(QStringLiteral("inn.example"), server.port());
+        EXPECT_EQ(desk.fetch(), std::vector<FetchMessage>{kNoData});
+        EXPECT_TRUE(server.request().startsWith("GET "));
+    }
+    {
+        // No socket for any of them.
+        TOnlineConnection::LookUpHook = [](const QString &) { return QStringList{"::1", "::2"}; };
+        Desk desk;
+        desk.pointAt(QStringLiteral("inn.example"), 80);
+        EXPECT_EQ(desk.fetch(), (std::vector<FetchMessage>{{QStringLiteral("エラー"), QStringLiteral("ソケット接続失敗")}, kNoData}));
+    }
+    {
+        // The last one refuses: its error is the one named.
+        int port;
+        {
+            FakeServer closed(nullptr);
+            port = closed.port();
+        }
+        TOnlineConnection::LookUpHook = [](const QString &) { return QStringList{"::1", "127.0.0.1"}; };
+        Desk desk;
+        desk.pointAt(QStringLiteral("inn.example"), port);
+        EXPECT_EQ(desk.fetch(), (std::vector<FetchMessage>{{QStringLiteral("エラー"), QStringLiteral("接続エラー111")}, kNoData}));
     }
 }
 
