@@ -1030,7 +1030,8 @@ bool TMeisaiForm::runDocument(BillPaper paper, int kind, DocumentMode mode, int 
         return false;
     }
     showTotals();
-    const TDocumentRun run = makeBillDocument(Bill, data.BaseData, data.ExePath, paper, kind);
+    const TDocumentRun run = makeBillDocument(Bill, data.BaseData, data.ExePath, paper, kind,
+                                              receiptIsReissue(Bill, kind, mode));
     if (!runBillDocumentWith(&ShowMessage, this, Bill, run, mode, copies))
         return false;
     // The document may have set the receipt status and the settlement date

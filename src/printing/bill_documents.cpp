@@ -20,8 +20,15 @@ bool runBillDocumentWith(printing::MessageFunction message, QWidget *parent, TBi
     return true;
 }
 
+bool receiptIsReissue(const TBillState &bill, int kind, DocumentMode mode)
+{
+    const QString status = bill.DecideEdit.trimmed();
+    return mode == DocumentMode::Print && kind == KindReceipt
+        && (status == QLatin1String("1") || status == QLatin1String("2"));
+}
+
 TDocumentRun makeBillDocument(const TBillState &bill, const TBaseData &base, const QString &exePath,
-                              BillPaper paper, int kind)
+                              BillPaper paper, int kind, bool reissue)
 {
     // Totals that would wrap or overflow have nothing right to print: no page is laid out.
     if (const TBillMessage refused = totalsRefusal(bill, base); !refused.isEmpty()) {
@@ -29,15 +36,19 @@ TDocumentRun makeBillDocument(const TBillState &bill, const TBaseData &base, con
         run.error = refused.text;
         return run;
     }
+    auto run = [reissue](TPrintForm &&form) {
+        form.setReissue(reissue);
+        return form.Run();
+    };
     switch (paper) {
     case BillPaper::A4:
-        return TPrintA4Form(bill, base, exePath, kind).Run();
+        return run(TPrintA4Form(bill, base, exePath, kind));
     case BillPaper::B5:
-        return TPrintB5Form(bill, base, exePath, kind).Run();
+        return run(TPrintB5Form(bill, base, exePath, kind));
     case BillPaper::Combined:
         return TWPrintForm(bill, base, exePath).Run();
     case BillPaper::A5:
         break;
     }
-    return TPrintForm(bill, base, exePath, kind).Run();
+    return run(TPrintForm(bill, base, exePath, kind));
 }

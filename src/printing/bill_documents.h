@@ -25,8 +25,13 @@ inline BillPaper billPaperOf(uint8_t paperKubun)
 // Lays out the bill (kind 1), receipt (2) or estimate (3) of the bill on the
 // given paper. The combined sheet ignores the kind. Nothing in the bill
 // changes here; a document that cannot be made carries its message in error.
+// reissue marks a receipt as a reissue (for a print of one printed before).
 TDocumentRun makeBillDocument(const TBillState &bill, const TBaseData &base, const QString &exePath,
-                              BillPaper paper, int kind);
+                              BillPaper paper, int kind, bool reissue = false);
+
+// Whether a print of the bill's receipt now is a reissue: its receipt status
+// says a receipt was printed before. A preview is never one.
+bool receiptIsReissue(const TBillState &bill, int kind, DocumentMode mode);
 
 // Puts a run on paper (or into the preview) and, once it came out, applies
 // its changes to the bill. Messages go through message, which windows pass as

@@ -339,7 +339,7 @@ void TPrintForm::setUpHeader()
     // under both.
     ReportItem midashi = ReportItem::label(QStringLiteral("Midashi"), L.midashi.x, L.midashi.y,
                                            font(face1, L.midashi.pt, true));
-    b.add(fitted(midashi, L.date.x - L.midashi.x - 0.5, L.midashi.pt * 0.6)).supply = [this] { return title(); };
+    b.add(fitted(midashi, L.date.x - L.midashi.x - 0.5, L.midashi.pt * 0.6)).supply = [this] { return headline(); };
     ReportItem date = ReportItem::label(QStringLiteral("Date"), L.date.x, L.date.y, font(kMincho, L.date.pt));
     b.add(fitted(date, L.titleRule.right() - L.date.x, L.date.pt * 0.7)).supply = [this] { return dateText; };
     // A long name gets a little smaller, then takes two lines, always
@@ -738,6 +738,13 @@ QString TPrintForm::title() const
     static const QString en[] = {QStringLiteral("Bill"), QStringLiteral("Receipt"), QStringLiteral("Estimate")};
     const int k = std::clamp(Kind, 1, 3) - 1;
     return english ? en[k] : ja[k];
+}
+
+QString TPrintForm::headline() const
+{
+    if (!reissue || Kind != KindReceipt || L.combined)
+        return title();
+    return title() + (english ? QStringLiteral(" (REISSUED)") : QStringLiteral("（再発行）"));
 }
 
 QString TPrintForm::caption() const

@@ -341,6 +341,69 @@ TEST_F(BillPapersTest, EdgeBillNoTextOverAnotherOnAnyDocument)
     }
 }
 
+TEST_F(BillPapersTest, OnlyAReceiptPrintedBeforeIsMarkedAsAReissue)
+{
+    struct Case {
+        const char *name;
+        int kind;
+        const char *status; // the bill's receipt status before the print
+        DocumentMode mode;
+        bool marked;
+    } cases[] = {
+        {"receipt printed before, in Japanese", KindReceipt, "1", DocumentMode::Print, true},
+        {"receipt printed before, in English", KindReceipt, "2", DocumentMode::Print, true},
+        {"first receipt", KindReceipt, "0", DocumentMode::Print, false},
+        {"first receipt, status never set", KindReceipt, "", DocumentMode::Print, false},
+        {"preview of a receipt printed before", KindReceipt, "1", DocumentMode::Preview, false},
+        {"bill", KindBill, "1", DocumentMode::Print, false},
+        {"estimate", KindEstimate, "1", DocumentMode::Print, false},
+    };
+    for (const Case &c : cases) {
+        for (const BillPaper paper : {BillPaper::A5, BillPaper::A4, BillPaper::B5}) {
+            if (c.kind == KindEstimate && paper == BillPaper::A4)
+                continue;
+            for (const uint8_t lang : {uint8_t(0), uint8_t(1)}) {
+                SCOPED_TRACE(std::string(c.name) + " paper " + std::to_string(int(paper)) + (lang ? " en" : " ja"));
+                TBillState bill = sample::bill(lang);
+                bill.DecideEdit = QString::fromLatin1(c.status);
+                const TDocumentRun r = makeBillDocument(bill, sample::facility(), QString(), paper, c.kind,
+                                                        receiptIsReissue(bill, c.kind, c.mode));
+                ASSERT_TRUE(r.ok());
+                const QString title = text(r.model, 0, QStringLiteral("Midashi"));
+                const QString mark = lang ? QStringLiteral("REISSUED") : QStringLiteral("再発行");
+                EXPECT_EQ(title.contains(mark), c.marked) << title.toStdString();
+            }
+        }
+    }
+    // The combined sheet is a bill first: never marked.
+    TBillState bill = sample::bill();
+    bill.DecideEdit = QStringLiteral("1");
+    const TDocumentRun combined = makeBillDocument(bill, sample::facility(), QString(), BillPaper::Combined, KindBill,
+                                                   true);
+    for (const printing::PageItem &item : combined.model.pages[0].items)
+        if (const auto *t = std::get_if<TextItem>(&item))
+            EXPECT_FALSE(t->text.contains(QStringLiteral("再発行"))) << t->name.toStdString();
+}
+
+TEST_F(BillPapersTest, ReissuedReceiptOfTheLongestBillHasNoTextOverAnother)
+{
+    for (const uint8_t lang : {uint8_t(0), uint8_t(1)}) {
+        for (const BillPaper paper : {BillPaper::A5, BillPaper::A4, BillPaper::B5}) {
+            SCOPED_TRACE(std::to_string(int(paper)) + (lang ? " en" : " ja"));
+            const TDocumentRun r =
+                makeBillDocument(sample::edgeBill(lang), sample::edgeFacility(), QString(), paper, KindReceipt, true);
+            ASSERT_TRUE(r.ok());
+            const QList<Span> boxes = inkBoxes(r.model, 0);
+            for (int i = 0; i < boxes.size(); ++i)
+                for (int j = i + 1; j < boxes.size(); ++j) {
+                    const QRectF overlap = boxes[i].box.intersected(boxes[j].box);
+                    EXPECT_FALSE(overlap.width() > 0.05 && overlap.height() > 0.05)
+                        << boxes[i].name.toStdString() << " and " << boxes[j].name.toStdString();
+                }
+        }
+    }
+}
+
 TEST_F(BillPapersTest, EveryBorderIsDrawnOnceAndNoRuleDoublesAnother)
 {
     for (const uint8_t lang : {uint8_t(0), uint8_t(1)}) {
