@@ -88,6 +88,7 @@ ReportItem &fitted(ReportItem &item, qreal width, qreal minPt, const QString &gr
     return item;
 }
 
+constexpr qreal kSmallestMark = 9; // pt: a reissue mark beside the title gets no smaller
 constexpr qreal kAboveAddress = 0.2; // mm between the logo or facility name and the address lines
 constexpr qreal kTelFaxGap = 2.0;  // mm at least between the telephone and the fax number
 constexpr qreal kSmallestAddress = 6; // pt: a web or mail address gets no smaller, it breaks instead
@@ -339,7 +340,15 @@ void TPrintForm::setUpHeader()
     // under both.
     ReportItem midashi = ReportItem::label(QStringLiteral("Midashi"), L.midashi.x, L.midashi.y,
                                            font(face1, L.midashi.pt, true));
-    b.add(fitted(midashi, L.date.x - L.midashi.x - 0.5, L.midashi.pt * 0.6)).supply = [this] { return headline(); };
+    b.add(fitted(midashi, L.date.x - L.midashi.x - 0.5, L.midashi.pt * 0.6)).supply = [this] { return title(); };
+    // A reissued receipt's mark; setReissue shows and places it.
+    if (!L.combined) {
+        ReportItem mark = ReportItem::label(QStringLiteral("Reissue"), 0, 0, font(face1, L.date.pt, true));
+        mark.rightEdge = true;
+        mark.text = english ? QStringLiteral("REISSUED") : QStringLiteral("再発行");
+        mark.visible = false;
+        b.add(mark);
+    }
     ReportItem date = ReportItem::label(QStringLiteral("Date"), L.date.x, L.date.y, font(kMincho, L.date.pt));
     b.add(fitted(date, L.titleRule.right() - L.date.x, L.date.pt * 0.7)).supply = [this] { return dateText; };
     // A long name gets a little smaller, then takes two lines, always
@@ -740,11 +749,45 @@ QString TPrintForm::title() const
     return english ? en[k] : ja[k];
 }
 
-QString TPrintForm::headline() const
+void TPrintForm::setReissue(bool on)
 {
-    if (!reissue || Kind != KindReceipt || L.combined)
-        return title();
-    return title() + (english ? QStringLiteral(" (REISSUED)") : QStringLiteral("（再発行）"));
+    ReportItem *mark = rep.item(QStringLiteral("Reissue"));
+    ReportItem *midashi = rep.item(QStringLiteral("Midashi"));
+    if (!mark || Kind != KindReceipt)
+        return;
+    mark->visible = on;
+    const qreal room = L.date.x - L.midashi.x - 0.5;
+    midashi->width = room;
+    if (!on)
+        return;
+    // Beside the title, as large as the date or a little smaller, while the
+    // title keeps at least its smallest size; where the title needs the line
+    // (a long English title on small paper), above the date at the end of
+    // the line instead.
+    // The title shrinks in half points from its own size.
+    FontSpec smallestTitle = midashi->font;
+    smallestTitle.pointSize -= 0.5 * std::floor((smallestTitle.pointSize - midashi->minPointSize) / 0.5 + 1e-9);
+    const qreal titleWidth = measure.width(smallestTitle, title());
+    for (qreal pt = L.date.pt; pt >= kSmallestMark; pt -= 0.5) {
+        FontSpec f = mark->font;
+        f.pointSize = pt;
+        const qreal w = measure.width(f, mark->text);
+        const qreal markRight = L.date.x - 1.5; // clear of the date's first figure
+        if (L.midashi.x + titleWidth + 1.5 + w <= markRight) {
+            mark->font = f;
+            mark->x = markRight;
+            mark->y = L.midashi.y + measure.ascent(midashi->font) - measure.ascent(f); // on the title's baseline
+            midashi->width = markRight - w - 1.5 - L.midashi.x;
+            return;
+        }
+    }
+    FontSpec f = mark->font;
+    f.pointSize = kSmallestMark;
+    while (f.pointSize > 6 && measure.lineHeight(f) > L.date.y)
+        f.pointSize -= 0.5;
+    mark->font = f;
+    mark->x = L.titleRule.right();
+    mark->y = 0;
 }
 
 QString TPrintForm::caption() const

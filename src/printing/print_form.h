@@ -63,7 +63,7 @@ public:
     // Lays the document out. Nothing in the bill changes here.
     TDocumentRun Run();
     // A receipt printed once before is marked as a reissue beside its title.
-    void setReissue(bool on) { reissue = on; }
+    void setReissue(bool on);
 
     // The report, for callers that want to adjust it before a run.
     printing::Report &report() { return rep; }
@@ -81,7 +81,6 @@ private:
     void setUpFooter();
     void setUpReceiptHalf();
     QString title() const;
-    QString headline() const;
     QString caption() const;
     QString guestText() const;
     QString amountText(int row, bool yen) const;
@@ -97,7 +96,6 @@ private:
     QString exePath;
     int Kind;
     bool english;
-    bool reissue = false;
     BillLayout L;
 
     printing::Report rep;
