@@ -62,7 +62,13 @@ TMainForm::TMainForm(const QString &exePath, QWidget *parent) : QMainWindow(pare
     LoadFormPlacement(library(), this, data().iniPath());
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    // The child windows close in QWidget's destructor, after this part of the
+    // object is gone; the working area must not call back into it then.
+    if (Mdi)
+        disconnect(Mdi, nullptr, this, nullptr);
+}
 
 QAction *TMainForm::addItem(QWidget *menu, const QString &name, const QString &caption,
                             void (TMainForm::*slot)())
