@@ -208,6 +208,7 @@ QString readMoneySettings(const IniFile &ini, TMoneySettings *money)
         money->RegistrationNo = reg;
     else
         problems << QStringLiteral("登録番号「%1」が読めません").arg(reg);
+    readLodgingTax(ini, &money->Lodging, &problems);
     if (problems.isEmpty())
         return {};
     return QStringLiteral("設定ファイル norvelreceipt.ini の [%1] に読めない値があります。\n%2\n"
@@ -223,6 +224,7 @@ void writeMoneySettings(IniFile &ini, const TMoneySettings &money)
     for (int k = 0; k < MoneySettingKinds; ++k)
         ini.setValue(MoneySection, AmountKeys[k], amountPeriodsText(money.Amounts[k]));
     ini.setValue(MoneySection, RegistrationKey, money.RegistrationNo);
+    writeLodgingTax(ini, money.Lodging);
 }
 
 int registrationCheckDigit(const QString &twelveDigits)

@@ -6,6 +6,7 @@
 // today, as before, and is the only source while a setting has no periods.
 // Also the facility's invoice registration number, kept beside them.
 
+#include "storage/lodging_tax.h"
 #include "storage/records.h"
 
 #include <QDate>
@@ -56,6 +57,7 @@ struct TMoneySettings {
     // Ascending by date; empty: base.dat's value on every date.
     std::array<std::vector<TAmountPeriod>, MoneySettingKinds> Amounts;
     QString RegistrationNo; // "T" and 13 digits, empty when not registered
+    TLodgingTax Lodging;    // the municipal accommodation tax, off by default
 
     static std::vector<TTaxPeriod> defaultTaxRates();
 

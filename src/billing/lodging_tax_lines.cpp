@@ -1,0 +1,59 @@
+#include "billing/lodging_tax_lines.h"
+
+#include "billing/bill_computation.h"
+
+#include "storage/cp932.h"
+
+bool bearsLodgingTax(uint32_t key)
+{
+    return key == 1601001 || key == 1601002 || key == 1601003 || key == 1601991 || key == 1601992;
+}
+
+int64_t lodgingTierPrice(int64_t unitPrice, int serviceRate, int taxRate, const TBaseData &base,
+                         bool includesServiceAndTax)
+{
+    // Unit prices are 32-bit amounts and rates at most a few hundred percent: no overflow in 64 bits.
+    int64_t p = unitPrice;
+    if (includesServiceAndTax) {
+        if (base.ServiceKubun != 0)
+            p += p * serviceRate / 100;
+        if (base.TaxKubun != 0)
+            p += addedTax(p, taxRate);
+    } else {
+        if (base.TaxKubun == 0)
+            p -= includedTax(p, taxRate);
+        if (base.ServiceKubun == 0)
+            p = p * 100 / (100 + serviceRate);
+    }
+    return p;
+}
+
+TLodgingTaxOfLines lodgingTaxOfLines(const RecordList<TReserveData> &lines, const QDate &billDate, int serviceRate,
+                                     const TBaseData &base, const TMoneySettings &money)
+{
+    TLodgingTaxOfLines r;
+    const TLodgingTax &tax = money.Lodging;
+    if (!tax.Enabled)
+        return r;
+    for (int i = 0; i < int(lines.size()); ++i) {
+        const TReserveData &l = lines[i];
+        if (!bearsLodgingTax(l.Kubun) || l.Suryou == 0)
+            continue;
+        const QDate lineDate = moneyDate(fieldText(l.Rsvday));
+        const QDate night = lineDate.isValid() ? lineDate : billDate;
+        const TRatesInForce rates = money.at(night, base);
+        const int svc = serviceRate < 0 ? rates.Service : serviceRate;
+        const TLodgingCharge c =
+            tax.charge(lodgingTierPrice(l.Tanka, svc, rates.Standard, base, tax.PriceIncludesServiceAndTax), night);
+        if (c.Amount == 0)
+            continue;
+        int64_t lineTax = 0, total = 0;
+        if (!checkedMul(c.Amount, l.Suryou, &lineTax) || !checkedAdd(r.Total, lineTax, &total)) {
+            r.badLine = i;
+            return r;
+        }
+        r.Total = total;
+        r.PersonsByAmount[c.Amount] += l.Suryou;
+    }
+    return r;
+}

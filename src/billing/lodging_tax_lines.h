@@ -1,0 +1,34 @@
+#pragma once
+// The accommodation tax of a bill's stay lines: each line is one night for
+// its quantity of guests, its date choosing the period and its unit price
+// (counted with or without the service charge and consumption tax, as the
+// town counts it) choosing the tier.
+
+#include "billing/bill_state.h"
+#include "storage/money_settings.h"
+#include "storage/records.h"
+
+#include <cstdint>
+#include <map>
+
+// The stay lines that bear the tax: adult and child stays (with or without bathing tax).
+bool bearsLodgingTax(uint32_t key);
+
+// The price per person and night that chooses the tier, from a stay line's
+// unit price, whichever way the inn's prices hold service charge and tax.
+// serviceRate is the rate the bill uses (0 with its service switch off).
+int64_t lodgingTierPrice(int64_t unitPrice, int serviceRate, int taxRate, const TBaseData &base,
+                         bool includesServiceAndTax);
+
+struct TLodgingTaxOfLines {
+    int64_t Total = 0;
+    std::map<int64_t, int64_t> PersonsByAmount; // amount per person and night -> guest-nights
+    int badLine = -1; // the line whose tax, or the total with it, does not fit an amount
+    bool ok() const { return badLine < 0; }
+};
+
+// The tax of the lines; nothing while the tax is off. A line without a date
+// takes billDate's period. serviceRate: the bill's service rate (0 with its
+// switch off), or -1 for the rate in force on each line's night.
+TLodgingTaxOfLines lodgingTaxOfLines(const RecordList<TReserveData> &lines, const QDate &billDate, int serviceRate,
+                                     const TBaseData &base, const TMoneySettings &money);
