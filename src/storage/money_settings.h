@@ -96,6 +96,20 @@ QString checkTaxRates(const std::vector<TTaxPeriod> &rates);
 QString amountPeriodsText(const std::vector<TAmountPeriod> &periods);
 QString readAmountPeriods(const QString &text, int max, std::vector<TAmountPeriod> *periods);
 
+// The accommodation tax's table and setting (in force by TLodgingTax::charge).
+// The periods as one text and back:
+// "2026/03/01:0=200,6000=400,20000=1000;2027/04/01:0=2%".
+QString lodgingPeriodsText(const std::vector<TLodgingPeriod> &periods);
+// Empty message when the text reads as a table checkLodgingPeriods accepts;
+// otherwise why not, and periods is unchanged.
+QString readLodgingPeriods(const QString &text, std::vector<TLodgingPeriod> *periods);
+// The check of a table however it was entered: dates valid and ascending,
+// tiers ascending from bounds 0 to MaxPrice, amounts 0 to MaxAmount yen or
+// 0 to 100 percent. Empty when sound.
+QString checkLodgingPeriods(const std::vector<TLodgingPeriod> &periods);
+// The check of the whole setting: a table, and names when it is on.
+QString checkLodgingTax(const TLodgingTax &tax);
+
 // Section and keys of the settings file.
 inline const QString MoneySection = QStringLiteral("MoneySettings");
 
