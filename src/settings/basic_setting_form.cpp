@@ -4,6 +4,7 @@
 #include "controls/sa_num_edit.h"
 #include "controls/text_guard.h"
 #include "printing/logo_file.h"
+#include "settings/lodging_tax_form.h"
 #include "settings/face_choices.h"
 #include "shell/front_desk.h"
 #include "shell/message_box.h"
@@ -261,12 +262,14 @@ TBasicSettingForm::TBasicSettingForm(FrontDesk &desk, QWidget *parent) : QWidget
     createPage2();
     createPage3();
     createTaxPage();
+    createLodgingPage();
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(PageControl1);
     PageControl1->setCurrentIndex(0);
     fillControls();
     fillTaxPage();
+    LodgingPage->fill(Desk.data().Money.Lodging);
     // The stored texts are taken as they are; what is typed is checked.
     new MemoGuard(SisetuName, QStringLiteral("施設名"), settinglimits::SisetuName);
     new MemoGuard(CommentS, QStringLiteral("請求書のコメント"), settinglimits::Comment);
@@ -831,6 +834,12 @@ void TBasicSettingForm::closeEvent(QCloseEvent *e)
         e->ignore();
         return;
     }
+    if (const QString problem = LodgingPage->read(&money.Lodging); !problem.isEmpty()) {
+        PageControl1->setCurrentIndex(PageControl1->count() - 1);
+        ShowMessage(this, kError, problem);
+        e->ignore();
+        return;
+    }
     // A changed amount applies from a date the user names (today unless told
     // otherwise): bills and months before it keep the amount of their time.
     const QDate today = Clock::now().date();
@@ -867,6 +876,7 @@ void TBasicSettingForm::closeEvent(QCloseEvent *e)
                                                   "次にこの画面を閉じるときに、もう一度保存します。"));
     }
     fillTaxPage();
+    LodgingPage->fill(money.Lodging);
     QString error;
     if (!saveBaseData(data, Desk.library(), &error))
         ShowMessage(this, kError,
@@ -973,6 +983,14 @@ void TBasicSettingForm::createTaxPage()
     d->addWidget(DatedSettings);
     layout->addWidget(dated);
     layout->addStretch();
+}
+
+void TBasicSettingForm::createLodgingPage()
+{
+    QWidget *page = scrolledPage(PageControl1, QStringLiteral("宿泊税"), "TabSheet5");
+    auto *layout = new QVBoxLayout(page);
+    LodgingPage = new TLodgingTaxPage(page);
+    layout->addWidget(LodgingPage);
 }
 
 void TBasicSettingForm::fillTaxPage()

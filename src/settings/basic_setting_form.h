@@ -29,6 +29,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 class FrontDesk;
+class TLodgingTaxPage;
 class TSaNumEdit;
 
 // A framed row of radio buttons with one selected index (-1: none).
@@ -84,6 +85,7 @@ private:
     void createPage2();
     void createPage3();
     void createTaxPage();
+    void createLodgingPage();
     void fillTaxPage();
     // The tax page's rates, fixed rate and registration number into money;
     // false (after saying why, or when the user chose to correct) keeps the window open.
@@ -125,6 +127,8 @@ private:
     QSpinBox *FixedRate = nullptr;
     QLineEdit *RegistrationNo = nullptr;
     QLabel *DatedSettings = nullptr;
+    // The accommodation-tax page.
+    TLodgingTaxPage *LodgingPage = nullptr;
     QColor LastColour = Qt::white; // the colour dialog starts from the last choice
     bool Checking = false;
 };

@@ -4,6 +4,7 @@
 
 #include "controls/sa_num_edit.h"
 #include "settings/basic_setting_form.h"
+#include "settings/lodging_tax_form.h"
 #include "app/main_form.h"
 #include "shell/message_box.h"
 #include "storage/clock.h"
@@ -489,6 +490,106 @@ private slots:
         closeWindow(f);
         QCOMPARE(fieldText(main->data().BaseData.FontName2), QStringLiteral("IPAMincho"));
         QCOMPARE(fieldText(main->data().BaseData.FontName1), QString());
+    }
+
+    // The accommodation tax: off until turned on; each cell checked as it is
+    // typed, the table as a whole on closing; kept in the settings file and
+    // shown again in date and bound order.
+    void theAccommodationTaxIsSetOnItsOwnPage()
+    {
+        Clock::setFixed(QDateTime(QDate(2026, 12, 10), QTime(10, 0)));
+        TBasicSettingForm *f = open();
+        auto *pages = control<QTabWidget>(f, "PageControl1");
+        QCOMPARE(pages->tabText(pages->count() - 1), QStringLiteral("宿泊税"));
+        auto *enabled = control<QCheckBox>(f, "LodgingEnabled");
+        QVERIFY(!enabled->isChecked());
+        QCOMPARE(control<QLineEdit>(f, "LodgingName")->text(), QStringLiteral("宿泊税"));
+        QCOMPARE(control<QLineEdit>(f, "LodgingNameEn")->text(), QStringLiteral("Accommodation Tax"));
+        auto *table = control<QTableWidget>(f, "LodgingTable");
+        QCOMPARE(table->rowCount(), 0);
+        pages->setCurrentIndex(pages->count() - 1);
+        enabled->setChecked(true);
+
+        // Typed into a cell, only digits stand; the row starts today.
+        control<QPushButton>(f, "LodgingAdd")->click();
+        QCOMPARE(table->item(0, TLodgingTaxPage::ColFrom)->text(), QStringLiteral("2026/12/10"));
+        table->setCurrentCell(0, TLodgingTaxPage::ColBound);
+        table->editItem(table->item(0, TLodgingTaxPage::ColBound));
+        auto *editor = table->viewport()->findChild<QLineEdit *>();
+        QVERIFY(editor);
+        QTest::keyClicks(editor, QStringLiteral("6a00-0"));
+        QCOMPARE(editor->text(), QStringLiteral("6000"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(table->item(0, TLodgingTaxPage::ColBound)->text(), QStringLiteral("6000"));
+
+        // Each cell is checked as it changes: a refused text goes back to the last good one.
+        struct Bad {
+            int column;
+            const char *text;
+            const char *message;
+        } bad[] = {
+            {TLodgingTaxPage::ColFrom, "2026/02/30", "宿泊税の適用開始日は yyyy/mm/dd の形で、正しい日付を入力してください"},
+            {TLodgingTaxPage::ColAmount, "1000000", "宿泊税の金額は0円から999,999円までの整数で入力してください"},
+        };
+        for (const Bad &b : bad) {
+            shown.clear();
+            const QString before = table->item(0, b.column)->text();
+            table->item(0, b.column)->setText(QString::fromUtf8(b.text));
+            QCOMPARE(table->item(0, b.column)->text(), before);
+            QCOMPARE(shown.size(), 1);
+            QCOMPARE(shown.last().text, QString::fromUtf8(b.message));
+        }
+        table->item(0, TLodgingTaxPage::ColFrom)->setText(QStringLiteral("2026-3-1"));
+        QCOMPARE(table->item(0, TLodgingTaxPage::ColFrom)->text(), QStringLiteral("2026/03/01"));
+        table->item(0, TLodgingTaxPage::ColAmount)->setText(QStringLiteral("400"));
+        // 400 cannot become a percentage.
+        auto *unit = qobject_cast<QComboBox *>(table->cellWidget(0, TLodgingTaxPage::ColUnit));
+        unit->setCurrentIndex(1);
+        QCOMPARE(unit->currentIndex(), 0);
+        QCOMPARE(shown.last().text, QStringLiteral("宿泊税の率は0%から100%までの整数で入力してください"));
+
+        // The rest of the table, out of order as a clerk might enter it.
+        auto *page = f->findChild<TLodgingTaxPage *>();
+        page->addRow(QStringLiteral("2026/03/01"), QStringLiteral("20000"), QStringLiteral("1000"), false);
+        page->addRow(QStringLiteral("2026/03/01"), QStringLiteral("0"), QStringLiteral("200"), false);
+        page->addRow(QStringLiteral("2018/10/01"), QStringLiteral("0"), QStringLiteral("2"), true);
+        page->addRow(QStringLiteral("2018/10/01"), QStringLiteral("0"), QStringLiteral("500"), false);
+        // Two tiers with one bound in one period are refused on closing.
+        shown.clear();
+        f->close();
+        QVERIFY(f->isVisible());
+        QCOMPARE(pages->currentIndex(), pages->count() - 1);
+        QVERIFY(shown.last().text.contains(QStringLiteral("同じ下限を重ねずに")));
+        table->item(table->rowCount() - 1, TLodgingTaxPage::ColBound)->setText(QStringLiteral("20000"));
+        // A printed name is needed while the tax is on.
+        control<QLineEdit>(f, "LodgingName")->clear();
+        f->close();
+        QVERIFY(f->isVisible());
+        QCOMPARE(shown.last().text, QStringLiteral("宿泊税の印刷名を入力してください"));
+        control<QLineEdit>(f, "LodgingName")->setText(QStringLiteral("宿泊税"));
+        control<QComboBox>(f, "LodgingBasis")->setCurrentIndex(1);
+        closeWindow(f);
+
+        const TLodgingTax &t = main->data().Money.Lodging;
+        QVERIFY(t.Enabled);
+        QVERIFY(t.PriceIncludesServiceAndTax);
+        QCOMPARE(lodgingPeriodsText(t.Periods),
+                 QStringLiteral("2018/10/01:0=2%,20000=500;2026/03/01:0=200,6000=400,20000=1000"));
+        const QByteArray ini = fileBytes(path("norvelreceipt.ini"));
+        QVERIFY(ini.contains("LodgingTax=1"));
+        QVERIFY(ini.contains("LodgingTaxPeriods=2018/10/01:0=2%,20000=500;2026/03/01:0=200,6000=400,20000=1000"));
+
+        // Opened again: the same setting, rows in date and bound order.
+        f = open();
+        QVERIFY(control<QCheckBox>(f, "LodgingEnabled")->isChecked());
+        table = control<QTableWidget>(f, "LodgingTable");
+        QCOMPARE(table->rowCount(), 5);
+        QCOMPARE(table->item(2, TLodgingTaxPage::ColFrom)->text(), QStringLiteral("2026/03/01"));
+        QCOMPARE(table->item(2, TLodgingTaxPage::ColBound)->text(), QStringLiteral("0"));
+        QCOMPARE(qobject_cast<QComboBox *>(table->cellWidget(0, TLodgingTaxPage::ColUnit))->currentText(),
+                 QStringLiteral("%"));
+        closeWindow(f);
+        QVERIFY(main->data().Money.Lodging == t);
     }
 
     void everyPageFitsTheMainWindowAtItsFirstSize()
