@@ -10,6 +10,7 @@
 #include "reports/urikake_form.h"
 #include "reservations/rsvlist_form.h"
 #include "settings/basic_setting_form.h"
+#include "settings/restore_form.h"
 #include "shell/about_box.h"
 #include "shell/app_setup.h"
 #include "shell/message_box.h"
@@ -132,6 +133,7 @@ void TMainForm::createMenu()
     help->menuAction()->setObjectName(QStringLiteral("Help2"));
     addItem(help, QStringLiteral("Contents1"), QStringLiteral("目次(&C)"), &TMainForm::Contents1Click);
     addItem(help, QStringLiteral("SearchforHelpOn1"), QStringLiteral("トピックの検索(&S)..."))->setEnabled(false);
+    addItem(help, QStringLiteral("Restore1"), QStringLiteral("バックアップから復元(&R)..."), &TMainForm::RestoreClick);
     addItem(help, QStringLiteral("About2"), QStringLiteral("バージョン情報(&A)..."), &TMainForm::About2Click);
     addItem(help, QStringLiteral("debug1"), QStringLiteral("debug"), &TMainForm::debug1Click)->setVisible(false);
     addItem(help, QStringLiteral("debuguri1"), QStringLiteral("debuguri"), &TMainForm::debuguri1Click)
@@ -378,6 +380,29 @@ void TMainForm::Contents1Click()
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual)))
         ShowMessage(this, QStringLiteral("メッセージ"),
                     QStringLiteral("ブラウザーを開けませんでした。マニュアルは次の場所にあります:\n%1").arg(manual));
+}
+
+void TMainForm::RestoreClick()
+{
+    // The windows work on the data about to be replaced: they close first
+    // (a bill window saves its bill as on any close).
+    if (!closeBillWindow())
+        return;
+    Mdi->closeAllSubWindows();
+    if (!Mdi->subWindowList().isEmpty()) {
+        ShowMessage(this, QStringLiteral("バックアップから復元"),
+                    QStringLiteral("開いているウィンドウを閉じてから、もう一度選んでください。"));
+        return;
+    }
+    TRestoreForm form(data().ExePath, data().BackupPath, this);
+    form.exec();
+    if (!form.Restored())
+        return;
+    // A fresh library: a refusal of the last load does not carry over.
+    Desk->library() = TLibrary();
+    const QString message = Desk->loadData(data().ExePath);
+    if (!message.isEmpty())
+        ShowMessage(this, dataLoaded() ? QStringLiteral("注意") : QStringLiteral("エラー"), message);
 }
 
 void TMainForm::About2Click()

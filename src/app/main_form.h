@@ -62,6 +62,8 @@ public:
     void KamokuMenuClick();
     void Contents1Click();
     void About2Click();
+    // バックアップから復元: the other windows close first, the data are read again after.
+    void RestoreClick();
     // 印刷プレビュー: the document of the open bill on screen.
     void previewBill(int paper, int kind);
     void N3Click(); // bathing-tax statement

@@ -166,6 +166,7 @@ private slots:
         QTest::newRow("KamokuMenu") << "KamokuMenu" << "摘要マスター" << true << true;
         QTest::newRow("Login") << "Login" << "Norvelログイン" << false << true;
         QTest::newRow("SearchforHelpOn1") << "SearchforHelpOn1" << "トピックの検索(&S)..." << false << true;
+        QTest::newRow("Restore1") << "Restore1" << "バックアップから復元(&R)..." << true << true;
         QTest::newRow("About2") << "About2" << "バージョン情報(&A)..." << true << true;
         QTest::newRow("debug1") << "debug1" << "debug" << false << false;
         QTest::newRow("debuguri1") << "debuguri1" << "debuguri" << false << false;

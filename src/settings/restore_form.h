@@ -1,0 +1,55 @@
+#pragma once
+// バックアップから復元: the backup generations, newest first, with their date
+// and time, number of bills, newest settlement date and whether they check;
+// restoring one asks first and puts its files back in one all-or-nothing
+// commit (the files replaced become a generation of their own). A generation
+// that does not check is shown as damaged and cannot be restored. Another
+// folder (a copy made with --backup on a USB stick) can be chosen too.
+//
+// The window only needs the data folder and its backup folder; the caller
+// closes the other windows first and reloads the data when Restored().
+
+#include "storage/generations.h"
+
+#include <QDialog>
+#include <QHash>
+#include <functional>
+#include <vector>
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+class TRestoreForm : public QDialog {
+    Q_OBJECT
+
+public:
+    TRestoreForm(const QString &dataDir, const QString &backupDir, QWidget *parent = nullptr);
+
+    // Whether a generation was put back (the data must be read again).
+    bool Restored() const { return restored; }
+    // Shows the generations of another folder (or the one generation it is).
+    void ShowFolder(const QString &dir);
+    // The folder chooser of 別のフォルダーから; tests put in their own.
+    static std::function<QString(QWidget *)> FolderDialog;
+
+    void RestoreClick();
+    void OtherFolderClick();
+
+private:
+    void fill();
+    void selectionChanged();
+    const Generation *selected() const;
+
+    QString dataDir;
+    QString folder; // the folder listed
+    std::vector<Generation> list;
+    QHash<QString, QString> damaged; // found by a full check: folder, what is wrong
+    bool restored = false;
+
+    QLabel *FolderLabel = nullptr;
+    QTableWidget *GenerationGrid = nullptr;
+    QPushButton *RestoreButton = nullptr;
+    QPushButton *OtherFolderButton = nullptr;
+    QPushButton *CloseButton = nullptr;
+};
