@@ -41,6 +41,8 @@ const QString EnvSection = QStringLiteral("Environment");
 
 enum GridCol { ColKey = 0, ColDate = 1, ColText = 2, ColTanka = 3, ColSuryou = 4, ColCharge = 5, GridCols = 6 };
 const int ColWidths[GridCols] = {17, 74, 246, 66, 57, 79};
+// The smallest a summary label's font is taken, in parts of the window's font.
+constexpr qreal SmallestLabelScale = 0.7;
 const char *const JapaneseHeadings[GridCols] = {"", "日付", "摘要", "単価", "数量", "計"};
 const char *const EnglishHeadings[GridCols] = {"", "Date", "Description", "UnitPrice", "Amount", "Charge"};
 
@@ -507,8 +509,26 @@ void TMeisaiForm::createLayout()
     root->setSpacing(10);
     root->addLayout(left);
     root->addLayout(right, 1);
-    // Room for the longest summary label (advances and bathing tax) beside the lines.
-    GEdit[RowAdvance]->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("立替金及び入湯税(2名様×150円×2泊)")) + 12);
+    const int headerWidth = HeaderPanel->sizeHint().width();
+    // The numbers and the date whole, however narrow the header gets: bill and
+    // reservation numbers of ten characters, the first night's date.
+    for (QLineEdit *number : {MeiNoEdit, RegdayEdit})
+        number->setMinimumWidth(number->fontMetrics().horizontalAdvance(QStringLiteral("a000000000")) + 8);
+    SeisanDay->setMinimumWidth(SeisanDay->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00")) + 16);
+    StayLabel->setMinimumWidth(StayLabel->fontMetrics().horizontalAdvance(QStringLiteral("0000年00月00日(水)から")) + 4);
+    // Room for the longest summary label (advances and bathing tax) beside the
+    // lines: the Japanese wording whole, the longer English one at the size
+    // fitLabels may take it down to. The room the English one needs beyond
+    // the Japanese comes out of the header, so that the window keeps its
+    // width and fits a 1024 x 612 screen.
+    const int japanese = fontMetrics().horizontalAdvance(QStringLiteral("立替金及び入湯税(2名様×150円×2泊)")) + 12;
+    QFont smallest = font();
+    smallest.setPointSizeF(smallest.pointSizeF() * SmallestLabelScale);
+    const int english =
+        QFontMetrics(smallest).horizontalAdvance(QStringLiteral("(inclusive Advance&BathingTax(2psn * JPY150*2nights))")) + 12;
+    GEdit[RowAdvance]->setMinimumWidth(std::max(japanese, english));
+    HeaderPanel->setMaximumWidth(std::max({Grid->width(), HeaderPanel->minimumSizeHint().width(),
+                                           headerWidth - std::max(0, english - japanese)}));
 
     // Keyboard order: header, lines, paging, switches and amounts, printing.
     QWidget *order[] = {NameEdit,     KeisyouCombo, PlanEdit,    SeisanDay,    StayEdit,     RoomEdit,
@@ -636,7 +656,7 @@ void TMeisaiForm::fitLabels()
         if (!g)
             continue;
         QFont f = font();
-        const qreal smallest = f.pointSizeF() * 0.7;
+        const qreal smallest = f.pointSizeF() * SmallestLabelScale;
         const int room = g->contentsRect().width() - 12; // the box's own text margins
         while (room > 0 && f.pointSizeF() > smallest && QFontMetrics(f).horizontalAdvance(g->text()) > room)
             f.setPointSizeF(f.pointSizeF() - 0.25);

@@ -8,10 +8,15 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QLayout>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScreen>
 #include <QToolBar>
+
+#include <algorithm>
 
 namespace printing {
 
@@ -20,6 +25,25 @@ PdfPathChooser pdfChooser;
 PreviewHook previewHook;
 
 const QString kError = QStringLiteral("エラー");
+
+// The toolkit opens the preview at two thirds of the screen, which on a small
+// screen hides the end of the tool bar (print, PDF) behind its extension
+// button and shows the page at a size hard to read. The preview gets the
+// height of the screen's working area, less room for its title bar, and at
+// least the width its whole tool bar needs.
+void fitPreviewToScreen(QPrintPreviewDialog &dialog, const QToolBar *bar, QWidget *parent)
+{
+    const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const int titleRoom = 40;
+    const int margins = dialog.layout() ? dialog.layout()->contentsMargins().left() + dialog.layout()->contentsMargins().right() : 0;
+    const int barWidth = bar ? bar->sizeHint().width() + margins : 0;
+    const QSize size(std::min(area.width(), std::max(dialog.width(), barWidth)),
+                     std::max(dialog.height(), area.height() - titleRoom));
+    dialog.resize(size.boundedTo(area.size()));
+}
 
 QString suggestedFileName(const QString &documentName)
 {
@@ -125,6 +149,7 @@ PrintOutcome previewDocumentWith(MessageFunction message, QWidget *parent, const
         QObject::connect(pdf, &QAction::triggered, &dialog,
                          [&] { savePdfWith(message, &dialog, model, documentName); });
     }
+    fitPreviewToScreen(dialog, dialog.findChild<QToolBar *>(), parent);
     if (previewHook)
         previewHook(&dialog);
     dialog.exec();
