@@ -12,6 +12,8 @@
 #include "shell/message_box.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QLabel>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -87,6 +89,51 @@ private slots:
         printing::setPreviewHook({});
     }
     void cleanupTestCase() { Clock::setFixed({}); }
+
+    // Every window of the menus, with the inn's data, lies inside the working
+    // area (a month window taller than it is fitted and scrolls its grid), and
+    // no caption of a label or button is cut.
+    void everyWindowOfTheMenusFitsTheWorkingArea()
+    {
+        SetMessageResponder([](const ShownMessage &) { return QMessageBox::Yes; });
+        TMainForm main(dir.path());
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        QCOMPARE(main.size(), QSize(1024, 612));
+        const QRect area(QPoint(0, 0), main.mdiArea()->viewport()->size());
+        const auto check = [&](const QString &what, QWidget *w) {
+            QCoreApplication::processEvents();
+            keepShot(&main, what);
+            auto *sub = qobject_cast<QMdiSubWindow *>(w->parentWidget());
+            QVERIFY2(sub && area.contains(sub->geometry()), qPrintable(what));
+            for (QWidget *c : w->findChildren<QWidget *>()) {
+                if (!c->isVisibleTo(w))
+                    continue;
+                const QString name = what + QLatin1Char(' ') + c->objectName();
+                if (auto *l = qobject_cast<QLabel *>(c)) {
+                    if (l->wordWrap())
+                        QVERIFY2(l->height() >= l->heightForWidth(l->width()), qPrintable(name + l->text()));
+                    else
+                        QVERIFY2(l->width() >= l->sizeHint().width(), qPrintable(name + l->text()));
+                }
+                if (auto *b = qobject_cast<QAbstractButton *>(c); b && !b->text().isEmpty())
+                    QVERIFY2(b->width() >= b->sizeHint().width() || qobject_cast<QCheckBox *>(b), qPrintable(name + b->text()));
+            }
+        };
+        for (const char *item : {"BasicSet", "RsvList", "Seikyu", "KamokuMenu", "N3", "N4", "UrikakePrn", "OptPrn", "About2"}) {
+            main.mdiArea()->closeAllSubWindows();
+            main.menuItem(QLatin1String(item))->trigger();
+            QVERIFY2(!main.mdiArea()->subWindowList().isEmpty(), item);
+            check(QLatin1String(item), main.mdiArea()->subWindowList().last()->widget());
+        }
+        main.mdiArea()->closeAllSubWindows();
+        TMeisaiForm *bill = main.openBillWindow(billOf(main, QStringLiteral("山田　太郎")));
+        QVERIFY(bill);
+        check(QStringLiteral("bill"), bill);
+        bill->findChild<QPushButton *>(QStringLiteral("LangButton"))->click(); // the question is answered yes
+        check(QStringLiteral("bill in English"), bill);
+        QVERIFY(main.closeBillWindow());
+    }
 
     void thePreviewShowsItsWholeToolBarOnTheScreen()
     {
