@@ -2,6 +2,7 @@
 
 #include "billing/bill_storage.h"
 #include "billing/bill_window_rules.h"
+#include "billing/revenue_stamp.h"
 #include "controls/sa_num_edit.h"
 #include "controls/string_grid_ex.h"
 #include "controls/text_guard.h"
@@ -1052,6 +1053,12 @@ bool TMeisaiForm::runDocument(BillPaper paper, int kind, DocumentMode mode, int 
     showTotals();
     const TDocumentRun run = makeBillDocument(Bill, data.BaseData, data.ExePath, paper, kind,
                                               receiptIsReissue(Bill, kind, mode));
+    // The stamp is easily forgotten on a large cash receipt: said before it prints.
+    if (mode == DocumentMode::Print && run.ok() && run.stamp.needed()
+        && ShowMessage(this, QStringLiteral("収入印紙"), revenueStampReminder(run.stamp),
+                       QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok)
+            == QMessageBox::Cancel)
+        return false;
     if (!runBillDocumentWith(&ShowMessage, this, Bill, run, mode, copies))
         return false;
     // The document may have set the receipt status and the settlement date

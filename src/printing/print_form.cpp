@@ -648,6 +648,25 @@ void TPrintForm::setUpFooter()
                                         L.stampBox.h, Pen{QColor(0xC0, 0xC0, 0xC0), 0.2, PenStyle::Dot});
     stamp.visible = Kind == KindReceipt || Kind == KindEstimate;
     b.add(stamp);
+    if (!L.combined && Kind == KindReceipt)
+        addStampFrame(b.items, QString(), L.stampBox.x, L.stampBox.y, L.stampBox.w, L.stampBox.h);
+}
+
+// The frame 「収入印紙」 where the stamp goes, in place of the dotted box; Run
+// shows it on a receipt that needs a stamp.
+void TPrintForm::addStampFrame(QList<ReportItem> &out, const QString &suffix, qreal x, qreal y, qreal w, qreal h)
+{
+    const QColor grey(0x80, 0x80, 0x80);
+    ReportItem frame = ReportItem::rect(QStringLiteral("Stamp") + suffix, x, y, w, h, Pen{grey, 0.2, PenStyle::Solid});
+    frame.visible = false;
+    out.append(frame);
+    const FontSpec f = font(kPGothic, 7);
+    ReportItem caption = ReportItem::centred(QStringLiteral("StampCaption") + suffix, x + kPad, w - 2 * kPad,
+                                             y + (h - measure.lineHeight(f)) / 2, f);
+    caption.text = QStringLiteral("収入印紙");
+    caption.color = grey;
+    caption.visible = false;
+    out.append(caption);
 }
 
 // The receipt half of the combined sheet: items on the paper, on every
@@ -719,6 +738,7 @@ void TPrintForm::setUpReceiptHalf()
                                r.tadashiRule.h, kBlack));
     p.append(ReportItem::rect(QStringLiteral("QRShape7"), r.blankBox.x, r.blankBox.y, r.blankBox.w, r.blankBox.h,
                               Pen{QColor(0xC0, 0xC0, 0xC0), 0.2, PenStyle::Dot}));
+    addStampFrame(p, QStringLiteral("2"), r.blankBox.x, r.blankBox.y, r.blankBox.w, r.blankBox.h);
     const qreal addressTop = addAddressBlock(
         p, measure,
         {{{QStringLiteral("QRLabel13"), r.zip, QStringLiteral("〒") + fieldText(base.ZipCode)},
@@ -959,6 +979,18 @@ TDocumentRun TPrintForm::Run()
         ReportItem *item = rep.item(QLatin1String(cell));
         item->edges = rowsReachFooter ? item->edges & ~Qt::TopEdge : item->edges | Qt::TopEdge;
     }
+
+    // A receipt that needs a revenue stamp shows where it goes. The totals
+    // state the consumption tax; the receipt half of the combined sheet only
+    // in Japanese.
+    if (L.combined || Kind == KindReceipt)
+        run.stamp = receiptRevenueStamp(bill, !(L.combined && english));
+    const QString suffix = L.combined ? QStringLiteral("2") : QString();
+    for (const QString &name : {QStringLiteral("Stamp"), QStringLiteral("StampCaption")})
+        if (ReportItem *item = rep.item(name + suffix))
+            item->visible = run.stamp.needed();
+    if (ReportItem *box = rep.item(L.combined ? QStringLiteral("QRShape7") : QStringLiteral("QRShape26")))
+        box->visible = !run.stamp.needed() && (L.combined || Kind != KindBill);
 
     run.model = rep.layout(measure);
 

@@ -5,6 +5,7 @@
 // applyDocumentRun, once the document has been printed or shown.
 
 #include "billing/bill_state.h"
+#include "billing/revenue_stamp.h"
 #include "printing/bill_layout.h"
 #include "printing/page_model.h"
 #include "printing/report.h"
@@ -29,6 +30,7 @@ struct TDocumentRun {
     std::size_t keptLines = 0; // Lines after the empty trailing pages are dropped
     QString decideEdit;      // new receipt status; empty leaves it
     QString seisanDay;       // settlement date for a bill that has none; empty leaves it
+    TRevenueStamp stamp;     // the revenue stamp its receipt needs (framed on the receipt)
     bool ok() const { return error.isEmpty(); }
 };
 
@@ -80,6 +82,7 @@ private:
     void setUpDetail();
     void setUpFooter();
     void setUpReceiptHalf();
+    void addStampFrame(QList<printing::ReportItem> &out, const QString &suffix, qreal x, qreal y, qreal w, qreal h);
     QString title() const;
     QString caption() const;
     QString guestText() const;

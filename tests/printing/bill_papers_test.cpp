@@ -450,3 +450,128 @@ TEST_F(BillPapersTest, WrappedDescriptionsKeepSixteenRuledRowsAndNoGapAboveTheTo
 }
 
 } // namespace
+
+namespace {
+
+// Where an item lies on the page; a text by its glyphs.
+QRectF itemBox(const printing::PageItem &item, const QList<Span> &ink)
+{
+    if (const auto *t = std::get_if<TextItem>(&item)) {
+        for (const Span &s : ink)
+            if (s.name == t->name)
+                return s.box;
+        return QRectF();
+    }
+    if (const auto *r = std::get_if<printing::RectItem>(&item))
+        return r->rect;
+    if (const auto *l = std::get_if<printing::LineItem>(&item))
+        return QRectF(l->from, l->to).normalized();
+    return std::get<printing::ImageItem>(item).rect;
+}
+
+QString itemName(const printing::PageItem &item)
+{
+    return std::visit([](const auto &i) { return i.name; }, item);
+}
+
+} // namespace
+
+TEST_F(BillPapersTest, CashReceiptOfFiftyThousandYenFramesItsStampWhereNothingElseStands)
+{
+    const struct {
+        const char *name;
+        BillPaper paper;
+        int kind;
+        const char *frame, *caption, *dotted;
+    } docs[] = {
+        {"A5 receipt", BillPaper::A5, KindReceipt, "Stamp", "StampCaption", "QRShape26"},
+        {"A4 receipt", BillPaper::A4, KindReceipt, "Stamp", "StampCaption", "QRShape26"},
+        {"B5 receipt", BillPaper::B5, KindReceipt, "Stamp", "StampCaption", "QRShape26"},
+        {"combined sheet's receipt", BillPaper::Combined, KindBill, "Stamp2", "StampCaption2", "QRShape7"},
+    };
+    for (const uint8_t lang : {uint8_t(0), uint8_t(1)}) {
+        for (const auto &d : docs) {
+            SCOPED_TRACE(std::string(d.name) + (lang ? " en" : " ja"));
+            // Everything at its longest (the proviso above the stamp's place), paid in cash.
+            TBillState cash = sample::edgeBill(lang);
+            cash.SiharaiCombo.EditText.clear();
+            cash.SaNumEdit[8].clear();
+            const TDocumentRun r = run(cash, d.paper, d.kind, sample::edgeFacility());
+            ASSERT_TRUE(r.stamp.needed());
+            EXPECT_EQ(r.stamp.value, 200);
+            const PageModel &m = r.model;
+            const printing::RectItem *frame = m.rect(0, QLatin1String(d.frame));
+            ASSERT_TRUE(frame);
+            EXPECT_FALSE(m.rect(0, QLatin1String(d.dotted))) << "the dotted box gives way to the frame";
+            EXPECT_EQ(text(m, 0, QLatin1String(d.caption)), QStringLiteral("収入印紙"));
+
+            // On the receipt: within the margins, on the combined sheet right of the dividing line.
+            const QSizeF paper = m.setup.paperMm();
+            QRectF receipt(m.setup.leftMm, m.setup.topMm, paper.width() - m.setup.leftMm - m.setup.rightMm,
+                           paper.height() - m.setup.topMm - m.setup.bottomMm);
+            if (const printing::LineItem *divider = m.line(0, QStringLiteral("QRShape2")))
+                receipt.setLeft(divider->from.x());
+            EXPECT_TRUE(receipt.contains(frame->rect));
+
+            const QList<Span> ink = inkBoxes(m, 0);
+            for (const Span &s : ink) {
+                if (s.name == QLatin1String(d.caption)) {
+                    EXPECT_TRUE(frame->rect.contains(s.box));
+                }
+            }
+            // Nothing else on it or in it, nor a rule running along it.
+            const QRectF near = frame->rect.adjusted(-0.5, -0.5, 0.5, 0.5);
+            for (const printing::PageItem &item : m.pages[0].items) {
+                const QString name = itemName(item);
+                if (name == QLatin1String(d.frame) || name == QLatin1String(d.caption))
+                    continue;
+                const QRectF box = itemBox(item, ink);
+                if (box.isNull())
+                    continue;
+                const QRectF overlap = near.intersected(box.adjusted(-0.01, -0.01, 0.01, 0.01));
+                EXPECT_TRUE(overlap.isEmpty()) << name.toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(BillPapersTest, OnlyACashReceiptOfFiftyThousandYenHasTheStampFrame)
+{
+    TBillState cash = sample::edgeBill();
+    cash.SiharaiCombo.EditText.clear();
+    cash.SaNumEdit[8].clear();
+    TBillState card = sample::edgeBill();
+    card.SaNumEdit[8] = card.SaNumEdit[RowBalance];
+    TBillState small = cash;
+    small.SaNumEdit[RowBalance] = QStringLiteral("49999");
+    small.SaNumEdit[RowTax].clear();
+    const struct {
+        const char *name;
+        const TBillState &bill;
+        BillPaper paper;
+        int kind;
+        bool framed;
+    } cases[] = {
+        {"cash receipt", cash, BillPaper::A5, KindReceipt, true},
+        {"cash, combined sheet", cash, BillPaper::Combined, KindBill, true},
+        {"bill", cash, BillPaper::A5, KindBill, false},
+        {"estimate", cash, BillPaper::B5, KindEstimate, false},
+        {"paid by card", card, BillPaper::A5, KindReceipt, false},
+        {"paid by card, combined sheet", card, BillPaper::Combined, KindBill, false},
+        {"under 50,000 yen", small, BillPaper::A4, KindReceipt, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const TDocumentRun r = run(c.bill, c.paper, c.kind, sample::edgeFacility());
+        EXPECT_EQ(r.stamp.needed(), c.framed);
+        const bool combined = c.paper == BillPaper::Combined;
+        EXPECT_EQ(r.model.rect(0, combined ? QStringLiteral("Stamp2") : QStringLiteral("Stamp")) != nullptr, c.framed);
+        // Without the frame the dotted box stays where receipts have it.
+        if (!c.framed && c.kind != KindBill) {
+            EXPECT_TRUE(r.model.rect(0, QStringLiteral("QRShape26")));
+        }
+        if (!c.framed && combined) {
+            EXPECT_TRUE(r.model.rect(0, QStringLiteral("QRShape7")));
+        }
+    }
+}

@@ -133,6 +133,59 @@ private slots:
         QCOMPARE(w->bill().SeisanDay, QStringLiteral("2014/03/21"));
     }
 
+    // A cash receipt of 50,000 yen or more: the clerk is reminded of the
+    // stamp before it prints (Cancel prints nothing), and the receipt frames
+    // its place; the preview only shows the frame.
+    void cashReceiptRemindsOfTheRevenueStamp()
+    {
+        if (printing::printerAvailable())
+            QSKIP("a printer is installed: direct printing would not write the PDF");
+        writeProgramDirectory(0);
+        {
+            AppData data;
+            TLibrary lib;
+            data.ExePath = dir.path() + QLatin1Char('/');
+            data.ReserveList = {rec(1601001, 30000, 2, "大人宿泊料金"), rec(1601102, 600, 3, "ビール")};
+            QString error;
+            QVERIFY(saveReserveList(data, lib, &error));
+        }
+        QStringList reminders;
+        QMessageBox::StandardButton answer = QMessageBox::Cancel;
+        SetMessageResponder([&](const ShownMessage &m) {
+            if (m.title != QStringLiteral("収入印紙"))
+                return QMessageBox::Yes;
+            reminders << m.text;
+            return answer;
+        });
+        TMainForm main(dir.path());
+        main.show();
+        TMeisaiForm *w = main.openBillWindow(kBill);
+        QVERIFY(w);
+        const QString status = w->bill().DecideEdit;
+        QPushButton *print = w->findChild<QPushButton *>(QStringLiteral("PrintRyousyu"));
+        print->click();
+        QCOMPARE(reminders.size(), 1);
+        QVERIFY2(reminders[0].contains(QStringLiteral("収入印紙 200円")), qPrintable(reminders[0]));
+        QVERIFY(!QFile::exists(pdfPath));
+        QCOMPARE(w->bill().DecideEdit, status);
+
+        answer = QMessageBox::Ok;
+        print->click();
+        QCOMPARE(reminders.size(), 2);
+        QVERIFY(QFile::exists(pdfPath));
+        QCOMPARE(w->bill().DecideEdit, QStringLiteral("1"));
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {pdfPath, QStringLiteral("-")});
+        if (!text.waitForFinished(60000) || text.exitCode() != 0)
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        QVERIFY(QString::fromUtf8(text.readAllStandardOutput()).contains(QStringLiteral("収入印紙")));
+
+        QFile::remove(pdfPath);
+        main.menuItem(QStringLiteral("PrintRyousyu"))->trigger();
+        QVERIFY(QFile::exists(pdfPath));
+        QCOMPARE(reminders.size(), 2);
+    }
+
     void printButtonsFollowThePaper_data()
     {
         QTest::addColumn<int>("paper");
