@@ -133,6 +133,30 @@ private slots:
         bill->findChild<QPushButton *>(QStringLiteral("LangButton"))->click(); // the question is answered yes
         check(QStringLiteral("bill in English"), bill);
         QVERIFY(main.closeBillWindow());
+
+        // The restore window, a dialog of its own, with the inn's backup generations.
+        QStringList faults;
+        bool looked = false;
+        QTimer::singleShot(0, &main, [&] {
+            QWidget *restore = QApplication::activeModalWidget();
+            if (!restore)
+                return;
+            looked = true;
+            QTest::qWait(50);
+            keepShot(restore, QStringLiteral("Restore1"));
+            if (!screenArea().contains(restore->frameGeometry()))
+                faults << QStringLiteral("off the screen");
+            for (QLabel *l : restore->findChildren<QLabel *>())
+                if (l->isVisible() && (l->wordWrap() ? l->height() < l->heightForWidth(l->width()) : l->width() < l->sizeHint().width()))
+                    faults << l->text();
+            for (QAbstractButton *b : restore->findChildren<QAbstractButton *>())
+                if (b->isVisible() && !b->text().isEmpty() && b->width() < b->sizeHint().width())
+                    faults << b->text();
+            restore->close();
+        });
+        main.menuItem(QStringLiteral("Restore1"))->trigger();
+        QVERIFY(looked);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral(", "))));
     }
 
     void thePreviewShowsItsWholeToolBarOnTheScreen()
