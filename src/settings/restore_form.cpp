@@ -19,13 +19,16 @@ const QString kTitle = QStringLiteral("バックアップから復元");
 
 QString whenText(const Generation &g)
 {
-    return g.when.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+    // Saves within one second are told apart by their number.
+    const QString when = g.when.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+    return g.sequence > 1 ? when + QStringLiteral(" (%1)").arg(g.sequence) : when;
 }
 
 } // namespace
 
 std::function<QString(QWidget *)> TRestoreForm::FolderDialog = [](QWidget *parent) {
-    return QFileDialog::getExistingDirectory(parent, QStringLiteral("バックアップのあるフォルダー"));
+    // From the home folder rather than wherever the program was started.
+    return QFileDialog::getExistingDirectory(parent, QStringLiteral("バックアップのあるフォルダー"), QDir::homePath());
 };
 
 TRestoreForm::TRestoreForm(const QString &dataDir, const QString &backupDir, QWidget *parent)
@@ -34,8 +37,9 @@ TRestoreForm::TRestoreForm(const QString &dataDir, const QString &backupDir, QWi
     setObjectName(QStringLiteral("RestoreForm"));
     setWindowTitle(kTitle);
     auto *layout = new QVBoxLayout(this);
-    auto *intro = new QLabel(QStringLiteral("データを戻すバックアップを選んでください。保存のたびに、保存する前のデータが"
-                                            "バックアップとして残されています。\n今のデータも、復元する前にバックアップとして残します。"),
+    auto *intro = new QLabel(QStringLiteral("データを戻すバックアップを選んでください。バックアップは保存のたびに、"
+                                            "保存する前のデータで作られます。\n"
+                                            "今のデータも、復元する前にバックアップとして残します。"),
                              this);
     intro->setWordWrap(true);
     layout->addWidget(intro);
@@ -55,6 +59,13 @@ TRestoreForm::TRestoreForm(const QString &dataDir, const QString &backupDir, QWi
     GenerationGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     GenerationGrid->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(GenerationGrid, 1);
+    // A new machine has none yet: the way to a copy taken elsewhere.
+    EmptyHint = new QLabel(QStringLiteral("このフォルダーにはバックアップがありません。USBメモリなどに取った写しから戻すときは、"
+                                          "「別のフォルダーから」でそのフォルダーを選んでください。"),
+                           this);
+    EmptyHint->setObjectName(QStringLiteral("EmptyHint"));
+    EmptyHint->setWordWrap(true);
+    layout->addWidget(EmptyHint);
 
     auto *buttons = new QHBoxLayout;
     OtherFolderButton = new QPushButton(QStringLiteral("別のフォルダーから(&F)..."), this);
@@ -118,6 +129,7 @@ void TRestoreForm::fill()
         }
     }
     QApplication::restoreOverrideCursor();
+    EmptyHint->setVisible(list.empty());
     if (!list.empty())
         GenerationGrid->selectRow(0);
     selectionChanged();

@@ -48,6 +48,7 @@ private:
     bool restored = false;
 
     QLabel *FolderLabel = nullptr;
+    QLabel *EmptyHint = nullptr;
     QTableWidget *GenerationGrid = nullptr;
     QPushButton *RestoreButton = nullptr;
     QPushButton *OtherFolderButton = nullptr;

@@ -12,6 +12,7 @@
 #include "storage/generations.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -179,14 +180,18 @@ private slots:
         QCOMPARE(main.data().StartFlags, MissingBaseData | MissingKamoku | MissingReserve);
         QCOMPARE(main.data().ReserveList.size(), size_t(0));
         int listedHere = -1, listedThere = -1;
+        bool hintHere = false, hintThere = true;
         TRestoreForm::FolderDialog = [&](QWidget *) { return stick.path() + "/norvel"; };
         QTimer::singleShot(0, [&] {
             auto *form = qobject_cast<TRestoreForm *>(QApplication::activeModalWidget());
             QVERIFY(form);
             auto *grid = form->findChild<QTableWidget *>("GenerationGrid");
+            auto *hint = form->findChild<QLabel *>("EmptyHint");
             listedHere = grid->rowCount();
+            hintHere = hint->isVisibleTo(form);
             form->OtherFolderClick();
             listedThere = grid->rowCount();
+            hintThere = hint->isVisibleTo(form);
             form->RestoreClick();
             if (form->isVisible()) // a refusal leaves it open
                 form->reject();
@@ -194,7 +199,9 @@ private slots:
         main.menuItem("Restore1")->trigger();
         TRestoreForm::FolderDialog = {};
         QCOMPARE(listedHere, 0);
+        QVERIFY(hintHere); // none here: the way to another folder is told
         QCOMPARE(listedThere, 1);
+        QVERIFY(!hintThere);
         QCOMPARE(shown.size(), 2);
         QVERIFY(shown[0].text.contains("よろしいですか"));
         QVERIFY(shown[1].text.contains("戻しました"));
