@@ -196,7 +196,11 @@ private slots:
             if (form->isVisible()) // a refusal leaves it open
                 form->reject();
         });
+        // A window open on the data about to be replaced closes first.
+        main.menuItem("KamokuMenu")->trigger();
+        QVERIFY(main.findChildWindow("KamokuForm"));
         main.menuItem("Restore1")->trigger();
+        QVERIFY(!main.findChildWindow("KamokuForm"));
         TRestoreForm::FolderDialog = {};
         QCOMPARE(listedHere, 0);
         QVERIFY(hintHere); // none here: the way to another folder is told
