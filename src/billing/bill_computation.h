@@ -8,6 +8,7 @@
 #include "storage/records.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <limits>
 
@@ -63,6 +64,11 @@ bool taxShares(int64_t standardItems, int64_t reducedItems, int64_t common, int6
 // The rates of the shares as the bill's row 3 names them: "10%" or "10%・8%"
 // (English "10%/8%").
 QString taxRatesLabel(const std::vector<TTaxShare> &shares, bool english);
+// One line per rate with its taxable amount and tax, as a qualified invoice
+// states them: "10%対象 ¥11,000 (内消費税 ¥1,000)", tax added
+// "10%対象 ¥10,000 消費税 ¥1,000"; English "Subject to 10%: JPY 11,000
+// (incl. consumption tax JPY 1,000)".
+QStringList taxShareLines(const std::vector<TTaxShare> &shares, bool added, bool english);
 
 // The date whose settings a bill takes: its settlement date, today while it has none.
 QDate billSettingsDate(const TBillState &bill);

@@ -1,5 +1,6 @@
 #include "meisai_form.h"
 
+#include "billing/bill_computation.h"
 #include "billing/bill_storage.h"
 #include "billing/bill_window_rules.h"
 #include "billing/revenue_stamp.h"
@@ -638,6 +639,17 @@ void TMeisaiForm::showTotals()
             g->setCursorPosition(0);
             g->setToolTip(Bill.GEdit[size_t(row)]);
         }
+    // A bill of two rates names both in row 3; the amount and tax of each are in its hint.
+    if (Bill.TaxShares.size() > 1) {
+        const QString hint = (QStringList{Bill.GEdit[RowTax]}
+                              + taxShareLines(Bill.TaxShares, Bill.TaxAdded, Bill.LangFlag != 0))
+                                 .join(QLatin1Char('\n'));
+        if (QLineEdit *g = GEdit[RowTax])
+            g->setToolTip(hint);
+        SaNumEdit[RowTax]->setToolTip(hint);
+    } else {
+        SaNumEdit[RowTax]->setToolTip(QString());
+    }
     fitLabels();
     for (size_t i = 0; i < SaNumEdit.size(); ++i)
         if (SaNumEdit[i]->Text() != Bill.SaNumEdit[i])

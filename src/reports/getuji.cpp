@@ -33,6 +33,11 @@ QStringList getujiHeadings(const TBaseData &base, const std::vector<int> &rates)
             QStringLiteral("売掛金")};
 }
 
+QString getujiRateLabel(int rate)
+{
+    return QString::number(rate) + QStringLiteral("%対象");
+}
+
 namespace {
 
 // Column of the working figure kept per day row (not part of the report).
@@ -225,6 +230,21 @@ MonthGrid getujiMonth(const AppData &data, const ReportMonth &month, QStringList
             return a.Reduced != b.Reduced ? !a.Reduced : a.Rate > b.Rate;
         });
     }
+    // A month of two rates cannot name one in its heading: its taxable
+    // sales and tax per rate go below the totals, rates merged by value.
+    std::vector<TTaxShare> breakdown;
+    if (rates.size() > 1)
+        for (const auto &[key, share] : rateTotals) {
+            auto same = std::find_if(breakdown.begin(), breakdown.end(),
+                                     [&](const TTaxShare &t) { return t.Rate == share.Rate; });
+            if (same == breakdown.end()) {
+                breakdown.push_back(share);
+                continue;
+            }
+            same->Base = checked.plus(same->Base, share.Base);
+            same->Tax = checked.plus(same->Tax, share.Tax);
+        }
+    std::sort(breakdown.begin(), breakdown.end(), [](const TTaxShare &a, const TTaxShare &b) { return a.Rate > b.Rate; });
     if (carried)
         carried->clear();
     bool overflow = checked.overflow;
@@ -235,7 +255,7 @@ MonthGrid getujiMonth(const AppData &data, const ReportMonth &month, QStringList
         grid.error = MonthSum::overflowMessage(month);
         return grid;
     }
-    grid.rows.reserve(DayRows + 1);
+    grid.rows.reserve(DayRows + 1 + breakdown.size());
     for (int r = 0; r <= DayRows; ++r) {
         QStringList row;
         row.reserve(GetujiColumns);
@@ -245,6 +265,13 @@ MonthGrid getujiMonth(const AppData &data, const ReportMonth &month, QStringList
         grid.rows.push_back(row);
         if (carried)
             *carried << cells[r][Carried].cell();
+    }
+    for (const TTaxShare &share : breakdown) {
+        QStringList row(GetujiColumns);
+        row[GDay] = getujiRateLabel(share.Rate);
+        row[GCharges] = QString::number(share.Base);
+        row[GTax] = QString::number(share.Tax);
+        grid.rows.push_back(row);
     }
     // Every money column but 日帰り料金 is shown through a picture.
     blankZeroCells(grid, {GStayAdult, GStayOther, GOption, GService, GDiscount, GCharges, GTax, GBathingTax,

@@ -21,7 +21,7 @@ enum GetujiColumn : int {
     GService,     // (内)サービス料
     GDiscount,    // 値引き
     GCharges,     // 料金計
-    GTax,         // (内)消費税8%
+    GTax,         // (内)消費税, with the month's rate
     GBathingTax,  // (内)入湯税
     GAdvance,     // 立替金
     GTotal,       // ご利用額合計
@@ -36,8 +36,13 @@ enum GetujiColumn : int {
 // its rate when the month's bills hold only one.
 QStringList getujiHeadings(const TBaseData &base, const std::vector<int> &rates);
 
+// The label of a row of the breakdown by rate: "10%対象".
+QString getujiRateLabel(int rate);
+
 // Rows 0..30 are days 1..31 (blank for days the month does not have), row 31
-// the running totals. Lines and receivables are taken in list order; a bill
+// the running totals; a month whose bills hold two rates or more has one row
+// per rate below them, highest first: its label, and the taxable sales and
+// the tax of that rate in the charges and tax columns. Lines and receivables are taken in list order; a bill
 // stops counting at its first line without a date. When carried is given it
 // receives, per row, the working column of the window: the day's charges
 // total as it stood after the previous bill end of that day.

@@ -19,6 +19,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 // Fifteen columns that are read, the working column of the day's charges
 // as of its previous bill end, and one that stays empty.
@@ -102,10 +104,12 @@ void TGetujiForm::Refresh()
 void TGetujiForm::show(const ReportMonth &month, MonthGrid grid, const QStringList &carried)
 {
     FShown = std::move(grid);
-    Grid->SetRowCount(kRows);
+    // The day rows and the totals, and below them the breakdown by rate of a month of two rates.
+    const int rows = 1 + std::max(kRows - 1, int(FShown.rows.size()));
+    Grid->SetRowCount(rows);
     // The headings that follow the settings are written at each refresh.
     Grid->SetRows(0, FShown.headings);
-    for (int r = 0; r < kRows - 1; ++r) {
+    for (int r = 0; r < rows - 1; ++r) {
         QStringList cells =
             r < int(FShown.rows.size()) ? FShown.rows[r] : QStringList{reports::rowLabel(month, r)};
         while (cells.size() < GetujiColumns)
@@ -135,7 +139,7 @@ void TGetujiForm::PrintButtonClick()
         ShowMessage(this, QStringLiteral("エラー"), FShown.error);
         return;
     }
-    TGetujiPrinForm form(MonthBar->title(), gridRows());
+    TGetujiPrinForm form(MonthBar->title(), gridRows(), FShown.headings.value(GTax));
     const printing::PrintOutcome outcome = printing::printDocument(this, form.Run(), 1, form.documentName());
     if (outcome != printing::PrintOutcome::Printed && outcome != printing::PrintOutcome::SavedPdf)
         return;

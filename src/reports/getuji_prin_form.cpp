@@ -2,6 +2,12 @@
 
 #include "printing/fonts.h"
 #include "printing/ruled_table.h"
+#include "reports/getuji.h"
+#include "reports/report_month.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
 
 using namespace printing;
 
@@ -9,9 +15,12 @@ namespace {
 constexpr qreal kCellHeight = 5.3;
 constexpr qreal kTextTop = 1.1;
 constexpr qreal kNumberInset = 1.0; // numbers end this far inside the cell's right edge
+constexpr qreal kBreakdownGap = 2.0; // between the footing and the breakdown by rate
+constexpr qreal kHeaderHeight = 6.3;
 
-// The printed headings are fixed: they do not follow the window's run-time headings.
-QList<RuledColumn> columns()
+// The printed headings are short fixed texts; the tax names the month's rate
+// as the window does.
+QList<RuledColumn> columns(const QString &taxHeading)
 {
     const struct { const char *heading; qreal left; } amounts[] = {
         {"大人宿泊", 12.4}, {"宿泊(他)", 28.6}, {"日帰り", 44.7}, {"オプション", 60.6}, {"ｻｰﾋﾞｽ料", 76.7},
@@ -23,30 +32,74 @@ QList<RuledColumn> columns()
     for (const auto &a : amounts)
         out.append({QString::fromUtf8(a.heading), a.left, width, RuledColumn::Right, a.left + width - kNumberInset,
                     QStringLiteral("999,999,999")});
+    if (!taxHeading.isEmpty())
+        out[GTax].heading = taxHeading.startsWith(QStringLiteral("内")) ? taxHeading.mid(1) : taxHeading;
+    return out;
+}
+
+// Moves the rows after the totals out of rows.
+std::vector<QStringList> takeBreakdown(std::vector<QStringList> &rows)
+{
+    constexpr std::size_t kept = reports::DayRows + 1;
+    if (rows.size() <= kept)
+        return {};
+    std::vector<QStringList> out(std::make_move_iterator(rows.begin() + kept), std::make_move_iterator(rows.end()));
+    rows.resize(kept);
     return out;
 }
 } // namespace
 
-TGetujiPrinForm::TGetujiPrinForm(const QString &dateLabel_, std::vector<QStringList> rows_)
-    : dateLabel(dateLabel_), grid(std::move(rows_), QPageLayout::Landscape)
+TGetujiPrinForm::TGetujiPrinForm(const QString &dateLabel_, std::vector<QStringList> rows_, const QString &taxHeading)
+    : dateLabel(dateLabel_), breakdown(takeBreakdown(rows_)), grid(std::move(rows_), QPageLayout::Landscape)
 {
     Report &rep = grid.rep;
-    const QList<RuledColumn> cols = columns();
+    const QList<RuledColumn> cols = columns(taxHeading);
 
-    rep.pageHeader.height = 6.3;
+    // The breakdown by rate below the totals keeps the month on one page:
+    // the rows are then made a little lower.
+    qreal cell = kCellHeight;
+    qreal textTop = kTextTop;
+    if (!breakdown.empty()) {
+        const qreal room = rep.page.paperMm().height() - rep.page.topMm - rep.page.bottomMm - kHeaderHeight - kBreakdownGap;
+        const int cells = reports::DayRows + 3 + int(breakdown.size()); // headings, days, totals, footing, rates
+        cell = std::min(kCellHeight, std::floor(room / cells * 10) / 10);
+        textTop = kTextTop - (kCellHeight - cell) / 2;
+    }
+
+    rep.pageHeader.height = kHeaderHeight;
     ReportItem &title = rep.pageHeader.add(ReportItem::label(QStringLiteral("TitleLabel"), 0, 0, font(kPGothic, 18)));
     title.text = documentName();
     grid.addPageNumber(rep.pageHeader, 2.5);
 
     // The headings head every page; the footing repeats them under the
     // totals row, whose bottom is its top.
-    rep.columnHeader.height = kCellHeight;
-    addRuledHeadings(rep.columnHeader, cols, kCellHeight, kTextTop, QStringLiteral("Heading"));
+    rep.columnHeader.height = cell;
+    addRuledHeadings(rep.columnHeader, cols, cell, textTop, QStringLiteral("Heading"));
 
-    grid.setDetail(cols, kCellHeight, kCellHeight, kTextTop);
+    grid.setDetail(cols, cell, cell, textTop);
 
-    rep.summary.height = kCellHeight;
-    addRuledHeadings(rep.summary, cols, kCellHeight, kTextTop, QStringLiteral("Footing"), false);
+    rep.summary.height = cell;
+    addRuledHeadings(rep.summary, cols, cell, textTop, QStringLiteral("Footing"), false);
+    if (breakdown.empty())
+        return;
+
+    // Below the footing, a little apart: one ruled row per rate, as the window shows it.
+    const qreal top = cell + kBreakdownGap;
+    rep.summary.height = top + cell * qreal(breakdown.size());
+    const QList<CellFrame> frames = cellFrames(cols);
+    const qreal right = frames.last().left + frames.last().width;
+    rep.summary.add(ReportItem::hline(QStringLiteral("RateTop"), frames.first().left, top,
+                                      right - frames.first().left, 0, Pen{}));
+    for (std::size_t r = 0; r < breakdown.size(); ++r) {
+        Band row;
+        const QStringList &cells = breakdown[r];
+        addRuledDetail(row, cols, cell, textTop, QStringLiteral("Rate%1").arg(r),
+                       [cells](int col) { return col < cells.size() ? cells[col] : QString(); });
+        for (ReportItem item : row.items) {
+            item.y += top + cell * qreal(r);
+            rep.summary.add(item);
+        }
+    }
 }
 
 QString TGetujiPrinForm::documentName() const

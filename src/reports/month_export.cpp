@@ -4,6 +4,9 @@
 #include "reports/item_sales.h"
 #include "reports/nyutouzei.h"
 #include "reports/receivables.h"
+#include "storage/ini_file.h"
+#include "storage/library.h"
+#include "storage/money_settings.h"
 #include "storage/safe_file.h"
 
 #include <QFileInfo>
@@ -86,8 +89,21 @@ bool readReportData(AppData &data, const QString &exePath, QString *error)
     for (int i = 0; i < KamokuCategories; ++i)
         if (!readList(data.KamokuList[i], data.filePath(KamokuFileNames[i]), error))
             return false;
-    return readList(data.ReserveList.edit(), data.filePath("reserve.dat"), error)
-        && readList(data.UrikakeList, data.filePath("urikake.dat"), error);
+    if (!readList(data.ReserveList.edit(), data.filePath("reserve.dat"), error)
+        || !readList(data.UrikakeList, data.filePath("urikake.dat"), error))
+        return false;
+    // The dated rates and amounts of the settings file, as the window takes
+    // them: figures worked from settings half read would differ from it.
+    data.Money = TMoneySettings{};
+    if (const TLibrary::FileProbe ini = TLibrary::ProbeFile(data.iniPath()); ini.exists && !ini.error.isEmpty()) {
+        *error = QStringLiteral("%1 を読めません：%2").arg(data.iniPath(), ini.error);
+        return false;
+    }
+    if (const QString m = readMoneySettings(IniFile(data.iniPath()), &data.Money); !m.isEmpty()) {
+        *error = m.simplified();
+        return false;
+    }
+    return true;
 }
 
 int runMonthExport(const QStringList &args, const QString &exePath, QString *message)

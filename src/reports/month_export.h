@@ -36,9 +36,11 @@ const QList<ExportReport> &exportReports();
 // True when the arguments (without the program name) ask for an export.
 bool isExportCommand(const QStringList &args);
 
-// Reads base.dat, the item files, reserve.dat and urikake.dat of exePath for
-// reading only: a missing file counts as empty (base.dat as the defaults); a
-// file that exists but cannot be read whole is an error.
+// Reads base.dat, the item files, reserve.dat, urikake.dat and the dated
+// money settings of the settings file of exePath for reading only: a missing
+// file counts as empty (base.dat and the settings as the defaults); a file
+// that exists but cannot be read whole, or settings that cannot be read, are
+// an error.
 bool readReportData(AppData &data, const QString &exePath, QString *error);
 
 // Runs the export; the message of a failure (one line) goes to *message.

@@ -66,7 +66,8 @@ class MeisaiFormTest : public QObject {
     }
 
     // Writes the program directory: settings, the default item master and the reservations.
-    void writeProgramDirectory(const std::vector<TReserveData> &reserve, uint8_t paperKubun = 0)
+    void writeProgramDirectory(const std::vector<TReserveData> &reserve, uint8_t paperKubun = 0,
+                               uint32_t reducedItem = 0)
     {
         AppData data;
         TLibrary lib;
@@ -75,6 +76,10 @@ class MeisaiFormTest : public QObject {
         data.BaseData = settings(1, 1, 1);
         data.BaseData.PaperKubun = paperKubun;
         seedDefaultKamoku(data.KamokuList);
+        for (auto &list : data.KamokuList)
+            for (THojoKamoku &e : list)
+                if (reducedItem != 0 && itemKey(e) == reducedItem)
+                    e.Keigen = 1;
         data.ReserveList.edit().assign(reserve.begin(), reserve.end());
         QString error;
         QVERIFY(saveBaseData(data, lib, &error));
@@ -152,6 +157,55 @@ private slots:
         QTest::keyClick(name, Qt::Key_W, Qt::ControlModifier);
         QTRY_VERIFY(w.isNull());
         QVERIFY(!main.billWindow());
+        QVERIFY(shown.isEmpty());
+    }
+
+    // A bill of today with juice sold to take away holds both rates: row 3
+    // names them, and its hint gives each rate's amount and tax.
+    void twoRatesShowEachRatesAmountAndTax()
+    {
+        Clock::setFixed(QDateTime(QDate(2026, 12, 10), QTime(10, 0)));
+        writeProgramDirectory({rec(kBill, 1601001, 10000, 1, "2026/12/10", "大人宿泊料金"),
+                               rec(kBill, 1601105, 1000, 1, "2026/12/10", "ジュース")},
+                              0, 1601105);
+        BillDesk desk(dir.path());
+        desk.show();
+        TMeisaiForm *w = desk.openBillWindow(kBill);
+        QVERIFY(w);
+        auto *label = child<QLineEdit>(w, "GEdit3");
+        auto *amount = child<TSaNumEdit>(w, "SaNumEdit3");
+        // The service charge of 1100 follows the items: 100 of it to the juice.
+        // 10 % of 11000 is 1100; 8 % of 1100 is 88 (88.0, no tenth to round up).
+        QCOMPARE(label->text(), QStringLiteral("消費税（10%・8%）"));
+        QCOMPARE(amount->Text(), QStringLiteral("1188"));
+        const QString hint = QStringLiteral("消費税（10%・8%）\n10%対象 ¥11,000 消費税 ¥1,100\n8%対象 ¥1,100 消費税 ¥88");
+        QCOMPARE(label->toolTip(), hint);
+        QCOMPARE(amount->toolTip(), hint);
+
+        // In English as the bill is printed (the lines typed by hand give way to the master's).
+        answers << QMessageBox::Yes << QMessageBox::Yes;
+        child<QPushButton>(w, "LangButton")->click();
+        QVERIFY(label->text().startsWith(QStringLiteral("Consumption Tax")));
+        QVERIFY(label->text().contains(QStringLiteral("10%/8%")));
+        QCOMPARE(amount->toolTip(),
+                 label->text() + QStringLiteral("\nSubject to 10%: JPY 11,000 (consumption tax JPY 1,100)"
+                                                "\nSubject to 8%: JPY 1,100 (consumption tax JPY 88)"));
+
+        // Without the juice the bill has one rate, named in the label: no amounts in the hint.
+        child<QPushButton>(w, "LangButton")->click();
+        shown.clear();
+        auto *grid = child<TStringGridEx>(w, "Grid");
+        grid->setFocus();
+        grid->FocusCell(1, 2);
+        QTest::keyClick(grid, Qt::Key_F10, Qt::ShiftModifier);
+        auto *menu = child<QMenu>(w, "PopupMenu1");
+        QTRY_VERIFY(menu->isVisible());
+        menu->findChild<QAction *>("DeleteLine")->trigger();
+        menu->close();
+        QCOMPARE(grid->Cells(2, 2), QString());
+        QCOMPARE(label->text(), QStringLiteral("消費税（10%）"));
+        QCOMPARE(label->toolTip(), label->text());
+        QVERIFY(amount->toolTip().isEmpty());
         QVERIFY(shown.isEmpty());
     }
 

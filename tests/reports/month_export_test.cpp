@@ -213,6 +213,23 @@ TEST_F(MonthExport, UnreadableDataFilesAreReported)
     expectJapanese(r.err, args);
 }
 
+// The dated settings are part of the data: settings that cannot be read
+// would give other figures than the window, so nothing is written.
+TEST_F(MonthExport, UnreadableMoneySettingsAreReported)
+{
+    QFile ini(dir.filePath("norvelreceipt.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[MoneySettings]\r\nTaxRates=2019/10/01:ten\r\n");
+    ini.close();
+    const QString out = outDir.filePath("x.csv");
+    const QStringList args = {"--export", "sales", "--month", "2008-03", "--out", out};
+    const Outcome r = run(args);
+    EXPECT_EQ(r.status, ExportDataError);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("norvelreceipt.ini"))) << r.err.toStdString();
+    EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out));
+}
+
 TEST_F(MonthExport, MissingDataFilesGiveAnEmptyMonth)
 {
     for (const char *name : {"base.dat", "reserve.dat", "urikake.dat"})

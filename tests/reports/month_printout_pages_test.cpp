@@ -7,6 +7,7 @@
 #include "../printing/gui_test_env.h"
 #include "../printing/page_checks.h"
 #include "month_sample.h"
+#include "two_rate_month.h"
 
 #include "reports/getuji_prin_form.h"
 #include "reports/getujiopt_prin_form.h"
@@ -74,6 +75,11 @@ const QList<Printout> &printouts()
         {"bathing tax", [] { return TNyutouPrinForm(QStringLiteral("2008年03月分"), nyutouzeiMonth(marchData(), ReportMonth(2008, 3)).rows, inn()).Run(); },
          "DayHeadingCell0", 1},
         {"daily sales", [] { return TGetujiPrinForm(QStringLiteral("2008年03月分"), getujiMonth(marchData(), ReportMonth(2008, 3)).rows).Run(); },
+         "HeadingCell0", 1},
+        {"daily sales, two rates", [] {
+             const MonthGrid g = getujiMonth(twoRateMonth(1), ReportMonth(2026, 12));
+             return TGetujiPrinForm(QStringLiteral("2026年12月分"), g.rows, g.headings[GTax]).Run();
+         },
          "HeadingCell0", 1},
         {"receivables", [] { return TUrikakePrnForm(QStringLiteral("2008年03月分"), receivablesMonth(marchData(), ReportMonth(2008, 3)).rows).Run(); },
          "HeadingCell0", 0},
