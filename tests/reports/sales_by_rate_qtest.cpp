@@ -55,6 +55,7 @@ private slots:
     void init()
     {
         QVERIFY(dir.isValid());
+        data = twoRateMonth(1);
         Clock::setFixed(QDateTime(QDate(2026, 12, 20), QTime(18, 0)));
         // The bathing tax went from 150 to 200 on the 16th: bill 3's night
         // of the 19th owes 200, the nights of the 2nd and 3rd 150.
