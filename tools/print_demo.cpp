@@ -4,6 +4,8 @@
 //   a5_bill, a5_receipt, a5_estimate, a4_bill, a4_receipt, b5_bill,
 //   b5_receipt, b5_estimate, combined
 // and the same of a bill with everything at its longest, prefixed edge_;
+// the receipts and the combined sheet of a registered inn's bill of two tax
+// rates, prefixed invoice_ (and invoice_edge_ with the longest texts);
 // then the month printouts of a realistic month (March 2008): month_nyutou,
 // month_getuji, month_urikake, month_opt, and month_urikake_long (a
 // statement of three pages).
@@ -64,6 +66,27 @@ int main(int argc, char **argv)
                 const TBillState bill = edge ? sample::edgeBill(lang) : sample::bill(lang);
                 const TDocumentRun run = makeBillDocument(bill, base, exePath, d.paper, d.kind);
                 const QString file = QStringLiteral("%1%2_%3.pdf")
+                                         .arg(edge ? QStringLiteral("edge_") : QString(), QLatin1String(d.name),
+                                              lang ? QStringLiteral("en") : QStringLiteral("ja"));
+                QString error = run.error;
+                if (error.isEmpty())
+                    error = printing::saveDocumentPdf(out.filePath(file), run.model);
+                std::printf("%s: %s\n", qPrintable(file), error.isEmpty() ? "written" : qPrintable(error));
+                failures += !error.isEmpty();
+            }
+        }
+    }
+
+    // The receipts of a registered inn, with the tax of two rates.
+    for (const bool edge : {false, true}) {
+        const TBaseData base = edge ? sample::edgeFacility() : sample::facility();
+        for (const uint8_t lang : {uint8_t(0), uint8_t(1)}) {
+            for (const Doc &d : docs) {
+                if (d.kind == KindEstimate || (d.kind == KindBill && d.paper != BillPaper::Combined))
+                    continue;
+                const TBillState bill = edge ? sample::invoiceEdgeBill(lang) : sample::invoiceBill(lang);
+                const TDocumentRun run = makeBillDocument(bill, base, exePath, d.paper, d.kind);
+                const QString file = QStringLiteral("invoice_%1%2_%3.pdf")
                                          .arg(edge ? QStringLiteral("edge_") : QString(), QLatin1String(d.name),
                                               lang ? QStringLiteral("en") : QStringLiteral("ja"));
                 QString error = run.error;

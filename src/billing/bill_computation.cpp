@@ -451,6 +451,7 @@ TBillMessage CalcTotals(TBillState &bill, const TBaseData &base, const TMoneySet
     bill.GEdit = label;
     bill.TaxShares = std::move(shares);
     bill.TaxAdded = base.TaxKubun != 0;
+    bill.RegistrationNo = money.RegistrationNo;
     return {};
 }
 

@@ -136,6 +136,9 @@ struct TBillState {
     // worked it out; and whether it was added to the prices.
     std::vector<TTaxShare> TaxShares;
     bool TaxAdded = false;
+    // The facility's invoice registration number as the last pass found it;
+    // empty: receipts carry no invoice lines.
+    QString RegistrationNo;
 
     // Whether a line's item is sold at the reduced tax rate.
     bool isReducedKey(uint32_t key) const { return std::binary_search(ReducedKeys.begin(), ReducedKeys.end(), key); }

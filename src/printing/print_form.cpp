@@ -89,6 +89,7 @@ ReportItem &fitted(ReportItem &item, qreal width, qreal minPt, const QString &gr
 }
 
 constexpr qreal kSmallestMark = 9; // pt: a reissue mark beside the title gets no smaller
+constexpr qreal kSmallestInvoice = 6; // pt: the invoice lines of a receipt get no smaller
 constexpr qreal kAboveAddress = 0.2; // mm between the logo or facility name and the address lines
 constexpr qreal kTelFaxGap = 2.0;  // mm at least between the telephone and the fax number
 constexpr qreal kSmallestAddress = 6; // pt: a web or mail address gets no smaller, it breaks instead
@@ -280,7 +281,8 @@ TPrintForm::TPrintForm(const TBillState &bill_, const TBaseData &base_, const QS
 TPrintForm::TPrintForm(const TBillState &bill_, const TBaseData &base_, const QString &exePath_, int kind,
                        const BillLayout &layout)
     : bill(bill_), base(base_), exePath(exePath_), Kind(layout.combined ? int(KindBill) : kind),
-      english(bill_.LangFlag != 0), L(layout)
+      english(bill_.LangFlag != 0),
+      invoice(!bill_.RegistrationNo.isEmpty() && (layout.combined || kind == KindReceipt)), L(layout)
 {
     installFontSubstitutions();
     bool ok = false;
@@ -406,9 +408,11 @@ void TPrintForm::setUpHeader()
           {QStringLiteral("URL"), L.url, QStringLiteral("URL:") + fieldText(base.URL)},
           {QStringLiteral("EMail"), L.email, QStringLiteral("Mail:") + fieldText(base.EMail)}}},
         L.itemsRight, L.headerHeight);
+    const qreal nameBottom = addRegistrationLine(b.items, QStringLiteral("RegistrationNo"), L.facility.x, L.itemsRight,
+                                                 addressTop, L.zip.pt);
     ReportItem *logo = b.item(QStringLiteral("LogoImage"));
-    logo->height = std::min(L.logo.h, addressTop - kAboveAddress - L.logo.y);
-    b.item(QStringLiteral("Sisetumei"))->height = std::min(L.facility.h, addressTop - kAboveAddress - L.facility.y);
+    logo->height = std::min(L.logo.h, nameBottom - L.logo.y);
+    b.item(QStringLiteral("Sisetumei"))->height = std::min(L.facility.h, nameBottom - L.facility.y);
 }
 
 void TPrintForm::setUpColumnHeader()
@@ -530,7 +534,9 @@ void TPrintForm::setUpDetail()
     tekiyou.minPointSize = L.detailPt - 1.5;
     b.add(tekiyou).supply = [this] {
         const TReserveData *l = currentLine();
-        return l ? fieldText(l->Kamoku) : QString();
+        if (!l)
+            return QString();
+        return (invoice && bill.marksReduced(*l) ? QStringLiteral("※") : QString()) + fieldText(l->Kamoku);
     };
     ReportItem tanka = ReportItem::rightLabel(QStringLiteral("Tanka"), L.tankaRight, L.detailY, text);
     b.add(fitted(tanka, L.tankaRight - L.cells[2].left - kPad, L.detailPt * 0.7)).supply = [this] {
@@ -643,13 +649,48 @@ void TPrintForm::setUpFooter()
                                 Pen{winColor(base.Color4), 0.1, PenStyle::Solid}));
     }
 
+    // The tax per rate of a registered facility's receipt, left of the
+    // totals: under the stamp box, and what does not fit there above it
+    // (under the proviso when there is one).
+    stampAt = L.stampBox;
+    stampGivesWay = false;
+    if (!L.combined && invoice) {
+        const qreal right = L.labelCellX - 1.0;
+        const qreal foot = L.footerHeight - 0.3;
+        qreal top = 0.2;
+        qreal aboveStamp = L.stampBox.y - 0.5;
+        if (ReportItem *tadashi = b.item(QStringLiteral("TadashiLabel"))) {
+            // The proviso as it will be fitted: on two lines it reaches higher.
+            ReportItem fittedTadashi = *tadashi;
+            fitLabel(measure, fittedTadashi, fittedTadashi.font.pointSize);
+            aboveStamp = std::min(b.item(QStringLiteral("QRLabel29"))->y, fittedTadashi.y) - 0.3;
+            top = L.proviso.y + 0.5;
+        }
+        const qreal belowStamp = L.stampBox.bottom() + 0.5;
+        const qreal pt = std::clamp<qreal>(L.provisoPt * 0.7, kSmallestInvoice, 8);
+        const QString name = QStringLiteral("Invoice");
+        // Where the lines find no room around the stamp box, it moves to the
+        // foot, the lines standing together above it; where even then they
+        // find none (small paper, English, two rates and a proviso), the box
+        // and the stamp frame give way to them: the tax per rate is what the
+        // guest needs, and a stamp may go anywhere on the receipt.
+        if (!addInvoiceLines(b.items, name, {{0, 0.2, right, aboveStamp - 0.2}, {0, belowStamp, right, foot - belowStamp}},
+                             true, pt)) {
+            stampAt.y = foot - stampAt.h;
+            if (!addInvoiceLines(b.items, name, {{0, top, right, stampAt.y - 0.5 - top}}, true, pt)) {
+                stampGivesWay = true;
+                addInvoiceLines(b.items, name, {{0, top, right, foot - top}}, true, pt);
+            }
+        }
+    }
+
     // The box for the revenue stamp of receipts and estimates.
-    ReportItem stamp = ReportItem::rect(QStringLiteral("QRShape26"), L.stampBox.x, L.stampBox.y, L.stampBox.w,
-                                        L.stampBox.h, Pen{QColor(0xC0, 0xC0, 0xC0), 0.2, PenStyle::Dot});
-    stamp.visible = Kind == KindReceipt || Kind == KindEstimate;
+    ReportItem stamp = ReportItem::rect(QStringLiteral("QRShape26"), stampAt.x, stampAt.y, stampAt.w, stampAt.h,
+                                        Pen{QColor(0xC0, 0xC0, 0xC0), 0.2, PenStyle::Dot});
+    stamp.visible = (Kind == KindReceipt || Kind == KindEstimate) && !stampGivesWay;
     b.add(stamp);
     if (!L.combined && Kind == KindReceipt)
-        addStampFrame(b.items, QString(), L.stampBox.x, L.stampBox.y, L.stampBox.w, L.stampBox.h);
+        addStampFrame(b.items, QString(), stampAt.x, stampAt.y, stampAt.w, stampAt.h);
 }
 
 // The frame 「収入印紙」 where the stamp goes, in place of the dotted box; Run
@@ -748,13 +789,27 @@ void TPrintForm::setUpReceiptHalf()
           {QStringLiteral("QRLabel22"), r.url, QStringLiteral("URL:") + fieldText(base.URL)},
           {QStringLiteral("QRLabel23"), r.email, QStringLiteral("Mail:") + fieldText(base.EMail)}}},
         paperRight, rep.page.paperMm().height() - rep.page.bottomMm);
+    const qreal nameBottom =
+        addRegistrationLine(p, QStringLiteral("RegistrationNo2"), r.facility.x, paperRight, addressTop, r.zip.pt);
+    // The tax per rate under the proviso, left of the facility's name and
+    // above the stamp box; what does not fit there under the stamp box.
+    if (invoice) {
+        const qreal right = std::min(r.logo.x, r.facility.x) - 1.0;
+        const qreal top = r.tadashiRule.y + 1.0;
+        const qreal belowStamp = r.blankBox.bottom() + 0.5;
+        addInvoiceLines(p, QStringLiteral("Invoice2_"),
+                                      {{r.tadashiRule.x, top, right - r.tadashiRule.x, r.blankBox.y - 0.5 - top},
+                                       {r.tadashiRule.x, belowStamp, right - r.tadashiRule.x,
+                                        rep.page.paperMm().height() - rep.page.bottomMm - belowStamp}},
+                                      false, 7);
+    }
     ReportItem logo = ReportItem::picture(QStringLiteral("QRImage1"), r.logo.x, r.logo.y, r.logo.w,
-                                          std::min(r.logo.h, addressTop - kAboveAddress - r.logo.y), QImage());
+                                          std::min(r.logo.h, nameBottom - r.logo.y), QImage());
     logo.fitImage = true;
     p.append(logo);
     ReportItem name = ReportItem::label(QStringLiteral("Sisetumei2"), r.facility.x, r.facility.y,
                                         font(kPGothic, r.facilityPt, true));
-    name.height = std::min(r.facility.h, addressTop - kAboveAddress - r.facility.y);
+    name.height = std::min(r.facility.h, nameBottom - r.facility.y);
     fitted(name, r.facility.w, r.facilityPt * 0.6);
     name.clip = true;
     name.supply = [this] { return facilityName; };
@@ -908,6 +963,137 @@ QString TPrintForm::taxBreakdownText() const
     return t + QLatin1Char(')');
 }
 
+// "登録番号 T…" just above the address lines, the facility name and the
+// logo above it; returns where they must end.
+qreal TPrintForm::addRegistrationLine(QList<ReportItem> &out, const QString &name, qreal x, qreal right,
+                                      qreal addressTop, qreal pt)
+{
+    if (!invoice)
+        return addressTop - kAboveAddress;
+    const FontSpec f = font(kPGothic, pt);
+    const qreal top = addressTop - kAboveAddress - measure.lineHeight(f);
+    ReportItem reg = ReportItem::label(name, x, top, f);
+    fitted(reg, right - x, std::min<qreal>(6, pt)).text =
+        (english ? QStringLiteral("Registration No. ") : QStringLiteral("登録番号 ")) + bill.RegistrationNo;
+    out.append(reg);
+    return top - kAboveAddress;
+}
+
+// The lines of the simplified qualified invoice: the taxable amount and the
+// tax of each rate, the legend of the ※ mark, and what is outside the tax.
+// Each line is one or more pieces: printed on one line when it fits, else a
+// piece to a line.
+QList<QStringList> TPrintForm::invoiceLines() const
+{
+    QList<QStringList> out;
+    auto money = [this](int64_t v) {
+        const QString t = pictureText(v, kMaskAmount).trimmed();
+        return english ? QStringLiteral("JPY ") + t : kYen + t;
+    };
+    int reducedRate = -1;
+    for (const TTaxShare &t : bill.TaxShares) {
+        const QString rate = QString::number(t.Rate) + QLatin1Char('%');
+        if (t.Reduced)
+            reducedRate = t.Rate;
+        if (english)
+            out << QStringList{QStringLiteral("Subject to %1: %2").arg(rate, money(t.Base)),
+                               QStringLiteral("(%1consumption tax %2)")
+                                   .arg(bill.TaxAdded ? QString() : QStringLiteral("incl. "), money(t.Tax))};
+        else if (bill.TaxAdded)
+            out << QStringList{QStringLiteral("%1対象 %2").arg(rate, money(t.Base)),
+                               QStringLiteral("消費税 %1").arg(money(t.Tax))};
+        else
+            out << QStringList{QStringLiteral("%1対象 %2").arg(rate, money(t.Base)),
+                               QStringLiteral("(内消費税 %1)").arg(money(t.Tax))};
+    }
+    if (reducedRate >= 0)
+        out << QStringList{(english ? QStringLiteral("※ Reduced tax rate (%1%) item") : QStringLiteral("※印は軽減税率(%1%)対象"))
+                               .arg(reducedRate)};
+    // Row 4 holds the advances and the bathing tax.
+    int64_t outside = 0;
+    if (readAmount(bill.SaNumEdit[RowAdvance].trimmed(), &outside) && outside != 0)
+        out << (english ? QStringList{QStringLiteral("Bathing tax and advances:"), QStringLiteral("not taxable")}
+                        : QStringList{QStringLiteral("入湯税・立替金は不課税")});
+    return out;
+}
+
+// The invoice lines one under another in the free spaces given (top-down),
+// in reading order: from the first space on, each space's lines at its top;
+// fromFoot: from the last space back, each space's lines at its foot. A line
+// too wide for its space takes a line per piece. The lines of the rates stay
+// together, and so do the notes, unless only apart they find room; all take
+// the largest size from pt down to kSmallestInvoice at which every line
+// finds room. Returns false (and adds nothing) when they do not fit even then.
+bool TPrintForm::addInvoiceLines(QList<ReportItem> &out, const QString &prefix, const QList<FrameSpot> &spaces,
+                                 bool fromFoot, qreal pt)
+{
+    const QList<QStringList> lines = invoiceLines();
+    const int n = int(lines.size());
+    const int rates = std::min(n, int(bill.TaxShares.size()));
+    // Units that share a space: [first, end) of the lines.
+    std::vector<std::pair<int, int>> grouped{{0, rates}};
+    if (rates < n)
+        grouped.push_back({rates, n});
+    std::vector<std::pair<int, int>> single;
+    for (int i = 0; i < n; ++i)
+        single.push_back({i, i + 1});
+
+    for (const auto &units : {grouped, single})
+        for (qreal size = pt; size >= kSmallestInvoice - 1e-6; size -= 0.5) {
+            const FontSpec f = font(kPGothic, size);
+            const qreal step = measure.lineHeight(f);
+            // The printed lines of a unit in a space of the width; empty when a piece is too wide.
+            auto printed = [&](const std::pair<int, int> &unit, qreal width) -> QStringList {
+                QStringList p;
+                for (int i = unit.first; i < unit.second; ++i) {
+                    const QString whole = lines[i].join(QLatin1Char(' '));
+                    if (measure.width(f, whole) <= width + 1e-6) {
+                        p << whole;
+                        continue;
+                    }
+                    for (const QString &piece : lines[i])
+                        if (measure.width(f, piece) > width + 1e-6)
+                            return {};
+                    p << lines[i];
+                }
+                return p;
+            };
+            const int count = int(units.size());
+            QList<ReportItem> placed;
+            int done = 0; // units placed, from the first or from the last
+            for (int k = 0; k < spaces.size() && done < count; ++k) {
+                const FrameSpot &s = spaces[fromFoot ? spaces.size() - 1 - k : k];
+                QStringList here; // in reading order
+                int taken = 0;
+                while (done + taken < count) {
+                    const int u = fromFoot ? count - 1 - done - taken : done + taken;
+                    const QStringList p = printed(units[std::size_t(u)], s.w);
+                    if (p.isEmpty() || (here.size() + p.size()) * step > s.h + 1e-6)
+                        break;
+                    here = fromFoot ? p + here : here + p;
+                    ++taken;
+                }
+                const qreal top = fromFoot ? s.bottom() - here.size() * step : s.y;
+                QList<ReportItem> group;
+                for (int j = 0; j < here.size(); ++j) {
+                    group.append(ReportItem::label(QString(), s.x, top + j * step, f));
+                    group.last().text = here[j];
+                }
+                placed = fromFoot ? group + placed : placed + group;
+                done += taken;
+            }
+            if (done < count)
+                continue;
+            // Named in reading order.
+            int number = 0;
+            for (ReportItem &item : placed)
+                item.name = prefix + QString::number(number++);
+            out.append(placed);
+            return true;
+        }
+    return false;
+}
+
 const TReserveData *TPrintForm::currentLine() const
 {
     return !blank && LineIndex < lines.size() ? &lines[LineIndex] : nullptr;
@@ -988,9 +1174,9 @@ TDocumentRun TPrintForm::Run()
     const QString suffix = L.combined ? QStringLiteral("2") : QString();
     for (const QString &name : {QStringLiteral("Stamp"), QStringLiteral("StampCaption")})
         if (ReportItem *item = rep.item(name + suffix))
-            item->visible = run.stamp.needed();
+            item->visible = run.stamp.needed() && !stampGivesWay;
     if (ReportItem *box = rep.item(L.combined ? QStringLiteral("QRShape7") : QStringLiteral("QRShape26")))
-        box->visible = !run.stamp.needed() && (L.combined || Kind != KindBill);
+        box->visible = !run.stamp.needed() && (L.combined || Kind != KindBill) && !stampGivesWay;
 
     run.model = rep.layout(measure);
 

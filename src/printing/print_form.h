@@ -13,6 +13,8 @@
 
 #include <QImage>
 #include <QString>
+#include <QList>
+#include <QStringList>
 #include <cstddef>
 
 enum DocumentKind : int {
@@ -91,6 +93,11 @@ private:
     QString stayText() const;
     QString receivedText() const;
     QString taxBreakdownText() const;
+    QList<QStringList> invoiceLines() const;
+    bool addInvoiceLines(QList<printing::ReportItem> &out, const QString &prefix, const QList<FrameSpot> &spaces,
+                         bool fromFoot, qreal pt);
+    qreal addRegistrationLine(QList<printing::ReportItem> &out, const QString &name, qreal x, qreal right, qreal addressTop,
+                              qreal pt);
     const TReserveData *currentLine() const;
 
     const TBillState &bill;
@@ -99,7 +106,10 @@ private:
     QString exePath;
     int Kind;
     bool english;
+    bool invoice; // the registration number and the tax per rate (receipts of a registered facility)
     BillLayout L;
+    FrameSpot stampAt;          // where the stamp box of a receipt stands (moved for the invoice lines)
+    bool stampGivesWay = false; // the stamp box and frame left out: the invoice lines need their room
 
     printing::Report rep;
     printing::TextMeasure measure;

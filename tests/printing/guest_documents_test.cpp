@@ -3,7 +3,8 @@
 // the bill with everything at its longest: the logo above the address, the
 // totals labels at their own size, a legible tax breakdown, whole web and
 // mail addresses, telephone and fax apart, no "*****" rows, the proviso on
-// receipts, and English that reads as English.
+// receipts, English that reads as English, and the invoice lines of a
+// registered inn's receipts.
 
 #include "gui_test_env.h"
 #include "bill_document_kinds.h"
@@ -32,9 +33,14 @@ struct Sample {
     TBaseData (*base)();
 };
 
+TBillState registeredBill(uint8_t lang) { return sample::invoiceBill(lang); }
+TBillState registeredEdgeBill(uint8_t lang) { return sample::invoiceEdgeBill(lang); }
+
 const Sample kSamples[] = {
     {"sample bill", &sample::bill, &sample::facility},
     {"edge bill", &sample::edgeBill, &sample::edgeFacility},
+    {"registered inn's bill of two rates", &registeredBill, &sample::facility},
+    {"registered inn's longest bill of two rates", &registeredEdgeBill, &sample::edgeFacility},
 };
 
 BillLayout layoutOf(BillPaper paper)
@@ -382,6 +388,158 @@ TEST_F(GuestDocuments, EnglishReadsAsEnglishAndJapaneseKeepsItsWording)
             english << fieldText(k.ETekiyo);
     EXPECT_TRUE(english.contains(QStringLiteral("Japanese Liquor")));
     EXPECT_FALSE(english.join(QLatin1Char(',')).contains(QStringLiteral("Jananese")));
+}
+
+// The invoice lines of a document: the texts of the items named prefix0,
+// prefix1, ... in reading order.
+QList<const TextItem *> invoiceItems(const PageModel &m, const QString &prefix)
+{
+    QList<const TextItem *> out;
+    while (const TextItem *t = m.text(0, prefix + QString::number(out.size())))
+        out << t;
+    return out;
+}
+
+TEST_F(GuestDocuments, InvoiceLinesOfEveryReceiptInsideItsFrameOverNothing)
+{
+    printing::TextMeasure measure;
+    for (const bool twoRates : {false, true})
+        for (const bool longest : {false, true})
+            for (const uint8_t lang : {uint8_t(0), uint8_t(1)})
+                for (const Document &d : kDocuments) {
+                    if (d.kind != KindReceipt && d.paper != BillPaper::Combined)
+                        continue;
+                    SCOPED_TRACE(std::string(d.name) + (twoRates ? ", two rates" : ", one rate")
+                                 + (longest ? ", longest texts" : "") + (lang ? ", English" : ", Japanese"));
+                    const TBillState bill =
+                        longest ? sample::invoiceEdgeBill(lang, twoRates) : sample::invoiceBill(lang, twoRates);
+                    const PageModel m = run(bill, d.paper, d.kind, longest ? sample::edgeFacility() : sample::facility());
+                    const bool combined = d.paper == BillPaper::Combined;
+
+                    // The number under the facility's name, on both halves of the combined sheet.
+                    const QString number = (lang ? QStringLiteral("Registration No. ") : QStringLiteral("登録番号 "))
+                                           + sample::kRegistrationNo;
+                    EXPECT_EQ(text(m, QStringLiteral("RegistrationNo")), number);
+                    if (combined) {
+                        EXPECT_EQ(text(m, QStringLiteral("RegistrationNo2")), number);
+                    }
+
+                    // Each rate with its taxable amount and tax, the mark's legend, what is outside the tax.
+                    QStringList expected =
+                        lang ? QStringList{QStringLiteral("Subject to 10%: JPY 61,200 (incl. consumption tax JPY 5,563)")}
+                             : QStringList{QStringLiteral("10%対象 ¥61,200 (内消費税 ¥5,563)")};
+                    if (!twoRates)
+                        expected = lang ? QStringList{QStringLiteral("Subject to 10%: JPY 63,600 (incl. consumption tax JPY 5,781)")}
+                                        : QStringList{QStringLiteral("10%対象 ¥63,600 (内消費税 ¥5,781)")};
+                    else if (lang)
+                        expected << QStringLiteral("Subject to 8%: JPY 2,400 (incl. consumption tax JPY 177)")
+                                 << QStringLiteral("※ Reduced tax rate (8%) item");
+                    else
+                        expected << QStringLiteral("8%対象 ¥2,400 (内消費税 ¥177)") << QStringLiteral("※印は軽減税率(8%)対象");
+                    expected << (lang ? QStringLiteral("Bathing tax and advances: not taxable")
+                                      : QStringLiteral("入湯税・立替金は不課税"));
+                    const QList<const TextItem *> lines = invoiceItems(m, combined ? QStringLiteral("Invoice2_")
+                                                                                   : QStringLiteral("Invoice"));
+                    QStringList texts;
+                    for (const TextItem *t : lines)
+                        texts << t->text;
+                    EXPECT_EQ(texts.join(QLatin1Char(' ')), expected.join(QLatin1Char(' ')));
+                    // The reduced-rate line is marked, the others not.
+                    const QList<const TextItem *> rows = m.texts(0, QStringLiteral("Tekiyou"));
+                    ASSERT_GE(rows.size(), 5);
+                    EXPECT_EQ(rows[3]->text.startsWith(QStringLiteral("※")), twoRates) << rows[3]->text.toStdString();
+                    EXPECT_FALSE(rows[0]->text.startsWith(QStringLiteral("※")));
+
+                    // Legible, one under another, inside the receipt: left of the
+                    // totals on its own paper, right of the fold on the combined sheet.
+                    const BillLayout L = layoutOf(d.paper);
+                    const QRectF frame =
+                        combined ? QRectF(QPointF(L.receipt.dividerX, m.setup.topMm),
+                                          QPointF(m.setup.paperMm().width() - m.setup.rightMm,
+                                                  m.setup.paperMm().height() - m.setup.bottomMm))
+                                 : QRectF(QPointF(m.setup.leftMm, m.setup.topMm),
+                                          QPointF(m.setup.leftMm + L.labelCellX - 1.0,
+                                                  m.setup.paperMm().height() - m.setup.bottomMm));
+                    for (int i = 0; i < lines.size(); ++i) {
+                        const TextItem *t = lines[i];
+                        EXPECT_GE(t->font.pointSize, 6);
+                        const QRectF glyphs(t->rect.topLeft(), QSizeF(measure.width(t->font, t->text),
+                                                                      measure.lineHeight(t->font)));
+                        EXPECT_TRUE(frame.contains(glyphs)) << t->text.toStdString();
+                        if (i > 0) {
+                            EXPECT_GE(t->rect.top(), lines[i - 1]->rect.top() + measure.lineHeight(t->font) - 1e-6);
+                        }
+                    }
+                    for (const char *name : {"RegistrationNo", "RegistrationNo2"}) {
+                        const TextItem *t = m.text(0, QLatin1String(name));
+                        if (!t)
+                            continue;
+                        const qreal right = combined && QLatin1String(name) == QLatin1String("RegistrationNo2")
+                                                ? frame.right()
+                                                : m.setup.leftMm + L.itemsRight;
+                        EXPECT_LE(t->rect.left() + measure.width(t->font, t->text), right + 1e-6) << name;
+                        EXPECT_GE(t->font.pointSize, 6);
+                    }
+
+                    // No text over another, none over the stamp box, no rule through one.
+                    const QList<Span> boxes = inkBoxes(m, 0);
+                    for (int i = 0; i < boxes.size(); ++i)
+                        for (int j = i + 1; j < boxes.size(); ++j) {
+                            const QRectF o = boxes[i].box.intersected(boxes[j].box);
+                            EXPECT_FALSE(o.width() > 0.05 && o.height() > 0.05)
+                                << boxes[i].name.toStdString() << " and " << boxes[j].name.toStdString();
+                        }
+                    for (const Span &b : boxes) {
+                        if (!b.name.startsWith(QStringLiteral("Invoice")) && !b.name.startsWith(QStringLiteral("Registration")))
+                            continue;
+                        for (const printing::PageItem &item : m.pages[0].items)
+                            if (const auto *r = std::get_if<printing::RectItem>(&item);
+                                r && QStringList{QStringLiteral("QRShape26"), QStringLiteral("QRShape7"),
+                                                 QStringLiteral("Stamp"), QStringLiteral("Stamp2")}
+                                         .contains(r->name)) {
+                                EXPECT_FALSE(r->rect.intersects(b.box)) << b.name.toStdString() << " in the stamp box";
+                            }
+                        for (const Segment &s : ruledSegments(m, 0)) {
+                            const bool crosses = s.horizontal ? s.at > b.box.top() && s.at < b.box.bottom()
+                                                                    && s.to > b.box.left() && s.from < b.box.right()
+                                                              : s.at > b.box.left() && s.at < b.box.right()
+                                                                    && s.to > b.box.top() && s.from < b.box.bottom();
+                            EXPECT_FALSE(crosses) << b.name.toStdString() << " crossed by " << s.name.toStdString();
+                        }
+                    }
+                    // The stamp's place (the dotted box, or the frame of a receipt
+                    // that needs a stamp) gives way only where English lines of two
+                    // rates and the proviso leave it no room on small paper.
+                    bool stamp = false;
+                    for (const printing::PageItem &item : m.pages[0].items)
+                        if (const auto *r = std::get_if<printing::RectItem>(&item))
+                            stamp = stamp || QStringList{QStringLiteral("QRShape26"), QStringLiteral("QRShape7"),
+                                                         QStringLiteral("Stamp"), QStringLiteral("Stamp2")}
+                                                 .contains(r->name);
+                    EXPECT_EQ(stamp, !(lang && twoRates && longest && d.paper == BillPaper::A5));
+                }
+}
+
+TEST_F(GuestDocuments, NothingOfTheInvoiceWithoutARegistrationNumberNorOnABillOrEstimate)
+{
+    for (const uint8_t lang : {uint8_t(0), uint8_t(1)})
+        for (const Document &d : kDocuments)
+            for (const bool registered : {false, true}) {
+                const bool invoice = registered && (d.kind == KindReceipt || d.paper == BillPaper::Combined);
+                if (invoice)
+                    continue;
+                SCOPED_TRACE(std::string(d.name) + (registered ? ", registered" : "") + (lang ? ", English" : ", Japanese"));
+                const TBillState bill =
+                    sample::invoiceBill(lang, true, sample::facility(), registered ? sample::kRegistrationNo : QString());
+                const PageModel m = run(bill, d.paper, d.kind, sample::facility());
+                for (const printing::PageItem &item : m.pages[0].items)
+                    if (const TextItem *t = std::get_if<TextItem>(&item)) {
+                        EXPECT_FALSE(t->name.startsWith(QStringLiteral("Invoice"))) << t->name.toStdString();
+                        EXPECT_FALSE(t->name.startsWith(QStringLiteral("Registration"))) << t->name.toStdString();
+                        EXPECT_FALSE(t->text.contains(QStringLiteral("※"))) << t->text.toStdString();
+                        EXPECT_FALSE(t->text.contains(sample::kRegistrationNo)) << t->text.toStdString();
+                    }
+            }
 }
 
 } // namespace

@@ -135,4 +135,48 @@ inline TBillState edgeBill(uint8_t lang = 0)
     return b;
 }
 
+// A registration number whose check digit holds.
+inline const QString kRegistrationNo = QStringLiteral("T4801234567890");
+
+// A stay settled at today's rates by a registered inn: rooms and drinks at
+// 10 %, with twoRates sweets to take away at the reduced 8 % too, and the
+// bathing tax and an advance, which are outside the tax. An empty
+// registration number: an inn that is not registered.
+inline TBillState invoiceBill(uint8_t lang = 0, bool twoRates = true, const TBaseData &base = facility(),
+                              const QString &registrationNo = kRegistrationNo)
+{
+    TBillState b = bill(lang);
+    const bool en = lang != 0;
+    b.StayLabel = QStringLiteral("2026年12月08日(火)から");
+    b.SeisanDay = QStringLiteral("2026/12/10");
+    b.Lines = {
+        line("2026/12/08", 1601001, en ? QStringLiteral("Adult") : QStringLiteral("大人"), 15000, 2),
+        line("2026/12/08", 1601102, en ? QStringLiteral("Beer") : QStringLiteral("ビール"), 600, 3),
+        line("2026/12/09", 1601001, en ? QStringLiteral("Adult") : QStringLiteral("大人"), 15000, 2),
+        line("2026/12/09", 1601105, en ? QStringLiteral("Onsen manju to take away") : QStringLiteral("温泉まんじゅう(お持ち帰り)"),
+             1200, 2),
+        line("2026/12/09", 1106001, en ? QStringLiteral("Taxi fare") : QStringLiteral("タクシー代(立替金)"), 2000, 1),
+    };
+    padTo(b, 2);
+    if (twoRates)
+        b.ReducedKeys = {1601105};
+    TMoneySettings money;
+    money.RegistrationNo = registrationNo;
+    CalcTotals(b, base, money);
+    return b;
+}
+
+// The registered inn's bill with the longest name and plan and the proviso,
+// for the longest facility texts.
+inline TBillState invoiceEdgeBill(uint8_t lang = 0, bool twoRates = true)
+{
+    TBillState b = invoiceBill(lang, twoRates, edgeFacility());
+    const TBillState longest = edgeBill(lang);
+    b.NameEdit = longest.NameEdit;
+    b.PlanEdit = longest.PlanEdit;
+    b.RoomEdit = longest.RoomEdit;
+    b.TadashiCheck = true;
+    return b;
+}
+
 } // namespace sample
