@@ -1,5 +1,7 @@
 #include "bill_computation.h"
 
+#include "billing/lodging_tax_lines.h"
+
 #include "storage/clock.h"
 #include "storage/cp932.h"
 
@@ -95,41 +97,6 @@ bool isAdultDayUse(uint32_t key) { return key == 1601801 || key == 1601802; }
 
 } // namespace
 
-QString amountRangeText()
-{
-    QLocale c(QLocale::C);
-    c.setNumberOptions(QLocale::DefaultNumberOptions); // with thousands separators
-    return QStringLiteral("%1円から%2円まで")
-        .arg(c.toString(std::numeric_limits<int32_t>::min()), c.toString(std::numeric_limits<int32_t>::max()));
-}
-
-bool checkedAdd(int64_t a, int64_t b, int64_t *r)
-{
-    int64_t v = 0;
-    if (__builtin_add_overflow(a, b, &v) || !fitsAmount(v))
-        return false;
-    *r = v;
-    return true;
-}
-
-bool checkedSub(int64_t a, int64_t b, int64_t *r)
-{
-    int64_t v = 0;
-    if (__builtin_sub_overflow(a, b, &v) || !fitsAmount(v))
-        return false;
-    *r = v;
-    return true;
-}
-
-bool checkedMul(int64_t a, int64_t b, int64_t *r)
-{
-    int64_t v = 0;
-    if (__builtin_mul_overflow(a, b, &v) || !fitsAmount(v))
-        return false;
-    *r = v;
-    return true;
-}
-
 TBillSums billSums(const RecordList<TReserveData> &lines, const std::vector<uint32_t> &reducedKeys)
 {
     TBillSums s;
@@ -158,10 +125,6 @@ TBillSums billSums(const RecordList<TReserveData> &lines, const std::vector<uint
     }
     return s;
 }
-
-int64_t addedTax(int64_t base, int rate) { return (rate * base + 90) / 100; }
-
-int64_t includedTax(int64_t base, int rate) { return rate * base / (100 + rate); }
 
 bool taxShares(int64_t standardItems, int64_t reducedItems, int64_t common, int64_t standardOnly,
                const TRatesInForce &rates, bool added, std::vector<TTaxShare> *shares)
@@ -267,10 +230,16 @@ TBillMessage amountFieldMessage(const QString &field, const QString &text)
 
 namespace {
 
+// The accommodation tax a pass charged and its text in row 4.
+struct TLodgingPart {
+    int64_t Tax = 0;
+    QString Text;
+};
+
 // The whole computation on a bill it does not change: results into amount and label.
 TBillMessage computeTotals(const TBillState &bill, const TBaseData &base, const TMoneySettings &money,
                            std::array<QString, 9> &amount, std::array<QString, BillRows> &label,
-                           std::vector<TTaxShare> &shares)
+                           std::vector<TTaxShare> &shares, TLodgingPart &lodging)
 {
     const bool english = bill.LangFlag != 0;
     const auto &plain = english ? EnglishLabels : JapaneseLabels;
@@ -389,8 +358,20 @@ TBillMessage computeTotals(const TBillState &bill, const TBaseData &base, const 
     }
     amount[RowTax] = num(shownTax);
 
-    // Row 4: advances and bathing tax.
-    const int64_t row4 = add(s.advances, bathing);
+    // The accommodation tax: collected for the town like an advance, outside the consumption tax.
+    if (money.Lodging.Enabled && bill.LodgingCheck) {
+        const TLodgingTaxOfLines t =
+            lodgingTaxOfLines(bill.Lines, billDate, bill.CheckBox1 ? rates.Service : 0, base, money);
+        if (!t.ok())
+            return rangeRefusal();
+        lodging.Tax = t.Total;
+        if (t.Total != 0)
+            lodging.Text = lodgingTaxText(money.Lodging, t.PersonsByAmount, english);
+    }
+    const int64_t advances = add(s.advances, lodging.Tax);
+
+    // Row 4: advances and bathing tax (and the accommodation tax, one of the advances).
+    const int64_t row4 = add(advances, bathing);
     if (!ok)
         return rangeRefusal();
     if (row4 == 0) {
@@ -405,10 +386,12 @@ TBillMessage computeTotals(const TBillState &bill, const TBaseData &base, const 
             const int64_t q = stays.empty() ? 0 : stays.begin()->second;
             const int64_t r = dayUses.empty() ? 0 : dayUses.begin()->second;
             const bool even = stayOk && s.n >= 1 && stay == s.n && q % s.n == 0;
-            text = advanceText(english, plain[RowAdvance], s.advances, bath, dbath, q, s.n, r, even,
+            text = advanceText(english, plain[RowAdvance], advances, bath, dbath, q, s.n, r, even,
                                stays.empty() ? 0 : stays.begin()->first, dayUses.empty() ? 0 : dayUses.begin()->first);
         } else
-            text = datedBathingText(english, plain[RowAdvance], s.advances, stays, dayUses);
+            text = datedBathingText(english, plain[RowAdvance], advances, stays, dayUses);
+        if (!lodging.Text.isEmpty())
+            text += (english ? QStringLiteral("&") : QStringLiteral("及び")) + lodging.Text;
         if (base.Nyutou_Kubun == 0)
             label[RowAdvance] = (english ? QStringLiteral("(inclusive ") : QStringLiteral("(内 ")) + text
                 + QStringLiteral(")");
@@ -418,7 +401,7 @@ TBillMessage computeTotals(const TBillState &bill, const TBaseData &base, const 
     }
 
     // Row 5: total of use.
-    const int64_t total = add(add(add(subtotal, tax), s.advances), base.Nyutou_Kubun != 0 ? bathing : 0);
+    const int64_t total = add(add(add(subtotal, tax), advances), base.Nyutou_Kubun != 0 ? bathing : 0);
     amount[RowTotal] = num(total);
 
     // Rows 6 and 7: deposit and balance.
@@ -444,7 +427,8 @@ TBillMessage CalcTotals(TBillState &bill, const TBaseData &base, const TMoneySet
     std::array<QString, 9> amount;
     std::array<QString, BillRows> label;
     std::vector<TTaxShare> shares;
-    const TBillMessage m = computeTotals(bill, base, money, amount, label, shares);
+    TLodgingPart lodging;
+    const TBillMessage m = computeTotals(bill, base, money, amount, label, shares, lodging);
     if (!m.isEmpty())
         return m;
     bill.SaNumEdit = amount;
@@ -452,6 +436,8 @@ TBillMessage CalcTotals(TBillState &bill, const TBaseData &base, const TMoneySet
     bill.TaxShares = std::move(shares);
     bill.TaxAdded = base.TaxKubun != 0;
     bill.RegistrationNo = money.RegistrationNo;
+    bill.LodgingTax = lodging.Tax;
+    bill.LodgingText = lodging.Text;
     return {};
 }
 
@@ -460,5 +446,6 @@ TBillMessage totalsRefusal(const TBillState &bill, const TBaseData &base, const 
     std::array<QString, 9> amount;
     std::array<QString, BillRows> label;
     std::vector<TTaxShare> shares;
-    return computeTotals(bill, base, money, amount, label, shares);
+    TLodgingPart lodging;
+    return computeTotals(bill, base, money, amount, label, shares, lodging);
 }

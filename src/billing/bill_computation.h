@@ -3,6 +3,7 @@
 // eight summary rows (label and amount texts) that the bill window shows and
 // the printed documents copy.
 
+#include "billing/bill_amounts.h"
 #include "billing/bill_state.h"
 #include "storage/money_settings.h"
 #include "storage/records.h"
@@ -19,16 +20,6 @@ struct TBillMessage {
     bool isEmpty() const { return text.isEmpty(); }
 };
 
-// Amounts are whole yen, held in 32 bits by the records: every amount the
-// bill shows, stores or prints must fit.
-inline bool fitsAmount(int64_t v) { return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max(); }
-// The amount range as the messages name it.
-QString amountRangeText();
-// a + b, a - b and a * b without ever wrapping: false when the exact result
-// does not fit an amount (*r is then unchanged).
-bool checkedAdd(int64_t a, int64_t b, int64_t *r);
-bool checkedSub(int64_t a, int64_t b, int64_t *r);
-bool checkedMul(int64_t a, int64_t b, int64_t *r);
 
 // Sums over every line of the bill, all pages.
 struct TBillSums {
@@ -46,11 +37,6 @@ struct TBillSums {
 // reducedKeys (ascending) are the item keys at the reduced tax rate.
 TBillSums billSums(const RecordList<TReserveData> &lines, const std::vector<uint32_t> &reducedKeys = {});
 
-// Tax added on top of a base at rate percent: rounded up unless the fraction
-// is below 0.1. The base is an amount (32 bits), so neither can overflow.
-int64_t addedTax(int64_t base, int rate);
-// Tax contained in a base that includes it.
-int64_t includedTax(int64_t base, int rate);
 
 // The consumption tax of one bill, worked once per rate: the items at each
 // rate, plus the amounts common to all (service charge, discount) spread over

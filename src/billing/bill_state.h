@@ -121,6 +121,7 @@ struct TBillState {
     // --- switches and rates ---
     bool CheckBox1 = false;      // service switch: off means no service charge
     bool CheckBox2 = true;       // bathing-tax switch: off means no bathing tax
+    bool LodgingCheck = true;    // accommodation-tax switch: off exempts the bill (a school trip)
     int SvcRate = 0;             // service rate in use: Service while CheckBox1 is on, else 0
     int BathRate = 0;            // Nyutouzei while CheckBox2 is on, else 0
     bool TadashiCheck = false;   // print the receipt proviso (combined A4 document)
@@ -139,6 +140,10 @@ struct TBillState {
     // The facility's invoice registration number as the last pass found it;
     // empty: receipts carry no invoice lines.
     QString RegistrationNo;
+    // The accommodation tax the last pass charged (part of row 4, an advance)
+    // and its text there, e.g. 宿泊税(4名泊×400円); empty without it.
+    int64_t LodgingTax = 0;
+    QString LodgingText;
 
     // Whether a line's item is sold at the reduced tax rate.
     bool isReducedKey(uint32_t key) const { return std::binary_search(ReducedKeys.begin(), ReducedKeys.end(), key); }

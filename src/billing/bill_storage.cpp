@@ -1,6 +1,7 @@
 #include "bill_storage.h"
 
 #include "billing/bill_window_rules.h"
+#include "billing/lodging_tax_lines.h"
 #include "storage/cp932.h"
 #include "storage/text_entry.h"
 
@@ -116,6 +117,7 @@ void LoadBill(TBillState &bill, const AppData &data)
     bill.SiharaiCombo.ItemIndex = -1;
     bill.SiharaiCombo.EditText.clear();
     bill.CheckBox2 = true;
+    bill.LodgingCheck = true;
     bill.RoomsDiffer = false;
     bill.HasServiceLine = false;
     bill.Seisan = bill.Regday = bill.StartDate = bill.Name = bill.Plan = bill.Room = QString();
@@ -157,6 +159,10 @@ void LoadBill(TBillState &bill, const AppData &data)
         } else if (r.Kubun == 1601990) {
             bill.SaNumEdit[RowService] = QString::number(r.Tanka);
             bill.HasServiceLine = true;
+        } else if (r.Kubun == LodgingTaxKey) {
+            // Worked out again from the stay lines; an amount of 0 marks an exempted bill.
+            if (r.Tanka == 0)
+                bill.LodgingCheck = false;
         } else {
             // Each stay line from the second on starts a new room block;
             // the first block gets its heading once a second one appears.
@@ -341,6 +347,11 @@ TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib
         const THojoKamoku &k = bill.CouponItems[size_t(bill.CouponCombo.ItemIndex - 1)];
         generated(itemKey(k), fieldText(k.Tekiyo), deposit);
     }
+    // The accommodation tax as the totals stand, or the mark of an exempted bill.
+    if (!bill.LodgingCheck)
+        generated(LodgingTaxKey, lodgingExemptText(data.Money.Lodging, bill.LangFlag != 0), 0);
+    else if (totals.LodgingTax != 0)
+        generated(LodgingTaxKey, totals.LodgingText, totals.LodgingTax);
 
     for (TReserveData &l : lines) {
         l.MeiNo = bill.BillNo;

@@ -1,8 +1,11 @@
 #include "billing/lodging_tax_lines.h"
 
-#include "billing/bill_computation.h"
+#include "billing/bill_amounts.h"
+#include "storage/money_settings.h"
 
 #include "storage/cp932.h"
+
+#include <QStringList>
 
 bool bearsLodgingTax(uint32_t key)
 {
@@ -56,4 +59,18 @@ TLodgingTaxOfLines lodgingTaxOfLines(const RecordList<TReserveData> &lines, cons
         r.PersonsByAmount[c.Amount] += l.Suryou;
     }
     return r;
+}
+
+QString lodgingTaxText(const TLodgingTax &tax, const std::map<int64_t, int64_t> &personsByAmount, bool english)
+{
+    QStringList parts;
+    for (const auto &[amount, persons] : personsByAmount)
+        parts << (english ? QStringLiteral("%1psn-nights * JPY%2").arg(persons).arg(amount)
+                          : QStringLiteral("%1名泊×%2円").arg(persons).arg(amount));
+    return (english ? tax.NameEn : tax.Name) + QLatin1Char('(') + parts.join(QLatin1Char(' ')) + QLatin1Char(')');
+}
+
+QString lodgingExemptText(const TLodgingTax &tax, bool english)
+{
+    return english ? tax.NameEn + QStringLiteral("(exempt)") : tax.Name + QStringLiteral("(免除)");
 }

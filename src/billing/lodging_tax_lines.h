@@ -11,6 +11,12 @@
 #include <cstdint>
 #include <map>
 
+// The key of the bill's accommodation-tax line: an advance (account 1106)
+// with item number 0, which the item master, numbering its advances from 1,
+// never gives out, so no renumbering moves it. Generated with the bill like
+// the service line; with amount 0 it marks a bill exempted from the tax.
+inline constexpr uint32_t LodgingTaxKey = 1106000;
+
 // The stay lines that bear the tax: adult and child stays (with or without bathing tax).
 bool bearsLodgingTax(uint32_t key);
 
@@ -32,3 +38,9 @@ struct TLodgingTaxOfLines {
 // switch off), or -1 for the rate in force on each line's night.
 TLodgingTaxOfLines lodgingTaxOfLines(const RecordList<TReserveData> &lines, const QDate &billDate, int serviceRate,
                                      const TBaseData &base, const TMoneySettings &money);
+
+// The tax's text in row 4 and on its line: the guest-nights at each amount,
+// e.g. 宿泊税(4名泊×400円) or Accommodation Tax(4psn-nights * JPY400).
+QString lodgingTaxText(const TLodgingTax &tax, const std::map<int64_t, int64_t> &personsByAmount, bool english);
+// The text of an exempted bill's marker line: 宿泊税(免除).
+QString lodgingExemptText(const TLodgingTax &tax, bool english);

@@ -292,6 +292,16 @@ void TMeisaiForm::createControls()
     CheckBox2 = new QCheckBox(QStringLiteral("入湯税"), this);
     CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
     CheckBox2->setToolTip(QStringLiteral("チェックを外すと入湯税を計上しません"));
+    LodgingCheck = new QCheckBox(Desk.data().Money.Lodging.Name, this);
+    LodgingCheck->setObjectName(QStringLiteral("LodgingCheck"));
+    LodgingCheck->setToolTip(QStringLiteral("チェックを外すとこの伝票の%1を計上しません（修学旅行など免除の場合）")
+                                 .arg(Desk.data().Money.Lodging.Name));
+    connect(LodgingCheck, &QCheckBox::toggled, this, [this](bool on) {
+        if (Showing)
+            return;
+        Bill.LodgingCheck = on;
+        calcTotals();
+    });
     connect(CheckBox1, &QCheckBox::toggled, this, [this](bool on) {
         if (Showing)
             return;
@@ -452,6 +462,7 @@ void TMeisaiForm::createLayout()
     auto *switches = new QHBoxLayout;
     switches->addWidget(CheckBox1);
     switches->addWidget(CheckBox2);
+    switches->addWidget(LodgingCheck);
     switches->addStretch();
     totals->addLayout(switches, 0, 0, 1, 2);
     for (int row = 0; row < BillRows; ++row) {
@@ -533,11 +544,11 @@ void TMeisaiForm::createLayout()
                                            headerWidth - std::max(0, english - japanese)}));
 
     // Keyboard order: header, lines, paging, switches and amounts, printing.
-    QWidget *order[] = {NameEdit,     KeisyouCombo, PlanEdit,    SeisanDay,    StayEdit,     RoomEdit,
-                        LangButton,   Grid,         PrevButton,  NextButton,   CheckBox1,    CheckBox2,
-                        NebikiCombo,  SaNumEdit[1], CouponCombo, SaNumEdit[6], SiharaiCombo, SaNumEdit[8],
-                        CSpinEdit2,   PrintRyousyu, CSpinEdit1,  PrintSeikyu,  CSpinEdit3,   TadashiCheck,
-                        PrintW};
+    QWidget *order[] = {NameEdit,     KeisyouCombo, PlanEdit,     SeisanDay,    StayEdit,     RoomEdit,
+                        LangButton,   Grid,         PrevButton,   NextButton,   CheckBox1,    CheckBox2,
+                        LodgingCheck, NebikiCombo,  SaNumEdit[1], CouponCombo,  SaNumEdit[6], SiharaiCombo,
+                        SaNumEdit[8], CSpinEdit2,   PrintRyousyu, CSpinEdit1,   PrintSeikyu,  CSpinEdit3,
+                        TadashiCheck, PrintW};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -605,6 +616,9 @@ void TMeisaiForm::showHeader()
     Label2->setVisible(Bill.StayEdit.trimmed().toInt() != 0);
     CheckBox1->setChecked(Bill.CheckBox1);
     CheckBox2->setChecked(Bill.CheckBox2);
+    LodgingCheck->setChecked(Bill.LodgingCheck);
+    // Hidden while the inn does not charge the tax, unless this bill was exempted.
+    LodgingCheck->setVisible(Desk.data().Money.Lodging.Enabled || !Bill.LodgingCheck);
     TadashiCheck->setEnabled(!fieldBytes(Desk.data().BaseData.Tadashi).isEmpty());
     TadashiCheck->setChecked(Bill.TadashiCheck);
     Showing = was;

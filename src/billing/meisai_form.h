@@ -122,6 +122,7 @@ private:
 
     // Totals.
     QCheckBox *CheckBox1 = nullptr, *CheckBox2 = nullptr;
+    QCheckBox *LodgingCheck = nullptr; // the accommodation tax, shown while the inn charges it
     std::array<QLineEdit *, BillRows> GEdit{};
     QComboBox *NebikiCombo = nullptr, *CouponCombo = nullptr, *SiharaiCombo = nullptr;
     std::array<TSaNumEdit *, 9> SaNumEdit{};

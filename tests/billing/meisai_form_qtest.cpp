@@ -422,6 +422,59 @@ private slots:
             QVERIFY(r.Kubun != 1601001u); // the statement counts no guest of this bill
     }
 
+    // The accommodation-tax switch beside the bathing tax's: off exempts the
+    // bill, and the choice comes back when the bill is opened again.
+    void theAccommodationTaxSwitchSurvivesSavingAndReopening()
+    {
+        writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
+        {
+            TMoneySettings money;
+            money.Lodging.Enabled = true;
+            QCOMPARE(readLodgingPeriods(QStringLiteral("2014/01/01:0=200,6000=400"), &money.Lodging.Periods), QString());
+            IniFile ini(path("norvelreceipt.ini"));
+            writeMoneySettings(ini, money);
+            QVERIFY(ini.save());
+        }
+        BillDesk desk(dir.path());
+        desk.show();
+        const QString charged = QStringLiteral("立替金及び入湯税(2名様×150円×1泊)及び宿泊税(2名泊×400円)");
+        const QString exempt = QStringLiteral("入湯税(2名様×150円×1泊)");
+        const struct {
+            bool click;          // click the switch after opening
+            bool checked;        // then, and after reopening
+            const char *label;
+            const char *row4, *total;
+        } steps[] = {
+            {false, true, "charged", "1100", "24860"},
+            {true, false, "exempt", "300", "24060"},
+            {false, false, "exempt", "300", "24060"},
+            {true, true, "charged", "1100", "24860"},
+        };
+        for (const auto &s : steps) {
+            TMeisaiForm *w = desk.openBillWindow(kBill);
+            QVERIFY(w);
+            auto *lodging = child<QCheckBox>(w, "LodgingCheck");
+            QVERIFY(lodging->isVisible());
+            QCOMPARE(lodging->text(), QStringLiteral("宿泊税"));
+            QCOMPARE(lodging->isChecked(), s.click != s.checked);
+            if (s.click)
+                lodging->click();
+            QCOMPARE(lodging->isChecked(), s.checked);
+            QCOMPARE(child<QLineEdit>(w, "GEdit4")->text(), qstrcmp(s.label, "charged") == 0 ? charged : exempt);
+            QCOMPARE(child<TSaNumEdit>(w, "SaNumEdit4")->Text(), QString::fromUtf8(s.row4));
+            QCOMPARE(child<TSaNumEdit>(w, "SaNumEdit5")->Text(), QString::fromUtf8(s.total));
+            QVERIFY(desk.closeBillWindow());
+        }
+        QVERIFY(shown.isEmpty());
+
+        // While the inn charges no such tax, the switch is not shown.
+        desk.data().Money.Lodging.Enabled = false;
+        TMeisaiForm *w = desk.openBillWindow(kBill);
+        QVERIFY(!child<QCheckBox>(w, "LodgingCheck")->isVisible());
+        QCOMPARE(child<TSaNumEdit>(w, "SaNumEdit5")->Text(), QStringLiteral("24060"));
+        QVERIFY(desk.closeBillWindow());
+    }
+
     void invalidSettlementDateKeepsTheWindowAndWritesNothing()
     {
         writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
