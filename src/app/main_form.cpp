@@ -7,6 +7,7 @@
 #include "reports/getujiopt_form.h"
 #include "reports/month_bar_form.h"
 #include "reports/nyutouzei_form.h"
+#include "reports/shukuhakuzei_form.h"
 #include "reports/urikake_form.h"
 #include "reservations/rsvlist_form.h"
 #include "settings/basic_setting_form.h"
@@ -122,6 +123,12 @@ void TMainForm::createMenu()
     addItem(n2, QStringLiteral("N4"), QStringLiteral("月次売上日計表"), &TMainForm::N4Click);
     addItem(n2, QStringLiteral("UrikakePrn"), QStringLiteral("売掛金月次明細"), &TMainForm::UrikakePrnClick);
     addItem(n2, QStringLiteral("OptPrn"), QStringLiteral("オプション明細出力"), &TMainForm::OptPrnClick);
+    // The accommodation-tax statement is listed only while the inn charges the tax.
+    QAction *lodging = addItem(n2, QStringLiteral("Shukuhakuzei"), QStringLiteral("宿泊税納入明細"),
+                               &TMainForm::ShukuhakuzeiClick);
+    lodging->setVisible(false);
+    connect(n2, &QMenu::aboutToShow, this,
+            [this, lodging] { lodging->setVisible(Desk->dataLoaded() && Desk->data().Money.Lodging.Enabled); });
     bar->addMenu(n2);
 
     addItem(bar, QStringLiteral("KamokuMenu"), QStringLiteral("摘要マスター"), &TMainForm::KamokuMenuClick);
@@ -334,6 +341,12 @@ void TMainForm::N3Click()
 {
     if (closeBillWindowFor(*Desk))
         openChildWindow(QStringLiteral("NyutouzeiForm"), [this] { return new TNyutouzeiForm(*Desk); });
+}
+
+void TMainForm::ShukuhakuzeiClick()
+{
+    if (closeBillWindowFor(*Desk))
+        openChildWindow(QStringLiteral("ShukuhakuzeiForm"), [this] { return new TShukuhakuzeiForm(*Desk); });
 }
 
 void TMainForm::N4Click()

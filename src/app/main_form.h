@@ -67,6 +67,7 @@ public:
     // 印刷プレビュー: the document of the open bill on screen.
     void previewBill(int paper, int kind);
     void N3Click(); // bathing-tax statement
+    void ShukuhakuzeiClick(); // accommodation-tax statement
     void N4Click(); // daily sales
     void UrikakePrnClick(); // receivables statement
     void OptPrnClick();     // sales per item

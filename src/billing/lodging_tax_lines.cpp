@@ -31,23 +31,28 @@ int64_t lodgingTierPrice(int64_t unitPrice, int serviceRate, int taxRate, const 
     return p;
 }
 
+TLodgingCharge lodgingChargeOfLine(const TReserveData &l, const QDate &billDate, int serviceRate,
+                                   const TBaseData &base, const TMoneySettings &money)
+{
+    const QDate lineDate = moneyDate(fieldText(l.Rsvday));
+    const QDate night = lineDate.isValid() ? lineDate : billDate;
+    const TRatesInForce rates = money.at(night, base);
+    const int svc = serviceRate < 0 ? rates.Service : serviceRate;
+    return money.Lodging.charge(
+        lodgingTierPrice(l.Tanka, svc, rates.Standard, base, money.Lodging.PriceIncludesServiceAndTax), night);
+}
+
 TLodgingTaxOfLines lodgingTaxOfLines(const RecordList<TReserveData> &lines, const QDate &billDate, int serviceRate,
                                      const TBaseData &base, const TMoneySettings &money)
 {
     TLodgingTaxOfLines r;
-    const TLodgingTax &tax = money.Lodging;
-    if (!tax.Enabled)
+    if (!money.Lodging.Enabled)
         return r;
     for (int i = 0; i < int(lines.size()); ++i) {
         const TReserveData &l = lines[i];
         if (!bearsLodgingTax(l.Kubun) || l.Suryou == 0)
             continue;
-        const QDate lineDate = moneyDate(fieldText(l.Rsvday));
-        const QDate night = lineDate.isValid() ? lineDate : billDate;
-        const TRatesInForce rates = money.at(night, base);
-        const int svc = serviceRate < 0 ? rates.Service : serviceRate;
-        const TLodgingCharge c =
-            tax.charge(lodgingTierPrice(l.Tanka, svc, rates.Standard, base, tax.PriceIncludesServiceAndTax), night);
+        const TLodgingCharge c = lodgingChargeOfLine(l, billDate, serviceRate, base, money);
         if (c.Amount == 0)
             continue;
         int64_t lineTax = 0, total = 0;

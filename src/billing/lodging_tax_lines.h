@@ -26,6 +26,12 @@ bool bearsLodgingTax(uint32_t key);
 int64_t lodgingTierPrice(int64_t unitPrice, int serviceRate, int taxRate, const TBaseData &base,
                          bool includesServiceAndTax);
 
+// The charge of one guest-night of a stay line: its date (billDate for a
+// line without one) choosing the period and its unit price the tier.
+// serviceRate as for lodgingTaxOfLines.
+TLodgingCharge lodgingChargeOfLine(const TReserveData &line, const QDate &billDate, int serviceRate,
+                                   const TBaseData &base, const TMoneySettings &money);
+
 struct TLodgingTaxOfLines {
     int64_t Total = 0;
     std::map<int64_t, int64_t> PersonsByAmount; // amount per person and night -> guest-nights

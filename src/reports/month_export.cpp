@@ -2,6 +2,7 @@
 
 #include "reports/getuji.h"
 #include "reports/item_sales.h"
+#include "reports/lodging_statement.h"
 #include "reports/nyutouzei.h"
 #include "reports/receivables.h"
 #include "storage/ini_file.h"
@@ -19,6 +20,7 @@ const QList<ExportReport> &exportReports()
         {"sales", [](const AppData &d, const ReportMonth &m, int) { return getujiMonth(d, m); }},
         {"receivables", [](const AppData &d, const ReportMonth &m, int) { return receivablesMonth(d, m); }},
         {"items", [](const AppData &d, const ReportMonth &m, int category) { return itemSalesMonth(d, m, category); }},
+        {"lodging", [](const AppData &d, const ReportMonth &m, int) { return lodgingTaxMonth(d, m); }},
     };
     return reports;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The month reports from the command line, for the accountant's spreadsheet:
 //
-//   norvel --export bathing|sales|receivables|items --month YYYY-MM
+//   norvel --export bathing|sales|receivables|items|lodging --month YYYY-MM
 //          [--category 0|1|2] --out FILE
 //
 // Reads the data files of the program directory without changing anything

@@ -71,12 +71,12 @@ void addHeadingRow(Band &band, const QList<RuledColumn> &columns, qreal top, qre
     }
 }
 
-// The facility, for the town hall: name, address and telephone, at the top
-// right beside the month, clear of the headings.
+// The facility at the top right beside the month, clear of the headings.
 constexpr qreal kFacilityLeft = 130.0;
 constexpr qreal kFacilityRight = 190.0;
+} // namespace
 
-void addFacility(Band &band, const TBaseData &base)
+void addStatementFacility(Band &band, const TBaseData &base, qreal kFacilityLeft, qreal kFacilityRight)
 {
     QString name = fieldText(base.SisetuName);
     name.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -103,7 +103,6 @@ void addFacility(Band &band, const TBaseData &base)
         item.minPointSize = 6;
     }
 }
-} // namespace
 
 TNyutouPrinForm::TNyutouPrinForm(const QString &dateLabel_, std::vector<QStringList> rows_, const TBaseData &base)
     : dateLabel(dateLabel_), grid(std::move(rows_), QPageLayout::Portrait)
@@ -115,7 +114,7 @@ TNyutouPrinForm::TNyutouPrinForm(const QString &dateLabel_, std::vector<QStringL
     ReportItem &title = head.add(ReportItem::label(QStringLiteral("TitleLabel"), 1.1, 1.1, font(kPGothic, 18)));
     title.text = documentName();
     grid.addPageNumber(head, 0.0);
-    addFacility(head, base);
+    addStatementFacility(head, base, kFacilityLeft, kFacilityRight);
     // "日" spans both heading rows.
     addHeadingRow(head, {kLower[0]}, kUpperTop, 2 * kCellHeight, QStringLiteral("DayHeading"), false, true);
     addHeadingRow(head, kUpper, kUpperTop, kCellHeight, QStringLiteral("UpperHeading"), true, true);

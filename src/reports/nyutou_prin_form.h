@@ -10,6 +10,10 @@
 #include <QStringList>
 #include <vector>
 
+// The facility, for the town hall: name, address and telephone, one line
+// each between left and right millimetres, at the top of a statement's band.
+void addStatementFacility(printing::Band &band, const TBaseData &base, qreal left, qreal right);
+
 class TNyutouPrinForm {
 public:
     // dateLabel: the window's month title, as 2008年03月分; rows: the grid's

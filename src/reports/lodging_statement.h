@@ -1,0 +1,16 @@
+#pragma once
+// The month's accommodation-tax statement for the town hall (宿泊税納入明細):
+// per night (each stay line's own date, settled or not) the guest-nights at
+// each tier, the guest-nights exempted, and the tax, with the month's totals.
+// The figures are worked out from the stay lines as the bills charge them.
+
+#include "reports/month_dates.h"
+#include "reports/month_grid.h"
+#include "storage/app_data.h"
+
+// Rows 0..30 are days 1..31 (blank for days the month does not have), row 31
+// the totals. Columns: 0 the day; then one per tier in force during the
+// month (guest-nights), headed by its price range and amount, e.g.
+// "6,000〜19,999円 400円"; then 人泊計 (taxed guest-nights), 免除 人泊
+// (guest-nights of exempted bills) and 税額.
+MonthGrid lodgingTaxMonth(const AppData &data, const ReportMonth &month);

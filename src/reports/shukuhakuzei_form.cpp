@@ -1,0 +1,52 @@
+#include "reports/shukuhakuzei_form.h"
+
+#include "controls/string_grid_ex.h"
+#include "reports/lodging_statement.h"
+#include "reports/month_bar_form.h"
+#include "reports/shukuhaku_prin_form.h"
+#include "shell/document_output.h"
+#include "shell/front_desk.h"
+#include "shell/message_box.h"
+
+#include <QLabel>
+#include <QToolButton>
+
+TShukuhakuzeiForm::TShukuhakuzeiForm(FrontDesk &desk, QWidget *parent)
+    : TMonthWindow(desk, QStringLiteral("ShukuhakuzeiForm"), QStringLiteral("宿泊税納入明細"), true, true, parent)
+{
+    Label1 = new QLabel(QStringLiteral("A4サイズの用紙（横）をセットしてください"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    addCsvButton([this] { return monthCsvName(QStringLiteral("lodging"), MonthBar->year(), MonthBar->month()); });
+    addToTop(new QWidget(this), 1);
+    addNote(Label1);
+    connect(PrintButton, &QToolButton::clicked, this, &TShukuhakuzeiForm::PrintButtonClick);
+    Refresh();
+    resize(sizeHint());
+}
+
+MonthGrid TShukuhakuzeiForm::compute()
+{
+    MonthGrid grid = lodgingTaxMonth(Desk.data(), ReportMonth(MonthBar->year(), MonthBar->month()));
+    // The tiers in force differ from month to month, and so do the columns.
+    if (grid.headings.size() != Grid->ColCount() || FShown.headings != grid.headings) {
+        QList<MonthGridColumn> columns{{50, taCenter, ""}};
+        const int tiers = int(grid.headings.size()) - 4;
+        for (int i = 0; i < tiers; ++i)
+            columns << MonthGridColumn{110, taRightJustify, "###,###"};
+        columns << MonthGridColumn{60, taRightJustify, "###,###"} << MonthGridColumn{60, taRightJustify, "###,###"}
+                << MonthGridColumn{80, taRightJustify, "###,###,###"};
+        setColumns(grid.headings, columns);
+    }
+    return grid;
+}
+
+void TShukuhakuzeiForm::PrintButtonClick()
+{
+    // A month that could not be summed is not printed as an empty sheet.
+    if (!FShown.error.isEmpty()) {
+        ShowMessage(this, QStringLiteral("エラー"), FShown.error);
+        return;
+    }
+    TShukuhakuPrinForm form(MonthBar->title(), FShown, Desk.data().BaseData);
+    printing::previewDocument(this, form.Run(), form.documentName());
+}

@@ -1,0 +1,147 @@
+// The accommodation-tax statement of a month in which the town's tiers
+// change, against figures worked out by hand; the tax off; and the
+// command-line export equal to the window's grid.
+
+#include "../printing/gui_test_env.h"
+#include "../printing/page_checks.h"
+#include "billing/lodging_tax_lines.h"
+#include "printing/renderer.h"
+#include "reports/shukuhaku_prin_form.h"
+#include "reports/lodging_statement.h"
+#include "reports/month_export.h"
+#include "reports/report_month.h"
+#include "report_fixtures.h"
+#include "storage/ini_file.h"
+#include "storage/library.h"
+#include "storage/money_settings.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Three tiers until 2026/03/14, five from 2026/03/15.
+AppData marchOfTheChange()
+{
+    RecordList<TReserveData> lines = lineList({
+        // Two guests, two nights at 8,000 under the old tiers: 200 each.
+        billLine(1, "2026/03/03", "2026/03/01", 1601001, 8000, 2),
+        billLine(1, "2026/03/03", "2026/03/01", 1601102, 800, 3), // beer bears none
+        billLine(1, "2026/03/03", "2026/03/02", 1601001, 8000, 2),
+        // At 25,000 across the change: 500 the night before it, 1,000 from it; a child at 5,000: 200.
+        billLine(2, "2026/03/16", "2026/03/14", 1601001, 25000, 2),
+        billLine(2, "2026/03/16", "2026/03/15", 1601001, 25000, 2),
+        billLine(2, "2026/03/16", "2026/03/15", 1601003, 5000, 1),
+        // A school trip, exempted: its line of 0 says so.
+        billLine(3, "2026/03/21", "2026/03/20", 1601001, 7000, 30),
+        billLine(3, "2026/03/21", "2026/03/20", LodgingTaxKey, 0, 1),
+        // Still open on the last night, at 120,000: 10,000.
+        billLine(4, "", "2026/03/31", 1601002, 120000, 1),
+        // April's night belongs to April.
+        billLine(5, "2026/04/02", "2026/04/01", 1601001, 8000, 2),
+    });
+    AppData d = reportData(lines, {}, reportSettings());
+    d.Money.Lodging.Enabled = true;
+    EXPECT_EQ(readLodgingPeriods(QStringLiteral("2018/10/01:0=200,20000=500,50000=1000;"
+                                                "2026/03/15:0=200,6000=400,20000=1000,50000=4000,100000=10000"),
+                                 &d.Money.Lodging.Periods),
+              QString());
+    return d;
+}
+
+TEST(LodgingStatement, AMonthOfTheChangeWorkedByHand)
+{
+    const MonthGrid g = lodgingTaxMonth(marchOfTheChange(), ReportMonth(2026, 3));
+    ASSERT_TRUE(g.error.isEmpty()) << g.error.toStdString();
+    // The tiers of both periods, the old first; then the sums.
+    EXPECT_EQ(g.headings, (QStringList{"日", "〜19,999円 200円", "20,000〜49,999円 500円", "50,000円〜 1,000円",
+                                       "〜5,999円 200円", "6,000〜19,999円 400円", "20,000〜49,999円 1,000円",
+                                       "50,000〜99,999円 4,000円", "100,000円〜 10,000円", "人泊計", "免除 人泊",
+                                       "税額"}));
+    ASSERT_EQ(g.rows.size(), 32u);
+    // Day -> cells set (column, text); every other cell of the row is empty.
+    const std::map<int, std::map<int, QString>> expected = {
+        {1, {{1, "2"}, {9, "2"}, {11, "400"}}},
+        {2, {{1, "2"}, {9, "2"}, {11, "400"}}},
+        {14, {{2, "2"}, {9, "2"}, {11, "1000"}}},
+        {15, {{4, "1"}, {6, "2"}, {9, "3"}, {11, "2200"}}},
+        {20, {{10, "30"}}},
+        {31, {{8, "1"}, {9, "1"}, {11, "10000"}}},
+        {32, {{1, "4"}, {2, "2"}, {4, "1"}, {6, "2"}, {8, "1"}, {9, "10"}, {10, "30"}, {11, "14000"}}},
+    };
+    for (int r = 0; r < 32; ++r) {
+        SCOPED_TRACE(r + 1);
+        ASSERT_EQ(g.rows[size_t(r)].size(), 12);
+        EXPECT_EQ(g.rows[size_t(r)][0], r == 31 ? QStringLiteral("合計") : reports::rowLabel(ReportMonth(2026, 3), r));
+        const auto day = expected.find(r + 1);
+        for (int c = 1; c < 12; ++c) {
+            const QString want = day != expected.end() && day->second.count(c) ? day->second.at(c) : QString();
+            EXPECT_EQ(g.rows[size_t(r)][c], want) << "column " << c;
+        }
+    }
+}
+
+TEST(LodgingStatement, TaxOffShowsOnlyTheExemptions)
+{
+    AppData d = marchOfTheChange();
+    d.Money.Lodging.Enabled = false;
+    const MonthGrid g = lodgingTaxMonth(d, ReportMonth(2026, 3));
+    EXPECT_EQ(g.headings, (QStringList{"日", "人泊計", "免除 人泊", "税額"}));
+    EXPECT_EQ(g.rows[31], (QStringList{"合計", "", "30", ""}));
+}
+
+TEST(LodgingStatement, TheExportIsTheWindowsGrid)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const AppData d = marchOfTheChange();
+    TLibrary lib;
+    ASSERT_TRUE(lib.WriteRecords(&d.BaseData, sizeof(TBaseData), dir.filePath("base.dat"), 1));
+    ASSERT_TRUE(lib.WriteRecords(d.ReserveList.data(), sizeof(TReserveData), dir.filePath("reserve.dat"),
+                                 int(d.ReserveList.size())));
+    IniFile ini(dir.filePath("norvelreceipt.ini"));
+    writeMoneySettings(ini, d.Money);
+    ASSERT_TRUE(ini.save());
+    const QString out = dir.filePath("lodging.csv");
+    QString message;
+    ASSERT_EQ(runMonthExport({"--export", "lodging", "--month", "2026-03", "--out", out}, dir.path(), &message),
+              ExportOk)
+        << message.toStdString();
+    QFile f(out);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), monthGridCsv(lodgingTaxMonth(d, ReportMonth(2026, 3))));
+}
+
+} // namespace
+
+// The printed statement: one A4 landscape page with the inn's name, each
+// tier's range over its amount, every border once and nothing over anything.
+TEST(LodgingStatement, ThePrintoutCarriesTheTiersAndTheSums)
+{
+    using namespace printing;
+    const MonthGrid g = lodgingTaxMonth(marchOfTheChange(), ReportMonth(2026, 3));
+    TBaseData inn = reportSettings();
+    setFieldText(inn.SisetuName, QStringLiteral("湯けむりの宿"));
+    const PageModel m = TShukuhakuPrinForm(QStringLiteral("2026年03月分"), g, inn).Run();
+    ASSERT_EQ(m.pages.size(), 1);
+    if (qEnvironmentVariableIsSet("NORVEL_KEEP_PDF")) // to look at it
+        EXPECT_EQ(saveDocumentPdf(qEnvironmentVariable("NORVEL_KEEP_PDF"), m), QString());
+    EXPECT_EQ(m.setup.orientation, QPageLayout::Landscape);
+    QStringList texts;
+    for (const PageItem &item : m.pages[0].items)
+        if (const auto *t = std::get_if<TextItem>(&item))
+            texts << t->text;
+    for (const char *want : {"2026年03月分宿泊税納入明細", "〜19,999円", "200円", "50,000〜99,999円", "4,000円", "免除",
+                             "人泊", "湯けむりの宿", "14,000", "1 / 1"})
+        EXPECT_TRUE(texts.contains(QString::fromUtf8(want))) << want;
+    for (const QString &close : page_checks::closeRules(m, 0, 0.5))
+        ADD_FAILURE() << close.toStdString();
+    const QList<page_checks::Span> boxes = page_checks::inkBoxes(m, 0);
+    for (int i = 0; i < boxes.size(); ++i)
+        for (int j = i + 1; j < boxes.size(); ++j) {
+            const QRectF o = boxes[i].box.intersected(boxes[j].box);
+            EXPECT_FALSE(o.width() > 0.05 && o.height() > 0.05)
+                << boxes[i].name.toStdString() << " and " << boxes[j].name.toStdString();
+        }
+}
