@@ -234,7 +234,8 @@ MonthGrid getujiMonth(const AppData &data, const ReportMonth &month, QStringList
     // sales and tax per rate go below the totals, rates merged by value.
     std::vector<TTaxShare> breakdown;
     if (rates.size() > 1)
-        for (const auto &[key, share] : rateTotals) {
+        for (const auto &entry : rateTotals) {
+            const TTaxShare &share = entry.second; // named: clang 14 cannot capture a structured binding
             auto same = std::find_if(breakdown.begin(), breakdown.end(),
                                      [&](const TTaxShare &t) { return t.Rate == share.Rate; });
             if (same == breakdown.end()) {
