@@ -73,6 +73,9 @@ struct TTaxShare {
     bool operator==(const TTaxShare &) const = default;
 };
 
+// The generated line that keeps a bill's service charge with it.
+inline constexpr uint32_t ServiceLineKey = 1601990;
+
 struct TBillState {
     // --- bill and header controls ---
     uint32_t BillNo = 0;         // bill being edited; set before LoadBill

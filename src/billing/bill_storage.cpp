@@ -156,7 +156,7 @@ void LoadBill(TBillState &bill, const AppData &data)
             bill.SaNumEdit[RowDiscount] = QString::number(r.Tanka);
             bill.NebikiCombo.ItemIndex =
                 selectorIndexForKey(bill.NebikiCombo, bill.NebikiItems, r.Kubun, fieldText(r.Kamoku));
-        } else if (r.Kubun == 1601990) {
+        } else if (r.Kubun == ServiceLineKey) {
             bill.SaNumEdit[RowService] = QString::number(r.Tanka);
             bill.HasServiceLine = true;
         } else if (r.Kubun == LodgingTaxKey) {
@@ -339,7 +339,7 @@ TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib
         lines.push_back(g);
     };
     if (bill.CheckBox1)
-        generated(1601990, totals.GEdit[RowService], service);
+        generated(ServiceLineKey, totals.GEdit[RowService], service);
     if (hasDiscount)
         generated(itemKey(bill.NebikiItems[size_t(bill.NebikiCombo.ItemIndex - 1)]),
                   bill.NebikiCombo.text(bill.LangFlag), discount);

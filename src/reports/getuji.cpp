@@ -65,7 +65,7 @@ Placement placeLine(uint32_t k)
         return {GStayAdult, 0};
     if (k == 1601993 || k == 1601994)
         return {GDayUse, 0};
-    if (k == 1601990)
+    if (k == ServiceLineKey)
         return {GService, 0};
     switch (k / 1000) {
     case 1602: return {GDiscount, 0};
@@ -104,7 +104,7 @@ struct Checked {
 
 // Whether a charged line's amount is shared over the rates (discounts, the
 // service charge) rather than an item of its own rate.
-bool isCommonCharge(uint32_t k) { return k / 1000 == 1602 || k == 1601990; }
+bool isCommonCharge(uint32_t k) { return k / 1000 == 1602 || k == ServiceLineKey; }
 
 void setCell(MonthSum &cell, int64_t value)
 {
@@ -179,7 +179,7 @@ MonthGrid getujiMonth(const AppData &data, const ReportMonth &month, QStringList
         }
         const uint32_t account = k / 1000;
         const bool charged = account != 1106 && account != 102 && account != 1105
-            && (k != 1601990 || serviceSeparate);
+            && (k != ServiceLineKey || serviceSeparate);
         if (charged) {
             row[GCharges].addProduct(line.Tanka, line.Suryou);
             total[GCharges].addProduct(line.Tanka, line.Suryou);

@@ -84,7 +84,7 @@ MonthGrid lodgingTaxMonth(const AppData &data, const ReportMonth &month)
             }
             if (r.Kubun == LodgingTaxKey && r.Tanka == 0)
                 f.exempt = true;
-            if (r.Kubun == 1601990)
+            if (r.Kubun == ServiceLineKey)
                 f.service = true;
         }
     }
