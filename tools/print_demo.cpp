@@ -6,6 +6,8 @@
 // and the same of a bill with everything at its longest, prefixed edge_;
 // the receipts and the combined sheet of a registered inn's bill of two tax
 // rates, prefixed invoice_ (and invoice_edge_ with the longest texts);
+// every document of that bill in a town with an accommodation tax, prefixed
+// lodging_;
 // then the month printouts of a realistic month (March 2008): month_nyutou,
 // month_getuji, month_urikake, month_opt, and month_urikake_long (a
 // statement of three pages).
@@ -97,6 +99,20 @@ int main(int argc, char **argv)
             }
         }
     }
+
+    // Every document of a registered inn's bill in a town with an accommodation tax.
+    for (const uint8_t lang : {uint8_t(0), uint8_t(1)})
+        for (const Doc &d : docs) {
+            const TBillState bill = sample::lodgingBill(lang);
+            const TDocumentRun run = makeBillDocument(bill, sample::facility(), exePath, d.paper, d.kind);
+            const QString file = QStringLiteral("lodging_%1_%2.pdf")
+                                     .arg(QLatin1String(d.name), lang ? QStringLiteral("en") : QStringLiteral("ja"));
+            QString error = run.error;
+            if (error.isEmpty())
+                error = printing::saveDocumentPdf(out.filePath(file), run.model);
+            std::printf("%s: %s\n", qPrintable(file), error.isEmpty() ? "written" : qPrintable(error));
+            failures += !error.isEmpty();
+        }
 
     // The month printouts.
     const MonthSample month = marchSample();

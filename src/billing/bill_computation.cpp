@@ -234,6 +234,7 @@ namespace {
 struct TLodgingPart {
     int64_t Tax = 0;
     QString Text;
+    QString Name;
 };
 
 // The whole computation on a bill it does not change: results into amount and label.
@@ -365,8 +366,10 @@ TBillMessage computeTotals(const TBillState &bill, const TBaseData &base, const 
         if (!t.ok())
             return rangeRefusal();
         lodging.Tax = t.Total;
-        if (t.Total != 0)
+        if (t.Total != 0) {
             lodging.Text = lodgingTaxText(money.Lodging, t.PersonsByAmount, english);
+            lodging.Name = english ? money.Lodging.NameEn : money.Lodging.Name;
+        }
     }
     const int64_t advances = add(s.advances, lodging.Tax);
 
@@ -438,6 +441,7 @@ TBillMessage CalcTotals(TBillState &bill, const TBaseData &base, const TMoneySet
     bill.RegistrationNo = money.RegistrationNo;
     bill.LodgingTax = lodging.Tax;
     bill.LodgingText = lodging.Text;
+    bill.LodgingName = lodging.Name;
     return {};
 }
 

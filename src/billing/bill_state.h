@@ -144,9 +144,11 @@ struct TBillState {
     // empty: receipts carry no invoice lines.
     QString RegistrationNo;
     // The accommodation tax the last pass charged (part of row 4, an advance)
-    // and its text there, e.g. 宿泊税(4名泊×400円); empty without it.
+    // and its text there, e.g. 宿泊税(4名泊×400円), and the tax's name as
+    // printed in the bill's language; empty without it.
     int64_t LodgingTax = 0;
     QString LodgingText;
+    QString LodgingName;
 
     // Whether a line's item is sold at the reduced tax rate.
     bool isReducedKey(uint32_t key) const { return std::binary_search(ReducedKeys.begin(), ReducedKeys.end(), key); }

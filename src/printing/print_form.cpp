@@ -981,8 +981,8 @@ qreal TPrintForm::addRegistrationLine(QList<ReportItem> &out, const QString &nam
 
 // The lines of the simplified qualified invoice: the taxable amount and the
 // tax of each rate, the legend of the ※ mark, and what is outside the tax.
-// Each line is one or more pieces: printed on one line when it fits, else a
-// piece to a line.
+// Each line is one or more pieces: printed on one line when it fits, else as
+// many pieces to a line as fit (see joinPieces).
 QList<QStringList> TPrintForm::invoiceLines() const
 {
     QList<QStringList> out;
@@ -1009,13 +1009,37 @@ QList<QStringList> TPrintForm::invoiceLines() const
     if (reducedRate >= 0)
         out << QStringList{(english ? QStringLiteral("※ Reduced tax rate (%1%) item") : QStringLiteral("※印は軽減税率(%1%)対象"))
                                .arg(reducedRate)};
-    // Row 4 holds the advances and the bathing tax.
+    // Row 4 holds the advances and the bathing tax, and the town's
+    // accommodation tax when the bill is charged it.
     int64_t outside = 0;
-    if (readAmount(bill.SaNumEdit[RowAdvance].trimmed(), &outside) && outside != 0)
-        out << (english ? QStringList{QStringLiteral("Bathing tax and advances:"), QStringLiteral("not taxable")}
-                        : QStringList{QStringLiteral("入湯税・立替金は不課税")});
+    if (readAmount(bill.SaNumEdit[RowAdvance].trimmed(), &outside) && outside != 0) {
+        const QString town = bill.LodgingName;
+        // The town's name as the inn typed it may be long: its words are
+        // pieces of their own.
+        if (english && town.isEmpty())
+            out << QStringList{QStringLiteral("Bathing tax and advances:"), QStringLiteral("not taxable")};
+        else if (english)
+            out << QStringList{QStringLiteral("Bathing tax,")} + town.split(QLatin1Char(' '), Qt::SkipEmptyParts)
+                       + QStringList{QStringLiteral("and advances:"), QStringLiteral("not taxable")};
+        else if (town.isEmpty())
+            out << QStringList{QStringLiteral("入湯税・立替金は不課税")};
+        else
+            out << QStringList{QStringLiteral("入湯税・"), town + QStringLiteral("・"), QStringLiteral("立替金は不課税")};
+    }
     return out;
 }
+
+// Two pieces of an invoice line on one printed line: apart by a blank,
+// except Japanese after Japanese ("入湯税・" "宿泊税・"), which runs on.
+namespace {
+QString joinPieces(const QString &left, const QString &right)
+{
+    if (left.isEmpty())
+        return right;
+    const bool wide = left.back().unicode() >= 0x3000 && !right.isEmpty() && right.front().unicode() >= 0x3000;
+    return wide ? left + right : left + QLatin1Char(' ') + right;
+}
+} // namespace
 
 // The invoice lines one under another in the free spaces given (top-down),
 // in reading order: from the first space on, each space's lines at its top;
@@ -1042,19 +1066,23 @@ bool TPrintForm::addInvoiceLines(QList<ReportItem> &out, const QString &prefix, 
         for (qreal size = pt; size >= kSmallestInvoice - 1e-6; size -= 0.5) {
             const FontSpec f = font(kPGothic, size);
             const qreal step = measure.lineHeight(f);
-            // The printed lines of a unit in a space of the width; empty when a piece is too wide.
+            // The printed lines of a unit in a space of the width, each line's
+            // pieces as many to a printed line as fit; empty when a piece is too wide.
             auto printed = [&](const std::pair<int, int> &unit, qreal width) -> QStringList {
                 QStringList p;
                 for (int i = unit.first; i < unit.second; ++i) {
-                    const QString whole = lines[i].join(QLatin1Char(' '));
-                    if (measure.width(f, whole) <= width + 1e-6) {
-                        p << whole;
-                        continue;
-                    }
-                    for (const QString &piece : lines[i])
+                    QString row;
+                    for (const QString &piece : lines[i]) {
                         if (measure.width(f, piece) > width + 1e-6)
                             return {};
-                    p << lines[i];
+                        const QString longer = joinPieces(row, piece);
+                        if (!row.isEmpty() && measure.width(f, longer) > width + 1e-6) {
+                            p << row;
+                            row = piece;
+                        } else
+                            row = longer;
+                    }
+                    p << row;
                 }
                 return p;
             };

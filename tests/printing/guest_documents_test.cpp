@@ -3,8 +3,9 @@
 // the bill with everything at its longest: the logo above the address, the
 // totals labels at their own size, a legible tax breakdown, whole web and
 // mail addresses, telephone and fax apart, no "*****" rows, the proviso on
-// receipts, English that reads as English, and the invoice lines of a
-// registered inn's receipts.
+// receipts, English that reads as English, the invoice lines of a
+// registered inn's receipts, and a town's accommodation tax in row 4, the
+// tax breakdown and the invoice lines.
 
 #include "gui_test_env.h"
 #include "bill_document_kinds.h"
@@ -35,12 +36,16 @@ struct Sample {
 
 TBillState registeredBill(uint8_t lang) { return sample::invoiceBill(lang); }
 TBillState registeredEdgeBill(uint8_t lang) { return sample::invoiceEdgeBill(lang); }
+TBillState townTaxBill(uint8_t lang) { return sample::lodgingBill(lang); }
+TBillState townTaxEdgeBill(uint8_t lang) { return sample::lodgingBill(lang, true); }
 
 const Sample kSamples[] = {
     {"sample bill", &sample::bill, &sample::facility},
     {"edge bill", &sample::edgeBill, &sample::edgeFacility},
     {"registered inn's bill of two rates", &registeredBill, &sample::facility},
     {"registered inn's longest bill of two rates", &registeredEdgeBill, &sample::edgeFacility},
+    {"bill with the town's accommodation tax", &townTaxBill, &sample::facility},
+    {"longest bill with the town's accommodation tax", &townTaxEdgeBill, &sample::edgeFacility},
 };
 
 BillLayout layoutOf(BillPaper paper)
@@ -400,9 +405,73 @@ QList<const TextItem *> invoiceItems(const PageModel &m, const QString &prefix)
     return out;
 }
 
-TEST_F(GuestDocuments, InvoiceLinesOfEveryReceiptInsideItsFrameOverNothing)
+// The invoice lines of a receipt: legible, one under another, inside the
+// receipt, over no other text, the stamp box or a rule.
+void expectInvoiceLinesClear(const PageModel &m, const Document &d, const QList<const TextItem *> &lines)
 {
     printing::TextMeasure measure;
+    const bool combined = d.paper == BillPaper::Combined;
+    // Legible, one under another, inside the receipt: left of the
+    // totals on its own paper, right of the fold on the combined sheet.
+    const BillLayout L = layoutOf(d.paper);
+    const QRectF frame =
+        combined ? QRectF(QPointF(L.receipt.dividerX, m.setup.topMm),
+                          QPointF(m.setup.paperMm().width() - m.setup.rightMm,
+                                  m.setup.paperMm().height() - m.setup.bottomMm))
+                 : QRectF(QPointF(m.setup.leftMm, m.setup.topMm),
+                          QPointF(m.setup.leftMm + L.labelCellX - 1.0,
+                                  m.setup.paperMm().height() - m.setup.bottomMm));
+    for (int i = 0; i < lines.size(); ++i) {
+        const TextItem *t = lines[i];
+        EXPECT_GE(t->font.pointSize, 6);
+        const QRectF glyphs(t->rect.topLeft(), QSizeF(measure.width(t->font, t->text),
+                                                      measure.lineHeight(t->font)));
+        EXPECT_TRUE(frame.contains(glyphs)) << t->text.toStdString();
+        if (i > 0) {
+            EXPECT_GE(t->rect.top(), lines[i - 1]->rect.top() + measure.lineHeight(t->font) - 1e-6);
+        }
+    }
+    for (const char *name : {"RegistrationNo", "RegistrationNo2"}) {
+        const TextItem *t = m.text(0, QLatin1String(name));
+        if (!t)
+            continue;
+        const qreal right = combined && QLatin1String(name) == QLatin1String("RegistrationNo2")
+                                ? frame.right()
+                                : m.setup.leftMm + L.itemsRight;
+        EXPECT_LE(t->rect.left() + measure.width(t->font, t->text), right + 1e-6) << name;
+        EXPECT_GE(t->font.pointSize, 6);
+    }
+
+    // No text over another, none over the stamp box, no rule through one.
+    const QList<Span> boxes = inkBoxes(m, 0);
+    for (int i = 0; i < boxes.size(); ++i)
+        for (int j = i + 1; j < boxes.size(); ++j) {
+            const QRectF o = boxes[i].box.intersected(boxes[j].box);
+            EXPECT_FALSE(o.width() > 0.05 && o.height() > 0.05)
+                << boxes[i].name.toStdString() << " and " << boxes[j].name.toStdString();
+        }
+    for (const Span &b : boxes) {
+        if (!b.name.startsWith(QStringLiteral("Invoice")) && !b.name.startsWith(QStringLiteral("Registration")))
+            continue;
+        for (const printing::PageItem &item : m.pages[0].items)
+            if (const auto *r = std::get_if<printing::RectItem>(&item);
+                r && QStringList{QStringLiteral("QRShape26"), QStringLiteral("QRShape7"),
+                                 QStringLiteral("Stamp"), QStringLiteral("Stamp2")}
+                         .contains(r->name)) {
+                EXPECT_FALSE(r->rect.intersects(b.box)) << b.name.toStdString() << " in the stamp box";
+            }
+        for (const Segment &s : ruledSegments(m, 0)) {
+            const bool crosses = s.horizontal ? s.at > b.box.top() && s.at < b.box.bottom()
+                                                    && s.to > b.box.left() && s.from < b.box.right()
+                                              : s.at > b.box.left() && s.at < b.box.right()
+                                                    && s.to > b.box.top() && s.from < b.box.bottom();
+            EXPECT_FALSE(crosses) << b.name.toStdString() << " crossed by " << s.name.toStdString();
+        }
+    }
+}
+
+TEST_F(GuestDocuments, InvoiceLinesOfEveryReceiptInsideItsFrameOverNothing)
+{
     for (const bool twoRates : {false, true})
         for (const bool longest : {false, true})
             for (const uint8_t lang : {uint8_t(0), uint8_t(1)})
@@ -450,63 +519,7 @@ TEST_F(GuestDocuments, InvoiceLinesOfEveryReceiptInsideItsFrameOverNothing)
                     EXPECT_EQ(rows[3]->text.startsWith(QStringLiteral("※")), twoRates) << rows[3]->text.toStdString();
                     EXPECT_FALSE(rows[0]->text.startsWith(QStringLiteral("※")));
 
-                    // Legible, one under another, inside the receipt: left of the
-                    // totals on its own paper, right of the fold on the combined sheet.
-                    const BillLayout L = layoutOf(d.paper);
-                    const QRectF frame =
-                        combined ? QRectF(QPointF(L.receipt.dividerX, m.setup.topMm),
-                                          QPointF(m.setup.paperMm().width() - m.setup.rightMm,
-                                                  m.setup.paperMm().height() - m.setup.bottomMm))
-                                 : QRectF(QPointF(m.setup.leftMm, m.setup.topMm),
-                                          QPointF(m.setup.leftMm + L.labelCellX - 1.0,
-                                                  m.setup.paperMm().height() - m.setup.bottomMm));
-                    for (int i = 0; i < lines.size(); ++i) {
-                        const TextItem *t = lines[i];
-                        EXPECT_GE(t->font.pointSize, 6);
-                        const QRectF glyphs(t->rect.topLeft(), QSizeF(measure.width(t->font, t->text),
-                                                                      measure.lineHeight(t->font)));
-                        EXPECT_TRUE(frame.contains(glyphs)) << t->text.toStdString();
-                        if (i > 0) {
-                            EXPECT_GE(t->rect.top(), lines[i - 1]->rect.top() + measure.lineHeight(t->font) - 1e-6);
-                        }
-                    }
-                    for (const char *name : {"RegistrationNo", "RegistrationNo2"}) {
-                        const TextItem *t = m.text(0, QLatin1String(name));
-                        if (!t)
-                            continue;
-                        const qreal right = combined && QLatin1String(name) == QLatin1String("RegistrationNo2")
-                                                ? frame.right()
-                                                : m.setup.leftMm + L.itemsRight;
-                        EXPECT_LE(t->rect.left() + measure.width(t->font, t->text), right + 1e-6) << name;
-                        EXPECT_GE(t->font.pointSize, 6);
-                    }
-
-                    // No text over another, none over the stamp box, no rule through one.
-                    const QList<Span> boxes = inkBoxes(m, 0);
-                    for (int i = 0; i < boxes.size(); ++i)
-                        for (int j = i + 1; j < boxes.size(); ++j) {
-                            const QRectF o = boxes[i].box.intersected(boxes[j].box);
-                            EXPECT_FALSE(o.width() > 0.05 && o.height() > 0.05)
-                                << boxes[i].name.toStdString() << " and " << boxes[j].name.toStdString();
-                        }
-                    for (const Span &b : boxes) {
-                        if (!b.name.startsWith(QStringLiteral("Invoice")) && !b.name.startsWith(QStringLiteral("Registration")))
-                            continue;
-                        for (const printing::PageItem &item : m.pages[0].items)
-                            if (const auto *r = std::get_if<printing::RectItem>(&item);
-                                r && QStringList{QStringLiteral("QRShape26"), QStringLiteral("QRShape7"),
-                                                 QStringLiteral("Stamp"), QStringLiteral("Stamp2")}
-                                         .contains(r->name)) {
-                                EXPECT_FALSE(r->rect.intersects(b.box)) << b.name.toStdString() << " in the stamp box";
-                            }
-                        for (const Segment &s : ruledSegments(m, 0)) {
-                            const bool crosses = s.horizontal ? s.at > b.box.top() && s.at < b.box.bottom()
-                                                                    && s.to > b.box.left() && s.from < b.box.right()
-                                                              : s.at > b.box.left() && s.at < b.box.right()
-                                                                    && s.to > b.box.top() && s.from < b.box.bottom();
-                            EXPECT_FALSE(crosses) << b.name.toStdString() << " crossed by " << s.name.toStdString();
-                        }
-                    }
+                    expectInvoiceLinesClear(m, d, lines);
                     // The stamp's place (the dotted box, or the frame of a receipt
                     // that needs a stamp) gives way only where English lines of two
                     // rates and the proviso leave it no room on small paper.
@@ -518,6 +531,91 @@ TEST_F(GuestDocuments, InvoiceLinesOfEveryReceiptInsideItsFrameOverNothing)
                                                  .contains(r->name);
                     EXPECT_EQ(stamp, !(lang && twoRates && longest && d.paper == BillPaper::A5));
                 }
+}
+
+TEST_F(GuestDocuments, AccommodationTaxInRowFourTheTaxBreakdownAndTheInvoiceLines)
+{
+    for (const bool longest : {false, true})
+        for (const uint8_t lang : {uint8_t(0), uint8_t(1)}) {
+            // 2 guests x 2 nights at 15,000: 400 a guest-night; 150 x 4 of
+            // bathing tax and a 2,000 taxi fare beside it in row 4.
+            const TBillState bill = sample::lodgingBill(lang, longest);
+            ASSERT_EQ(bill.LodgingTax, 1600);
+            const QString row4 =
+                lang ? QStringLiteral("(inclusive Advance&BathingTax(2psn * JPY150*2nights)"
+                                      "&Accommodation Tax(4psn-nights * JPY400))")
+                     : QStringLiteral("(内 立替金及び入湯税(2名様×150円×2泊)及び宿泊税(4名泊×400円))");
+            ASSERT_EQ(bill.GEdit[RowAdvance], row4);
+            ASSERT_EQ(bill.SaNumEdit[RowAdvance], QStringLiteral("4200"));
+            const TBillState without = longest ? sample::invoiceEdgeBill(lang, false) : sample::invoiceBill(lang, false);
+            EXPECT_EQ(bill.SaNumEdit[RowTotal].toLongLong(), without.SaNumEdit[RowTotal].toLongLong() + 1600)
+                << "collected on top, outside the consumption tax";
+            EXPECT_EQ(bill.SaNumEdit[RowTax], without.SaNumEdit[RowTax]);
+
+            for (const Document &d : kDocuments) {
+                SCOPED_TRACE(std::string(d.name) + (longest ? ", longest texts" : "") + (lang ? ", English" : ", Japanese"));
+                const TBaseData base = longest ? sample::edgeFacility() : sample::facility();
+                const PageModel m = run(bill, d.paper, d.kind, base);
+                // Whole, on one or two lines (a wrap takes the blank it breaks at).
+                const auto packed = [](QString t) { return t.remove(QLatin1Char('\n')).remove(QLatin1Char(' ')); };
+                EXPECT_EQ(packed(text(m, QStringLiteral("GLabel4"))), packed(row4));
+                EXPECT_EQ(text(m, QStringLiteral("GNum4")).trimmed(), QStringLiteral("4,200"));
+
+                const bool combined = d.paper == BillPaper::Combined;
+                if (combined && !lang) {
+                    // The receipt half's "(内 消費税10% … 立替金及び…=4,200円 )".
+                    const QString tax = text(m, QStringLiteral("QRLabel26")).remove(QLatin1Char('\n'));
+                    EXPECT_TRUE(tax.contains(QStringLiteral("立替金及び入湯税(2名様×150円×2泊)及び宿泊税(4名泊×400円)=4,200円")))
+                        << tax.toStdString();
+                }
+                if (d.kind == KindReceipt || combined) {
+                    const QList<const TextItem *> lines =
+                        invoiceItems(m, combined ? QStringLiteral("Invoice2_") : QStringLiteral("Invoice"));
+                    QStringList texts;
+                    for (const TextItem *t : lines)
+                        texts << t->text;
+                    expectInvoiceLinesClear(m, d, lines);
+                    EXPECT_TRUE(texts.join(QLatin1Char(' ')).endsWith(
+                        lang ? QStringLiteral("Bathing tax, Accommodation Tax and advances: not taxable")
+                             : QStringLiteral("入湯税・宿泊税・立替金は不課税")))
+                        << texts.join(QLatin1Char('|')).toStdString();
+                }
+            }
+        }
+}
+
+// The tax's printed names at their longest (20 and 30 bytes) still leave
+// every invoice line on every receipt.
+TEST_F(GuestDocuments, AccommodationTaxOfTheLongestNamesKeepsTheInvoiceLines)
+{
+    TMoneySettings money = sample::townTax(sample::kRegistrationNo);
+    money.Lodging.Name = QStringLiteral("函南町特別宿泊税額");
+    money.Lodging.NameEn = QStringLiteral("Kannami Town Accommodation Tax");
+    ASSERT_EQ(cp932::encode(money.Lodging.Name).size(), 18u);
+    ASSERT_EQ(money.Lodging.NameEn.size(), 30);
+    for (const bool longest : {false, true})
+        for (const uint8_t lang : {uint8_t(0), uint8_t(1)}) {
+            TBillState bill = sample::lodgingBill(lang, longest);
+            const TBaseData base = longest ? sample::edgeFacility() : sample::facility();
+            ASSERT_TRUE(CalcTotals(bill, base, money).isEmpty());
+            for (const Document &d : kDocuments) {
+                if (d.kind != KindReceipt && d.paper != BillPaper::Combined)
+                    continue;
+                SCOPED_TRACE(std::string(d.name) + (longest ? ", longest texts" : "") + (lang ? ", English" : ", Japanese"));
+                const PageModel m = run(bill, d.paper, d.kind, base);
+                const QList<const TextItem *> lines =
+                    invoiceItems(m, d.paper == BillPaper::Combined ? QStringLiteral("Invoice2_") : QStringLiteral("Invoice"));
+                expectInvoiceLinesClear(m, d, lines);
+                QStringList texts;
+                for (const TextItem *t : lines)
+                    texts << t->text;
+                // Japanese runs on from one printed line to the next.
+                EXPECT_TRUE(texts.join(lang ? QStringLiteral(" ") : QString()).endsWith(
+                    lang ? QStringLiteral("Bathing tax, Kannami Town Accommodation Tax and advances: not taxable")
+                         : QStringLiteral("入湯税・函南町特別宿泊税額・立替金は不課税")))
+                    << texts.join(QLatin1Char('|')).toStdString();
+            }
+        }
 }
 
 TEST_F(GuestDocuments, NothingOfTheInvoiceWithoutARegistrationNumberNorOnABillOrEstimate)

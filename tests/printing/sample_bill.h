@@ -138,6 +138,18 @@ inline TBillState edgeBill(uint8_t lang = 0)
 // A registration number whose check digit holds.
 inline const QString kRegistrationNo = QStringLiteral("T4801234567890");
 
+// A town's accommodation tax: 200 a guest-night under 6,000, 400 to
+// 19,999, 1,000 to 49,999, 4,000 to 99,999, 10,000 from 100,000.
+inline TMoneySettings townTax(const QString &registrationNo = QString())
+{
+    TMoneySettings money;
+    money.RegistrationNo = registrationNo;
+    money.Lodging.Enabled = true;
+    readLodgingPeriods(QStringLiteral("2026/03/01:0=200,6000=400,20000=1000,50000=4000,100000=10000"),
+                       &money.Lodging.Periods);
+    return money;
+}
+
 // A stay settled at today's rates by a registered inn: rooms and drinks at
 // 10 %, with twoRates sweets to take away at the reduced 8 % too, and the
 // bathing tax and an advance, which are outside the tax. An empty
@@ -176,6 +188,16 @@ inline TBillState invoiceEdgeBill(uint8_t lang = 0, bool twoRates = true)
     b.PlanEdit = longest.PlanEdit;
     b.RoomEdit = longest.RoomEdit;
     b.TadashiCheck = true;
+    return b;
+}
+
+// The registered inn's bill in a town with an accommodation tax: two guests
+// at 15,000 for two nights, 400 a guest-night, beside the bathing tax and the
+// advance in row 4; the longest texts with longest.
+inline TBillState lodgingBill(uint8_t lang = 0, bool longest = false)
+{
+    TBillState b = longest ? invoiceEdgeBill(lang, false) : invoiceBill(lang, false);
+    CalcTotals(b, longest ? edgeFacility() : facility(), townTax(kRegistrationNo));
     return b;
 }
 
