@@ -2,7 +2,8 @@
 // from the main window's menu as the user opens them: the grids against the
 // month computations, month steps, refresh on activation, the bill window
 // closed first, the CSV button against the command-line export, printing
-// and the backup copy after the sales printout.
+// and the backup copy after the sales printout; and the accommodation-tax
+// statement of a month in which the town's tiers change.
 
 #include "billing/meisai_form.h"
 #include "controls/string_grid_ex.h"
@@ -12,11 +13,15 @@
 #include "reports/getujiopt_form.h"
 #include "reports/month_sum.h"
 #include "reports/month_bar_form.h"
+#include "reports/lodging_statement.h"
 #include "reports/nyutouzei_form.h"
+#include "reports/shukuhakuzei_form.h"
 #include "app/main_form.h"
 #include "shell/message_box.h"
 #include "storage/clock.h"
+#include "storage/ini_file.h"
 #include "storage/library.h"
+#include "storage/money_settings.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -25,6 +30,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMdiSubWindow>
 #include <QPrinterInfo>
 #include <QProcess>
@@ -407,6 +413,92 @@ private slots:
                 QCOMPARE(QString::fromUtf8(lines[r - firstRow + 1]), drawn.join(QLatin1Char(',')) + QLatin1Char('\r'));
             }
         }
+        QVERIFY(shown.isEmpty());
+    }
+
+    // Listed only while the inn charges the tax; the grid is the month's
+    // statement, its totals the sums of its days; the CSV button writes what
+    // norvel --export lodging writes; the print button previews the sheet.
+    void lodgingStatementWindow()
+    {
+        // What the 帳票出力 menu lists as it opens.
+        const auto listed = [](TMainForm &main) {
+            emit main.menuItem(QStringLiteral("N2"))->menu()->aboutToShow();
+            return main.menuItem(QStringLiteral("Shukuhakuzei"))->isVisible();
+        };
+        {
+            TMainForm main(dir.path());
+            QVERIFY(!listed(main));
+        }
+        TMoneySettings money;
+        money.Lodging.Enabled = true;
+        QCOMPARE(readLodgingPeriods(QStringLiteral("2000/01/01:0=100,10000=300;2008/03/15:0=200,6000=400,20000=1000"),
+                                    &money.Lodging.Periods),
+                 QString());
+        IniFile ini(dir.filePath(QStringLiteral("norvelreceipt.ini")));
+        writeMoneySettings(ini, money);
+        QVERIFY(ini.save());
+
+        TMainForm main(dir.path());
+        main.resize(1300, 900);
+        main.show();
+        QVERIFY(listed(main));
+        auto *form = open<TShukuhakuzeiForm>(main, "Shukuhakuzei", "ShukuhakuzeiForm");
+        QVERIFY(form);
+        QCOMPARE(form->windowTitle(), QStringLiteral("宿泊税納入明細"));
+        QCOMPARE(form->MonthBar->DateLabel->text(), QStringLiteral("2008年03月分"));
+        const MonthGrid expected = lodgingTaxMonth(main.data(), ReportMonth(2008, 3));
+        QVERIFY(expected.error.isEmpty());
+        // Both periods' tiers, then 人泊計, 免除 人泊, 税額.
+        QCOMPARE(expected.headings.size(), 1 + 2 + 3 + 3);
+        QCOMPARE(form->Grid->ColCount(), 9);
+        QCOMPARE(form->Grid->RowCount(), 33); // the headings, the days, the totals
+        QVERIFY(gridRows(form->Grid, 1, 9) == expected.rows);
+        for (int c = 1; c < 9; ++c) {
+            int64_t sum = 0;
+            for (int r = 0; r < 31; ++r)
+                sum += expected.rows[size_t(r)][c].toLongLong();
+            QCOMPARE(expected.rows[31][c].toLongLong(), sum);
+        }
+        QVERIFY(expected.rows[31][8].toLongLong() > 10000);
+        QVERIFY(expected.rows[31][1].toLongLong() + expected.rows[31][2].toLongLong() > 0); // before the 15th
+        QVERIFY(expected.rows[31][3].toLongLong() + expected.rows[31][4].toLongLong()
+                    + expected.rows[31][5].toLongLong() > 0); // from the 15th
+        saveShot(&main, QStringLiteral("lodging_window.png"));
+
+        const QString program = dir.filePath(QStringLiteral("norvel"));
+        QVERIFY(QFile::copy(QStringLiteral(NORVEL_BINARY_DIR "/bin/norvel"), program));
+        QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QTemporaryDir out;
+        const QString windowCsv = out.filePath(QStringLiteral("lodging-window.csv"));
+        QString suggested;
+        setCsvPathChooser([&](QWidget *, const QString &s) {
+            suggested = s;
+            return windowCsv;
+        });
+        QTest::mouseClick(form->CsvButton, Qt::LeftButton);
+        QCOMPARE(QFileInfo(suggested).fileName(), QStringLiteral("lodging-2008-03.csv"));
+        QCOMPARE(shown.takeLast(), QStringLiteral("メッセージ|CSVファイルを保存しました。\n") + windowCsv);
+        const QString cliCsv = out.filePath(QStringLiteral("lodging-cli.csv"));
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.remove(QStringLiteral("DISPLAY"));
+        p.setProcessEnvironment(env);
+        p.start(program, {QStringLiteral("--export"), QStringLiteral("lodging"), QStringLiteral("--month"),
+                          QStringLiteral("2008-03"), QStringLiteral("--out"), cliCsv});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(readAll(windowCsv).size() > 500);
+        QCOMPARE(readAll(cliCsv), readAll(windowCsv));
+
+        QString title;
+        printing::setPreviewHook([&](QWidget *dialog) {
+            title = dialog->windowTitle();
+            QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog *>(dialog)->reject(); });
+        });
+        QTest::mouseClick(form->PrintButton, Qt::LeftButton);
+        QCOMPARE(title, QStringLiteral("印刷プレビュー"));
         QVERIFY(shown.isEmpty());
     }
 
