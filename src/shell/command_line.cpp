@@ -25,7 +25,7 @@ QString commandUsage(const QString &dataFolder)
                "usage: norvel                  start the program (Norvel 領収書発行)\n"
                "       norvel --export REPORT --month YYYY-MM [--category 0|1|2] --out FILE\n"
                "                               write a month report as CSV, without a window;\n"
-               "                               REPORT is bathing, sales, receivables or items\n"
+               "                               REPORT is bathing, sales, receivables, items or lodging\n"
                "       norvel --backup DIR     copy the data folder as a new backup generation in DIR,\n"
                "                               also while the program is open\n"
                "       norvel --verify-backup DIR\n"

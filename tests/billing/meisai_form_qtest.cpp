@@ -463,6 +463,12 @@ private slots:
             QCOMPARE(child<QLineEdit>(w, "GEdit4")->text(), qstrcmp(s.label, "charged") == 0 ? charged : exempt);
             QCOMPARE(child<TSaNumEdit>(w, "SaNumEdit4")->Text(), QString::fromUtf8(s.row4));
             QCOMPARE(child<TSaNumEdit>(w, "SaNumEdit5")->Text(), QString::fromUtf8(s.total));
+            // The switch stands whole beside 入湯税's.
+            const QRect r(lodging->mapTo(w, QPoint(0, 0)), lodging->size());
+            QVERIFY(w->rect().contains(r));
+            QVERIFY(lodging->width() >= lodging->sizeHint().width());
+            if (const QString shots = qEnvironmentVariable("NORVEL_SHOTS"); !shots.isEmpty())
+                w->grab().save(shots + QStringLiteral("/bill_lodging_%1.png").arg(QLatin1String(s.label)));
             QVERIFY(desk.closeBillWindow());
         }
         QVERIFY(shown.isEmpty());
