@@ -1029,15 +1029,14 @@ QList<QStringList> TPrintForm::invoiceLines() const
     return out;
 }
 
-// Two pieces of an invoice line on one printed line: apart by a blank,
-// except Japanese after Japanese ("入湯税・" "宿泊税・"), which runs on.
 namespace {
+// Two pieces of an invoice line on one printed line: apart by a blank,
+// except after Japanese ("入湯税・" "宿泊税・"), which runs on.
 QString joinPieces(const QString &left, const QString &right)
 {
     if (left.isEmpty())
         return right;
-    const bool wide = left.back().unicode() >= 0x3000 && !right.isEmpty() && right.front().unicode() >= 0x3000;
-    return wide ? left + right : left + QLatin1Char(' ') + right;
+    return left.back().unicode() >= 0x3000 ? left + right : left + QLatin1Char(' ') + right;
 }
 } // namespace
 
