@@ -264,12 +264,8 @@ TEST_F(GuestDocuments, WebAndMailAddressesAreNeverCut)
             }
             // Nothing over anything, the address block included.
             const QList<Span> boxes = inkBoxes(m, 0);
-            for (int i = 0; i < boxes.size(); ++i)
-                for (int j = i + 1; j < boxes.size(); ++j) {
-                    const QRectF o = boxes[i].box.intersected(boxes[j].box);
-                    EXPECT_FALSE(o.width() > 0.05 && o.height() > 0.05)
-                        << boxes[i].name.toStdString() << " and " << boxes[j].name.toStdString();
-                }
+            for (const QString &o : overlappingTexts(boxes))
+                ADD_FAILURE() << o.toStdString();
         }
     EXPECT_GT(broken, 0) << "these addresses need more than one line somewhere";
 }
@@ -444,12 +440,8 @@ void expectInvoiceLinesClear(const PageModel &m, const Document &d, const QList<
 
     // No text over another, none over the stamp box, no rule through one.
     const QList<Span> boxes = inkBoxes(m, 0);
-    for (int i = 0; i < boxes.size(); ++i)
-        for (int j = i + 1; j < boxes.size(); ++j) {
-            const QRectF o = boxes[i].box.intersected(boxes[j].box);
-            EXPECT_FALSE(o.width() > 0.05 && o.height() > 0.05)
-                << boxes[i].name.toStdString() << " and " << boxes[j].name.toStdString();
-        }
+    for (const QString &o : overlappingTexts(boxes))
+        ADD_FAILURE() << o.toStdString();
     for (const Span &b : boxes) {
         if (!b.name.startsWith(QStringLiteral("Invoice")) && !b.name.startsWith(QStringLiteral("Registration")))
             continue;

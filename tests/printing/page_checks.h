@@ -80,6 +80,20 @@ inline QList<Segment> ruledSegments(const printing::PageModel &m, int page)
     return out;
 }
 
+// Texts whose ink overlaps another's (by more than 0.05 mm each way): one
+// line per pair.
+inline QStringList overlappingTexts(const QList<Span> &boxes)
+{
+    QStringList out;
+    for (int i = 0; i < boxes.size(); ++i)
+        for (int j = i + 1; j < boxes.size(); ++j) {
+            const QRectF o = boxes[i].box.intersected(boxes[j].box);
+            if (o.width() > 0.05 && o.height() > 0.05)
+                out << boxes[i].name + QStringLiteral(" and ") + boxes[j].name;
+        }
+    return out;
+}
+
 // Parallel rules that run side by side (over more than 0.05 mm of their
 // length) closer than minGap, a rule drawn twice included: one line each.
 inline QStringList closeRules(const printing::PageModel &m, int page, qreal minGap)

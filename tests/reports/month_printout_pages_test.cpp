@@ -123,12 +123,8 @@ TEST(MonthPrintoutPages, EveryPageHasItsHeadingsAndItsNumber)
             EXPECT_LT(number->rect.bottom(), 10 + 10.3);
             // Nothing over anything.
             const QList<page_checks::Span> boxes = page_checks::inkBoxes(m, page);
-            for (int i = 0; i < boxes.size(); ++i)
-                for (int j = i + 1; j < boxes.size(); ++j) {
-                    const QRectF o = boxes[i].box.intersected(boxes[j].box);
-                    EXPECT_FALSE(o.width() > 0.05 && o.height() > 0.05)
-                        << boxes[i].name.toStdString() << " and " << boxes[j].name.toStdString();
-                }
+            for (const QString &o : page_checks::overlappingTexts(boxes))
+                ADD_FAILURE() << o.toStdString();
         }
     }
 }

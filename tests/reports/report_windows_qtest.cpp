@@ -75,6 +75,40 @@ class ReportWindowsTest : public QObject {
         if (!shots.isEmpty())
             w->grab().save(shots + QLatin1Char('/') + name);
     }
+    // The program beside the data, as an inn's office would run it.
+    QString installedProgram()
+    {
+        const QString program = dir.filePath(QStringLiteral("norvel"));
+        if (!QFile::exists(program)) {
+            QFile::copy(QStringLiteral(NORVEL_BINARY_DIR "/bin/norvel"), program);
+            QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        return program;
+    }
+    // norvel --export report --month month --out file, with no display; its exit code.
+    int exportFromCommandLine(const QString &report, const QString &month, const QString &file)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.remove(QStringLiteral("DISPLAY"));
+        p.setProcessEnvironment(env);
+        p.start(installedProgram(), {QStringLiteral("--export"), report, QStringLiteral("--month"), month,
+                                     QStringLiteral("--out"), file});
+        return p.waitForFinished(60000) ? p.exitCode() : -1;
+    }
+    // The title of the window the print button opens (closed at once).
+    static QString previewTitleOf(QAbstractButton *print)
+    {
+        QString title;
+        printing::setPreviewHook([&](QWidget *dialog) {
+            title = dialog->windowTitle();
+            QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog *>(dialog)->reject(); });
+        });
+        QTest::mouseClick(print, Qt::LeftButton);
+        printing::setPreviewHook({});
+        return title;
+    }
 
 private slots:
     void initTestCase()
@@ -362,9 +396,7 @@ private slots:
 
     void csvButtonMatchesTheCommandLine()
     {
-        const QString program = dir.filePath(QStringLiteral("norvel"));
-        QVERIFY(QFile::copy(QStringLiteral(NORVEL_BINARY_DIR "/bin/norvel"), program));
-        QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(QFile::exists(installedProgram()));
         QTemporaryDir out;
         TMainForm main(dir.path());
         main.show();
@@ -386,16 +418,8 @@ private slots:
                                     .filePath(QLatin1String(c.report) + QStringLiteral("-2008-03.csv")));
             QCOMPARE(shown.takeLast(), QStringLiteral("メッセージ|CSVファイルを保存しました。\n") + windowCsv);
             const QString cliCsv = out.filePath(QLatin1String(c.report) + QStringLiteral("-cli.csv"));
-            QProcess p;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-            env.remove(QStringLiteral("DISPLAY"));
-            p.setProcessEnvironment(env);
             // The program is open at the desk meanwhile.
-            p.start(program, {QStringLiteral("--export"), QLatin1String(c.report), QStringLiteral("--month"),
-                              QStringLiteral("2008-03"), QStringLiteral("--out"), cliCsv});
-            QVERIFY(p.waitForFinished(60000));
-            QCOMPARE(p.exitCode(), 0);
+            QCOMPARE(exportFromCommandLine(QLatin1String(c.report), QStringLiteral("2008-03"), cliCsv), 0);
             const QByteArray window = readAll(windowCsv);
             QVERIFY(window.size() > 1000);
             QCOMPARE(readAll(cliCsv), window);
@@ -466,9 +490,6 @@ private slots:
                     + expected.rows[31][5].toLongLong() > 0); // from the 15th
         saveShot(&main, QStringLiteral("lodging_window.png"));
 
-        const QString program = dir.filePath(QStringLiteral("norvel"));
-        QVERIFY(QFile::copy(QStringLiteral(NORVEL_BINARY_DIR "/bin/norvel"), program));
-        QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QTemporaryDir out;
         const QString windowCsv = out.filePath(QStringLiteral("lodging-window.csv"));
         QString suggested;
@@ -480,25 +501,11 @@ private slots:
         QCOMPARE(QFileInfo(suggested).fileName(), QStringLiteral("lodging-2008-03.csv"));
         QCOMPARE(shown.takeLast(), QStringLiteral("メッセージ|CSVファイルを保存しました。\n") + windowCsv);
         const QString cliCsv = out.filePath(QStringLiteral("lodging-cli.csv"));
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        env.remove(QStringLiteral("DISPLAY"));
-        p.setProcessEnvironment(env);
-        p.start(program, {QStringLiteral("--export"), QStringLiteral("lodging"), QStringLiteral("--month"),
-                          QStringLiteral("2008-03"), QStringLiteral("--out"), cliCsv});
-        QVERIFY(p.waitForFinished(60000));
-        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(exportFromCommandLine(QStringLiteral("lodging"), QStringLiteral("2008-03"), cliCsv), 0);
         QVERIFY(readAll(windowCsv).size() > 500);
         QCOMPARE(readAll(cliCsv), readAll(windowCsv));
 
-        QString title;
-        printing::setPreviewHook([&](QWidget *dialog) {
-            title = dialog->windowTitle();
-            QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog *>(dialog)->reject(); });
-        });
-        QTest::mouseClick(form->PrintButton, Qt::LeftButton);
-        QCOMPARE(title, QStringLiteral("印刷プレビュー"));
+        QCOMPARE(previewTitleOf(form->PrintButton), QStringLiteral("印刷プレビュー"));
         QVERIFY(shown.isEmpty());
     }
 
@@ -507,13 +514,7 @@ private slots:
         TMainForm main(dir.path());
         main.show();
         auto *form = open<TNyutouzeiForm>(main, "N3", "NyutouzeiForm");
-        QString title;
-        printing::setPreviewHook([&](QWidget *dialog) {
-            title = dialog->windowTitle();
-            QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog *>(dialog)->reject(); });
-        });
-        QTest::mouseClick(form->PrintButton, Qt::LeftButton);
-        QCOMPARE(title, QStringLiteral("印刷プレビュー"));
+        QCOMPARE(previewTitleOf(form->PrintButton), QStringLiteral("印刷プレビュー"));
         // No dated copy beside the generations the saves keep (folders).
         QVERIFY(!QDir(dir.filePath("backup")).exists()
                 || QDir(dir.filePath("backup")).entryList(QDir::Files | QDir::Hidden).isEmpty());
