@@ -61,58 +61,39 @@ int main(int argc, char **argv)
         {"combined", BillPaper::Combined, KindBill},
     };
     int failures = 0;
+    // One document of the bill as PREFIXname_ja.pdf or _en.pdf.
+    const auto write = [&](const QString &prefix, const TBillState &bill, const TBaseData &base, const Doc &d) {
+        const TDocumentRun run = makeBillDocument(bill, base, exePath, d.paper, d.kind);
+        const QString file = QStringLiteral("%1%2_%3.pdf")
+                                 .arg(prefix, QLatin1String(d.name), bill.LangFlag ? QStringLiteral("en") : QStringLiteral("ja"));
+        QString error = run.error;
+        if (error.isEmpty())
+            error = printing::saveDocumentPdf(out.filePath(file), run.model);
+        std::printf("%s: %s\n", qPrintable(file), error.isEmpty() ? "written" : qPrintable(error));
+        failures += !error.isEmpty();
+    };
     for (const bool edge : {false, true}) {
         const TBaseData base = edge ? sample::edgeFacility() : sample::facility();
-        for (const uint8_t lang : {uint8_t(0), uint8_t(1)}) {
-            for (const Doc &d : docs) {
-                const TBillState bill = edge ? sample::edgeBill(lang) : sample::bill(lang);
-                const TDocumentRun run = makeBillDocument(bill, base, exePath, d.paper, d.kind);
-                const QString file = QStringLiteral("%1%2_%3.pdf")
-                                         .arg(edge ? QStringLiteral("edge_") : QString(), QLatin1String(d.name),
-                                              lang ? QStringLiteral("en") : QStringLiteral("ja"));
-                QString error = run.error;
-                if (error.isEmpty())
-                    error = printing::saveDocumentPdf(out.filePath(file), run.model);
-                std::printf("%s: %s\n", qPrintable(file), error.isEmpty() ? "written" : qPrintable(error));
-                failures += !error.isEmpty();
-            }
-        }
+        const QString prefix = edge ? QStringLiteral("edge_") : QString();
+        for (const uint8_t lang : {uint8_t(0), uint8_t(1)})
+            for (const Doc &d : docs)
+                write(prefix, edge ? sample::edgeBill(lang) : sample::bill(lang), base, d);
     }
 
     // The receipts of a registered inn, with the tax of two rates.
     for (const bool edge : {false, true}) {
         const TBaseData base = edge ? sample::edgeFacility() : sample::facility();
-        for (const uint8_t lang : {uint8_t(0), uint8_t(1)}) {
-            for (const Doc &d : docs) {
-                if (d.kind == KindEstimate || (d.kind == KindBill && d.paper != BillPaper::Combined))
-                    continue;
-                const TBillState bill = edge ? sample::invoiceEdgeBill(lang) : sample::invoiceBill(lang);
-                const TDocumentRun run = makeBillDocument(bill, base, exePath, d.paper, d.kind);
-                const QString file = QStringLiteral("invoice_%1%2_%3.pdf")
-                                         .arg(edge ? QStringLiteral("edge_") : QString(), QLatin1String(d.name),
-                                              lang ? QStringLiteral("en") : QStringLiteral("ja"));
-                QString error = run.error;
-                if (error.isEmpty())
-                    error = printing::saveDocumentPdf(out.filePath(file), run.model);
-                std::printf("%s: %s\n", qPrintable(file), error.isEmpty() ? "written" : qPrintable(error));
-                failures += !error.isEmpty();
-            }
-        }
+        const QString prefix = edge ? QStringLiteral("invoice_edge_") : QStringLiteral("invoice_");
+        for (const uint8_t lang : {uint8_t(0), uint8_t(1)})
+            for (const Doc &d : docs)
+                if (d.kind == KindReceipt || d.paper == BillPaper::Combined)
+                    write(prefix, edge ? sample::invoiceEdgeBill(lang) : sample::invoiceBill(lang), base, d);
     }
 
     // Every document of a registered inn's bill in a town with an accommodation tax.
     for (const uint8_t lang : {uint8_t(0), uint8_t(1)})
-        for (const Doc &d : docs) {
-            const TBillState bill = sample::lodgingBill(lang);
-            const TDocumentRun run = makeBillDocument(bill, sample::facility(), exePath, d.paper, d.kind);
-            const QString file = QStringLiteral("lodging_%1_%2.pdf")
-                                     .arg(QLatin1String(d.name), lang ? QStringLiteral("en") : QStringLiteral("ja"));
-            QString error = run.error;
-            if (error.isEmpty())
-                error = printing::saveDocumentPdf(out.filePath(file), run.model);
-            std::printf("%s: %s\n", qPrintable(file), error.isEmpty() ? "written" : qPrintable(error));
-            failures += !error.isEmpty();
-        }
+        for (const Doc &d : docs)
+            write(QStringLiteral("lodging_"), sample::lodgingBill(lang), sample::facility(), d);
 
     // The month printouts.
     const MonthSample month = marchSample();

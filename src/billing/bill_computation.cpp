@@ -168,23 +168,34 @@ QString taxRatesLabel(const std::vector<TTaxShare> &shares, bool english)
     return rates.join(english ? QStringLiteral("/") : QStringLiteral("・"));
 }
 
-QStringList taxShareLines(const std::vector<TTaxShare> &shares, bool added, bool english)
+QList<QStringList> taxSharePieces(const std::vector<TTaxShare> &shares, bool added, bool english)
 {
     const auto money = [english](int64_t v) {
         const QString t = QLocale(QLocale::English).toString(qlonglong(v));
         return english ? QStringLiteral("JPY ") + t : QStringLiteral("¥") + t;
     };
-    QStringList out;
+    QList<QStringList> out;
     for (const TTaxShare &t : shares) {
         const QString rate = num(t.Rate) + QStringLiteral("%");
         if (english)
-            out << QStringLiteral("Subject to %1: %2 (%3consumption tax %4)")
-                       .arg(rate, money(t.Base), added ? QString() : QStringLiteral("incl. "), money(t.Tax));
+            out << QStringList{QStringLiteral("Subject to %1: %2").arg(rate, money(t.Base)),
+                               QStringLiteral("(%1consumption tax %2)")
+                                   .arg(added ? QString() : QStringLiteral("incl. "), money(t.Tax))};
         else if (added)
-            out << QStringLiteral("%1対象 %2 消費税 %3").arg(rate, money(t.Base), money(t.Tax));
+            out << QStringList{QStringLiteral("%1対象 %2").arg(rate, money(t.Base)),
+                               QStringLiteral("消費税 %1").arg(money(t.Tax))};
         else
-            out << QStringLiteral("%1対象 %2 (内消費税 %3)").arg(rate, money(t.Base), money(t.Tax));
+            out << QStringList{QStringLiteral("%1対象 %2").arg(rate, money(t.Base)),
+                               QStringLiteral("(内消費税 %1)").arg(money(t.Tax))};
     }
+    return out;
+}
+
+QStringList taxShareLines(const std::vector<TTaxShare> &shares, bool added, bool english)
+{
+    QStringList out;
+    for (const QStringList &pieces : taxSharePieces(shares, added, english))
+        out << pieces.join(QLatin1Char(' '));
     return out;
 }
 

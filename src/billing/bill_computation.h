@@ -8,6 +8,7 @@
 #include "storage/money_settings.h"
 #include "storage/records.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -55,6 +56,9 @@ QString taxRatesLabel(const std::vector<TTaxShare> &shares, bool english);
 // "10%対象 ¥10,000 消費税 ¥1,000"; English "Subject to 10%: JPY 11,000
 // (incl. consumption tax JPY 1,000)".
 QStringList taxShareLines(const std::vector<TTaxShare> &shares, bool added, bool english);
+// The same lines in their two pieces, the amount and the tax (joined by a
+// blank they are taxShareLines), for a printout that must break a line.
+QList<QStringList> taxSharePieces(const std::vector<TTaxShare> &shares, bool added, bool english);
 
 // The date whose settings a bill takes: its settlement date, today while it has none.
 QDate billSettingsDate(const TBillState &bill);

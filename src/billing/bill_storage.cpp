@@ -160,8 +160,8 @@ void LoadBill(TBillState &bill, const AppData &data)
             bill.SaNumEdit[RowService] = QString::number(r.Tanka);
             bill.HasServiceLine = true;
         } else if (r.Kubun == LodgingTaxKey) {
-            // Worked out again from the stay lines; an amount of 0 marks an exempted bill.
-            if (r.Tanka == 0)
+            // Worked out again from the stay lines; the line only tells an exempted bill.
+            if (marksLodgingExempt(r))
                 bill.LodgingCheck = false;
         } else {
             // Each stay line from the second on starts a new room block;

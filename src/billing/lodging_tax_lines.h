@@ -16,6 +16,8 @@
 // never gives out, so no renumbering moves it. Generated with the bill like
 // the service line; with amount 0 it marks a bill exempted from the tax.
 inline constexpr uint32_t LodgingTaxKey = 1106000;
+// Whether a stored line is that mark of an exempted bill.
+inline bool marksLodgingExempt(const TReserveData &line) { return line.Kubun == LodgingTaxKey && line.Tanka == 0; }
 
 // The stay lines that bear the tax: adult and child stays (with or without bathing tax).
 bool bearsLodgingTax(uint32_t key);

@@ -985,27 +985,11 @@ qreal TPrintForm::addRegistrationLine(QList<ReportItem> &out, const QString &nam
 // many pieces to a line as fit (see joinPieces).
 QList<QStringList> TPrintForm::invoiceLines() const
 {
-    QList<QStringList> out;
-    auto money = [this](int64_t v) {
-        const QString t = pictureText(v, kMaskAmount).trimmed();
-        return english ? QStringLiteral("JPY ") + t : kYen + t;
-    };
+    QList<QStringList> out = taxSharePieces(bill.TaxShares, bill.TaxAdded, english);
     int reducedRate = -1;
-    for (const TTaxShare &t : bill.TaxShares) {
-        const QString rate = QString::number(t.Rate) + QLatin1Char('%');
+    for (const TTaxShare &t : bill.TaxShares)
         if (t.Reduced)
             reducedRate = t.Rate;
-        if (english)
-            out << QStringList{QStringLiteral("Subject to %1: %2").arg(rate, money(t.Base)),
-                               QStringLiteral("(%1consumption tax %2)")
-                                   .arg(bill.TaxAdded ? QString() : QStringLiteral("incl. "), money(t.Tax))};
-        else if (bill.TaxAdded)
-            out << QStringList{QStringLiteral("%1対象 %2").arg(rate, money(t.Base)),
-                               QStringLiteral("消費税 %1").arg(money(t.Tax))};
-        else
-            out << QStringList{QStringLiteral("%1対象 %2").arg(rate, money(t.Base)),
-                               QStringLiteral("(内消費税 %1)").arg(money(t.Tax))};
-    }
     if (reducedRate >= 0)
         out << QStringList{(english ? QStringLiteral("※ Reduced tax rate (%1%) item") : QStringLiteral("※印は軽減税率(%1%)対象"))
                                .arg(reducedRate)};
@@ -1043,8 +1027,9 @@ QString joinPieces(const QString &left, const QString &right)
 // The invoice lines one under another in the free spaces given (top-down),
 // in reading order: from the first space on, each space's lines at its top;
 // fromFoot: from the last space back, each space's lines at its foot. A line
-// too wide for its space takes a line per piece. The lines of the rates stay
-// together, and so do the notes, unless only apart they find room; all take
+// too wide for its space takes as many printed lines as its pieces need. The
+// lines of the rates stay together, and so do the notes, unless only apart
+// they find room; all take
 // the largest size from pt down to kSmallestInvoice at which every line
 // finds room. Returns false (and adds nothing) when they do not fit even then.
 bool TPrintForm::addInvoiceLines(QList<ReportItem> &out, const QString &prefix, const QList<FrameSpot> &spaces,

@@ -82,7 +82,7 @@ MonthGrid lodgingTaxMonth(const AppData &data, const ReportMonth &month)
                 f.date = settled.isValid() ? settled : today;
                 f.service = f.service || !settled.isValid();
             }
-            if (r.Kubun == LodgingTaxKey && r.Tanka == 0)
+            if (marksLodgingExempt(r))
                 f.exempt = true;
             if (r.Kubun == ServiceLineKey)
                 f.service = true;

@@ -76,7 +76,7 @@ constexpr qreal kFacilityLeft = 130.0;
 constexpr qreal kFacilityRight = 190.0;
 } // namespace
 
-void addStatementFacility(Band &band, const TBaseData &base, qreal kFacilityLeft, qreal kFacilityRight)
+void addStatementFacility(Band &band, const TBaseData &base, qreal left, qreal right)
 {
     QString name = fieldText(base.SisetuName);
     name.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -97,9 +97,9 @@ void addStatementFacility(Band &band, const TBaseData &base, qreal kFacilityLeft
         {"FacilityTel", 11.0, font(kPGothic, 8), tel.isEmpty() ? QString() : QStringLiteral("TEL:") + tel},
     };
     for (const auto &l : lines) {
-        ReportItem &item = band.add(ReportItem::label(QLatin1String(l.name), kFacilityLeft, l.y, l.font));
+        ReportItem &item = band.add(ReportItem::label(QLatin1String(l.name), left, l.y, l.font));
         item.text = l.text;
-        item.width = kFacilityRight - kFacilityLeft;
+        item.width = right - left;
         item.minPointSize = 6;
     }
 }

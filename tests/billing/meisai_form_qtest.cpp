@@ -95,6 +95,19 @@ class MeisaiFormTest : public QObject {
         return c;
     }
 
+    // A line's action from the grid's own menu, opened by keys on line row.
+    void lineMenuAction(TMeisaiForm *w, int row, const char *action)
+    {
+        auto *grid = child<TStringGridEx>(w, "Grid");
+        grid->setFocus();
+        grid->FocusCell(1, row);
+        QTest::keyClick(grid, Qt::Key_F10, Qt::ShiftModifier);
+        auto *menu = child<QMenu>(w, "PopupMenu1");
+        QTRY_VERIFY(menu->isVisible());
+        menu->findChild<QAction *>(action)->trigger();
+        menu->close();
+    }
+
 private slots:
     void init()
     {
@@ -194,15 +207,8 @@ private slots:
         // Without the juice the bill has one rate, named in the label: no amounts in the hint.
         child<QPushButton>(w, "LangButton")->click();
         shown.clear();
-        auto *grid = child<TStringGridEx>(w, "Grid");
-        grid->setFocus();
-        grid->FocusCell(1, 2);
-        QTest::keyClick(grid, Qt::Key_F10, Qt::ShiftModifier);
-        auto *menu = child<QMenu>(w, "PopupMenu1");
-        QTRY_VERIFY(menu->isVisible());
-        menu->findChild<QAction *>("DeleteLine")->trigger();
-        menu->close();
-        QCOMPARE(grid->Cells(2, 2), QString());
+        lineMenuAction(w, 2, "DeleteLine");
+        QCOMPARE(child<TStringGridEx>(w, "Grid")->Cells(2, 2), QString());
         QCOMPARE(label->text(), QStringLiteral("消費税（10%）"));
         QCOMPARE(label->toolTip(), label->text());
         QVERIFY(amount->toolTip().isEmpty());
@@ -733,20 +739,11 @@ private slots:
         desk.show();
         TMeisaiForm *w = desk.openBillWindow(kBill);
         auto *grid = child<TStringGridEx>(w, "Grid");
-        grid->setFocus();
-        grid->FocusCell(1, 2);
-        QTest::keyClick(grid, Qt::Key_F10, Qt::ShiftModifier);
-        auto *menu = child<QMenu>(w, "PopupMenu1");
-        QTRY_VERIFY(menu->isVisible());
-        menu->findChild<QAction *>("InsertLine")->trigger();
-        menu->close();
+        lineMenuAction(w, 2, "InsertLine");
         QCOMPARE(grid->Cells(2, 2), QString());
         QCOMPARE(grid->Cells(1, 2), QStringLiteral("2014/03/21"));
         QCOMPARE(grid->Cells(2, 3), QStringLiteral("ビール"));
-        grid->FocusCell(1, 3);
-        QTest::keyClick(grid, Qt::Key_F10, Qt::ShiftModifier);
-        menu->findChild<QAction *>("DeleteLine")->trigger();
-        menu->close();
+        lineMenuAction(w, 3, "DeleteLine");
         QCOMPARE(grid->Cells(2, 3), QString());
         QCOMPARE(w->bill().SaNumEdit[RowCharge], QStringLiteral("22000"));
     }
