@@ -3,7 +3,7 @@
 // reserve.dat and urikake.dat, and every refusal leaving all as it was.
 
 #include "billing/bill_storage.h"
-#include "bill_fixtures.h"
+#include "stored_bills.h"
 #include "storage/clock.h"
 
 #include <QDir>
@@ -63,21 +63,8 @@ template <class List> QStringList texts(const List &list)
     return t;
 }
 
-class BillStorage : public ::testing::Test {
+class BillStorage : public StoredBills {
 public:
-    QTemporaryDir dir;
-    AppData data;
-    TLibrary lib;
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        data.ExePath = dir.path() + QLatin1Char('/');
-        data.BackupPath = data.ExePath + QStringLiteral("backup/");
-        seedDefaultKamoku(data.KamokuList);
-        data.BaseData = settings(1, 1, 1);
-    }
-
     QString reservePath() const { return data.filePath("reserve.dat"); }
     QString urikakePath() const { return data.filePath("urikake.dat"); }
 

@@ -2,7 +2,7 @@
 // the exempt switch, the tax off (every figure as without it), a tax too
 // large refused, and its generated line through saving and reopening.
 
-#include "bill_fixtures.h"
+#include "stored_bills.h"
 #include "billing/bill_storage.h"
 #include "billing/lodging_tax_lines.h"
 
@@ -138,18 +138,11 @@ TEST(LodgingTaxOnTheBill, ATaxBeyondTheAmountsIsRefused)
     EXPECT_EQ(b.SaNumEdit, before.SaNumEdit);
 }
 
-class LodgingTaxStorage : public ::testing::Test {
+class LodgingTaxStorage : public StoredBills {
 public:
-    QTemporaryDir dir;
-    AppData data;
-    TLibrary lib;
-
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        data.ExePath = dir.path() + QLatin1Char('/');
-        data.BackupPath = data.ExePath + QStringLiteral("backup/");
-        seedDefaultKamoku(data.KamokuList);
+        StoredBills::SetUp();
         data.BaseData = noBathingTax(settings(1, 1, 1));
         data.BaseData.Service = 0;
         data.Money = cityMoney();
