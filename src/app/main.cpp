@@ -1,3 +1,4 @@
+#include "register/register_command.h"
 #include "reports/month_export.h"
 #include "shell/command_line.h"
 #include "app/main_form.h"
@@ -37,6 +38,15 @@ int main(int argc, char *argv[])
             const int status = runMonthExport(args, dataFolder, &message);
             if (status != ExportOk)
                 std::fprintf(stderr, "norvel: %s\n", message.toLocal8Bit().constData());
+            return status;
+        }
+        case CommandKind::Register: {
+            QString out, err;
+            const int status = runRegisterCommand(args, dataFolder, Clock::now(), passphraseFromTerminal, &out, &err);
+            if (!out.isEmpty())
+                std::printf("%s\n", out.toLocal8Bit().constData());
+            if (!err.isEmpty())
+                std::fprintf(stderr, "norvel: %s\n", err.toLocal8Bit().constData());
             return status;
         }
         case CommandKind::Backup: {

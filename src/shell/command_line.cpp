@@ -1,5 +1,6 @@
 #include "shell/command_line.h"
 
+#include "register/register_command.h"
 #include "reports/month_export.h"
 #include "storage/backup_command.h"
 #include "version.h"
@@ -8,6 +9,8 @@ CommandKind commandKind(const QStringList &args)
 {
     if (args.isEmpty())
         return CommandKind::Window;
+    if (isRegisterCommand(args))
+        return CommandKind::Register;
     if (isExportCommand(args))
         return CommandKind::Export;
     if (isBackupCommand(args))
@@ -26,6 +29,13 @@ QString commandUsage(const QString &dataFolder)
                "       norvel --export REPORT --month YYYY-MM [--category 0|1|2] --out FILE\n"
                "                               write a month report as CSV, without a window;\n"
                "                               REPORT is bathing, sales, receivables, items or lodging\n"
+               "       norvel --export register --from YYYY-MM-DD --to YYYY-MM-DD --out FILE\n"
+               "              [--passphrase-file F]\n"
+               "                               write the guest register of those arrival days as CSV;\n"
+               "                               the pass phrase is asked for, or read from F\n"
+               "       norvel --import-register FILE.csv --passphrase-file F\n"
+               "                               add an earlier register (CSV of the export's columns),\n"
+               "                               all rows or none; makes the register when there is none\n"
                "       norvel --backup DIR     copy the data folder as a new backup generation in DIR,\n"
                "                               also while the program is open\n"
                "       norvel --verify-backup DIR\n"

@@ -321,7 +321,9 @@ bool isProgramFile(const QString &name)
 {
     static const QStringList names = [] {
         QStringList n{QStringLiteral("base.dat"), QStringLiteral("reserve.dat"), QStringLiteral("urikake.dat"),
-                      QStringLiteral("norvelreceipt.ini"), QStringLiteral("logo.bmp")};
+                      QStringLiteral("norvelreceipt.ini"), QStringLiteral("logo.bmp"),
+                      // the guest register, sealed
+                      QStringLiteral("register.key"), QStringLiteral("register.dat"), QStringLiteral("passport.dat")};
         for (const char *k : KamokuFileNames)
             n << QLatin1String(k);
         return n;

@@ -176,7 +176,7 @@ CommitResult Commit::run(QString *error)
     for (const FileContent &f : files) {
         Entry e{f.name, {}, {}};
         QByteArray temporary;
-        if (!safe_file::writeTemporary(path(f.name), f.data, f.size, &temporary)) {
+        if (!safe_file::writeTemporary(path(f.name), f.data, f.size, &temporary, f.ownerOnly)) {
             const int err = errno;
             entries.push_back(e);
             return unchanged(error, QStringLiteral("ファイル %1 を保存できませんでした。").arg(f.name), err);

@@ -35,6 +35,7 @@ struct FileContent {
     QString name; // bare file name inside the directory
     const void *data;
     std::size_t size;
+    bool ownerOnly = false; // written readable by the owner alone (personal data)
 };
 
 enum class CommitResult {

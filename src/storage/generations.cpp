@@ -418,6 +418,8 @@ QStringList protectedFileNames()
                   QStringLiteral("kmk_mae.dat")};
     n << QStringLiteral("reserve.dat") << QStringLiteral("urikake.dat") << QStringLiteral("norvelreceipt.ini")
       << QStringLiteral("logo.bmp");
+    // The guest register, sealed (register/register_store.h names the same).
+    n << QStringLiteral("register.key") << QStringLiteral("register.dat") << QStringLiteral("passport.dat");
     return n;
 }
 

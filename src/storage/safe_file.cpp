@@ -93,7 +93,7 @@ QString reason(int err)
     }
 }
 
-bool writeTemporary(const QString &path, const void *data, std::size_t size, QByteArray *temporary)
+bool writeTemporary(const QString &path, const void *data, std::size_t size, QByteArray *temporary, bool ownerOnly)
 {
     QByteArray tmpl = QFile::encodeName(temporaryPrefix(path) + QStringLiteral("XXXXXX"));
     const int fd = fileOps().mkstemp(tmpl.data());
@@ -102,7 +102,9 @@ bool writeTemporary(const QString &path, const void *data, std::size_t size, QBy
     // Keep the permissions of the file being replaced; a new file gets the usual ones.
     struct stat st {};
     mode_t mode;
-    if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
+    if (ownerOnly) {
+        mode = 0600;
+    } else if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
         mode = st.st_mode & 07777;
     } else {
         const mode_t mask = ::umask(0);
