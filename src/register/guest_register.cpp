@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -15,20 +16,33 @@ const QString ImageName = QStringLiteral("passport.dat");
 const QByteArray DataMagic("NVRD1");
 const QByteArray ImageMagic("NVRP1");
 
+// Dates and times go as plain numbers, and times come back in UTC: a local
+// time asks the system for its time zone each time, which would cost most of
+// the opening time of a large register.
+constexpr qint64 NoTime = std::numeric_limits<qint64>::min();
+qint64 timeNumber(const QDateTime &t) { return t.isValid() ? t.toMSecsSinceEpoch() : NoTime; }
+QDateTime timeOf(qint64 n) { return n == NoTime ? QDateTime() : QDateTime::fromMSecsSinceEpoch(n, Qt::UTC); }
+
 QDataStream &operator<<(QDataStream &s, const RegisterEntry &e)
 {
-    return s << e.id << e.meiNo << e.room << e.firstNight << qint32(e.nights) << e.name << e.reading << e.address
-             << e.contact << e.livesAbroad << e.nationality << e.passportNo << e.age << e.sex << e.previousStay
-             << e.nextStay << e.arrival << e.departure << e.created << e.hasPassportImage;
+    return s << e.id << e.meiNo << e.room << qint64(e.firstNight.toJulianDay()) << qint32(e.nights) << e.name
+             << e.reading << e.address << e.contact << e.livesAbroad << e.nationality << e.passportNo << e.age
+             << e.sex << e.previousStay << e.nextStay << timeNumber(e.arrival) << timeNumber(e.departure)
+             << timeNumber(e.created) << e.hasPassportImage;
 }
 
 QDataStream &operator>>(QDataStream &s, RegisterEntry &e)
 {
     qint32 nights = 0;
-    s >> e.id >> e.meiNo >> e.room >> e.firstNight >> nights >> e.name >> e.reading >> e.address >> e.contact
+    qint64 firstNight = 0, arrival = 0, departure = 0, created = 0;
+    s >> e.id >> e.meiNo >> e.room >> firstNight >> nights >> e.name >> e.reading >> e.address >> e.contact
         >> e.livesAbroad >> e.nationality >> e.passportNo >> e.age >> e.sex >> e.previousStay >> e.nextStay
-        >> e.arrival >> e.departure >> e.created >> e.hasPassportImage;
+        >> arrival >> departure >> created >> e.hasPassportImage;
+    e.firstNight = QDate::fromJulianDay(firstNight);
     e.nights = nights;
+    e.arrival = timeOf(arrival);
+    e.departure = timeOf(departure);
+    e.created = timeOf(created);
     return s;
 }
 
@@ -394,18 +408,27 @@ void GuestRegister::setPassportImage(quint64 id, const QByteArray &image)
             e.hasPassportImage = !image.isEmpty();
 }
 
+namespace {
+
+// Made before the start of the day years before now's.
+bool madeBefore(const RegisterEntry &e, qint64 limit) { return e.created.toMSecsSinceEpoch() < limit; }
+QDate limitDay(const QDateTime &now, int years) { return now.date().addYears(-years); }
+qint64 limitTime(const QDateTime &now, int years) { return limitDay(now, years).startOfDay().toMSecsSinceEpoch(); }
+
+} // namespace
+
 int GuestRegister::expiredCount(const QDateTime &now, int years) const
 {
-    const QDate limit = now.date().addYears(-years);
-    return int(std::count_if(list.begin(), list.end(), [&](const RegisterEntry &e) { return e.created.date() < limit; }));
+    const qint64 limit = limitTime(now, years);
+    return int(std::count_if(list.begin(), list.end(), [&](const RegisterEntry &e) { return madeBefore(e, limit); }));
 }
 
 int GuestRegister::removeExpired(const QDateTime &now, int years)
 {
-    const QDate limit = now.date().addYears(-years);
+    const qint64 limit = limitTime(now, years);
     std::vector<quint64> gone;
     for (const RegisterEntry &e : list)
-        if (e.created.date() < limit)
+        if (madeBefore(e, limit))
             gone.push_back(e.id);
     if (gone.empty())
         return 0;
@@ -415,7 +438,7 @@ int GuestRegister::removeExpired(const QDateTime &now, int years)
            QStringLiteral("保存期間（%1年）を過ぎた %2 件（%3 より前に作成）")
                .arg(years)
                .arg(gone.size())
-               .arg(limit.toString(QStringLiteral("yyyy/MM/dd"))));
+               .arg(limitDay(now, years).toString(QStringLiteral("yyyy/MM/dd"))));
     return int(gone.size());
 }
 

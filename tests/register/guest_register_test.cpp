@@ -5,6 +5,7 @@
 
 #include "register/guest_register.h"
 #include "register/register_csv.h"
+#include "register/register_settings.h"
 #include "register/register_store.h"
 #include "storage/generations.h"
 
@@ -354,6 +355,41 @@ TEST(RegisterCsv, ARowItCannotTakeIsNamedByItsLineAndNothingIsTaken)
         EXPECT_TRUE(error.contains(QString::fromUtf8(c.message))) << error.toStdString();
         EXPECT_EQ(read.size(), 1u); // untouched
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(RegisterSettingsFile, DefaultsAtLeastThreeYearsAndTheExtraFieldsRoundTrip)
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("norvelreceipt.ini"));
+    RegisterSettings s = readRegisterSettings(ini);
+    EXPECT_EQ(s.retentionYears, 3);
+    EXPECT_EQ(s.lockMinutes, 10);
+    EXPECT_FALSE(s.fields.age);
+
+    QFile f(ini);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[Other]\r\nKeep=1\r\n[register]\r\nRetentionYears=2\r\nLockMinutes=abc\r\nsex=1\r\n");
+    f.close();
+    s = readRegisterSettings(ini);
+    EXPECT_EQ(s.retentionYears, 3);
+    EXPECT_EQ(s.lockMinutes, 10);
+    EXPECT_TRUE(s.fields.sex);
+    EXPECT_FALSE(s.fields.age);
+
+    s.retentionYears = 5;
+    s.lockMinutes = 3;
+    s.fields.previousStay = s.fields.nextStay = true;
+    QString error;
+    ASSERT_TRUE(writeRegisterSettings(ini, s, &error)) << error.toStdString();
+    const RegisterSettings back = readRegisterSettings(ini);
+    EXPECT_EQ(back.retentionYears, 5);
+    EXPECT_EQ(back.lockMinutes, 3);
+    EXPECT_TRUE(back.fields.sex && back.fields.previousStay && back.fields.nextStay && !back.fields.arrivalTimes);
+    EXPECT_TRUE(readAll(ini).startsWith("[Other]\r\nKeep=1\r\n"));
 }
 
 } // namespace
