@@ -394,10 +394,10 @@ bool GuestRegister::passportImage(quint64 id, QByteArray *image, QString *error)
     return true;
 }
 
-void GuestRegister::setPassportImage(quint64 id, const QByteArray &image)
+bool GuestRegister::setPassportImage(quint64 id, const QByteArray &image, QString *error)
 {
-    QString ignored;
-    loadImages(&ignored);
+    if (!loadImages(error))
+        return false;
     if (image.isEmpty())
         images.remove(id);
     else
@@ -406,6 +406,7 @@ void GuestRegister::setPassportImage(quint64 id, const QByteArray &image)
     for (RegisterEntry &e : list)
         if (e.id == id)
             e.hasPassportImage = !image.isEmpty();
+    return true;
 }
 
 namespace {

@@ -122,7 +122,9 @@ public:
     // Passport copies (an encoded picture); loading passport.dat when first
     // asked. Empty when the entry has none.
     bool passportImage(quint64 id, QByteArray *image, QString *error);
-    void setPassportImage(quint64 id, const QByteArray &image);
+    // False (nothing changed) when the kept copies cannot be read: saving
+    // over them would lose the others.
+    bool setPassportImage(quint64 id, const QByteArray &image, QString *error);
 
     // Retention: entries made more than years ago at now.
     int expiredCount(const QDateTime &now, int years) const;

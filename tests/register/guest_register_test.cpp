@@ -86,7 +86,7 @@ protected:
         recoveryKey = recovery;
         reg.put(guest(kName, 100, QDate(2026, 12, 11)), kNow);
         reg.put(guest(QStringLiteral("山田 花子"), 101, QDate(2026, 12, 12)), kNow);
-        reg.setPassportImage(1, QByteArray("\x89PNG fake passport picture of ") + kName.toUtf8());
+        ASSERT_TRUE(reg.setPassportImage(1, QByteArray("\x89PNG fake passport picture of ") + kName.toUtf8(), &error));
         reg.addLog(kNow, QStringLiteral("閲覧"), QStringLiteral("請求番号 100"));
         ASSERT_TRUE(reg.save(&error)) << error.toStdString();
     }
@@ -183,6 +183,23 @@ TEST_F(Register, AFlippedByteOrACutFileIsRefusedWhole)
     EXPECT_FALSE(reg.unlock(kPass, &error));
     writeAll(path("register.dat"), data);
     EXPECT_TRUE(reg.unlock(kPass, &error)) << error.toStdString();
+}
+
+// Damaged copies are never saved over: a new copy is refused and the file
+// stays as found, for a restore from a backup.
+TEST_F(Register, NoCopyIsAddedOverDamagedCopies)
+{
+    QByteArray damaged = readAll(path("passport.dat"));
+    damaged[damaged.size() - 5] = char(damaged[damaged.size() - 5] ^ 0x10);
+    writeAll(path("passport.dat"), damaged);
+    GuestRegister reg(store);
+    QString error;
+    ASSERT_TRUE(reg.unlock(kPass, &error)) << error.toStdString();
+    EXPECT_FALSE(reg.setPassportImage(2, "another picture", &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("passport.dat")));
+    reg.remove(1);
+    ASSERT_TRUE(reg.save(&error)) << error.toStdString();
+    EXPECT_EQ(readAll(path("passport.dat")), damaged);
 }
 
 TEST_F(Register, TheRecoveryKeyOpensItAndAChangedPassPhraseReSealsEverything)

@@ -77,7 +77,7 @@ protected:
         e.name = kName;
         e.firstNight = kNow.date();
         reg.put(e, kNow);
-        reg.setPassportImage(1, "picture of " + kName.toUtf8());
+        ASSERT_TRUE(reg.setPassportImage(1, "picture of " + kName.toUtf8(), &error));
         ASSERT_TRUE(reg.save(&error));
         oldFiles = readFiles(dir.path());
         ASSERT_EQ(oldFiles.size(), 3u);
