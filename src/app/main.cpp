@@ -1,4 +1,5 @@
 #include "reports/month_export.h"
+#include "search/bill_search.h"
 #include "shell/command_line.h"
 #include "app/main_form.h"
 #include "storage/backup_command.h"
@@ -37,6 +38,16 @@ int main(int argc, char *argv[])
             const int status = runMonthExport(args, dataFolder, &message);
             if (status != ExportOk)
                 std::fprintf(stderr, "norvel: %s\n", message.toLocal8Bit().constData());
+            return status;
+        }
+        case CommandKind::Find: {
+            QString message;
+            QByteArray csv;
+            const int status = runFind(args, dataFolder, &csv, &message);
+            if (status != ExportOk)
+                std::fprintf(stderr, "norvel: %s\n", message.toLocal8Bit().constData());
+            else if (!csv.isEmpty())
+                std::fwrite(csv.constData(), 1, std::size_t(csv.size()), stdout);
             return status;
         }
         case CommandKind::Backup: {

@@ -10,6 +10,7 @@
 #include "reports/shukuhakuzei_form.h"
 #include "reports/urikake_form.h"
 #include "reservations/rsvlist_form.h"
+#include "search/search_form.h"
 #include "settings/basic_setting_form.h"
 #include "settings/restore_form.h"
 #include "shell/about_box.h"
@@ -95,6 +96,12 @@ void TMainForm::createMenu()
     addItem(n1, QStringLiteral("Seikyu"), QStringLiteral("前日分を開く　（領収書発行時）"),
             &TMainForm::SeikyuClick);
     bar->addMenu(n1);
+
+    // Finding a bill by name, from anywhere in the program.
+    QAction *find = addItem(bar, QStringLiteral("FindMenu"), QStringLiteral("検索"), &TMainForm::FindClick);
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    find->setShortcutContext(Qt::ApplicationShortcut);
+    find->setToolTip(QStringLiteral("請求をお名前・番号・日付などで探します (Ctrl+F)"));
 
     auto *print1 = new QMenu(QStringLiteral("印刷プレビュー"), this);
     print1->menuAction()->setObjectName(QStringLiteral("Print1"));
@@ -328,6 +335,17 @@ void TMainForm::SeikyuClick()
 {
     data().StartFlags &= ~MissingReserve;
     openReservationList(*this, Clock::now().addDays(-1));
+}
+
+void TMainForm::FindClick()
+{
+    if (QWidget *open = findChildWindow(QStringLiteral("SearchForm"))) {
+        Desk->bringToFront(open);
+        if (auto *name = open->findChild<QWidget *>(QStringLiteral("FindEdit")))
+            name->setFocus();
+        return;
+    }
+    openChildWindow(QStringLiteral("SearchForm"), [this] { return new TSearchForm(*Desk); });
 }
 
 void TMainForm::KamokuMenuClick()

@@ -3,6 +3,7 @@
 #include "billing/bill_computation.h"
 #include "billing/bill_storage.h"
 #include "billing/bill_window_rules.h"
+#include "billing/guest_history_form.h"
 #include "billing/revenue_stamp.h"
 #include "controls/sa_num_edit.h"
 #include "controls/string_grid_ex.h"
@@ -452,6 +453,7 @@ void TMeisaiForm::createLayout()
 
     auto *left = new QVBoxLayout;
     left->addWidget(HeaderPanel);
+    left->addWidget(new TGuestHistory(Desk, NameEdit, [this] { return Bill.BillNo; }, this));
     left->addWidget(Grid, 0, Qt::AlignLeft);
     left->addLayout(paging);
     left->addStretch();

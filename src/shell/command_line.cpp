@@ -1,6 +1,7 @@
 #include "shell/command_line.h"
 
 #include "reports/month_export.h"
+#include "search/bill_search.h"
 #include "storage/backup_command.h"
 #include "version.h"
 
@@ -10,6 +11,8 @@ CommandKind commandKind(const QStringList &args)
         return CommandKind::Window;
     if (isExportCommand(args))
         return CommandKind::Export;
+    if (isFindCommand(args))
+        return CommandKind::Find;
     if (isBackupCommand(args))
         return CommandKind::Backup;
     if (args.size() == 1 && (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h")))
@@ -26,6 +29,10 @@ QString commandUsage(const QString &dataFolder)
                "       norvel --export REPORT --month YYYY-MM [--category 0|1|2] --out FILE\n"
                "                               write a month report as CSV, without a window;\n"
                "                               REPORT is bathing, sales, receivables, items or lodging\n"
+               "       norvel --find TEXT [--from DATE --to DATE] [--out FILE]\n"
+               "                               write the bills whose guest's name holds TEXT (in any\n"
+               "                               spelling), with a night from DATE to DATE (YYYY-MM-DD),\n"
+               "                               as CSV to FILE or to standard output, without a window\n"
                "       norvel --backup DIR     copy the data folder as a new backup generation in DIR,\n"
                "                               also while the program is open\n"
                "       norvel --verify-backup DIR\n"

@@ -9,6 +9,7 @@ enum class CommandKind {
     Help,    // --help, -h: the usage on standard output, status 0
     Version, // --version: the version on standard output, status 0
     Export,  // --export ...: a month report as CSV (checks its own options)
+    Find,    // --find TEXT ...: the bills found as CSV (checks its own options)
     Backup,  // --backup DIR, --verify-backup DIR (check their own arguments)
     Unknown, // anything else: the usage on standard error, status 2
 };

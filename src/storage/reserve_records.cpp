@@ -66,6 +66,7 @@ void RecordDateIndex::append(uint32_t index, uint32_t packed)
 void ReserveRecords::push_back(const TReserveData &record)
 {
     list.push_back(record);
+    billAdded();
     if (!current)
         return;
     if (list.size() > std::numeric_limits<uint32_t>::max()) {
