@@ -40,8 +40,21 @@ bool billLineCounts(uint32_t kubun)
 
 uint32_t BillIndex::Texts::id(std::string_view bytes)
 {
+    if (haveLast && bytes == lastBytes)
+        return lastId;
+    uint32_t id;
     if (const auto it = ids.find(bytes); it != ids.end())
-        return it->second;
+        id = it->second;
+    else
+        id = add(bytes);
+    lastBytes.assign(bytes);
+    lastId = id;
+    haveLast = true;
+    return id;
+}
+
+uint32_t BillIndex::Texts::add(std::string_view bytes)
+{
     const auto id = uint32_t(texts.size());
     const QString text = cp932::decode(bytes.data(), qsizetype(bytes.size()));
     const QString k = nameKey(text);
@@ -60,9 +73,18 @@ void BillIndex::Texts::containing(const QString &part, std::vector<bool> &wanted
         std::fill(wanted.begin(), wanted.end(), true);
         return;
     }
-    const QStringMatcher matcher(part);
+    // The first character by QString's vectorised character search, the
+    // rest compared in place: no set-up per match, and most keys hold the
+    // first character of a name at most once.
+    const QStringView all(joined);
+    const QStringView rest = QStringView(part).mid(1);
+    const QChar first = part.front();
     qsizetype at = 0;
-    while ((at = matcher.indexIn(joined, at)) >= 0) {
+    while ((at = all.indexOf(first, at)) >= 0) {
+        if (all.mid(at + 1, rest.size()) != rest) {
+            ++at;
+            continue;
+        }
         // The key the match starts in; a key holds no NUL, so the match ends in it too.
         const auto k = std::size_t(std::upper_bound(starts.begin(), starts.end(), uint32_t(at)) - starts.begin() - 1);
         wanted[k] = true;
@@ -179,7 +201,9 @@ void BillIndex::rebuild(const RecordList<TReserveData> &list)
     }
     byNumber.assign(entryOf.begin(), entryOf.end());
     std::sort(byNumber.begin(), byNumber.end());
+    // Sorted now, not by the first search: the rebuild is the slow step anyway.
     ordered = false;
+    order();
 }
 
 void BillIndex::append(const RecordList<TReserveData> &list, std::size_t i)

@@ -14,7 +14,6 @@
 #include "storage/record_list.h"
 
 #include <QString>
-#include <QStringMatcher>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -58,11 +57,16 @@ public:
         std::size_t memory() const;
 
     private:
+        uint32_t add(std::string_view bytes);
         struct Hash {
             using is_transparent = void;
             std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
         };
         std::unordered_map<std::string, uint32_t, Hash, std::equal_to<>> ids;
+        // The text asked for last: lines in a row mostly repeat it.
+        std::string lastBytes;
+        uint32_t lastId = 0;
+        bool haveLast = false;
         std::vector<QString> texts, keys;
         // Every key, each followed by a NUL, for one search through all of them.
         QString joined;
