@@ -34,7 +34,7 @@ const QString kWarning = QStringLiteral("警告");
 const QString kConfirm = QStringLiteral("確認");
 const QString kNotice = QStringLiteral("注意");
 // One bill window at a time: the clerk finishes the open bill before starting another.
-const QString kCloseBillFirst = QStringLiteral("別の請求明細が開いています。\n開いている明細を閉じてから操作してください。");
+const QString kCloseBillFirst = FrontDesk::closeBillFirstText();
 const QString kBillIsOpen = QStringLiteral("この請求明細は明細画面で開いています。\n明細画面を閉じてから削除してください。");
 
 // Colours are given as the settings store them, 0x00BBGGRR.
@@ -428,15 +428,7 @@ void TRsvlistForm::SplitRoom(int row)
 
 void TRsvlistForm::OpenBill(uint32_t billNo)
 {
-    if (Desk.billWindow()) {
-        if (!Desk.isBillOpen(billNo)) {
-            ShowMessage(this, kNotice, kCloseBillFirst);
-            return;
-        }
-        Desk.bringBillWindowToFront();
-        return;
-    }
-    if (QWidget *w = Desk.openBillWindow(billNo))
+    if (QWidget *w = Desk.showBill(this, billNo))
         // What the bill window stored shows as soon as it has gone.
         connect(w, &QObject::destroyed, this, &TRsvlistForm::RefreshList);
 }

@@ -28,6 +28,26 @@ bool marked(const std::vector<bool> &v, uint32_t i) { return i < v.size() && v[i
 
 } // namespace
 
+ReceiptCounts::ReceiptCounts(const ReceiptIssues &issues)
+{
+    std::vector<uint32_t> bills;
+    bills.reserve(issues.all().size());
+    for (const TReceiptIssueData &d : issues.all())
+        bills.push_back(d.MeiNo);
+    std::sort(bills.begin(), bills.end());
+    for (const uint32_t no : bills) {
+        if (counts.empty() || counts.back().first != no)
+            counts.emplace_back(no, 0);
+        ++counts.back().second;
+    }
+}
+
+int ReceiptCounts::of(uint32_t meiNo) const
+{
+    const auto it = std::lower_bound(counts.begin(), counts.end(), std::pair<uint32_t, int>{meiNo, 0});
+    return it != counts.end() && it->first == meiNo ? it->second : 0;
+}
+
 uint32_t packedDate(const QDate &date)
 {
     if (!date.isValid() || date.year() < 1 || date.year() > 9999)
@@ -46,7 +66,7 @@ QString packedDateText(uint32_t packed)
         .arg(int(packed & 31), 2, 10, QLatin1Char('0'));
 }
 
-std::vector<BillEntry> findBills(const AppData &data, const BillQuery &q)
+std::vector<BillEntry> findBills(const AppData &data, const BillQuery &q, const ReceiptCounts &receipts)
 {
     const BillIndex &index = data.ReserveList.bills();
     const std::vector<BillEntry> &bills = index.entries();
@@ -95,6 +115,8 @@ std::vector<BillEntry> findBills(const AppData &data, const BillQuery &q)
             continue;
         if (q.card && !std::binary_search(carded.begin(), carded.end(), b.MeiNo))
             continue;
+        if (q.receipts != ReceiptFilter::Any && (receipts.of(b.MeiNo) > 0) != (q.receipts == ReceiptFilter::Issued))
+            continue;
         found.push_back(b);
     }
     return found;
@@ -103,10 +125,10 @@ std::vector<BillEntry> findBills(const AppData &data, const BillQuery &q)
 QStringList billSearchHeadings()
 {
     return {QStringLiteral("請求番号"), QStringLiteral("初日"), QStringLiteral("泊数"), QStringLiteral("名前"),
-            QStringLiteral("プラン名"), QStringLiteral("部屋"), QStringLiteral("合計"), QStringLiteral("清算日")};
+            QStringLiteral("プラン名"), QStringLiteral("部屋"), QStringLiteral("合計"), QStringLiteral("清算日"), QStringLiteral("領収書")};
 }
 
-QStringList billSearchCells(const BillIndex &index, const BillEntry &b)
+QStringList billSearchCells(const BillIndex &index, const BillEntry &b, const ReceiptCounts &receipts)
 {
     return {QString::number(b.MeiNo),
             packedDateText(b.firstNight),
@@ -115,22 +137,23 @@ QStringList billSearchCells(const BillIndex &index, const BillEntry &b)
             index.plans().text(b.plan),
             index.rooms().text(b.room),
             QString::number(b.total),
-            packedDateText(b.settled)};
+            packedDateText(b.settled),
+            QString::number(receipts.of(b.MeiNo))};
 }
 
-MonthGrid billSearchGrid(const BillIndex &index, const std::vector<BillEntry> &bills)
+MonthGrid billSearchGrid(const BillIndex &index, const std::vector<BillEntry> &bills, const ReceiptCounts &receipts)
 {
     MonthGrid grid;
     grid.headings = billSearchHeadings();
     grid.rows.reserve(bills.size());
     for (const BillEntry &b : bills)
-        grid.rows.push_back(billSearchCells(index, b));
+        grid.rows.push_back(billSearchCells(index, b, receipts));
     return grid;
 }
 
-QByteArray billSearchCsv(const BillIndex &index, const std::vector<BillEntry> &bills)
+QByteArray billSearchCsv(const BillIndex &index, const std::vector<BillEntry> &bills, const ReceiptCounts &receipts)
 {
-    return monthGridCsv(billSearchGrid(index, bills));
+    return monthGridCsv(billSearchGrid(index, bills, receipts));
 }
 
 std::vector<std::pair<uint32_t, QString>> cardCompanies(const AppData &data)
@@ -265,11 +288,13 @@ int runFind(const QStringList &args, const QString &exePath, QByteArray *output,
 
     auto data = std::make_unique<AppData>();
     QString error;
-    if (!readReportData(*data, exePath, &error)) {
-        *message = error;
+    ReceiptIssues issues;
+    if (!readReportData(*data, exePath, &error) || !issues.load(data->ExePath, &error)) {
+        *message = error.simplified();
         return ExportDataError;
     }
-    const QByteArray csv = billSearchCsv(data->ReserveList.bills(), findBills(*data, query));
+    const ReceiptCounts receipts(issues);
+    const QByteArray csv = billSearchCsv(data->ReserveList.bills(), findBills(*data, query, receipts), receipts);
     if (!haveOut) {
         *output = csv;
         return ExportOk;

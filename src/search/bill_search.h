@@ -11,6 +11,7 @@
 #include "reports/month_grid.h"
 #include "storage/app_data.h"
 #include "storage/bill_index.h"
+#include "storage/receipt_issues.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -22,6 +23,19 @@
 #include <vector>
 
 enum class SettledFilter { Any, Open, Settled };
+enum class ReceiptFilter { Any, Issued, NotIssued };
+
+// How many receipts each bill has had, from the record of receipts: read once
+// when the record may have changed, asked for every bill of every keystroke.
+class ReceiptCounts {
+public:
+    ReceiptCounts() = default;
+    explicit ReceiptCounts(const ReceiptIssues &issues);
+    int of(uint32_t meiNo) const;
+
+private:
+    std::vector<std::pair<uint32_t, int>> counts; // by bill number
+};
 
 struct BillQuery {
     QString text;                 // part of the guest's name, in any spelling
@@ -32,10 +46,11 @@ struct BillQuery {
     std::optional<int64_t> minTotal, maxTotal;
     uint32_t card = 0;            // a receivable of the bill on this card (101000 + item); 0 for any
     SettledFilter settled = SettledFilter::Any;
+    ReceiptFilter receipts = ReceiptFilter::Any;
 };
 
 // The bills of the query in list order: by first night, then by number.
-std::vector<BillEntry> findBills(const AppData &data, const BillQuery &query);
+std::vector<BillEntry> findBills(const AppData &data, const BillQuery &query, const ReceiptCounts &receipts = {});
 
 // Columns of the rows found.
 enum BillSearchColumn : int {
@@ -47,15 +62,16 @@ enum BillSearchColumn : int {
     FindColRoom,          // 部屋
     FindColTotal,         // 合計
     FindColSettled,       // 清算日
+    FindColReceipts,      // 領収書: receipts issued
     FindColumns
 };
 QStringList billSearchHeadings();
 // The cells of one bill found; dates as the records write them, amounts as plain numbers.
-QStringList billSearchCells(const BillIndex &index, const BillEntry &bill);
+QStringList billSearchCells(const BillIndex &index, const BillEntry &bill, const ReceiptCounts &receipts);
 // The rows as a grid of cells under the headings.
-MonthGrid billSearchGrid(const BillIndex &index, const std::vector<BillEntry> &bills);
+MonthGrid billSearchGrid(const BillIndex &index, const std::vector<BillEntry> &bills, const ReceiptCounts &receipts);
 // The rows as a CSV file, as the other exports write them.
-QByteArray billSearchCsv(const BillIndex &index, const std::vector<BillEntry> &bills);
+QByteArray billSearchCsv(const BillIndex &index, const std::vector<BillEntry> &bills, const ReceiptCounts &receipts);
 
 // A packed date of the index as the records write it (2026/08/10); empty for none.
 QString packedDateText(uint32_t packed);

@@ -2,7 +2,6 @@
 
 #include "reports/month_bar_form.h"
 #include "shell/front_desk.h"
-#include "shell/message_box.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -22,13 +21,11 @@
 
 namespace {
 
-const QString kNotice = QStringLiteral("注意");
-const QString kCloseBillFirst = QStringLiteral("別の請求明細が開いています。\n開いている明細を閉じてから操作してください。");
-
 // The value a column sorts by: numbers and dates as numbers, texts as shown.
-bool lessIn(const BillIndex &index, int column, const BillEntry &a, const BillEntry &b)
+bool lessIn(const BillIndex &index, const ReceiptCounts &receipts, int column, const BillEntry &a, const BillEntry &b)
 {
     switch (column) {
+    case FindColReceipts: return receipts.of(a.MeiNo) < receipts.of(b.MeiNo);
     case FindColMeiNo: return a.MeiNo < b.MeiNo;
     case FindColFirstNight: return a.firstNight < b.firstNight;
     case FindColNights: return a.nights < b.nights;
@@ -58,10 +55,11 @@ QDate typedDate(const QString &text, bool *ok)
 
 } // namespace
 
-void TBillFoundModel::setBills(const BillIndex *index, std::vector<BillEntry> bills)
+void TBillFoundModel::setBills(const BillIndex *index, const ReceiptCounts *receipts, std::vector<BillEntry> bills)
 {
     beginResetModel();
     Index = index;
+    Receipts = receipts;
     Bills = std::move(bills);
     endResetModel();
 }
@@ -72,11 +70,11 @@ int TBillFoundModel::columnCount(const QModelIndex &parent) const { return paren
 
 QVariant TBillFoundModel::data(const QModelIndex &index, int role) const
 {
-    if (!Index || !index.isValid() || std::size_t(index.row()) >= Bills.size())
+    if (!Index || !Receipts || !index.isValid() || std::size_t(index.row()) >= Bills.size())
         return {};
     const int c = index.column();
     if (role == Qt::TextAlignmentRole) {
-        const bool number = c == FindColMeiNo || c == FindColNights || c == FindColTotal;
+        const bool number = c == FindColMeiNo || c == FindColNights || c == FindColTotal || c == FindColReceipts;
         return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
     }
     if (role != Qt::DisplayRole)
@@ -84,7 +82,7 @@ QVariant TBillFoundModel::data(const QModelIndex &index, int role) const
     const BillEntry &b = Bills[std::size_t(index.row())];
     if (c == FindColTotal)
         return QLocale(QLocale::Japanese).toString(qlonglong(b.total));
-    return billSearchCells(*Index, b).value(c);
+    return billSearchCells(*Index, b, *Receipts).value(c);
 }
 
 QVariant TBillFoundModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -96,12 +94,13 @@ QVariant TBillFoundModel::headerData(int section, Qt::Orientation orientation, i
 
 void TBillFoundModel::sort(int column, Qt::SortOrder order)
 {
-    if (!Index)
+    if (!Index || !Receipts)
         return;
     beginResetModel();
     const BillIndex &index = *Index;
+    const ReceiptCounts &receipts = *Receipts;
     std::stable_sort(Bills.begin(), Bills.end(), [&](const BillEntry &a, const BillEntry &b) {
-        return order == Qt::AscendingOrder ? lessIn(index, column, a, b) : lessIn(index, column, b, a);
+        return order == Qt::AscendingOrder ? lessIn(index, receipts, column, a, b) : lessIn(index, receipts, column, b, a);
     });
     endResetModel();
 }
@@ -137,6 +136,7 @@ TSearchForm::TSearchForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), De
     DateKind = combo("DateKind", {QStringLiteral("宿泊日"), QStringLiteral("清算日")});
     StateCombo = combo("StateCombo", {QStringLiteral("すべて"), QStringLiteral("未清算"), QStringLiteral("清算済")});
     CardCombo = combo("CardCombo", {QStringLiteral("すべて")});
+    ReceiptCombo = combo("ReceiptCombo", {QStringLiteral("すべて"), QStringLiteral("発行済"), QStringLiteral("未発行")});
     for (const auto &[key, name] : cardCompanies(Desk.data()))
         CardCombo->addItem(name, key);
 
@@ -189,6 +189,8 @@ TSearchForm::TSearchForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), De
     amounts->addWidget(MaxEdit);
     filters->addWidget(label(QStringLiteral("合計"), MinEdit), 3, 0);
     filters->addLayout(amounts, 3, 1, 1, 3);
+    filters->addWidget(label(QStringLiteral("領収書"), ReceiptCombo), 3, 4);
+    filters->addWidget(ReceiptCombo, 3, 5);
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(CountLabel, 1);
     bottom->addWidget(CsvButton);
@@ -200,14 +202,14 @@ TSearchForm::TSearchForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), De
     // Every activation shows what other windows changed meanwhile.
     connect(Desk.mdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *sub) {
         if (sub && sub->widget() == this)
-            Find();
+            Refresh();
     });
     // What a bill window stored shows as soon as it has gone.
     connect(&Desk, &FrontDesk::billWindowChanged, this, [this](QWidget *bill) {
         if (!bill)
-            Find();
+            Refresh();
     });
-    Find();
+    Refresh();
     FindEdit->setFocus();
 }
 
@@ -250,6 +252,9 @@ BillQuery TSearchForm::Query(QString *problem) const
             wrong << QStringLiteral("合計");
     }
     q.card = CardCombo->currentData().toUInt();
+    q.receipts = ReceiptCombo->currentIndex() == 1 ? ReceiptFilter::Issued
+        : ReceiptCombo->currentIndex() == 2        ? ReceiptFilter::NotIssued
+                                                   : ReceiptFilter::Any;
     q.settled = StateCombo->currentIndex() == 1 ? SettledFilter::Open
         : StateCombo->currentIndex() == 2       ? SettledFilter::Settled
                                                 : SettledFilter::Any;
@@ -258,12 +263,22 @@ BillQuery TSearchForm::Query(QString *problem) const
     return q;
 }
 
+void TSearchForm::Refresh()
+{
+    ReceiptIssues issues;
+    QString error;
+    // Without the record the counts read 0 (the reason on the count's tip); the search itself goes on.
+    CountLabel->setToolTip(issues.load(Desk.programDir(), &error) ? QString() : error);
+    Receipts = ReceiptCounts(issues);
+    Find();
+}
+
 void TSearchForm::Find()
 {
     QString problem;
     const BillQuery q = Query(&problem);
     const AppData &data = Desk.data();
-    Model->setBills(&data.ReserveList.bills(), findBills(data, q));
+    Model->setBills(&data.ReserveList.bills(), &Receipts, findBills(data, q, Receipts));
     // A sort the clerk chose stays.
     const QHeaderView *header = View->horizontalHeader();
     if (header->sortIndicatorSection() >= 0)
@@ -278,26 +293,17 @@ void TSearchForm::OpenRow(int row)
 {
     if (row < 0 || row >= Model->rowCount())
         return;
-    const uint32_t billNo = Model->bills()[std::size_t(row)].MeiNo;
-    if (Desk.billWindow()) {
-        if (!Desk.isBillOpen(billNo)) {
-            ShowMessage(this, kNotice, kCloseBillFirst);
-            return;
-        }
-        Desk.bringBillWindowToFront();
-        return;
-    }
-    Desk.openBillWindow(billNo);
+    Desk.showBill(this, Model->bills()[std::size_t(row)].MeiNo);
 }
 
 QByteArray TSearchForm::ShownCsv() const
 {
-    return billSearchCsv(Desk.data().ReserveList.bills(), Model->bills());
+    return billSearchCsv(Desk.data().ReserveList.bills(), Model->bills(), Receipts);
 }
 
 void TSearchForm::CsvButtonClick()
 {
-    saveMonthGridCsvFile(this, billSearchGrid(Desk.data().ReserveList.bills(), Model->bills()),
+    saveMonthGridCsvFile(this, billSearchGrid(Desk.data().ReserveList.bills(), Model->bills(), Receipts),
                          Desk.programDir() + QStringLiteral("search.csv"));
 }
 

@@ -23,7 +23,7 @@ class TBillFoundModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     explicit TBillFoundModel(QObject *parent = nullptr) : QAbstractTableModel(parent) {}
-    void setBills(const BillIndex *index, std::vector<BillEntry> bills);
+    void setBills(const BillIndex *index, const ReceiptCounts *receipts, std::vector<BillEntry> bills);
     const std::vector<BillEntry> &bills() const { return Bills; }
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -33,6 +33,7 @@ public:
 
 private:
     const BillIndex *Index = nullptr;
+    const ReceiptCounts *Receipts = nullptr;
     std::vector<BillEntry> Bills;
 };
 
@@ -47,6 +48,9 @@ public:
     BillQuery Query(QString *problem = nullptr) const;
     // Finds again from the fields (as after each keystroke).
     void Find();
+    // Reads the record of receipts again and finds (on activation and when a
+    // bill window has gone: a receipt may have been issued).
+    void Refresh();
     // Opens the bill of a grid row.
     void OpenRow(int row);
     // The rows in their shown order, as a CSV file (CsvButton).
@@ -62,9 +66,10 @@ protected:
 private:
     FrontDesk &Desk;
     QLineEdit *FindEdit, *BillNoEdit, *RoomEdit, *FromEdit, *ToEdit, *MinEdit, *MaxEdit;
-    QComboBox *DateKind, *CardCombo, *StateCombo;
+    QComboBox *DateKind, *CardCombo, *StateCombo, *ReceiptCombo;
     QLabel *CountLabel;
     QPushButton *CsvButton;
     QTableView *View;
     TBillFoundModel *Model;
+    ReceiptCounts Receipts;
 };

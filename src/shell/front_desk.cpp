@@ -1,5 +1,6 @@
 #include "front_desk.h"
 
+#include "message_box.h"
 #include "placement.h"
 #include "storage/clock.h"
 
@@ -79,6 +80,23 @@ QWidget *FrontDesk::openBillWindow(uint32_t billNo)
         LoadFormPlacement(Library, w, Data.iniPath());
     }
     return w;
+}
+
+QString FrontDesk::closeBillFirstText()
+{
+    return QStringLiteral("別の請求明細が開いています。\n開いている明細を閉じてから操作してください。");
+}
+
+QWidget *FrontDesk::showBill(QWidget *asking, uint32_t billNo)
+{
+    if (BillWindow) {
+        if (OpenBillNo == billNo)
+            bringBillWindowToFront();
+        else
+            ShowMessage(asking, QStringLiteral("注意"), closeBillFirstText());
+        return nullptr;
+    }
+    return openBillWindow(billNo);
 }
 
 bool FrontDesk::closeBillWindow()

@@ -53,6 +53,13 @@ public:
     bool isBillOpen(uint32_t billNo) const { return BillWindow && OpenBillNo == billNo; }
     // Opens bill billNo in a new bill window; null when a bill window is open already.
     QWidget *openBillWindow(uint32_t billNo);
+    // Shows bill billNo as a list asks for it: in a new bill window, or the
+    // open one brought to the front when it holds that bill. While another
+    // bill is open the user is told (over asking) and nothing opens. Returns
+    // the new window, or null.
+    QWidget *showBill(QWidget *asking, uint32_t billNo);
+    // What the user is told while another bill is open.
+    static QString closeBillFirstText();
     // Closes an open bill window as the user would (which saves its bill).
     // True when no bill window remains open.
     bool closeBillWindow();

@@ -62,6 +62,7 @@ class BillSearch : public ::testing::Test {
 protected:
     void SetUp() override { search_fixture::fill(data); }
     AppData data;
+    const ReceiptCounts receipts{search_fixture::receipts()};
 };
 
 TEST_F(BillSearch, NamesInAnySpelling)
@@ -131,12 +132,18 @@ TEST_F(BillSearch, Filters)
              q.text = QStringLiteral("やまだ");
              q.settled = SettledFilter::Settled;
          }, {1003}},
+        {"receipt issued", [](BillQuery &q) { q.receipts = ReceiptFilter::Issued; }, {1003, 1001}},
+        {"no receipt yet", [](BillQuery &q) { q.receipts = ReceiptFilter::NotIssued; }, {1007, 1002, 1008, 1009, 1006, 1004, 1005}},
+        {"settled without a receipt", [](BillQuery &q) {
+             q.receipts = ReceiptFilter::NotIssued;
+             q.settled = SettledFilter::Settled;
+         }, {1007, 1009, 1006, 1004}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         BillQuery q;
         c.set(q);
-        EXPECT_EQ(numbers(findBills(data, q)), c.bills);
+        EXPECT_EQ(numbers(findBills(data, q, receipts)), c.bills);
     }
 }
 
@@ -144,15 +151,17 @@ TEST_F(BillSearch, RowsAndFile)
 {
     BillQuery q;
     q.meiNo = 1001;
-    const std::vector<BillEntry> found = findBills(data, q);
+    const std::vector<BillEntry> found = findBills(data, q, receipts);
     ASSERT_EQ(found.size(), 1u);
     const BillIndex &index = data.ReserveList.bills();
-    EXPECT_EQ(billSearchCells(index, found[0]),
-              (QStringList{"1001", "2026/08/08", "2", "山田 太郎", "一泊二食", "松の間", "61800", "2026/08/10"}));
-    const QByteArray csv = billSearchCsv(index, found);
-    EXPECT_EQ(csv, QByteArray("\xEF\xBB\xBF") + QStringLiteral("請求番号,初日,泊数,名前,プラン名,部屋,合計,清算日\r\n"
-                                                               "1001,2026/08/08,2,山田 太郎,一泊二食,松の間,61800,2026/08/10\r\n")
+    EXPECT_EQ(billSearchCells(index, found[0], receipts),
+              (QStringList{"1001", "2026/08/08", "2", "山田 太郎", "一泊二食", "松の間", "61800", "2026/08/10", "2"}));
+    const QByteArray csv = billSearchCsv(index, found, receipts);
+    EXPECT_EQ(csv, QByteArray("\xEF\xBB\xBF") + QStringLiteral("請求番号,初日,泊数,名前,プラン名,部屋,合計,清算日,領収書\r\n"
+                                                               "1001,2026/08/08,2,山田 太郎,一泊二食,松の間,61800,2026/08/10,2\r\n")
                                                     .toUtf8());
+    EXPECT_EQ(receipts.of(1003), 1);
+    EXPECT_EQ(receipts.of(1002), 0);
     EXPECT_EQ(cardCompanies(data), (std::vector<std::pair<uint32_t, QString>>{{101001, "VISA"}, {101002, "JCB"}}));
 }
 
@@ -178,12 +187,14 @@ TEST_F(BillSearch, FindFromTheCommandLineWritesTheWindowsRows)
     };
     write("reserve.dat", data.ReserveList.data(), data.ReserveList.size() * sizeof(TReserveData));
     write("urikake.dat", data.UrikakeList.data(), data.UrikakeList.size() * sizeof(TUrikakeData));
+    const QByteArray issued = search_fixture::receiptsFile();
+    write("receipts.dat", issued.constData(), std::size_t(issued.size()));
 
     BillQuery q;
     q.text = QStringLiteral("やまだ");
     q.stayFrom = day("2026/01/01");
     q.stayTo = day("2026/12/31");
-    const QByteArray expected = billSearchCsv(data.ReserveList.bills(), findBills(data, q));
+    const QByteArray expected = billSearchCsv(data.ReserveList.bills(), findBills(data, q, receipts), receipts);
     const QString out = dir.filePath(QStringLiteral("found.csv"));
     QString message;
     QByteArray printed;
@@ -194,7 +205,7 @@ TEST_F(BillSearch, FindFromTheCommandLineWritesTheWindowsRows)
     QFile f(out);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), expected);
-    EXPECT_TRUE(expected.contains("1003,2026/01/05"));
+    EXPECT_TRUE(expected.contains(QStringLiteral("1003,2026/01/05,1,やまだ たろう,一泊二食,松の間,24000,2026/01/06,1\r\n").toUtf8()));
     EXPECT_FALSE(expected.contains("1002,"));
 
     // Without --out the rows are printed.

@@ -14,12 +14,15 @@
 //   1004  2026/08/20   2       Muller Hans    梅の間         40000   2026/08/22  101002
 //   1005  2026/09/01   1       MULLER hans    ＳＵＩＴＥ１     8000   open
 //
+// Receipts: bill 1001 twice (once reissued), bill 1003 once.
+//
 // The records hold CP932, which has no accented Latin letters: accents come
 // only from what the clerk types (Müller, José). Bill 1007 has a line at each end of the list (a bill whose lines do not
 // follow each other).
 
 #include "storage/app_data.h"
 #include "storage/cp932.h"
+#include "storage/receipt_issues.h"
 
 #include <QString>
 #include <cstring>
@@ -81,6 +84,26 @@ inline void fill(AppData &data)
         setFieldText(k.Tekiyo, QString::fromUtf8(name));
         data.KamokuList[6].push_back(k);
     }
+}
+
+inline ReceiptIssues receipts()
+{
+    ReceiptIssues issues;
+    for (const uint32_t no : {1001u, 1003u, 1001u}) {
+        TReceiptIssue issue;
+        issue.MeiNo = no;
+        issue.IssuedAt = QDateTime(QDate(2026, 8, 10), QTime(10, 0));
+        issues.add(issue);
+    }
+    return issues;
+}
+
+// The record of receipts as receipts.dat holds it.
+inline QByteArray receiptsFile()
+{
+    const ReceiptIssues issues = receipts();
+    return QByteArray(reinterpret_cast<const char *>(issues.all().data()),
+                      qsizetype(issues.all().size() * sizeof(TReceiptIssueData)));
 }
 
 } // namespace search_fixture

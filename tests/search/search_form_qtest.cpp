@@ -92,6 +92,7 @@ private slots:
         QVERIFY(saveKamokuLists(data, TLibrary(), nullptr));
         writeFile(dir.filePath("reserve.dat"), bytesOf(data.ReserveList.data(), data.ReserveList.size()));
         writeFile(dir.filePath("urikake.dat"), bytesOf(data.UrikakeList.data(), data.UrikakeList.size()));
+        writeFile(dir.filePath("receipts.dat"), search_fixture::receiptsFile());
     }
     void cleanup()
     {
@@ -137,6 +138,11 @@ private slots:
         auto *card = search->findChild<QComboBox *>("CardCombo");
         card->setCurrentIndex(card->findText("VISA"));
         QCOMPARE(column(search, FindColMeiNo), QStringList({"1003", "1006"}));
+        QCOMPARE(column(search, FindColReceipts), QStringList({"1", "0"}));
+        auto *receipts = search->findChild<QComboBox *>("ReceiptCombo");
+        receipts->setCurrentIndex(2); // 未発行
+        QCOMPARE(column(search, FindColMeiNo), QStringList({"1006"}));
+        receipts->setCurrentIndex(0);
         card->setCurrentIndex(0);
         search->findChild<QLineEdit *>("RoomEdit")->setText(QStringLiteral("松"));
         search->findChild<QLineEdit *>("MinEdit")->setText(QStringLiteral("20,000"));
