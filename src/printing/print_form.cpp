@@ -1195,7 +1195,7 @@ TDocumentRun TPrintForm::Run()
     // An estimate holds for a week from its own date.
     if (Kind == KindEstimate)
         messageText = english ? QStringLiteral("Valid until ") + QLocale(QLocale::English).toString(date.addDays(7), kDateEn)
-                              : QStringLiteral("見積有効期限：") + date.addDays(7).toString(kDateJa);
+                              : QStringLiteral("見積有効期限:") + date.addDays(7).toString(kDateJa);
     else
         messageText = documentMessage(Kind == KindReceipt ? base.CommentR : base.CommentS, Kind == KindReceipt);
     dateText = english ? QLocale(QLocale::English).toString(date, kDateEn) : date.toString(kDateJa);

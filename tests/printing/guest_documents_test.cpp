@@ -129,7 +129,15 @@ TEST_F(GuestDocuments, LogoStaysAboveTheAddressLinesInItsOwnProportions)
                     const TextItem *zip = m.text(0, QLatin1String(a.zip));
                     EXPECT_LE(img->rect.bottom(), zip->rect.top() - 0.2 + 1e-6) << a.logo << " over " << a.zip;
                     EXPECT_NEAR(img->rect.width() / img->rect.height(), 232.0 / height, 1e-6);
-                    EXPECT_GT(img->rect.height(), 20.0) << "made no smaller than it must";
+                    // Under it a receipt names the inn in text, and a registered inn's gives its number.
+                    EXPECT_GT(img->rect.height(), 18.0) << "made no smaller than it must";
+                    if (issuesReceipt(d.paper, d.kind)) {
+                        const TextItem *issuer =
+                            m.text(0, a.logo == kBillHalf.logo ? QStringLiteral("Issuer") : QStringLiteral("Issuer2"));
+                        ASSERT_NE(issuer, nullptr) << a.logo;
+                        EXPECT_EQ(issuer->text, QStringLiteral("湯けむりの宿 山水館"));
+                        EXPECT_LE(img->rect.bottom(), issuer->rect.top() + 1e-6);
+                    }
                 }
             },
             exePath);
@@ -346,14 +354,21 @@ TEST_F(GuestDocuments, EnglishReadsAsEnglishAndJapaneseKeepsItsWording)
         {"quantity heading", BillPaper::A4, KindBill, 1, "QRLabel5", QStringLiteral("Qty")},
         {"amount beside JPY", BillPaper::B5, KindBill, 1, "QRLabel16", QStringLiteral("52,600")},
         {"currency tag", BillPaper::A5, KindBill, 1, "QRLabel17", QStringLiteral("JPY")},
-        {"card payment", BillPaper::A5, KindReceipt, 1, "QRLabel7", QStringLiteral("(Payment Credit VISA  JPY 5,000- )")},
+        {"card payment", BillPaper::A5, KindReceipt, 1, "QRLabel7", QStringLiteral("(of which JPY 5,000 paid by VISA)")},
         {"receipt date", BillPaper::Combined, KindBill, 1, "QRLabel9", QStringLiteral("10 Aug 2007")},
-        {"received", BillPaper::Combined, KindBill, 1, "QRLabel11", QStringLiteral("JPY 52,600-")},
+        {"received", BillPaper::Combined, KindBill, 1, "QRLabel11", QStringLiteral("JPY 52,600")},
+        {"unit price heading", BillPaper::A5, KindBill, 1, "QRLabel4", QStringLiteral("Unit price")},
+        {"room", BillPaper::A5, KindBill, 1, "QRLabel3", QStringLiteral("Room: Matsu")},
+        {"no yen beside JPY", BillPaper::A5, KindBill, 1, "GNum7", QStringLiteral("     52,600")},
+        {"receipt's last row", BillPaper::A5, KindReceipt, 1, "GLabel7", QStringLiteral("Amount received")},
+        {"proviso mark", BillPaper::Combined, KindBill, 1, "QRLabel29", QStringLiteral("For")},
         {"date ja", BillPaper::A5, KindBill, 0, "Date", QStringLiteral("2007年08月10日")},
         {"stay ja", BillPaper::A5, KindBill, 0, "QRLabel19", QStringLiteral("08月09日(木)から2泊")},
         {"quantity ja", BillPaper::A4, KindBill, 0, "QRLabel5", QStringLiteral("数量")},
         {"amount ja", BillPaper::B5, KindBill, 0, "QRLabel16", QStringLiteral("\u00A552,600")},
-        {"card payment ja", BillPaper::A5, KindReceipt, 0, "QRLabel7", QStringLiteral("(内 VISAにて \u00A55000- お支払い)")},
+        {"card payment ja", BillPaper::A5, KindReceipt, 0, "QRLabel7", QStringLiteral("(内 VISAにて \u00A55,000- お支払い)")},
+        {"received ja", BillPaper::A4, KindReceipt, 0, "QRLabel16", QStringLiteral("\u00A552,600-")},
+        {"receipt's last row ja", BillPaper::B5, KindReceipt, 0, "GLabel7", QStringLiteral("領収金額")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
