@@ -338,6 +338,42 @@ TEST_F(GuestDocuments, ProvisoOnEveryReceiptWhenTicked)
     }
 }
 
+// What every document says in words, over every paper, language and sample
+// bill: an English document holds no Japanese script but the inn's own texts
+// (its name, address, proviso; the guest's plan and room) and the stamp
+// frame; a receipt never ends in "Balance" (money owed) and, in Japanese,
+// its received amount closes with "-".
+TEST_F(GuestDocuments, EveryDocumentSpeaksItsReadersLanguage)
+{
+    const QStringList innsOwn{QStringLiteral("Sisetumei"), QStringLiteral("Sisetumei2"), QStringLiteral("Issuer"),
+                              QStringLiteral("Issuer2"),   QStringLiteral("ZipCode"),    QStringLiteral("QRLabel13"),
+                              QStringLiteral("Jusyo"),     QStringLiteral("QRLabel14"),  QStringLiteral("TadashiLabel"),
+                              QStringLiteral("StampCaption"), QStringLiteral("StampCaption2")};
+    forEveryDocument([&](const Document &d, const PageModel &m, const TBaseData &, uint8_t lang) {
+        const bool receipt = issuesReceipt(d.paper, d.kind);
+        QString everything;
+        for (int p = 0; p < m.pages.size(); ++p)
+            for (const printing::PageItem &item : m.pages[p].items) {
+                const auto *t = std::get_if<TextItem>(&item);
+                if (!t || t->text.isEmpty())
+                    continue;
+                everything += t->text + QLatin1Char('\n');
+                if (lang && hasJapaneseScript(t->text) && !innsOwn.contains(t->name))
+                    ADD_FAILURE() << t->name.toStdString() << ": " << t->text.toStdString();
+            }
+        // (The combined sheet's left half is a bill, which has a balance.)
+        if (d.kind == KindReceipt && d.paper != BillPaper::Combined)
+            EXPECT_FALSE(everything.contains(QStringLiteral("Balance"))) << everything.toStdString();
+        if (receipt && !lang) {
+            const QString received = d.paper == BillPaper::Combined ? text(m, QStringLiteral("QRLabel11"))
+                                                                    : text(m, QStringLiteral("QRLabel16"));
+            EXPECT_TRUE(received.endsWith(QLatin1Char('-'))) << received.toStdString();
+            EXPECT_EQ(text(m, QStringLiteral("GLabel7")),
+                      d.paper == BillPaper::Combined ? QStringLiteral("ご請求金額") : QStringLiteral("領収金額"));
+        }
+    });
+}
+
 TEST_F(GuestDocuments, EnglishReadsAsEnglishAndJapaneseKeepsItsWording)
 {
     struct Case {
