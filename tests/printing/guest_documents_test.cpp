@@ -374,6 +374,42 @@ TEST_F(GuestDocuments, EveryDocumentSpeaksItsReadersLanguage)
     });
 }
 
+// The invoice lines of a registered inn's receipt are one block, one line
+// under another, clear of the proviso and the stamp box; where a stamp is
+// due its frame is there.
+TEST_F(GuestDocuments, InvoiceLinesStayOneBlockAndTheStampFrameStays)
+{
+    forEveryDocument([&](const Document &d, const PageModel &m, const TBaseData &, uint8_t) {
+        if (!issuesReceipt(d.paper, d.kind))
+            return;
+        const QString prefix = d.paper == BillPaper::Combined ? QStringLiteral("Invoice2_") : QStringLiteral("Invoice");
+        QList<const TextItem *> lines;
+        for (int i = 0; const TextItem *t = m.text(0, prefix + QString::number(i)); ++i)
+            lines << t;
+        if (lines.isEmpty())
+            return;
+        // An A5 receipt with the proviso has no room left of its totals for
+        // two rates in one block beside the stamp's place: there the lines
+        // still part (or, in English, the stamp's place gives way).
+        const TextItem *tadashi = m.text(0, QStringLiteral("TadashiLabel"));
+        if (d.paper == BillPaper::A5 && tadashi && !tadashi->text.isEmpty() && lines.size() > 3)
+            return;
+        for (int i = 1; i < lines.size(); ++i)
+            EXPECT_NEAR(lines[i]->rect.top(), lines[i - 1]->rect.bottom(), 0.05)
+                << lines[i - 1]->text.toStdString() << " / " << lines[i]->text.toStdString();
+        const QRectF block(lines.first()->rect.topLeft(), lines.last()->rect.bottomRight());
+        const QString suffix = d.paper == BillPaper::Combined ? QStringLiteral("2") : QString();
+        const printing::RectItem *stamp = m.rect(0, QStringLiteral("Stamp") + suffix);
+        const printing::RectItem *box =
+            m.rect(0, d.paper == BillPaper::Combined ? QStringLiteral("QRShape7") : QStringLiteral("QRShape26"));
+        for (const printing::RectItem *r : {stamp, box})
+            if (r)
+                EXPECT_FALSE(r->rect.intersects(block)) << r->name.toStdString();
+        if (const TextItem *proviso = m.text(0, QStringLiteral("TadashiLabel")); proviso && !proviso->text.isEmpty())
+            EXPECT_GE(block.top(), proviso->rect.bottom() + 0.5);
+    });
+}
+
 TEST_F(GuestDocuments, EnglishReadsAsEnglishAndJapaneseKeepsItsWording)
 {
     struct Case {
