@@ -3,6 +3,7 @@
 #include "cp932.h"
 #include "generations.h"
 #include "ini_file.h"
+#include "receipt_issues.h"
 #include "safe_file.h"
 #include "version.h"
 
@@ -305,11 +306,14 @@ bool saveKamokuLists(const AppData &data, const TLibrary &lib, QString *error)
 }
 
 CommitResult writeBillFiles(const AppData &data, const RecordList<TReserveData> &reserve,
-                            const RecordList<TUrikakeData> &urikake, const TLibrary &lib, QString *error)
+                            const RecordList<TUrikakeData> &urikake, const TLibrary &lib, QString *error,
+                            const std::vector<RecordFile> &alongside)
 {
-    return lib.WriteRecordFiles({{data.filePath("urikake.dat"), urikake.data(), int(sizeof(TUrikakeData)), urikake.size()},
-                                 {data.filePath("reserve.dat"), reserve.data(), int(sizeof(TReserveData)), reserve.size()}},
-                                error);
+    std::vector<RecordFile> files{
+        {data.filePath("urikake.dat"), urikake.data(), int(sizeof(TUrikakeData)), urikake.size()},
+        {data.filePath("reserve.dat"), reserve.data(), int(sizeof(TReserveData)), reserve.size()}};
+    files.insert(files.end(), alongside.begin(), alongside.end());
+    return lib.WriteRecordFiles(files, error);
 }
 
 bool saveBillLists(const AppData &data, const TLibrary &lib, QString *error)
@@ -321,7 +325,8 @@ bool isProgramFile(const QString &name)
 {
     static const QStringList names = [] {
         QStringList n{QStringLiteral("base.dat"), QStringLiteral("reserve.dat"), QStringLiteral("urikake.dat"),
-                      QStringLiteral("norvelreceipt.ini"), QStringLiteral("logo.bmp")};
+                      QStringLiteral("norvelreceipt.ini"), QStringLiteral("logo.bmp"),
+                      QLatin1String(ReceiptIssuesFileName)};
         for (const char *k : KamokuFileNames)
             n << QLatin1String(k);
         return n;
