@@ -201,8 +201,8 @@ private slots:
         QVERIFY(label->text().startsWith(QStringLiteral("Consumption Tax")));
         QVERIFY(label->text().contains(QStringLiteral("10%/8%")));
         QCOMPARE(amount->toolTip(),
-                 label->text() + QStringLiteral("\nSubject to 10%: JPY 11,000 (consumption tax JPY 1,100)"
-                                                "\nSubject to 8%: JPY 1,100 (consumption tax JPY 88)"));
+                 label->text() + QStringLiteral("\nSubject to 10%: JPY 11,000 excl. tax, consumption tax JPY 1,100"
+                                                "\nSubject to 8%: JPY 1,100 excl. tax, consumption tax JPY 88"));
 
         // Without the juice the bill has one rate, named in the label: no amounts in the hint.
         child<QPushButton>(w, "LangButton")->click();
