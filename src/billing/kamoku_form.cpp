@@ -16,6 +16,7 @@
 #include <QDrag>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -220,6 +221,11 @@ TKamokuForm::TKamokuForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), De
     Label2 = new QLabel(QStringLiteral("左端のグレーゾーンで右クリックすると行挿入･削除ができます"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setStyleSheet(QStringLiteral("color: navy;"));
+    ReservedNote = new QLabel(QStringLiteral("宿泊費の1〜%1行目は予約の受信データ専用です（行の挿入・削除はできません）")
+                                  .arg(KamokuReservedRows),
+                              this);
+    ReservedNote->setObjectName(QStringLiteral("ReservedNote"));
+    ReservedNote->setStyleSheet(QStringLiteral("color: navy;"));
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -246,6 +252,7 @@ TKamokuForm::TKamokuForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), De
     layout->addWidget(Grid, 1);
     layout->addWidget(Label1);
     layout->addWidget(Label2);
+    layout->addWidget(ReservedNote);
 
 
     connect(TabControl1, &QTabBar::currentChanged, this, [this] { showTab(); });
@@ -278,6 +285,7 @@ void TKamokuForm::showTab()
     // Every entry gets a row, and no row lies past the category's keys.
     Grid->SetRowCount(std::min(std::max({Grid->RowCount(), KamokuGridRows + 1, int(list.size()) + 1}),
                                kamokuCapacity(category) + 1));
+    ReservedNote->setVisible(kamokuRowReserved(tab(), 1));
     Showing = true;
     Grid->HideEditor();
     for (int row = 1; row < Grid->RowCount(); ++row) {
@@ -456,13 +464,30 @@ void TKamokuForm::GdeleteClick()
     showTab();
 }
 
+namespace {
+bool kamokuStored(const AppData &data)
+{
+    for (int i = 0; i < KamokuCategories; ++i) {
+        const auto &list = data.KamokuList[size_t(i)];
+        QFile f(data.filePath(KamokuFileNames[size_t(i)]));
+        if (!f.open(QIODevice::ReadOnly)
+            || f.readAll()
+                != QByteArray(reinterpret_cast<const char *>(list.data()),
+                              qsizetype(kamokuStoredCount(list) * sizeof(THojoKamoku))))
+            return false;
+    }
+    return true;
+}
+} // namespace
+
 void TKamokuForm::closeEvent(QCloseEvent *e)
 {
     Grid->HideEditor();
     AppData &data = Desk.data();
     renumberKamoku(data.KamokuList);
     QString error;
-    if (!saveKamokuLists(data, Desk.library(), &error))
+    // The files holding these lists already: no save, and no backup generation for nothing.
+    if (!kamokuStored(data) && !saveKamokuLists(data, Desk.library(), &error))
         ShowMessage(this, kError,
                     error + QStringLiteral("\n\n摘要マスターの内容はこのまま使えます。"
                                            "次にこの画面を閉じるときに、もう一度保存します。"));

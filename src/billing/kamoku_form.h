@@ -66,6 +66,7 @@ private:
     QTabBar *TabControl1 = nullptr;
     TKamokuGrid *Grid = nullptr;
     QLabel *Label1 = nullptr;
+    QLabel *ReservedNote = nullptr; // on the tab whose first rows take fetched reservations
     QLabel *Label2 = nullptr;
     QMenu *PopupMenu1 = nullptr;
     QAction *Greduced = nullptr;

@@ -8,6 +8,7 @@
 #include "app/main_form.h"
 #include "shell/message_box.h"
 #include "storage/clock.h"
+#include "storage/generations.h"
 #include "storage/cp932.h"
 #include "storage/ini_file.h"
 
@@ -153,9 +154,11 @@ private slots:
         QVERIFY(memcmp(&main->data().BaseData, &expected, sizeof expected) == 0);
         QVERIFY(shown.isEmpty());
 
-        // A second round leaves the file as it is.
+        // A second round leaves the file as it is, and adds no backup generation.
+        const size_t generations = listGenerations(main->data().BackupPath).size();
         closeWindow(open());
         QCOMPARE(fileBytes(path("base.dat")), stored);
+        QCOMPARE(listGenerations(main->data().BackupPath).size(), generations);
     }
 
     void choosingBlackForTheLineColourGivesItsDefault()
@@ -387,6 +390,28 @@ private slots:
         QVERIFY(control<QLabel>(f, "DatedSettings")->text().contains(QStringLiteral("200円（2026/12/16から）")));
         closeWindow(f);
         QVERIFY(asked.isEmpty());
+    }
+
+    // Closing the program while the window holds what cannot be stored: the
+    // reason, then a question whose いいえ (Enter) goes back to the window
+    // with everything typed still in it.
+    void closingTheProgramWithUnstorableSettingsAsks()
+    {
+        TBasicSettingForm *f = open();
+        control<QLineEdit>(f, "Daihyou")->setText(QStringLiteral("山田太郎"));
+        control<QLineEdit>(f, "RegistrationNo")->setText(QStringLiteral("T12"));
+        answer = QMessageBox::No;
+        QVERIFY(!main->close());
+        QVERIFY(main->isVisible());
+        QVERIFY(f->isVisible());
+        QCOMPARE(control<QLineEdit>(f, "Daihyou")->text(), QStringLiteral("山田太郎"));
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[0].text, QStringLiteral("登録番号は「T」と13桁の数字で入力してください"));
+        QVERIFY(shown[1].text.contains(QStringLiteral("保存せずに終了しますか")));
+        QCOMPARE(shown[1].defaultButton, QMessageBox::No);
+        // はい: the program closes without storing.
+        answer = QMessageBox::Yes;
+        QVERIFY(main->close());
     }
 
     void taxTableAndRegistrationNumberAreCheckedOnClosing()
