@@ -453,7 +453,7 @@ private slots:
         }
         BillDesk desk(dir.path());
         desk.show();
-        const QString charged = QStringLiteral("立替金及び入湯税(2名様×150円×1泊)及び宿泊税(2名泊×400円)");
+        const QString charged = QStringLiteral("入湯税(2名様×150円×1泊)及び宿泊税(2名泊×400円)");
         const QString exempt = QStringLiteral("入湯税(2名様×150円×1泊)");
         const struct {
             bool click;          // click the switch after opening
