@@ -35,9 +35,10 @@ QString FrontDesk::loadData(const QString &exePath)
         Loaded = false;
         return storeError;
     }
-    if (Data.Store) {
+    if (Data.Store && !findChild<QTimer *>(QStringLiteral("storeNotices"))) {
         // Other desks' saves reach this desk's lists within a second.
         auto *poll = new QTimer(this);
+        poll->setObjectName(QStringLiteral("storeNotices"));
         poll->setInterval(250);
         connect(poll, &QTimer::timeout, this, [this] {
             if (Data.Store && Data.Store->takeNotices(Data))
