@@ -84,7 +84,7 @@ int main(int argc, char **argv)
         const std::vector<uint32_t> one{bill};
         QElapsedTimer s;
         s.start();
-        if (writeBillFiles(data, data.ReserveList, data.UrikakeList, lib, &error, &one) != CommitResult::Done) {
+        if (writeBillFiles(data, data.ReserveList, data.UrikakeList, lib, &error, {}, &one) != CommitResult::Done) {
             std::fprintf(stderr, "store_bench: %s\n", error.toLocal8Bit().constData());
             return 1;
         }

@@ -176,7 +176,7 @@ void SetBathSwitch(TBillState &bill, bool on, const TBaseData &base)
 
 bool languageSwitchAsks(const TBillState &bill) { return bill.DecideEdit.trimmed() != QStringLiteral("2"); }
 
-void SwitchLanguage(TBillState &bill, const KamokuLists &kamoku)
+void SwitchLanguage(TBillState &bill, const KamokuLists &kamoku, bool onlyMasterNames)
 {
     bill.LangFlag = bill.LangFlag ? 0 : 1;
     // An editable drop-down shows its selected item in the new language.
@@ -192,6 +192,9 @@ void SwitchLanguage(TBillState &bill, const KamokuLists &kamoku)
             continue;
         const THojoKamoku &k = list[size_t(position)];
         const QByteArray name = bill.LangFlag ? fieldBytes(k.ETekiyo) : fieldBytes(k.Tekiyo);
+        const QByteArray oldName = bill.LangFlag ? fieldBytes(k.Tekiyo) : fieldBytes(k.ETekiyo);
+        if (onlyMasterNames && fieldBytes(l.Kamoku) != oldName)
+            continue;
         // A blank entry has no name to offer: the line keeps its own text.
         if (!name.isEmpty())
             setFieldBytes(l.Kamoku, name);

@@ -30,8 +30,10 @@ uint32_t bathSwitchedKey(uint32_t key, bool on);
 bool languageSwitchAsks(const TBillState &bill);
 // Flips LangFlag, keeps every selector's selection, and replaces the text of
 // each line taken from the item master (accommodation, options, day use,
-// advances) by the entry's name in the new language.
-void SwitchLanguage(TBillState &bill, const KamokuLists &kamoku);
+// advances) by the entry's name in the new language. With onlyMasterNames a
+// line keeps its text unless it is the entry's name in the old language: a
+// bill reopened in the language it was saved in keeps its lines as printed.
+void SwitchLanguage(TBillState &bill, const KamokuLists &kamoku, bool onlyMasterNames = false);
 
 // Index of SiharaiItems that a card-kind text names, or -1.
 int cardItemIndex(const TBillState &bill, const QString &text);

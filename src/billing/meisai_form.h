@@ -92,6 +92,7 @@ private:
     void stayEdited();
     void langButtonClick();
     void printClick(int kind, QSpinBox *copies);
+    void showIssued(); // the receipts issued for the bill, from their record
     void printWClick();
 
     FrontDesk &Desk;
@@ -133,4 +134,5 @@ private:
     QPushButton *PrintRyousyu = nullptr, *PrintSeikyu = nullptr, *PrintW = nullptr;
     QSpinBox *CSpinEdit1 = nullptr, *CSpinEdit2 = nullptr, *CSpinEdit3 = nullptr;
     QCheckBox *TadashiCheck = nullptr;
+    QLabel *IssuedLabel = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "cp932.h"
 #include "generations.h"
 #include "ini_file.h"
+#include "receipt_issues.h"
 #include "record_store.h"
 #include "safe_file.h"
 #include "version.h"
@@ -337,14 +338,25 @@ bool saveKamokuLists(const AppData &data, const TLibrary &lib, QString *error)
 
 CommitResult writeBillFiles(const AppData &data, const RecordList<TReserveData> &reserve,
                             const RecordList<TUrikakeData> &urikake, const TLibrary &lib, QString *error,
-                            const std::vector<uint32_t> *bills)
+                            const std::vector<RecordFile> &alongside, const std::vector<uint32_t> *bills)
 {
-    if (data.Store)
-        return storeRefused(lib, error) ? CommitResult::Unchanged
-                                        : data.Store->saveBills(data, reserve, urikake, bills, error);
-    return lib.WriteRecordFiles({{data.filePath("urikake.dat"), urikake.data(), int(sizeof(TUrikakeData)), urikake.size()},
-                                 {data.filePath("reserve.dat"), reserve.data(), int(sizeof(TReserveData)), reserve.size()}},
-                                error);
+    if (data.Store) {
+        if (storeRefused(lib, error))
+            return CommitResult::Unchanged;
+        const CommitResult r = data.Store->saveBills(data, reserve, urikake, bills, error);
+        // The receipt record stays beside this desk's settings file, written once the bill is stored.
+        if (r == CommitResult::Done && !alongside.empty() && lib.WriteRecordFiles(alongside, error) != CommitResult::Done) {
+            if (error)
+                *error = QStringLiteral("請求明細は保存しましたが、領収書の記録を書けませんでした。\n") + *error;
+            return CommitResult::DoneUnconfirmed;
+        }
+        return r;
+    }
+    std::vector<RecordFile> files{
+        {data.filePath("urikake.dat"), urikake.data(), int(sizeof(TUrikakeData)), urikake.size()},
+        {data.filePath("reserve.dat"), reserve.data(), int(sizeof(TReserveData)), reserve.size()}};
+    files.insert(files.end(), alongside.begin(), alongside.end());
+    return lib.WriteRecordFiles(files, error);
 }
 
 bool saveBillLists(const AppData &data, const TLibrary &lib, QString *error)
@@ -356,7 +368,8 @@ bool isProgramFile(const QString &name)
 {
     static const QStringList names = [] {
         QStringList n{QStringLiteral("base.dat"), QStringLiteral("reserve.dat"), QStringLiteral("urikake.dat"),
-                      QStringLiteral("norvelreceipt.ini"), QStringLiteral("logo.bmp")};
+                      QStringLiteral("norvelreceipt.ini"), QStringLiteral("logo.bmp"),
+                      QLatin1String(ReceiptIssuesFileName)};
         for (const char *k : KamokuFileNames)
             n << QLatin1String(k);
         return n;

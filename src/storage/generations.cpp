@@ -417,7 +417,7 @@ QStringList protectedFileNames()
                   QStringLiteral("kmk_oth.dat"), QStringLiteral("kmk_urk.dat"), QStringLiteral("kmk_cpn.dat"),
                   QStringLiteral("kmk_mae.dat")};
     n << QStringLiteral("reserve.dat") << QStringLiteral("urikake.dat") << QStringLiteral("norvelreceipt.ini")
-      << QStringLiteral("logo.bmp");
+      << QStringLiteral("logo.bmp") << QStringLiteral("receipts.dat");
     return n;
 }
 

@@ -127,7 +127,7 @@ private slots:
                 r.Tanka = 98765;
         const std::vector<uint32_t> one{bill};
         QString error;
-        QCOMPARE(writeBillFiles(office, office.ReserveList, office.UrikakeList, lib, &error, &one), CommitResult::Done);
+        QCOMPARE(writeBillFiles(office, office.ReserveList, office.UrikakeList, lib, &error, {}, &one), CommitResult::Done);
 
         QVERIFY(changed.wait(10000));
         int seen = 0;

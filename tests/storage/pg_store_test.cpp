@@ -284,7 +284,7 @@ TEST_F(PgDeskTest, ABillsSaveWritesOnlyItsOwnRows)
     changeBill(data, bill, 12345);
     const std::vector<uint32_t> saved{bill};
     QString error;
-    ASSERT_EQ(writeBillFiles(data, data.ReserveList, data.UrikakeList, lib, &error, &saved), CommitResult::Done)
+    ASSERT_EQ(writeBillFiles(data, data.ReserveList, data.UrikakeList, lib, &error, {}, &saved), CommitResult::Done)
         << error.toStdString();
     EXPECT_EQ(sql(others), before);
     EXPECT_EQ(sql(QStringLiteral("SELECT count(*) FROM bill_lines WHERE bill_no = %1 AND "
@@ -330,12 +330,12 @@ TEST_F(PgDeskTest, ABillHeldAtOneDeskIsNotSavedAtAnotherAndTheDeskIsNamed)
     changeBill(b, bill, 999);
     const std::vector<uint32_t> saved{bill};
     QString error;
-    EXPECT_EQ(writeBillFiles(b, b.ReserveList, b.UrikakeList, libB, &error, &saved), CommitResult::Unchanged);
+    EXPECT_EQ(writeBillFiles(b, b.ReserveList, b.UrikakeList, libB, &error, {}, &saved), CommitResult::Unchanged);
     EXPECT_TRUE(error.contains(QStringLiteral("フロント1"))) << error.toStdString();
 
     // The holder saves; the hold ends when it lets go.
     changeBill(a, bill, 777);
-    EXPECT_EQ(writeBillFiles(a, a.ReserveList, a.UrikakeList, libA, &error, &saved), CommitResult::Done);
+    EXPECT_EQ(writeBillFiles(a, a.ReserveList, a.UrikakeList, libA, &error, {}, &saved), CommitResult::Done);
     a.Store->releaseBill(bill);
     EXPECT_TRUE(b.Store->holdBill(bill).held);
 }
@@ -416,7 +416,7 @@ TEST(DeskProcess, Run)
         }
         QString error;
         const CommitResult c = i <= fresh ? writeBillFiles(data, data.ReserveList, data.UrikakeList, lib, &error)
-                                          : writeBillFiles(data, data.ReserveList, data.UrikakeList, lib, &error, &one);
+                                          : writeBillFiles(data, data.ReserveList, data.UrikakeList, lib, &error, {}, &one);
         if (c == CommitResult::Done) {
             ++done;
         } else {
@@ -505,7 +505,7 @@ TEST_F(PgTwoDesksTest, ADeskThatDiesLetsGoOfItsBill)
     changeBill(data, bill, 55);
     const std::vector<uint32_t> one{bill};
     QString error;
-    EXPECT_EQ(writeBillFiles(data, data.ReserveList, data.UrikakeList, lib, &error, &one), CommitResult::Unchanged);
+    EXPECT_EQ(writeBillFiles(data, data.ReserveList, data.UrikakeList, lib, &error, {}, &one), CommitResult::Unchanged);
     EXPECT_TRUE(error.contains(QStringLiteral("フロント1")));
 
     holder->kill(); // the desk's PC dies
@@ -517,7 +517,7 @@ TEST_F(PgTwoDesksTest, ADeskThatDiesLetsGoOfItsBill)
             QThread::msleep(50);
     }
     EXPECT_TRUE(free);
-    EXPECT_EQ(writeBillFiles(data, data.ReserveList, data.UrikakeList, lib, &error, &one), CommitResult::Done);
+    EXPECT_EQ(writeBillFiles(data, data.ReserveList, data.UrikakeList, lib, &error, {}, &one), CommitResult::Done);
 }
 
 TEST_F(PgTwoDesksTest, TheServerKilledInTheMiddleOfSavesLeavesEveryBillWholeAndTheDeskGoesOn)
