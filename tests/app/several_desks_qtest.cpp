@@ -11,6 +11,7 @@
 #include "shell/message_box.h"
 #include "storage/app_data.h"
 #include "storage/clock.h"
+#include "storage/ini_file.h"
 #include "storage/library.h"
 #include "storage/pg_store.h"
 
@@ -140,9 +141,10 @@ private slots:
 private:
     static void writeDesk(const QString &dir, const char *name)
     {
-        QFile ini(dir + QStringLiteral("/norvelreceipt.ini"));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write(QByteArray("[Store]\r\nDesk=") + name + "\r\n");
+        // The settings file is CP932, as everywhere.
+        IniFile ini(dir + QStringLiteral("/norvelreceipt.ini"));
+        ini.setValue(QStringLiteral("Store"), QStringLiteral("Desk"), QString::fromUtf8(name));
+        QVERIFY(ini.save());
     }
 };
 
