@@ -10,6 +10,7 @@ enum class CommandKind {
     Version, // --version: the version on standard output, status 0
     Export,  // --export ...: a month report as CSV (checks its own options)
     Backup,  // --backup DIR, --verify-backup DIR (check their own arguments)
+    Store,   // --import-files DIR, --export-files DIR, --check-store (the same)
     Unknown, // anything else: the usage on standard error, status 2
 };
 
