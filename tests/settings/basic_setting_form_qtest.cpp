@@ -592,17 +592,23 @@ private slots:
         QVERIFY(f->isVisible());
         QCOMPARE(shown.last().text, QStringLiteral("宿泊税の印刷名を入力してください"));
         control<QLineEdit>(f, "LodgingName")->setText(QStringLiteral("宿泊税"));
-        control<QComboBox>(f, "LodgingBasis")->setCurrentIndex(1);
+        // From 2026/03/01 the price counts the service charge: every row of that period follows.
+        qobject_cast<QComboBox *>(table->cellWidget(0, TLodgingTaxPage::ColBasis))->setCurrentIndex(1);
+        for (int r = 0; r < table->rowCount(); ++r)
+            QCOMPARE(qobject_cast<QComboBox *>(table->cellWidget(r, TLodgingTaxPage::ColBasis))->currentIndex(),
+                     table->item(r, TLodgingTaxPage::ColFrom)->text() == QStringLiteral("2026/03/01") ? 1 : 0);
         closeWindow(f);
 
         const TLodgingTax &t = main->data().Money.Lodging;
         QVERIFY(t.Enabled);
-        QVERIFY(t.PriceIncludesServiceAndTax);
+        QCOMPARE(int(t.Periods.at(0).Basis), int(LodgingBasis::Room));
+        QCOMPARE(int(t.Periods.at(1).Basis), int(LodgingBasis::RoomService));
         QCOMPARE(lodgingPeriodsText(t.Periods),
                  QStringLiteral("2018/10/01:0=2%,20000=500;2026/03/01:0=200,6000=400,20000=1000"));
         const QByteArray ini = fileBytes(path("norvelreceipt.ini"));
         QVERIFY(ini.contains("LodgingTax=1"));
         QVERIFY(ini.contains("LodgingTaxPeriods=2018/10/01:0=2%,20000=500;2026/03/01:0=200,6000=400,20000=1000"));
+        QVERIFY(ini.contains("LodgingTaxPriceBasis=2018/10/01:room;2026/03/01:room+service\r\n"));
 
         // Opened again: the same setting, rows in date and bound order.
         f = open();
@@ -613,6 +619,7 @@ private slots:
         QCOMPARE(table->item(2, TLodgingTaxPage::ColBound)->text(), QStringLiteral("0"));
         QCOMPARE(qobject_cast<QComboBox *>(table->cellWidget(0, TLodgingTaxPage::ColUnit))->currentText(),
                  QStringLiteral("%"));
+        QCOMPARE(qobject_cast<QComboBox *>(table->cellWidget(2, TLodgingTaxPage::ColBasis))->currentIndex(), 1);
         closeWindow(f);
         QVERIFY(main->data().Money.Lodging == t);
     }
