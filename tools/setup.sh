@@ -13,6 +13,7 @@ packages=(
   poppler-utils xvfb xauth
   cups-daemon cups-client
   lintian xdotool
+  libpq-dev postgresql
 )
 missing=()
 for p in "${packages[@]}"; do

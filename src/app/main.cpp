@@ -5,6 +5,7 @@
 #include "storage/backup_command.h"
 #include "storage/clock.h"
 #include "storage/data_folder.h"
+#include "storage/store_command.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -53,6 +54,15 @@ int main(int argc, char *argv[])
         case CommandKind::Backup: {
             QString out, err;
             const int status = runBackupCommand(args, dataFolder, Clock::now(), &out, &err);
+            if (!out.isEmpty())
+                std::printf("%s\n", out.toLocal8Bit().constData());
+            if (!err.isEmpty())
+                std::fprintf(stderr, "norvel: %s\n", err.toLocal8Bit().constData());
+            return status;
+        }
+        case CommandKind::Store: {
+            QString out, err;
+            const int status = runStoreCommand(args, dataFolder, QProcessEnvironment::systemEnvironment(), &out, &err);
             if (!out.isEmpty())
                 std::printf("%s\n", out.toLocal8Bit().constData());
             if (!err.isEmpty())

@@ -380,9 +380,7 @@ void TKamokuForm::startItemDrag(int row)
 
 void TKamokuForm::gridStripClicked(int row, const QPoint &globalPos)
 {
-    // The reserved rows keep their places; only the accommodation-tax mark can change there.
-    const bool reserved = kamokuRowReserved(tab(), row);
-    if (reserved && !kamokuTabHasLodgingMarks(tab())) {
+    if (kamokuRowReserved(tab(), row)) {
         ShowMessage(this, kError, KamokuRowReserved);
         return;
     }
@@ -409,12 +407,8 @@ bool TKamokuForm::renumberingAgreed(bool inserting)
 
 void TKamokuForm::GinsertClick()
 {
-    if (PopupRow < 1)
+    if (PopupRow < 1 || kamokuRowReserved(tab(), PopupRow))
         return;
-    if (kamokuRowReserved(tab(), PopupRow)) {
-        ShowMessage(this, kError, KamokuRowReserved);
-        return;
-    }
     AppData &data = Desk.data();
     if (kamokuTabFull(data.KamokuList, tab())) {
         ShowMessage(this, kError, kamokuFullMessage(tab()));
@@ -453,11 +447,7 @@ void TKamokuForm::GreducedClick()
 
 void TKamokuForm::GdeleteClick()
 {
-    if (PopupRow >= 1 && kamokuRowReserved(tab(), PopupRow)) {
-        ShowMessage(this, kError, KamokuRowReserved);
-        return;
-    }
-    if (PopupRow < 1 || !renumberingAgreed(false))
+    if (PopupRow < 1 || kamokuRowReserved(tab(), PopupRow) || !renumberingAgreed(false))
         return;
     deleteKamokuEntry(Desk.data().KamokuList, tab(), PopupRow, &Desk.data().Money.Lodging);
     MarksChanged = true;

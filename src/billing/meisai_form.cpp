@@ -1180,6 +1180,13 @@ void TMeisaiForm::closeEvent(QCloseEvent *e)
         return;
     }
     e->ignore();
+    // A bill held at another desk was only shown here: nothing to save.
+    if (Desk.isBillReadOnly()) {
+        Desk.setBillWindow(nullptr);
+        Closing = true;
+        e->accept();
+        return;
+    }
     if (!writeBackRow(Grid->Row()))
         return;
     TCloseCheck check = CheckBeforeClose(Bill);

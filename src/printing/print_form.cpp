@@ -1000,7 +1000,9 @@ QString TPrintForm::taxBreakdownText() const
         t += piece(bill.GEdit[RowTax], base.TaxKubun != 0) + QLatin1Char(' ') + yen(tax) + QLatin1Char(' ');
     const QString bath = bill.SaNumEdit[RowAdvance].trimmed();
     if (!bath.isEmpty())
-        t += piece(bill.GEdit[RowAdvance], base.Nyutou_Kubun != 0) + QLatin1Char('=') + yen(bath) + QLatin1Char(' ');
+        // Row 4 is wrapped in "(内 …)" only while it holds an included bathing tax alone.
+        t += piece(bill.GEdit[RowAdvance], !bill.GEdit[RowAdvance].startsWith(QStringLiteral("(内 ")))
+            + QLatin1Char('=') + yen(bath) + QLatin1Char(' ');
     return t + QLatin1Char(')');
 }
 

@@ -178,7 +178,8 @@ DeleteResult deleteBill(AppData &data, const TLibrary &lib, uint32_t billNo)
         urikake.erase(receivable);
 
     QString error;
-    switch (writeBillFiles(data, reserve, urikake, lib, &error)) {
+    const std::vector<uint32_t> deleted{billNo};
+    switch (writeBillFiles(data, reserve, urikake, lib, &error, {}, &deleted)) {
     case CommitResult::Unchanged:
         return {false, error};
     case CommitResult::Done:

@@ -216,6 +216,8 @@ TRsvlistForm::TRsvlistForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), 
         if (sub && sub->widget() == this)
             RefreshList();
     });
+    // So does another desk's save, split, fetch or delete.
+    connect(&Desk, &FrontDesk::recordsChanged, this, &TRsvlistForm::RefreshList);
     RefreshList();
 }
 

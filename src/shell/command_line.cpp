@@ -3,6 +3,7 @@
 #include "reports/month_export.h"
 #include "search/bill_search.h"
 #include "storage/backup_command.h"
+#include "storage/store_command.h"
 #include "version.h"
 
 CommandKind commandKind(const QStringList &args)
@@ -15,6 +16,8 @@ CommandKind commandKind(const QStringList &args)
         return CommandKind::Find;
     if (isBackupCommand(args))
         return CommandKind::Backup;
+    if (isStoreCommand(args))
+        return CommandKind::Store;
     if (args.size() == 1 && (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h")))
         return CommandKind::Help;
     if (args.size() == 1 && args[0] == QLatin1String("--version"))
@@ -37,9 +40,16 @@ QString commandUsage(const QString &dataFolder)
                "                               also while the program is open\n"
                "       norvel --verify-backup DIR\n"
                "                               check every backup generation in DIR (status 0: all check)\n"
+               "       norvel --import-files DIR\n"
+               "                               load the data folder DIR into an empty database\n"
+               "       norvel --export-files DIR\n"
+               "                               write the database's records into DIR as record files\n"
+               "       norvel --check-store    say which store is in use, whether it answers and\n"
+               "                               whether its schema is current (status 0: all well)\n"
                "       norvel --help           print this text\n"
                "       norvel --version        print the version\n"
-               "data folder: %1\n")
+               "data folder: %1\n"
+               "the store is chosen by [Store] in norvelreceipt.ini or by NORVEL_DATABASE\n")
         .arg(dataFolder);
 }
 

@@ -11,6 +11,7 @@ enum class CommandKind {
     Export,  // --export ...: a month report as CSV (checks its own options)
     Find,    // --find TEXT ...: the bills found as CSV (checks its own options)
     Backup,  // --backup DIR, --verify-backup DIR (check their own arguments)
+    Store,   // --import-files DIR, --export-files DIR, --check-store (the same)
     Unknown, // anything else: the usage on standard error, status 2
 };
 

@@ -4,6 +4,7 @@
 #include "generations.h"
 #include "ini_file.h"
 #include "receipt_issues.h"
+#include "record_store.h"
 #include "safe_file.h"
 #include "version.h"
 
@@ -172,6 +173,18 @@ QString loadAppData(AppData &data, TLibrary &lib, const QString &exePath, const 
     data.ExePath = exePath.endsWith(QLatin1Char('/')) ? exePath : exePath + QLatin1Char('/');
     data.BackupPath = data.ExePath + QStringLiteral("backup/");
     data.Version = QStringLiteral(NORVEL_VERSION);
+    if (data.Store) {
+        bool refuse = false;
+        const QString message = data.Store->load(data, now, &refuse);
+        if (refuse)
+            lib.RefuseWrites(QStringLiteral("起動時にデータを読み込めなかったため、保存は行いません。"));
+        return message;
+    }
+    return loadRecordFiles(data, lib, now);
+}
+
+QString loadRecordFiles(AppData &data, TLibrary &lib, const QDateTime &now)
+{
 
     // A save cut short by a crash is finished (or its traces removed) before
     // anything is read.
@@ -287,8 +300,24 @@ std::vector<uint32_t> reducedRateKeys(const std::array<RecordList<THojoKamoku>, 
     return keys;
 }
 
+namespace {
+
+// A store refuses writes as the library does after a start that loaded nothing.
+bool storeRefused(const TLibrary &lib, QString *error)
+{
+    if (!lib.WritesRefused())
+        return false;
+    if (error)
+        *error = QStringLiteral("データは保存しませんでした。\n起動時にデータを読み込めなかったため、保存は行いません。");
+    return true;
+}
+
+} // namespace
+
 bool saveBaseData(const AppData &data, const TLibrary &lib, QString *error)
 {
+    if (data.Store)
+        return !storeRefused(lib, error) && data.Store->saveSettings(data, error);
     // Through the commit, as every save of the data files, so that it keeps a generation.
     return lib.WriteRecordFiles({{data.filePath("base.dat"), &data.BaseData, int(sizeof(TBaseData)), 1}}, error)
         == CommitResult::Done;
@@ -296,6 +325,8 @@ bool saveBaseData(const AppData &data, const TLibrary &lib, QString *error)
 
 bool saveKamokuLists(const AppData &data, const TLibrary &lib, QString *error)
 {
+    if (data.Store)
+        return !storeRefused(lib, error) && data.Store->saveItems(data, error);
     std::vector<RecordFile> files;
     // The blank entries after the last entry in use stay in memory only: a
     // file grows by nothing a start adds.
@@ -307,8 +338,20 @@ bool saveKamokuLists(const AppData &data, const TLibrary &lib, QString *error)
 
 CommitResult writeBillFiles(const AppData &data, const RecordList<TReserveData> &reserve,
                             const RecordList<TUrikakeData> &urikake, const TLibrary &lib, QString *error,
-                            const std::vector<RecordFile> &alongside)
+                            const std::vector<RecordFile> &alongside, const std::vector<uint32_t> *bills)
 {
+    if (data.Store) {
+        if (storeRefused(lib, error))
+            return CommitResult::Unchanged;
+        const CommitResult r = data.Store->saveBills(data, reserve, urikake, bills, error);
+        // The receipt record stays beside this desk's settings file, written once the bill is stored.
+        if (r == CommitResult::Done && !alongside.empty() && lib.WriteRecordFiles(alongside, error) != CommitResult::Done) {
+            if (error)
+                *error = QStringLiteral("請求明細は保存しましたが、領収書の記録を書けませんでした。\n") + *error;
+            return CommitResult::DoneUnconfirmed;
+        }
+        return r;
+    }
     std::vector<RecordFile> files{
         {data.filePath("urikake.dat"), urikake.data(), int(sizeof(TUrikakeData)), urikake.size()},
         {data.filePath("reserve.dat"), reserve.data(), int(sizeof(TReserveData)), reserve.size()}};

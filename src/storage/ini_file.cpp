@@ -27,6 +27,8 @@ bool sameName(const QByteArray &a, const QByteArray &b)
 
 IniFile::IniFile(const QString &path) : path(path)
 {
+    if (path.isEmpty())
+        return; // text from elsewhere (fromText)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
         if (f.exists() || f.error() != QFileDevice::OpenError)
@@ -39,6 +41,18 @@ IniFile::IniFile(const QString &path) : path(path)
         readError = f.errorString();
         return;
     }
+    parse(all);
+}
+
+IniFile IniFile::fromText(const QByteArray &text)
+{
+    IniFile ini{QString()};
+    ini.parse(text);
+    return ini;
+}
+
+void IniFile::parse(const QByteArray &all)
+{
     existed = true;
     readText = all;
     qsizetype start = 0;

@@ -12,6 +12,8 @@ public:
     // Reads the file at once; a missing or unreadable file is empty, and one
     // that exists but cannot be read is never saved over.
     explicit IniFile(const QString &path);
+    // Settings text kept elsewhere than in a file (a database); save() then fails.
+    static IniFile fromText(const QByteArray &text);
 
     bool contains(const QString &section, const QString &key) const;
     QString value(const QString &section, const QString &key, const QString &fallback = {}) const;
@@ -31,6 +33,7 @@ public:
     QByteArray text() const;
 
 private:
+    void parse(const QByteArray &all);
     struct Line {
         QByteArray body;   // without the line end
         QByteArray ending; // "\r\n", "\n", "\r" or empty for a last line without one

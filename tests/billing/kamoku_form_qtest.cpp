@@ -150,14 +150,14 @@ private slots:
         QCOMPARE(g->CellDrawText(1, 0), QStringLiteral("摘要"));
         QCOMPARE(g->CellDrawText(2, 0), QStringLiteral("単価"));
         QCOMPARE(g->CellDrawText(3, 0), QStringLiteral("英語摘要"));
-        QCOMPARE(g->Rows(1), QStringList({"1601/1", "大人宿泊料金", "0", "Charge(ADULT)", ""}));
-        QCOMPARE(g->Rows(13), QStringList({"", "", "", "", ""}));
+        QCOMPARE(g->Rows(1), QStringList({"1601/1", "大人宿泊料金", "0", "Charge(ADULT)", "", "", ""}));
+        QCOMPARE(g->Rows(13), QStringList({"", "", "", "", "", "", ""}));
         QCOMPARE(g->CellDrawText(4, 0), QStringLiteral("軽減税率"));
         // The key column is a grey strip: its text has the strip's colour.
         QCOMPARE(g->GridColumns()[0]->FixCellFontColor(), g->FixedColor());
 
         f->setTab(1); // options
-        QCOMPARE(g->Rows(4), QStringList({"1601/104", "ワイン", "3000", "Wine", ""}));
+        QCOMPARE(g->Rows(4), QStringList({"1601/104", "ワイン", "3000", "Wine", "", "", ""}));
         QCOMPARE(g->CellDrawText(2, 4), QStringLiteral("3,000"));
         f->setTab(3); // advances: category 4
         QCOMPARE(g->Cells(1, 2), QStringLiteral("タバコ代"));
@@ -180,7 +180,7 @@ private slots:
             if (g->Cells(1, row).isEmpty() && g->Cells(2, row) == QLatin1String("0"))
                 ++blanks; // a blank entry: empty name, price 0
         QCOMPARE(blanks, 50);
-        QCOMPARE(g->Rows(58), QStringList({"", "", "", "", ""})); // no entry behind it
+        QCOMPARE(g->Rows(58), QStringList({"", "", "", "", "", "", ""})); // no entry behind it
     }
 
     void typingIntoRowSixtyOfASevenEntryCategory()
@@ -348,7 +348,8 @@ private slots:
         for (QAction *a : f->popupMenu()->actions())
             items << (a->isSeparator() ? QStringLiteral("-") : a->text());
         QCOMPARE(items, QStringList({"ここに行を挿入する", "-", "行を削除する(※注意　取消不可)", "-",
-                                     "軽減税率の対象にする", "-", "ポップアップメニューを閉じる"}));
+                                     "軽減税率の対象にする", "宿泊者ではない（宿泊税の対象外）", "-",
+                                     "ポップアップメニューを閉じる"}));
         f->popupMenu()->hide();
 
         // Options can be sold at the reduced rate: ジュース is marked in its record and shown with ※.

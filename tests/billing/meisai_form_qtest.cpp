@@ -201,8 +201,8 @@ private slots:
         QVERIFY(label->text().startsWith(QStringLiteral("Consumption Tax")));
         QVERIFY(label->text().contains(QStringLiteral("10%/8%")));
         QCOMPARE(amount->toolTip(),
-                 label->text() + QStringLiteral("\nSubject to 10%: JPY 11,000 (consumption tax JPY 1,100)"
-                                                "\nSubject to 8%: JPY 1,100 (consumption tax JPY 88)"));
+                 label->text() + QStringLiteral("\nSubject to 10%: JPY 11,000 excl. tax, consumption tax JPY 1,100"
+                                                "\nSubject to 8%: JPY 1,100 excl. tax, consumption tax JPY 88"));
 
         // Without the juice the bill has one rate, named in the label: no amounts in the hint.
         child<QPushButton>(w, "LangButton")->click();
@@ -453,7 +453,7 @@ private slots:
         }
         BillDesk desk(dir.path());
         desk.show();
-        const QString charged = QStringLiteral("立替金及び入湯税(2名様×150円×1泊)及び宿泊税(2名泊×400円)");
+        const QString charged = QStringLiteral("入湯税(2名様×150円×1泊)及び宿泊税(2名泊×400円)");
         const QString exempt = QStringLiteral("入湯税(2名様×150円×1泊)");
         const struct {
             bool click;          // click the switch after opening

@@ -295,10 +295,12 @@ TEST_F(BillPapersTest, JapaneseTaxBreakdownForTaxIncludedAndAdded)
     // amounts grouped and apart from the rate ("消費税8% 3,703円").
     TBillState in = sample::bill();
     ASSERT_EQ(in.GEdit[RowTax], QStringLiteral("(内 消費税8%)"));
-    ASSERT_EQ(in.GEdit[RowAdvance], QStringLiteral("(内 立替金及び入湯税(2名様×150円×2泊))"));
+    // The included bathing tax is named in the charge row, apart from the added advance.
+    ASSERT_EQ(in.GEdit[RowAdvance], QStringLiteral("立替金"));
+    ASSERT_EQ(in.GEdit[RowCharge], QStringLiteral("料金計(内 入湯税600円)"));
     ASSERT_EQ(in.SaNumEdit[RowTax], QStringLiteral("3703"));
     const PageModel inModel = run(in, BillPaper::Combined, KindBill).model;
-    EXPECT_EQ(taxLine(inModel), unspaced(QStringLiteral("(内 消費税8% 3,703円 立替金及び入湯税(2名様×150円×2泊)=2,600円 )")));
+    EXPECT_EQ(taxLine(inModel), unspaced(QStringLiteral("(内 消費税8% 3,703円 立替金=2,000円 )")));
     EXPECT_TRUE(QString(inModel.text(0, QStringLiteral("QRLabel26"))->text).replace(QLatin1Char('\n'), QLatin1Char(' '))
                     .startsWith(QStringLiteral("(内 消費税8% 3,703円 ")));
 

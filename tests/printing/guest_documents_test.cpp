@@ -616,16 +616,17 @@ TEST_F(GuestDocuments, AccommodationTaxInRowFourTheTaxBreakdownAndTheInvoiceLine
 {
     for (const bool longest : {false, true})
         for (const uint8_t lang : {uint8_t(0), uint8_t(1)}) {
-            // 2 guests x 2 nights at 15,000: 400 a guest-night; 150 x 4 of
-            // bathing tax and a 2,000 taxi fare beside it in row 4.
+            // 2 guests x 2 nights at 15,000: 400 a guest-night and a 2,000
+            // taxi fare in row 4; the 150 x 4 of bathing tax the prices
+            // include is named in the charge row, apart from what is added.
             const TBillState bill = sample::lodgingBill(lang, longest);
             ASSERT_EQ(bill.LodgingTax, 1600);
-            const QString row4 =
-                lang ? QStringLiteral("(inclusive Advance&BathingTax(2psn * JPY150*2nights)"
-                                      "&Accommodation Tax(4psn-nights * JPY400))")
-                     : QStringLiteral("(内 立替金及び入湯税(2名様×150円×2泊)及び宿泊税(4名泊×400円))");
+            const QString row4 = lang ? QStringLiteral("Advance&Accommodation Tax(4psn-nights * JPY400)")
+                                      : QStringLiteral("立替金及び宿泊税(4名泊×400円)");
             ASSERT_EQ(bill.GEdit[RowAdvance], row4);
-            ASSERT_EQ(bill.SaNumEdit[RowAdvance], QStringLiteral("4200"));
+            ASSERT_EQ(bill.SaNumEdit[RowAdvance], QStringLiteral("3600"));
+            ASSERT_EQ(bill.GEdit[RowCharge], lang ? QStringLiteral("Charge (incl. Bathing Tax JPY600)")
+                                                  : QStringLiteral("料金計(内 入湯税600円)"));
             const TBillState without = longest ? sample::invoiceEdgeBill(lang, false) : sample::invoiceBill(lang, false);
             EXPECT_EQ(bill.SaNumEdit[RowTotal].toLongLong(), without.SaNumEdit[RowTotal].toLongLong() + 1600)
                 << "collected on top, outside the consumption tax";
@@ -638,13 +639,13 @@ TEST_F(GuestDocuments, AccommodationTaxInRowFourTheTaxBreakdownAndTheInvoiceLine
                 // Whole, on one or two lines (a wrap takes the blank it breaks at).
                 const auto packed = [](QString t) { return t.remove(QLatin1Char('\n')).remove(QLatin1Char(' ')); };
                 EXPECT_EQ(packed(text(m, QStringLiteral("GLabel4"))), packed(row4));
-                EXPECT_EQ(text(m, QStringLiteral("GNum4")).trimmed(), QStringLiteral("4,200"));
+                EXPECT_EQ(text(m, QStringLiteral("GNum4")).trimmed(), QStringLiteral("3,600"));
 
                 const bool combined = d.paper == BillPaper::Combined;
                 if (combined && !lang) {
-                    // The receipt half's "(内 消費税10% … 立替金及び…=4,200円 )".
+                    // The receipt half's "(内 消費税10% … 立替金及び…=3,600円 )".
                     const QString tax = text(m, QStringLiteral("QRLabel26")).remove(QLatin1Char('\n'));
-                    EXPECT_TRUE(tax.contains(QStringLiteral("立替金及び入湯税(2名様×150円×2泊)及び宿泊税(4名泊×400円)=4,200円")))
+                    EXPECT_TRUE(tax.contains(QStringLiteral("立替金及び宿泊税(4名泊×400円)=3,600円")))
                         << tax.toStdString();
                 }
                 if (d.kind == KindReceipt || combined) {
