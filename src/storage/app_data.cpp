@@ -184,20 +184,26 @@ QString loadAppData(AppData &data, TLibrary &lib, const QString &exePath, const 
         return recoverError;
     }
 
-    // A folder made by an earlier version may be readable by every user of the PC.
+    // A folder made by an earlier version (its folders open to others) may
+    // be readable by every user of the PC: tightened, and said so that once.
+    auto openToOthers = [](const QString &path) {
+        struct stat st {};
+        return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & 077) != 0;
+    };
+    const bool madeBefore = openToOthers(data.ExePath) || openToOthers(data.BackupPath);
     const int tightened = tightenDataFolder(data.ExePath, data.BackupPath);
 
     QStringList startNotices;
-    if (tightened > 0)
+    if (madeBefore && tightened > 0)
         startNotices << QStringLiteral("データフォルダー %1 のデータとバックアップを、ほかの利用者が読めないようにしました "
                                        "(%2 か所の権限を改めました)。")
                             .arg(QDir::toNativeSeparators(data.ExePath))
                             .arg(tightened);
     const QString backupDir = QDir::cleanPath(data.BackupPath);
-    if (!QFileInfo(backupDir).isDir() && ::mkdir(QFile::encodeName(backupDir).constData(), 0700) != 0
-        && errno != EEXIST) {
+    if (!QFileInfo(backupDir).isDir() && ::mkdir(QFile::encodeName(backupDir).constData(), 0700) != 0) {
         // A folder that cannot be written (a read-only copy, a CD) can still be read.
-        const QString refusal = QStringLiteral("データフォルダー %1 に書き込めないため、保存はできません (%2)。")
+        const QString refusal = QStringLiteral("データフォルダー %1 に書き込めないため (バックアップのフォルダー backup を作れません: %2)、"
+                                               "保存はできません。")
                                     .arg(QDir::toNativeSeparators(data.ExePath), safe_file::reason(errno));
         lib.RefuseWrites(refusal);
         startNotices << refusal + QStringLiteral("データは読み込みました。見ることと印刷はできます。");
@@ -205,6 +211,7 @@ QString loadAppData(AppData &data, TLibrary &lib, const QString &exePath, const 
         // Generations a crash cut short are never offered; every later save
         // keeps the files as they were before it.
         removeIncompleteGenerations(data.BackupPath);
+        unshareHandEditedFiles(data.ExePath, data.BackupPath);
         keepGenerations(data.ExePath, data.BackupPath, data.iniPath());
         // Temporary files of backup copies a crash cut short.
         recoverCommit(data.BackupPath,

@@ -803,6 +803,26 @@ void removeIncompleteGenerations(const QString &dir, QStringList *removed)
             *removed << g.name;
 }
 
+int unshareHandEditedFiles(const QString &dataDir, const QString &backupDir)
+{
+    int copied = 0;
+    for (const Generation &g : listGenerations(backupDir)) {
+        for (const GenerationFile &f : g.files) {
+            struct stat kept {}, current {};
+            if (!isEditedByHand(f.name) || !lstatPath(joinPath(g.path, f.name), &kept)
+                || !lstatPath(joinPath(dataDir, f.name), &current) || kept.st_dev != current.st_dev
+                || kept.st_ino != current.st_ino)
+                continue;
+            // A copy of its own in place of the shared file, through a rename.
+            FileFacts facts;
+            QString error;
+            if (copyInto(joinPath(g.path, f.name), g.path, f.name, &facts, &error))
+                ++copied;
+        }
+    }
+    return copied;
+}
+
 void keepGenerations(const QString &dataDir, const QString &backupDir, const QString &iniPath)
 {
     const QString data = QDir(dataDir).absolutePath();

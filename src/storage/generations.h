@@ -100,6 +100,11 @@ QString backupSpaceAdvice(const QString &dir);
 // was set back); empty otherwise.
 QString clockWarning(const QString &dir, const QDateTime &now);
 
+// Generations made by an earlier version share the settings file and the
+// logo with the data folder: each gets a copy of its own (start-up), so an
+// edit in place changes none of them. How many files were copied.
+int unshareHandEditedFiles(const QString &dataDir, const QString &backupDir);
+
 // From now on every save into dataDir (file_commit.h) first keeps the files
 // as they are as a generation in backupDir, and prunes after it; the policy
 // is read from iniPath at each save.

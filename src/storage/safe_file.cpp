@@ -79,6 +79,7 @@ QString reason(int err)
     case ENOENT: return QStringLiteral("フォルダーまたはファイルがありません。");
     case ENOTDIR: return QStringLiteral("途中にフォルダーでないものがあります。");
     case EISDIR: return QStringLiteral("同じ名前のフォルダーがあります。");
+    case EEXIST: return QStringLiteral("同じ名前のファイルがあります。");
     case EACCES:
     case EPERM: return QStringLiteral("書き込む権限がありません。");
     case EROFS: return QStringLiteral("読み取り専用の場所です。");

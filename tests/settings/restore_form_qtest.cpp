@@ -218,7 +218,7 @@ private slots:
             // The inn's settings and item master too, as a working inn has them.
             AppData data;
             TLibrary lib;
-            QVERIFY(loadAppData(data, lib, inn.path(), kNow).isEmpty());
+            QVERIFY(loadAppData(data, lib, inn.path(), Clock::now()).isEmpty());
             seedDefaultKamoku(data.KamokuList);
             QString error;
             QVERIFY(saveBaseData(data, lib, &error));

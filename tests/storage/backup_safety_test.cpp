@@ -348,6 +348,23 @@ TEST_F(BackupSafety, HandEditsChangeNoKeptGeneration)
     EXPECT_EQ(now, kept[0]);
 }
 
+TEST_F(BackupSafety, GenerationsOfAnEarlierVersionStopSharingTheSettingsFileAtStart)
+{
+    // As an earlier version left them: the newest generation's settings file
+    // and logo are the data folder's own, through a hard link.
+    Generation g = listGenerations(data.BackupPath).front();
+    for (const char *n : {"norvelreceipt.ini", "logo.bmp"}) {
+        ASSERT_TRUE(QFile::remove(g.path + "/" + n));
+        ASSERT_EQ(::link(QFile::encodeName(path + n).constData(), QFile::encodeName(g.path + "/" + n).constData()), 0);
+    }
+    ASSERT_TRUE(checkGeneration(g, true)) << g.problem.toStdString();
+    start();
+    writeInPlace(data.iniPath(), "\n; edited\n", QIODevice::Append);
+    writeInPlace(path + "logo.bmp", "BM edited in place");
+    g = listGenerations(data.BackupPath).front();
+    EXPECT_TRUE(checkGeneration(g, true)) << g.problem.toStdString();
+}
+
 // A small tmpfs mounted for the test (root only).
 class SmallDisk {
 public:
