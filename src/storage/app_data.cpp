@@ -184,13 +184,12 @@ QString loadAppData(AppData &data, TLibrary &lib, const QString &exePath, const 
         return recoverError;
     }
 
-    // A folder made by an earlier version (its folders open to others) may
-    // be readable by every user of the PC: tightened, and said so that once.
-    auto openToOthers = [](const QString &path) {
-        struct stat st {};
-        return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & 077) != 0;
-    };
-    const bool madeBefore = openToOthers(data.ExePath) || openToOthers(data.BackupPath);
+    // A folder made by an earlier version (its backup folder open to others)
+    // may be readable by every user of the PC: tightened, and said so that
+    // once. A folder the program has not yet started on is made its own quietly.
+    struct stat backupStat {};
+    const bool madeBefore = ::lstat(QFile::encodeName(QDir::cleanPath(data.BackupPath)).constData(), &backupStat) == 0
+        && S_ISDIR(backupStat.st_mode) && (backupStat.st_mode & 077) != 0;
     const int tightened = tightenDataFolder(data.ExePath, data.BackupPath);
 
     QStringList startNotices;
@@ -223,8 +222,6 @@ QString loadAppData(AppData &data, TLibrary &lib, const QString &exePath, const 
                           return false;
                       },
                       nullptr);
-        if (const QString clock = clockWarning(data.BackupPath, now); !clock.isEmpty())
-            startNotices << clock;
     }
 
     StartProblems problems{data, now, {}, {}};

@@ -83,6 +83,8 @@ int runBackupCommand(const QStringList &args, const QString &dataDir, const QDat
         for (const QString &n : removed)
             notes << QStringLiteral("removed %1: a copy cut short before (no manifest)").arg(QDir::toNativeSeparators(QDir(dest).filePath(n)));
     }
+    if (const QString clock = clockWarning(dest, now); !clock.isEmpty())
+        notes << QStringLiteral("warning: ") + clock;
     QString made;
     if (!backupDataFolder(dataDir, args[1], now, &made, err)) {
         if (!notes.isEmpty())

@@ -550,8 +550,10 @@ TEST_F(BackupSafety, AClockSetBackKeepsTheDaysSavesNewestAndWarns)
         }
     }
     Clock::setFixed(kNow);
-    const QString message = start();
-    EXPECT_TRUE(message.contains("時計")) << message.toStdString();
+    start();
+    // Said where the order matters: the restore window's folder line and --backup.
+    EXPECT_TRUE(clockWarning(data.BackupPath, kNow).contains("時計"));
+    EXPECT_TRUE(clockWarning(data.BackupPath, kNow.addDays(8)).isEmpty());
     // Today's saves, with a policy of five saves: they are the newest and all kept.
     writeInPlace(data.iniPath(), "[Backup]\nKeepSaves=5\nKeepDays=0\nKeepMonths=0\n");
     QStringList made;
