@@ -12,6 +12,7 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho
   poppler-utils xvfb xauth
   cups-daemon cups-client
+  lintian xdotool
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -125,7 +125,7 @@ void LoadBill(TBillState &bill, const AppData &data)
 
     bool first = true;
     bool exempt = false;
-    int stayLines = 0;
+    int blocks = 0; // runs of stay lines in one room
     TReserveData firstStay{};
     QByteArray room;
     for (const TReserveData &r : data.ReserveList) {
@@ -164,15 +164,20 @@ void LoadBill(TBillState &bill, const AppData &data)
             if (marksLodgingExempt(r))
                 bill.LodgingCheck = false;
         } else {
-            // Each stay line from the second on starts a new room block;
-            // the first block gets its heading once a second one appears.
+            // A stay line in another room than the stay line before it
+            // starts a new room block; the first block gets its heading once
+            // a second one appears. The nights of one room are one block: a
+            // heading is never stored, so one between them would appear only
+            // once the bill has been saved and opened again.
             if (isFirstStayKey(r.Kubun)) {
-                if (++stayLines == 1) {
+                if (blocks == 0) {
+                    blocks = 1;
                     firstStay = r;
-                } else {
-                    if (stayLines == 2)
+                } else if (fieldBytes(r.Room) != fieldBytes(firstStay.Room)) {
+                    if (++blocks == 2)
                         bill.Lines.insert(bill.Lines.begin(), roomHeading(firstStay));
                     bill.Lines.push_back(roomHeading(r));
+                    firstStay = r;
                 }
             }
             if (isExemptKey(r.Kubun))
@@ -241,13 +246,29 @@ TBillMessage OpenBill(TBillState &bill, const AppData &data, uint32_t billNo)
     bill.TadashiCheck = !fieldBytes(data.BaseData.Tadashi).isEmpty();
     bill.BillNo = billNo;
     LoadBill(bill, data);
+    // The honorific and the proviso as the bill's last receipt printed them.
+    // A record that cannot be read leaves them as they are; printing a
+    // receipt then says why.
+    ReceiptIssues issues;
+    if (issues.load(data.ExePath, nullptr)) {
+        const QList<TReceiptIssue> printed = issues.of(billNo);
+        if (!printed.isEmpty()) {
+            const TReceiptIssue &last = printed.constLast();
+            if (last.Keisyou < int(bill.KeisyouCombo.Items[last.Lang ? 1 : 0].size()))
+                bill.KeisyouCombo.ItemIndex = last.Keisyou;
+            bill.TadashiCheck = last.Tadashi && bill.TadashiCheck;
+        }
+    }
+    // A bill receipted in English opens in English, its lines as they were
+    // saved (and printed); only lines still bearing the item's Japanese name
+    // take its English one.
     if (bill.Decide == 2)
-        SwitchLanguage(bill, data.KamokuList);
+        SwitchLanguage(bill, data.KamokuList, true);
     const TBillMessage totals = CalcTotals(bill, data.BaseData, data.Money);
     return notice.isEmpty() ? totals : notice;
 }
 
-TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib)
+TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib, const TReceiptIssue *issue)
 {
     // Everything is checked before anything changes.
     if (!validSettlementDate(bill.SeisanDay))
@@ -299,6 +320,17 @@ TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib
     if (hasDeposit && size_t(bill.CouponCombo.ItemIndex) > bill.CouponItems.size())
         return {ErrorTitle, QStringLiteral("ご予約金の項目が摘要マスターにありません")};
 
+    // The record of receipts with this issue added, read before anything changes.
+    ReceiptIssues issues;
+    std::vector<RecordFile> alongside;
+    if (issue) {
+        QString why;
+        if (!issues.load(data.ExePath, &why))
+            return {ErrorTitle, why};
+        issues.add(*issue);
+        alongside.push_back(issues.file(data.ExePath));
+    }
+
     // The receivable: one entry for the bill while a card kind is shown.
     RecordList<TUrikakeData> urikake;
     urikake.reserve(data.UrikakeList.size() + 1);
@@ -329,9 +361,15 @@ TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib
 
     // The bill's records: its lines, then the generated service, discount and deposit lines.
     RecordList<TReserveData> lines = bill.Lines;
+    // Dated with the stay's first day; a bill begun in the window has none
+    // loaded yet, and takes its first line's, as it will once opened again.
+    QByteArray start = cp932::encode(bill.StartDate);
+    for (std::size_t i = 0; start.isEmpty() && i < lines.size(); ++i)
+        if (lines[i].Kubun != 0)
+            start = fieldBytes(lines[i].Rsvday);
     auto generated = [&](uint32_t key, const QString &text, int64_t amount) {
         TReserveData g{};
-        setFieldText(g.Rsvday, bill.StartDate);
+        setFieldBytes(g.Rsvday, start);
         g.Kubun = key;
         setFieldText(g.Kamoku, text);
         g.Tanka = int32_t(amount);
@@ -401,7 +439,7 @@ TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib
     // Both files or neither, across a crash too (one commit).
     const QString keptMessage = QStringLiteral("\n請求書の内容は画面に残っています。");
     QString error;
-    switch (writeBillFiles(data, data.ReserveList, urikake, lib, &error)) {
+    switch (writeBillFiles(data, data.ReserveList, urikake, lib, &error, alongside)) {
     case CommitResult::Done:
         break;
     case CommitResult::Unchanged:

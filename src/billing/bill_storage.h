@@ -9,6 +9,7 @@
 #include "billing/bill_window_rules.h"
 #include "storage/app_data.h"
 #include "storage/library.h"
+#include "storage/receipt_issues.h"
 
 // Text of StayLabel for a ten-character date, e.g. 2007年08月09日(木)から;
 // empty when the date does not read.
@@ -27,5 +28,9 @@ TBillMessage OpenBill(TBillState &bill, const AppData &data, uint32_t billNo);
 // end of ReserveList, then urikake.dat and reserve.dat. The window has checked
 // the settlement date, reservation number and name. On refusal or a failed
 // write the returned message says why, and ReserveList, UrikakeList and both
-// files are as they were; the working state is never changed.
-TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib);
+// files are as they were; the working state is never changed. With issue,
+// the receipt being issued joins the record of receipts (receipts.dat) in the
+// same commit: the bill and the record of its receipt are saved together or
+// not at all.
+TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib,
+                      const TReceiptIssue *issue = nullptr);

@@ -30,8 +30,10 @@ uint32_t bathSwitchedKey(uint32_t key, bool on);
 bool languageSwitchAsks(const TBillState &bill);
 // Flips LangFlag, keeps every selector's selection, and replaces the text of
 // each line taken from the item master (accommodation, options, day use,
-// advances) by the entry's name in the new language.
-void SwitchLanguage(TBillState &bill, const KamokuLists &kamoku);
+// advances) by the entry's name in the new language. With onlyMasterNames a
+// line keeps its text unless it is the entry's name in the old language: a
+// bill reopened in the language it was saved in keeps its lines as printed.
+void SwitchLanguage(TBillState &bill, const KamokuLists &kamoku, bool onlyMasterNames = false);
 
 // Index of SiharaiItems that a card-kind text names, or -1.
 int cardItemIndex(const TBillState &bill, const QString &text);
@@ -90,10 +92,11 @@ void CopyHeaderToLines(TBillState &bill);
 
 // A line's date as typed: year/month/day with "/" or "-" (one-digit month
 // and day allowed) or eight digits, full-width digits and separators as
-// their ASCII forms, becomes 2026/12/11; empty stays empty. False when it is
-// no real date: a line's date decides the day it is listed and the month it
-// is reported under.
-bool normalizeLineDate(const QString &typed, QString *date);
+// their ASCII forms, becomes 2026/12/11; empty stays empty. Month and day
+// alone (12/12) take the year nearest the stay's first night, when given.
+// False when it is no real date: a line's date decides the day it is listed
+// and the month it is reported under.
+bool normalizeLineDate(const QString &typed, QString *date, const QDate &stay = {});
 extern const QString LineDateFormatMessage; // names the form a line date takes
 
 // A settlement date as typed, in the ten-character form (2007/8/9 becomes

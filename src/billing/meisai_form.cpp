@@ -36,6 +36,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -121,6 +122,7 @@ TMeisaiForm::TMeisaiForm(FrontDesk &desk, uint32_t billNo, QWidget *parent) : QW
     showSelectors();
     showLanguage();
     showPage();
+    showIssued();
     Grid->FocusCell(ColDate, 1);
     Desk.setBillWindow(this, Bill.BillNo);
     if (!notice.isEmpty())
@@ -147,6 +149,7 @@ void TMeisaiForm::createControls()
     SeisanDay->setMaxLength(10);
     SeisanDay->setPlaceholderText(QStringLiteral("yyyy/mm/dd"));
     GuardTextEntry(SeisanDay, QStringLiteral("清算日"), 10);
+    ApplyImeMode(SeisanDay, imDisable); // dates, nights and amounts are typed as narrow digits
     LangButton = new QPushButton(QStringLiteral("English"), HeaderPanel);
     LangButton->setObjectName(QStringLiteral("LangButton"));
     Edit2 = label(HeaderPanel, QStringLiteral("Edit2"), QStringLiteral("名前"));
@@ -166,6 +169,7 @@ void TMeisaiForm::createControls()
     StayEdit->setMaxLength(2);
     StayEdit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,2}")), StayEdit));
     StayEdit->setAlignment(Qt::AlignRight);
+    ApplyImeMode(StayEdit, imDisable);
     Label2 = label(HeaderPanel, QStringLiteral("Label2"), QStringLiteral("泊"));
     Edit4 = label(HeaderPanel, QStringLiteral("Edit4"), QStringLiteral("部屋"));
     RoomEdit = new QLineEdit(HeaderPanel);
@@ -334,6 +338,12 @@ void TMeisaiForm::createControls()
         if (Showing)
             return;
         Bill.NebikiCombo.ItemIndex = i;
+        // The discount item's amount in the master, as a discount (minus).
+        if (i > 0 && size_t(i - 1) < Bill.NebikiItems.size())
+            if (const int32_t amount = Bill.NebikiItems[size_t(i - 1)].Tanka; amount != 0) {
+                SaNumEdit[RowDiscount]->SetText(QString::number(-std::abs(int64_t(amount))));
+                Bill.SaNumEdit[RowDiscount] = SaNumEdit[RowDiscount]->Text();
+            }
         calcTotals();
     });
     connect(CouponCombo, &QComboBox::currentIndexChanged, this, [this](int i) {
@@ -377,6 +387,7 @@ void TMeisaiForm::createControls()
         auto *s = new QSpinBox(this);
         s->setObjectName(name);
         s->setRange(1, 10);
+        ApplyImeMode(s, imDisable);
         return s;
     };
     GroupBox1 = new QGroupBox(QStringLiteral("領収書(%1)").arg(QLatin1String(paper)), this);
@@ -403,6 +414,8 @@ void TMeisaiForm::createControls()
         if (!Showing)
             Bill.TadashiCheck = on;
     });
+    // The receipts issued for this bill, from the record of receipts.
+    IssuedLabel = label(this, QStringLiteral("ReceiptIssuedLabel"), QString());
     connect(PrintRyousyu, &QPushButton::clicked, this, [this] { printClick(2, CSpinEdit2); });
     connect(PrintSeikyu, &QPushButton::clicked, this, [this] { printClick(1, CSpinEdit1); });
     connect(PrintW, &QPushButton::clicked, this, &TMeisaiForm::printWClick);
@@ -515,6 +528,7 @@ void TMeisaiForm::createLayout()
     right->addWidget(GroupBox1);
     right->addWidget(GroupBox2);
     right->addWidget(GroupBox3);
+    right->addWidget(IssuedLabel);
     right->addStretch();
 
     auto *root = new QHBoxLayout(this);
@@ -863,6 +877,16 @@ void TMeisaiForm::placePicker(int col, int row)
     TekiyoCombo->raise();
 }
 
+bool TMeisaiForm::pickerAt(int col, int row)
+{
+    // Over a filled 摘要 cell too: another item replaces the line's.
+    if (!TekiyoCombo->isVisible() && col == ColText) {
+        PickRow = row;
+        placePicker(col, row);
+    }
+    return TekiyoCombo->isVisible();
+}
+
 void TMeisaiForm::openPicker()
 {
     if (!TekiyoCombo->isVisible())
@@ -919,13 +943,13 @@ bool TMeisaiForm::gridKey(QKeyEvent *e)
     case Qt::Key_Left:
     case Qt::Key_Up:
     case Qt::Key_Down:
-        if (e->key() == Qt::Key_Down && mods == Qt::AltModifier && TekiyoCombo->isVisible()) {
+        if (e->key() == Qt::Key_Down && mods == Qt::AltModifier && pickerAt(col, row)) {
             openPicker();
             return true;
         }
         return !writeBackRow(row);
     case Qt::Key_F4:
-        if (TekiyoCombo->isVisible()) {
+        if (pickerAt(col, row)) {
             openPicker();
             return true;
         }
@@ -1077,15 +1101,43 @@ bool TMeisaiForm::runDocument(BillPaper paper, int kind, DocumentMode mode, int 
         return false;
     }
     showTotals();
-    const TDocumentRun run = makeBillDocument(Bill, data.BaseData, data.ExePath, paper, kind,
-                                              receiptIsReissue(Bill, kind, mode));
+    // A receipt is issued once: every later one, on any paper, is marked and
+    // recorded as a reissue.
+    const bool receipt = issuesReceipt(paper, kind);
+    ReceiptIssues issues;
+    if (QString why; receipt && !issues.load(data.ExePath, &why)) {
+        ShowMessage(this, QStringLiteral("エラー"), why + QStringLiteral("\n領収書は印刷していません。"));
+        return false;
+    }
+    const QDate reissued =
+        receipt && receiptIsReissue(Bill, issues.count(Bill.BillNo)) ? Clock::now().date() : QDate();
+    const TDocumentRun run = makeBillDocument(Bill, data.BaseData, data.ExePath, paper, kind, reissued);
     // The stamp is easily forgotten on a large cash receipt: said before it prints.
     if (mode == DocumentMode::Print && run.ok() && run.stamp.needed()
         && ShowMessage(this, QStringLiteral("収入印紙"), revenueStampReminder(run.stamp),
                        QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok)
             == QMessageBox::Cancel)
         return false;
-    if (!runBillDocumentWith(&ShowMessage, this, Bill, run, mode, copies))
+    // A receipt is issued only with its bill saved and the issue recorded,
+    // both in one commit, just before it goes out: a crash after it leaves
+    // the bill the guest holds a receipt for.
+    printing::BeforeOutput saveFirst;
+    if (receipt)
+        saveFirst = [this, &run, paper] {
+            TBillState saved = Bill;
+            applyDocumentRun(saved, run);
+            const TReceiptIssue issue{Bill.BillNo, Clock::now(), int(paper), int(Bill.LangFlag),
+                                      Bill.KeisyouCombo.ItemIndex, Bill.TadashiCheck};
+            if (const TBillMessage m = SaveBill(saved, Desk.data(), Desk.library(), &issue); !m.isEmpty()) {
+                ShowMessage(this, m.title, m.text + QStringLiteral("\n\n請求書を保存できないため、領収書は印刷していません。"));
+                showIssued();
+                return false;
+            }
+            return true;
+        };
+    const bool done = runBillDocumentWith(&ShowMessage, this, Bill, run, mode, copies, saveFirst);
+    showIssued();
+    if (!done)
         return false;
     // The document may have set the receipt status and the settlement date
     // and dropped empty trailing pages.
@@ -1094,6 +1146,20 @@ bool TMeisaiForm::runDocument(BillPaper paper, int kind, DocumentMode mode, int 
     GoToPage(Bill, std::min(Bill.PageNo, pages));
     showPage();
     return true;
+}
+
+void TMeisaiForm::showIssued()
+{
+    ReceiptIssues issues;
+    QString why;
+    if (!issues.load(Desk.data().ExePath, &why)) {
+        IssuedLabel->setText(QStringLiteral("領収書の発行記録を読めません"));
+        IssuedLabel->setToolTip(why);
+        return;
+    }
+    const QList<TReceiptIssue> mine = issues.of(Bill.BillNo);
+    IssuedLabel->setText(receiptIssuedText(int(mine.size())));
+    IssuedLabel->setToolTip(receiptIssuesDetail(mine));
 }
 
 void TMeisaiForm::printClick(int kind, QSpinBox *copies)

@@ -84,6 +84,8 @@ private:
     void cellEdited(int col, int row, const QString &value);
     void placePicker(int col, int row);
     void openPicker();
+    // Shows the item picker over the cell when it is a 摘要 cell; whether it shows.
+    bool pickerAt(int col, int row);
     void itemPicked(int index);
     void gridPopup(const QPoint &pos);
 
@@ -92,6 +94,7 @@ private:
     void stayEdited();
     void langButtonClick();
     void printClick(int kind, QSpinBox *copies);
+    void showIssued(); // the receipts issued for the bill, from their record
     void printWClick();
 
     FrontDesk &Desk;
@@ -133,4 +136,5 @@ private:
     QPushButton *PrintRyousyu = nullptr, *PrintSeikyu = nullptr, *PrintW = nullptr;
     QSpinBox *CSpinEdit1 = nullptr, *CSpinEdit2 = nullptr, *CSpinEdit3 = nullptr;
     QCheckBox *TadashiCheck = nullptr;
+    QLabel *IssuedLabel = nullptr;
 };

@@ -3,7 +3,8 @@
 #include "billing/bill_computation.h"
 
 bool runBillDocumentWith(printing::MessageFunction message, QWidget *parent, TBillState &bill,
-                         const TDocumentRun &run, DocumentMode mode, int copies)
+                         const TDocumentRun &run, DocumentMode mode, int copies,
+                         const printing::BeforeOutput &beforeOutput)
 {
     using printing::PrintOutcome;
     if (!run.ok()) {
@@ -12,23 +13,27 @@ bool runBillDocumentWith(printing::MessageFunction message, QWidget *parent, TBi
     }
     const PrintOutcome outcome =
         mode == DocumentMode::Preview
-            ? printing::previewDocumentWith(message, parent, run.model, run.documentName)
-            : printing::printDocumentWith(message, parent, run.model, copies, run.documentName);
+            ? printing::previewDocumentWith(message, parent, run.model, run.documentName, beforeOutput)
+            : printing::printDocumentWith(message, parent, run.model, copies, run.documentName, beforeOutput);
     if (outcome != PrintOutcome::Printed && outcome != PrintOutcome::SavedPdf)
         return false;
     applyDocumentRun(bill, run);
     return true;
 }
 
-bool receiptIsReissue(const TBillState &bill, int kind, DocumentMode mode)
+bool issuesReceipt(BillPaper paper, int kind)
+{
+    return paper == BillPaper::Combined || kind == KindReceipt;
+}
+
+bool receiptIsReissue(const TBillState &bill, int issued)
 {
     const QString status = bill.DecideEdit.trimmed();
-    return mode == DocumentMode::Print && kind == KindReceipt
-        && (status == QLatin1String("1") || status == QLatin1String("2"));
+    return issued > 0 || status == QLatin1String("1") || status == QLatin1String("2");
 }
 
 TDocumentRun makeBillDocument(const TBillState &bill, const TBaseData &base, const QString &exePath,
-                              BillPaper paper, int kind, bool reissue)
+                              BillPaper paper, int kind, const QDate &reissued)
 {
     // Totals that would wrap or overflow have nothing right to print: no page is laid out.
     if (const TBillMessage refused = totalsRefusal(bill, base); !refused.isEmpty()) {
@@ -36,8 +41,8 @@ TDocumentRun makeBillDocument(const TBillState &bill, const TBaseData &base, con
         run.error = refused.text;
         return run;
     }
-    auto run = [reissue](TPrintForm &&form) {
-        form.setReissue(reissue);
+    auto run = [&reissued](TPrintForm &&form) {
+        form.setReissue(reissued);
         return form.Run();
     };
     switch (paper) {
@@ -46,7 +51,7 @@ TDocumentRun makeBillDocument(const TBillState &bill, const TBaseData &base, con
     case BillPaper::B5:
         return run(TPrintB5Form(bill, base, exePath, kind));
     case BillPaper::Combined:
-        return TWPrintForm(bill, base, exePath).Run();
+        return run(TWPrintForm(bill, base, exePath));
     case BillPaper::A5:
         break;
     }

@@ -25,16 +25,26 @@ inline BillPaper billPaperOf(uint8_t paperKubun)
 // Lays out the bill (kind 1), receipt (2) or estimate (3) of the bill on the
 // given paper. The combined sheet ignores the kind. Nothing in the bill
 // changes here; a document that cannot be made carries its message in error.
-// reissue marks a receipt as a reissue (for a print of one printed before).
+// A valid reissued date marks a receipt (or the combined sheet's receipt
+// half) as a reissue of that date.
 TDocumentRun makeBillDocument(const TBillState &bill, const TBaseData &base, const QString &exePath,
-                              BillPaper paper, int kind, bool reissue = false);
+                              BillPaper paper, int kind, const QDate &reissued = QDate());
 
-// Whether a print of the bill's receipt now is a reissue: its receipt status
-// says a receipt was printed before. A preview is never one.
-bool receiptIsReissue(const TBillState &bill, int kind, DocumentMode mode);
+// Whether the document is a receipt: the receipt on its own paper, or the
+// combined sheet, whose right half is a whole receipt. Each one issued is
+// recorded, and each after the first is marked as a reissue.
+bool issuesReceipt(BillPaper paper, int kind);
+
+// Whether a receipt issued now is a reissue: the record of receipts holds
+// issued of the bill before, or (bills receipted before the record was kept)
+// its receipt status says one was printed.
+bool receiptIsReissue(const TBillState &bill, int issued);
 
 // Puts a run on paper (or into the preview) and, once it came out, applies
-// its changes to the bill. Messages go through message, which windows pass as
-// &ShowMessage. Returns true when the document was printed, saved or shown.
+// its changes to the bill. beforeOutput runs once the printer or file is
+// chosen, just before the document goes out; false stops it (it has said
+// why). Messages go through message, which windows pass as &ShowMessage.
+// Returns true when the document was printed, saved or shown.
 bool runBillDocumentWith(printing::MessageFunction message, QWidget *parent, TBillState &bill,
-                         const TDocumentRun &run, DocumentMode mode, int copies = 1);
+                         const TDocumentRun &run, DocumentMode mode, int copies = 1,
+                         const printing::BeforeOutput &beforeOutput = {});

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLayout>
+#include <QPaintEngine>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -56,9 +57,9 @@ QString suggestedFileName(const QString &documentName)
 
 QString choosePdfPath(QWidget *parent, const QString &documentName)
 {
-    // The dialog starts where the last PDF went.
-    const QString suggested =
-        QDir(filefolders::startFolder(QStringLiteral("PDF"), QDir::homePath())).filePath(suggestedFileName(documentName));
+    // The dialog starts where the last PDF went, at first in the clerk's Documents.
+    const QString suggested = QDir(filefolders::startFolder(QStringLiteral("PDF"), filefolders::documentsFolder()))
+                                  .filePath(suggestedFileName(documentName));
     if (pdfChooser)
         return pdfChooser(parent, suggested);
     return QFileDialog::getSaveFileName(parent, QStringLiteral("PDFファイルとして保存"), suggested,
@@ -77,13 +78,15 @@ void setPreviewHook(PreviewHook hook)
 }
 
 PrintOutcome savePdfWith(MessageFunction message, QWidget *parent, const PageModel &model,
-                         const QString &documentName)
+                         const QString &documentName, const BeforeOutput &beforeOutput)
 {
     QString path = choosePdfPath(parent, documentName);
     if (path.isEmpty())
         return PrintOutcome::Cancelled;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".pdf");
+    if (beforeOutput && !beforeOutput())
+        return PrintOutcome::Failed;
     const QString error = saveDocumentPdf(path, model);
     if (!error.isEmpty()) {
         message(parent, kError, error, QMessageBox::Ok);
@@ -95,7 +98,7 @@ PrintOutcome savePdfWith(MessageFunction message, QWidget *parent, const PageMod
 }
 
 PrintOutcome printDocumentWith(MessageFunction message, QWidget *parent, const PageModel &model, int copies,
-                               const QString &documentName)
+                               const QString &documentName, const BeforeOutput &beforeOutput)
 {
     auto offerPdf = [&] {
         if (message(parent, QStringLiteral("確認"),
@@ -103,7 +106,7 @@ PrintOutcome printDocumentWith(MessageFunction message, QWidget *parent, const P
                     QMessageBox::Yes | QMessageBox::No)
             != QMessageBox::Yes)
             return PrintOutcome::Cancelled;
-        return savePdfWith(message, parent, model, documentName);
+        return savePdfWith(message, parent, model, documentName, beforeOutput);
     };
     if (!printerAvailable())
         return offerPdf();
@@ -116,6 +119,8 @@ PrintOutcome printDocumentWith(MessageFunction message, QWidget *parent, const P
         return offerPdf();
     setUpPrinter(printer, model);
     printer.setDocName(documentName);
+    if (beforeOutput && !beforeOutput())
+        return PrintOutcome::Failed;
     const QString error = paintDocument(printer, model, copies);
     if (!error.isEmpty()) {
         message(parent, kError, error, QMessageBox::Ok);
@@ -125,7 +130,7 @@ PrintOutcome printDocumentWith(MessageFunction message, QWidget *parent, const P
 }
 
 PrintOutcome previewDocumentWith(MessageFunction message, QWidget *parent, const PageModel &model,
-                                 const QString &documentName)
+                                 const QString &documentName, const BeforeOutput &beforeOutput)
 {
     QPrinter printer(QPrinter::HighResolution);
     if (!printerAvailable())
@@ -136,6 +141,11 @@ PrintOutcome previewDocumentWith(MessageFunction message, QWidget *parent, const
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("印刷プレビュー"));
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter *target) {
+        // The preview paints into pictures; anything else is the printer the
+        // user printed to from the preview.
+        const QPaintEngine *engine = target->paintEngine();
+        if (beforeOutput && engine && engine->type() != QPaintEngine::Picture && !beforeOutput())
+            return;
         // The copy count stays as the print dialog set it.
         const QString error = paintDocument(*target, model, target->copyCount());
         if (!error.isEmpty())
@@ -147,7 +157,7 @@ PrintOutcome previewDocumentWith(MessageFunction message, QWidget *parent, const
         pdf->setObjectName(QStringLiteral("SavePdfAction"));
         pdf->setToolTip(QStringLiteral("PDFファイルとして保存します"));
         QObject::connect(pdf, &QAction::triggered, &dialog,
-                         [&] { savePdfWith(message, &dialog, model, documentName); });
+                         [&] { savePdfWith(message, &dialog, model, documentName, beforeOutput); });
     }
     fitPreviewToScreen(dialog, dialog.findChild<QToolBar *>(), parent);
     if (previewHook)

@@ -31,16 +31,22 @@ enum class PrintOutcome {
 using PdfPathChooser = std::function<QString(QWidget *parent, const QString &suggestedPath)>;
 void setPdfPathChooser(PdfPathChooser chooser);
 
+// Called once the printer or the PDF file is chosen, just before the
+// document goes out (a receipt saves its bill there). False stops it: nothing
+// is produced and the function has told the user why.
+using BeforeOutput = std::function<bool()>;
+
 // Prints to the default printer. Without any printer the user is told so and
 // may save the document as a PDF file instead.
 PrintOutcome printDocumentWith(MessageFunction message, QWidget *parent, const PageModel &model, int copies,
-                               const QString &documentName);
-// Shows the preview, from which the user may print or save a PDF file.
+                               const QString &documentName, const BeforeOutput &beforeOutput = {});
+// Shows the preview, from which the user may print or save a PDF file; each
+// of those goes out only once beforeOutput agreed.
 PrintOutcome previewDocumentWith(MessageFunction message, QWidget *parent, const PageModel &model,
-                                 const QString &documentName);
+                                 const QString &documentName, const BeforeOutput &beforeOutput = {});
 // Asks for a file name and saves the document there, then says where it went.
 PrintOutcome savePdfWith(MessageFunction message, QWidget *parent, const PageModel &model,
-                         const QString &documentName);
+                         const QString &documentName, const BeforeOutput &beforeOutput = {});
 
 // Tests reach the open preview through this: called once the preview dialog
 // exists, before it is shown.

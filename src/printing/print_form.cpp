@@ -88,7 +88,6 @@ ReportItem &fitted(ReportItem &item, qreal width, qreal minPt, const QString &gr
     return item;
 }
 
-constexpr qreal kSmallestMark = 9; // pt: a reissue mark beside the title gets no smaller
 constexpr qreal kSmallestInvoice = 6; // pt: the invoice lines of a receipt get no smaller
 constexpr qreal kAboveAddress = 0.2; // mm between the logo or facility name and the address lines
 constexpr qreal kTelFaxGap = 2.0;  // mm at least between the telephone and the fax number
@@ -130,6 +129,13 @@ QStringList addressLines(const TextMeasure &m, const FontSpec &f, const QString 
     if (!line.isEmpty() || lines.isEmpty())
         lines << line;
     return lines;
+}
+
+// A caption and its value, or nothing when there is no value: an empty
+// "FAX:" only says the inn has none.
+QString labelled(const QString &caption, const QString &value)
+{
+    return value.trimmed().isEmpty() ? QString() : caption + value;
 }
 
 enum AddressRow { AddrZip, AddrJusyo, AddrTel, AddrFax, AddrUrl, AddrMail, AddrCount };
@@ -225,6 +231,17 @@ qreal addAddressBlock(QList<ReportItem> &out, const TextMeasure &m, const std::a
 
 } // namespace
 
+bool hasJapaneseScript(const QString &text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u >= 0x3000 && u <= 0x30FF) || (u >= 0x3400 && u <= 0x9FFF) || (u >= 0xF900 && u <= 0xFAFF)
+            || (u >= 0xFF00 && u <= 0xFFEF))
+            return true;
+    }
+    return false;
+}
+
 QString pictureText(int64_t value, const QString &picture)
 {
     const qsizetype digits = picture.count(QLatin1Char('9'));
@@ -282,7 +299,10 @@ TPrintForm::TPrintForm(const TBillState &bill_, const TBaseData &base_, const QS
                        const BillLayout &layout)
     : bill(bill_), base(base_), exePath(exePath_), Kind(layout.combined ? int(KindBill) : kind),
       english(bill_.LangFlag != 0),
-      invoice(!bill_.RegistrationNo.isEmpty() && (layout.combined || kind == KindReceipt)), L(layout)
+      invoice(!bill_.RegistrationNo.isEmpty() && (layout.combined || kind == KindReceipt)),
+      issuerInText((layout.combined || kind == KindReceipt) && !fieldText(base_.SisetuName).trimmed().isEmpty()
+                   && QFileInfo::exists(exePath_ + QStringLiteral("logo.bmp"))),
+      L(layout)
 {
     installFontSubstitutions();
     bool ok = false;
@@ -343,14 +363,6 @@ void TPrintForm::setUpHeader()
     ReportItem midashi = ReportItem::label(QStringLiteral("Midashi"), L.midashi.x, L.midashi.y,
                                            font(face1, L.midashi.pt, true));
     b.add(fitted(midashi, L.date.x - L.midashi.x - 0.5, L.midashi.pt * 0.6)).supply = [this] { return title(); };
-    // A reissued receipt's mark; setReissue shows and places it.
-    if (!L.combined) {
-        ReportItem mark = ReportItem::label(QStringLiteral("Reissue"), 0, 0, font(face1, L.date.pt, true));
-        mark.rightEdge = true;
-        mark.text = english ? QStringLiteral("REISSUED") : QStringLiteral("再発行");
-        mark.visible = false;
-        b.add(mark);
-    }
     ReportItem date = ReportItem::label(QStringLiteral("Date"), L.date.x, L.date.y, font(kMincho, L.date.pt));
     b.add(fitted(date, L.titleRule.right() - L.date.x, L.date.pt * 0.7)).supply = [this] { return dateText; };
     // A long name gets a little smaller, then takes two lines, always
@@ -376,7 +388,13 @@ void TPrintForm::setUpHeader()
                                                font(face1, L.amount.pt, true));
     const qreal captionEnd = L.caption.x + measure.width(captionFont, caption()) + 1.0;
     b.add(fitted(amount, L.amount.x - std::max(captionEnd, L.amountBox.x + kPad), L.amount.pt * 0.6)).supply =
-        [this] { return english ? amountText(RowBalance, false).trimmed() : amountText(RowBalance, true); };
+        [this] {
+            if (english)
+                return amountText(RowBalance, false).trimmed();
+            // A received amount closes with "-", so nothing can be written after it.
+            const QString yen = amountText(RowBalance, true);
+            return Kind == KindReceipt && !yen.isEmpty() ? yen + QStringLiteral("-") : yen;
+        };
     b.add(ReportItem::label(QStringLiteral("QRLabel17"), english ? L.currencyXEnglish : L.currency.x, L.currency.y,
                             font(L.currencyFace, L.currency.pt)))
         .text = english ? QStringLiteral("JPY") : QStringLiteral("\u3000");
@@ -401,12 +419,12 @@ void TPrintForm::setUpHeader()
     // The logo and the facility name stay above the address lines.
     const qreal addressTop = addAddressBlock(
         b.items, measure,
-        {{{QStringLiteral("ZipCode"), L.zip, QStringLiteral("〒") + fieldText(base.ZipCode)},
+        {{{QStringLiteral("ZipCode"), L.zip, labelled(QStringLiteral("〒"), fieldText(base.ZipCode))},
           {QStringLiteral("Jusyo"), L.jusyo, fieldText(base.Jusyo)},
-          {QStringLiteral("TelNo"), L.tel, QStringLiteral("TEL:") + fieldText(base.TelNo)},
-          {QStringLiteral("FaxNo"), L.fax, QStringLiteral("FAX:") + fieldText(base.FaxNo)},
-          {QStringLiteral("URL"), L.url, QStringLiteral("URL:") + fieldText(base.URL)},
-          {QStringLiteral("EMail"), L.email, QStringLiteral("Mail:") + fieldText(base.EMail)}}},
+          {QStringLiteral("TelNo"), L.tel, labelled(QStringLiteral("TEL:"), fieldText(base.TelNo))},
+          {QStringLiteral("FaxNo"), L.fax, labelled(QStringLiteral("FAX:"), fieldText(base.FaxNo))},
+          {QStringLiteral("URL"), L.url, labelled(QStringLiteral("URL:"), fieldText(base.URL))},
+          {QStringLiteral("EMail"), L.email, labelled(QStringLiteral("Mail:"), fieldText(base.EMail))}}},
         L.itemsRight, L.headerHeight);
     const qreal nameBottom = addRegistrationLine(b.items, QStringLiteral("RegistrationNo"), L.facility.x, L.itemsRight,
                                                  addressTop, L.zip.pt);
@@ -436,8 +454,7 @@ void TPrintForm::setUpColumnHeader()
     // together; both stop short of the stay line, smaller type first, then
     // the plan is cut.
     const QString plan = bill.PlanEdit;
-    const QString roomCaption = english ? QStringLiteral("Room") : QStringLiteral("部屋");
-    const QString room = roomCaption + QStringLiteral("：") + bill.RoomEdit;
+    const QString room = english ? QStringLiteral("Room: ") + bill.RoomEdit : QStringLiteral("部屋：") + bill.RoomEdit;
     const FontSpec stayFont = font(kPGothic, L.stay.pt);
     const qreal stayLeft = L.stay.x - measure.width(stayFont, stayText());
     if (L.roomFollowsPlan) {
@@ -486,7 +503,7 @@ void TPrintForm::setUpColumnHeader()
     static const char *names[5] = {"QRLabel1", "QRLabel2", "QRLabel4", "QRLabel5", "QRLabel6"};
     static const QString ja[5] = {QStringLiteral("日付"), QStringLiteral("摘要"), QStringLiteral("単価"),
                                   QStringLiteral("数量"), QStringLiteral("計")};
-    static const QString en[5] = {QStringLiteral("Date"), QStringLiteral("Description"), QStringLiteral("UnitPrice"),
+    static const QString en[5] = {QStringLiteral("Date"), QStringLiteral("Description"), QStringLiteral("Unit price"),
                                   QStringLiteral("Qty"), QStringLiteral("Charge")};
     const FontSpec heading = font(kPGothic, L.headingPt, true);
     for (int i = 0; i < 5; ++i) {
@@ -524,7 +541,12 @@ void TPrintForm::setUpDetail()
                                             font(face2, L.atdatePt));
     b.add(fitted(atdate, atdate.width, L.atdatePt * 0.7)).supply = [this] {
         const TReserveData *l = currentLine();
-        return l ? bytesMid(fieldText(l->Rsvday), 6, 5) : QString();
+        if (!l)
+            return QString();
+        // In English the day before the month, as in the document's date: "8 Dec".
+        const QDate d = english ? readDate(fieldText(l->Rsvday)) : QDate();
+        return d.isValid() ? QLocale(QLocale::English).toString(d, QStringLiteral("d MMM"))
+                           : bytesMid(fieldText(l->Rsvday), 6, 5);
     };
     // A long description gets a little smaller; what still does not fit
     // wraps, and its row grows by whole rows.
@@ -620,8 +642,13 @@ void TPrintForm::setUpFooter()
         label.wrapHeight =
             std::min(L.totalsRowHeight, row + 1 < BillRows ? L.rowTop[row + 1] - top : L.totalsRowHeight) + 0.1;
         b.add(label).supply = [this, row] {
+            // The last row says what the document is about: an estimate's
+            // total, or on a receipt the amount received (a receipt asks
+            // for nothing more).
             if (row == RowBalance && Kind == KindEstimate)
-                return QStringLiteral("お見積金額");
+                return english ? QStringLiteral("Estimated total") : QStringLiteral("お見積金額");
+            if (row == RowBalance && Kind == KindReceipt)
+                return english ? QStringLiteral("Amount received") : QStringLiteral("領収金額");
             // A discount or deposit row the bill does not use prints empty.
             const QString text = bill.rowLabel(row);
             return text.trimmed() == BillPlaceholder ? QString() : text;
@@ -629,7 +656,7 @@ void TPrintForm::setUpFooter()
         ReportItem amount = ReportItem::rightLabel(QStringLiteral("GNum%1").arg(row), L.amountRight, top + amountDy,
                                                    font(face3, amountPt));
         b.add(fitted(amount, L.amountRight - L.amountCellX - kPad, amountPt * 0.7, QStringLiteral("amounts")))
-            .supply = [this, row] { return amountText(row, row == RowBalance); };
+            .supply = [this, row] { return amountText(row, row == RowBalance && !english); };
     }
 
     // The proviso of a receipt, when the bill asks for it, in the free
@@ -638,8 +665,8 @@ void TPrintForm::setUpFooter()
     if (!L.combined && Kind == KindReceipt && bill.TadashiCheck) {
         const FontSpec f = font(kPMincho, L.provisoPt);
         const qreal y = L.proviso.y - 0.4 - measure.lineHeight(f);
-        b.add(ReportItem::label(QStringLiteral("QRLabel29"), L.proviso.x, y, f)).text = QStringLiteral("但");
-        const qreal x = L.proviso.x + measure.width(f, QStringLiteral("但")) + 1.0;
+        b.add(ReportItem::label(QStringLiteral("QRLabel29"), L.proviso.x, y, f)).text = provisoMark();
+        const qreal x = L.proviso.x + measure.width(f, provisoMark()) + 1.0;
         ReportItem tadashi = ReportItem::label(QStringLiteral("TadashiLabel"), x, y, f);
         fitted(tadashi, L.proviso.right() - x, std::max(kSmallestLabel, L.provisoPt * 0.75));
         tadashi.maxLines = 2;
@@ -674,13 +701,25 @@ void TPrintForm::setUpFooter()
         // find none (small paper, English, two rates and a proviso), the box
         // and the stamp frame give way to them: the tax per rate is what the
         // guest needs, and a stamp may go anywhere on the receipt.
-        if (!addInvoiceLines(b.items, name, {{0, 0.2, right, aboveStamp - 0.2}, {0, belowStamp, right, foot - belowStamp}},
-                             true, pt)) {
-            stampAt.y = foot - stampAt.h;
-            if (!addInvoiceLines(b.items, name, {{0, top, right, stampAt.y - 0.5 - top}}, true, pt)) {
-                stampGivesWay = true;
-                addInvoiceLines(b.items, name, {{0, top, right, foot - top}}, true, pt);
+        // The lines stay one block wherever one block finds room; only where
+        // it finds none do they part, rather than the stamp's place.
+        const QList<FrameSpot> aroundStamp{{0, 0.2, right, aboveStamp - 0.2}, {0, belowStamp, right, foot - belowStamp}};
+        const QList<FrameSpot> aboveFoot{{0, top, right, foot - stampAt.h - 0.5 - top}};
+        bool placed = false;
+        for (const bool together : {true, false}) {
+            if (placed)
+                break;
+            stampAt = L.stampBox;
+            placed = addInvoiceLines(b.items, name, aroundStamp, true, pt, together);
+            if (!placed) {
+                stampAt.y = foot - stampAt.h;
+                placed = addInvoiceLines(b.items, name, aboveFoot, true, pt, together);
             }
+        }
+        if (!placed) {
+            stampAt = L.stampBox;
+            stampGivesWay = true;
+            addInvoiceLines(b.items, name, {{0, top, right, foot - top}}, true, pt, true);
         }
     }
 
@@ -738,7 +777,7 @@ void TPrintForm::setUpReceiptHalf()
                                        font(kPMincho, r.memo.pt));
     memo.height = r.amountBox.y - r.memo.y - 0.2;
     memo.minPointSize = 6;
-    memo.supply = [this] { return settingLines(fieldText(base.CommentR)); };
+    memo.supply = [this] { return documentMessage(base.CommentR, true); };
     p.append(memo);
     ReportItem box = ReportItem::rect(QStringLiteral("QRShape5"), r.amountBox.x, r.amountBox.y, r.amountBox.w,
                                       r.amountBox.h, Pen{Qt::black, 0.2, PenStyle::Solid}, winColor(base.Color1));
@@ -769,7 +808,7 @@ void TPrintForm::setUpReceiptHalf()
     p.append(pay);
     p.append(ReportItem::label(QStringLiteral("QRLabel29"), r.tadashiMark.x, r.tadashiMark.y,
                                font(kPMincho, r.tadashiMark.pt)));
-    p.last().text = QStringLiteral("但");
+    p.last().text = provisoMark();
     ReportItem tadashi = ReportItem::label(QStringLiteral("TadashiLabel"), r.tadashi.x, r.tadashi.y,
                                            font(kPMincho, r.tadashi.pt));
     fitted(tadashi, r.tadashiWidth, r.tadashi.pt - 1.5).text =
@@ -782,12 +821,12 @@ void TPrintForm::setUpReceiptHalf()
     addStampFrame(p, QStringLiteral("2"), r.blankBox.x, r.blankBox.y, r.blankBox.w, r.blankBox.h);
     const qreal addressTop = addAddressBlock(
         p, measure,
-        {{{QStringLiteral("QRLabel13"), r.zip, QStringLiteral("〒") + fieldText(base.ZipCode)},
+        {{{QStringLiteral("QRLabel13"), r.zip, labelled(QStringLiteral("〒"), fieldText(base.ZipCode))},
           {QStringLiteral("QRLabel14"), r.jusyo, fieldText(base.Jusyo)},
-          {QStringLiteral("QRLabel21"), r.tel, QStringLiteral("TEL:") + fieldText(base.TelNo)},
-          {QStringLiteral("QRLabel24"), r.fax, QStringLiteral("FAX:") + fieldText(base.FaxNo)},
-          {QStringLiteral("QRLabel22"), r.url, QStringLiteral("URL:") + fieldText(base.URL)},
-          {QStringLiteral("QRLabel23"), r.email, QStringLiteral("Mail:") + fieldText(base.EMail)}}},
+          {QStringLiteral("QRLabel21"), r.tel, labelled(QStringLiteral("TEL:"), fieldText(base.TelNo))},
+          {QStringLiteral("QRLabel24"), r.fax, labelled(QStringLiteral("FAX:"), fieldText(base.FaxNo))},
+          {QStringLiteral("QRLabel22"), r.url, labelled(QStringLiteral("URL:"), fieldText(base.URL))},
+          {QStringLiteral("QRLabel23"), r.email, labelled(QStringLiteral("Mail:"), fieldText(base.EMail))}}},
         paperRight, rep.page.paperMm().height() - rep.page.bottomMm);
     const qreal nameBottom =
         addRegistrationLine(p, QStringLiteral("RegistrationNo2"), r.facility.x, paperRight, addressTop, r.zip.pt);
@@ -797,11 +836,11 @@ void TPrintForm::setUpReceiptHalf()
         const qreal right = std::min(r.logo.x, r.facility.x) - 1.0;
         const qreal top = r.tadashiRule.y + 1.0;
         const qreal belowStamp = r.blankBox.bottom() + 0.5;
-        addInvoiceLines(p, QStringLiteral("Invoice2_"),
-                                      {{r.tadashiRule.x, top, right - r.tadashiRule.x, r.blankBox.y - 0.5 - top},
-                                       {r.tadashiRule.x, belowStamp, right - r.tadashiRule.x,
-                                        rep.page.paperMm().height() - rep.page.bottomMm - belowStamp}},
-                                      false, 7);
+        const QList<FrameSpot> spaces{{r.tadashiRule.x, top, right - r.tadashiRule.x, r.blankBox.y - 0.5 - top},
+                                      {r.tadashiRule.x, belowStamp, right - r.tadashiRule.x,
+                                       rep.page.paperMm().height() - rep.page.bottomMm - belowStamp}};
+        if (!addInvoiceLines(p, QStringLiteral("Invoice2_"), spaces, false, 7, true))
+            addInvoiceLines(p, QStringLiteral("Invoice2_"), spaces, false, 7, false);
     }
     ReportItem logo = ReportItem::picture(QStringLiteral("QRImage1"), r.logo.x, r.logo.y, r.logo.w,
                                           std::min(r.logo.h, nameBottom - r.logo.y), QImage());
@@ -816,6 +855,24 @@ void TPrintForm::setUpReceiptHalf()
     p.append(name);
 }
 
+// 但 before the proviso; in English "For".
+QString TPrintForm::provisoMark() const
+{
+    return english ? QStringLiteral("For") : QStringLiteral("但");
+}
+
+// The inn's message for the bill or the receipt. An English document takes
+// it as typed when the inn wrote it in English; a Japanese one a guest could
+// not read gives way to the usual English words.
+template <std::size_t N> QString TPrintForm::documentMessage(const char (&field)[N], bool receipt) const
+{
+    const QString typed = settingLines(fieldText(field));
+    if (!english || !hasJapaneseScript(typed))
+        return typed;
+    return receipt ? QStringLiteral("Received with thanks the amount below.")
+                   : QStringLiteral("Please pay the amount below.");
+}
+
 QString TPrintForm::title() const
 {
     static const QString ja[] = {QStringLiteral("請求書"), QStringLiteral("領収書"), QStringLiteral("お見積書")};
@@ -824,45 +881,30 @@ QString TPrintForm::title() const
     return english ? en[k] : ja[k];
 }
 
-void TPrintForm::setReissue(bool on)
+// The mark of a reissued receipt: 「再発行 2026年12月11日」 (the day of the
+// reissue, not the settlement's) framed, on the paper above the title where
+// nothing else stands, so it reads as a mark and never takes the title's room.
+// On the combined sheet it stands above the receipt half's title.
+void TPrintForm::setReissue(const QDate &date)
 {
-    ReportItem *mark = rep.item(QStringLiteral("Reissue"));
-    ReportItem *midashi = rep.item(QStringLiteral("Midashi"));
-    if (!mark || Kind != KindReceipt)
+    if (!date.isValid() || !(L.combined || Kind == KindReceipt))
         return;
-    mark->visible = on;
-    const qreal room = L.date.x - L.midashi.x - 0.5;
-    midashi->width = room;
-    if (!on)
-        return;
-    // Beside the title, as large as the date or a little smaller, while the
-    // title keeps at least its smallest size; where the title needs the line
-    // (a long English title on small paper), above the date at the end of
-    // the line instead.
-    // The title shrinks in half points from its own size.
-    FontSpec smallestTitle = midashi->font;
-    smallestTitle.pointSize -= 0.5 * std::floor((smallestTitle.pointSize - midashi->minPointSize) / 0.5 + 1e-9);
-    const qreal titleWidth = measure.width(smallestTitle, title());
-    for (qreal pt = L.date.pt; pt >= kSmallestMark; pt -= 0.5) {
-        FontSpec f = mark->font;
-        f.pointSize = pt;
-        const qreal w = measure.width(f, mark->text);
-        const qreal markRight = L.date.x - 1.5; // clear of the date's first figure
-        if (L.midashi.x + titleWidth + 1.5 + w <= markRight) {
-            mark->font = f;
-            mark->x = markRight;
-            mark->y = L.midashi.y + measure.ascent(midashi->font) - measure.ascent(f); // on the title's baseline
-            midashi->width = markRight - w - 1.5 - L.midashi.x;
-            return;
-        }
+    const QString text = english ? QStringLiteral("REISSUED ") + QLocale(QLocale::English).toString(date, kDateEn)
+                                 : QStringLiteral("再発行 ") + date.toString(kDateJa);
+    const FontSpec f = font(kPGothic, std::min<qreal>(L.date.pt, 12), true);
+    const qreal pad = 0.8;
+    const qreal w = measure.width(f, text) + 2 * pad;
+    const qreal h = measure.lineHeight(f) + 2 * pad;
+    qreal x = rep.page.leftMm;
+    qreal y = rep.page.topMm - h - 1.5;
+    if (L.combined) {
+        x = L.receipt.amountBox.right() - w;
+        y = L.receipt.title.y - h - 1.5;
     }
-    FontSpec f = mark->font;
-    f.pointSize = kSmallestMark;
-    while (f.pointSize > 6 && measure.lineHeight(f) > L.date.y)
-        f.pointSize -= 0.5;
-    mark->font = f;
-    mark->x = L.titleRule.right();
-    mark->y = 0;
+    rep.pageItems.append(ReportItem::rect(QStringLiteral("ReissueFrame"), x, y, w, h, Pen{Qt::black, 0.3, PenStyle::Solid}));
+    ReportItem mark = ReportItem::label(QStringLiteral("Reissue"), x + pad, y + pad, f);
+    mark.text = text;
+    rep.pageItems.append(mark);
 }
 
 QString TPrintForm::caption() const
@@ -900,11 +942,10 @@ QString TPrintForm::paymentText(bool always) const
     int64_t paid = 0;
     if (!readAmount(bill.SaNumEdit[8], &paid))
         paid = 0;
+    const QString amount = pictureText(paid, kMaskAmount).trimmed();
     if (english)
-        return QStringLiteral("(Payment Credit ") + card + QStringLiteral("  JPY ") + pictureText(paid, kMaskAmount).trimmed()
-               + QStringLiteral("- )");
-    return QStringLiteral("(内 ") + card + QStringLiteral("にて ") + kYen + QString::number(paid)
-           + QStringLiteral("- お支払い)");
+        return QStringLiteral("(of which JPY ") + amount + QStringLiteral(" paid by ") + card + QLatin1Char(')');
+    return QStringLiteral("(内 ") + card + QStringLiteral("にて ") + kYen + amount + QStringLiteral("- お支払い)");
 }
 
 QString TPrintForm::stayText() const
@@ -936,7 +977,7 @@ QString TPrintForm::receivedText() const
     if (t.isEmpty() || !readAmount(t, &v))
         return QString();
     const QString amount = pictureText(v, kMaskAmount).trimmed();
-    return (english ? QStringLiteral("JPY ") : kYen) + amount + QStringLiteral("-");
+    return english ? QStringLiteral("JPY ") + amount : kYen + amount + QStringLiteral("-");
 }
 
 // "(内 " and the consumption tax and bathing tax in the bill's own words,
@@ -965,17 +1006,25 @@ QString TPrintForm::taxBreakdownText() const
 
 // "登録番号 T…" just above the address lines, the facility name and the
 // logo above it; returns where they must end.
+// Above it, on a receipt with a logo, the facility's name in text: the
+// issuer of a receipt is named in words, whatever the picture shows.
 qreal TPrintForm::addRegistrationLine(QList<ReportItem> &out, const QString &name, qreal x, qreal right,
                                       qreal addressTop, qreal pt)
 {
-    if (!invoice)
-        return addressTop - kAboveAddress;
-    const FontSpec f = font(kPGothic, pt);
-    const qreal top = addressTop - kAboveAddress - measure.lineHeight(f);
-    ReportItem reg = ReportItem::label(name, x, top, f);
-    fitted(reg, right - x, std::min<qreal>(6, pt)).text =
-        (english ? QStringLiteral("Registration No. ") : QStringLiteral("登録番号 ")) + bill.RegistrationNo;
-    out.append(reg);
+    qreal top = addressTop;
+    auto line = [&](const QString &itemName, const QString &text, bool bold) {
+        const FontSpec f = font(kPGothic, pt, bold);
+        top -= kAboveAddress + measure.lineHeight(f);
+        ReportItem item = ReportItem::label(itemName, x, top, f);
+        fitted(item, right - x, std::min<qreal>(6, pt)).text = text;
+        out.append(item);
+    };
+    if (invoice)
+        line(name, (english ? QStringLiteral("Registration No. ") : QStringLiteral("登録番号 ")) + bill.RegistrationNo,
+             false);
+    if (issuerInText)
+        line(name == QLatin1String("RegistrationNo") ? QStringLiteral("Issuer") : QStringLiteral("Issuer2"),
+             settingLines(fieldText(base.SisetuName)).replace(QLatin1Char('\n'), QLatin1Char(' ')).simplified(), true);
     return top - kAboveAddress;
 }
 
@@ -1033,20 +1082,26 @@ QString joinPieces(const QString &left, const QString &right)
 // the largest size from pt down to kSmallestInvoice at which every line
 // finds room. Returns false (and adds nothing) when they do not fit even then.
 bool TPrintForm::addInvoiceLines(QList<ReportItem> &out, const QString &prefix, const QList<FrameSpot> &spaces,
-                                 bool fromFoot, qreal pt)
+                                 bool fromFoot, qreal pt, bool together)
 {
     const QList<QStringList> lines = invoiceLines();
     const int n = int(lines.size());
+    // together: one block, the rates, the legend of ※ and what is outside
+    // the tax read together, in the first space where all fit. Otherwise the
+    // lines of the rates stay together, and so do the notes, unless only
+    // apart they find room.
     const int rates = std::min(n, int(bill.TaxShares.size()));
-    // Units that share a space: [first, end) of the lines.
     std::vector<std::pair<int, int>> grouped{{0, rates}};
     if (rates < n)
         grouped.push_back({rates, n});
     std::vector<std::pair<int, int>> single;
     for (int i = 0; i < n; ++i)
         single.push_back({i, i + 1});
+    std::vector<std::vector<std::pair<int, int>>> choices{{{0, n}}};
+    if (!together)
+        choices = {grouped, single};
 
-    for (const auto &units : {grouped, single})
+    for (const auto &units : choices)
         for (qreal size = pt; size >= kSmallestInvoice - 1e-6; size -= 0.5) {
             const FontSpec f = font(kPGothic, size);
             const qreal step = measure.lineHeight(f);
@@ -1155,10 +1210,12 @@ TDocumentRun TPrintForm::Run()
     if (ReportItem *second = rep.item(QStringLiteral("QRImage1")))
         second->image = logo;
     facilityName = logo.isNull() ? settingLines(fieldText(base.SisetuName)) : QString();
+    // An estimate holds for a week from its own date.
     if (Kind == KindEstimate)
-        messageText = QStringLiteral("見積有効期限:") + today.addDays(7).toString(kDateJa);
+        messageText = english ? QStringLiteral("Valid until ") + QLocale(QLocale::English).toString(date.addDays(7), kDateEn)
+                              : QStringLiteral("見積有効期限:") + date.addDays(7).toString(kDateJa);
     else
-        messageText = settingLines(fieldText(Kind == KindReceipt ? base.CommentR : base.CommentS));
+        messageText = documentMessage(Kind == KindReceipt ? base.CommentR : base.CommentS, Kind == KindReceipt);
     dateText = english ? QLocale(QLocale::English).toString(date, kDateEn) : date.toString(kDateJa);
     run.keptLines = linesWithoutEmptyPages(bill.Lines);
     lines.assign(bill.Lines.begin(), bill.Lines.begin() + std::ptrdiff_t(run.keptLines));
@@ -1193,7 +1250,8 @@ TDocumentRun TPrintForm::Run()
     run.model = rep.layout(measure);
 
     // After the run, once printed or shown.
-    if (Kind == KindReceipt)
+    // The combined sheet's right half is a receipt too.
+    if (Kind == KindReceipt || L.combined)
         run.decideEdit = QString::number(int(bill.LangFlag) + 1);
     if (bill.SeisanDay.trimmed().isEmpty())
         run.seisanDay = today.toString(QStringLiteral("yyyy/MM/dd"));

@@ -11,6 +11,7 @@
 #include "printing/report.h"
 #include "storage/records.h"
 
+#include <QDate>
 #include <QImage>
 #include <QString>
 #include <QList>
@@ -47,6 +48,10 @@ void applyDocumentRun(TBillState &bill, const TDocumentRun &run);
 // no lines.
 std::size_t linesWithoutEmptyPages(const RecordList<TReserveData> &lines);
 
+// Whether a text holds Japanese script: kana, kanji, Japanese punctuation or
+// full-width forms (what a guest without Japanese cannot read).
+bool hasJapaneseScript(const QString &text);
+
 // Digits through a picture such as "999,999,999"; a number too long for the
 // picture is printed whole, grouped by thousands, rather than cut.
 QString pictureText(int64_t value, const QString &picture);
@@ -66,8 +71,8 @@ public:
 
     // Lays the document out. Nothing in the bill changes here.
     TDocumentRun Run();
-    // A receipt printed once before is marked as a reissue beside its title.
-    void setReissue(bool on);
+    // A receipt issued before is marked as reissued on date (above its title).
+    void setReissue(const QDate &date);
 
     // The report, for callers that want to adjust it before a run.
     printing::Report &report() { return rep; }
@@ -86,6 +91,8 @@ private:
     void setUpReceiptHalf();
     void addStampFrame(QList<printing::ReportItem> &out, const QString &suffix, qreal x, qreal y, qreal w, qreal h);
     QString title() const;
+    QString provisoMark() const;
+    template <std::size_t N> QString documentMessage(const char (&field)[N], bool receipt) const;
     QString caption() const;
     QString guestText() const;
     QString amountText(int row, bool yen) const;
@@ -95,7 +102,7 @@ private:
     QString taxBreakdownText() const;
     QList<QStringList> invoiceLines() const;
     bool addInvoiceLines(QList<printing::ReportItem> &out, const QString &prefix, const QList<FrameSpot> &spaces,
-                         bool fromFoot, qreal pt);
+                         bool fromFoot, qreal pt, bool together);
     qreal addRegistrationLine(QList<printing::ReportItem> &out, const QString &name, qreal x, qreal right, qreal addressTop,
                               qreal pt);
     const TReserveData *currentLine() const;
@@ -107,6 +114,7 @@ private:
     int Kind;
     bool english;
     bool invoice; // the registration number and the tax per rate (receipts of a registered facility)
+    bool issuerInText; // a receipt with a logo names the facility in text too
     BillLayout L;
     FrameSpot stampAt;          // where the stamp box of a receipt stands (moved for the invoice lines)
     bool stampGivesWay = false; // the stamp box and frame left out: the invoice lines need their room

@@ -1,5 +1,6 @@
 #include "rsvlist_form.h"
 
+#include "controls/ime_mode.h"
 #include "controls/string_grid_ex.h"
 #include "printing/fonts.h"
 #include "reservations/reservation_list.h"
@@ -10,6 +11,8 @@
 #include "storage/cp932.h"
 
 #include <QAction>
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QCalendarWidget>
 #include <QCloseEvent>
 #include <QFontMetrics>
@@ -91,6 +94,10 @@ TRsvlistForm::TRsvlistForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), 
     Calendar->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
     Calendar->setFirstDayOfWeek(Qt::Sunday);
     Calendar->setFixedSize(Calendar->sizeHint());
+    // A date typed into the calendar (its day view and year box) is digits.
+    for (QWidget *part : Calendar->findChildren<QWidget *>())
+        if (qobject_cast<QAbstractItemView *>(part) || qobject_cast<QAbstractSpinBox *>(part))
+            ApplyImeMode(part, imDisable);
     connect(Calendar, &QCalendarWidget::selectionChanged, this, [this] {
         if (!FSelecting)
             CalendarClick();
@@ -259,7 +266,7 @@ void TRsvlistForm::RefreshList()
     FGrid->SetRowCount(1 + std::max<int>(1, int(FRows.size())));
     FGrid->SetRows(1, {});
     for (size_t k = 0; k < FIndices.size(); ++k)
-        FGrid->SetRows(int(k) + 1, rsvListCells(list[FIndices[k]]));
+        FGrid->SetRows(int(k) + 1, rsvListCells(list[FIndices[k]], nightOfStay(list, FIndices[k], day)));
     if (FGrid->Row() >= FGrid->RowCount())
         FGrid->FocusCell(FGrid->Col(), FGrid->RowCount() - 1);
     FGrid->viewport()->update();
@@ -415,7 +422,7 @@ void TRsvlistForm::SplitRoom(int row)
         return;
     }
     if (ShowMessage(this, kConfirm, QStringLiteral("この部屋単独の請求明細を作成しますか？"),
-                    QMessageBox::Yes | QMessageBox::No)
+                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         != QMessageBox::Yes)
         return;
     const uint32_t newNo = splitRoom(Desk.data(), r.MeiNo, r.Room);

@@ -186,7 +186,12 @@ void TRestoreForm::RestoreClick()
             .arg(whenText(g))
             .arg(g.bills)
             .arg(g.newestSettlement.isEmpty() ? QStringLiteral("なし") : g.newestSettlement);
-    if (ShowMessage(this, kTitle, question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    if (ShowMessage(this, kTitle, question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        != QMessageBox::Yes)
+        return;
+    // The other windows work on the data about to be replaced: they close
+    // now that the restore is confirmed, and one that stays open stops it.
+    if (BeforeRestore && !BeforeRestore())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QString error;

@@ -5,6 +5,7 @@
 #include "generations.h"
 #include "ini_file.h"
 #include "inn_files.h"
+#include "receipt_issues.h"
 #include "safe_file.h"
 #include "version.h"
 
@@ -330,11 +331,14 @@ bool saveKamokuLists(const AppData &data, const TLibrary &lib, QString *error)
 }
 
 CommitResult writeBillFiles(const AppData &data, const RecordList<TReserveData> &reserve,
-                            const RecordList<TUrikakeData> &urikake, const TLibrary &lib, QString *error)
+                            const RecordList<TUrikakeData> &urikake, const TLibrary &lib, QString *error,
+                            const std::vector<RecordFile> &alongside)
 {
-    return lib.WriteRecordFiles({{data.filePath("urikake.dat"), urikake.data(), int(sizeof(TUrikakeData)), urikake.size()},
-                                 {data.filePath("reserve.dat"), reserve.data(), int(sizeof(TReserveData)), reserve.size()}},
-                                error);
+    std::vector<RecordFile> files{
+        {data.filePath("urikake.dat"), urikake.data(), int(sizeof(TUrikakeData)), urikake.size()},
+        {data.filePath("reserve.dat"), reserve.data(), int(sizeof(TReserveData)), reserve.size()}};
+    files.insert(files.end(), alongside.begin(), alongside.end());
+    return lib.WriteRecordFiles(files, error);
 }
 
 bool saveBillLists(const AppData &data, const TLibrary &lib, QString *error)

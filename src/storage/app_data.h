@@ -87,10 +87,12 @@ bool saveBaseData(const AppData &data, const TLibrary &lib, QString *error);
 bool saveKamokuLists(const AppData &data, const TLibrary &lib, QString *error);
 bool saveReserveList(const AppData &data, const TLibrary &lib, QString *error);
 bool saveUrikakeList(const AppData &data, const TLibrary &lib, QString *error);
-// reserve.dat and urikake.dat from these lists, all or nothing (one commit);
-// unless Done, *error says what the files hold.
+// reserve.dat and urikake.dat from these lists, and the files of alongside
+// (the receipt record, when a receipt is issued), all or nothing (one
+// commit); unless Done, *error says what the files hold.
 CommitResult writeBillFiles(const AppData &data, const RecordList<TReserveData> &reserve,
-                            const RecordList<TUrikakeData> &urikake, const TLibrary &lib, QString *error);
+                            const RecordList<TUrikakeData> &urikake, const TLibrary &lib, QString *error,
+                            const std::vector<RecordFile> &alongside = {});
 // The same from the lists of data.
 bool saveBillLists(const AppData &data, const TLibrary &lib, QString *error);
 // Whether the program writes a file of this name in its program directory

@@ -153,6 +153,14 @@ void IniFile::setValue(const QString &section, const QString &key, const QString
     lines.insert(pos, {entry, "\r\n"});
 }
 
+void IniFile::remove(const QString &section, const QString &key)
+{
+    const qsizetype h = findSection(cp932::encode(section));
+    const qsizetype at = h < 0 ? -1 : findKey(h, cp932::encode(key));
+    if (at >= 0)
+        lines.removeAt(at);
+}
+
 QByteArray IniFile::text() const
 {
     QByteArray out;

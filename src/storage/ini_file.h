@@ -22,6 +22,8 @@ public:
     // Replaces the key's value in place, or adds it at the end of its section,
     // or adds the section at the end of the file. Lines added end in CR LF.
     void setValue(const QString &section, const QString &key, const QString &value);
+    // Drops the key's line (a key that has given way to another); nothing else changes.
+    void remove(const QString &section, const QString &key);
 
     // Writes the whole text back atomically; a file whose text did not
     // change is left as it is (a flushed write costs the desk a disk wait).

@@ -18,6 +18,7 @@ const std::vector<InnFile> &innFiles()
         {"kmk_mae.dat", false},
         {"reserve.dat", false},
         {"urikake.dat", false},
+        {"receipts.dat", false}, // ReceiptIssuesFileName: the receipts issued
         // The manual tells the clerk to edit the settings file; the logo is any picture copied in.
         {"norvelreceipt.ini", true},
         {"logo.bmp", true},

@@ -9,6 +9,7 @@
 #include "app/main_form.h"
 #include "shell/message_box.h"
 #include "storage/clock.h"
+#include "storage/generations.h"
 #include "storage/cp932.h"
 
 #include <QAction>
@@ -21,6 +22,7 @@
 #include <QPointer>
 #include <QTabBar>
 #include <QTemporaryDir>
+#include <QLabel>
 #include <QtTest>
 
 namespace {
@@ -322,6 +324,14 @@ private slots:
     {
         TKamokuForm *f = open();
         TStringGridEx *g = grid(f);
+        // The tab says which rows are kept for fetched reservations; the others do not.
+        auto *note = f->findChild<QLabel *>(QStringLiteral("ReservedNote"));
+        QVERIFY(note && note->isVisibleTo(f));
+        QVERIFY(note->text().contains(QStringLiteral("1〜11行目は予約の受信データ専用")));
+        auto *tabs = f->findChild<QTabBar *>(QStringLiteral("TabControl1"));
+        tabs->setCurrentIndex(1);
+        QVERIFY(!note->isVisibleTo(f));
+        tabs->setCurrentIndex(0);
         for (int row : {1, 11}) {
             rightClickStrip(g, row);
             QCOMPARE(shown.last().text, QStringLiteral("この行は受信データ専用に確保されているため変更できません"));
@@ -578,6 +588,22 @@ private slots:
                      QByteArray(reinterpret_cast<const char *>(l.data()), qsizetype(l.size() * 88)));
         }
         QVERIFY(main->library().LoadFormPlacement("KamokuForm", {}, main->data().iniPath()).isValid());
+    }
+
+    // Closing the master without a change writes nothing: no backup generation.
+    void closingUnchangedAddsNoBackupGeneration()
+    {
+        closeWindow(open()); // the first opening seeds and stores the defaults
+        const QByteArray stored = fileBytes(path(KamokuFileNames[0]));
+        const size_t generations = listGenerations(main->data().BackupPath).size();
+        closeWindow(open());
+        QCOMPARE(listGenerations(main->data().BackupPath).size(), generations);
+        QCOMPARE(fileBytes(path(KamokuFileNames[0])), stored);
+        // A change is stored as before.
+        TKamokuForm *f = open();
+        main->data().KamokuList[0][0].Tanka = 12345;
+        closeWindow(f);
+        QVERIFY(fileBytes(path(KamokuFileNames[0])) != stored);
     }
 
     void aFailedSaveIsReportedAndKeepsTheEntries()

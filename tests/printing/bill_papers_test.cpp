@@ -186,17 +186,18 @@ TEST_F(BillPapersTest, CombinedSheetInEnglish)
     EXPECT_EQ(m.setup.orientation, QPageLayout::Landscape);
     EXPECT_EQ(text(m, 0, QStringLiteral("Midashi")), QStringLiteral("Bill")) << "the kind asked for does not matter";
     EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel15")), QStringLiteral("Bill"));
-    EXPECT_EQ(text(m, 0, QStringLiteral("QRMemo1")), QStringLiteral("下記金額をご請求申し上げます"));
+    // The inn's Japanese message gives way to English words a guest reads.
+    EXPECT_EQ(text(m, 0, QStringLiteral("QRMemo1")), QStringLiteral("Please pay the amount below."));
     EXPECT_EQ(m.rect(0, QStringLiteral("QRShape26")), nullptr) << "no stamp box on the bill half";
     EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel3")), QStringLiteral("Receipt"));
     EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel10")), QStringLiteral("Receipt"));
-    EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel11")), QStringLiteral("JPY 52,600-"));
+    EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel11")), QStringLiteral("JPY 52,600"));
     EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel26")), QString()) << "no tax breakdown in English";
     EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel7")), QStringLiteral("Mr. John Smith"));
     EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel9")), QStringLiteral("10 Aug 2007"));
-    EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel30")), QStringLiteral("(Payment Credit VISA  JPY 5,000- )"))
+    EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel30")), QStringLiteral("(of which JPY 5,000 paid by VISA)"))
         << "the payment line whenever a card kind is set";
-    EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel25")), QStringLiteral("Room：Matsu"));
+    EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel25")), QStringLiteral("Room: Matsu"));
     // Receipt half on the paper, bill half at the A5 places.
     EXPECT_NEAR(m.text(0, QStringLiteral("QRLabel3"))->rect.left(), 203.5, 1e-6);
     EXPECT_NEAR(m.text(0, QStringLiteral("QRLabel11"))->rect.right(), 242.4, 1e-6);
@@ -210,12 +211,12 @@ TEST_F(BillPapersTest, CombinedSheetInEnglish)
     EXPECT_EQ(m.rect(0, QStringLiteral("QRShape5"))->pen->color, QColor(Qt::black));
     EXPECT_EQ(m.rect(0, QStringLiteral("QRShape7"))->pen->style, printing::PenStyle::Dot);
 
-    // Only an empty settlement date changes: no receipt status.
+    // An empty settlement date is filled, and the bill is receipted (in English).
     TBillState b = sample::bill(1);
     b.SeisanDay.clear();
     const TDocumentRun r = run(b, BillPaper::Combined, KindBill);
     applyDocumentRun(b, r);
-    EXPECT_EQ(b.DecideEdit, QStringLiteral("0"));
+    EXPECT_EQ(b.DecideEdit, QStringLiteral("2"));
     EXPECT_EQ(b.SeisanDay, QStringLiteral("2007/08/10"));
 }
 
@@ -336,49 +337,56 @@ TEST_F(BillPapersTest, EdgeBillNoTextOverAnotherOnAnyDocument)
     }
 }
 
-TEST_F(BillPapersTest, OnlyAReceiptPrintedBeforeIsMarkedAsAReissue)
+// Every receipt after the first, on any paper, the combined sheet included,
+// is marked with the day of the reissue, framed apart from the document's
+// own date; the title keeps its size.
+TEST_F(BillPapersTest, EveryReceiptAfterTheFirstIsMarkedWithTheReissueDate)
 {
     struct Case {
         const char *name;
         int kind;
         const char *status; // the bill's receipt status before the print
-        DocumentMode mode;
-        bool marked;
+        int issued;         // receipts of the bill in the record
+        bool marked;        // on A5, A4 and B5
+        bool combinedMarked; // on the combined sheet, whatever the kind asked
     } cases[] = {
-        {"receipt printed before, in Japanese", KindReceipt, "1", DocumentMode::Print, true},
-        {"receipt printed before, in English", KindReceipt, "2", DocumentMode::Print, true},
-        {"first receipt", KindReceipt, "0", DocumentMode::Print, false},
-        {"first receipt, status never set", KindReceipt, "", DocumentMode::Print, false},
-        {"preview of a receipt printed before", KindReceipt, "1", DocumentMode::Preview, false},
-        {"bill", KindBill, "1", DocumentMode::Print, false},
-        {"estimate", KindEstimate, "1", DocumentMode::Print, false},
+        {"receipt issued once before", KindReceipt, "1", 1, true, true},
+        {"receipt issued twice before, in English", KindReceipt, "2", 2, true, true},
+        {"receipted before the record was kept", KindReceipt, "1", 0, true, true},
+        {"first receipt", KindReceipt, "0", 0, false, false},
+        {"first receipt, status never set", KindReceipt, "", 0, false, false},
+        {"bill of a receipted bill", KindBill, "1", 1, false, true},
+        {"bill never receipted", KindBill, "0", 0, false, false},
+        {"estimate", KindEstimate, "1", 1, false, true},
     };
+    const QDate today(2026, 12, 11);
     for (const Case &c : cases) {
-        for (const BillPaper paper : {BillPaper::A5, BillPaper::A4, BillPaper::B5}) {
+        for (const BillPaper paper : {BillPaper::A5, BillPaper::A4, BillPaper::B5, BillPaper::Combined}) {
             if (c.kind == KindEstimate && paper == BillPaper::A4)
                 continue;
             for (const uint8_t lang : {uint8_t(0), uint8_t(1)}) {
                 SCOPED_TRACE(std::string(c.name) + " paper " + std::to_string(int(paper)) + (lang ? " en" : " ja"));
                 TBillState bill = sample::bill(lang);
                 bill.DecideEdit = QString::fromLatin1(c.status);
+                const bool receipt = issuesReceipt(paper, c.kind);
+                const bool reissue = receipt && receiptIsReissue(bill, c.issued);
                 const TDocumentRun r = makeBillDocument(bill, sample::facility(), QString(), paper, c.kind,
-                                                        receiptIsReissue(bill, c.kind, c.mode));
+                                                        reissue ? today : QDate());
                 ASSERT_TRUE(r.ok());
-                const QString title = text(r.model, 0, QStringLiteral("Midashi"));
-                EXPECT_FALSE(title.contains(QChar(0x2026))) << title.toStdString();
-                const QString mark = lang ? QStringLiteral("REISSUED") : QStringLiteral("再発行");
-                EXPECT_EQ(text(r.model, 0, QStringLiteral("Reissue")) == mark, c.marked);
+                const bool marked = paper == BillPaper::Combined ? c.combinedMarked : c.marked;
+                const QString mark = lang ? QStringLiteral("REISSUED 11 Dec 2026") : QStringLiteral("再発行 2026年12月11日");
+                EXPECT_EQ(text(r.model, 0, QStringLiteral("Reissue")), marked ? mark : QStringLiteral("<missing>"));
+                if (paper != BillPaper::Combined) {
+                    // The title at its own size, whole.
+                    const TextItem *title = r.model.text(0, QStringLiteral("Midashi"));
+                    ASSERT_TRUE(title);
+                    const qreal pt = paper == BillPaper::A4 ? BillLayout::a4().midashi.pt
+                                   : paper == BillPaper::B5 ? BillLayout::b5().midashi.pt
+                                                            : BillLayout::a5().midashi.pt;
+                    EXPECT_EQ(title->font.pointSize, pt);
+                    EXPECT_FALSE(title->text.contains(QChar(0x2026))) << title->text.toStdString();
+                }
             }
-        }
-    }
-    // The combined sheet is a bill first: never marked.
-    TBillState bill = sample::bill();
-    bill.DecideEdit = QStringLiteral("1");
-    const TDocumentRun combined = makeBillDocument(bill, sample::facility(), QString(), BillPaper::Combined, KindBill,
-                                                   true);
-    for (const printing::PageItem &item : combined.model.pages[0].items) {
-        if (const auto *t = std::get_if<TextItem>(&item)) {
-            EXPECT_FALSE(t->text.contains(QStringLiteral("再発行"))) << t->name.toStdString();
         }
     }
 }
@@ -389,7 +397,8 @@ TEST_F(BillPapersTest, ReissuedReceiptOfTheLongestBillHasNoTextOverAnother)
         for (const BillPaper paper : {BillPaper::A5, BillPaper::A4, BillPaper::B5}) {
             SCOPED_TRACE(std::to_string(int(paper)) + (lang ? " en" : " ja"));
             const TDocumentRun r =
-                makeBillDocument(sample::edgeBill(lang), sample::edgeFacility(), QString(), paper, KindReceipt, true);
+                makeBillDocument(sample::edgeBill(lang), sample::edgeFacility(), QString(), paper, KindReceipt,
+                                 QDate(2026, 12, 11));
             ASSERT_TRUE(r.ok());
             const QList<Span> boxes = inkBoxes(r.model, 0);
             for (const QString &o : overlappingTexts(boxes))

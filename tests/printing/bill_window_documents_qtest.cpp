@@ -12,9 +12,12 @@
 #include "shell/message_box.h"
 #include "storage/clock.h"
 #include "storage/library.h"
+#include "storage/receipt_issues.h"
 
 #include <QAction>
 #include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -108,7 +111,7 @@ private slots:
         QTest::newRow("領収書(A4)") << "PrintRyousyuA4" << QSizeF(210, 297) << "1";
         QTest::newRow("請求書(B5)") << "PrintSeikyuB5" << QSizeF(182, 257) << "0";
         QTest::newRow("領収書(B5)") << "PrintRyousyuB5" << QSizeF(182, 257) << "1";
-        QTest::newRow("請求書＆領収書(A4)") << "A41" << QSizeF(297, 210) << "0";
+        QTest::newRow("請求書＆領収書(A4)") << "A41" << QSizeF(297, 210) << "1";
     }
     void menuPreviewsPrintTheirPaper()
     {
@@ -184,6 +187,81 @@ private slots:
         main.menuItem(QStringLiteral("PrintRyousyu"))->trigger();
         QVERIFY(QFile::exists(pdfPath));
         QCOMPARE(reminders.size(), 2);
+    }
+
+    // The combined sheet is a receipt: printed twice, the second is marked
+    // with the day of the reissue, and the record counts both, each saved
+    // with the bill before the sheet went out. A bill that cannot be saved
+    // prints no receipt.
+    void combinedSheetPrintedTwiceIsRecordedTwiceAndTheSecondMarked()
+    {
+        if (printing::printerAvailable())
+            QSKIP("a printer is installed: direct printing would not write the PDF");
+        writeProgramDirectory(0);
+        QStringList shown;
+        SetMessageResponder([&](const ShownMessage &m) {
+            shown << m.text;
+            return QMessageBox::Yes;
+        });
+        BillDesk desk(dir.path());
+        desk.show();
+        TMeisaiForm *w = desk.openBillWindow(kBill);
+        QVERIFY(w);
+        QLabel *issued = w->findChild<QLabel *>(QStringLiteral("ReceiptIssuedLabel"));
+        QVERIFY(issued);
+        QCOMPARE(issued->text(), QString());
+        QPushButton *print = w->findChild<QPushButton *>(QStringLiteral("PrintW"));
+        const QString dataDir = dir.path() + QLatin1Char('/');
+        auto pdfText = [&] {
+            QProcess text;
+            text.start(QStringLiteral("pdftotext"), {pdfPath, QStringLiteral("-")});
+            text.waitForFinished(60000);
+            return QString::fromUtf8(text.readAllStandardOutput());
+        };
+        auto issuesNow = [&] {
+            ReceiptIssues issues;
+            QString error;
+            return issues.load(dataDir, &error) ? issues.count(kBill) : -1;
+        };
+
+        print->click();
+        QVERIFY(QFile::exists(pdfPath));
+        QCOMPARE(issuesNow(), 1);
+        QCOMPARE(issued->text(), QStringLiteral("領収書発行済み(1回)"));
+        // The bill was saved with it: the stored bill is receipted.
+        {
+            AppData stored;
+            TLibrary lib;
+            QVERIFY(loadAppData(stored, lib, dataDir, Clock::now()).isEmpty());
+            for (const TReserveData &r : stored.ReserveList)
+                if (r.MeiNo == kBill)
+                    QCOMPARE(int(r.Decide), 1);
+        }
+        const QString first = pdfText();
+        if (first.isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        QVERIFY(!first.contains(QStringLiteral("再発行")));
+
+        Clock::setFixed(QDateTime(QDate(2014, 3, 22), QTime(8, 15)));
+        QFile::remove(pdfPath);
+        print->click();
+        QVERIFY(QFile::exists(pdfPath));
+        QCOMPARE(issuesNow(), 2);
+        QCOMPARE(issued->text(), QStringLiteral("領収書発行済み(2回)"));
+        QVERIFY2(pdfText().contains(QStringLiteral("再発行 2014年03月22日")), qPrintable(pdfText()));
+        QVERIFY(issued->toolTip().contains(QStringLiteral("再発行1  2014年03月22日 08:15")));
+
+        // A receipt whose bill cannot be saved is not printed.
+        QFile::remove(pdfPath);
+        shown.clear();
+        QLineEdit *name = w->findChild<QLineEdit *>(QStringLiteral("NameEdit"));
+        name->setText(QString());
+        w->findChild<QPushButton *>(QStringLiteral("PrintRyousyu"))->click();
+        QVERIFY(!QFile::exists(pdfPath));
+        QCOMPARE(issuesNow(), 2);
+        QVERIFY2(shown.join(QLatin1Char('\n')).contains(QStringLiteral("名前を入力してください")),
+                 qPrintable(shown.join(QLatin1Char('\n'))));
+        QVERIFY(shown.join(QLatin1Char('\n')).contains(QStringLiteral("領収書は印刷していません")));
     }
 
     void printButtonsFollowThePaper_data()

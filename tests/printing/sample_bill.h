@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <cstring>
+#include <vector>
 
 namespace sample {
 
@@ -199,6 +200,34 @@ inline TBillState lodgingBill(uint8_t lang = 0, bool longest = false)
     TBillState b = longest ? invoiceEdgeBill(lang, false) : invoiceBill(lang, false);
     CalcTotals(b, longest ? edgeFacility() : facility(), townTax(kRegistrationNo));
     return b;
+}
+
+// Every sample bill with the settings it is printed under: the plain and the
+// longest bill, the registered inn's with two rates, and the town's
+// accommodation tax, each in both languages through make.
+struct Case {
+    const char *name;
+    TBillState (*make)(uint8_t lang);
+    TBaseData (*base)();
+    TMoneySettings money;
+};
+
+inline const std::vector<Case> &cases()
+{
+    static const std::vector<Case> all = [] {
+        TMoneySettings registered;
+        registered.RegistrationNo = kRegistrationNo;
+        return std::vector<Case>{
+            {"sample", [](uint8_t l) { return bill(l); }, facility, {}},
+            {"edge", [](uint8_t l) { return edgeBill(l); }, edgeFacility, {}},
+            {"invoice", [](uint8_t l) { return invoiceBill(l); }, facility, registered},
+            {"invoice edge", [](uint8_t l) { return invoiceEdgeBill(l); }, edgeFacility, registered},
+            {"accommodation tax", [](uint8_t l) { return lodgingBill(l); }, facility, townTax(kRegistrationNo)},
+            {"accommodation tax edge", [](uint8_t l) { return lodgingBill(l, true); }, edgeFacility,
+             townTax(kRegistrationNo)},
+        };
+    }();
+    return all;
 }
 
 } // namespace sample

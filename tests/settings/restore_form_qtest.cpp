@@ -147,6 +147,7 @@ private slots:
         QCOMPARE(shown.size(), 1);
         QVERIFY(shown[0].text.contains("2026/03/10 10:30:00"));
         QVERIFY(shown[0].text.contains("よろしいですか"));
+        QCOMPARE(shown[0].defaultButton, QMessageBox::No); // Enter does not replace the data
         QCOMPARE(fileBytes(dir.path() + "/reserve.dat"), three);
         QVERIFY(!form.Restored());
 
@@ -206,6 +207,32 @@ private slots:
             QCOMPARE(fileBytes(inn.path() + "/reserve.dat"), current);
             QVERIFY(!QFileInfo::exists(inn.path() + "/norvel"));
         }
+    }
+
+    // Opening the restore window and cancelling it leaves the clerk's windows
+    // as they were; they close only for a confirmed restore.
+    void cancelledRestoreLeavesTheWindowsOpen()
+    {
+        QTemporaryDir dir;
+        threeSaves(dir.path());
+        TMainForm main(dir.path());
+        main.menuItem("KamokuMenu")->trigger();
+        QVERIFY(main.findChildWindow("KamokuForm"));
+        bool stillOpenWhileAsked = false;
+        answer = QMessageBox::No;
+        QTimer::singleShot(0, [&] {
+            auto *form = qobject_cast<TRestoreForm *>(QApplication::activeModalWidget());
+            QVERIFY(form);
+            stillOpenWhileAsked = main.findChildWindow("KamokuForm") != nullptr;
+            form->findChild<QTableWidget *>("GenerationGrid")->selectRow(0);
+            form->RestoreClick(); // answered No
+            form->reject();
+        });
+        main.menuItem("Restore1")->trigger();
+        QVERIFY(stillOpenWhileAsked);
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown[0].text.contains("よろしいですか"));
+        QVERIFY(main.findChildWindow("KamokuForm"));
     }
 
     // ヘルプ → バックアップから復元 on a new machine: the program started on an

@@ -81,7 +81,7 @@ TEST(GenerationFiles, AreEveryFileTheProgramWritesInItsFolder)
         EXPECT_TRUE(names.contains(QLatin1String(k))) << k;
     for (const QString &n : names)
         EXPECT_TRUE(isProgramFile(n)) << n.toStdString();
-    EXPECT_EQ(names.size(), 14);
+    EXPECT_EQ(names.size(), 15);
 }
 
 TEST(Checksum, IsTheStandardSixtyFourBitXxHash)

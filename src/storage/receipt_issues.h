@@ -1,0 +1,81 @@
+#pragma once
+// The record of receipts issued: every receipt put on paper or into a PDF
+// file (the receipt on A5, A4 or B5, and the combined sheet, whose right half
+// is one), with the bill, the date and time, the paper and the language. The
+// first issue of a bill is its first entry; every later entry is a reissue,
+// and its print says so.
+//
+// The honorific and whether the proviso was printed are kept with each issue:
+// the bill's records have no room for them, and a bill opened again prints
+// as its last receipt did.
+//
+// The record lives in receipts.dat beside the record files, 32-byte records
+// in the order issued, and is written only together with the bill it belongs
+// to, in the same commit (writeBillFiles), so the bill and the record of its
+// receipt never disagree. Another store (a database) keeps the same entries
+// behind the same two operations: load everything, record one issue within
+// the bill's save.
+
+#include "storage/library.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+inline constexpr char ReceiptIssuesFileName[] = "receipts.dat";
+
+#pragma pack(push, 1)
+struct TReceiptIssueData {
+    uint32_t MeiNo;
+    char IssuedAt[20]; // yyyy/MM/dd HH:mm:ss, local time
+    uint8_t Paper;     // 0 A5, 1 A4, 2 B5, 3 the combined A4 sheet
+    uint8_t Lang;      // 0 Japanese, 1 English
+    uint8_t Keisyou;   // the honorific printed after the name (its place in the list)
+    uint8_t Tadashi;   // 1: the proviso was printed
+    char Reserved[4];
+};
+#pragma pack(pop)
+static_assert(sizeof(TReceiptIssueData) == 32);
+static_assert(offsetof(TReceiptIssueData, IssuedAt) == 4);
+static_assert(offsetof(TReceiptIssueData, Paper) == 24);
+static_assert(offsetof(TReceiptIssueData, Keisyou) == 26);
+
+struct TReceiptIssue {
+    uint32_t MeiNo = 0;
+    QDateTime IssuedAt;
+    int Paper = 0;
+    int Lang = 0;
+    int Keisyou = 0;
+    bool Tadashi = false;
+};
+
+class ReceiptIssues {
+public:
+    // Reads the record of the program folder exePath (ending in "/"). A
+    // missing file is an empty record. False with the message for the user
+    // when the file cannot be read or is not whole records.
+    bool load(const QString &exePath, QString *error);
+
+    const std::vector<TReceiptIssueData> &all() const { return Issues; }
+    // The issues of one bill, first issue first.
+    QList<TReceiptIssue> of(uint32_t billNo) const;
+    int count(uint32_t billNo) const;
+
+    // Adds an issue at the end. Nothing is written: the file goes into the
+    // bill's commit through file().
+    void add(const TReceiptIssue &issue);
+    // The whole record as one file of a commit in exePath.
+    RecordFile file(const QString &exePath) const;
+
+private:
+    std::vector<TReceiptIssueData> Issues;
+};
+
+// What the bill window shows of a bill's issues: 「領収書発行済み(2回)」, or
+// empty before the first.
+QString receiptIssuedText(int count);
+// The issues one to a line: first issue, then each reissue, with date and time.
+QString receiptIssuesDetail(const QList<TReceiptIssue> &issues);
