@@ -1,8 +1,10 @@
 #include "app_data.h"
 
 #include "cp932.h"
+#include "data_folder.h"
 #include "generations.h"
 #include "ini_file.h"
+#include "inn_files.h"
 #include "receipt_issues.h"
 #include "record_store.h"
 #include "safe_file.h"
@@ -13,8 +15,10 @@
 #include <QTimeZone>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 const std::array<const char *, KamokuCategories> KamokuFileNames = {
@@ -194,25 +198,45 @@ QString loadRecordFiles(AppData &data, TLibrary &lib, const QDateTime &now)
         return recoverError;
     }
 
-    if (!QDir().mkpath(data.BackupPath)) {
-        const QString message = QStringLiteral("Cannot create c:\\temp directory.");
-        lib.RefuseWrites(QStringLiteral("起動時にデータを読み込めなかったため、保存は行いません。"));
-        return message;
+    // A folder made by an earlier version (its backup folder open to others)
+    // may be readable by every user of the PC: tightened, and said so that
+    // once. A folder the program has not yet started on is made its own quietly.
+    struct stat backupStat {};
+    const bool madeBefore = ::lstat(QFile::encodeName(QDir::cleanPath(data.BackupPath)).constData(), &backupStat) == 0
+        && S_ISDIR(backupStat.st_mode) && (backupStat.st_mode & 077) != 0;
+    const int tightened = tightenDataFolder(data.ExePath, data.BackupPath);
+
+    QStringList startNotices;
+    if (madeBefore && tightened > 0)
+        startNotices << QStringLiteral("データフォルダー %1 のデータとバックアップを、ほかの利用者が読めないようにしました "
+                                       "(%2 か所の権限を改めました)。")
+                            .arg(QDir::toNativeSeparators(data.ExePath))
+                            .arg(tightened);
+    const QString backupDir = QDir::cleanPath(data.BackupPath);
+    if (!QFileInfo(backupDir).isDir() && ::mkdir(QFile::encodeName(backupDir).constData(), 0700) != 0) {
+        // A folder that cannot be written (a read-only copy, a CD) can still be read.
+        const QString refusal = QStringLiteral("データフォルダー %1 に書き込めないため (バックアップのフォルダー backup を作れません: %2)、"
+                                               "保存はできません。")
+                                    .arg(QDir::toNativeSeparators(data.ExePath), safe_file::reason(errno));
+        lib.RefuseWrites(refusal);
+        startNotices << refusal + QStringLiteral("データは読み込みました。見ることと印刷はできます。");
+    } else {
+        // Generations a crash cut short are never offered; every later save
+        // keeps the files as they were before it.
+        removeIncompleteGenerations(data.BackupPath);
+        unshareHandEditedFiles(data.ExePath, data.BackupPath);
+        keepGenerations(data.ExePath, data.BackupPath, data.iniPath());
+        // Temporary files of backup copies a crash cut short.
+        recoverCommit(data.BackupPath,
+                      [](const QString &name) {
+                          for (const QString &n : {QStringLiteral("reserve.dat"), QStringLiteral("urikake.dat"),
+                                                   QStringLiteral("base.dat"), QStringLiteral("kmk_")})
+                              if (name.startsWith(n))
+                                  return true;
+                          return false;
+                      },
+                      nullptr);
     }
-    // Generations a crash cut short are never offered; every later save
-    // keeps the files as they were before it.
-    removeIncompleteGenerations(data.BackupPath);
-    keepGenerations(data.ExePath, data.BackupPath, data.iniPath());
-    // Temporary files of backup copies a crash cut short.
-    recoverCommit(data.BackupPath,
-                  [](const QString &name) {
-                      for (const QString &n : {QStringLiteral("reserve.dat"), QStringLiteral("urikake.dat"),
-                                               QStringLiteral("base.dat"), QStringLiteral("kmk_")})
-                          if (name.startsWith(n))
-                              return true;
-                      return false;
-                  },
-                  nullptr);
 
     StartProblems problems{data, now, {}, {}};
 
@@ -283,6 +307,7 @@ QString loadRecordFiles(AppData &data, TLibrary &lib, const QDateTime &now)
                                         "原因を取り除いてから起動し直してください。");
     }
     message += problems.notices;
+    message += startNotices;
 
     data.NextMeiNo = firstMeiNo(now, data.ReserveList);
     return message.join(QStringLiteral("\n\n"));
@@ -364,18 +389,7 @@ bool saveBillLists(const AppData &data, const TLibrary &lib, QString *error)
     return writeBillFiles(data, data.ReserveList, data.UrikakeList, lib, error) == CommitResult::Done;
 }
 
-bool isProgramFile(const QString &name)
-{
-    static const QStringList names = [] {
-        QStringList n{QStringLiteral("base.dat"), QStringLiteral("reserve.dat"), QStringLiteral("urikake.dat"),
-                      QStringLiteral("norvelreceipt.ini"), QStringLiteral("logo.bmp"),
-                      QLatin1String(ReceiptIssuesFileName)};
-        for (const char *k : KamokuFileNames)
-            n << QLatin1String(k);
-        return n;
-    }();
-    return names.contains(name);
-}
+bool isProgramFile(const QString &name) { return isInnFile(name); }
 
 bool saveReserveList(const AppData &data, const TLibrary &lib, QString *error)
 {
@@ -391,16 +405,30 @@ bool saveUrikakeList(const AppData &data, const TLibrary &lib, QString *error)
         == CommitResult::Done;
 }
 
+namespace {
+
+// A dated copy in the backup folder; the copies the settings no longer keep
+// go afterwards, as generations do.
+template <class T>
+bool saveDatedCopy(const RecordList<T> &list, const AppData &data, const TLibrary &lib, const char *name,
+                   const QDate &today, QString *error)
+{
+    const bool ok = saveList(list, lib, data.BackupPath + QLatin1String(name) + dateStamp(today), error);
+    if (ok)
+        pruneGenerations(data.BackupPath, readGenerationPolicy(data.iniPath()), QDateTime(today, QTime(23, 59, 59)));
+    return ok;
+}
+
+} // namespace
+
 bool backupReserveList(const AppData &data, const TLibrary &lib, const QDate &today, QString *error)
 {
-    return saveList(data.ReserveList.records(), lib, data.BackupPath + QStringLiteral("reserve.dat") + dateStamp(today),
-                    error);
+    return saveDatedCopy(data.ReserveList.records(), data, lib, "reserve.dat", today, error);
 }
 
 bool backupUrikakeList(const AppData &data, const TLibrary &lib, const QDate &today, QString *error)
 {
-    return saveList(data.UrikakeList, lib, data.BackupPath + QStringLiteral("urikake.dat") + dateStamp(today),
-                    error);
+    return saveDatedCopy(data.UrikakeList, data, lib, "urikake.dat", today, error);
 }
 
 const QStringList DefaultKamokuLines = {

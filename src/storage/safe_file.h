@@ -19,7 +19,8 @@ bool writeFileAtomically(const QString &path, const void *data, std::size_t size
 namespace safe_file {
 
 // A new temporary file beside path holding the bytes, flushed to disk and
-// closed; its full name in *temporary. False with errno set on failure (no
+// closed, readable by its owner alone (0600, or the owner's permissions of
+// the file at path); its full name in *temporary. False with errno set on failure (no
 // temporary file is then left).
 bool writeTemporary(const QString &path, const void *data, std::size_t size, QByteArray *temporary);
 // Flushes the directory's entries (renames, new and removed names) to disk.

@@ -398,16 +398,20 @@ private slots:
         QVERIFY(TMainForm::lockProgramDirectory(dir.path()));
     }
 
-    void failedStartLoadsNothingAndWritesNothing()
+    void aStartThatCannotMakeItsBackupFolderReadsButWritesNothing()
     {
         writeFile(dir.filePath("backup"), "not a folder");
         writeFile(dir.filePath("reserve.dat"), QByteArray(372, 1));
         TMainForm form(dir.path());
-        QCOMPARE(texts(), QStringList{"Cannot create c:\\temp directory."});
+        QCOMPARE(texts().size(), 1);
+        QVERIFY2(texts().first().contains("保存はできません"), qPrintable(texts().first()));
         QCOMPARE(shown.last().title, QStringLiteral("エラー"));
         QVERIFY(!form.dataLoaded());
-        QVERIFY(form.data().ReserveList.empty());
+        QCOMPARE(form.data().ReserveList.size(), size_t(1));
         QVERIFY(form.library().WritesRefused());
+        QFile stored(dir.filePath("reserve.dat"));
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        QCOMPARE(stored.readAll(), QByteArray(372, 1));
     }
 };
 
