@@ -7,7 +7,7 @@
 // the receipts and the combined sheet of a registered inn's bill of two tax
 // rates, prefixed invoice_ (and invoice_edge_ with the longest texts);
 // every document of that bill in a town with an accommodation tax, prefixed
-// lodging_;
+// lodging_; the longest receipts reissued, prefixed reissue_;
 // then the month printouts of a realistic month (March 2008): month_nyutou,
 // month_getuji, month_urikake, month_opt, and month_urikake_long (a
 // statement of three pages).
@@ -62,8 +62,9 @@ int main(int argc, char **argv)
     };
     int failures = 0;
     // One document of the bill as PREFIXname_ja.pdf or _en.pdf.
-    const auto write = [&](const QString &prefix, const TBillState &bill, const TBaseData &base, const Doc &d) {
-        const TDocumentRun run = makeBillDocument(bill, base, exePath, d.paper, d.kind);
+    const auto write = [&](const QString &prefix, const TBillState &bill, const TBaseData &base, const Doc &d,
+                           const QDate &reissued = QDate()) {
+        const TDocumentRun run = makeBillDocument(bill, base, exePath, d.paper, d.kind, reissued);
         const QString file = QStringLiteral("%1%2_%3.pdf")
                                  .arg(prefix, QLatin1String(d.name), bill.LangFlag ? QStringLiteral("en") : QStringLiteral("ja"));
         QString error = run.error;
@@ -89,6 +90,13 @@ int main(int argc, char **argv)
                 if (d.kind == KindReceipt || d.paper == BillPaper::Combined)
                     write(prefix, edge ? sample::invoiceEdgeBill(lang) : sample::invoiceBill(lang), base, d);
     }
+
+    // The longest receipts issued a second time, marked with the day of the reissue.
+    for (const uint8_t lang : {uint8_t(0), uint8_t(1)})
+        for (const Doc &d : docs)
+            if (issuesReceipt(d.paper, d.kind))
+                write(QStringLiteral("reissue_"), sample::invoiceEdgeBill(lang), sample::edgeFacility(), d,
+                      QDate(2007, 8, 11));
 
     // Every document of a registered inn's bill in a town with an accommodation tax.
     for (const uint8_t lang : {uint8_t(0), uint8_t(1)})

@@ -12,6 +12,8 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho
   poppler-utils xvfb xauth
   cups-daemon cups-client
+  lintian xdotool
+  libpq-dev postgresql
   libsodium-dev
 )
 missing=()

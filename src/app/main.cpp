@@ -1,10 +1,12 @@
 #include "register/register_command.h"
 #include "reports/month_export.h"
+#include "search/bill_search.h"
 #include "shell/command_line.h"
 #include "app/main_form.h"
 #include "storage/backup_command.h"
 #include "storage/clock.h"
 #include "storage/data_folder.h"
+#include "storage/store_command.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -40,6 +42,16 @@ int main(int argc, char *argv[])
                 std::fprintf(stderr, "norvel: %s\n", message.toLocal8Bit().constData());
             return status;
         }
+        case CommandKind::Find: {
+            QString message;
+            QByteArray csv;
+            const int status = runFind(args, dataFolder, &csv, &message);
+            if (status != ExportOk)
+                std::fprintf(stderr, "norvel: %s\n", message.toLocal8Bit().constData());
+            else if (!csv.isEmpty())
+                std::fwrite(csv.constData(), 1, std::size_t(csv.size()), stdout);
+            return status;
+        }
         case CommandKind::Register: {
             QString out, err;
             const int status = runRegisterCommand(args, dataFolder, Clock::now(), passphraseFromTerminal, &out, &err);
@@ -52,6 +64,15 @@ int main(int argc, char *argv[])
         case CommandKind::Backup: {
             QString out, err;
             const int status = runBackupCommand(args, dataFolder, Clock::now(), &out, &err);
+            if (!out.isEmpty())
+                std::printf("%s\n", out.toLocal8Bit().constData());
+            if (!err.isEmpty())
+                std::fprintf(stderr, "norvel: %s\n", err.toLocal8Bit().constData());
+            return status;
+        }
+        case CommandKind::Store: {
+            QString out, err;
+            const int status = runStoreCommand(args, dataFolder, QProcessEnvironment::systemEnvironment(), &out, &err);
             if (!out.isEmpty())
                 std::printf("%s\n", out.toLocal8Bit().constData());
             if (!err.isEmpty())

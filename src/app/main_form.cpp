@@ -10,10 +10,12 @@
 #include "reports/shukuhakuzei_form.h"
 #include "reports/urikake_form.h"
 #include "reservations/rsvlist_form.h"
+#include "search/search_form.h"
 #include "settings/basic_setting_form.h"
 #include "settings/restore_form.h"
 #include "shell/about_box.h"
 #include "shell/app_setup.h"
+#include "shell/help_form.h"
 #include "shell/message_box.h"
 #include "shell/placement.h"
 #include "storage/clock.h"
@@ -22,7 +24,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
@@ -30,7 +31,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPointer>
-#include <QUrl>
+#include <QTimer>
 
 namespace {
 const QString kNavigator = QStringLiteral("ナビゲーター");
@@ -96,6 +97,12 @@ void TMainForm::createMenu()
             &TMainForm::SeikyuClick);
     bar->addMenu(n1);
 
+    // Finding a bill by name, from anywhere in the program.
+    QAction *find = addItem(bar, QStringLiteral("FindMenu"), QStringLiteral("検索"), &TMainForm::FindClick);
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    find->setShortcutContext(Qt::ApplicationShortcut);
+    find->setToolTip(QStringLiteral("請求をお名前・番号・日付などで探します (Ctrl+F)"));
+
     auto *print1 = new QMenu(QStringLiteral("印刷プレビュー"), this);
     print1->menuAction()->setObjectName(QStringLiteral("Print1"));
     static const struct {
@@ -138,7 +145,8 @@ void TMainForm::createMenu()
 
     auto *help = new QMenu(QStringLiteral("ヘルプ(&H)"), this);
     help->menuAction()->setObjectName(QStringLiteral("Help2"));
-    addItem(help, QStringLiteral("Contents1"), QStringLiteral("目次(&C)"), &TMainForm::Contents1Click);
+    addItem(help, QStringLiteral("Contents1"), QStringLiteral("目次(&C)"), &TMainForm::Contents1Click)
+        ->setShortcut(QKeySequence(Qt::Key_F1));
     addItem(help, QStringLiteral("SearchforHelpOn1"), QStringLiteral("トピックの検索(&S)..."))->setEnabled(false);
     addItem(help, QStringLiteral("Restore1"), QStringLiteral("バックアップから復元(&R)..."), &TMainForm::RestoreClick);
     addItem(help, QStringLiteral("About2"), QStringLiteral("バージョン情報(&A)..."), &TMainForm::About2Click);
@@ -168,6 +176,15 @@ void TMainForm::createWindowMenu()
     connect(menu, &QMenu::aboutToShow, this, &TMainForm::updateWindowMenu);
     // Kept current as windows come and go, so that Ctrl+W is on whenever a child is open.
     connect(Mdi, &QMdiArea::subWindowActivated, this, &TMainForm::updateWindowMenu);
+    // The navigator's next hint comes as soon as the step before it is done,
+    // its window closed, not only when the main window is activated again.
+    connect(Mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *active) {
+        if (!active && dataLoaded())
+            QTimer::singleShot(0, this, [this] {
+                if (!inNavigator && !Mdi->activeSubWindow() && isVisible())
+                    showNavigator();
+            });
+    });
     menuBar()->addMenu(menu);
     updateWindowMenu();
 }
@@ -262,6 +279,11 @@ bool TMainForm::event(QEvent *e)
             return r;
         }
         break;
+    case QEvent::Show:
+        // A window manager's title bar comes once shown: a placement that
+        // fitted the screen without it may reach past the bottom now.
+        QTimer::singleShot(300, this, [this] { KeepOnScreen(this); });
+        break;
     default:
         break;
     }
@@ -291,10 +313,25 @@ void TMainForm::closeEvent(QCloseEvent *e)
         Desk->bringBillWindowToFront();
         return;
     }
-    // Each other child runs its own closing; one that refuses is discarded
-    // with the main window.
-    for (QMdiSubWindow *sub : Mdi->subWindowList())
-        sub->close();
+    // Each other child runs its own closing. One that refuses (settings that
+    // cannot be stored as they stand, and said why) is not thrown away with
+    // the program unless the clerk says so.
+    for (QMdiSubWindow *sub : Mdi->subWindowList()) {
+        if (sub->close())
+            continue;
+        const QString title = sub->widget() ? sub->widget()->windowTitle() : sub->windowTitle();
+        if (ShowMessage(this, QStringLiteral("確認"),
+                        QStringLiteral("「%1」の変更を保存できませんでした。\n"
+                                       "このまま終了すると、この画面の変更は失われます。\n"
+                                       "保存せずに終了しますか？（「いいえ」でこの画面に戻ります）")
+                            .arg(title),
+                        QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            != QMessageBox::Yes) {
+            e->ignore();
+            Mdi->setActiveSubWindow(sub);
+            return;
+        }
+    }
     SaveFormPlacement(library(), this, data().iniPath());
     e->accept();
 }
@@ -328,6 +365,17 @@ void TMainForm::SeikyuClick()
 {
     data().StartFlags &= ~MissingReserve;
     openReservationList(*this, Clock::now().addDays(-1));
+}
+
+void TMainForm::FindClick()
+{
+    if (QWidget *open = findChildWindow(QStringLiteral("SearchForm"))) {
+        Desk->bringToFront(open);
+        if (auto *name = open->findChild<QWidget *>(QStringLiteral("FindEdit")))
+            name->setFocus();
+        return;
+    }
+    openChildWindow(QStringLiteral("SearchForm"), [this] { return new TSearchForm(*Desk); });
 }
 
 void TMainForm::KamokuMenuClick()
@@ -390,24 +438,30 @@ void TMainForm::Contents1Click()
                         .arg(manualPlaces(exeDir).join(QLatin1Char('\n'))));
         return;
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual)))
-        ShowMessage(this, QStringLiteral("メッセージ"),
-                    QStringLiteral("ブラウザーを開けませんでした。マニュアルは次の場所にあります:\n%1").arg(manual));
+    // Read inside the program: a fresh desk need not have a web browser.
+    if (auto *help = qobject_cast<THelpForm *>(findChildWindow(QStringLiteral("HelpForm")))) {
+        help->ShowPage(QStringLiteral("index.html"));
+        Desk->bringToFront(help);
+        return;
+    }
+    openChildWindow(QStringLiteral("HelpForm"), [manual] { return new THelpForm(manual); });
 }
 
 void TMainForm::RestoreClick()
 {
-    // The windows work on the data about to be replaced: they close first
-    // (a bill window saves its bill as on any close).
-    if (!closeBillWindow())
-        return;
-    Mdi->closeAllSubWindows();
-    if (!Mdi->subWindowList().isEmpty()) {
-        ShowMessage(this, QStringLiteral("バックアップから復元"),
-                    QStringLiteral("開いているウィンドウを閉じてから、もう一度選んでください。"));
-        return;
-    }
     TRestoreForm form(data().ExePath, data().BackupPath, this);
+    // The windows work on the data about to be replaced: they close once the
+    // restore is confirmed (a bill window saves its bill as on any close).
+    form.BeforeRestore = [this, &form] {
+        if (closeBillWindow()) {
+            Mdi->closeAllSubWindows();
+            if (Mdi->subWindowList().isEmpty())
+                return true;
+        }
+        ShowMessage(&form, QStringLiteral("バックアップから復元"),
+                    QStringLiteral("開いているウィンドウを閉じてから、もう一度選んでください。"));
+        return false;
+    };
     form.exec();
     if (!form.Restored())
         return;

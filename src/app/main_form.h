@@ -59,6 +59,7 @@ public:
     void BasicSetClick();
     void RsvListClick();
     void SeikyuClick();
+    void FindClick(); // 検索 (Ctrl+F)
     void KamokuMenuClick();
     void Contents1Click();
     void About2Click();

@@ -36,59 +36,43 @@ TBillMessage rangeRefusal()
 
 QString num(int64_t v) { return QString::number(v); }
 
-// Label text of row 4 before the "included" wrapping.
-QString advanceText(bool english, const QString &plain, int64_t advances, int64_t bath, int64_t dbath,
-                    int64_t q, int64_t n, int64_t r, bool even, int R, int D)
+// The bathing tax's text in row 4 or beside row 2: persons × amount, × nights when even.
+QString bathingText(bool english, int64_t bath, int64_t dbath, int64_t q, int64_t n, int64_t r, bool even, int R,
+                    int D)
 {
-    const bool adv = advances != 0;
-    const QString L = adv ? plain : QString();
     if (bath != 0 && dbath != 0) {
         if (english)
-            return L + (adv ? QStringLiteral("&") : QString()) + QStringLiteral("BathingTax(") + num(q)
-                + QStringLiteral("psn * JPY") + num(R) + QStringLiteral(" ") + num(r)
-                + QStringLiteral("psn * JPY") + num(D) + QStringLiteral(")");
-        return L + (adv ? QStringLiteral("及び") : QString()) + QStringLiteral("入湯税(") + num(q)
-            + QStringLiteral("名×") + num(R) + QStringLiteral("円 ") + num(r) + QStringLiteral("名×")
-            + num(D) + QStringLiteral("円)");
+            return QStringLiteral("BathingTax(") + num(q) + QStringLiteral("psn * JPY") + num(R) + QStringLiteral(" ")
+                + num(r) + QStringLiteral("psn * JPY") + num(D) + QStringLiteral(")");
+        return QStringLiteral("入湯税(") + num(q) + QStringLiteral("名×") + num(R) + QStringLiteral("円 ") + num(r)
+            + QStringLiteral("名×") + num(D) + QStringLiteral("円)");
     }
     if (bath != 0) {
         if (english) {
-            QString s = L + (adv ? QStringLiteral("&") : QString()) + QStringLiteral("BathingTax(");
             if (even)
-                return s + num(q / n) + QStringLiteral("psn * JPY") + num(R) + QStringLiteral("*") + num(n)
-                    + (n == 1 ? QStringLiteral("night)") : QStringLiteral("nights)"));
-            return s + num(q) + QStringLiteral("psn * JPY") + num(R) + QStringLiteral(")");
+                return QStringLiteral("BathingTax(") + num(q / n) + QStringLiteral("psn * JPY") + num(R)
+                    + QStringLiteral("*") + num(n) + (n == 1 ? QStringLiteral("night)") : QStringLiteral("nights)"));
+            return QStringLiteral("BathingTax(") + num(q) + QStringLiteral("psn * JPY") + num(R) + QStringLiteral(")");
         }
-        QString s = L + (adv ? QStringLiteral("及び") : QString()) + QStringLiteral("入湯税(");
         if (even)
-            return s + num(q / n) + QStringLiteral("名様×") + num(R) + QStringLiteral("円×") + num(n)
-                + QStringLiteral("泊)");
-        return s + QStringLiteral("延") + num(q) + QStringLiteral("名様×") + num(R) + QStringLiteral("円)");
+            return QStringLiteral("入湯税(") + num(q / n) + QStringLiteral("名様×") + num(R) + QStringLiteral("円×")
+                + num(n) + QStringLiteral("泊)");
+        return QStringLiteral("入湯税(延") + num(q) + QStringLiteral("名様×") + num(R) + QStringLiteral("円)");
     }
-    if (dbath != 0) {
-        if (english)
-            return L + (adv ? QStringLiteral("&") : QString()) + QStringLiteral("DayUseBathingTax(") + num(r)
-                + QStringLiteral("psn * JPY") + num(D) + QStringLiteral(")");
-        return L + (adv ? QStringLiteral("及び") : QString()) + QStringLiteral("日帰り入湯税(延") + num(r)
-            + QStringLiteral("名様×") + num(D) + QStringLiteral("円)");
-    }
-    return L;
+    if (english)
+        return QStringLiteral("DayUseBathingTax(") + num(r) + QStringLiteral("psn * JPY") + num(D) + QStringLiteral(")");
+    return QStringLiteral("日帰り入湯税(延") + num(r) + QStringLiteral("名様×") + num(D) + QStringLiteral("円)");
 }
 
-// Row 4's bathing tax when its amount changed during the stay: persons × amount per amount in force.
-QString datedBathingText(bool english, const QString &plain, int64_t advances, const std::map<int, int64_t> &stays,
-                         const std::map<int, int64_t> &dayUses)
+// The bathing tax when its amount changed during the stay: persons × amount per amount in force.
+QString datedBathingText(bool english, const std::map<int, int64_t> &stays, const std::map<int, int64_t> &dayUses)
 {
-    const bool adv = advances != 0;
     QStringList parts;
     for (const auto *group : {&stays, &dayUses})
         for (const auto &[rate, persons] : *group)
             parts << (english ? num(persons) + QStringLiteral("psn * JPY") + num(rate)
                               : num(persons) + QStringLiteral("名×") + num(rate) + QStringLiteral("円"));
-    if (english)
-        return (adv ? plain + QStringLiteral("&") : QString()) + QStringLiteral("BathingTax(")
-            + parts.join(QLatin1Char(' ')) + QStringLiteral(")");
-    return (adv ? plain + QStringLiteral("及び") : QString()) + QStringLiteral("入湯税(") + parts.join(QLatin1Char(' '))
+    return (english ? QStringLiteral("BathingTax(") : QStringLiteral("入湯税(")) + parts.join(QLatin1Char(' '))
         + QStringLiteral(")");
 }
 
@@ -177,10 +161,12 @@ QList<QStringList> taxSharePieces(const std::vector<TTaxShare> &shares, bool add
     QList<QStringList> out;
     for (const TTaxShare &t : shares) {
         const QString rate = num(t.Rate) + QStringLiteral("%");
-        if (english)
+        if (english && added)
+            out << QStringList{QStringLiteral("Subject to %1: %2 excl. tax,").arg(rate, money(t.Base)),
+                               QStringLiteral("consumption tax %1").arg(money(t.Tax))};
+        else if (english)
             out << QStringList{QStringLiteral("Subject to %1: %2").arg(rate, money(t.Base)),
-                               QStringLiteral("(%1consumption tax %2)")
-                                   .arg(added ? QString() : QStringLiteral("incl. "), money(t.Tax))};
+                               QStringLiteral("(incl. consumption tax %1)").arg(money(t.Tax))};
         else if (added)
             out << QStringList{QStringLiteral("%1対象 %2").arg(rate, money(t.Base)),
                                QStringLiteral("消費税 %1").arg(money(t.Tax))};
@@ -197,6 +183,18 @@ QStringList taxShareLines(const std::vector<TTaxShare> &shares, bool added, bool
     for (const QStringList &pieces : taxSharePieces(shares, added, english))
         out << pieces.join(QLatin1Char(' '));
     return out;
+}
+
+TBathingRate bathingRateOfLine(const TReserveData &l, const TRatesInForce &billRates, const TBaseData &base,
+                               const TMoneySettings &money)
+{
+    const bool stay = isAdultStay(l.Kubun);
+    if (!stay && !isAdultDayUse(l.Kubun))
+        return {};
+    const QDate d = moneyDate(fieldText(l.Rsvday));
+    const TRatesInForce at = d.isValid() ? money.at(d, base) : billRates;
+    // A facility without the stay's bathing tax charges no day-use one either.
+    return {at.Nyutouzei == 0 ? 0 : (stay ? at.Nyutouzei : at.DayNyutouzei), stay};
 }
 
 QDate billSettingsDate(const TBillState &bill)
@@ -330,16 +328,10 @@ TBillMessage computeTotals(const TBillState &bill, const TBaseData &base, const 
     int64_t bath = 0, dbath = 0;
     if (bill.CheckBox2) {
         for (const TReserveData &l : bill.Lines) {
-            const bool stay = isAdultStay(l.Kubun), dayUse = isAdultDayUse(l.Kubun);
-            if (!stay && !dayUse)
+            const TBathingRate rate = bathingRateOfLine(l, rates, base, money);
+            if (rate.Amount == 0)
                 continue;
-            const QDate d = moneyDate(fieldText(l.Rsvday));
-            const TRatesInForce at = d.isValid() ? money.at(d, base) : rates;
-            // A facility without the stay's bathing tax charges no day-use one either.
-            const int rate = at.Nyutouzei == 0 ? 0 : (stay ? at.Nyutouzei : at.DayNyutouzei);
-            if (rate == 0)
-                continue;
-            int64_t &persons = (stay ? stays : dayUses)[rate];
+            int64_t &persons = (rate.Stay ? stays : dayUses)[rate.Amount];
             persons = add(persons, l.Suryou);
         }
         for (const auto &[rate, persons] : stays)
@@ -361,7 +353,7 @@ TBillMessage computeTotals(const TBillState &bill, const TBaseData &base, const 
     const QString rateText = taxRatesLabel(shares, english);
     if (added) {
         tax = shownTax;
-        label[RowTax] = english ? plain[RowTax] + rateText + QStringLiteral("）")
+        label[RowTax] = english ? plain[RowTax] + QLatin1Char(' ') + rateText
                                 : QStringLiteral("消費税（") + rateText + QStringLiteral("）");
     } else {
         // Shown only: the prices already hold it.
@@ -384,34 +376,48 @@ TBillMessage computeTotals(const TBillState &bill, const TBaseData &base, const 
     }
     const int64_t advances = add(s.advances, lodging.Tax);
 
-    // Row 4: advances and bathing tax (and the accommodation tax, one of the advances).
-    const int64_t row4 = add(advances, bathing);
+    // Row 4: what is added to the charges (advances, the accommodation tax, a
+    // bathing tax collected on top). A bathing tax the prices include is
+    // shown here as "(内 …)" only while nothing added shares the row;
+    // otherwise row 2 names it, so that no figure mixes the two.
+    const bool bathingIncluded = base.Nyutou_Kubun == 0;
+    const int64_t addedPart = add(advances, bathingIncluded ? 0 : bathing);
     if (!ok)
         return rangeRefusal();
-    if (row4 == 0) {
-        label[RowAdvance] = BillPlaceholder;
-        amount[RowAdvance].clear();
-    } else {
-        bool stayOk = false;
-        const int stay = bill.StayEdit.trimmed().toInt(&stayOk);
-        QString text;
+    QString bathText;
+    if (bathing != 0) {
         if (stays.size() <= 1 && dayUses.size() <= 1) {
             // One amount each: the usual forms (persons × amount, × nights when even).
+            bool stayOk = false;
+            const int stay = bill.StayEdit.trimmed().toInt(&stayOk);
             const int64_t q = stays.empty() ? 0 : stays.begin()->second;
             const int64_t r = dayUses.empty() ? 0 : dayUses.begin()->second;
             const bool even = stayOk && s.n >= 1 && stay == s.n && q % s.n == 0;
-            text = advanceText(english, plain[RowAdvance], advances, bath, dbath, q, s.n, r, even,
-                               stays.empty() ? 0 : stays.begin()->first, dayUses.empty() ? 0 : dayUses.begin()->first);
+            bathText = bathingText(english, bath, dbath, q, s.n, r, even, stays.empty() ? 0 : stays.begin()->first,
+                                   dayUses.empty() ? 0 : dayUses.begin()->first);
         } else
-            text = datedBathingText(english, plain[RowAdvance], advances, stays, dayUses);
+            bathText = datedBathingText(english, stays, dayUses);
+    }
+    if (addedPart == 0 && bathing == 0) {
+        label[RowAdvance] = BillPlaceholder;
+        amount[RowAdvance].clear();
+    } else if (addedPart == 0) {
+        label[RowAdvance] = (english ? QStringLiteral("(inclusive ") : QStringLiteral("(内 ")) + bathText
+            + QStringLiteral(")");
+        amount[RowAdvance] = num(bathing);
+    } else {
+        QStringList parts;
+        if (s.advances != 0)
+            parts << plain[RowAdvance];
+        if (!bathingIncluded && !bathText.isEmpty())
+            parts << bathText;
         if (!lodging.Text.isEmpty())
-            text += (english ? QStringLiteral("&") : QStringLiteral("及び")) + lodging.Text;
-        if (base.Nyutou_Kubun == 0)
-            label[RowAdvance] = (english ? QStringLiteral("(inclusive ") : QStringLiteral("(内 ")) + text
-                + QStringLiteral(")");
-        else
-            label[RowAdvance] = text;
-        amount[RowAdvance] = num(row4);
+            parts << lodging.Text;
+        label[RowAdvance] = parts.join(english ? QStringLiteral("&") : QStringLiteral("及び"));
+        amount[RowAdvance] = num(addedPart);
+        if (bathingIncluded && bathing != 0)
+            label[RowCharge] = english ? plain[RowCharge] + QStringLiteral(" (incl. Bathing Tax JPY%1)").arg(bathing)
+                                       : plain[RowCharge] + QStringLiteral("(内 入湯税%1円)").arg(bathing);
     }
 
     // Row 5: total of use.

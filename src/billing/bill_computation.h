@@ -54,11 +54,23 @@ QString taxRatesLabel(const std::vector<TTaxShare> &shares, bool english);
 // One line per rate with its taxable amount and tax, as a qualified invoice
 // states them: "10%対象 ¥11,000 (内消費税 ¥1,000)", tax added
 // "10%対象 ¥10,000 消費税 ¥1,000"; English "Subject to 10%: JPY 11,000
-// (incl. consumption tax JPY 1,000)".
+// (incl. consumption tax JPY 1,000)", tax added "Subject to 10%: JPY 10,000
+// excl. tax, consumption tax JPY 1,000".
 QStringList taxShareLines(const std::vector<TTaxShare> &shares, bool added, bool english);
 // The same lines in their two pieces, the amount and the tax (joined by a
 // blank they are taxShareLines), for a printout that must break a line.
 QList<QStringList> taxSharePieces(const std::vector<TTaxShare> &shares, bool added, bool english);
+
+// The bathing tax per person a line bears as the bill charges it: an adult
+// stay the amount in force on the line's date, an adult day-use guest the
+// day-use amount (none where the stay's amount is 0); a line without a date
+// takes billRates. Amount 0 for every other line.
+struct TBathingRate {
+    int Amount = 0;
+    bool Stay = false; // a stay (else a day use)
+};
+TBathingRate bathingRateOfLine(const TReserveData &line, const TRatesInForce &billRates, const TBaseData &base,
+                               const TMoneySettings &money);
 
 // The date whose settings a bill takes: its settlement date, today while it has none.
 QDate billSettingsDate(const TBillState &bill);

@@ -439,7 +439,8 @@ TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib
     // Both files or neither, across a crash too (one commit).
     const QString keptMessage = QStringLiteral("\n請求書の内容は画面に残っています。");
     QString error;
-    switch (writeBillFiles(data, data.ReserveList, urikake, lib, &error, alongside)) {
+    const std::vector<uint32_t> saved{bill.BillNo};
+    switch (writeBillFiles(data, data.ReserveList, urikake, lib, &error, alongside, &saved)) {
     case CommitResult::Done:
         break;
     case CommitResult::Unchanged:

@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -254,7 +255,7 @@ TBillMessage WriteBackRow(TBillState &bill, int lineIndex, uint32_t key, const Q
     if (const TBillMessage m = CheckCellEntry(2, text); !m.isEmpty())
         return m;
     QString day;
-    if (!normalizeLineDate(date, &day))
+    if (!normalizeLineDate(date, &day, QDate::fromString(bill.StartDate, QStringLiteral("yyyy/MM/dd"))))
         return {QStringLiteral("エラー"), LineDateFormatMessage};
     if (!validLine(bill, lineIndex))
         return {};
@@ -410,10 +411,11 @@ void CopyHeaderToLines(TBillState &bill)
 const QString LineDateFormatMessage =
     QStringLiteral("日付は 2026/12/11 のように、年（4桁）/月/日の形で正しい日付を入力してください");
 
-bool normalizeLineDate(const QString &typed, QString *date)
+bool normalizeLineDate(const QString &typed, QString *date, const QDate &stay)
 {
     static const QRegularExpression separated(QStringLiteral("^(\\d{4})[/-](\\d{1,2})[/-](\\d{1,2})$"));
     static const QRegularExpression digits(QStringLiteral("^(\\d{4})(\\d{2})(\\d{2})$"));
+    static const QRegularExpression monthDay(QStringLiteral("^(\\d{1,2})[/-](\\d{1,2})$"));
     // Full-width digits and separators read as their ASCII forms.
     const QString t = typed.normalized(QString::NormalizationForm_KC).trimmed();
     if (t.isEmpty()) {
@@ -423,9 +425,18 @@ bool normalizeLineDate(const QString &typed, QString *date)
     QRegularExpressionMatch m = separated.match(t);
     if (!m.hasMatch())
         m = digits.match(t);
-    if (!m.hasMatch())
-        return false;
-    const QDate d(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    QDate d;
+    if (m.hasMatch()) {
+        d = QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    } else if (m = monthDay.match(t); m.hasMatch() && stay.isValid()) {
+        // Month and day alone: the year that puts the date nearest the stay
+        // (12/31 typed on a stay from January 1st is the year before).
+        for (int year = stay.year() - 1; year <= stay.year() + 1; ++year) {
+            const QDate c(year, m.captured(1).toInt(), m.captured(2).toInt());
+            if (c.isValid() && (!d.isValid() || std::abs(c.daysTo(stay)) < std::abs(d.daysTo(stay))))
+                d = c;
+        }
+    }
     if (!d.isValid() || d.year() < 1900)
         return false;
     *date = d.toString(QStringLiteral("yyyy/MM/dd"));

@@ -92,10 +92,11 @@ void CopyHeaderToLines(TBillState &bill);
 
 // A line's date as typed: year/month/day with "/" or "-" (one-digit month
 // and day allowed) or eight digits, full-width digits and separators as
-// their ASCII forms, becomes 2026/12/11; empty stays empty. False when it is
-// no real date: a line's date decides the day it is listed and the month it
-// is reported under.
-bool normalizeLineDate(const QString &typed, QString *date);
+// their ASCII forms, becomes 2026/12/11; empty stays empty. Month and day
+// alone (12/12) take the year nearest the stay's first night, when given.
+// False when it is no real date: a line's date decides the day it is listed
+// and the month it is reported under.
+bool normalizeLineDate(const QString &typed, QString *date, const QDate &stay = {});
 extern const QString LineDateFormatMessage; // names the form a line date takes
 
 // A settlement date as typed, in the ten-character form (2007/8/9 becomes

@@ -8,6 +8,7 @@
 #include "shell/message_box.h"
 #include "shell/placement.h"
 #include "storage/cp932.h"
+#include "storage/ini_file.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -15,6 +16,7 @@
 #include <QDrag>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -170,7 +172,7 @@ TKamokuForm::TKamokuForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), De
     Grid = new TKamokuGrid(this);
     Grid->setObjectName(QStringLiteral("Grid"));
     Grid->setToolTip(QStringLiteral("左のグレーゾーンで右クリックすると行挿入･削除ができます"));
-    Grid->SetColCount(5);
+    Grid->SetColCount(7);
     Grid->SetRowCount(KamokuGridRows + 1);
     Grid->SetFixedCols(1);
     Grid->SetFixedRows(1);
@@ -183,6 +185,8 @@ TKamokuForm::TKamokuForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), De
     Grid->SetColWidths(2, fm.horizontalAdvance(QStringLiteral("99,999,999")) + 12);
     Grid->SetColWidths(3, fm.horizontalAdvance(QStringLiteral("Charge(INFANT Non Bed&Meal)")) + 12);
     Grid->SetColWidths(4, fm.horizontalAdvance(QStringLiteral("軽減税率")) + 12);
+    Grid->SetColWidths(5, fm.horizontalAdvance(QStringLiteral("うち食事代")) + 12);
+    Grid->SetColWidths(6, fm.horizontalAdvance(QStringLiteral("宿泊税対象外")) + 12);
 
     TGridColumns &cols = Grid->GridColumns();
     // The key column reads as an empty grey strip: its text has the strip's colour.
@@ -201,12 +205,27 @@ TKamokuForm::TKamokuForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), De
     cols[4]->SetCaption(QStringLiteral("軽減税率"));
     cols[4]->SetCanEdit(false);
     cols[4]->SetAlignment(taCenter);
+    // The accommodation tab's marks for the accommodation tax: the meal part
+    // per person typed here, 対象外 (no guest) set from the strip's menu.
+    cols[5]->SetCaption(QStringLiteral("うち食事代"));
+    cols[5]->SetDataType(dtInteger);
+    cols[5]->SetAlignment(taRightJustify);
+    cols[5]->SetDisplayMask(QStringLiteral("###,###"));
+    cols[5]->SetImeMode(imDisable);
+    cols[6]->SetCaption(QStringLiteral("宿泊税対象外"));
+    cols[6]->SetCanEdit(false);
+    cols[6]->SetAlignment(taCenter);
 
     Label1 = new QLabel(QStringLiteral("サービス料に関しては100未満は％で計算されます"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label2 = new QLabel(QStringLiteral("左端のグレーゾーンで右クリックすると行挿入･削除ができます"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setStyleSheet(QStringLiteral("color: navy;"));
+    ReservedNote = new QLabel(QStringLiteral("宿泊費の1〜%1行目は予約の受信データ専用です（行の挿入・削除はできません）")
+                                  .arg(KamokuReservedRows),
+                              this);
+    ReservedNote->setObjectName(QStringLiteral("ReservedNote"));
+    ReservedNote->setStyleSheet(QStringLiteral("color: navy;"));
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -220,6 +239,9 @@ TKamokuForm::TKamokuForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), De
     Greduced = PopupMenu1->addAction(QStringLiteral("軽減税率の対象にする"), this, &TKamokuForm::GreducedClick);
     Greduced->setObjectName(QStringLiteral("Greduced"));
     Greduced->setCheckable(true);
+    GnotGuest = PopupMenu1->addAction(QStringLiteral("宿泊者ではない（宿泊税の対象外）"), this, &TKamokuForm::GnotGuestClick);
+    GnotGuest->setObjectName(QStringLiteral("GnotGuest"));
+    GnotGuest->setCheckable(true);
     PopupMenu1->addSeparator();
     PopupMenu1->addAction(QStringLiteral("ポップアップメニューを閉じる"))->setObjectName(QStringLiteral("Gclose"));
 
@@ -230,6 +252,7 @@ TKamokuForm::TKamokuForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), De
     layout->addWidget(Grid, 1);
     layout->addWidget(Label1);
     layout->addWidget(Label2);
+    layout->addWidget(ReservedNote);
 
 
     connect(TabControl1, &QTabBar::currentChanged, this, [this] { showTab(); });
@@ -242,7 +265,7 @@ TKamokuForm::~TKamokuForm() = default;
 QSize TKamokuForm::sizeHint() const
 {
     int width = 0;
-    for (int c = 0; c < 5; ++c)
+    for (int c = 0; c < 7; ++c)
         width += Grid->ColWidths(c) + 1;
     width = std::max(width + Grid->verticalScrollBar()->sizeHint().width() + 20, TabControl1->sizeHint().width() + 12);
     return {width, 500};
@@ -256,18 +279,25 @@ void TKamokuForm::showTab()
 {
     const int category = kamokuTab(tab()).category;
     const auto &list = Desk.data().KamokuList[size_t(category)];
+    const TLodgingTax &marks = Desk.data().Money.Lodging;
+    const bool lodging = kamokuTabHasLodgingMarks(tab());
+    Grid->GridColumns()[5]->SetCanEdit(lodging);
     // Every entry gets a row, and no row lies past the category's keys.
     Grid->SetRowCount(std::min(std::max({Grid->RowCount(), KamokuGridRows + 1, int(list.size()) + 1}),
                                kamokuCapacity(category) + 1));
+    ReservedNote->setVisible(kamokuRowReserved(tab(), 1));
     Showing = true;
     Grid->HideEditor();
     for (int row = 1; row < Grid->RowCount(); ++row) {
         const size_t pos = size_t(row - 1);
         if (pos < list.size()) {
             const THojoKamoku &k = list[pos];
+            const int meal = kamokuRowMealPart(marks, tab(), row);
             Grid->SetRows(row, {QStringLiteral("%1/%2").arg(k.KamokuCode).arg(k.HojoCode), fieldText(k.Tekiyo),
                                 QString::number(k.Tanka), fieldText(k.ETekiyo),
-                                isReducedRate(k) ? QStringLiteral("※") : QString()});
+                                isReducedRate(k) ? QStringLiteral("※") : QString(),
+                                lodging && meal != 0 ? QString::number(meal) : QString(),
+                                kamokuRowNotGuest(marks, tab(), row) ? QStringLiteral("対象外") : QString()});
         } else {
             Grid->SetRows(row, {});
         }
@@ -281,6 +311,18 @@ void TKamokuForm::cellEdited(int col, int row, const QString &)
     if (Showing || col < 1 || row < 1)
         return;
     AppData &data = Desk.data();
+    if (col == 5) {
+        if (const QString refusal = setKamokuRowMealPart(data.Money.Lodging, tab(), row, Grid->Cells(5, row));
+            !refusal.isEmpty()) {
+            ShowMessage(this, kError, refusal);
+            Showing = true;
+            const int meal = kamokuRowMealPart(data.Money.Lodging, tab(), row);
+            Grid->SetCells(5, row, meal ? QString::number(meal) : QString());
+            Showing = false;
+        }
+        MarksChanged = true;
+        return;
+    }
     const QString refusal = setKamokuRow(data.KamokuList, tab(), row, Grid->Cells(1, row), Grid->Cells(2, row),
                                          Grid->Cells(3, row));
     if (!refusal.isEmpty()) {
@@ -347,6 +389,8 @@ void TKamokuForm::gridStripClicked(int row, const QPoint &globalPos)
     const KamokuLists &lists = Desk.data().KamokuList;
     Greduced->setEnabled(kamokuTabHasReducedRate(tab()) && !Grid->Cells(1, row).isEmpty());
     Greduced->setChecked(kamokuRowReduced(lists, tab(), row));
+    GnotGuest->setEnabled(kamokuTabHasLodgingMarks(tab()) && !Grid->Cells(1, row).isEmpty());
+    GnotGuest->setChecked(kamokuRowNotGuest(Desk.data().Money.Lodging, tab(), row));
     PopupMenu1->popup(globalPos);
 }
 
@@ -375,8 +419,20 @@ void TKamokuForm::GinsertClick()
     const int last = Grid->RowCount() - 1;
     if (!Grid->Cells(1, last).isEmpty())
         Grid->SetRowCount(Grid->RowCount() + 1);
-    if (const QString refusal = insertKamokuEntry(data.KamokuList, tab(), PopupRow); !refusal.isEmpty())
+    if (const QString refusal = insertKamokuEntry(data.KamokuList, tab(), PopupRow, &data.Money.Lodging);
+        !refusal.isEmpty())
         ShowMessage(this, kError, refusal);
+    MarksChanged = true;
+    showTab();
+}
+
+void TKamokuForm::GnotGuestClick()
+{
+    if (PopupRow < 1)
+        return;
+    TLodgingTax &marks = Desk.data().Money.Lodging;
+    setKamokuRowNotGuest(marks, tab(), PopupRow, !kamokuRowNotGuest(marks, tab(), PopupRow));
+    MarksChanged = true;
     showTab();
 }
 
@@ -393,9 +449,26 @@ void TKamokuForm::GdeleteClick()
 {
     if (PopupRow < 1 || kamokuRowReserved(tab(), PopupRow) || !renumberingAgreed(false))
         return;
-    deleteKamokuEntry(Desk.data().KamokuList, tab(), PopupRow);
+    deleteKamokuEntry(Desk.data().KamokuList, tab(), PopupRow, &Desk.data().Money.Lodging);
+    MarksChanged = true;
     showTab();
 }
+
+namespace {
+bool kamokuStored(const AppData &data)
+{
+    for (int i = 0; i < KamokuCategories; ++i) {
+        const auto &list = data.KamokuList[size_t(i)];
+        QFile f(data.filePath(KamokuFileNames[size_t(i)]));
+        if (!f.open(QIODevice::ReadOnly)
+            || f.readAll()
+                != QByteArray(reinterpret_cast<const char *>(list.data()),
+                              qsizetype(kamokuStoredCount(list) * sizeof(THojoKamoku))))
+            return false;
+    }
+    return true;
+}
+} // namespace
 
 void TKamokuForm::closeEvent(QCloseEvent *e)
 {
@@ -403,10 +476,22 @@ void TKamokuForm::closeEvent(QCloseEvent *e)
     AppData &data = Desk.data();
     renumberKamoku(data.KamokuList);
     QString error;
-    if (!saveKamokuLists(data, Desk.library(), &error))
+    // The files holding these lists already: no save, and no backup generation for nothing.
+    if (!kamokuStored(data) && !saveKamokuLists(data, Desk.library(), &error))
         ShowMessage(this, kError,
                     error + QStringLiteral("\n\n摘要マスターの内容はこのまま使えます。"
                                            "次にこの画面を閉じるときに、もう一度保存します。"));
+    if (MarksChanged) {
+        // The accommodation-tax marks live in the settings file, beside the money settings.
+        IniFile ini(data.iniPath());
+        writeMoneySettings(ini, data.Money);
+        if (!ini.save(&error))
+            ShowMessage(this, kError,
+                        error + QStringLiteral("\n\n宿泊税の対象外とうち食事代はこのまま使えます。"
+                                               "次にこの画面を閉じるときに、もう一度保存します。"));
+        else
+            MarksChanged = false;
+    }
     SaveFormPlacement(Desk.library(), this, data.iniPath());
     e->accept();
 }

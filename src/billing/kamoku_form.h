@@ -48,6 +48,8 @@ public:
     void GdeleteClick();
     // Marks or unmarks the entry of the menu's row as sold at the reduced tax rate.
     void GreducedClick();
+    // Marks or unmarks the accommodation item of the menu's row as no guest (no accommodation tax).
+    void GnotGuestClick();
     QMenu *popupMenu() const { return PopupMenu1; }
 
 protected:
@@ -64,9 +66,12 @@ private:
     QTabBar *TabControl1 = nullptr;
     TKamokuGrid *Grid = nullptr;
     QLabel *Label1 = nullptr;
+    QLabel *ReservedNote = nullptr; // on the tab whose first rows take fetched reservations
     QLabel *Label2 = nullptr;
     QMenu *PopupMenu1 = nullptr;
     QAction *Greduced = nullptr;
+    QAction *GnotGuest = nullptr;
+    bool MarksChanged = false; // the accommodation-tax marks wait to be written
     int PopupRow = 0;
     bool Showing = false;
 };

@@ -139,7 +139,28 @@ bool kamokuTabFull(const KamokuLists &lists, int tab)
     return kamokuStoredCount(lists[size_t(category)]) >= size_t(kamokuCapacity(category));
 }
 
-QString insertKamokuEntry(KamokuLists &lists, int tab, int row)
+namespace {
+// The marks of the accommodation items from key on move by one place (up when
+// by is -1, the mark of key itself then going); past the category's keys they go.
+void shiftLodgingMarks(TLodgingTax *marks, int tab, int row, int by)
+{
+    if (!marks || !kamokuTabHasLodgingMarks(tab))
+        return;
+    const uint32_t from = kamokuRowKey(tab, row);
+    std::map<uint32_t, TLodgingItem> moved;
+    for (const auto &[key, item] : marks->Items) {
+        if (key < from)
+            moved[key] = item;
+        else if (by < 0 && key == from)
+            continue;
+        else if (key + by <= 1601100)
+            moved[uint32_t(int64_t(key) + by)] = item;
+    }
+    marks->Items = moved;
+}
+} // namespace
+
+QString insertKamokuEntry(KamokuLists &lists, int tab, int row, TLodgingTax *marks)
 {
     const int pos = positionOf(row);
     if (!validTab(tab) || pos < 0 || kamokuRowReserved(tab, row))
@@ -152,6 +173,7 @@ QString insertKamokuEntry(KamokuLists &lists, int tab, int row)
     if (kamokuTabFull(lists, tab))
         return kamokuFullMessage(tab);
     list.insert(list.begin() + pos, THojoKamoku{});
+    shiftLodgingMarks(marks, tab, row, 1);
     if (list.size() > size_t(kamokuCapacity(category)))
         list.pop_back(); // a blank entry at the end
     return {};
@@ -194,7 +216,7 @@ QString kamokuRenumberQuestion(const KamokuKeyUse &use, bool inserting)
         .arg(inserting ? QStringLiteral("挿入") : QStringLiteral("削除"));
 }
 
-void deleteKamokuEntry(KamokuLists &lists, int tab, int row)
+void deleteKamokuEntry(KamokuLists &lists, int tab, int row, TLodgingTax *marks)
 {
     const int pos = positionOf(row);
     if (!validTab(tab) || pos < 0 || kamokuRowReserved(tab, row))
@@ -203,6 +225,57 @@ void deleteKamokuEntry(KamokuLists &lists, int tab, int row)
     if (size_t(pos) >= list.size())
         return;
     list.erase(list.begin() + pos);
+    shiftLodgingMarks(marks, tab, row, -1);
+}
+
+bool kamokuTabHasLodgingMarks(int tab) { return validTab(tab) && Tabs[size_t(tab)].code == 1601 && Tabs[size_t(tab)].firstNumber == 1; }
+
+bool kamokuRowNotGuest(const TLodgingTax &marks, int tab, int row)
+{
+    return kamokuTabHasLodgingMarks(tab) && row >= 1 && !marks.bearsTax(kamokuRowKey(tab, row));
+}
+
+namespace {
+// An entry without marks is dropped, so that the settings file lists only marked items.
+void setMark(TLodgingTax &marks, uint32_t key, const TLodgingItem &item)
+{
+    if (item == TLodgingItem{})
+        marks.Items.erase(key);
+    else
+        marks.Items[key] = item;
+}
+} // namespace
+
+void setKamokuRowNotGuest(TLodgingTax &marks, int tab, int row, bool notGuest)
+{
+    if (!kamokuTabHasLodgingMarks(tab) || row < 1 || row > 100)
+        return;
+    const uint32_t key = kamokuRowKey(tab, row);
+    TLodgingItem item = marks.Items.count(key) ? marks.Items[key] : TLodgingItem{};
+    item.NotGuest = notGuest;
+    setMark(marks, key, item);
+}
+
+int kamokuRowMealPart(const TLodgingTax &marks, int tab, int row)
+{
+    return kamokuTabHasLodgingMarks(tab) && row >= 1 ? marks.mealPart(kamokuRowKey(tab, row)) : 0;
+}
+
+QString setKamokuRowMealPart(TLodgingTax &marks, int tab, int row, const QString &text)
+{
+    if (!kamokuTabHasLodgingMarks(tab) || row < 1 || row > 100)
+        return {};
+    const QString t = QString(text).remove(QLatin1Char(',')).trimmed();
+    bool ok = t.isEmpty();
+    const qlonglong v = ok ? 0 : t.toLongLong(&ok);
+    if (!ok || v < 0 || v > TLodgingTax::MaxPrice)
+        return QStringLiteral("うち食事代は0円から%1円までの整数で入力してください")
+            .arg(QLocale(QLocale::Japanese).toString(TLodgingTax::MaxPrice));
+    const uint32_t key = kamokuRowKey(tab, row);
+    TLodgingItem item = marks.Items.count(key) ? marks.Items[key] : TLodgingItem{};
+    item.MealPart = int(v);
+    setMark(marks, key, item);
+    return {};
 }
 
 void renumberKamoku(KamokuLists &lists)

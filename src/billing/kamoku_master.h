@@ -69,10 +69,11 @@ bool kamokuTabFull(const KamokuLists &lists, int tab);
 // otherwise outgrow its keys). A row below the end of the list changes
 // nothing. Refused, with kamokuFullMessage, when every entry the category
 // has room for is in use.
-QString insertKamokuEntry(KamokuLists &lists, int tab, int row);
+// marks, when given, are the accommodation-tax marks of the items; they move with their entries.
+QString insertKamokuEntry(KamokuLists &lists, int tab, int row, TLodgingTax *marks = nullptr);
 // The entry of grid row row goes; the entries after it move up. A row below
 // the end of the list changes nothing.
-void deleteKamokuEntry(KamokuLists &lists, int tab, int row);
+void deleteKamokuEntry(KamokuLists &lists, int tab, int row, TLodgingTax *marks = nullptr);
 
 // Stored bill lines whose key would change meaning if the entry of grid row
 // row and those after it were renumbered (an insert or delete there).
@@ -98,6 +99,19 @@ bool kamokuRowReduced(const KamokuLists &lists, int tab, int row);
 // the entry through insertions, deletions and the renumbering on save. False
 // (nothing changed) for a row without a named entry or a tab without the rate.
 bool setKamokuRowReduced(KamokuLists &lists, int tab, int row, bool reduced);
+
+// The accommodation tab's marks for the accommodation tax, kept in the
+// settings file by item key (the item files keep their layout): whether the
+// row's item is no guest (a pet, a room charge) and so bears no tax, and its
+// meal part per person (うち食事代), left out of the price that chooses the
+// tier. Only tab 0 has them; false / 0 elsewhere.
+bool kamokuTabHasLodgingMarks(int tab);
+bool kamokuRowNotGuest(const TLodgingTax &marks, int tab, int row);
+void setKamokuRowNotGuest(TLodgingTax &marks, int tab, int row, bool notGuest);
+int kamokuRowMealPart(const TLodgingTax &marks, int tab, int row);
+// The refusal of a meal part as typed (a whole number of yen, 0 up); empty
+// when it was stored (an empty text is 0).
+QString setKamokuRowMealPart(TLodgingTax &marks, int tab, int row, const QString &text);
 
 // Whether the entries of this tab can be dragged onto a bill (tabs 0 to 3).
 bool kamokuTabDraggable(int tab);

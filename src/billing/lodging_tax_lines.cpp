@@ -7,27 +7,28 @@
 
 #include <QStringList>
 
-bool bearsLodgingTax(uint32_t key)
+namespace {
+// Multiplies price by (100 + rate) / 100 once for each step up, divides by it for each step down.
+void scale(TLodgingPrice &p, int steps, int rate)
 {
-    return key == 1601001 || key == 1601002 || key == 1601003 || key == 1601991 || key == 1601992;
+    if (steps > 0) {
+        p.Num *= 100 + rate;
+        p.Den *= 100;
+    } else if (steps < 0) {
+        p.Num *= 100;
+        p.Den *= 100 + rate;
+    }
 }
+} // namespace
 
-int64_t lodgingTierPrice(int64_t unitPrice, int serviceRate, int taxRate, const TBaseData &base,
-                         bool includesServiceAndTax)
+TLodgingPrice lodgingTierPrice(int64_t unitPrice, int64_t mealPart, int serviceRate, int taxRate,
+                               const TBaseData &base, LodgingBasis basis)
 {
     // Unit prices are 32-bit amounts and rates at most a few hundred percent: no overflow in 64 bits.
-    int64_t p = unitPrice;
-    if (includesServiceAndTax) {
-        if (base.ServiceKubun != 0)
-            p += p * serviceRate / 100;
-        if (base.TaxKubun != 0)
-            p += addedTax(p, taxRate);
-    } else {
-        if (base.TaxKubun == 0)
-            p -= includedTax(p, taxRate);
-        if (base.ServiceKubun == 0)
-            p = p * 100 / (100 + serviceRate);
-    }
+    TLodgingPrice p{unitPrice - mealPart, 1};
+    const int inPrice = base.ServiceKubun == 0 ? 1 : 0, taxInPrice = base.TaxKubun == 0 ? 1 : 0;
+    scale(p, (basis != LodgingBasis::Room ? 1 : 0) - inPrice, serviceRate);
+    scale(p, (basis == LodgingBasis::RoomServiceTax ? 1 : 0) - taxInPrice, taxRate);
     return p;
 }
 
@@ -38,8 +39,9 @@ TLodgingCharge lodgingChargeOfLine(const TReserveData &l, const QDate &billDate,
     const QDate night = lineDate.isValid() ? lineDate : billDate;
     const TRatesInForce rates = money.at(night, base);
     const int svc = serviceRate < 0 ? rates.Service : serviceRate;
-    return money.Lodging.charge(
-        lodgingTierPrice(l.Tanka, svc, rates.Standard, base, money.Lodging.PriceIncludesServiceAndTax), night);
+    return money.Lodging.charge(lodgingTierPrice(l.Tanka, money.Lodging.mealPart(l.Kubun), svc, rates.Standard, base,
+                                                 money.Lodging.basisAt(night)),
+                                night);
 }
 
 TLodgingTaxOfLines lodgingTaxOfLines(const RecordList<TReserveData> &lines, const QDate &billDate, int serviceRate,
@@ -50,7 +52,7 @@ TLodgingTaxOfLines lodgingTaxOfLines(const RecordList<TReserveData> &lines, cons
         return r;
     for (int i = 0; i < int(lines.size()); ++i) {
         const TReserveData &l = lines[i];
-        if (!bearsLodgingTax(l.Kubun) || l.Suryou == 0)
+        if (!money.Lodging.bearsTax(l.Kubun) || l.Suryou == 0)
             continue;
         const TLodgingCharge c = lodgingChargeOfLine(l, billDate, serviceRate, base, money);
         if (c.Amount == 0)

@@ -19,14 +19,12 @@ inline constexpr uint32_t LodgingTaxKey = 1106000;
 // Whether a stored line is that mark of an exempted bill.
 inline bool marksLodgingExempt(const TReserveData &line) { return line.Kubun == LodgingTaxKey && line.Tanka == 0; }
 
-// The stay lines that bear the tax: adult and child stays (with or without bathing tax).
-bool bearsLodgingTax(uint32_t key);
-
-// The price per person and night that chooses the tier, from a stay line's
-// unit price, whichever way the inn's prices hold service charge and tax.
+// The exact price per person and night that chooses the tier: the line's unit
+// price less its meal part (both as the inn's prices hold service charge and
+// tax), taken back to the room alone and counted as basis says.
 // serviceRate is the rate the bill uses (0 with its service switch off).
-int64_t lodgingTierPrice(int64_t unitPrice, int serviceRate, int taxRate, const TBaseData &base,
-                         bool includesServiceAndTax);
+TLodgingPrice lodgingTierPrice(int64_t unitPrice, int64_t mealPart, int serviceRate, int taxRate,
+                               const TBaseData &base, LodgingBasis basis);
 
 // The charge of one guest-night of a stay line: its date (billDate for a
 // line without one) choosing the period and its unit price the tier.

@@ -3,6 +3,7 @@
 #include "billing/bill_computation.h"
 #include "billing/bill_storage.h"
 #include "billing/bill_window_rules.h"
+#include "billing/guest_history_form.h"
 #include "billing/revenue_stamp.h"
 #include "controls/sa_num_edit.h"
 #include "controls/string_grid_ex.h"
@@ -36,6 +37,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -148,6 +150,7 @@ void TMeisaiForm::createControls()
     SeisanDay->setMaxLength(10);
     SeisanDay->setPlaceholderText(QStringLiteral("yyyy/mm/dd"));
     GuardTextEntry(SeisanDay, QStringLiteral("清算日"), 10);
+    ApplyImeMode(SeisanDay, imDisable); // dates, nights and amounts are typed as narrow digits
     LangButton = new QPushButton(QStringLiteral("English"), HeaderPanel);
     LangButton->setObjectName(QStringLiteral("LangButton"));
     Edit2 = label(HeaderPanel, QStringLiteral("Edit2"), QStringLiteral("名前"));
@@ -167,6 +170,7 @@ void TMeisaiForm::createControls()
     StayEdit->setMaxLength(2);
     StayEdit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,2}")), StayEdit));
     StayEdit->setAlignment(Qt::AlignRight);
+    ApplyImeMode(StayEdit, imDisable);
     Label2 = label(HeaderPanel, QStringLiteral("Label2"), QStringLiteral("泊"));
     Edit4 = label(HeaderPanel, QStringLiteral("Edit4"), QStringLiteral("部屋"));
     RoomEdit = new QLineEdit(HeaderPanel);
@@ -335,6 +339,12 @@ void TMeisaiForm::createControls()
         if (Showing)
             return;
         Bill.NebikiCombo.ItemIndex = i;
+        // The discount item's amount in the master, as a discount (minus).
+        if (i > 0 && size_t(i - 1) < Bill.NebikiItems.size())
+            if (const int32_t amount = Bill.NebikiItems[size_t(i - 1)].Tanka; amount != 0) {
+                SaNumEdit[RowDiscount]->SetText(QString::number(-std::abs(int64_t(amount))));
+                Bill.SaNumEdit[RowDiscount] = SaNumEdit[RowDiscount]->Text();
+            }
         calcTotals();
     });
     connect(CouponCombo, &QComboBox::currentIndexChanged, this, [this](int i) {
@@ -378,6 +388,7 @@ void TMeisaiForm::createControls()
         auto *s = new QSpinBox(this);
         s->setObjectName(name);
         s->setRange(1, 10);
+        ApplyImeMode(s, imDisable);
         return s;
     };
     GroupBox1 = new QGroupBox(QStringLiteral("領収書(%1)").arg(QLatin1String(paper)), this);
@@ -455,6 +466,7 @@ void TMeisaiForm::createLayout()
 
     auto *left = new QVBoxLayout;
     left->addWidget(HeaderPanel);
+    left->addWidget(new TGuestHistory(Desk, NameEdit, [this] { return Bill.BillNo; }, this));
     left->addWidget(Grid, 0, Qt::AlignLeft);
     left->addLayout(paging);
     left->addStretch();
@@ -867,6 +879,16 @@ void TMeisaiForm::placePicker(int col, int row)
     TekiyoCombo->raise();
 }
 
+bool TMeisaiForm::pickerAt(int col, int row)
+{
+    // Over a filled 摘要 cell too: another item replaces the line's.
+    if (!TekiyoCombo->isVisible() && col == ColText) {
+        PickRow = row;
+        placePicker(col, row);
+    }
+    return TekiyoCombo->isVisible();
+}
+
 void TMeisaiForm::openPicker()
 {
     if (!TekiyoCombo->isVisible())
@@ -923,13 +945,13 @@ bool TMeisaiForm::gridKey(QKeyEvent *e)
     case Qt::Key_Left:
     case Qt::Key_Up:
     case Qt::Key_Down:
-        if (e->key() == Qt::Key_Down && mods == Qt::AltModifier && TekiyoCombo->isVisible()) {
+        if (e->key() == Qt::Key_Down && mods == Qt::AltModifier && pickerAt(col, row)) {
             openPicker();
             return true;
         }
         return !writeBackRow(row);
     case Qt::Key_F4:
-        if (TekiyoCombo->isVisible()) {
+        if (pickerAt(col, row)) {
             openPicker();
             return true;
         }
@@ -1158,6 +1180,13 @@ void TMeisaiForm::closeEvent(QCloseEvent *e)
         return;
     }
     e->ignore();
+    // A bill held at another desk was only shown here: nothing to save.
+    if (Desk.isBillReadOnly()) {
+        Desk.setBillWindow(nullptr);
+        Closing = true;
+        e->accept();
+        return;
+    }
     if (!writeBackRow(Grid->Row()))
         return;
     TCloseCheck check = CheckBeforeClose(Bill);

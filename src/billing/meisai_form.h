@@ -84,6 +84,8 @@ private:
     void cellEdited(int col, int row, const QString &value);
     void placePicker(int col, int row);
     void openPicker();
+    // Shows the item picker over the cell when it is a 摘要 cell; whether it shows.
+    bool pickerAt(int col, int row);
     void itemPicked(int index);
     void gridPopup(const QPoint &pos);
 

@@ -62,18 +62,8 @@ QString InsertComma(const QString &digits)
 }
 
 // What an input method or a wide keyboard delivers, in its narrow form:
-// full-width digits, minus and full stop; everything else unchanged.
-QChar NarrowChar(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= 0xFF10 && u <= 0xFF19)
-        return QChar(char16_t('0' + (u - 0xFF10)));
-    if (u == 0xFF0D || u == 0x2212)
-        return QLatin1Char('-');
-    if (u == 0xFF0E)
-        return QLatin1Char('.');
-    return c;
-}
+// full-width digits, minus and full stop, 「ー」 as minus; everything else unchanged.
+QChar NarrowChar(QChar c) { return NarrowTyped(QString(c)).at(0); }
 
 bool IsDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
@@ -856,7 +846,7 @@ QVariant TSaNumEdit::inputMethodQuery(Qt::InputMethodQuery query) const
 {
     switch (query) {
     case Qt::ImEnabled:
-        return FImeMode != imDisable;
+        return !ImeModeOff(FImeMode);
     case Qt::ImCursorRectangle:
         return CaretRect();
     case Qt::ImHints:

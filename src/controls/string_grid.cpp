@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QGuiApplication>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -787,6 +789,9 @@ void TStringGrid::MoveCurrent(int col, int row, bool moveAnchor, bool show)
         UpdateEditor();
         PlaceEditor();
     }
+    // The input method may be on in one column and off in the next.
+    if (hasFocus())
+        QGuiApplication::inputMethod()->update(Qt::ImEnabled | Qt::ImHints);
     InvalidateGrid();
 }
 

@@ -3,6 +3,7 @@
 #include "controls/display_format.h"
 
 #include <QFontMetrics>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -162,6 +163,12 @@ void TStringGridEx::SetStripeColor(const QColor &v)
 }
 
 TGridColumn *TStringGridEx::CurrentColumn() const { return FGridColumns.Items(Col()); }
+
+bool TStringGridEx::CurrentColumnNarrow() const
+{
+    const TGridColumn *gc = CurrentColumn();
+    return gc && ImeModeOff(gc->ImeMode());
+}
 
 QColor TStringGridEx::GetBrushColor(int col, int row) const
 {
@@ -337,10 +344,28 @@ bool TStringGridEx::KeyDown(QKeyEvent *e)
 void TStringGridEx::KeyPress(QChar c)
 {
     const TGridColumn *gc = CurrentColumn();
+    if (CurrentColumnNarrow())
+        c = NarrowTyped(QString(c)).at(0);
     TStringGrid::KeyPress(c);
     if (c == QLatin1Char('\r') && gc && gc->MultiLine() && EditorMode() && InplaceEditor()
         && InplaceEditor()->isVisible())
         InplaceEditor()->Deselect();
+}
+
+QVariant TStringGridEx::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    if (query == Qt::ImEnabled && CurrentColumnNarrow())
+        return false;
+    if (query == Qt::ImHints && CurrentColumn())
+        return int(ImeModeHints(CurrentColumn()->ImeMode()));
+    return TStringGrid::inputMethodQuery(query);
+}
+
+void TStringGridEx::inputMethodEvent(QInputMethodEvent *e)
+{
+    if (CurrentColumnNarrow())
+        e->setCommitString(NarrowTyped(e->commitString()), e->replacementStart(), e->replacementLength());
+    TStringGrid::inputMethodEvent(e);
 }
 
 int TStringGridEx::ScrollPageSize(int visible, int scrollable) const

@@ -156,6 +156,10 @@ protected:
     TInplaceEdit *CreateEditor() override;
     bool KeyDown(QKeyEvent *e) override;
     void KeyPress(QChar c) override;
+    // The input method is off while the current cell's column types narrow
+    // text, and what it commits there anyway is narrowed.
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void inputMethodEvent(QInputMethodEvent *e) override;
     int ScrollPageSize(int visible, int scrollable) const override;
 
 private:
@@ -163,6 +167,7 @@ private:
     friend class TGridColumn;
     friend class TInplaceEditEx;
     TGridColumn *CurrentColumn() const;
+    bool CurrentColumnNarrow() const;
     void ColumnsChanged() { InvalidateGrid(); }
 
     TGridColumns FGridColumns;

@@ -57,9 +57,9 @@ QString suggestedFileName(const QString &documentName)
 
 QString choosePdfPath(QWidget *parent, const QString &documentName)
 {
-    // The dialog starts where the last PDF went.
-    const QString suggested =
-        QDir(filefolders::startFolder(QStringLiteral("PDF"), QDir::homePath())).filePath(suggestedFileName(documentName));
+    // The dialog starts where the last PDF went, at first in the clerk's Documents.
+    const QString suggested = QDir(filefolders::startFolder(QStringLiteral("PDF"), filefolders::documentsFolder()))
+                                  .filePath(suggestedFileName(documentName));
     if (pdfChooser)
         return pdfChooser(parent, suggested);
     return QFileDialog::getSaveFileName(parent, QStringLiteral("PDFファイルとして保存"), suggested,

@@ -701,13 +701,25 @@ void TPrintForm::setUpFooter()
         // find none (small paper, English, two rates and a proviso), the box
         // and the stamp frame give way to them: the tax per rate is what the
         // guest needs, and a stamp may go anywhere on the receipt.
-        if (!addInvoiceLines(b.items, name, {{0, 0.2, right, aboveStamp - 0.2}, {0, belowStamp, right, foot - belowStamp}},
-                             true, pt)) {
-            stampAt.y = foot - stampAt.h;
-            if (!addInvoiceLines(b.items, name, {{0, top, right, stampAt.y - 0.5 - top}}, true, pt)) {
-                stampGivesWay = true;
-                addInvoiceLines(b.items, name, {{0, top, right, foot - top}}, true, pt);
+        // The lines stay one block wherever one block finds room; only where
+        // it finds none do they part, rather than the stamp's place.
+        const QList<FrameSpot> aroundStamp{{0, 0.2, right, aboveStamp - 0.2}, {0, belowStamp, right, foot - belowStamp}};
+        const QList<FrameSpot> aboveFoot{{0, top, right, foot - stampAt.h - 0.5 - top}};
+        bool placed = false;
+        for (const bool together : {true, false}) {
+            if (placed)
+                break;
+            stampAt = L.stampBox;
+            placed = addInvoiceLines(b.items, name, aroundStamp, true, pt, together);
+            if (!placed) {
+                stampAt.y = foot - stampAt.h;
+                placed = addInvoiceLines(b.items, name, aboveFoot, true, pt, together);
             }
+        }
+        if (!placed) {
+            stampAt = L.stampBox;
+            stampGivesWay = true;
+            addInvoiceLines(b.items, name, {{0, top, right, foot - top}}, true, pt, true);
         }
     }
 
@@ -824,11 +836,11 @@ void TPrintForm::setUpReceiptHalf()
         const qreal right = std::min(r.logo.x, r.facility.x) - 1.0;
         const qreal top = r.tadashiRule.y + 1.0;
         const qreal belowStamp = r.blankBox.bottom() + 0.5;
-        addInvoiceLines(p, QStringLiteral("Invoice2_"),
-                                      {{r.tadashiRule.x, top, right - r.tadashiRule.x, r.blankBox.y - 0.5 - top},
-                                       {r.tadashiRule.x, belowStamp, right - r.tadashiRule.x,
-                                        rep.page.paperMm().height() - rep.page.bottomMm - belowStamp}},
-                                      false, 7);
+        const QList<FrameSpot> spaces{{r.tadashiRule.x, top, right - r.tadashiRule.x, r.blankBox.y - 0.5 - top},
+                                      {r.tadashiRule.x, belowStamp, right - r.tadashiRule.x,
+                                       rep.page.paperMm().height() - rep.page.bottomMm - belowStamp}};
+        if (!addInvoiceLines(p, QStringLiteral("Invoice2_"), spaces, false, 7, true))
+            addInvoiceLines(p, QStringLiteral("Invoice2_"), spaces, false, 7, false);
     }
     ReportItem logo = ReportItem::picture(QStringLiteral("QRImage1"), r.logo.x, r.logo.y, r.logo.w,
                                           std::min(r.logo.h, nameBottom - r.logo.y), QImage());
@@ -988,7 +1000,9 @@ QString TPrintForm::taxBreakdownText() const
         t += piece(bill.GEdit[RowTax], base.TaxKubun != 0) + QLatin1Char(' ') + yen(tax) + QLatin1Char(' ');
     const QString bath = bill.SaNumEdit[RowAdvance].trimmed();
     if (!bath.isEmpty())
-        t += piece(bill.GEdit[RowAdvance], base.Nyutou_Kubun != 0) + QLatin1Char('=') + yen(bath) + QLatin1Char(' ');
+        // Row 4 is wrapped in "(内 …)" only while it holds an included bathing tax alone.
+        t += piece(bill.GEdit[RowAdvance], !bill.GEdit[RowAdvance].startsWith(QStringLiteral("(内 ")))
+            + QLatin1Char('=') + yen(bath) + QLatin1Char(' ');
     return t + QLatin1Char(')');
 }
 
@@ -1070,20 +1084,26 @@ QString joinPieces(const QString &left, const QString &right)
 // the largest size from pt down to kSmallestInvoice at which every line
 // finds room. Returns false (and adds nothing) when they do not fit even then.
 bool TPrintForm::addInvoiceLines(QList<ReportItem> &out, const QString &prefix, const QList<FrameSpot> &spaces,
-                                 bool fromFoot, qreal pt)
+                                 bool fromFoot, qreal pt, bool together)
 {
     const QList<QStringList> lines = invoiceLines();
     const int n = int(lines.size());
+    // together: one block, the rates, the legend of ※ and what is outside
+    // the tax read together, in the first space where all fit. Otherwise the
+    // lines of the rates stay together, and so do the notes, unless only
+    // apart they find room.
     const int rates = std::min(n, int(bill.TaxShares.size()));
-    // Units that share a space: [first, end) of the lines.
     std::vector<std::pair<int, int>> grouped{{0, rates}};
     if (rates < n)
         grouped.push_back({rates, n});
     std::vector<std::pair<int, int>> single;
     for (int i = 0; i < n; ++i)
         single.push_back({i, i + 1});
+    std::vector<std::vector<std::pair<int, int>>> choices{{{0, n}}};
+    if (!together)
+        choices = {grouped, single};
 
-    for (const auto &units : {grouped, single})
+    for (const auto &units : choices)
         for (qreal size = pt; size >= kSmallestInvoice - 1e-6; size -= 0.5) {
             const FontSpec f = font(kPGothic, size);
             const qreal step = measure.lineHeight(f);
@@ -1195,7 +1215,7 @@ TDocumentRun TPrintForm::Run()
     // An estimate holds for a week from its own date.
     if (Kind == KindEstimate)
         messageText = english ? QStringLiteral("Valid until ") + QLocale(QLocale::English).toString(date.addDays(7), kDateEn)
-                              : QStringLiteral("見積有効期限：") + date.addDays(7).toString(kDateJa);
+                              : QStringLiteral("見積有効期限:") + date.addDays(7).toString(kDateJa);
     else
         messageText = documentMessage(Kind == KindReceipt ? base.CommentR : base.CommentS, Kind == KindReceipt);
     dateText = english ? QLocale(QLocale::English).toString(date, kDateEn) : date.toString(kDateJa);

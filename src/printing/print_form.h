@@ -102,7 +102,7 @@ private:
     QString taxBreakdownText() const;
     QList<QStringList> invoiceLines() const;
     bool addInvoiceLines(QList<printing::ReportItem> &out, const QString &prefix, const QList<FrameSpot> &spaces,
-                         bool fromFoot, qreal pt);
+                         bool fromFoot, qreal pt, bool together);
     qreal addRegistrationLine(QList<printing::ReportItem> &out, const QString &name, qreal x, qreal right, qreal addressTop,
                               qreal pt);
     const TReserveData *currentLine() const;

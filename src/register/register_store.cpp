@@ -29,7 +29,7 @@ bool RegisterFileStore::save(const std::vector<SealedBlob> &blobs, QString *erro
     std::vector<FileContent> files;
     files.reserve(blobs.size());
     for (const SealedBlob &b : blobs)
-        files.push_back({b.name, b.bytes.constData(), std::size_t(b.bytes.size()), true});
+        files.push_back({b.name, b.bytes.constData(), std::size_t(b.bytes.size())});
     return commitFiles(dir, files, error) == CommitResult::Done;
 }
 

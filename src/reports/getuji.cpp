@@ -44,35 +44,29 @@ namespace {
 constexpr int Carried = GetujiColumns;
 using Row = std::array<MonthSum, GetujiColumns + 1>;
 
-// The column a line's amount goes to, or -1; and whether its quantity
-// carries the staying (1) or day-use (2) bathing tax.
-struct Placement {
-    int column = -1;
-    int bathing = 0;
-};
-
-Placement placeLine(uint32_t k)
+// The column a line's amount goes to, or -1.
+int placeLine(uint32_t k)
 {
     if (k == 1601001 || k == 1601002)
-        return {GStayAdult, 1};
+        return GStayAdult;
     if (k >= 1601003 && k <= 1601100)
-        return {GStayOther, 0};
+        return GStayOther;
     if (k >= 1601801 && k <= 1601989)
-        return {GDayUse, 2};
+        return GDayUse;
     if (k >= 1601101 && k <= 1601800)
-        return {GOption, 0};
+        return GOption;
     if (k == 1601991 || k == 1601992)
-        return {GStayAdult, 0};
+        return GStayAdult;
     if (k == 1601993 || k == 1601994)
-        return {GDayUse, 0};
+        return GDayUse;
     if (k == ServiceLineKey)
-        return {GService, 0};
+        return GService;
     switch (k / 1000) {
-    case 1602: return {GDiscount, 0};
-    case 1106: return {GAdvance, 0};
-    case 1105: return {GDeposit, 0};
-    case 102: return {GReceivable, 0};
-    default: return {};
+    case 1602: return GDiscount;
+    case 1106: return GAdvance;
+    case 1105: return GDeposit;
+    case 102: return GReceivable;
+    default: return -1;
     }
 }
 
@@ -92,11 +86,11 @@ struct Checked {
         return r;
     }
     // The consumption tax of one bill's charges, once per rate by the bill's own rules.
-    std::vector<TTaxShare> tax(int64_t standardItems, int64_t reducedItems, int64_t common, const TRatesInForce &rates,
-                               bool taxAdded)
+    std::vector<TTaxShare> tax(int64_t standardItems, int64_t reducedItems, int64_t common, int64_t standardOnly,
+                               const TRatesInForce &rates, bool taxAdded)
     {
         std::vector<TTaxShare> shares;
-        if (!taxShares(standardItems, reducedItems, common, 0, rates, taxAdded, &shares))
+        if (!taxShares(standardItems, reducedItems, common, standardOnly, rates, taxAdded, &shares))
             overflow = true;
         return shares;
     }
@@ -147,8 +141,9 @@ MonthGrid getujiMonth(const AppData &data, const ReportMonth &month, QStringList
 
     const std::vector<uint32_t> reduced = reducedRateKeys(data.KamokuList);
     std::map<std::pair<int, bool>, TTaxShare> rateTotals; // by rate, reduced or not
-    // The bill being added up: its reduced-rate items and its shared charges.
-    MonthSum billReduced, billCommon;
+    // The bill being added up: its reduced-rate items, its shared charges and
+    // its bathing tax (out of its tax base when the prices include it).
+    MonthSum billReduced, billCommon, billBathing;
 
     uint32_t excluded = 0;
     const std::size_t n = lines.size();
@@ -164,18 +159,17 @@ MonthGrid getujiMonth(const AppData &data, const ReportMonth &month, QStringList
 
         Row &row = cells[d - 1];
         const uint32_t k = line.Kubun;
-        const Placement p = placeLine(k);
-        if (p.column >= 0) {
-            row[p.column].addProduct(line.Tanka, line.Suryou);
-            total[p.column].addProduct(line.Tanka, line.Suryou);
+        const int column = placeLine(k);
+        if (column >= 0) {
+            row[column].addProduct(line.Tanka, line.Suryou);
+            total[column].addProduct(line.Tanka, line.Suryou);
         }
-        if (p.bathing) {
-            // The bathing tax in force on the line's own date (the settlement day's for a line without one).
-            const QDate lineDate = moneyDate(fieldText(line.Rsvday));
-            const TRatesInForce at = data.Money.at(lineDate.isValid() ? lineDate : month.date(d), base);
-            const int32_t rate = p.bathing == 1 ? at.Nyutouzei : at.DayNyutouzei;
-            row[GBathingTax].addProduct(line.Suryou, rate);
-            total[GBathingTax].addProduct(line.Suryou, rate);
+        // The bathing tax as the bill charged it, by the line's own date.
+        if (const TBathingRate bath = bathingRateOfLine(line, data.Money.at(month.date(d), base), base, data.Money);
+            bath.Amount != 0) {
+            row[GBathingTax].addProduct(line.Suryou, bath.Amount);
+            total[GBathingTax].addProduct(line.Suryou, bath.Amount);
+            billBathing.addProduct(line.Suryou, bath.Amount);
         }
         const uint32_t account = k / 1000;
         const bool charged = account != 1106 && account != 102 && account != 1105
@@ -194,10 +188,13 @@ MonthGrid getujiMonth(const AppData &data, const ReportMonth &month, QStringList
             // taxed, at the rates in force on the settlement day.
             const int64_t charges = checked.minus(row[GCharges].value(), row[Carried].value());
             const int64_t standard = checked.minus(checked.minus(charges, billReduced.value()), billCommon.value());
-            checked.overflow |= billReduced.overflowed() || billCommon.overflowed();
+            checked.overflow |= billReduced.overflowed() || billCommon.overflowed() || billBathing.overflowed();
             const TRatesInForce rates = data.Money.at(month.date(d), base);
+            // As the bill computes it: a bathing tax the prices include is no sale of the inn's.
+            const int64_t notTaxed = bathingSeparate ? 0 : -billBathing.value();
             int64_t tax = 0;
-            for (const TTaxShare &t : checked.tax(standard, billReduced.value(), billCommon.value(), rates, taxAdded)) {
+            for (const TTaxShare &t :
+                 checked.tax(standard, billReduced.value(), billCommon.value(), notTaxed, rates, taxAdded)) {
                 tax = checked.plus(tax, t.Tax);
                 TTaxShare &sum = rateTotals.try_emplace({t.Rate, t.Reduced}, TTaxShare{t.Rate, t.Reduced}).first->second;
                 sum.Base = checked.plus(sum.Base, t.Base);
@@ -205,6 +202,7 @@ MonthGrid getujiMonth(const AppData &data, const ReportMonth &month, QStringList
             }
             billReduced = MonthSum();
             billCommon = MonthSum();
+            billBathing = MonthSum();
             row[GTax].add(tax);
             total[GTax].add(tax);
             settle(row);

@@ -67,7 +67,7 @@ MonthGrid lodgingTaxMonth(const AppData &data, const ReportMonth &month)
     const auto lines = data.ReserveList.lineDates().month(month.year(), month.month());
     std::unordered_map<uint32_t, BillFacts> bills;
     for (const RecordDateIndex::Line &dated : lines)
-        if (bearsLodgingTax(data.ReserveList[dated.index].Kubun))
+        if (tax.bearsTax(data.ReserveList[dated.index].Kubun))
             bills.emplace(data.ReserveList[dated.index].MeiNo, BillFacts{});
     if (!bills.empty()) {
         const QDate today = Clock::now().date();
@@ -99,7 +99,7 @@ MonthGrid lodgingTaxMonth(const AppData &data, const ReportMonth &month)
     };
     for (const RecordDateIndex::Line &dated : lines) {
         const TReserveData &line = data.ReserveList[dated.index];
-        if (!bearsLodgingTax(line.Kubun) || line.Suryou == 0)
+        if (!tax.bearsTax(line.Kubun) || line.Suryou == 0)
             continue;
         const int d = int(dated.day);
         const BillFacts &f = bills[line.MeiNo];
@@ -133,4 +133,18 @@ MonthGrid lodgingTaxMonth(const AppData &data, const ReportMonth &month)
         grid.rows.push_back(row);
     }
     return grid;
+}
+
+QStringList lodgingUndatedLines(const AppData &data, const ReportMonth &month)
+{
+    QStringList named;
+    const TLodgingTax &tax = data.Money.Lodging;
+    if (!tax.Enabled)
+        return named;
+    for (const RecordDateIndex::Line &settled : data.ReserveList.settlementDates().month(month.year(), month.month())) {
+        const TReserveData &line = data.ReserveList[settled.index];
+        if (tax.bearsTax(line.Kubun) && line.Suryou != 0 && !moneyDate(fieldText(line.Rsvday)).isValid())
+            named << QStringLiteral("伝票No.%1 %2 ×%3名").arg(line.MeiNo).arg(fieldText(line.Kamoku)).arg(line.Suryou);
+    }
+    return named;
 }

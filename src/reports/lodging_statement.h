@@ -14,3 +14,8 @@
 // "6,000〜19,999円 400円"; then 人泊計 (taxed guest-nights), 免除 人泊
 // (guest-nights of exempted bills) and 税額.
 MonthGrid lodgingTaxMonth(const AppData &data, const ReportMonth &month);
+
+// The stay lines that bear the tax but have no date, of the bills settled in
+// the month: no night of the statement can count them, so each is named for
+// the clerk to date it (e.g. "伝票No.12 その他宿泊料金 ×2名"). Empty when none.
+QStringList lodgingUndatedLines(const AppData &data, const ReportMonth &month);

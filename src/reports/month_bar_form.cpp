@@ -97,10 +97,10 @@ bool saveMonthGridCsvFile(QWidget *parent, const MonthGrid &grid, const QString 
         ShowMessage(parent, QStringLiteral("エラー"), grid.error);
         return false;
     }
-    // The dialog starts where the last CSV file went.
+    // The dialog starts where the last CSV file went, at first in the clerk's Documents.
     const QFileInfo suggested(suggestedPath);
-    const QString start =
-        QDir(filefolders::startFolder(QStringLiteral("CSV"), suggested.absolutePath())).filePath(suggested.fileName());
+    const QString start = QDir(filefolders::startFolder(QStringLiteral("CSV"), filefolders::documentsFolder()))
+                              .filePath(suggested.fileName());
     const QString path = csvChooser
         ? csvChooser(parent, start)
         : QFileDialog::getSaveFileName(parent, QStringLiteral("CSVファイルとして保存"), start,

@@ -5,9 +5,11 @@
 #include "reports/lodging_statement.h"
 #include "reports/nyutouzei.h"
 #include "reports/receivables.h"
+#include "storage/clock.h"
 #include "storage/ini_file.h"
 #include "storage/library.h"
 #include "storage/money_settings.h"
+#include "storage/pg_store.h"
 #include "storage/safe_file.h"
 
 #include <QFileInfo>
@@ -80,6 +82,21 @@ bool readReportData(AppData &data, const QString &exePath, QString *error)
 {
     data.ExePath = exePath.endsWith(QLatin1Char('/')) ? exePath : exePath + QLatin1Char('/');
     data.BackupPath = data.ExePath + QStringLiteral("backup/");
+
+    // Records kept in a database are read from it, as committed.
+    const StoreChoice choice = chooseStore(data.iniPath(), QProcessEnvironment::systemEnvironment());
+    if (choice.kind != StoreChoice::Kind::Files || !choice.error.isEmpty()) {
+        const std::shared_ptr<RecordStore> store = openStore(choice, error);
+        if (!store)
+            return false;
+        bool refuse = false;
+        const QString message = store->load(data, Clock::now(), &refuse);
+        if (!message.isEmpty()) {
+            *error = message.simplified();
+            return false;
+        }
+        return true;
+    }
 
     RecordList<TBaseData> base;
     if (!readList(base, data.filePath("base.dat"), error))

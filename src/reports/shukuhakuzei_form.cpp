@@ -19,6 +19,12 @@ TShukuhakuzeiForm::TShukuhakuzeiForm(FrontDesk &desk, QWidget *parent)
     addCsvButton([this] { return monthCsvName(QStringLiteral("lodging"), MonthBar->year(), MonthBar->month()); });
     addToTop(new QWidget(this), 1);
     addNote(Label1);
+    UndatedLabel = new QLabel(this);
+    UndatedLabel->setObjectName(QStringLiteral("UndatedLabel"));
+    UndatedLabel->setStyleSheet(QStringLiteral("color: #b00000;"));
+    UndatedLabel->setWordWrap(true);
+    UndatedLabel->hide();
+    addNote(UndatedLabel);
     connect(PrintButton, &QToolButton::clicked, this, &TShukuhakuzeiForm::PrintButtonClick);
     Refresh();
     resize(sizeHint());
@@ -26,7 +32,12 @@ TShukuhakuzeiForm::TShukuhakuzeiForm(FrontDesk &desk, QWidget *parent)
 
 MonthGrid TShukuhakuzeiForm::compute()
 {
-    MonthGrid grid = lodgingTaxMonth(Desk.data(), ReportMonth(MonthBar->year(), MonthBar->month()));
+    const ReportMonth month(MonthBar->year(), MonthBar->month());
+    MonthGrid grid = lodgingTaxMonth(Desk.data(), month);
+    const QStringList undated = lodgingUndatedLines(Desk.data(), month);
+    UndatedLabel->setText(QStringLiteral("日付のない宿泊の行は、どの夜にも数えられません。伝票で日付を入れてください：")
+                          + undated.join(QStringLiteral("、")));
+    UndatedLabel->setVisible(!undated.isEmpty());
     // The tiers in force differ from month to month, and so do the columns.
     if (grid.headings.size() != Grid->ColCount() || FShown.headings != grid.headings) {
         QList<MonthGridColumn> columns{{50, taCenter, ""}};

@@ -15,6 +15,8 @@ public:
     explicit TShukuhakuzeiForm(FrontDesk &desk, QWidget *parent = nullptr);
 
     QLabel *Label1 = nullptr;
+    // Names the month's stay lines without a date, which no night counts.
+    QLabel *UndatedLabel = nullptr;
 
     void PrintButtonClick();
 

@@ -25,12 +25,6 @@ QString listDateLabel(const QDate &date)
 
 namespace {
 
-// The line date is the day: ten characters and the field's NUL after them.
-inline bool onDay(const TReserveData &r, const RecordDate &day)
-{
-    return std::memcmp(r.Rsvday, day.data(), day.size()) == 0 && r.Rsvday[day.size()] == 0;
-}
-
 // Bill number as the grid shows it, NUL-padded, so that comparing keys
 // compares the texts byte by byte (a shorter text before a longer one with it
 // as prefix).
@@ -48,20 +42,22 @@ void collectDayRows(const ReserveRecords &list, const QDate &day, std::vector<si
 {
     rows.clear();
     const TReserveData *records = list.data();
-    const RecordDate text = recordDate(day);
     const uint32_t dayOfMonth = uint32_t(day.day());
     for (const RecordDateIndex::Line &line : list.lineDates().month(day.year(), day.month())) {
         if (line.day != dayOfMonth)
             continue;
         const size_t i = line.index;
-        if (i > 0) {
-            // A further line of a bill and room already listed for the day.
-            const TReserveData &prev = records[i - 1];
-            if (prev.MeiNo == records[i].MeiNo && onDay(prev, text)
-                && std::strncmp(prev.Room, records[i].Room, sizeof prev.Room) == 0)
-                continue;
+        // A further line of a bill and room already listed for the day,
+        // wherever its lines stand (a discount or total saved after a later
+        // night's line is still the same bill).
+        const TReserveData &r = records[i];
+        bool listed = false;
+        for (size_t k = rows.size(); k-- > 0 && !listed;) {
+            const TReserveData &other = records[rows[k]];
+            listed = other.MeiNo == r.MeiNo && std::strncmp(other.Room, r.Room, sizeof r.Room) == 0;
         }
-        rows.push_back(i);
+        if (!listed)
+            rows.push_back(i);
     }
     auto before = [records](size_t a, size_t b) {
         return records[a].MeiNo != records[b].MeiNo && meiNoKey(records[a].MeiNo) < meiNoKey(records[b].MeiNo);
@@ -71,12 +67,35 @@ void collectDayRows(const ReserveRecords &list, const QDate &day, std::vector<si
         std::stable_sort(rows.begin(), rows.end(), before);
 }
 
-QStringList rsvListCells(const TReserveData &r)
+int nightOfStay(const ReserveRecords &list, size_t row, const QDate &day)
+{
+    const TReserveData &r = list[row];
+    // The bill's earliest line in the room within the stay's nights before
+    // the day: its night number, counted on by the days since.
+    QDate earliest = day;
+    int night = r.Stayx;
+    const QDate from = day.addDays(-std::max(0, int(r.Stay) - 1));
+    for (QDate month(from.year(), from.month(), 1); month <= day; month = month.addMonths(1)) {
+        for (const RecordDateIndex::Line &line : list.lineDates().month(month.year(), month.month())) {
+            const TReserveData &other = list[line.index];
+            if (other.MeiNo != r.MeiNo || std::strncmp(other.Room, r.Room, sizeof r.Room) != 0)
+                continue;
+            const QDate d(month.year(), month.month(), int(line.day));
+            if (d < earliest && d >= from) {
+                earliest = d;
+                night = other.Stayx;
+            }
+        }
+    }
+    return night + int(earliest.daysTo(day));
+}
+
+QStringList rsvListCells(const TReserveData &r, int night)
 {
     QStringList cells;
     cells.reserve(RsvListColumns);
     cells << fieldText(r.Seisan) << QString::number(r.MeiNo) << fieldText(r.Regday) << fieldText(r.Name)
-          << fieldText(r.Plan) << fieldText(r.Room) << QString::number(r.Stay) << QString::number(r.Stayx)
+          << fieldText(r.Plan) << fieldText(r.Room) << QString::number(r.Stay) << QString::number(night < 0 ? int(r.Stayx) : night)
           << QString::number(int64_t(r.Tanka) * int64_t(r.Suryou));
     return cells;
 }
@@ -159,7 +178,8 @@ DeleteResult deleteBill(AppData &data, const TLibrary &lib, uint32_t billNo)
         urikake.erase(receivable);
 
     QString error;
-    switch (writeBillFiles(data, reserve, urikake, lib, &error)) {
+    const std::vector<uint32_t> deleted{billNo};
+    switch (writeBillFiles(data, reserve, urikake, lib, &error, {}, &deleted)) {
     case CommitResult::Unchanged:
         return {false, error};
     case CommitResult::Done:

@@ -38,8 +38,8 @@ RecordDate recordDate(const QDate &date);
 QString listDateLabel(const QDate &date);
 
 // The rows of one day, in the order the list shows them: indices into list.
-// A record is listed when its line date is the day, unless the record right
-// before it is a line of the same bill and room on the same day. The rows are
+// One row per bill and room on the day: the first of its lines dated the
+// day, wherever its other lines stand in the list. The rows are
 // ordered by the bill number's decimal text, compared byte by byte (numeric
 // order for numbers of equal length); rows of one bill keep their list order.
 // rows is overwritten; its capacity is reused, so a refresh allocates nothing
@@ -47,8 +47,14 @@ QString listDateLabel(const QDate &date);
 // (through the list's date index).
 void collectDayRows(const ReserveRecords &list, const QDate &day, std::vector<size_t> &rows);
 
-// The nine cell texts of a row made from a record.
-QStringList rsvListCells(const TReserveData &record);
+// Which night of the stay the day is for the row's bill and room: the night
+// of its earliest line within the stay, counted on by the days since (a
+// bill's lines all carry the night it was opened on).
+int nightOfStay(const ReserveRecords &list, size_t row, const QDate &day);
+
+// The nine cell texts of a row made from a record; night, when given, is
+// shown as 泊目 instead of the record's.
+QStringList rsvListCells(const TReserveData &record, int night = -1);
 
 // The first question before a bill is deleted, naming the bill: its number
 // and the guest's name, or, for a bill without a name, its number and room.

@@ -1,5 +1,6 @@
 #include "rsvlist_form.h"
 
+#include "controls/ime_mode.h"
 #include "controls/string_grid_ex.h"
 #include "printing/fonts.h"
 #include "reservations/reservation_list.h"
@@ -10,6 +11,8 @@
 #include "storage/cp932.h"
 
 #include <QAction>
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QCalendarWidget>
 #include <QCloseEvent>
 #include <QFontMetrics>
@@ -34,7 +37,7 @@ const QString kWarning = QStringLiteral("警告");
 const QString kConfirm = QStringLiteral("確認");
 const QString kNotice = QStringLiteral("注意");
 // One bill window at a time: the clerk finishes the open bill before starting another.
-const QString kCloseBillFirst = QStringLiteral("別の請求明細が開いています。\n開いている明細を閉じてから操作してください。");
+const QString kCloseBillFirst = FrontDesk::closeBillFirstText();
 const QString kBillIsOpen = QStringLiteral("この請求明細は明細画面で開いています。\n明細画面を閉じてから削除してください。");
 
 // Colours are given as the settings store them, 0x00BBGGRR.
@@ -91,6 +94,10 @@ TRsvlistForm::TRsvlistForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), 
     Calendar->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
     Calendar->setFirstDayOfWeek(Qt::Sunday);
     Calendar->setFixedSize(Calendar->sizeHint());
+    // A date typed into the calendar (its day view and year box) is digits.
+    for (QWidget *part : Calendar->findChildren<QWidget *>())
+        if (qobject_cast<QAbstractItemView *>(part) || qobject_cast<QAbstractSpinBox *>(part))
+            ApplyImeMode(part, imDisable);
     connect(Calendar, &QCalendarWidget::selectionChanged, this, [this] {
         if (!FSelecting)
             CalendarClick();
@@ -209,6 +216,8 @@ TRsvlistForm::TRsvlistForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), 
         if (sub && sub->widget() == this)
             RefreshList();
     });
+    // So does another desk's save, split, fetch or delete.
+    connect(&Desk, &FrontDesk::recordsChanged, this, &TRsvlistForm::RefreshList);
     RefreshList();
 }
 
@@ -259,7 +268,7 @@ void TRsvlistForm::RefreshList()
     FGrid->SetRowCount(1 + std::max<int>(1, int(FRows.size())));
     FGrid->SetRows(1, {});
     for (size_t k = 0; k < FIndices.size(); ++k)
-        FGrid->SetRows(int(k) + 1, rsvListCells(list[FIndices[k]]));
+        FGrid->SetRows(int(k) + 1, rsvListCells(list[FIndices[k]], nightOfStay(list, FIndices[k], day)));
     if (FGrid->Row() >= FGrid->RowCount())
         FGrid->FocusCell(FGrid->Col(), FGrid->RowCount() - 1);
     FGrid->viewport()->update();
@@ -415,7 +424,7 @@ void TRsvlistForm::SplitRoom(int row)
         return;
     }
     if (ShowMessage(this, kConfirm, QStringLiteral("この部屋単独の請求明細を作成しますか？"),
-                    QMessageBox::Yes | QMessageBox::No)
+                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         != QMessageBox::Yes)
         return;
     const uint32_t newNo = splitRoom(Desk.data(), r.MeiNo, r.Room);
@@ -428,15 +437,7 @@ void TRsvlistForm::SplitRoom(int row)
 
 void TRsvlistForm::OpenBill(uint32_t billNo)
 {
-    if (Desk.billWindow()) {
-        if (!Desk.isBillOpen(billNo)) {
-            ShowMessage(this, kNotice, kCloseBillFirst);
-            return;
-        }
-        Desk.bringBillWindowToFront();
-        return;
-    }
-    if (QWidget *w = Desk.openBillWindow(billNo))
+    if (QWidget *w = Desk.showBill(this, billNo))
         // What the bill window stored shows as soon as it has gone.
         connect(w, &QObject::destroyed, this, &TRsvlistForm::RefreshList);
 }

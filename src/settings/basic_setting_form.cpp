@@ -22,6 +22,7 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDialog>
+#include <QFile>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -152,6 +153,7 @@ bool chooseFont(QWidget *parent, const QFont &initial, QFont *chosen)
 
     auto *size = new QSpinBox(&dlg);
     size->setRange(6, 72);
+    ApplyImeMode(size, imDisable);
     size->setValue(initial.pointSize() > 0 ? initial.pointSize() : 10);
     auto *bold = new QCheckBox(QStringLiteral("太字"), &dlg);
     bold->setChecked(initial.bold());
@@ -376,6 +378,7 @@ void TBasicSettingForm::createPage1()
     IDCode->setToolTip(idHint);
     Passwd = line("Passwd", settinglimits::Passwd, imDisable, QStringLiteral("パスワード"));
     Passwd->setToolTip(QStringLiteral("Norvelオンライン予約システムのパスワードを設定してください"));
+    Passwd->setEchoMode(QLineEdit::Password);
     Acount = line("Acount", settinglimits::Acount, imDisable, QStringLiteral("アカウント"));
     Acount->setToolTip(idHint);
     Domain = choice("Domain", PresetDomains);
@@ -818,6 +821,15 @@ bool TBasicSettingForm::eventFilter(QObject *watched, QEvent *e)
     return QWidget::eventFilter(watched, e);
 }
 
+namespace {
+bool baseDataStored(const AppData &data)
+{
+    QFile f(data.filePath("base.dat"));
+    return f.open(QIODevice::ReadOnly)
+        && f.readAll() == QByteArray(reinterpret_cast<const char *>(&data.BaseData), sizeof data.BaseData);
+}
+} // namespace
+
 void TBasicSettingForm::closeEvent(QCloseEvent *e)
 {
     AppData &data = Desk.data();
@@ -878,7 +890,8 @@ void TBasicSettingForm::closeEvent(QCloseEvent *e)
     fillTaxPage();
     LodgingPage->fill(money.Lodging);
     QString error;
-    if (!saveBaseData(data, Desk.library(), &error))
+    // base.dat holding these settings already: no save, and no backup generation for nothing.
+    if (!baseDataStored(data) && !saveBaseData(data, Desk.library(), &error))
         ShowMessage(this, kError,
                     error + QStringLiteral("\n\n設定はこのまま使われます。"
                                            "次にこの画面を閉じるときに、もう一度保存します。"));
@@ -902,6 +915,7 @@ std::function<bool(QWidget *, const QString &, QDate *)> TBasicSettingForm::From
         date->setObjectName(QStringLiteral("FromDate"));
         date->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
         date->setCalendarPopup(true);
+        ApplyImeMode(date, imDisable);
         layout->addWidget(date);
         auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
         QObject::connect(buttons, &QDialogButtonBox::accepted, &d, &QDialog::accept);
@@ -925,6 +939,7 @@ void TBasicSettingForm::createTaxPage()
         {QStringLiteral("適用開始日"), QStringLiteral("標準税率(%)"), QStringLiteral("軽減税率(%)")});
     TaxTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     TaxTable->verticalHeader()->setVisible(false);
+    ApplyImeModeToCells(TaxTable, imDisable); // dates and rates
     TaxTable->setMinimumHeight(TaxTable->fontMetrics().height() * 7);
     r->addWidget(TaxTable);
     auto *buttons = new QHBoxLayout;
@@ -950,6 +965,7 @@ void TBasicSettingForm::createTaxPage()
     FixedRate = named(new QSpinBox(rates), "FixedRate");
     FixedRate->setRange(0, 100);
     FixedRate->setSuffix(QStringLiteral("%"));
+    ApplyImeMode(FixedRate, imDisable);
     fixed->addWidget(FixedTax);
     fixed->addWidget(FixedRate);
     fixed->addWidget(new QLabel(QStringLiteral("（日付によらず、すべての品目をこの税率で計算します）"), rates));

@@ -89,7 +89,7 @@ TLodgingTaxPage::TLodgingTaxPage(QWidget *parent) : QWidget(parent)
     Enabled->setObjectName(QStringLiteral("LodgingEnabled"));
     layout->addWidget(Enabled);
 
-    auto *names = new QGroupBox(QStringLiteral("印刷名と税額を決める料金"), this);
+    auto *names = new QGroupBox(QStringLiteral("印刷名"), this);
     auto *form = new QFormLayout(names);
     Name = new QLineEdit(names);
     Name->setObjectName(QStringLiteral("LodgingName"));
@@ -99,13 +99,8 @@ TLodgingTaxPage::TLodgingTaxPage(QWidget *parent) : QWidget(parent)
     NameEn->setObjectName(QStringLiteral("LodgingNameEn"));
     ApplyImeMode(NameEn, imDisable);
     GuardTextEntry(NameEn, QStringLiteral("宿泊税の英語の印刷名"), NameEnBytes);
-    Basis = new QComboBox(names);
-    Basis->setObjectName(QStringLiteral("LodgingBasis"));
-    Basis->addItems({QStringLiteral("宿泊料金（サービス料・消費税を含まない）"),
-                     QStringLiteral("サービス料・消費税を含む宿泊料金")});
     form->addRow(QStringLiteral("印刷名"), Name);
     form->addRow(QStringLiteral("印刷名(英語)"), NameEn);
-    form->addRow(QStringLiteral("1人1泊の料金"), Basis);
     layout->addWidget(names);
 
     auto *tiers = new QGroupBox(QStringLiteral("税額（適用開始日ごとに、1人1泊の料金の下限と税額）"), this);
@@ -113,7 +108,8 @@ TLodgingTaxPage::TLodgingTaxPage(QWidget *parent) : QWidget(parent)
     Table = new QTableWidget(0, Columns, tiers);
     Table->setObjectName(QStringLiteral("LodgingTable"));
     Table->setHorizontalHeaderLabels({QStringLiteral("適用開始日"), QStringLiteral("料金の下限(円)"),
-                                      QStringLiteral("税額"), QStringLiteral("単位")});
+                                      QStringLiteral("税額"), QStringLiteral("単位"),
+                                      QStringLiteral("1人1泊の料金に含めるもの（食事代は含めない）")});
     Table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     Table->horizontalHeader()->setMinimumSectionSize(Table->fontMetrics().horizontalAdvance(QStringLiteral("999,999,999")) + 16);
     Table->verticalHeader()->setVisible(false);
@@ -138,7 +134,8 @@ TLodgingTaxPage::TLodgingTaxPage(QWidget *parent) : QWidget(parent)
         const int last = Table->rowCount() - 1;
         const QString from = last >= 0 && Table->item(last, ColFrom) ? Table->item(last, ColFrom)->text()
                                                                      : moneyDateText(Clock::now().date());
-        addRow(from, QString(), QString(), false);
+        const auto *basis = last >= 0 ? qobject_cast<QComboBox *>(Table->cellWidget(last, ColBasis)) : nullptr;
+        addRow(from, QString(), QString(), false, basis ? LodgingBasis(basis->currentIndex()) : LodgingBasis::Room);
         Table->setCurrentCell(Table->rowCount() - 1, ColBound);
     });
     connect(remove, &QPushButton::clicked, this, [this] {
@@ -148,7 +145,8 @@ TLodgingTaxPage::TLodgingTaxPage(QWidget *parent) : QWidget(parent)
     connect(Table, &QTableWidget::itemChanged, this, &TLodgingTaxPage::cellChanged);
 }
 
-void TLodgingTaxPage::addRow(const QString &from, const QString &bound, const QString &amount, bool percent)
+void TLodgingTaxPage::addRow(const QString &from, const QString &bound, const QString &amount, bool percent,
+                             LodgingBasis basis)
 {
     Checking = true;
     const int row = Table->rowCount();
@@ -168,6 +166,31 @@ void TLodgingTaxPage::addRow(const QString &from, const QString &bound, const QS
     unit->setProperty("accepted", unit->currentIndex());
     connect(unit, &QComboBox::currentIndexChanged, this, [this, unit] { unitChanged(unit); });
     Table->setCellWidget(row, ColUnit, unit);
+    auto *counted = new QComboBox(Table);
+    counted->setObjectName(QStringLiteral("LodgingBasis"));
+    counted->addItems({QStringLiteral("宿泊料金のみ"), QStringLiteral("宿泊料金＋サービス料"),
+                       QStringLiteral("宿泊料金＋サービス料＋消費税")});
+    counted->setCurrentIndex(int(basis));
+    connect(counted, &QComboBox::currentIndexChanged, this, [this, counted] { basisChanged(counted); });
+    Table->setCellWidget(row, ColBasis, counted);
+    Checking = false;
+}
+
+void TLodgingTaxPage::basisChanged(QComboBox *basis)
+{
+    if (Checking)
+        return;
+    // One period counts its price one way: the rows of its start date follow.
+    int row = -1;
+    for (int r = 0; r < Table->rowCount(); ++r)
+        if (Table->cellWidget(r, ColBasis) == basis)
+            row = r;
+    const QString from = row >= 0 && Table->item(row, ColFrom) ? Table->item(row, ColFrom)->text() : QString();
+    Checking = true;
+    for (int r = 0; r < Table->rowCount(); ++r)
+        if (auto *other = qobject_cast<QComboBox *>(Table->cellWidget(r, ColBasis));
+            other && Table->item(r, ColFrom) && Table->item(r, ColFrom)->text() == from)
+            other->setCurrentIndex(basis->currentIndex());
     Checking = false;
 }
 
@@ -224,14 +247,13 @@ void TLodgingTaxPage::fill(const TLodgingTax &tax)
     Enabled->setChecked(tax.Enabled);
     Name->setText(tax.Name);
     NameEn->setText(tax.NameEn);
-    Basis->setCurrentIndex(tax.PriceIncludesServiceAndTax ? 1 : 0);
     Table->setRowCount(0);
     for (const TLodgingPeriod &p : tax.Periods) {
         const QString from = moneyDateText(p.From);
         if (p.Tiers.empty())
-            addRow(from, QString(), QString(), false); // no tax from that date
+            addRow(from, QString(), QString(), false, p.Basis); // no tax from that date
         for (const TLodgingTier &t : p.Tiers)
-            addRow(from, QString::number(t.From), QString::number(t.Amount), t.Percent);
+            addRow(from, QString::number(t.From), QString::number(t.Amount), t.Percent, p.Basis);
     }
 }
 
@@ -241,7 +263,6 @@ QString TLodgingTaxPage::read(TLodgingTax *tax) const
     read.Enabled = Enabled->isChecked();
     read.Name = Name->text().trimmed();
     read.NameEn = NameEn->text().trimmed();
-    read.PriceIncludesServiceAndTax = Basis->currentIndex() == 1;
     // Rows of one start date make one period; within it the tiers go by bound.
     std::map<QDate, TLodgingPeriod> periods;
     for (int row = 0; row < Table->rowCount(); ++row) {
@@ -257,6 +278,10 @@ QString TLodgingTaxPage::read(TLodgingTax *tax) const
             if (const QString p = cellProblem(c, text(c), percent); !p.isEmpty())
                 return p + QStringLiteral("（%1行目）").arg(row + 1);
         TLodgingPeriod &p = periods[from];
+        if (!p.From.isValid()) { // the period's first row says how its price is counted
+            const auto *basis = qobject_cast<QComboBox *>(Table->cellWidget(row, ColBasis));
+            p.Basis = basis ? LodgingBasis(basis->currentIndex()) : LodgingBasis::Room;
+        }
         p.From = from;
         if (text(ColBound).isEmpty() && text(ColAmount).isEmpty())
             continue; // the date alone: no tax from then on

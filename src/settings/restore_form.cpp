@@ -1,6 +1,7 @@
 #include "restore_form.h"
 
 #include "shell/message_box.h"
+#include "storage/clock.h"
 
 #include <QApplication>
 #include <QDir>
@@ -103,7 +104,10 @@ void TRestoreForm::fill()
         list = {readGeneration(folder)};
     else
         list = listGenerations(folder, true);
-    FolderLabel->setText(QStringLiteral("フォルダー: ") + QDir::toNativeSeparators(QDir(folder).absolutePath()));
+    // Newest first means by save order: a clock set back is said here, where it matters.
+    const QString clock = clockWarning(folder, Clock::now());
+    FolderLabel->setText(QStringLiteral("フォルダー: ") + QDir::toNativeSeparators(QDir(folder).absolutePath())
+                         + (clock.isEmpty() ? QString() : QStringLiteral("\n") + clock));
     GenerationGrid->setRowCount(int(list.size()));
     for (int row = 0; row < int(list.size()); ++row) {
         Generation &g = list[size_t(row)];
@@ -182,7 +186,12 @@ void TRestoreForm::RestoreClick()
             .arg(whenText(g))
             .arg(g.bills)
             .arg(g.newestSettlement.isEmpty() ? QStringLiteral("なし") : g.newestSettlement);
-    if (ShowMessage(this, kTitle, question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    if (ShowMessage(this, kTitle, question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        != QMessageBox::Yes)
+        return;
+    // The other windows work on the data about to be replaced: they close
+    // now that the restore is confirmed, and one that stays open stops it.
+    if (BeforeRestore && !BeforeRestore())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QString error;

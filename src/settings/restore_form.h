@@ -7,7 +7,8 @@
 // folder (a copy made with --backup on a USB stick) can be chosen too.
 //
 // The window only needs the data folder and its backup folder; the caller
-// closes the other windows first and reloads the data when Restored().
+// closes the other windows in BeforeRestore, once a restore is confirmed,
+// and reloads the data when Restored().
 
 #include "storage/generations.h"
 
@@ -30,6 +31,9 @@ public:
     bool Restored() const { return restored; }
     // Shows the generations of another folder (or the one generation it is).
     void ShowFolder(const QString &dir);
+    // Run once the clerk has confirmed a restore, before any file changes;
+    // false stops the restore (a window that would not close).
+    std::function<bool()> BeforeRestore;
     // The folder chooser of 別のフォルダーから; tests put in their own.
     static std::function<QString(QWidget *)> FolderDialog;
 

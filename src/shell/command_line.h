@@ -9,8 +9,10 @@ enum class CommandKind {
     Help,    // --help, -h: the usage on standard output, status 0
     Version, // --version: the version on standard output, status 0
     Export,  // --export ...: a month report as CSV (checks its own options)
+    Find,    // --find TEXT ...: the bills found as CSV (checks its own options)
     Register, // --export register ..., --import-register ...: the guest register
     Backup,  // --backup DIR, --verify-backup DIR (check their own arguments)
+    Store,   // --import-files DIR, --export-files DIR, --check-store (the same)
     Unknown, // anything else: the usage on standard error, status 2
 };
 

@@ -1,13 +1,17 @@
 #include "front_desk.h"
 
+#include "message_box.h"
 #include "placement.h"
 #include "storage/clock.h"
+#include "storage/pg_store.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QAction>
 #include <QKeySequence>
+#include <QProcessEnvironment>
+#include <QTimer>
 
 FrontDesk::FrontDesk(QMdiArea *area, QObject *parent) : QObject(parent), Mdi(area) {}
 
@@ -19,6 +23,29 @@ FrontDesk::~FrontDesk()
 
 QString FrontDesk::loadData(const QString &exePath)
 {
+    const QString dir = exePath.endsWith(QLatin1Char('/')) ? exePath : exePath + QLatin1Char('/');
+    const StoreChoice choice = chooseStore(dir + QStringLiteral("norvelreceipt.ini"), QProcessEnvironment::systemEnvironment());
+    QString storeError;
+    Data.Store = openStore(choice, &storeError);
+    if (!storeError.isEmpty()) {
+        // Nothing read, so nothing may be written over what is stored.
+        Data.ExePath = dir;
+        Data.BackupPath = dir + QStringLiteral("backup/");
+        Library.RefuseWrites(QStringLiteral("起動時にデータを読み込めなかったため、保存は行いません。"));
+        Loaded = false;
+        return storeError;
+    }
+    if (Data.Store && !findChild<QTimer *>(QStringLiteral("storeNotices"))) {
+        // Other desks' saves reach this desk's lists within a second.
+        auto *poll = new QTimer(this);
+        poll->setObjectName(QStringLiteral("storeNotices"));
+        poll->setInterval(250);
+        connect(poll, &QTimer::timeout, this, [this] {
+            if (Data.Store && Data.Store->takeNotices(Data))
+                emit recordsChanged();
+        });
+        poll->start();
+    }
     const QString message = loadAppData(Data, Library, exePath, Clock::now());
     // A start that could not read its data goes on with what it could read,
     // but the library now refuses every data write.
@@ -71,6 +98,15 @@ QWidget *FrontDesk::openBillWindow(uint32_t billNo)
 {
     if (BillWindow || !MakeBillWindow)
         return nullptr;
+    // A bill open at another desk opens here to be read only.
+    BillHold hold;
+    if (Data.Store)
+        hold = Data.Store->holdBill(billNo);
+    if (!hold.held)
+        ShowMessage(Mdi, QStringLiteral("確認"),
+                    QStringLiteral("請求番号 %1 は端末「%2」で開かれています。\n読み取りのみで開きます（変更は保存されません）。")
+                        .arg(billNo)
+                        .arg(hold.desk));
     QWidget *w = openChildWindow(QStringLiteral("MeisaiForm"), [this, billNo] { return MakeBillWindow(*this, billNo); });
     // At the top left of the client area in its own size, unless the settings file places it.
     if (auto *sub = w ? qobject_cast<QMdiSubWindow *>(w->parentWidget()) : nullptr) {
@@ -78,7 +114,31 @@ QWidget *FrontDesk::openBillWindow(uint32_t billNo)
         sub->resize(sub->sizeHint());
         LoadFormPlacement(Library, w, Data.iniPath());
     }
+    if (w && !hold.held) {
+        ReadOnlyBill = true;
+        w->setEnabled(false);
+        w->setWindowTitle(w->windowTitle() + QStringLiteral("（読み取りのみ：%1）").arg(hold.desk));
+    } else if (!w && Data.Store && hold.held) {
+        Data.Store->releaseBill(billNo);
+    }
     return w;
+}
+
+QString FrontDesk::closeBillFirstText()
+{
+    return QStringLiteral("別の請求明細が開いています。\n開いている明細を閉じてから操作してください。");
+}
+
+QWidget *FrontDesk::showBill(QWidget *asking, uint32_t billNo)
+{
+    if (BillWindow) {
+        if (OpenBillNo == billNo)
+            bringBillWindowToFront();
+        else
+            ShowMessage(asking, QStringLiteral("注意"), closeBillFirstText());
+        return nullptr;
+    }
+    return openBillWindow(billNo);
 }
 
 bool FrontDesk::closeBillWindow()
@@ -111,6 +171,11 @@ void FrontDesk::bringToFront(QWidget *window)
 
 void FrontDesk::setBillWindow(QWidget *window, uint32_t billNo)
 {
+    // The bill this desk held is free for the other desks once its window goes.
+    if (!window && BillWindow && Data.Store && !ReadOnlyBill)
+        Data.Store->releaseBill(OpenBillNo);
+    if (!window)
+        ReadOnlyBill = false;
     BillWindow = window;
     OpenBillNo = window ? billNo : 0;
     disconnect(BillWindowWatch);

@@ -24,7 +24,8 @@ public:
     ~FrontDesk() override;
 
     // Loads every data file of the program directory exePath (see
-    // loadAppData). Returns the message to show, or an empty text.
+    // loadAppData), from the store its settings choose (record_store.h).
+    // Returns the message to show, or an empty text.
     QString loadData(const QString &exePath);
     // False when the data could not all be loaded; nothing is then written.
     bool dataLoaded() const { return Loaded; }
@@ -51,8 +52,17 @@ public:
     QWidget *billWindow() const { return BillWindow; }
     // Whether bill billNo is the one open in the bill window.
     bool isBillOpen(uint32_t billNo) const { return BillWindow && OpenBillNo == billNo; }
+    // Whether the open bill is held at another desk: shown, never saved.
+    bool isBillReadOnly() const { return BillWindow && ReadOnlyBill; }
     // Opens bill billNo in a new bill window; null when a bill window is open already.
     QWidget *openBillWindow(uint32_t billNo);
+    // Shows bill billNo as a list asks for it: in a new bill window, or the
+    // open one brought to the front when it holds that bill. While another
+    // bill is open the user is told (over asking) and nothing opens. Returns
+    // the new window, or null.
+    QWidget *showBill(QWidget *asking, uint32_t billNo);
+    // What the user is told while another bill is open.
+    static QString closeBillFirstText();
     // Closes an open bill window as the user would (which saves its bill).
     // True when no bill window remains open.
     bool closeBillWindow();
@@ -66,6 +76,8 @@ public:
 signals:
     // The bill window opened (window) or went (null).
     void billWindowChanged(QWidget *window);
+    // Another desk changed bills, and Data holds them as now stored.
+    void recordsChanged();
 
 private:
     AppData Data;
@@ -75,5 +87,6 @@ private:
     BillWindowMaker MakeBillWindow;
     QPointer<QWidget> BillWindow;
     uint32_t OpenBillNo = 0;
+    bool ReadOnlyBill = false;
     QMetaObject::Connection BillWindowWatch;
 };

@@ -1,9 +1,12 @@
 #include "app_data.h"
 
 #include "cp932.h"
+#include "data_folder.h"
 #include "generations.h"
 #include "ini_file.h"
+#include "inn_files.h"
 #include "receipt_issues.h"
+#include "record_store.h"
 #include "safe_file.h"
 #include "version.h"
 
@@ -12,8 +15,10 @@
 #include <QTimeZone>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 const std::array<const char *, KamokuCategories> KamokuFileNames = {
@@ -172,6 +177,18 @@ QString loadAppData(AppData &data, TLibrary &lib, const QString &exePath, const 
     data.ExePath = exePath.endsWith(QLatin1Char('/')) ? exePath : exePath + QLatin1Char('/');
     data.BackupPath = data.ExePath + QStringLiteral("backup/");
     data.Version = QStringLiteral(NORVEL_VERSION);
+    if (data.Store) {
+        bool refuse = false;
+        const QString message = data.Store->load(data, now, &refuse);
+        if (refuse)
+            lib.RefuseWrites(QStringLiteral("起動時にデータを読み込めなかったため、保存は行いません。"));
+        return message;
+    }
+    return loadRecordFiles(data, lib, now);
+}
+
+QString loadRecordFiles(AppData &data, TLibrary &lib, const QDateTime &now)
+{
 
     // A save cut short by a crash is finished (or its traces removed) before
     // anything is read.
@@ -181,25 +198,45 @@ QString loadAppData(AppData &data, TLibrary &lib, const QString &exePath, const 
         return recoverError;
     }
 
-    if (!QDir().mkpath(data.BackupPath)) {
-        const QString message = QStringLiteral("Cannot create c:\\temp directory.");
-        lib.RefuseWrites(QStringLiteral("起動時にデータを読み込めなかったため、保存は行いません。"));
-        return message;
+    // A folder made by an earlier version (its backup folder open to others)
+    // may be readable by every user of the PC: tightened, and said so that
+    // once. A folder the program has not yet started on is made its own quietly.
+    struct stat backupStat {};
+    const bool madeBefore = ::lstat(QFile::encodeName(QDir::cleanPath(data.BackupPath)).constData(), &backupStat) == 0
+        && S_ISDIR(backupStat.st_mode) && (backupStat.st_mode & 077) != 0;
+    const int tightened = tightenDataFolder(data.ExePath, data.BackupPath);
+
+    QStringList startNotices;
+    if (madeBefore && tightened > 0)
+        startNotices << QStringLiteral("データフォルダー %1 のデータとバックアップを、ほかの利用者が読めないようにしました "
+                                       "(%2 か所の権限を改めました)。")
+                            .arg(QDir::toNativeSeparators(data.ExePath))
+                            .arg(tightened);
+    const QString backupDir = QDir::cleanPath(data.BackupPath);
+    if (!QFileInfo(backupDir).isDir() && ::mkdir(QFile::encodeName(backupDir).constData(), 0700) != 0) {
+        // A folder that cannot be written (a read-only copy, a CD) can still be read.
+        const QString refusal = QStringLiteral("データフォルダー %1 に書き込めないため (バックアップのフォルダー backup を作れません: %2)、"
+                                               "保存はできません。")
+                                    .arg(QDir::toNativeSeparators(data.ExePath), safe_file::reason(errno));
+        lib.RefuseWrites(refusal);
+        startNotices << refusal + QStringLiteral("データは読み込みました。見ることと印刷はできます。");
+    } else {
+        // Generations a crash cut short are never offered; every later save
+        // keeps the files as they were before it.
+        removeIncompleteGenerations(data.BackupPath);
+        unshareHandEditedFiles(data.ExePath, data.BackupPath);
+        keepGenerations(data.ExePath, data.BackupPath, data.iniPath());
+        // Temporary files of backup copies a crash cut short.
+        recoverCommit(data.BackupPath,
+                      [](const QString &name) {
+                          for (const QString &n : {QStringLiteral("reserve.dat"), QStringLiteral("urikake.dat"),
+                                                   QStringLiteral("base.dat"), QStringLiteral("kmk_")})
+                              if (name.startsWith(n))
+                                  return true;
+                          return false;
+                      },
+                      nullptr);
     }
-    // Generations a crash cut short are never offered; every later save
-    // keeps the files as they were before it.
-    removeIncompleteGenerations(data.BackupPath);
-    keepGenerations(data.ExePath, data.BackupPath, data.iniPath());
-    // Temporary files of backup copies a crash cut short.
-    recoverCommit(data.BackupPath,
-                  [](const QString &name) {
-                      for (const QString &n : {QStringLiteral("reserve.dat"), QStringLiteral("urikake.dat"),
-                                               QStringLiteral("base.dat"), QStringLiteral("kmk_")})
-                          if (name.startsWith(n))
-                              return true;
-                      return false;
-                  },
-                  nullptr);
 
     StartProblems problems{data, now, {}, {}};
 
@@ -270,6 +307,7 @@ QString loadAppData(AppData &data, TLibrary &lib, const QString &exePath, const 
                                         "原因を取り除いてから起動し直してください。");
     }
     message += problems.notices;
+    message += startNotices;
 
     data.NextMeiNo = firstMeiNo(now, data.ReserveList);
     return message.join(QStringLiteral("\n\n"));
@@ -287,8 +325,24 @@ std::vector<uint32_t> reducedRateKeys(const std::array<RecordList<THojoKamoku>, 
     return keys;
 }
 
+namespace {
+
+// A store refuses writes as the library does after a start that loaded nothing.
+bool storeRefused(const TLibrary &lib, QString *error)
+{
+    if (!lib.WritesRefused())
+        return false;
+    if (error)
+        *error = QStringLiteral("データは保存しませんでした。\n起動時にデータを読み込めなかったため、保存は行いません。");
+    return true;
+}
+
+} // namespace
+
 bool saveBaseData(const AppData &data, const TLibrary &lib, QString *error)
 {
+    if (data.Store)
+        return !storeRefused(lib, error) && data.Store->saveSettings(data, error);
     // Through the commit, as every save of the data files, so that it keeps a generation.
     return lib.WriteRecordFiles({{data.filePath("base.dat"), &data.BaseData, int(sizeof(TBaseData)), 1}}, error)
         == CommitResult::Done;
@@ -296,6 +350,8 @@ bool saveBaseData(const AppData &data, const TLibrary &lib, QString *error)
 
 bool saveKamokuLists(const AppData &data, const TLibrary &lib, QString *error)
 {
+    if (data.Store)
+        return !storeRefused(lib, error) && data.Store->saveItems(data, error);
     std::vector<RecordFile> files;
     // The blank entries after the last entry in use stay in memory only: a
     // file grows by nothing a start adds.
@@ -307,8 +363,20 @@ bool saveKamokuLists(const AppData &data, const TLibrary &lib, QString *error)
 
 CommitResult writeBillFiles(const AppData &data, const RecordList<TReserveData> &reserve,
                             const RecordList<TUrikakeData> &urikake, const TLibrary &lib, QString *error,
-                            const std::vector<RecordFile> &alongside)
+                            const std::vector<RecordFile> &alongside, const std::vector<uint32_t> *bills)
 {
+    if (data.Store) {
+        if (storeRefused(lib, error))
+            return CommitResult::Unchanged;
+        const CommitResult r = data.Store->saveBills(data, reserve, urikake, bills, error);
+        // The receipt record stays beside this desk's settings file, written once the bill is stored.
+        if (r == CommitResult::Done && !alongside.empty() && lib.WriteRecordFiles(alongside, error) != CommitResult::Done) {
+            if (error)
+                *error = QStringLiteral("請求明細は保存しましたが、領収書の記録を書けませんでした。\n") + *error;
+            return CommitResult::DoneUnconfirmed;
+        }
+        return r;
+    }
     std::vector<RecordFile> files{
         {data.filePath("urikake.dat"), urikake.data(), int(sizeof(TUrikakeData)), urikake.size()},
         {data.filePath("reserve.dat"), reserve.data(), int(sizeof(TReserveData)), reserve.size()}};
@@ -321,20 +389,7 @@ bool saveBillLists(const AppData &data, const TLibrary &lib, QString *error)
     return writeBillFiles(data, data.ReserveList, data.UrikakeList, lib, error) == CommitResult::Done;
 }
 
-bool isProgramFile(const QString &name)
-{
-    static const QStringList names = [] {
-        QStringList n{QStringLiteral("base.dat"), QStringLiteral("reserve.dat"), QStringLiteral("urikake.dat"),
-                      QStringLiteral("norvelreceipt.ini"), QStringLiteral("logo.bmp"),
-                      QLatin1String(ReceiptIssuesFileName),
-                      // the guest register, sealed
-                      QStringLiteral("register.key"), QStringLiteral("register.dat"), QStringLiteral("passport.dat")};
-        for (const char *k : KamokuFileNames)
-            n << QLatin1String(k);
-        return n;
-    }();
-    return names.contains(name);
-}
+bool isProgramFile(const QString &name) { return isInnFile(name); }
 
 bool saveReserveList(const AppData &data, const TLibrary &lib, QString *error)
 {
@@ -350,16 +405,30 @@ bool saveUrikakeList(const AppData &data, const TLibrary &lib, QString *error)
         == CommitResult::Done;
 }
 
+namespace {
+
+// A dated copy in the backup folder; the copies the settings no longer keep
+// go afterwards, as generations do.
+template <class T>
+bool saveDatedCopy(const RecordList<T> &list, const AppData &data, const TLibrary &lib, const char *name,
+                   const QDate &today, QString *error)
+{
+    const bool ok = saveList(list, lib, data.BackupPath + QLatin1String(name) + dateStamp(today), error);
+    if (ok)
+        pruneGenerations(data.BackupPath, readGenerationPolicy(data.iniPath()), QDateTime(today, QTime(23, 59, 59)));
+    return ok;
+}
+
+} // namespace
+
 bool backupReserveList(const AppData &data, const TLibrary &lib, const QDate &today, QString *error)
 {
-    return saveList(data.ReserveList.records(), lib, data.BackupPath + QStringLiteral("reserve.dat") + dateStamp(today),
-                    error);
+    return saveDatedCopy(data.ReserveList.records(), data, lib, "reserve.dat", today, error);
 }
 
 bool backupUrikakeList(const AppData &data, const TLibrary &lib, const QDate &today, QString *error)
 {
-    return saveList(data.UrikakeList, lib, data.BackupPath + QStringLiteral("urikake.dat") + dateStamp(today),
-                    error);
+    return saveDatedCopy(data.UrikakeList, data, lib, "urikake.dat", today, error);
 }
 
 const QStringList DefaultKamokuLines = {

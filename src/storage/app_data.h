@@ -15,7 +15,10 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+class RecordStore;
 
 // Bits of StartFlags: data files found missing at start.
 enum StartFlag : int {
@@ -51,6 +54,9 @@ struct AppData {
     int StartFlags = 0;
     bool ShowHidden = false;
     QString DragText;
+    // Where the records are kept when not in the record files of ExePath
+    // (record_store.h); empty: the record files.
+    std::shared_ptr<RecordStore> Store;
 
     QString iniPath() const { return ExePath + QStringLiteral("norvelreceipt.ini"); }
     QString filePath(const char *name) const { return ExePath + QLatin1String(name); }
@@ -78,7 +84,13 @@ uint32_t firstMeiNo(const QDateTime &local, const RecordList<TReserveData> &rese
 // finished). A record file whose size is not a whole number of records is
 // reported and a copy of it as found kept in the backup folder (when that
 // fails, writes are refused too).
+//
+// With a store in data.Store the records come from it instead; the files of
+// the data folder are then left alone.
 QString loadAppData(AppData &data, TLibrary &lib, const QString &exePath, const QDateTime &now);
+// The record files of data.ExePath as the start reads them (loadAppData
+// without a store).
+QString loadRecordFiles(AppData &data, TLibrary &lib, const QDateTime &now);
 
 // Each writes its file whole; false with a message for the user on failure.
 bool saveBaseData(const AppData &data, const TLibrary &lib, QString *error);
@@ -89,10 +101,13 @@ bool saveReserveList(const AppData &data, const TLibrary &lib, QString *error);
 bool saveUrikakeList(const AppData &data, const TLibrary &lib, QString *error);
 // reserve.dat and urikake.dat from these lists, and the files of alongside
 // (the receipt record, when a receipt is issued), all or nothing (one
-// commit); unless Done, *error says what the files hold.
+// commit); unless Done, *error says what the files hold. bills names the
+// bills the save changes when the caller knows them (a database store then
+// writes only those); null: any may have changed.
 CommitResult writeBillFiles(const AppData &data, const RecordList<TReserveData> &reserve,
                             const RecordList<TUrikakeData> &urikake, const TLibrary &lib, QString *error,
-                            const std::vector<RecordFile> &alongside = {});
+                            const std::vector<RecordFile> &alongside = {},
+                            const std::vector<uint32_t> *bills = nullptr);
 // The same from the lists of data.
 bool saveBillLists(const AppData &data, const TLibrary &lib, QString *error);
 // Whether the program writes a file of this name in its program directory

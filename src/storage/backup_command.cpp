@@ -72,15 +72,32 @@ int runBackupCommand(const QStringList &args, const QString &dataDir, const QDat
     }
     if (args[0] == Verify)
         return verify(args[1], out, err);
+    // A copy cut short before (the stick pulled, the machine stopped) would
+    // fail every later check: it is removed first, and said so. Not in the
+    // data folder's own backups, where a save may be making one right now.
+    QStringList notes;
+    const QString dest = QDir(args[1]).absolutePath();
+    if (QDir::cleanPath(dest) != QDir::cleanPath(QDir(dataDir).absoluteFilePath(QStringLiteral("backup")))) {
+        QStringList removed;
+        removeIncompleteGenerations(dest, &removed);
+        for (const QString &n : removed)
+            notes << QStringLiteral("removed %1: a copy cut short before (no manifest)").arg(QDir::toNativeSeparators(QDir(dest).filePath(n)));
+    }
+    if (const QString clock = clockWarning(dest, now); !clock.isEmpty())
+        notes << QStringLiteral("warning: ") + clock;
     QString made;
-    if (!backupDataFolder(dataDir, args[1], now, &made, err))
+    if (!backupDataFolder(dataDir, args[1], now, &made, err)) {
+        if (!notes.isEmpty())
+            *out = notes.join(QLatin1Char('\n'));
         return BackupFailed;
+    }
     Generation g = readGeneration(made);
     if (!checkGeneration(g, true)) {
         // Read back from the stick: a copy that does not check is no backup.
         *err = QStringLiteral("the copy in %1 does not check: %2").arg(made, g.problem);
         return BackupFailed;
     }
-    *out = QStringLiteral("OK  ") + QDir::toNativeSeparators(made) + QStringLiteral("  ") + describe(g).mid(g.name.size()).trimmed();
+    notes << QStringLiteral("OK  ") + QDir::toNativeSeparators(made) + QStringLiteral("  ") + describe(g).mid(g.name.size()).trimmed();
+    *out = notes.join(QLatin1Char('\n'));
     return BackupOk;
 }

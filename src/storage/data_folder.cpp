@@ -1,7 +1,14 @@
 #include "storage/data_folder.h"
 
+#include "storage/inn_files.h"
+
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <sys/stat.h>
 
 bool isInstalledProgramDir(const QString &exeDir)
 {
@@ -27,11 +34,39 @@ QString dataFolderFor(const QString &exeDir, const QProcessEnvironment &env)
 QString openDataFolder(const QString &exeDir, QString *error)
 {
     const QString dir = dataFolderFor(exeDir, QProcessEnvironment::systemEnvironment());
-    if (!QDir().mkpath(dir)) {
+    if (!QFileInfo(dir).isDir() && (!QDir().mkpath(QFileInfo(dir).absolutePath())
+                                    || (::mkdir(QFile::encodeName(dir).constData(), 0700) != 0 && errno != EEXIST))) {
         *error = QStringLiteral("データフォルダー %1 を作成できません。").arg(dir);
         return {};
     }
     return dir;
+}
+
+namespace {
+
+// Takes group's and others' permissions off the entry itself (never through a link).
+bool tighten(const QString &path)
+{
+    struct stat st {};
+    const QByteArray p = QFile::encodeName(path);
+    if (::lstat(p.constData(), &st) != 0 || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)) || (st.st_mode & 077) == 0)
+        return false;
+    return ::chmod(p.constData(), st.st_mode & 07700) == 0;
+}
+
+} // namespace
+
+int tightenDataFolder(const QString &dataDir, const QString &backupDir)
+{
+    int changed = tighten(dataDir) ? 1 : 0;
+    for (const QString &name : innFileNames())
+        changed += tighten(QDir(dataDir).filePath(name)) ? 1 : 0;
+    changed += tighten(backupDir) ? 1 : 0;
+    QDirIterator it(backupDir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        changed += tighten(it.next()) ? 1 : 0;
+    return changed;
 }
 
 QStringList manualPlaces(const QString &exeDir)

@@ -18,8 +18,15 @@ bool isInstalledProgramDir(const QString &exeDir);
 QString dataFolderFor(const QString &exeDir, const QProcessEnvironment &env);
 
 // The data folder of this process (its executable's folder and environment),
-// created when missing. Empty with *error set when it cannot be made.
+// created when missing (readable by its user alone). Empty with *error set
+// when it cannot be made.
 QString openDataFolder(const QString &exeDir, QString *error);
+
+// Takes the permissions of group and others away from the data folder, the
+// inn's files in it and everything in its backup folder (symbolic links are
+// never followed): a folder made by an earlier version with the usual umask
+// is readable by every user of the PC. How many entries were changed.
+int tightenDataFolder(const QString &dataDir, const QString &backupDir);
 
 // Where the manual's first page may lie, most specific first: beside a
 // portable copy, the package's documentation folder, the checkout the

@@ -108,6 +108,7 @@ public:
     }
 
     CommitResult run(QString *error);
+    int failure = 0; // errno of the failure that left the files unchanged
 
 private:
     QString path(const QString &name) const { return dir + QLatin1Char('/') + name; }
@@ -129,8 +130,9 @@ private:
                 fileOps().unlink(native(e.old).constData());
         }
     }
-    CommitResult unchanged(QString *error, const QString &what, int err) const
+    CommitResult unchanged(QString *error, const QString &what, int err)
     {
+        failure = err;
         removeTemporaries();
         if (error)
             *error = QStringLiteral("%1\n%2\n%3 は保存前のまま残っています。")
@@ -176,7 +178,7 @@ CommitResult Commit::run(QString *error)
     for (const FileContent &f : files) {
         Entry e{f.name, {}, {}};
         QByteArray temporary;
-        if (!safe_file::writeTemporary(path(f.name), f.data, f.size, &temporary, f.ownerOnly)) {
+        if (!safe_file::writeTemporary(path(f.name), f.data, f.size, &temporary)) {
             const int err = errno;
             entries.push_back(e);
             return unchanged(error, QStringLiteral("ファイル %1 を保存できませんでした。").arg(f.name), err);
@@ -201,6 +203,7 @@ CommitResult Commit::run(QString *error)
     if (keeper) {
         QString why;
         if (!keeper->ready(&why)) {
+            failure = keeper->failure;
             removeTemporaries();
             if (error)
                 *error = QStringLiteral("バックアップを作れなかったため、保存しませんでした。\n%1\n%2 は保存前のまま残っています。")
@@ -233,6 +236,7 @@ CommitResult Commit::run(QString *error)
             continue;
         const int err = errno;
         if (undo(int(i)) && fileOps().unlink(QFile::encodeName(record).constData()) == 0) {
+            failure = err;
             // Nothing renamed any more; a stale record would be harmless too
             // (it names no temporary file that still exists after this).
             removeTemporaries();
@@ -274,17 +278,19 @@ CommitResult Commit::run(QString *error)
 
 } // namespace
 
-CommitResult commitFiles(const QString &dirPath, const std::vector<FileContent> &files, QString *error)
+namespace {
+
+bool isSpaceError(int err) { return err == ENOSPC || err == EDQUOT; }
+
+// One try of a save, with its keeper when generations are kept in dir.
+CommitResult commitOnce(const QString &dir, const std::vector<FileContent> &files,
+                        const std::unique_ptr<CommitKeeper> &keeper, QString *error, int *failure)
 {
-    if (files.empty())
-        return CommitResult::Done;
-    const QString dir = QDir(dirPath).absolutePath();
-    std::unique_ptr<CommitKeeper> keeper;
-    if (const auto make = keepers().value(dir))
-        keeper = make();
-    if (keeper && pendingCommitFiles(dir).isEmpty()) {
+    *failure = 0;
+    if (keeper) {
         QString why;
         if (!keeper->begin(&why)) {
+            *failure = keeper->failure;
             keeper->dropped();
             if (error) {
                 QStringList n;
@@ -295,16 +301,46 @@ CommitResult commitFiles(const QString &dirPath, const std::vector<FileContent> 
             }
             return CommitResult::Unchanged;
         }
-    } else {
-        keeper.reset();
     }
-    const CommitResult result = Commit(dir, files, keeper.get()).run(error);
+    Commit commit(dir, files, keeper.get());
+    const CommitResult result = commit.run(error);
     if (keeper) {
         if (result == CommitResult::Unchanged)
             keeper->dropped();
         else
             keeper->kept();
     }
+    if (result == CommitResult::Unchanged)
+        *failure = commit.failure;
+    return result;
+}
+
+} // namespace
+
+CommitResult commitFiles(const QString &dirPath, const std::vector<FileContent> &files, QString *error)
+{
+    if (files.empty())
+        return CommitResult::Done;
+    const QString dir = QDir(dirPath).absolutePath();
+    const auto make = keepers().value(dir);
+    auto keeperFor = [&] {
+        return make && pendingCommitFiles(dir).isEmpty() ? make() : std::unique_ptr<CommitKeeper>();
+    };
+    std::unique_ptr<CommitKeeper> keeper = keeperFor();
+    int failure = 0;
+    CommitResult result = commitOnce(dir, files, keeper, error, &failure);
+    if (result != CommitResult::Unchanged || !isSpaceError(failure) || !keeper)
+        return result;
+    // A full disk: the backups the settings no longer keep go first (the
+    // Keep numbers may just have been lowered), then one more try.
+    if (keeper->freeSpace()) {
+        keeper = keeperFor();
+        result = commitOnce(dir, files, keeper, error, &failure);
+        if (result != CommitResult::Unchanged || !isSpaceError(failure))
+            return result;
+    }
+    if (error && keeper)
+        *error += QStringLiteral("\n") + keeper->spaceAdvice();
     return result;
 }
 

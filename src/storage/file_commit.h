@@ -35,7 +35,6 @@ struct FileContent {
     QString name; // bare file name inside the directory
     const void *data;
     std::size_t size;
-    bool ownerOnly = false; // written readable by the owner alone (personal data)
 };
 
 enum class CommitResult {

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace filefolders {
 
@@ -23,6 +24,12 @@ QString startFolder(const QString &kind, const QString &fallback)
         return fallback;
     const QString folder = IniFile(settingsFile).value(kSection, kind);
     return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : fallback;
+}
+
+QString documentsFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
 void remember(const QString &kind, const QString &filePath)

@@ -15,6 +15,10 @@ void setSettingsFile(const QString &iniPath);
 // used, while it still exists; otherwise fallback.
 QString startFolder(const QString &kind, const QString &fallback);
 
+// Where a dialog starts until one is chosen: the clerk's Documents folder
+// (the home folder when there is none), never the hidden data folder.
+QString documentsFolder();
+
 // Remembers the folder of filePath for kind. A settings file that cannot be
 // written is not reported: the folder is a convenience, not data.
 void remember(const QString &kind, const QString &filePath);

@@ -13,8 +13,15 @@
 // generation cut short, never offered, and removed at the next start.
 // Removing one takes its manifest away first for the same reason.
 //
-// The data files are only ever replaced by a rename, never written in place,
-// so a link made before a save keeps the old contents for good.
+// The program replaces its record files only by a rename, never writing in
+// place, so a link made before a save keeps the old contents for good. The
+// files a person may edit in place (the settings file, the logo) are copied
+// instead. Every checksum is of the bytes read from the generation itself.
+//
+// A generation holds only the inn's own files (inn_files.h), each once; a
+// symbolic link or anything but a plain file in it, or in the backup folder
+// in place of a generation, is never followed. Generations are ordered by the
+// save order number in their manifest, then by time.
 
 #include <QDateTime>
 #include <QSet>
@@ -44,16 +51,16 @@ struct Generation {
     QString path; // the folder
     QDateTime when;
     int sequence = 1;       // 2, 3... for further saves in the same second
+    int order = 0;          // save order in its folder; 0 in generations made before it was kept
     bool complete = false;  // a whole manifest is in place
     std::vector<GenerationFile> files;
+    // What the manifest says its reserve.dat holds; a check with checksums
+    // finds any generation whose reserve.dat holds otherwise damaged.
     int bills = 0;            // bill numbers in its reserve.dat
     QString newestSettlement; // yyyy/mm/dd; empty when none is settled
     QString problem;          // what a check found wrong; empty when none
     bool ok() const { return complete && problem.isEmpty(); }
 };
-
-// The files a generation keeps: every file the program writes in its folder.
-QStringList protectedFileNames();
 
 // Whether a folder name is a generation's; its time and sequence number.
 bool parseGenerationName(const QString &name, QDateTime *when = nullptr, int *sequence = nullptr);
@@ -64,9 +71,10 @@ bool parseGenerationName(const QString &name, QDateTime *when = nullptr, int *se
 std::vector<Generation> listGenerations(const QString &dir, bool withIncomplete = false, bool readManifests = true);
 // Reads the generation in the folder path (complete or not).
 Generation readGeneration(const QString &path);
-// Checks the files against the manifest: present, of the size it says, of
-// whole records, and (when checksums) of the same checksum. Sets problem; true
-// when all checks.
+// Checks the files against the manifest: plain files, present, of the size it
+// says, of whole records, and (when checksums) of the same checksum, the
+// reserve.dat holding the bills and settlement date it says. Sets problem;
+// true when all checks.
 bool checkGeneration(Generation &g, bool checksums);
 
 // The generations (complete ones) the policy keeps at now: the newest
@@ -74,12 +82,28 @@ bool checkGeneration(Generation &g, bool checksums);
 // last keepMonths months, the newest always, and any dated after now.
 QSet<QString> generationsToKeep(const std::vector<Generation> &complete, const GenerationPolicy &policy,
                                 const QDateTime &now);
-// Removes the complete generations of dir that the policy does not keep.
-void pruneGenerations(const QString &dir, const GenerationPolicy &policy, const QDateTime &now);
-// Removes the folders of generations never completed (start-up).
-void removeIncompleteGenerations(const QString &dir);
+// Removes the complete generations of dir that the policy does not keep, and
+// likewise the dated copies of reserve.dat and urikake.dat there (each kind
+// kept as if it were a generation of its date). How many were removed.
+int pruneGenerations(const QString &dir, const GenerationPolicy &policy, const QDateTime &now);
+// Removes the folders of generations never completed (start-up, --backup);
+// their names in *removed.
+void removeIncompleteGenerations(const QString &dir, QStringList *removed = nullptr);
 // Removes one generation: its manifest first, then its files and folder.
+// Refuses a symbolic link.
 bool removeGeneration(const QString &path);
+// The bytes the files in dir take on disk, each file once.
+qint64 backupFolderBytes(const QString &dir);
+// For a save refused for want of space: how much dir holds, how to free it.
+QString backupSpaceAdvice(const QString &dir);
+// A warning when the newest generation in dir is dated after now (the clock
+// was set back); empty otherwise.
+QString clockWarning(const QString &dir, const QDateTime &now);
+
+// Generations made by an earlier version share the settings file and the
+// logo with the data folder: each gets a copy of its own (start-up), so an
+// edit in place changes none of them. How many files were copied.
+int unshareHandEditedFiles(const QString &dataDir, const QString &backupDir);
 
 // From now on every save into dataDir (file_commit.h) first keeps the files
 // as they are as a generation in backupDir, and prunes after it; the policy
@@ -96,6 +120,8 @@ bool backupDataFolder(const QString &dataDir, const QString &destDir, const QDat
 
 // Puts the generation's files back into dataDir through one all-or-nothing
 // commit (which keeps the current files as a generation first, when
-// generations are kept there). Refuses a generation that does not check.
+// generations are kept there). The generation is read again from its folder
+// (whatever g says) and refused unless it checks; the bytes written are the
+// very bytes checked.
 // True when the files were replaced; *error may then still hold a warning.
 bool restoreGeneration(const Generation &g, const QString &dataDir, QString *error);

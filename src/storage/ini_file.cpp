@@ -27,6 +27,8 @@ bool sameName(const QByteArray &a, const QByteArray &b)
 
 IniFile::IniFile(const QString &path) : path(path)
 {
+    if (path.isEmpty())
+        return; // text from elsewhere (fromText)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
         if (f.exists() || f.error() != QFileDevice::OpenError)
@@ -39,6 +41,18 @@ IniFile::IniFile(const QString &path) : path(path)
         readError = f.errorString();
         return;
     }
+    parse(all);
+}
+
+IniFile IniFile::fromText(const QByteArray &text)
+{
+    IniFile ini{QString()};
+    ini.parse(text);
+    return ini;
+}
+
+void IniFile::parse(const QByteArray &all)
+{
     existed = true;
     readText = all;
     qsizetype start = 0;
@@ -151,6 +165,14 @@ void IniFile::setValue(const QString &section, const QString &key, const QString
     if (lines[pos - 1].ending.isEmpty())
         lines[pos - 1].ending = "\r\n";
     lines.insert(pos, {entry, "\r\n"});
+}
+
+void IniFile::remove(const QString &section, const QString &key)
+{
+    const qsizetype h = findSection(cp932::encode(section));
+    const qsizetype at = h < 0 ? -1 : findKey(h, cp932::encode(key));
+    if (at >= 0)
+        lines.removeAt(at);
 }
 
 QByteArray IniFile::text() const

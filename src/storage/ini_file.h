@@ -12,6 +12,8 @@ public:
     // Reads the file at once; a missing or unreadable file is empty, and one
     // that exists but cannot be read is never saved over.
     explicit IniFile(const QString &path);
+    // Settings text kept elsewhere than in a file (a database); save() then fails.
+    static IniFile fromText(const QByteArray &text);
 
     bool contains(const QString &section, const QString &key) const;
     QString value(const QString &section, const QString &key, const QString &fallback = {}) const;
@@ -22,6 +24,8 @@ public:
     // Replaces the key's value in place, or adds it at the end of its section,
     // or adds the section at the end of the file. Lines added end in CR LF.
     void setValue(const QString &section, const QString &key, const QString &value);
+    // Drops the key's line (a key that has given way to another); nothing else changes.
+    void remove(const QString &section, const QString &key);
 
     // Writes the whole text back atomically; a file whose text did not
     // change is left as it is (a flushed write costs the desk a disk wait).
@@ -29,6 +33,7 @@ public:
     QByteArray text() const;
 
 private:
+    void parse(const QByteArray &all);
     struct Line {
         QByteArray body;   // without the line end
         QByteArray ending; // "\r\n", "\n", "\r" or empty for a last line without one

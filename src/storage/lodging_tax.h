@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QString>
 #include <cstdint>
+#include <map>
 #include <vector>
 
 // From a price of From yen per person and night on: Amount yen, or Amount
@@ -19,11 +20,35 @@ struct TLodgingTier {
     bool operator==(const TLodgingTier &) const = default;
 };
 
-// The tiers in force from a start date on; no tiers: no tax from that date.
+// What the price that chooses the tier counts, as the town sets it: the room
+// alone, the room with the service charge, or both with the consumption tax.
+// Meals are never counted.
+enum class LodgingBasis : int { Room = 0, RoomService, RoomServiceTax };
+
+// The tiers in force from a start date on, and how the price is counted;
+// no tiers: no tax from that date.
 struct TLodgingPeriod {
     QDate From;
     std::vector<TLodgingTier> Tiers; // ascending by From
+    LodgingBasis Basis = LodgingBasis::Room;
     bool operator==(const TLodgingPeriod &) const = default;
+};
+
+// A price per person and night held exactly as Num / Den yen (Den > 0): a
+// price worked back out of one with tax or service in it is compared with the
+// bounds without rounding (109,999 with 10 % tax is below 100,000).
+struct TLodgingPrice {
+    int64_t Num = 0;
+    int64_t Den = 1;
+};
+
+// What the tax needs of one item of the accommodation category: whether it
+// is no guest (a pet, a room charge) and so bears no tax, and the part of its
+// price per person that is meals (うち食事代), left out of the tier price.
+struct TLodgingItem {
+    bool NotGuest = false;
+    int MealPart = 0;
+    bool operator==(const TLodgingItem &) const = default;
 };
 
 // What one person's night is charged: the period and tier that chose the
@@ -41,16 +66,28 @@ struct TLodgingTax {
     bool Enabled = false;
     QString Name = QStringLiteral("宿泊税");
     QString NameEn = QStringLiteral("Accommodation Tax");
-    // Whether the price that chooses the tier includes the service charge
-    // and consumption tax (towns differ); otherwise the room price alone.
-    bool PriceIncludesServiceAndTax = false;
     std::vector<TLodgingPeriod> Periods; // ascending by date; nothing is taxed before the first
+    // Items of the accommodation category by key; an item without an entry is
+    // a guest without meal part. The pets are no guests until the inn says otherwise.
+    std::map<uint32_t, TLodgingItem> Items = defaultItems();
+
+    static std::map<uint32_t, TLodgingItem> defaultItems();
+    // Whether a bill line of this key is a guest's night that bears the tax:
+    // every item of the accommodation category (the adults' bathing-tax-exempt
+    // twins included) but those marked as no guest.
+    bool bearsTax(uint32_t key) const;
+    // The item's meal part per person (0 without one); the twins take their adult item's.
+    int mealPart(uint32_t key) const;
+    // How the price is counted on date (the basis of the period in force; before the first, the first's).
+    LodgingBasis basisAt(const QDate &date) const;
 
     // The period in force on date; -1 before the first period.
     int periodAt(const QDate &date) const;
     // The charge for one person and one night at price on date; nothing while
-    // the tax is off. A percentage of a price up to 2^31 cannot overflow.
-    TLodgingCharge charge(int64_t price, const QDate &night) const;
+    // the tax is off. A tier applies from its bound on, compared exactly; a
+    // percentage drops the fractions of a yen of the exact price's share.
+    TLodgingCharge charge(const TLodgingPrice &price, const QDate &night) const;
+    TLodgingCharge charge(int64_t price, const QDate &night) const { return charge(TLodgingPrice{price, 1}, night); }
 
     bool operator==(const TLodgingTax &) const = default;
 };

@@ -199,7 +199,12 @@ namespace {
 const QString EnabledKey = QStringLiteral("LodgingTax");
 const QString NameKey = QStringLiteral("LodgingTaxName");
 const QString NameEnKey = QStringLiteral("LodgingTaxNameEn");
-const QString BasisKey = QStringLiteral("LodgingTaxPriceIncludesServiceAndTax");
+// Until the three bases: 1 for room + service + tax, 0 for the room alone.
+const QString OldBasisKey = QStringLiteral("LodgingTaxPriceIncludesServiceAndTax");
+const QString BasisKey = QStringLiteral("LodgingTaxPriceBasis");
+const QString ItemsKey = QStringLiteral("LodgingTaxItems");
+const std::array<QString, 3> BasisNames = {QStringLiteral("room"), QStringLiteral("room+service"),
+                                           QStringLiteral("room+service+tax")};
 const QString PeriodsKey = QStringLiteral("LodgingTaxPeriods");
 
 QString tierText(const TLodgingTier &t)
@@ -281,6 +286,92 @@ QString readLodgingPeriods(const QString &text, std::vector<TLodgingPeriod> *per
     return {};
 }
 
+QString lodgingBasisText(LodgingBasis basis) { return BasisNames[size_t(basis)]; }
+
+bool readLodgingBasis(const QString &text, LodgingBasis *basis)
+{
+    for (size_t i = 0; i < BasisNames.size(); ++i)
+        if (text.trimmed().compare(BasisNames[i], Qt::CaseInsensitive) == 0) {
+            *basis = LodgingBasis(i);
+            return true;
+        }
+    return false;
+}
+
+QString lodgingBasesText(const std::vector<TLodgingPeriod> &periods)
+{
+    if (periods.empty())
+        return lodgingBasisText(LodgingBasis::Room);
+    QStringList parts;
+    for (const TLodgingPeriod &p : periods)
+        parts << moneyDateText(p.From) + QLatin1Char(':') + lodgingBasisText(p.Basis);
+    return parts.join(QLatin1Char(';'));
+}
+
+QString readLodgingBases(const QString &text, std::vector<TLodgingPeriod> *periods)
+{
+    std::vector<TLodgingPeriod> read = *periods;
+    for (const QString &part : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const qsizetype colon = part.indexOf(QLatin1Char(':'));
+        const QString bad = QStringLiteral("宿泊税の料金の数え方「%1」が読めません").arg(part.trimmed());
+        LodgingBasis basis = LodgingBasis::Room;
+        if (!readLodgingBasis(part.mid(colon + 1), &basis))
+            return bad;
+        if (colon < 0) { // every period
+            for (TLodgingPeriod &p : read)
+                p.Basis = basis;
+            continue;
+        }
+        const QDate from = moneyDate(part.left(colon));
+        const auto p = std::find_if(read.begin(), read.end(), [&](const TLodgingPeriod &q) { return q.From == from; });
+        if (!from.isValid() || p == read.end())
+            return bad + QStringLiteral("（その日に始まる期間がありません）");
+        p->Basis = basis;
+    }
+    *periods = read;
+    return {};
+}
+
+QString lodgingItemsText(const std::map<uint32_t, TLodgingItem> &items)
+{
+    QStringList parts;
+    for (const auto &[key, item] : items) {
+        QStringList marks;
+        if (item.NotGuest)
+            marks << QStringLiteral("notguest");
+        if (item.MealPart != 0)
+            marks << QStringLiteral("meal=%1").arg(item.MealPart);
+        if (!marks.isEmpty())
+            parts << QString::number(key) + QLatin1Char(':') + marks.join(QLatin1Char(','));
+    }
+    return parts.join(QLatin1Char(';'));
+}
+
+QString readLodgingItems(const QString &text, std::map<uint32_t, TLodgingItem> *items)
+{
+    static const QRegularExpression form(QStringLiteral("^1601([0-9]{3}):(.*)$"));
+    static const QRegularExpression meal(QStringLiteral("^meal=([0-9]{1,9})$"));
+    std::map<uint32_t, TLodgingItem> read;
+    for (const QString &part : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString bad = QStringLiteral("宿泊税の品目「%1」が読めません").arg(part.trimmed());
+        const QRegularExpressionMatch m = form.match(part.trimmed());
+        const int number = m.hasMatch() ? m.captured(1).toInt() : 0;
+        if (number < 1 || number > 100)
+            return bad;
+        TLodgingItem item;
+        for (const QString &mark : m.captured(2).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            const QRegularExpressionMatch mm = meal.match(mark.trimmed());
+            if (mark.trimmed() == QStringLiteral("notguest"))
+                item.NotGuest = true;
+            else if (!mm.hasMatch() || !readInt(mm.captured(1), 0, TLodgingTax::MaxPrice, &item.MealPart))
+                return bad;
+        }
+        read[1601000 + uint32_t(number)] = item;
+    }
+    *items = read;
+    return {};
+}
+
 QString checkLodgingTax(const TLodgingTax &tax)
 {
     if (const QString p = checkLodgingPeriods(tax.Periods); !p.isEmpty())
@@ -297,7 +388,6 @@ QString checkLodgingTax(const TLodgingTax &tax)
 static void readLodgingTax(const IniFile &ini, TLodgingTax *tax, QStringList *problems)
 {
     tax->Enabled = ini.intValue(MoneySection, EnabledKey, 0, 0, 1) != 0;
-    tax->PriceIncludesServiceAndTax = ini.intValue(MoneySection, BasisKey, 0, 0, 1) != 0;
     if (const QString name = ini.value(MoneySection, NameKey).trimmed(); !name.isEmpty())
         tax->Name = name;
     if (const QString name = ini.value(MoneySection, NameEnKey).trimmed(); !name.isEmpty())
@@ -307,6 +397,21 @@ static void readLodgingTax(const IniFile &ini, TLodgingTax *tax, QStringList *pr
         // A tax whose table does not read is not charged from a guess.
         tax->Enabled = false;
     }
+    // The bases after the periods they date; before the key, the one switch for every period.
+    if (ini.contains(MoneySection, BasisKey)) {
+        if (const QString p = readLodgingBases(ini.value(MoneySection, BasisKey), &tax->Periods); !p.isEmpty()) {
+            *problems << p;
+            tax->Enabled = false;
+        }
+    } else if (ini.intValue(MoneySection, OldBasisKey, 0, 0, 1) != 0) {
+        for (TLodgingPeriod &p : tax->Periods)
+            p.Basis = LodgingBasis::RoomServiceTax;
+    }
+    if (ini.contains(MoneySection, ItemsKey))
+        if (const QString p = readLodgingItems(ini.value(MoneySection, ItemsKey), &tax->Items); !p.isEmpty()) {
+            *problems << p;
+            tax->Enabled = false;
+        }
 }
 
 static void writeLodgingTax(IniFile &ini, const TLodgingTax &tax)
@@ -314,8 +419,10 @@ static void writeLodgingTax(IniFile &ini, const TLodgingTax &tax)
     ini.setValue(MoneySection, EnabledKey, tax.Enabled ? QStringLiteral("1") : QStringLiteral("0"));
     ini.setValue(MoneySection, NameKey, tax.Name);
     ini.setValue(MoneySection, NameEnKey, tax.NameEn);
-    ini.setValue(MoneySection, BasisKey, tax.PriceIncludesServiceAndTax ? QStringLiteral("1") : QStringLiteral("0"));
     ini.setValue(MoneySection, PeriodsKey, lodgingPeriodsText(tax.Periods));
+    ini.setValue(MoneySection, BasisKey, lodgingBasesText(tax.Periods));
+    ini.remove(MoneySection, OldBasisKey);
+    ini.setValue(MoneySection, ItemsKey, lodgingItemsText(tax.Items));
 }
 
 QString readMoneySettings(const IniFile &ini, TMoneySettings *money)

@@ -107,6 +107,19 @@ QString readLodgingPeriods(const QString &text, std::vector<TLodgingPeriod> *per
 // tiers ascending from bounds 0 to MaxPrice, amounts 0 to MaxAmount yen or
 // 0 to 100 percent. Empty when sound.
 QString checkLodgingPeriods(const std::vector<TLodgingPeriod> &periods);
+// How the price is counted, as the settings file names it: "room",
+// "room+service", "room+service+tax"; and back (false for another text).
+QString lodgingBasisText(LodgingBasis basis);
+bool readLodgingBasis(const QString &text, LodgingBasis *basis);
+// The bases of the periods as one text, dated like the tiers:
+// "2018/10/01:room;2026/03/01:room+service"; a text without dates
+// ("room+service") applies to every period. Empty message when it reads
+// (periods then take their bases), otherwise why not.
+QString lodgingBasesText(const std::vector<TLodgingPeriod> &periods);
+QString readLodgingBases(const QString &text, std::vector<TLodgingPeriod> *periods);
+// The items' marks as one text: "1601009:notguest;1601013:meal=8800".
+QString lodgingItemsText(const std::map<uint32_t, TLodgingItem> &items);
+QString readLodgingItems(const QString &text, std::map<uint32_t, TLodgingItem> *items);
 // The check of the whole setting: a table, and names when it is on.
 QString checkLodgingTax(const TLodgingTax &tax);
 

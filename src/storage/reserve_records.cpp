@@ -66,6 +66,12 @@ void RecordDateIndex::append(uint32_t index, uint32_t packed)
 void ReserveRecords::push_back(const TReserveData &record)
 {
     list.push_back(record);
+    try {
+        billAdded();
+    } catch (...) {
+        changed(); // the line is in the list; both indexes are rebuilt when next asked
+        throw;
+    }
     if (!current)
         return;
     if (list.size() > std::numeric_limits<uint32_t>::max()) {

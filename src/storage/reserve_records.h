@@ -13,6 +13,9 @@
 // every other change (swap, clear, assignment, edit()) marks the index out
 // of date, and the next question rebuilds it in one pass over the list. Hold
 // no reference obtained from edit() across a question to the index.
+//
+// The same holds for the second index, of the bills (storage/bill_index.h):
+// every bill once, with its name as searching compares it.
 
 #include "storage/record_date.h"
 #include "storage/record_list.h"
@@ -47,6 +50,8 @@ private:
     std::vector<uint32_t> starts; // lines of key firstKey + k: lines[starts[k] .. starts[k + 1])
     std::vector<Line> lines;
 };
+
+class BillIndex;
 
 class ReserveRecords {
 public:
@@ -128,6 +133,8 @@ public:
     // settlement date (Seisan).
     const RecordDateIndex &lineDates() const { return indexes().line; }
     const RecordDateIndex &settlementDates() const { return indexes().settlement; }
+    // Every bill of the list once, for finding bills by name and figures.
+    const BillIndex &bills() const;
 
 private:
     struct Indexes {
@@ -135,10 +142,21 @@ private:
         // Kept for the next rebuild: the dates read, lines per month key.
         std::vector<uint32_t> linePacked, settlementPacked, lineCounts, settlementCounts;
     };
-    void changed() { current = false; }
+    void changed()
+    {
+        current = false;
+        billsCurrent = false;
+    }
     const Indexes &indexes() const;
+    // The last line, just added, joins the bill index when that is current.
+    void billAdded() const;
+    struct BillIndexDelete {
+        void operator()(BillIndex *p) const;
+    };
 
     List list;
     mutable std::unique_ptr<Indexes> index;
     mutable bool current = false;
+    mutable std::unique_ptr<BillIndex, BillIndexDelete> billIndex;
+    mutable bool billsCurrent = false;
 };

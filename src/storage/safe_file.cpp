@@ -79,6 +79,7 @@ QString reason(int err)
     case ENOENT: return QStringLiteral("フォルダーまたはファイルがありません。");
     case ENOTDIR: return QStringLiteral("途中にフォルダーでないものがあります。");
     case EISDIR: return QStringLiteral("同じ名前のフォルダーがあります。");
+    case EEXIST: return QStringLiteral("同じ名前のファイルがあります。");
     case EACCES:
     case EPERM: return QStringLiteral("書き込む権限がありません。");
     case EROFS: return QStringLiteral("読み取り専用の場所です。");
@@ -99,18 +100,10 @@ bool writeTemporary(const QString &path, const void *data, std::size_t size, QBy
     const int fd = fileOps().mkstemp(tmpl.data());
     if (fd < 0)
         return false;
-    // Keep the permissions of the file being replaced; a new file gets the usual ones.
+    // The inn's data are for its user alone, whatever the umask: a new file
+    // is 0600, a replaced one keeps only its owner's permissions.
     struct stat st {};
-    mode_t mode;
-    if (ownerOnly) {
-        mode = 0600;
-    } else if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
+    const mode_t mode = ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & 0700) | 0600 : 0600;
     ::fchmod(fd, mode);
 
     bool ok = writeAll(fd, static_cast<const char *>(data), size) && fileOps().fsync(fd) == 0;

@@ -19,11 +19,10 @@ bool writeFileAtomically(const QString &path, const void *data, std::size_t size
 namespace safe_file {
 
 // A new temporary file beside path holding the bytes, flushed to disk and
-// closed; its full name in *temporary. False with errno set on failure (no
-// temporary file is then left). It gets the permissions of the file it
-// replaces, or the usual ones; ownerOnly: always the owner's alone.
-bool writeTemporary(const QString &path, const void *data, std::size_t size, QByteArray *temporary,
-                    bool ownerOnly = false);
+// closed, readable by its owner alone (0600, or the owner's permissions of
+// the file at path); its full name in *temporary. False with errno set on failure (no
+// temporary file is then left).
+bool writeTemporary(const QString &path, const void *data, std::size_t size, QByteArray *temporary);
 // Flushes the directory's entries (renames, new and removed names) to disk.
 bool syncDirectory(const QByteArray &dir);
 // The target's name when name is a temporary file of the writers, else empty.

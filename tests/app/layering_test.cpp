@@ -22,11 +22,11 @@ namespace {
 // Bottom to top. A logic folder's windows (files named *_form.*) sit in the
 // window layer, above the printing library and the controls they use.
 const char *const kLevels[] = {
-    "storage", "billing", "reservations", "settings", "reports", "register", // logic
+    "storage", "billing", "reservations", "settings", "reports", "search", "register", // logic
     "printing",                                                  // page models, renderer, print dialogs
     "shell",    // the front desk, the message box, placements, document output
     "controls", // input controls (they show messages)
-    "billing windows", "reservations windows", "settings windows", "reports windows", "register windows",
+    "billing windows", "reservations windows", "settings windows", "reports windows", "search windows", "register windows",
     "app", // the main window and main()
 };
 
@@ -46,7 +46,7 @@ int levelOf(const QString &unit)
     const QString folder = unit.section(QLatin1Char('/'), 0, 0);
     const bool window = unit.section(QLatin1Char('/'), -1).contains(QLatin1String("_form"));
     const bool logicFolder = QStringList{QStringLiteral("billing"), QStringLiteral("reservations"),
-                                         QStringLiteral("settings"), QStringLiteral("reports"),
+                                         QStringLiteral("settings"), QStringLiteral("reports"), QStringLiteral("search"),
                                          QStringLiteral("register")}
                                  .contains(folder);
     const QString name = logicFolder && window ? folder + QLatin1String(" windows") : folder;

@@ -2,6 +2,7 @@
 // the menu, one window of each kind, placements and shutdown.
 
 #include "app/main_form.h"
+#include "shell/help_form.h"
 #include "shell/message_box.h"
 #include "storage/clock.h"
 #include "storage/ini_file.h"
@@ -16,6 +17,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -124,8 +127,30 @@ private slots:
         QCOMPARE(form.data().StartFlags, 0);
         activate(&form);
         QCOMPARE(shown.size(), 3);
-        // Nothing was written at start or by the hints.
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 0);
+    }
+
+    // Each hint comes when the window of the step before it closes, without
+    // the main window being activated again.
+    void theNextHintComesWhenTheStepBeforeIsClosed()
+    {
+        TMainForm form(dir.path());
+        form.show();
+        activate(&form);
+        QCOMPARE(texts(), QStringList{"最初に基本設定を行ってください"});
+        form.menuItem("BasicSet")->trigger();
+        QWidget *settings = form.findChildWindow("BasicSettingForm");
+        QVERIFY(settings);
+        QCoreApplication::processEvents();
+        QCOMPARE(shown.size(), 1); // not while the settings are open
+        settings->parentWidget()->close();
+        QTRY_COMPARE(shown.size(), 2);
+        QVERIFY(shown.last().text.contains(QStringLiteral("摘要マスター")));
+        form.menuItem("KamokuMenu")->trigger();
+        QWidget *items = form.findChildWindow("KamokuForm");
+        QVERIFY(items);
+        items->parentWidget()->close();
+        QTRY_COMPARE(shown.size(), 3);
+        QVERIFY(shown.last().text.contains(QStringLiteral("予約データを作成")));
     }
 
     void directoryWithEveryFileShowsNoHint()
@@ -260,8 +285,11 @@ private slots:
 
         form.menuItem("Cascade")->trigger();
         QVERIFY(mdi->subWindowList()[0]->pos() != mdi->subWindowList()[1]->pos());
+        const QSize before = form.size();
         form.menuItem("Tile")->trigger();
         QVERIFY(!mdi->subWindowList()[0]->geometry().intersects(mdi->subWindowList()[1]->geometry()));
+        QCoreApplication::processEvents();
+        QCOMPARE(form.size(), before); // tiling never grows the main window
 
         // Ctrl+W closes the active window only.
         QPointer<QWidget> guard(settings);
@@ -278,45 +306,86 @@ private slots:
             QCOMPARE(form.size(), QSize(1024, 612));
             form.show();
             form.move(40, 30);
-            form.resize(800, 500);
+            form.resize(700, 500);
             form.close();
         }
         const IniFile ini(dir.filePath("norvelreceipt.ini"));
-        QCOMPARE(ini.intValue("MainForm", "w", 0), 800);
+        QCOMPARE(ini.intValue("MainForm", "w", 0), 700);
         QCOMPARE(ini.intValue("MainForm", "h", 0), 500);
         TMainForm again(dir.path());
-        QCOMPARE(again.size(), QSize(800, 500));
+        QCOMPARE(again.size(), QSize(700, 500));
         QCOMPARE(again.pos(), QPoint(ini.intValue("MainForm", "l", -1), ini.intValue("MainForm", "t", -1)));
     }
 
-    void shutdownClosesChildrenFirstAndARefusalDoesNotStopIt()
+    // A child that refuses to close (what it holds cannot be stored) is not
+    // thrown away unasked: いいえ, the default, goes back to it; はい closes.
+    void shutdownClosesChildrenFirstAndARefusalAsks()
     {
         QStringList log;
         TMainForm form(dir.path());
         form.show();
         auto *child = new StubbornChild;
         child->log = &log;
+        child->setWindowTitle(QStringLiteral("頑固な画面"));
         QVERIFY(form.openChildWindow("MeisaiForm", [&] { return child; }));
         QVERIFY(!form.openChildWindow("MeisaiForm", [&] { return new QWidget; }));
+        QMessageBox::StandardButton answer = QMessageBox::No;
+        QList<QMessageBox::StandardButton> defaults;
         SetMessageResponder([&](const ShownMessage &m) {
             log.append(m.text);
-            return QMessageBox::Ok;
+            defaults.append(m.defaultButton);
+            return answer;
         });
+        QVERIFY(!form.close());
+        QCOMPARE(log.size(), 2);
+        QCOMPARE(log[0], QStringLiteral("child refused"));
+        QVERIFY(log[1].contains(QStringLiteral("「頑固な画面」の変更を保存できませんでした")));
+        QCOMPARE(defaults.last(), QMessageBox::No);
+        QVERIFY(form.findChildWindow("MeisaiForm"));
+        log.clear();
+        answer = QMessageBox::Yes;
         QVERIFY(form.close());
-        QCOMPARE(log, QStringList{"child refused"});
+        QCOMPARE(log.size(), 2);
         // The placement was stored after the children had their say.
         QVERIFY(IniFile(dir.filePath("norvelreceipt.ini")).contains("MainForm", "t"));
     }
 
-    void helpContentsOpensTheManualInTheBrowser()
+    // ヘルプ → 目次 on a desk without a web browser: the manual opens in a
+    // window of the program, with its pictures, and its links go back and forth.
+    void helpContentsOpensTheManualInsideTheProgram()
     {
         UrlCatcher browser;
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &browser, "open");
         TMainForm main(dir.path());
+        main.resize(1024, 740);
+        main.show();
         main.menuItem(QStringLiteral("Contents1"))->trigger();
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(browser.urls, QList<QUrl>());
+        auto *help = qobject_cast<THelpForm *>(main.findChildWindow(QStringLiteral("HelpForm")));
+        QVERIFY(help);
+        QTextBrowser *page = help->Browser();
         // Built in the checkout, the program finds the checkout's manual.
-        QCOMPARE(browser.urls, QList<QUrl>{QUrl::fromLocalFile(QStringLiteral(NORVEL_SOURCE_DIR "/doc/manual/index.html"))});
+        QCOMPARE(page->source(), QUrl::fromLocalFile(QStringLiteral(NORVEL_SOURCE_DIR "/doc/manual/index.html")));
+        QVERIFY(page->toPlainText().contains(QStringLiteral("目次")));
+        QVERIFY(!page->loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("img/main.png"))).value<QImage>().isNull());
+        auto *back = help->findChild<QToolButton *>(QStringLiteral("BackButton"));
+        auto *forward = help->findChild<QToolButton *>(QStringLiteral("ForwardButton"));
+        QVERIFY(!back->isEnabled());
+        help->ShowPage(QStringLiteral("bills.html"));
+        QVERIFY(page->source().toString().endsWith(QStringLiteral("/bills.html")));
+        QVERIFY(back->isEnabled());
+        back->click();
+        QVERIFY(page->source().toString().endsWith(QStringLiteral("/index.html")));
+        QVERIFY(forward->isEnabled());
+        forward->click();
+        QVERIFY(page->source().toString().endsWith(QStringLiteral("/bills.html")));
+        help->findChild<QToolButton *>(QStringLiteral("ContentsButton"))->click();
+        QVERIFY(page->source().toString().endsWith(QStringLiteral("/index.html")));
+        // F1 brings the one help window forward again.
+        main.menuItem(QStringLiteral("Contents1"))->trigger();
+        QCOMPARE(main.findChildren<THelpForm *>().size(), 1);
+        QCOMPARE(main.menuItem(QStringLiteral("Contents1"))->shortcut(), QKeySequence(Qt::Key_F1));
         QCOMPARE(texts(), QStringList());
     }
 
@@ -329,16 +398,20 @@ private slots:
         QVERIFY(TMainForm::lockProgramDirectory(dir.path()));
     }
 
-    void failedStartLoadsNothingAndWritesNothing()
+    void aStartThatCannotMakeItsBackupFolderReadsButWritesNothing()
     {
         writeFile(dir.filePath("backup"), "not a folder");
         writeFile(dir.filePath("reserve.dat"), QByteArray(372, 1));
         TMainForm form(dir.path());
-        QCOMPARE(texts(), QStringList{"Cannot create c:\\temp directory."});
+        QCOMPARE(texts().size(), 1);
+        QVERIFY2(texts().first().contains("保存はできません"), qPrintable(texts().first()));
         QCOMPARE(shown.last().title, QStringLiteral("エラー"));
         QVERIFY(!form.dataLoaded());
-        QVERIFY(form.data().ReserveList.empty());
+        QCOMPARE(form.data().ReserveList.size(), size_t(1));
         QVERIFY(form.library().WritesRefused());
+        QFile stored(dir.filePath("reserve.dat"));
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        QCOMPARE(stored.readAll(), QByteArray(372, 1));
     }
 };
 

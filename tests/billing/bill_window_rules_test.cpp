@@ -361,4 +361,28 @@ TEST(BillLines, OnlyRealDatesAreStoredAndInOneForm)
     EXPECT_FALSE(CheckCellEntry(1, QStringLiteral("2026/12/11/")).isEmpty());
 }
 
+// Month and day alone take the year nearest the stay's first night.
+TEST(BillLines, ALineDateWithoutTheYearTakesTheStaysYear)
+{
+    const struct {
+        const char *start;
+        const char *typed;
+        const char *stored;
+    } cases[] = {
+        {"2026/12/11", "12/12", "2026/12/12"}, {"2026/12/11", "１２／１２", "2026/12/12"},
+        {"2026/12/30", "1/2", "2027/01/02"},   {"2027/01/01", "12/31", "2026/12/31"},
+        {"2026/12/11", "3-1", "2027/03/01"},   {"2028/03/01", "2/29", "2028/02/29"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed);
+        TBillState b = pageOfLines();
+        b.StartDate = QString::fromUtf8(c.start);
+        EXPECT_TRUE(WriteBackRow(b, 2, 1601102, QString::fromUtf8(c.typed), QStringLiteral("ビール"), 800, 1).isEmpty());
+        EXPECT_EQ(fieldText(b.Lines[2].Rsvday), QString::fromUtf8(c.stored));
+    }
+    TBillState b = pageOfLines();
+    b.StartDate = QStringLiteral("2026/12/11");
+    EXPECT_FALSE(WriteBackRow(b, 2, 1601102, QStringLiteral("2/30"), QStringLiteral("ビール"), 800, 1).isEmpty());
+}
+
 } // namespace

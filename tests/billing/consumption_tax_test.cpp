@@ -100,9 +100,9 @@ TEST(ConsumptionTax, TwoRatesWorkedOncePerRateWithTheDiscountSpread)
     } cases[] = {
         // Discount -1000 over 7000 + 3001: the reduced rate takes trunc(-1000 * 3001 / 10001) = -300.
         {"added, with a discount", 1, "-1000", {{10, false, 6300, 630}, {8, true, 2701, 216}}, "消費税（10%・8%）",
-         "Consumption Tax10%/8%）", "846", "10347"},
+         "Consumption Tax 10%/8%", "846", "10347"},
         {"added, no discount", 1, "", {{10, false, 7000, 700}, {8, true, 3001, 240}}, "消費税（10%・8%）",
-         "Consumption Tax10%/8%）", "940", "11441"},
+         "Consumption Tax 10%/8%", "940", "11441"},
         {"included", 0, "", {{10, false, 7000, 636}, {8, true, 3001, 222}}, "(内 消費税10%・8%)",
          "Consumption Tax 10%/8% incl.", "858", "10501"},
     };
@@ -327,6 +327,55 @@ TEST(RegistrationNo, CheckDigitOfTheCorporateNumber)
         SCOPED_TRACE(c.text);
         EXPECT_EQ(checkRegistrationNo(QString::fromUtf8(c.text)), c.result);
     }
+}
+
+// A month whose prices include the bathing tax: each receipt takes the
+// bathing tax out of its 10 % base, and the month's sales report adds up
+// exactly those receipts' figures, per rate and in its tax column.
+//   Bill 1: adults 2 x 12,000 (bathing 2 x 150 = 300), juice 2 x 350 (8 %).
+//     10 %: 24,000 - 300 = 23,700, tax 23,700 x 10 / 110 = 2,154.5 -> 2,154
+//      8 %: 700, tax 700 x 8 / 108 = 51.9 -> 51
+//   Bill 2: adults 3 x 9,000 (bathing 450), day use 2 x 2,000 (bathing 2 x 75 = 150).
+//     10 %: 31,000 - 600 = 30,400, tax 30,400 x 10 / 110 = 2,763.6 -> 2,763
+//   The month: 10 % 54,100 / 4,917, 8 % 700 / 51; the 5th's tax 4,968.
+//   (Taxing the bathing tax too gave 2,181 + 51 + 2,818 = 5,050.)
+TEST(ConsumptionTax, IncludedBathingTaxIsOutOfTheBaseOnReceiptsAndReport)
+{
+    const TBaseData base = settings(0, 0, 0);
+    const KamokuLists kamoku = kamokuWithReducedJuice();
+    const RecordList<TReserveData> bill1 = {line(1601001, 12000, 2, "2026/04/04"), line(1601105, 350, 2, "2026/04/04")};
+    const RecordList<TReserveData> bill2 = {line(1601001, 9000, 3, "2026/04/04"), line(1601801, 2000, 2, "2026/04/05")};
+
+    const struct {
+        const RecordList<TReserveData> *lines;
+        std::vector<TTaxShare> receipt;
+    } bills[] = {
+        {&bill1, {{10, false, 23700, 2154}, {8, true, 700, 51}}},
+        {&bill2, {{10, false, 30400, 2763}}},
+    };
+    AppData month;
+    month.BaseData = base;
+    month.KamokuList = kamoku;
+    uint32_t billNo = 0;
+    for (const auto &b : bills) {
+        TBillState state = bill(*b.lines, "2026/04/05", kamoku);
+        state.CheckBox2 = true;
+        ASSERT_TRUE(CalcTotals(state, base, TMoneySettings{}).isEmpty());
+        EXPECT_EQ(state.TaxShares, b.receipt);
+        ++billNo;
+        for (TReserveData l : *b.lines) {
+            l.MeiNo = billNo;
+            setFieldText(l.Seisan, QStringLiteral("2026/04/05"));
+            month.ReserveList.push_back(l);
+        }
+    }
+    std::vector<TTaxShare> byRate;
+    const MonthGrid g = getujiMonth(month, ReportMonth(2026, 4), nullptr, &byRate);
+    ASSERT_TRUE(g.error.isEmpty());
+    EXPECT_EQ(byRate, (std::vector<TTaxShare>{{10, false, 54100, 4917}, {8, true, 700, 51}}));
+    EXPECT_EQ(g.rows[4][GTax], QStringLiteral("4968"));
+    EXPECT_EQ(g.rows[4][GBathingTax], QStringLiteral("900"));
+    EXPECT_EQ(g.rows[31][GTax], QStringLiteral("4968"));
 }
 
 } // namespace

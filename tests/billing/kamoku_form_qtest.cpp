@@ -9,6 +9,7 @@
 #include "app/main_form.h"
 #include "shell/message_box.h"
 #include "storage/clock.h"
+#include "storage/generations.h"
 #include "storage/cp932.h"
 
 #include <QAction>
@@ -21,6 +22,7 @@
 #include <QPointer>
 #include <QTabBar>
 #include <QTemporaryDir>
+#include <QLabel>
 #include <QtTest>
 
 namespace {
@@ -148,14 +150,14 @@ private slots:
         QCOMPARE(g->CellDrawText(1, 0), QStringLiteral("摘要"));
         QCOMPARE(g->CellDrawText(2, 0), QStringLiteral("単価"));
         QCOMPARE(g->CellDrawText(3, 0), QStringLiteral("英語摘要"));
-        QCOMPARE(g->Rows(1), QStringList({"1601/1", "大人宿泊料金", "0", "Charge(ADULT)", ""}));
-        QCOMPARE(g->Rows(13), QStringList({"", "", "", "", ""}));
+        QCOMPARE(g->Rows(1), QStringList({"1601/1", "大人宿泊料金", "0", "Charge(ADULT)", "", "", ""}));
+        QCOMPARE(g->Rows(13), QStringList({"", "", "", "", "", "", ""}));
         QCOMPARE(g->CellDrawText(4, 0), QStringLiteral("軽減税率"));
         // The key column is a grey strip: its text has the strip's colour.
         QCOMPARE(g->GridColumns()[0]->FixCellFontColor(), g->FixedColor());
 
         f->setTab(1); // options
-        QCOMPARE(g->Rows(4), QStringList({"1601/104", "ワイン", "3000", "Wine", ""}));
+        QCOMPARE(g->Rows(4), QStringList({"1601/104", "ワイン", "3000", "Wine", "", "", ""}));
         QCOMPARE(g->CellDrawText(2, 4), QStringLiteral("3,000"));
         f->setTab(3); // advances: category 4
         QCOMPARE(g->Cells(1, 2), QStringLiteral("タバコ代"));
@@ -178,7 +180,7 @@ private slots:
             if (g->Cells(1, row).isEmpty() && g->Cells(2, row) == QLatin1String("0"))
                 ++blanks; // a blank entry: empty name, price 0
         QCOMPARE(blanks, 50);
-        QCOMPARE(g->Rows(58), QStringList({"", "", "", "", ""})); // no entry behind it
+        QCOMPARE(g->Rows(58), QStringList({"", "", "", "", "", "", ""})); // no entry behind it
     }
 
     void typingIntoRowSixtyOfASevenEntryCategory()
@@ -322,6 +324,14 @@ private slots:
     {
         TKamokuForm *f = open();
         TStringGridEx *g = grid(f);
+        // The tab says which rows are kept for fetched reservations; the others do not.
+        auto *note = f->findChild<QLabel *>(QStringLiteral("ReservedNote"));
+        QVERIFY(note && note->isVisibleTo(f));
+        QVERIFY(note->text().contains(QStringLiteral("1〜11行目は予約の受信データ専用")));
+        auto *tabs = f->findChild<QTabBar *>(QStringLiteral("TabControl1"));
+        tabs->setCurrentIndex(1);
+        QVERIFY(!note->isVisibleTo(f));
+        tabs->setCurrentIndex(0);
         for (int row : {1, 11}) {
             rightClickStrip(g, row);
             QCOMPARE(shown.last().text, QStringLiteral("この行は受信データ専用に確保されているため変更できません"));
@@ -338,7 +348,8 @@ private slots:
         for (QAction *a : f->popupMenu()->actions())
             items << (a->isSeparator() ? QStringLiteral("-") : a->text());
         QCOMPARE(items, QStringList({"ここに行を挿入する", "-", "行を削除する(※注意　取消不可)", "-",
-                                     "軽減税率の対象にする", "-", "ポップアップメニューを閉じる"}));
+                                     "軽減税率の対象にする", "宿泊者ではない（宿泊税の対象外）", "-",
+                                     "ポップアップメニューを閉じる"}));
         f->popupMenu()->hide();
 
         // Options can be sold at the reduced rate: ジュース is marked in its record and shown with ※.
@@ -578,6 +589,22 @@ private slots:
                      QByteArray(reinterpret_cast<const char *>(l.data()), qsizetype(l.size() * 88)));
         }
         QVERIFY(main->library().LoadFormPlacement("KamokuForm", {}, main->data().iniPath()).isValid());
+    }
+
+    // Closing the master without a change writes nothing: no backup generation.
+    void closingUnchangedAddsNoBackupGeneration()
+    {
+        closeWindow(open()); // the first opening seeds and stores the defaults
+        const QByteArray stored = fileBytes(path(KamokuFileNames[0]));
+        const size_t generations = listGenerations(main->data().BackupPath).size();
+        closeWindow(open());
+        QCOMPARE(listGenerations(main->data().BackupPath).size(), generations);
+        QCOMPARE(fileBytes(path(KamokuFileNames[0])), stored);
+        // A change is stored as before.
+        TKamokuForm *f = open();
+        main->data().KamokuList[0][0].Tanka = 12345;
+        closeWindow(f);
+        QVERIFY(fileBytes(path(KamokuFileNames[0])) != stored);
     }
 
     void aFailedSaveIsReportedAndKeepsTheEntries()

@@ -67,23 +67,29 @@ struct BillCase {
     const char *english;
     const char *row4, *total; // amounts
     int64_t lodging;
+    const char *chargeJapanese = "料金計"; // row 2's label
+    const char *chargeEnglish = "Charge";
 };
 
 const BillCase billCases[] = {
     {"the tax alone is an advance", noBathingTax(settings(1, 1, 1)), twoNights(false), false,
-     "立替金及び宿泊税(4名泊×400円)", "Advance&Accommodation Tax(4psn-nights * JPY400)", "1600", "39440", 1600},
+     "宿泊税(4名泊×400円)", "Accommodation Tax(4psn-nights * JPY400)", "1600", "39440", 1600},
     // 34,400 of charges and 10 % tax, then the tax of the town on top.
     {"beside the bathing tax and an advance", settings(1, 1, 1), twoNights(true), false,
      "立替金及び入湯税(2名様×150円×2泊)及び宿泊税(4名泊×400円)",
      "Advance&BathingTax(2psn * JPY150*2nights)&Accommodation Tax(4psn-nights * JPY400)", "2300", "40140", 1600},
     {"a stay across the change of tiers", noBathingTax(settings(1, 1, 1)), twoNights(false, "2026/02/28", "2026/03/01"),
-     false, "立替金及び宿泊税(2名泊×200円 2名泊×400円)",
-     "Advance&Accommodation Tax(2psn-nights * JPY200 2psn-nights * JPY400)", "1200", "39040", 1200},
+     false, "宿泊税(2名泊×200円 2名泊×400円)",
+     "Accommodation Tax(2psn-nights * JPY200 2psn-nights * JPY400)", "1200", "39040", 1200},
     // Prices with everything in: 34,400 is the total before the town's tax.
+    // The bathing tax inside the prices and the town's tax on top never
+    // share a figure: 料金計 34,400 (of it 600 bathing tax) + 1,600 = 36,000.
     {"bathing tax in the prices: the town's tax still comes on top", settings(0, 0, 0), twoNights(false), false,
-     "(内 立替金及び入湯税(2名様×150円×2泊)及び宿泊税(4名泊×400円))",
-     "(inclusive Advance&BathingTax(2psn * JPY150*2nights)&Accommodation Tax(4psn-nights * JPY400))", "2200", "36000",
-     1600},
+     "宿泊税(4名泊×400円)", "Accommodation Tax(4psn-nights * JPY400)", "1600", "36000", 1600,
+     "料金計(内 入湯税600円)", "Charge (incl. Bathing Tax JPY600)"},
+    {"bathing tax in the prices beside an advance", settings(0, 0, 0), twoNights(true), false,
+     "立替金及び宿泊税(4名泊×400円)", "Advance&Accommodation Tax(4psn-nights * JPY400)", "1700", "36100", 1600,
+     "料金計(内 入湯税600円)", "Charge (incl. Bathing Tax JPY600)"},
     {"an exempt bill (school trip)", noBathingTax(settings(1, 1, 1)), twoNights(false), true, "*****", "*****", "",
      "37840", 0},
 };
@@ -99,6 +105,11 @@ TEST(LodgingTaxOnTheBill, RowFourAndTotals)
             ASSERT_TRUE(m.isEmpty()) << m.text.toStdString();
             EXPECT_EQ(b.GEdit[RowAdvance], QString::fromUtf8(lang ? c.english : c.japanese));
             EXPECT_EQ(b.SaNumEdit[RowAdvance], QString::fromUtf8(c.row4));
+            EXPECT_EQ(b.GEdit[RowCharge], QString::fromUtf8(lang ? c.chargeEnglish : c.chargeJapanese));
+            // Row 4 holds only what is added: charges and row 4 make the total.
+            EXPECT_EQ(b.SaNumEdit[RowCharge].toLongLong() + (c.base.TaxKubun ? b.SaNumEdit[RowTax].toLongLong() : 0)
+                          + b.SaNumEdit[RowAdvance].toLongLong(),
+                      b.SaNumEdit[RowTotal].toLongLong());
             EXPECT_EQ(b.SaNumEdit[RowTotal], QString::fromUtf8(c.total));
             EXPECT_EQ(b.SaNumEdit[RowBalance], QString::fromUtf8(c.total));
             EXPECT_EQ(b.LodgingTax, c.lodging);

@@ -201,8 +201,8 @@ private slots:
         QVERIFY(label->text().startsWith(QStringLiteral("Consumption Tax")));
         QVERIFY(label->text().contains(QStringLiteral("10%/8%")));
         QCOMPARE(amount->toolTip(),
-                 label->text() + QStringLiteral("\nSubject to 10%: JPY 11,000 (consumption tax JPY 1,100)"
-                                                "\nSubject to 8%: JPY 1,100 (consumption tax JPY 88)"));
+                 label->text() + QStringLiteral("\nSubject to 10%: JPY 11,000 excl. tax, consumption tax JPY 1,100"
+                                                "\nSubject to 8%: JPY 1,100 excl. tax, consumption tax JPY 88"));
 
         // Without the juice the bill has one rate, named in the label: no amounts in the hint.
         child<QPushButton>(w, "LangButton")->click();
@@ -374,8 +374,8 @@ private slots:
         grid->setFocus();
         grid->FocusCell(1, 2);
         QTest::keyClick(grid, Qt::Key_3);
-        QTest::keyClicks(grid->InplaceEditor(), QStringLiteral("/21"));
-        QCOMPARE(grid->Cells(1, 2), QStringLiteral("3/21"));
+        QTest::keyClicks(grid->InplaceEditor(), QStringLiteral("/32"));
+        QCOMPARE(grid->Cells(1, 2), QStringLiteral("3/32"));
         QTest::keyClick(grid->InplaceEditor(), Qt::Key_Return);
         QCOMPARE(shown.size(), 1); // said once, and the row stays
         QVERIFY2(shown[0].text.contains(QStringLiteral("2026/12/11")), qPrintable(shown[0].text));
@@ -386,7 +386,17 @@ private slots:
         QCOMPARE(shown.size(), 2);
         QCOMPARE(grid->Col(), 1);
 
-        // Full-width, with hyphens: stored and shown as 2014/03/22.
+        // Without the year: the year of the stay.
+        shown.clear();
+        grid->FocusCell(1, 2);
+        grid->ShowEditor();
+        grid->InplaceEditor()->selectAll();
+        QTest::keyClicks(grid->InplaceEditor(), QStringLiteral("3/22"));
+        QTest::keyClick(grid->InplaceEditor(), Qt::Key_Return);
+        QVERIFY(shown.isEmpty());
+        QCOMPARE(fieldText(w->bill().Lines[1].Rsvday), QStringLiteral("2014/03/22"));
+
+        // Full-width, with hyphens: narrowed as typed, stored and shown as 2014/03/22.
         shown.clear();
         grid->FocusCell(1, 2);
         grid->ShowEditor();
@@ -395,7 +405,7 @@ private slots:
             QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
             QApplication::sendEvent(grid->InplaceEditor(), &press);
         }
-        QCOMPARE(grid->Cells(1, 2), QStringLiteral("２０１４－０３－２２"));
+        QCOMPARE(grid->Cells(1, 2), QStringLiteral("2014-03-22"));
         QTest::keyClick(grid->InplaceEditor(), Qt::Key_Return);
         QVERIFY2(shown.isEmpty(), qPrintable(shown.isEmpty() ? QString() : shown[0].text));
         QCOMPARE(fieldText(w->bill().Lines[1].Rsvday), QStringLiteral("2014/03/22"));
@@ -443,7 +453,7 @@ private slots:
         }
         BillDesk desk(dir.path());
         desk.show();
-        const QString charged = QStringLiteral("立替金及び入湯税(2名様×150円×1泊)及び宿泊税(2名泊×400円)");
+        const QString charged = QStringLiteral("入湯税(2名様×150円×1泊)及び宿泊税(2名泊×400円)");
         const QString exempt = QStringLiteral("入湯税(2名様×150円×1泊)");
         const struct {
             bool click;          // click the switch after opening
@@ -840,6 +850,50 @@ private slots:
         QCOMPARE(grid->Row(), 3);
         QVERIFY(picker->isVisible());
         QVERIFY(shown.isEmpty());
+    }
+
+    // A filled 摘要 cell takes another item by F4 or Alt+Down as an empty one does.
+    void thePickerOpensOnAFilledDescriptionToo()
+    {
+        writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
+        BillDesk desk(dir.path());
+        desk.show();
+        QVERIFY(QTest::qWaitForWindowExposed(desk.window()));
+        TMeisaiForm *w = desk.openBillWindow(kBill);
+        QApplication::setActiveWindow(desk.window());
+        auto *grid = child<TStringGridEx>(w, "Grid");
+        auto *picker = child<QComboBox>(w, "TekiyoCombo");
+        for (const auto &[key, mods] : {std::pair{Qt::Key_F4, Qt::NoModifier}, std::pair{Qt::Key_Down, Qt::AltModifier}}) {
+            grid->setFocus();
+            grid->FocusCell(1, 1);
+            QTest::keyClick(grid, Qt::Key_Right);
+            QCOMPARE(grid->Col(), 2);
+            QVERIFY(!picker->isVisible()); // the cell holds 大人宿泊料金
+            QTest::keyClick(grid, key, mods);
+            QTRY_VERIFY(picker->view()->isVisible());
+            QTest::keyClick(picker->view(), Qt::Key_Escape);
+            QTRY_VERIFY(!picker->view()->isVisible());
+            picker->hide();
+        }
+        QVERIFY(shown.isEmpty());
+    }
+
+    // Choosing a discount item brings its amount from the master, as a minus.
+    void aDiscountItemFillsItsMasterAmount()
+    {
+        writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
+        BillDesk desk(dir.path());
+        for (auto &list : desk.data().KamokuList)
+            for (THojoKamoku &k : list)
+                if (k.KamokuCode == 1602 && !fieldText(k.Tekiyo).isEmpty())
+                    k.Tanka = 1000;
+        TMeisaiForm *w = desk.openBillWindow(kBill);
+        auto *kind = child<QComboBox>(w, "NebikiCombo");
+        QVERIFY(kind->count() > 1);
+        kind->setCurrentIndex(1);
+        QCOMPARE(child<TSaNumEdit>(w, QStringLiteral("SaNumEdit%1").arg(RowDiscount).toLatin1().constData())->Text(),
+                 QStringLiteral("-1000"));
+        QCOMPARE(w->bill().SaNumEdit[RowDiscount], QStringLiteral("-1000"));
     }
 };
 

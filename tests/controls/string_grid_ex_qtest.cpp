@@ -6,6 +6,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
+#include <QInputMethodQueryEvent>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -581,6 +584,82 @@ private slots:
         QCOMPARE(grid->Rows(2), QStringList(4, QString()));
         grid->SetCells(1, 2, QStringLiteral("stored"));
         QCOMPARE(grid->Cells(1, 2), QStringLiteral("stored"));
+    }
+
+    // What a Japanese input method commits for narrow text, as that text.
+    void narrowTyped_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("taken");
+        QTest::newRow("digits") << QStringLiteral("０１２３４５６７８９") << QStringLiteral("0123456789");
+        QTest::newRow("date with middle dots") << QStringLiteral("２０２６・１２・１１") << QStringLiteral("2026/12/11");
+        QTest::newRow("telephone with long marks") << QStringLiteral("０３ー１２３４ー５６７８") << QStringLiteral("03-1234-5678");
+        QTest::newRow("full-width signs and letters") << QStringLiteral("Ｔ１２／－．＋") << QStringLiteral("T12/-.+");
+        QTest::newRow("narrow stays") << QStringLiteral("2026/12/11") << QStringLiteral("2026/12/11");
+        QTest::newRow("kanji stay") << QStringLiteral("二月") << QStringLiteral("二月");
+    }
+    void narrowTyped()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, taken);
+        QCOMPARE(NarrowTyped(typed), taken);
+    }
+
+    // A column of narrow text switches the input method off while its cell
+    // is current, also before an editor opens, and takes a commit narrowed.
+    void narrowColumnsTurnTheInputMethodOff()
+    {
+        fresh();
+        grid->GridColumns()[1]->SetImeMode(imHira);
+        grid->GridColumns()[2]->SetImeMode(imDisable);
+        grid->GridColumns()[3]->SetImeMode(imSAlpha);
+        const auto enabled = [](QWidget *w) {
+            QInputMethodQueryEvent q(Qt::ImEnabled);
+            QCoreApplication::sendEvent(w, &q);
+            return q.value(Qt::ImEnabled).toBool();
+        };
+        grid->FocusCell(1, 1);
+        QVERIFY(enabled(grid));
+        grid->FocusCell(2, 1);
+        QVERIFY(!enabled(grid));
+        grid->FocusCell(3, 1);
+        QVERIFY(!enabled(grid));
+        // A commit arriving anyway, in the grid and then in the open editor.
+        grid->FocusCell(2, 1);
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("２０２６・１"));
+        QCoreApplication::sendEvent(grid, &commit);
+        QVERIFY(editing());
+        QVERIFY(!enabled(editor()));
+        QInputMethodEvent more;
+        more.setCommitString(QStringLiteral("２・１１"));
+        QCoreApplication::sendEvent(editor(), &more);
+        QCOMPARE(editor()->toPlainText(), QStringLiteral("2026/12/11"));
+        // Full-width keys from a wide keyboard are narrowed too.
+        typeKeys(QStringLiteral("{ESC}"));
+        grid->FocusCell(3, 1);
+        QKeyEvent wide(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("５"));
+        QCoreApplication::sendEvent(grid, &wide);
+        QVERIFY(editing());
+        QCOMPARE(editor()->toPlainText(), QStringLiteral("5"));
+    }
+
+    // A line edit switched off: a commit made anyway is taken narrow.
+    void aLineEditSwitchedOffTakesCommitsNarrow()
+    {
+        QLineEdit edit;
+        ApplyImeMode(&edit, imDisable);
+        QInputMethodQueryEvent q(Qt::ImEnabled);
+        QCoreApplication::sendEvent(&edit, &q);
+        QVERIFY(!q.value(Qt::ImEnabled).toBool());
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("２０２６・１２・１１"));
+        QCoreApplication::sendEvent(&edit, &commit);
+        QCOMPARE(edit.text(), QStringLiteral("2026/12/11"));
+        ApplyImeMode(&edit, imHira); // and on again
+        QInputMethodQueryEvent again(Qt::ImEnabled);
+        QCoreApplication::sendEvent(&edit, &again);
+        QVERIFY(again.value(Qt::ImEnabled).toBool());
     }
 };
 

@@ -9,6 +9,8 @@
 // and full-width digits typed anyway are taken as narrow ones.
 
 #include "billing/bill_fixtures.h"
+#include "billing/kamoku_form.h"
+#include "settings/basic_setting_form.h"
 #include "billing/bill_state.h"
 #include "billing/meisai_form.h"
 #include "controls/sa_num_edit.h"
@@ -20,7 +22,12 @@
 #include "storage/cp932.h"
 #include "storage/library.h"
 
+#include <QCalendarWidget>
 #include <QComboBox>
+#include <QInputMethodQueryEvent>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTableWidget>
 #include <QElapsedTimer>
 #include <cstring>
 #include <xcb/xcb.h>
@@ -35,7 +42,7 @@ namespace {
 const QDateTime kNow(QDate(2014, 3, 21), QTime(10, 0, 0));
 const uint32_t kBill = 1395363600;
 // Columns of the bill's lines.
-enum { ColDate = 1, ColText = 2, ColTanka = 3 };
+enum { ColDate = 1, ColText = 2, ColTanka = 3, ColSuryou = 4 };
 
 // A program run without blocking the event loop: the toolkit's input-method
 // plugin receives the commit from fcitx5 over D-Bus meanwhile.
@@ -92,6 +99,48 @@ void mapFullWidthDigits()
 }
 
 QByteArray bytes(const char *cp932) { return QByteArray(cp932); }
+
+// Japanese switched on in a field that takes it, as the clerk leaves it
+// after typing a name.
+void japaneseOn(QWidget *field)
+{
+    field->setFocus();
+    QTRY_VERIFY(field->hasFocus());
+    QTRY_VERIFY(!currentIm().isEmpty());
+    if (currentIm() != QLatin1String("mozc")) {
+        keys({QStringLiteral("ctrl+space")});
+        QVERIFY(waitIm(QStringLiteral("mozc")));
+    }
+}
+
+// Brings forward the tab page a field is on, so that it can take focus.
+void showPageOf(QWidget *field)
+{
+    for (QWidget *w = field; w && w->parentWidget(); w = w->parentWidget())
+        if (auto *stack = qobject_cast<QStackedWidget *>(w->parentWidget()))
+            stack->setCurrentWidget(w);
+}
+
+// Whether the widget tells the input method it takes Japanese.
+bool takesInputMethod(QWidget *w)
+{
+    QInputMethodQueryEvent query(Qt::ImEnabled);
+    QCoreApplication::sendEvent(w, &query);
+    return query.value(Qt::ImEnabled).toBool();
+}
+
+// A grid cell typed into while the grid itself has the focus (no editor
+// open yet), as the clerk types after moving there with the arrows.
+void typeIntoCell(TStringGridEx *grid, int col, const QString &text, const QString &want)
+{
+    grid->setFocus();
+    grid->FocusCell(col, 1);
+    QTRY_VERIFY(grid->hasFocus());
+    type(text);
+    QTRY_VERIFY(grid->InplaceEditor() && grid->InplaceEditor()->isVisible());
+    QTRY_COMPARE(grid->InplaceEditor()->Text(), want);
+    QTest::keyClick(grid->InplaceEditor(), Qt::Key_Return);
+}
 
 } // namespace
 
@@ -230,6 +279,124 @@ private slots:
             QCOMPARE(r.Tanka, 12000);
         }
         QVERIFY(found);
+    }
+
+    // Mozc left on by the name: every field of numbers, dates, amounts and
+    // codes in every window takes what is typed as narrow text, and Japanese
+    // is on again back in a text field.
+    void numberDateAndCodeFieldsTakeNarrowTextWithJapaneseOn()
+    {
+        TMainForm main(dir.path());
+        main.resize(1024, 740);
+        main.show();
+        main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        TMeisaiForm *w = main.openBillWindow(kBill);
+        QVERIFY(w);
+        auto *name = w->findChild<QLineEdit *>(QStringLiteral("NameEdit"));
+        auto *seisan = w->findChild<QLineEdit *>(QStringLiteral("SeisanDay"));
+        auto *stay = w->findChild<QLineEdit *>(QStringLiteral("StayEdit"));
+        auto *grid = w->findChild<TStringGridEx *>(QStringLiteral("Grid"));
+        QVERIFY(name && seisan && stay && grid);
+        japaneseOn(name);
+
+        // The header's settlement date and nights: 「２０１４・０３・２２」 and 「２月」 no more.
+        seisan->setFocus();
+        seisan->selectAll();
+        type(QStringLiteral("2014/03/22"));
+        QTRY_COMPARE(seisan->text(), QStringLiteral("2014/03/22"));
+        stay->setFocus();
+        stay->selectAll();
+        type(QStringLiteral("2"));
+        QTRY_COMPARE(stay->text(), QStringLiteral("2"));
+        // Back in the name, Japanese is on as it was left.
+        name->setFocus();
+        QVERIFY(waitIm(QStringLiteral("mozc")));
+
+        // Cells typed into straight from the grid: quantity, date, and
+        // full-width digits from a wide keyboard in the unit price.
+        typeIntoCell(grid, ColSuryou, QStringLiteral("3"), QStringLiteral("3"));
+        QCOMPARE(w->bill().Lines[0].Suryou, 3);
+        typeIntoCell(grid, ColDate, QStringLiteral("2014/03/21"), QStringLiteral("2014/03/21"));
+        mapFullWidthDigits();
+        grid->setFocus();
+        grid->FocusCell(ColTanka, 1);
+        keys({QStringLiteral("0x100ff11"), QStringLiteral("0x100ff12"), QStringLiteral("0x100ff13")}); // １２３
+        QTRY_VERIFY(grid->InplaceEditor() && grid->InplaceEditor()->isVisible());
+        QTRY_COMPARE(grid->InplaceEditor()->Text(), QStringLiteral("123"));
+        QTest::keyClick(grid->InplaceEditor(), Qt::Key_Return);
+        QCOMPARE(w->bill().Lines[0].Tanka, 123);
+        // The description column takes Japanese again.
+        grid->FocusCell(ColText, 1);
+        QVERIFY(waitIm(QStringLiteral("mozc")));
+        QVERIFY(main.closeBillWindow());
+
+        // The item master: a price and an English description typed with
+        // Japanese on in the Japanese description beside them.
+        main.menuItem(QStringLiteral("KamokuMenu"))->trigger();
+        auto *items = main.findChildWindow(QStringLiteral("KamokuForm"));
+        QVERIFY(items);
+        auto *itemGrid = items->findChild<TStringGridEx *>();
+        QVERIFY(itemGrid);
+        itemGrid->setFocus();
+        itemGrid->FocusCell(1, 1);
+        japaneseOn(itemGrid);
+        typeIntoCell(itemGrid, 2, QStringLiteral("500"), QStringLiteral("500"));
+        typeIntoCell(itemGrid, 3, QStringLiteral("Dinner"), QStringLiteral("Dinner"));
+        itemGrid->FocusCell(1, 1);
+        QVERIFY(waitIm(QStringLiteral("mozc")));
+        items->close();
+
+        // The settings: telephone, an amount, the registration number, a
+        // rate and a date in the tax table.
+        TBasicSettingForm::FromDateDialog = [](QWidget *, const QString &, QDate *) { return true; };
+        main.menuItem(QStringLiteral("BasicSet"))->trigger();
+        auto *settings = main.findChildWindow(QStringLiteral("BasicSettingForm"));
+        QVERIFY(settings);
+        auto *address = settings->findChild<QLineEdit *>(QStringLiteral("Jusyo"));
+        auto *tel = settings->findChild<QLineEdit *>(QStringLiteral("TelNo"));
+        auto *service = settings->findChild<TSaNumEdit *>(QStringLiteral("Service"));
+        auto *reg = settings->findChild<QLineEdit *>(QStringLiteral("RegistrationNo"));
+        auto *taxes = settings->findChild<QTableWidget *>(QStringLiteral("TaxTable"));
+        QVERIFY(address && tel && service && reg && taxes);
+        japaneseOn(address);
+        tel->setFocus();
+        tel->selectAll();
+        type(QStringLiteral("0123-45-6789"));
+        QTRY_COMPARE(tel->text(), QStringLiteral("0123-45-6789"));
+        service->setFocus();
+        QTRY_VERIFY(service->hasFocus());
+        service->SetText(QString());
+        type(QStringLiteral("12"));
+        QTRY_COMPARE(service->Text(), QStringLiteral("12"));
+        showPageOf(reg);
+        reg->setFocus();
+        QTRY_VERIFY(reg->hasFocus());
+        type(QStringLiteral("T7000012050002"));
+        QTRY_COMPARE(reg->text(), QStringLiteral("T7000012050002"));
+        QVERIFY(taxes->rowCount() > 0 && taxes->item(0, 1));
+        taxes->setFocus();
+        taxes->setCurrentCell(0, 1);
+        taxes->editItem(taxes->item(0, 1));
+        QTRY_VERIFY(qobject_cast<QLineEdit *>(QApplication::focusWidget()));
+        auto *rate = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        rate->selectAll();
+        type(QStringLiteral("10"));
+        QTRY_COMPARE(rate->text(), QStringLiteral("10"));
+        showPageOf(address);
+        address->setFocus();
+        QVERIFY(waitIm(QStringLiteral("mozc")));
+        QVERIFY(!takesInputMethod(settings->findChild<QSpinBox *>(QStringLiteral("FixedRate"))));
+
+        // The reservation list's calendar takes a typed date, not Japanese.
+        main.menuItem(QStringLiteral("RsvList"))->trigger();
+        QWidget *list = main.findChildWindow(QStringLiteral("RsvlistForm"));
+        QVERIFY(list);
+        auto *calendar = list->findChild<QCalendarWidget *>(QStringLiteral("Calendar"));
+        QVERIFY(calendar);
+        for (QWidget *part : calendar->findChildren<QAbstractItemView *>())
+            QVERIFY(!takesInputMethod(part));
+        QCOMPARE(shown, QStringList());
     }
 };
 

@@ -186,17 +186,18 @@ TEST_F(BillPapersTest, CombinedSheetInEnglish)
     EXPECT_EQ(m.setup.orientation, QPageLayout::Landscape);
     EXPECT_EQ(text(m, 0, QStringLiteral("Midashi")), QStringLiteral("Bill")) << "the kind asked for does not matter";
     EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel15")), QStringLiteral("Bill"));
-    EXPECT_EQ(text(m, 0, QStringLiteral("QRMemo1")), QStringLiteral("下記金額をご請求申し上げます"));
+    // The inn's Japanese message gives way to English words a guest reads.
+    EXPECT_EQ(text(m, 0, QStringLiteral("QRMemo1")), QStringLiteral("Please pay the amount below."));
     EXPECT_EQ(m.rect(0, QStringLiteral("QRShape26")), nullptr) << "no stamp box on the bill half";
     EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel3")), QStringLiteral("Receipt"));
     EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel10")), QStringLiteral("Receipt"));
-    EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel11")), QStringLiteral("JPY 52,600-"));
+    EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel11")), QStringLiteral("JPY 52,600"));
     EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel26")), QString()) << "no tax breakdown in English";
     EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel7")), QStringLiteral("Mr. John Smith"));
     EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel9")), QStringLiteral("10 Aug 2007"));
-    EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel30")), QStringLiteral("(Payment Credit VISA  JPY 5,000- )"))
+    EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel30")), QStringLiteral("(of which JPY 5,000 paid by VISA)"))
         << "the payment line whenever a card kind is set";
-    EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel25")), QStringLiteral("Room：Matsu"));
+    EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel25")), QStringLiteral("Room: Matsu"));
     // Receipt half on the paper, bill half at the A5 places.
     EXPECT_NEAR(m.text(0, QStringLiteral("QRLabel3"))->rect.left(), 203.5, 1e-6);
     EXPECT_NEAR(m.text(0, QStringLiteral("QRLabel11"))->rect.right(), 242.4, 1e-6);
@@ -210,12 +211,12 @@ TEST_F(BillPapersTest, CombinedSheetInEnglish)
     EXPECT_EQ(m.rect(0, QStringLiteral("QRShape5"))->pen->color, QColor(Qt::black));
     EXPECT_EQ(m.rect(0, QStringLiteral("QRShape7"))->pen->style, printing::PenStyle::Dot);
 
-    // Only an empty settlement date changes: no receipt status.
+    // An empty settlement date is filled, and the bill is receipted (in English).
     TBillState b = sample::bill(1);
     b.SeisanDay.clear();
     const TDocumentRun r = run(b, BillPaper::Combined, KindBill);
     applyDocumentRun(b, r);
-    EXPECT_EQ(b.DecideEdit, QStringLiteral("0"));
+    EXPECT_EQ(b.DecideEdit, QStringLiteral("2"));
     EXPECT_EQ(b.SeisanDay, QStringLiteral("2007/08/10"));
 }
 
@@ -294,10 +295,12 @@ TEST_F(BillPapersTest, JapaneseTaxBreakdownForTaxIncludedAndAdded)
     // amounts grouped and apart from the rate ("消費税8% 3,703円").
     TBillState in = sample::bill();
     ASSERT_EQ(in.GEdit[RowTax], QStringLiteral("(内 消費税8%)"));
-    ASSERT_EQ(in.GEdit[RowAdvance], QStringLiteral("(内 立替金及び入湯税(2名様×150円×2泊))"));
+    // The included bathing tax is named in the charge row, apart from the added advance.
+    ASSERT_EQ(in.GEdit[RowAdvance], QStringLiteral("立替金"));
+    ASSERT_EQ(in.GEdit[RowCharge], QStringLiteral("料金計(内 入湯税600円)"));
     ASSERT_EQ(in.SaNumEdit[RowTax], QStringLiteral("3703"));
     const PageModel inModel = run(in, BillPaper::Combined, KindBill).model;
-    EXPECT_EQ(taxLine(inModel), unspaced(QStringLiteral("(内 消費税8% 3,703円 立替金及び入湯税(2名様×150円×2泊)=2,600円 )")));
+    EXPECT_EQ(taxLine(inModel), unspaced(QStringLiteral("(内 消費税8% 3,703円 立替金=2,000円 )")));
     EXPECT_TRUE(QString(inModel.text(0, QStringLiteral("QRLabel26"))->text).replace(QLatin1Char('\n'), QLatin1Char(' '))
                     .startsWith(QStringLiteral("(内 消費税8% 3,703円 ")));
 

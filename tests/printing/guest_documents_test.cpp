@@ -129,7 +129,15 @@ TEST_F(GuestDocuments, LogoStaysAboveTheAddressLinesInItsOwnProportions)
                     const TextItem *zip = m.text(0, QLatin1String(a.zip));
                     EXPECT_LE(img->rect.bottom(), zip->rect.top() - 0.2 + 1e-6) << a.logo << " over " << a.zip;
                     EXPECT_NEAR(img->rect.width() / img->rect.height(), 232.0 / height, 1e-6);
-                    EXPECT_GT(img->rect.height(), 20.0) << "made no smaller than it must";
+                    // Under it a receipt names the inn in text, and a registered inn's gives its number.
+                    EXPECT_GT(img->rect.height(), 18.0) << "made no smaller than it must";
+                    if (issuesReceipt(d.paper, d.kind)) {
+                        const TextItem *issuer =
+                            m.text(0, a.logo == kBillHalf.logo ? QStringLiteral("Issuer") : QStringLiteral("Issuer2"));
+                        ASSERT_NE(issuer, nullptr) << a.logo;
+                        EXPECT_EQ(issuer->text, QStringLiteral("湯けむりの宿 山水館"));
+                        EXPECT_LE(img->rect.bottom(), issuer->rect.top() + 1e-6);
+                    }
                 }
             },
             exePath);
@@ -330,6 +338,78 @@ TEST_F(GuestDocuments, ProvisoOnEveryReceiptWhenTicked)
     }
 }
 
+// What every document says in words, over every paper, language and sample
+// bill: an English document holds no Japanese script but the inn's own texts
+// (its name, address, proviso; the guest's plan and room) and the stamp
+// frame; a receipt never ends in "Balance" (money owed) and, in Japanese,
+// its received amount closes with "-".
+TEST_F(GuestDocuments, EveryDocumentSpeaksItsReadersLanguage)
+{
+    const QStringList innsOwn{QStringLiteral("Sisetumei"), QStringLiteral("Sisetumei2"), QStringLiteral("Issuer"),
+                              QStringLiteral("Issuer2"),   QStringLiteral("ZipCode"),    QStringLiteral("QRLabel13"),
+                              QStringLiteral("Jusyo"),     QStringLiteral("QRLabel14"),  QStringLiteral("TadashiLabel"),
+                              QStringLiteral("StampCaption"), QStringLiteral("StampCaption2")};
+    forEveryDocument([&](const Document &d, const PageModel &m, const TBaseData &, uint8_t lang) {
+        const bool receipt = issuesReceipt(d.paper, d.kind);
+        QString everything;
+        for (int p = 0; p < m.pages.size(); ++p)
+            for (const printing::PageItem &item : m.pages[p].items) {
+                const auto *t = std::get_if<TextItem>(&item);
+                if (!t || t->text.isEmpty())
+                    continue;
+                everything += t->text + QLatin1Char('\n');
+                if (lang && hasJapaneseScript(t->text) && !innsOwn.contains(t->name))
+                    ADD_FAILURE() << t->name.toStdString() << ": " << t->text.toStdString();
+            }
+        // (The combined sheet's left half is a bill, which has a balance.)
+        if (d.kind == KindReceipt && d.paper != BillPaper::Combined)
+            EXPECT_FALSE(everything.contains(QStringLiteral("Balance"))) << everything.toStdString();
+        if (receipt && !lang) {
+            const QString received = d.paper == BillPaper::Combined ? text(m, QStringLiteral("QRLabel11"))
+                                                                    : text(m, QStringLiteral("QRLabel16"));
+            EXPECT_TRUE(received.endsWith(QLatin1Char('-'))) << received.toStdString();
+            EXPECT_EQ(text(m, QStringLiteral("GLabel7")),
+                      d.paper == BillPaper::Combined ? QStringLiteral("ご請求金額") : QStringLiteral("領収金額"));
+        }
+    });
+}
+
+// The invoice lines of a registered inn's receipt are one block, one line
+// under another, clear of the proviso and the stamp box; where a stamp is
+// due its frame is there.
+TEST_F(GuestDocuments, InvoiceLinesStayOneBlockAndTheStampFrameStays)
+{
+    forEveryDocument([&](const Document &d, const PageModel &m, const TBaseData &, uint8_t) {
+        if (!issuesReceipt(d.paper, d.kind))
+            return;
+        const QString prefix = d.paper == BillPaper::Combined ? QStringLiteral("Invoice2_") : QStringLiteral("Invoice");
+        QList<const TextItem *> lines;
+        for (int i = 0; const TextItem *t = m.text(0, prefix + QString::number(i)); ++i)
+            lines << t;
+        if (lines.isEmpty())
+            return;
+        // An A5 receipt with the proviso has no room left of its totals for
+        // two rates in one block beside the stamp's place: there the lines
+        // still part (or, in English, the stamp's place gives way).
+        const TextItem *tadashi = m.text(0, QStringLiteral("TadashiLabel"));
+        if (d.paper == BillPaper::A5 && tadashi && !tadashi->text.isEmpty() && lines.size() > 3)
+            return;
+        for (int i = 1; i < lines.size(); ++i)
+            EXPECT_NEAR(lines[i]->rect.top(), lines[i - 1]->rect.bottom(), 0.05)
+                << lines[i - 1]->text.toStdString() << " / " << lines[i]->text.toStdString();
+        const QRectF block(lines.first()->rect.topLeft(), lines.last()->rect.bottomRight());
+        const QString suffix = d.paper == BillPaper::Combined ? QStringLiteral("2") : QString();
+        const printing::RectItem *stamp = m.rect(0, QStringLiteral("Stamp") + suffix);
+        const printing::RectItem *box =
+            m.rect(0, d.paper == BillPaper::Combined ? QStringLiteral("QRShape7") : QStringLiteral("QRShape26"));
+        for (const printing::RectItem *r : {stamp, box})
+            if (r)
+                EXPECT_FALSE(r->rect.intersects(block)) << r->name.toStdString();
+        if (const TextItem *proviso = m.text(0, QStringLiteral("TadashiLabel")); proviso && !proviso->text.isEmpty())
+            EXPECT_GE(block.top(), proviso->rect.bottom() + 0.5);
+    });
+}
+
 TEST_F(GuestDocuments, EnglishReadsAsEnglishAndJapaneseKeepsItsWording)
 {
     struct Case {
@@ -346,14 +426,21 @@ TEST_F(GuestDocuments, EnglishReadsAsEnglishAndJapaneseKeepsItsWording)
         {"quantity heading", BillPaper::A4, KindBill, 1, "QRLabel5", QStringLiteral("Qty")},
         {"amount beside JPY", BillPaper::B5, KindBill, 1, "QRLabel16", QStringLiteral("52,600")},
         {"currency tag", BillPaper::A5, KindBill, 1, "QRLabel17", QStringLiteral("JPY")},
-        {"card payment", BillPaper::A5, KindReceipt, 1, "QRLabel7", QStringLiteral("(Payment Credit VISA  JPY 5,000- )")},
+        {"card payment", BillPaper::A5, KindReceipt, 1, "QRLabel7", QStringLiteral("(of which JPY 5,000 paid by VISA)")},
         {"receipt date", BillPaper::Combined, KindBill, 1, "QRLabel9", QStringLiteral("10 Aug 2007")},
-        {"received", BillPaper::Combined, KindBill, 1, "QRLabel11", QStringLiteral("JPY 52,600-")},
+        {"received", BillPaper::Combined, KindBill, 1, "QRLabel11", QStringLiteral("JPY 52,600")},
+        {"unit price heading", BillPaper::A5, KindBill, 1, "QRLabel4", QStringLiteral("Unit price")},
+        {"room", BillPaper::A5, KindBill, 1, "QRLabel3", QStringLiteral("Room: Matsu")},
+        {"no yen beside JPY", BillPaper::A5, KindBill, 1, "GNum7", QStringLiteral("     52,600")},
+        {"receipt's last row", BillPaper::A5, KindReceipt, 1, "GLabel7", QStringLiteral("Amount received")},
+        {"proviso mark", BillPaper::Combined, KindBill, 1, "QRLabel29", QStringLiteral("For")},
         {"date ja", BillPaper::A5, KindBill, 0, "Date", QStringLiteral("2007年08月10日")},
         {"stay ja", BillPaper::A5, KindBill, 0, "QRLabel19", QStringLiteral("08月09日(木)から2泊")},
         {"quantity ja", BillPaper::A4, KindBill, 0, "QRLabel5", QStringLiteral("数量")},
         {"amount ja", BillPaper::B5, KindBill, 0, "QRLabel16", QStringLiteral("\u00A552,600")},
-        {"card payment ja", BillPaper::A5, KindReceipt, 0, "QRLabel7", QStringLiteral("(内 VISAにて \u00A55000- お支払い)")},
+        {"card payment ja", BillPaper::A5, KindReceipt, 0, "QRLabel7", QStringLiteral("(内 VISAにて \u00A55,000- お支払い)")},
+        {"received ja", BillPaper::A4, KindReceipt, 0, "QRLabel16", QStringLiteral("\u00A552,600-")},
+        {"receipt's last row ja", BillPaper::B5, KindReceipt, 0, "GLabel7", QStringLiteral("領収金額")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -529,16 +616,17 @@ TEST_F(GuestDocuments, AccommodationTaxInRowFourTheTaxBreakdownAndTheInvoiceLine
 {
     for (const bool longest : {false, true})
         for (const uint8_t lang : {uint8_t(0), uint8_t(1)}) {
-            // 2 guests x 2 nights at 15,000: 400 a guest-night; 150 x 4 of
-            // bathing tax and a 2,000 taxi fare beside it in row 4.
+            // 2 guests x 2 nights at 15,000: 400 a guest-night and a 2,000
+            // taxi fare in row 4; the 150 x 4 of bathing tax the prices
+            // include is named in the charge row, apart from what is added.
             const TBillState bill = sample::lodgingBill(lang, longest);
             ASSERT_EQ(bill.LodgingTax, 1600);
-            const QString row4 =
-                lang ? QStringLiteral("(inclusive Advance&BathingTax(2psn * JPY150*2nights)"
-                                      "&Accommodation Tax(4psn-nights * JPY400))")
-                     : QStringLiteral("(内 立替金及び入湯税(2名様×150円×2泊)及び宿泊税(4名泊×400円))");
+            const QString row4 = lang ? QStringLiteral("Advance&Accommodation Tax(4psn-nights * JPY400)")
+                                      : QStringLiteral("立替金及び宿泊税(4名泊×400円)");
             ASSERT_EQ(bill.GEdit[RowAdvance], row4);
-            ASSERT_EQ(bill.SaNumEdit[RowAdvance], QStringLiteral("4200"));
+            ASSERT_EQ(bill.SaNumEdit[RowAdvance], QStringLiteral("3600"));
+            ASSERT_EQ(bill.GEdit[RowCharge], lang ? QStringLiteral("Charge (incl. Bathing Tax JPY600)")
+                                                  : QStringLiteral("料金計(内 入湯税600円)"));
             const TBillState without = longest ? sample::invoiceEdgeBill(lang, false) : sample::invoiceBill(lang, false);
             EXPECT_EQ(bill.SaNumEdit[RowTotal].toLongLong(), without.SaNumEdit[RowTotal].toLongLong() + 1600)
                 << "collected on top, outside the consumption tax";
@@ -551,13 +639,13 @@ TEST_F(GuestDocuments, AccommodationTaxInRowFourTheTaxBreakdownAndTheInvoiceLine
                 // Whole, on one or two lines (a wrap takes the blank it breaks at).
                 const auto packed = [](QString t) { return t.remove(QLatin1Char('\n')).remove(QLatin1Char(' ')); };
                 EXPECT_EQ(packed(text(m, QStringLiteral("GLabel4"))), packed(row4));
-                EXPECT_EQ(text(m, QStringLiteral("GNum4")).trimmed(), QStringLiteral("4,200"));
+                EXPECT_EQ(text(m, QStringLiteral("GNum4")).trimmed(), QStringLiteral("3,600"));
 
                 const bool combined = d.paper == BillPaper::Combined;
                 if (combined && !lang) {
-                    // The receipt half's "(内 消費税10% … 立替金及び…=4,200円 )".
+                    // The receipt half's "(内 消費税10% … 立替金及び…=3,600円 )".
                     const QString tax = text(m, QStringLiteral("QRLabel26")).remove(QLatin1Char('\n'));
-                    EXPECT_TRUE(tax.contains(QStringLiteral("立替金及び入湯税(2名様×150円×2泊)及び宿泊税(4名泊×400円)=4,200円")))
+                    EXPECT_TRUE(tax.contains(QStringLiteral("立替金及び宿泊税(4名泊×400円)=3,600円")))
                         << tax.toStdString();
                 }
                 if (d.kind == KindReceipt || combined) {

@@ -148,8 +148,8 @@ TEST_F(PrintFormTest, PaymentLineOfReceiptsByLanguage)
         QString expected;
     };
     const Case cases[] = {
-        {"Japanese receipt", 0, KindReceipt, "VISA", QStringLiteral("(内 VISAにて \u00A55000- お支払い)")},
-        {"English receipt", 1, KindReceipt, "VISA", QStringLiteral("(Payment Credit VISA  JPY 5,000- )")},
+        {"Japanese receipt", 0, KindReceipt, "VISA", QStringLiteral("(内 VISAにて \u00A55,000- お支払い)")},
+        {"English receipt", 1, KindReceipt, "VISA", QStringLiteral("(of which JPY 5,000 paid by VISA)")},
         {"bill", 0, KindBill, "VISA", QString()},
         {"estimate", 1, KindEstimate, "VISA", QString()},
         {"receipt without card kind", 0, KindReceipt, "", QString()},
@@ -173,17 +173,19 @@ TEST_F(PrintFormTest, TitlesMessagesAndStampBoxByKindAndLanguage)
         QString title, caption, message, row7;
         bool stampBox;
     };
-    const QString row7ja = QStringLiteral("ご請求金額");
-    const QString row7en = QStringLiteral("Balance");
+    // The last row says what the paper is about: what is billed, what was
+    // received, what is estimated. An estimate holds a week from its own date
+    // (the settlement date 2007/08/10 here, whatever today is). The inn's
+    // Japanese messages give way to English words on an English document.
     const Case cases[] = {
-        {"bill ja", 0, KindBill, "請求書", "ご請求金額", "下記金額をご請求申し上げます", row7ja, false},
+        {"bill ja", 0, KindBill, "請求書", "ご請求金額", "下記金額をご請求申し上げます", "ご請求金額", false},
         {"receipt ja", 0, KindReceipt, "領収書", "領収金額",
-         "下記金額を領収いたしました\nまたのお越しを心よりお待ち申し上げます", row7ja, true},
+         "下記金額を領収いたしました\nまたのお越しを心よりお待ち申し上げます", "領収金額", true},
         {"estimate ja", 0, KindEstimate, "お見積書", "お見積金額", "見積有効期限:2007年08月17日", "お見積金額", true},
-        {"bill en", 1, KindBill, "Bill", "Bill", "下記金額をご請求申し上げます", row7en, false},
-        {"receipt en", 1, KindReceipt, "Receipt", "Receipt",
-         "下記金額を領収いたしました\nまたのお越しを心よりお待ち申し上げます", row7en, true},
-        {"estimate en", 1, KindEstimate, "Estimate", "Estimate", "見積有効期限:2007年08月17日", "お見積金額", true},
+        {"bill en", 1, KindBill, "Bill", "Bill", "Please pay the amount below.", "Balance", false},
+        {"receipt en", 1, KindReceipt, "Receipt", "Receipt", "Received with thanks the amount below.",
+         "Amount received", true},
+        {"estimate en", 1, KindEstimate, "Estimate", "Estimate", "Valid until 17 Aug 2007", "Estimated total", true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -224,7 +226,8 @@ TEST_F(PrintFormTest, HeaderTextsAndAmountsInBothLanguages)
     // Header amount and row 7: yen sign before the trimmed number; other rows keep the picture's blanks.
     const TBillState b = sample::bill(0);
     EXPECT_EQ(b.SaNumEdit[RowBalance], QStringLiteral("52600"));
-    EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel16")), QStringLiteral("\u00A552,600"));
+    // A received amount closes with "-".
+    EXPECT_EQ(text(m, 0, QStringLiteral("QRLabel16")), QStringLiteral("\u00A552,600-"));
     EXPECT_EQ(text(m, 0, QStringLiteral("GNum7")), QStringLiteral("\u00A552,600"));
     EXPECT_EQ(text(m, 0, QStringLiteral("GNum2")), QStringLiteral("     50,600"));
     EXPECT_EQ(text(m, 0, QStringLiteral("GNum1")), QString()) << "an empty amount prints nothing";
@@ -240,7 +243,7 @@ TEST_F(PrintFormTest, HeaderTextsAndAmountsInBothLanguages)
     const TDocumentRun en = run(sample::bill(1), KindBill);
     EXPECT_EQ(text(en.model, 0, QStringLiteral("Date")), QStringLiteral("10 Aug 2007"));
     EXPECT_EQ(text(en.model, 0, QStringLiteral("GuestName")), QStringLiteral("Mr. John Smith"));
-    EXPECT_EQ(text(en.model, 0, QStringLiteral("QRLabel3")), QStringLiteral("Room：Matsu"));
+    EXPECT_EQ(text(en.model, 0, QStringLiteral("QRLabel3")), QStringLiteral("Room: Matsu"));
     EXPECT_EQ(text(en.model, 0, QStringLiteral("QRLabel19")), QStringLiteral("from 9 Aug  2 nights"));
     EXPECT_EQ(text(en.model, 0, QStringLiteral("QRLabel17")), QStringLiteral("JPY"));
     EXPECT_EQ(text(en.model, 0, QStringLiteral("QRLabel6")), QStringLiteral("Charge"));
@@ -462,12 +465,16 @@ TEST_F(PrintFormTest, LongDescriptionWrapsAndItsRowGrows)
 
 TEST_F(PrintFormTest, LongLabelsShrinkInsteadOfRunningIntoTheirAmounts)
 {
+    // The bathing tax collected on top stands beside the advance in row 4.
+    TBaseData base = sample::facility();
+    base.Nyutou_Kubun = 1;
     TBillState b = sample::bill(1);
+    ASSERT_TRUE(CalcTotals(b, base).isEmpty());
     b.NameEdit = QStringLiteral("Maximilian Alexander Fitzgerald-Montgomery III");
-    const PageModel m = run(b, KindBill).model;
+    const PageModel m = run(b, KindBill, base).model;
     printing::TextMeasure measure;
     const printing::TextItem *advance = m.text(0, QStringLiteral("GLabel4"));
-    ASSERT_TRUE(advance->text.startsWith(QStringLiteral("(inclusive Advance&BathingTax(")));
+    ASSERT_TRUE(advance->text.startsWith(QStringLiteral("Advance&BathingTax(")));
     EXPECT_LT(advance->font.pointSize, 9);
     EXPECT_GE(advance->font.pointSize, 7);
     for (const QString &line : advance->text.split(QLatin1Char('\n')))
@@ -506,16 +513,18 @@ TEST_F(PrintFormTest, LogoReplacesTheFacilityNameAndIsCutToItsArea)
     EXPECT_EQ(plain.image(0, QStringLiteral("LogoImage")), nullptr);
 }
 
-TEST_F(PrintFormTest, EmptyFacilityFieldsPrintTheirPrefixes)
+// An empty "FAX:" only says the inn has none: a field left empty prints nothing.
+TEST_F(PrintFormTest, EmptyFacilityFieldsPrintNoCaption)
 {
     TBaseData base;
     std::memset(&base, 0, sizeof base);
     const PageModel m = run(sample::bill(), KindBill, base).model;
-    EXPECT_EQ(m.text(0, QStringLiteral("ZipCode"))->text, QStringLiteral("〒"));
-    EXPECT_EQ(m.text(0, QStringLiteral("TelNo"))->text, QStringLiteral("TEL:"));
-    EXPECT_EQ(m.text(0, QStringLiteral("FaxNo"))->text, QStringLiteral("FAX:"));
-    EXPECT_EQ(m.text(0, QStringLiteral("URL"))->text, QStringLiteral("URL:"));
-    EXPECT_EQ(m.text(0, QStringLiteral("EMail"))->text, QStringLiteral("Mail:"));
+    for (const char *name : {"ZipCode", "TelNo", "FaxNo", "URL", "EMail"}) {
+        const printing::TextItem *t = m.text(0, QLatin1String(name));
+        EXPECT_TRUE(!t || t->text.isEmpty()) << name;
+    }
+    EXPECT_EQ(run(sample::bill(), KindBill).model.text(0, QStringLiteral("FaxNo"))->text,
+              QStringLiteral("FAX:055-978-0001"));
 }
 
 TEST_F(PrintFormTest, RunChangesTheBillOnlyOnceApplied)

@@ -9,6 +9,7 @@
 #include "shell/message_box.h"
 #include "printing/renderer.h"
 #include "storage/clock.h"
+#include "storage/file_folders.h"
 
 #include <QAction>
 #include <QDialog>
@@ -85,8 +86,8 @@ TEST_F(PrintOutputTest, WithoutPrinterTheUserIsToldAndMaySaveAPdf)
     EXPECT_EQ(shown[0].title, QStringLiteral("確認"));
     EXPECT_EQ(shown[0].text, QStringLiteral("使用できるプリンターがありません。\nPDFファイルとして保存しますか？"));
     EXPECT_EQ(shown[0].buttons, QMessageBox::Yes | QMessageBox::No);
-    // Without a settings file the dialog starts in the home folder.
-    EXPECT_EQ(suggestedName, QDir::home().filePath(QStringLiteral("領収書_1186628400.pdf")));
+    // Without a settings file the dialog starts in the clerk's Documents.
+    EXPECT_EQ(suggestedName, QDir(filefolders::documentsFolder()).filePath(QStringLiteral("領収書_1186628400.pdf")));
     // Then the user is told where the file went.
     EXPECT_EQ(shown[1].title, QStringLiteral("メッセージ"));
     EXPECT_EQ(shown[1].text, QStringLiteral("PDFファイルを保存しました。\n") + pdfPath);

@@ -8,6 +8,7 @@
 #include "register/register_settings.h"
 #include "register/register_store.h"
 #include "storage/generations.h"
+#include "storage/inn_files.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -266,6 +267,8 @@ TEST_F(Register, BackupsHoldTheSealedFilesOnlyAndARestorePutsThemBack)
     ASSERT_TRUE(backupDataFolder(dir.path(), backups.path(), kNow, &made, &error)) << error.toStdString();
     for (const QString &name : registerFileNames())
         EXPECT_EQ(readAll(made + QLatin1Char('/') + name), readAll(dir.path() + QLatin1Char('/') + name));
+    for (const QString &name : registerFileNames())
+        EXPECT_TRUE(isInnFile(name)) << name.toStdString();
     EXPECT_EQ(filesHolding(backups.path(), kName), QStringList());
     EXPECT_EQ(filesHolding(backups.path(), kPassport), QStringList());
 

@@ -132,11 +132,13 @@ TEST(Getuji, SettingsDecideServiceChargeAndTotalOfUse)
     };
     const Case cases[] = {
         // Service included: the service line is shown but not charged again.
-        {"all included", reportSettings(0, 0, 0), "21600", "1600", "300", "21600"},
-        {"service separate", reportSettings(1, 0, 0), "23760", "1760", "300", "23760"},
+        // A bathing tax the prices include is out of the tax base, as on the
+        // bill: 8 x (21600 - 300) / 108 = 1577.8.
+        {"all included", reportSettings(0, 0, 0), "21600", "1577", "300", "21600"},
+        {"service separate", reportSettings(1, 0, 0), "23760", "1737", "300", "23760"}, // 8 x 23460 / 108
         // The bathing tax is counted either way; only a separate one adds to the total of use.
         {"bathing separate", reportSettings(0, 1, 0), "21600", "1600", "300", "21900"},
-        {"tax added", reportSettings(0, 0, 1), "21600", "1728", "300", "23328"},
+        {"tax added", reportSettings(0, 0, 1), "21600", "1704", "300", "23304"}, // 21300 x 0.08 + 0.9
         {"all separate", reportSettings(1, 1, 1), "23760", "1901", "300", "25961"},
     };
     for (const Case &c : cases) {

@@ -113,6 +113,36 @@ TEST(LodgingStatement, TheExportIsTheWindowsGrid)
     EXPECT_EQ(f.readAll(), monthGridCsv(lodgingTaxMonth(d, ReportMonth(2026, 3))));
 }
 
+// Every guest item of the accommodation category counts on the statement
+// (the inn's own stay item, その他宿泊料金, a charged infant), a pet does not,
+// and a stay line without a date, which no night can count, is named.
+TEST(LodgingStatement, EveryGuestItemCountsAndAnUndatedStayIsNamed)
+{
+    TReserveData undated = billLine(2, "2026/04/03", "", 1601012, 8000, 2);
+    setFieldText(undated.Kamoku, QStringLiteral("その他宿泊料金"));
+    AppData d = reportData(lineList({
+                               billLine(1, "2026/04/03", "2026/04/01", 1601013, 8000, 2), // 400 each
+                               billLine(1, "2026/04/03", "2026/04/01", 1601012, 5000, 1), // 200
+                               billLine(1, "2026/04/03", "2026/04/02", 1601004, 3000, 1), // infant: 200
+                               billLine(1, "2026/04/03", "2026/04/01", 1601009, 8000, 1), // pet: none
+                               undated,
+                           }),
+                           {}, reportSettings());
+    d.Money.Lodging.Enabled = true;
+    ASSERT_EQ(readLodgingPeriods(QStringLiteral("2026/03/01:0=200,6000=400,20000=1000,50000=4000,100000=10000"),
+                                 &d.Money.Lodging.Periods),
+              QString());
+    const MonthGrid g = lodgingTaxMonth(d, ReportMonth(2026, 4));
+    ASSERT_TRUE(g.error.isEmpty());
+    ASSERT_EQ(g.headings.size(), 9);
+    // Columns: 1 〜5,999円 200円, 2 6,000〜19,999円 400円, 6 人泊計, 7 免除, 8 税額.
+    EXPECT_EQ(g.rows[0], (QStringList{reports::rowLabel(ReportMonth(2026, 4), 0), "1", "2", "", "", "", "3", "", "1000"}));
+    EXPECT_EQ(g.rows[1], (QStringList{reports::rowLabel(ReportMonth(2026, 4), 1), "1", "", "", "", "", "1", "", "200"}));
+    EXPECT_EQ(g.rows[31], (QStringList{"合計", "2", "2", "", "", "", "4", "", "1200"}));
+    EXPECT_EQ(lodgingUndatedLines(d, ReportMonth(2026, 4)), QStringList{"伝票No.2 その他宿泊料金 ×2名"});
+    EXPECT_TRUE(lodgingUndatedLines(d, ReportMonth(2026, 3)).isEmpty());
+}
+
 } // namespace
 
 // The printed statement: one A4 landscape page with the inn's name, each

@@ -4,7 +4,9 @@
 #include "reports/month_bar_form.h"
 #include "shell/message_box.h"
 #include "storage/clock.h"
+#include "storage/file_folders.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QSignalSpy>
@@ -84,7 +86,8 @@ private slots:
         g.headings = {QStringLiteral("日"), QStringLiteral("宿泊 人数")};
         g.rows = {{QStringLiteral("1(土)"), "2"}};
         QVERIFY(saveMonthGridCsvFile(nullptr, g, QStringLiteral("/x/bathing-2008-03.csv")));
-        QCOMPARE(suggested, QStringLiteral("/x/bathing-2008-03.csv"));
+        // The name suggested, in the clerk's Documents (not the data folder).
+        QCOMPARE(suggested, QDir(filefolders::documentsFolder()).filePath(QStringLiteral("bathing-2008-03.csv")));
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), monthGridCsv(g));

@@ -22,6 +22,7 @@
 #include "app/main_form.h"
 #include "shell/message_box.h"
 #include "storage/clock.h"
+#include "storage/file_folders.h"
 #include "storage/library.h"
 
 #include <QAction>
@@ -334,9 +335,10 @@ private slots:
                 return windowCsv;
             });
             QTest::mouseClick(c.form->findChild<QPushButton *>(QStringLiteral("CsvButton")), Qt::LeftButton);
-            // The first dialog starts in the program directory, the next
-            // where the first file went.
-            QCOMPARE(suggested, QDir(c.form == receivables ? dir.path() : out.path()).filePath(QLatin1String(c.suggested)));
+            // The first dialog starts in the clerk's Documents (not in the
+            // data folder), the next where the first file went.
+            QCOMPARE(suggested, QDir(c.form == receivables ? filefolders::documentsFolder() : out.path())
+                                    .filePath(QLatin1String(c.suggested)));
             QCOMPARE(shown.takeLast(), QStringLiteral("メッセージ|CSVファイルを保存しました。\n") + windowCsv);
             const QString cliCsv = out.filePath(QStringLiteral("cli.csv"));
             QProcess p;

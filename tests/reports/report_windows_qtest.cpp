@@ -19,6 +19,7 @@
 #include "app/main_form.h"
 #include "shell/message_box.h"
 #include "storage/clock.h"
+#include "storage/file_folders.h"
 #include "storage/ini_file.h"
 #include "storage/library.h"
 #include "storage/money_settings.h"
@@ -412,9 +413,9 @@ private slots:
                 return windowCsv;
             });
             QTest::mouseClick(c.button, Qt::LeftButton);
-            // The first dialog starts in the program directory, the next
-            // where the first file went.
-            QCOMPARE(suggested, QDir(c.form == bathing ? dir.path() : out.path())
+            // The first dialog starts in the clerk's Documents (not in the
+            // data folder), the next where the first file went.
+            QCOMPARE(suggested, QDir(c.form == bathing ? filefolders::documentsFolder() : out.path())
                                     .filePath(QLatin1String(c.report) + QStringLiteral("-2008-03.csv")));
             QCOMPARE(shown.takeLast(), QStringLiteral("メッセージ|CSVファイルを保存しました。\n") + windowCsv);
             const QString cliCsv = out.filePath(QLatin1String(c.report) + QStringLiteral("-cli.csv"));

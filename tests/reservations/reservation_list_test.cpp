@@ -67,11 +67,13 @@ TEST(ReservationList, RowsOfADay)
         {"other dates only", listOf({rec(5, "2014/03/20"), rec(5, "2014/03/22")}), {}},
         {"three lines of one room give one row", listOf({rec(5, day), rec(5, day), rec(5, day)}), {0}},
         {"two rooms give two rows", listOf({rec(5, day, "101"), rec(5, day, "102"), rec(5, day, "102")}), {0, 1}},
-        {"a room met again after another room is listed again",
-         listOf({rec(5, day, "101"), rec(5, day, "102"), rec(5, day, "101")}), {0, 1, 2}},
+        {"a room met again after another room is the same row",
+         listOf({rec(5, day, "101"), rec(5, day, "102"), rec(5, day, "101")}), {0, 1}},
+        {"a bill's lines apart in the list are one row",
+         listOf({rec(5, day), rec(5, "2014/03/22"), rec(5, day), rec(5, day)}), {0}},
         {"the previous line on another day does not hide",
          listOf({rec(5, "2014/03/20"), rec(5, day), rec(5, day)}), {1}},
-        {"another bill in between", listOf({rec(5, day), rec(6, day), rec(5, day)}), {0, 2, 1}},
+        {"another bill in between lists the first once", listOf({rec(5, day), rec(6, day), rec(5, day)}), {0, 1}},
         {"numbers as text: 10 before 9", listOf({rec(9, day), rec(10, day), rec(8, day)}), {1, 2, 0}},
         {"ten-digit numbers in numeric order",
          listOf({rec(1395370002, day), rec(1395370001, day, "102"), rec(1395370001, day, "101")}), {1, 2, 0}},
@@ -100,6 +102,47 @@ TEST(ReservationList, TwoNightStayListsOneRowOnEachDate)
     EXPECT_EQ(rowsOn(list), std::vector<size_t>{0});
     EXPECT_EQ(rowsOn(list, QDate(2014, 3, 22)), std::vector<size_t>{2});
     EXPECT_EQ(rsvListCells(list[2])[RsvColStayx], QStringLiteral("2"));
+}
+
+// A two-night bill saved with a discount: the discount and total lines are
+// stored after the second night's line and dated the first night. Each day
+// lists the bill once, and the second night says so.
+TEST(ReservationList, BillWithLinesAfterTheSecondNightIsOneRowPerDay)
+{
+    std::vector<TReserveData> lines = {rec(7, "2014/03/21", "101", 10000, 1), rec(7, "2014/03/22", "101", 10000, 1),
+                                       rec(7, "2014/03/21", "101", -1000, 1), rec(7, "2014/03/21", "101", 0, 0),
+                                       rec(8, "2014/03/21", "102", 8000, 1)};
+    for (TReserveData &l : lines) {
+        l.Stay = 2;
+        l.Stayx = 1; // the bill window writes the night it was opened on to every line
+    }
+    lines[4].Stay = 1;
+    const ReserveRecords list(RecordList<TReserveData>(lines.begin(), lines.end()));
+    std::vector<size_t> rows;
+    collectDayRows(list, QDate(2014, 3, 21), rows);
+    EXPECT_EQ(rows, (std::vector<size_t>{0, 4}));
+    EXPECT_EQ(nightOfStay(list, 0, QDate(2014, 3, 21)), 1);
+    collectDayRows(list, QDate(2014, 3, 22), rows);
+    EXPECT_EQ(rows, std::vector<size_t>{1});
+    EXPECT_EQ(nightOfStay(list, 1, QDate(2014, 3, 22)), 2);
+    EXPECT_EQ(rsvListCells(list[1], nightOfStay(list, 1, QDate(2014, 3, 22)))[RsvColStayx], QStringLiteral("2"));
+}
+
+TEST(ReservationList, NightCountsOnAcrossTheMonthEnd)
+{
+    TReserveData a = rec(9, "2014/03/31"), b = rec(9, "2014/04/01"), c = rec(9, "2014/04/02");
+    a.Stay = b.Stay = c.Stay = 3;
+    a.Stayx = 1;
+    b.Stayx = c.Stayx = 1;
+    const ReserveRecords list({a, b, c});
+    EXPECT_EQ(nightOfStay(list, 2, QDate(2014, 4, 2)), 3);
+    // A stay fetched with its nights numbered keeps them.
+    TReserveData f1 = rec(10, "2014/03/21"), f2 = rec(10, "2014/03/22");
+    f1.Stay = f2.Stay = 2;
+    f1.Stayx = 1;
+    f2.Stayx = 2;
+    const ReserveRecords fetched({f1, f2});
+    EXPECT_EQ(nightOfStay(fetched, 1, QDate(2014, 3, 22)), 2);
 }
 
 TEST(ReservationList, RowTextsComeFromTheFirstRecordOfTheRow)

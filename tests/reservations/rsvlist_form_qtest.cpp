@@ -363,6 +363,7 @@ private slots:
         answers = {QMessageBox::No};
         QTest::keyClick(list->Grid(), Qt::Key_Return);
         QCOMPARE(texts(), QStringList{"この部屋単独の請求明細を作成しますか？"});
+        QCOMPARE(shown[0].defaultButton, QMessageBox::No); // Enter does not split the bill
         QTest::keyClick(list->Grid(), Qt::Key_F10, Qt::ShiftModifier);
         QTRY_VERIFY(list->PopupMenu()->isVisible());
         QCOMPARE(list->Grid()->Col(), 1);

@@ -8,6 +8,7 @@
 #include "app/main_form.h"
 #include "shell/message_box.h"
 #include "storage/clock.h"
+#include "storage/generations.h"
 #include "storage/cp932.h"
 #include "storage/ini_file.h"
 
@@ -153,9 +154,11 @@ private slots:
         QVERIFY(memcmp(&main->data().BaseData, &expected, sizeof expected) == 0);
         QVERIFY(shown.isEmpty());
 
-        // A second round leaves the file as it is.
+        // A second round leaves the file as it is, and adds no backup generation.
+        const size_t generations = listGenerations(main->data().BackupPath).size();
         closeWindow(open());
         QCOMPARE(fileBytes(path("base.dat")), stored);
+        QCOMPARE(listGenerations(main->data().BackupPath).size(), generations);
     }
 
     void choosingBlackForTheLineColourGivesItsDefault()
@@ -389,6 +392,28 @@ private slots:
         QVERIFY(asked.isEmpty());
     }
 
+    // Closing the program while the window holds what cannot be stored: the
+    // reason, then a question whose いいえ (Enter) goes back to the window
+    // with everything typed still in it.
+    void closingTheProgramWithUnstorableSettingsAsks()
+    {
+        TBasicSettingForm *f = open();
+        control<QLineEdit>(f, "Daihyou")->setText(QStringLiteral("山田太郎"));
+        control<QLineEdit>(f, "RegistrationNo")->setText(QStringLiteral("T12"));
+        answer = QMessageBox::No;
+        QVERIFY(!main->close());
+        QVERIFY(main->isVisible());
+        QVERIFY(f->isVisible());
+        QCOMPARE(control<QLineEdit>(f, "Daihyou")->text(), QStringLiteral("山田太郎"));
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[0].text, QStringLiteral("登録番号は「T」と13桁の数字で入力してください"));
+        QVERIFY(shown[1].text.contains(QStringLiteral("保存せずに終了しますか")));
+        QCOMPARE(shown[1].defaultButton, QMessageBox::No);
+        // はい: the program closes without storing.
+        answer = QMessageBox::Yes;
+        QVERIFY(main->close());
+    }
+
     void taxTableAndRegistrationNumberAreCheckedOnClosing()
     {
         TBasicSettingForm *f = open();
@@ -567,17 +592,23 @@ private slots:
         QVERIFY(f->isVisible());
         QCOMPARE(shown.last().text, QStringLiteral("宿泊税の印刷名を入力してください"));
         control<QLineEdit>(f, "LodgingName")->setText(QStringLiteral("宿泊税"));
-        control<QComboBox>(f, "LodgingBasis")->setCurrentIndex(1);
+        // From 2026/03/01 the price counts the service charge: every row of that period follows.
+        qobject_cast<QComboBox *>(table->cellWidget(0, TLodgingTaxPage::ColBasis))->setCurrentIndex(1);
+        for (int r = 0; r < table->rowCount(); ++r)
+            QCOMPARE(qobject_cast<QComboBox *>(table->cellWidget(r, TLodgingTaxPage::ColBasis))->currentIndex(),
+                     table->item(r, TLodgingTaxPage::ColFrom)->text() == QStringLiteral("2026/03/01") ? 1 : 0);
         closeWindow(f);
 
         const TLodgingTax &t = main->data().Money.Lodging;
         QVERIFY(t.Enabled);
-        QVERIFY(t.PriceIncludesServiceAndTax);
+        QCOMPARE(int(t.Periods.at(0).Basis), int(LodgingBasis::Room));
+        QCOMPARE(int(t.Periods.at(1).Basis), int(LodgingBasis::RoomService));
         QCOMPARE(lodgingPeriodsText(t.Periods),
                  QStringLiteral("2018/10/01:0=2%,20000=500;2026/03/01:0=200,6000=400,20000=1000"));
         const QByteArray ini = fileBytes(path("norvelreceipt.ini"));
         QVERIFY(ini.contains("LodgingTax=1"));
         QVERIFY(ini.contains("LodgingTaxPeriods=2018/10/01:0=2%,20000=500;2026/03/01:0=200,6000=400,20000=1000"));
+        QVERIFY(ini.contains("LodgingTaxPriceBasis=2018/10/01:room;2026/03/01:room+service\r\n"));
 
         // Opened again: the same setting, rows in date and bound order.
         f = open();
@@ -588,6 +619,7 @@ private slots:
         QCOMPARE(table->item(2, TLodgingTaxPage::ColBound)->text(), QStringLiteral("0"));
         QCOMPARE(qobject_cast<QComboBox *>(table->cellWidget(0, TLodgingTaxPage::ColUnit))->currentText(),
                  QStringLiteral("%"));
+        QCOMPARE(qobject_cast<QComboBox *>(table->cellWidget(2, TLodgingTaxPage::ColBasis))->currentIndex(), 1);
         closeWindow(f);
         QVERIFY(main->data().Money.Lodging == t);
     }

@@ -10,6 +10,7 @@
 #include "storage/app_data.h"
 #include "storage/clock.h"
 #include "storage/generations.h"
+#include "storage/inn_files.h"
 
 #include <QAction>
 #include <QLabel>
@@ -146,6 +147,7 @@ private slots:
         QCOMPARE(shown.size(), 1);
         QVERIFY(shown[0].text.contains("2026/03/10 10:30:00"));
         QVERIFY(shown[0].text.contains("よろしいですか"));
+        QCOMPARE(shown[0].defaultButton, QMessageBox::No); // Enter does not replace the data
         QCOMPARE(fileBytes(dir.path() + "/reserve.dat"), three);
         QVERIFY(!form.Restored());
 
@@ -155,6 +157,82 @@ private slots:
         QCOMPARE(fileBytes(dir.path() + "/reserve.dat"), one);
         // What was replaced is the newest generation now.
         QCOMPARE(fileBytes(listGenerations(backup).front().path + "/reserve.dat"), three);
+    }
+
+    // A stick from elsewhere: a generation naming the program is damaged at
+    // sight; one whose manifest claims 77 bills is refused when tried, never
+    // asked about with the count it claims.
+    void aCraftedGenerationIsRefusedWithItsReason()
+    {
+        QTemporaryDir inn, stick;
+        threeSaves(inn.path());
+        QString made, error;
+        QVERIFY(backupDataFolder(inn.path(), stick.path() + "/norvel", kNow, &made, &error));
+        const QString manifest = made + "/" + ManifestName;
+        struct Case {
+            const char *name;
+            QByteArray from, to;
+            const char *reason;
+            bool damagedAtSight;
+        } cases[] = {
+            {"the program", "\nend\t", "\nfile\tnorvel\t10\t0123456789abcdef\nend\t", "データファイルでない名前", true},
+            {"a count that lies", "\nbills\t3\n", "\nbills\t77\n", "請求書の件数", false},
+        };
+        const QByteArray original = fileBytes(manifest);
+        const QByteArray current = fileBytes(inn.path() + "/reserve.dat");
+        for (const Case &c : cases) {
+            QByteArray m = original;
+            QVERIFY2(m.contains(c.from), c.name);
+            m.replace(c.from, c.to);
+            if (c.damagedAtSight) // one line more
+                m.replace(QByteArray("\nend\t") + QByteArray::number(original.count("\nfile\t")),
+                          QByteArray("\nend\t") + QByteArray::number(original.count("\nfile\t") + 1));
+            writeBytes(manifest, m);
+            shown.clear();
+            TRestoreForm form(inn.path(), stick.path() + "/norvel");
+            auto *grid = form.findChild<QTableWidget *>("GenerationGrid");
+            auto *restore = form.findChild<QPushButton *>("RestoreButton");
+            QCOMPARE(grid->rowCount(), 1);
+            QCOMPARE(cell(grid, 0, 3).startsWith("壊れています"), c.damagedAtSight);
+            QVERIFY2(!c.damagedAtSight || cell(grid, 0, 3).contains(c.reason), qPrintable(cell(grid, 0, 3)));
+            QCOMPARE(restore->isEnabled(), !c.damagedAtSight);
+            form.RestoreClick();
+            if (!c.damagedAtSight) {
+                QCOMPARE(shown.size(), 1);
+                QVERIFY2(shown[0].text.contains(c.reason), qPrintable(shown[0].text));
+                QVERIFY(!shown[0].text.contains("よろしいですか"));
+                QVERIFY(cell(grid, 0, 3).startsWith("壊れています"));
+            }
+            QVERIFY(!form.Restored());
+            QCOMPARE(fileBytes(inn.path() + "/reserve.dat"), current);
+            QVERIFY(!QFileInfo::exists(inn.path() + "/norvel"));
+        }
+    }
+
+    // Opening the restore window and cancelling it leaves the clerk's windows
+    // as they were; they close only for a confirmed restore.
+    void cancelledRestoreLeavesTheWindowsOpen()
+    {
+        QTemporaryDir dir;
+        threeSaves(dir.path());
+        TMainForm main(dir.path());
+        main.menuItem("KamokuMenu")->trigger();
+        QVERIFY(main.findChildWindow("KamokuForm"));
+        bool stillOpenWhileAsked = false;
+        answer = QMessageBox::No;
+        QTimer::singleShot(0, [&] {
+            auto *form = qobject_cast<TRestoreForm *>(QApplication::activeModalWidget());
+            QVERIFY(form);
+            stillOpenWhileAsked = main.findChildWindow("KamokuForm") != nullptr;
+            form->findChild<QTableWidget *>("GenerationGrid")->selectRow(0);
+            form->RestoreClick(); // answered No
+            form->reject();
+        });
+        main.menuItem("Restore1")->trigger();
+        QVERIFY(stillOpenWhileAsked);
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown[0].text.contains("よろしいですか"));
+        QVERIFY(main.findChildWindow("KamokuForm"));
     }
 
     // ヘルプ → バックアップから復元 on a new machine: the program started on an
@@ -167,7 +245,7 @@ private slots:
             // The inn's settings and item master too, as a working inn has them.
             AppData data;
             TLibrary lib;
-            QVERIFY(loadAppData(data, lib, inn.path(), kNow).isEmpty());
+            QVERIFY(loadAppData(data, lib, inn.path(), Clock::now()).isEmpty());
             seedDefaultKamoku(data.KamokuList);
             QString error;
             QVERIFY(saveBaseData(data, lib, &error));
@@ -210,7 +288,7 @@ private slots:
         QVERIFY(shown[0].text.contains("よろしいですか"));
         QVERIFY(shown[1].text.contains("戻しました"));
 
-        for (const QString &n : protectedFileNames())
+        for (const QString &n : innFileNames())
             if (QFileInfo::exists(inn.path() + "/" + n))
                 QCOMPARE(fileBytes(fresh.path() + "/" + n), fileBytes(inn.path() + "/" + n));
         // Read again: the bills are there and nothing counts as a first start.

@@ -57,6 +57,8 @@ TEST(CommandLine, HelpAndVersionPrintAndEndAndAnythingElseIsAUsageError)
         {"--help with more", {QStringLiteral("--help"), QStringLiteral("x")}, 2, "", "usage: norvel"},
         {"an export still checks its own options", {QStringLiteral("--export"), QStringLiteral("nonsense")}, 2, "",
          "norvel: "},
+        {"a search still checks its own options", {QStringLiteral("--find")}, 2, "", "--find の値がありません"},
+        {"--help names the search", {QStringLiteral("--help")}, 0, "--find TEXT", ""},
         {"--backup needs its folder", {QStringLiteral("--backup")}, 2, "", "usage: norvel --backup DIR"},
         {"--verify-backup of no folder", {QStringLiteral("--verify-backup"), QStringLiteral("/nonexistent/norvel")}, 1,
          "", "is no folder"},

@@ -10,6 +10,7 @@
 #include "storage/clock.h"
 #include "storage/file_ops.h"
 #include "storage/generations.h"
+#include "storage/inn_files.h"
 #include "storage/ini_file.h"
 
 #include <QDir>
@@ -75,7 +76,7 @@ QStringList names(const std::vector<Generation> &list)
 
 TEST(GenerationFiles, AreEveryFileTheProgramWritesInItsFolder)
 {
-    const QStringList names = protectedFileNames();
+    const QStringList names = innFileNames();
     for (const char *k : KamokuFileNames)
         EXPECT_TRUE(names.contains(QLatin1String(k))) << k;
     for (const QString &n : names)
@@ -162,7 +163,7 @@ TEST_F(Generations, EverySaveKeepsTheFilesAsTheyWereBefore)
     for (const Save &s : saves) {
         SCOPED_TRACE(s.name);
         std::map<QString, QByteArray> before;
-        for (const QString &n : protectedFileNames())
+        for (const QString &n : innFileNames())
             if (QFileInfo::exists(path + n))
                 before[n] = fileBytes(path + n);
         QString error;
@@ -230,7 +231,7 @@ TEST_F(Generations, CommandLineCopyIsAWholeGenerationThatChecks)
     Generation g = readGeneration(made);
     ASSERT_TRUE(checkGeneration(g, true)) << g.problem.toStdString();
     EXPECT_EQ(g.bills, 2);
-    for (const QString &n : protectedFileNames()) {
+    for (const QString &n : innFileNames()) {
         if (QFileInfo::exists(path + n)) {
             EXPECT_EQ(fileBytes(made + "/" + n), fileBytes(path + n)) << n.toStdString();
         }
@@ -424,7 +425,7 @@ using Files = std::map<QString, QByteArray>;
 Files dataFiles(const QString &dir)
 {
     Files f;
-    for (const QString &n : protectedFileNames())
+    for (const QString &n : innFileNames())
         if (QFileInfo::exists(dir + "/" + n))
             f[n] = fileBytes(dir + "/" + n);
     return f;
@@ -521,7 +522,7 @@ void judge(const QString &dir, const Files &before, const Files &after, const QS
         if (!left.contains(n))
             ++o.lost;
     for (const QString &n : QDir(dir).entryList(QDir::Files | QDir::Hidden))
-        if (!protectedFileNames().contains(n))
+        if (!innFileNames().contains(n))
             ++o.leftOver;
 }
 

@@ -5,6 +5,7 @@
 #include "storage/ini_file.h"
 #include "storage/money_settings.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -155,8 +156,10 @@ TEST(LodgingTax, KeptInTheSettingsFileAndOffByDefault)
     TMoneySettings money;
     money.Lodging = cityTax();
     money.Lodging.Name = QStringLiteral("市宿泊税");
-    money.Lodging.PriceIncludesServiceAndTax = true;
-    money.Lodging.Periods.push_back({QDate(2027, 4, 1), {{0, 3, true}}});
+    money.Lodging.Periods[1].Basis = LodgingBasis::RoomService;
+    money.Lodging.Periods.push_back({QDate(2027, 4, 1), {{0, 3, true}}, LodgingBasis::RoomServiceTax});
+    money.Lodging.Items[1601013] = {false, 8800};
+    money.Lodging.Items.erase(1601011); // the large pet counted as a guest
     {
         IniFile ini(path);
         writeMoneySettings(ini, money);
@@ -176,6 +179,64 @@ TEST(LodgingTax, KeptInTheSettingsFileAndOffByDefault)
     TMoneySettings broken;
     EXPECT_TRUE(readMoneySettings(IniFile(path), &broken).contains(QStringLiteral("宿泊税")));
     EXPECT_FALSE(broken.Lodging.Enabled);
+}
+
+TEST(LodgingTax, PriceBasisDatedLikeTheTiersAndTheOldKeyRead)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/norvelreceipt.ini");
+    const auto write = [&](const char *text) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+    };
+    const auto bases = [](const TMoneySettings &m) {
+        std::vector<LodgingBasis> b;
+        for (const TLodgingPeriod &p : m.Lodging.Periods)
+            b.push_back(p.Basis);
+        return b;
+    };
+    const char *periods = "LodgingTaxPeriods=2018/10/01:0=200;2026/03/01:0=200,6000=400\r\n";
+    const std::string head = std::string("[MoneySettings]\r\nLodgingTax=1\r\n") + periods;
+    using B = LodgingBasis;
+    const struct {
+        const char *name;
+        const char *lines;
+        std::vector<LodgingBasis> read;
+        const char *written;
+    } cases[] = {
+        {"neither key: the room alone", "", {B::Room, B::Room}, "2018/10/01:room;2026/03/01:room"},
+        {"old key 1: room, service and tax", "LodgingTaxPriceIncludesServiceAndTax=1\r\n",
+         {B::RoomServiceTax, B::RoomServiceTax}, "2018/10/01:room+service+tax;2026/03/01:room+service+tax"},
+        {"old key 0: the room alone", "LodgingTaxPriceIncludesServiceAndTax=0\r\n", {B::Room, B::Room},
+         "2018/10/01:room;2026/03/01:room"},
+        {"one basis for every period", "LodgingTaxPriceBasis=room+service\r\n", {B::RoomService, B::RoomService},
+         "2018/10/01:room+service;2026/03/01:room+service"},
+        {"dated", "LodgingTaxPriceBasis=2018/10/01:room+service+tax;2026/03/01:room+service\r\n",
+         {B::RoomServiceTax, B::RoomService}, "2018/10/01:room+service+tax;2026/03/01:room+service"},
+        {"the new key wins over the old", "LodgingTaxPriceIncludesServiceAndTax=1\r\nLodgingTaxPriceBasis=room\r\n",
+         {B::Room, B::Room}, "2018/10/01:room;2026/03/01:room"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        write((head + c.lines).c_str());
+        TMoneySettings m;
+        EXPECT_EQ(readMoneySettings(IniFile(path), &m), QString());
+        EXPECT_EQ(bases(m), c.read);
+        IniFile ini(path);
+        writeMoneySettings(ini, m);
+        ASSERT_TRUE(ini.save());
+        const QByteArray text = IniFile(path).text();
+        EXPECT_TRUE(text.contains(QByteArray("LodgingTaxPriceBasis=") + c.written + "\r\n")) << text.toStdString();
+        EXPECT_FALSE(text.contains("LodgingTaxPriceIncludesServiceAndTax"));
+    }
+    // A basis for a date no period starts on, or a word it does not know, is refused.
+    for (const char *bad : {"LodgingTaxPriceBasis=2026/04/01:room\r\n", "LodgingTaxPriceBasis=room+meals\r\n"}) {
+        write((head + bad).c_str());
+        TMoneySettings m;
+        EXPECT_TRUE(readMoneySettings(IniFile(path), &m).contains(QStringLiteral("料金の数え方"))) << bad;
+        EXPECT_FALSE(m.Lodging.Enabled);
+    }
 }
 
 TEST(LodgingTax, WholeSettingChecked)

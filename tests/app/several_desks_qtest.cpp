@@ -1,0 +1,152 @@
+// Two desks on one database, through the real main window: a bill open at
+// another desk opens here to be read only, naming that desk, and is never
+// saved from here; another desk's save reaches this desk's lists. The
+// database runs on a server the test starts itself.
+
+#include "reports/month_sample.h"
+#include "storage/pg_server.h"
+
+#include "app/main_form.h"
+#include "shell/front_desk.h"
+#include "shell/message_box.h"
+#include "storage/app_data.h"
+#include "storage/clock.h"
+#include "storage/ini_file.h"
+#include "storage/library.h"
+#include "storage/pg_store.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class SeveralDesksTest : public QObject {
+    Q_OBJECT
+
+    PgServer *server = nullptr;
+    QString database;
+    QStringList shown;
+    uint32_t bill = 0;
+
+    // Lines of the bill in the database, as one text.
+    QString storedBill() const
+    {
+        return PgServer::query(database, QStringLiteral("SELECT string_agg(md5(record), ',' ORDER BY seq) "
+                                                        "FROM bill_lines WHERE bill_no = %1")
+                                             .arg(bill));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QString why;
+        server = PgServer::shared(&why);
+        if (!server)
+            QSKIP(qPrintable(why));
+        database = server->newDatabase();
+        QTemporaryDir folder;
+        const MonthSample sample = marchSample();
+        AppData files;
+        files.ExePath = folder.path() + QLatin1Char('/');
+        files.BaseData = sample.base;
+        files.ReserveList = sample.lines;
+        files.UrikakeList = sample.cards;
+        seedDefaultKamoku(files.KamokuList);
+        TLibrary lib;
+        QVERIFY(saveBaseData(files, lib, nullptr) && saveKamokuLists(files, lib, nullptr)
+                && saveBillLists(files, lib, nullptr));
+        FolderContents contents;
+        QString error;
+        QVERIFY2(readFolderContents(folder.path(), &contents, &error), qPrintable(error));
+        PgStore store(database, QStringLiteral("import"));
+        QVERIFY2(store.importFolder(contents, nullptr, &error), qPrintable(error));
+        bill = sample.lines[0].MeiNo;
+        qputenv(DatabaseEnvironment, database.toUtf8());
+        Clock::setFixed(QDateTime(QDate(2008, 3, 1), QTime(9, 0)));
+    }
+    void init()
+    {
+        shown.clear();
+        SetMessageResponder([this](const ShownMessage &m) {
+            shown << m.text;
+            return QMessageBox::Yes;
+        });
+    }
+    void cleanup() { SetMessageResponder({}); }
+    void cleanupTestCase()
+    {
+        qunsetenv(DatabaseEnvironment);
+        Clock::setFixed(QDateTime());
+    }
+
+    void aBillHeldAtAnotherDeskOpensReadOnlyNamingIt()
+    {
+        QTemporaryDir deskDir;
+        writeDesk(deskDir.path(), "フロント1");
+        TMainForm main(deskDir.path());
+        QVERIFY2(main.dataLoaded(), qPrintable(shown.join('\n')));
+        PgStore office(database, QStringLiteral("事務所"));
+        QVERIFY(office.holdBill(bill).held);
+
+        const QString before = storedBill();
+        QWidget *w = main.desk().openBillWindow(bill);
+        QVERIFY(w);
+        QVERIFY(shown.join('\n').contains(QStringLiteral("事務所")));
+        QVERIFY(main.desk().isBillReadOnly());
+        QVERIFY(!w->isEnabled());
+        QVERIFY(main.closeBillWindow());
+        QCOMPARE(storedBill(), before);
+
+        // Free again: this desk holds it while its window is open, and the office is told so.
+        office.releaseBill(bill);
+        shown.clear();
+        QVERIFY(main.desk().openBillWindow(bill));
+        QVERIFY(!main.desk().isBillReadOnly());
+        const BillHold hold = office.holdBill(bill);
+        QVERIFY(!hold.held);
+        QCOMPARE(hold.desk, QStringLiteral("フロント1"));
+        QVERIFY(main.closeBillWindow());
+        QVERIFY(office.holdBill(bill).held);
+        office.releaseBill(bill);
+    }
+
+    void anotherDesksSaveReachesThisDesksLists()
+    {
+        QTemporaryDir deskDir;
+        writeDesk(deskDir.path(), "フロント1");
+        TMainForm main(deskDir.path());
+        QVERIFY2(main.dataLoaded(), qPrintable(shown.join('\n')));
+        QSignalSpy changed(&main.desk(), &FrontDesk::recordsChanged);
+
+        // The office changes the bill's prices and saves it.
+        AppData office;
+        TLibrary lib;
+        office.Store = std::make_shared<PgStore>(database, QStringLiteral("事務所"));
+        QCOMPARE(loadAppData(office, lib, deskDir.path() + QStringLiteral("/office"), Clock::now()), QString());
+        RecordList<TReserveData> &lines = office.ReserveList.edit();
+        for (TReserveData &r : lines)
+            if (r.MeiNo == bill)
+                r.Tanka = 98765;
+        const std::vector<uint32_t> one{bill};
+        QString error;
+        QCOMPARE(writeBillFiles(office, office.ReserveList, office.UrikakeList, lib, &error, {}, &one), CommitResult::Done);
+
+        QVERIFY(changed.wait(10000));
+        int seen = 0;
+        for (const TReserveData &r : main.data().ReserveList)
+            if (r.MeiNo == bill)
+                seen += r.Tanka == 98765 ? 1 : -1000;
+        QVERIFY(seen > 0);
+    }
+
+private:
+    static void writeDesk(const QString &dir, const char *name)
+    {
+        // The settings file is CP932, as everywhere.
+        IniFile ini(dir + QStringLiteral("/norvelreceipt.ini"));
+        ini.setValue(QStringLiteral("Store"), QStringLiteral("Desk"), QString::fromUtf8(name));
+        QVERIFY(ini.save());
+    }
+};
+
+QTEST_MAIN(SeveralDesksTest)
+#include "several_desks_qtest.moc"
