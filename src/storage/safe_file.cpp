@@ -94,7 +94,7 @@ QString reason(int err)
     }
 }
 
-bool writeTemporary(const QString &path, const void *data, std::size_t size, QByteArray *temporary, bool ownerOnly)
+bool writeTemporary(const QString &path, const void *data, std::size_t size, QByteArray *temporary)
 {
     QByteArray tmpl = QFile::encodeName(temporaryPrefix(path) + QStringLiteral("XXXXXX"));
     const int fd = fileOps().mkstemp(tmpl.data());
