@@ -100,7 +100,7 @@ TEST(PrintRender, ReceiptItemsStandWhereTheLayoutPutsThem)
         {"first row text", QStringLiteral("大人"), 0, left + 10.1, false, top + 42.3 + 10.3 + 1.1},
         {"first row total", QStringLiteral("24,000"), 0, left + 127.2, true, top + 42.3 + 10.3 + 1.1},
         {"row 7 label", QStringLiteral("領収金額"), 1, left + 41.8, false, footer + 37.6 + 1.1},
-        {"row 7 amount", QStringLiteral("\u00A552,600"), 1, left + 127.2, true, footer + 37.6 + 1.1},
+        {"row 7 amount", QStringLiteral("\u00A552,600"), 0, left + 127.2, true, footer + 37.6 + 1.1},
         {"page number", QStringLiteral("1"), 0, 137.8, true, 11.9},
     };
     for (const Expect &e : expected) {
