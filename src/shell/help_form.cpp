@@ -20,6 +20,16 @@ public:
     QVariant loadResource(int type, const QUrl &name) override
     {
         QVariant v = QTextBrowser::loadResource(type, name);
+        if (type == QTextDocument::HtmlResource && v.typeId() == QMetaType::QByteArray) {
+            // The rich-text engine knows no <figure>: it would set the picture
+            // inline at the end of the paragraph before it, off the page's edge.
+            QString html = QString::fromUtf8(v.toByteArray());
+            html.replace(QLatin1String("<figure>"), QLatin1String("<div>"))
+                .replace(QLatin1String("</figure>"), QLatin1String("</div>"))
+                .replace(QLatin1String("<figcaption>"), QLatin1String("<p>"))
+                .replace(QLatin1String("</figcaption>"), QLatin1String("</p>"));
+            return html;
+        }
         if (type != QTextDocument::ImageResource)
             return v;
         QImage image;

@@ -17,6 +17,9 @@ public:
     QTextBrowser *Browser() const { return FBrowser; }
     // Shows a page of the manual by file name (index.html, bills.html#…).
     void ShowPage(const QString &page);
+    // The frame a window area gives a new child follows its hint, not its
+    // size: a page of the manual wants room to be read.
+    QSize sizeHint() const override { return {760, 560}; }
 
 private:
     QString FFolder;
