@@ -13,6 +13,7 @@
 // after a change in place pays. The counters give the index's memory (MB)
 // and the bills found by the first keystroke.
 
+#include "data_dir_main.h"
 #include "search/bill_search.h"
 #include "storage/app_data.h"
 #include "storage/cp932.h"
@@ -140,22 +141,5 @@ BENCHMARK(BM_BillIndexRebuild)->UseManualTime()->Iterations(1)->Unit(benchmark::
 
 int main(int argc, char **argv)
 {
-    int kept = 1;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--data_dir=", 11) == 0)
-            dataDir = QString::fromLocal8Bit(argv[i] + 11);
-        else
-            argv[kept++] = argv[i];
-    }
-    argc = kept;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    if (dataDir.isEmpty() || !QFileInfo::exists(dataDir + QStringLiteral("/reserve.dat"))) {
-        std::fprintf(stderr, "%s: --data_dir=DIR must name a directory holding reserve.dat\n", argv[0]);
-        return 2;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runOnDataDir(argc, argv, dataDir);
 }

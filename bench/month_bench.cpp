@@ -12,6 +12,7 @@
 // index is built by an untimed run before them, as by the first report after
 // start-up (reserve_bench's BM_IndexRebuild times that).
 
+#include "data_dir_main.h"
 #include "reports/getuji.h"
 #include "reports/item_sales.h"
 #include "reports/nyutouzei.h"
@@ -135,22 +136,5 @@ BENCHMARK(BM_MonthItems)->UseManualTime()->Iterations(1)->Unit(benchmark::kMilli
 
 int main(int argc, char **argv)
 {
-    int kept = 1;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--data_dir=", 11) == 0)
-            dataDir = QString::fromLocal8Bit(argv[i] + 11);
-        else
-            argv[kept++] = argv[i];
-    }
-    argc = kept;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    if (dataDir.isEmpty() || !QFileInfo::exists(dataDir + QStringLiteral("/reserve.dat"))) {
-        std::fprintf(stderr, "%s: --data_dir=DIR must name a directory holding reserve.dat\n", argv[0]);
-        return 2;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runOnDataDir(argc, argv, dataDir);
 }
