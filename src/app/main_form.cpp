@@ -9,6 +9,8 @@
 #include "reports/nyutouzei_form.h"
 #include "reports/shukuhakuzei_form.h"
 #include "reports/urikake_form.h"
+#include "register/register_arrivals_form.h"
+#include "register/register_unlock_form.h"
 #include "reservations/rsvlist_form.h"
 #include "search/search_form.h"
 #include "settings/basic_setting_form.h"
@@ -18,6 +20,7 @@
 #include "shell/help_form.h"
 #include "shell/message_box.h"
 #include "shell/placement.h"
+#include "shell/register_session.h"
 #include "storage/clock.h"
 #include "storage/data_folder.h"
 #include "storage/file_folders.h"
@@ -137,6 +140,21 @@ void TMainForm::createMenu()
     connect(n2, &QMenu::aboutToShow, this,
             [this, lodging] { lodging->setVisible(Desk->dataLoaded() && Desk->data().Money.Lodging.Enabled); });
     bar->addMenu(n2);
+
+    // The guest register: locked at start, opened by the clerk, locked again by hand or when idle.
+    auto *reg = new QMenu(QStringLiteral("宿泊者名簿"), this);
+    reg->menuAction()->setObjectName(QStringLiteral("RegisterMenu"));
+    addItem(reg, QStringLiteral("RegisterArrivals"), QStringLiteral("到着予定と名簿の記入..."),
+            &TMainForm::RegisterArrivalsClick);
+    addItem(reg, QStringLiteral("RegisterPassphrase"), QStringLiteral("合言葉の変更..."),
+            &TMainForm::RegisterPassphraseClick);
+    QAction *lock = addItem(reg, QStringLiteral("RegisterLock"), QStringLiteral("名簿に鍵をかける"),
+                            &TMainForm::RegisterLockClick);
+    lock->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+    lock->setShortcutContext(Qt::ApplicationShortcut);
+    connect(reg, &QMenu::aboutToShow, this,
+            [this, lock] { lock->setEnabled(dataLoaded() && Desk->registerSession().isUnlocked()); });
+    bar->addMenu(reg);
 
     addItem(bar, QStringLiteral("KamokuMenu"), QStringLiteral("摘要マスター"), &TMainForm::KamokuMenuClick);
     addItem(bar, QStringLiteral("Login"), QStringLiteral("Norvelログイン"))->setEnabled(false);
@@ -377,6 +395,27 @@ void TMainForm::FindClick()
     }
     openChildWindow(QStringLiteral("SearchForm"), [this] { return new TSearchForm(*Desk); });
 }
+
+void TMainForm::RegisterArrivalsClick()
+{
+    if (!dataLoaded() || !openRegister(this, *Desk))
+        return;
+    if (auto *open = qobject_cast<TRegisterArrivalsForm *>(findChildWindow(QStringLiteral("RegisterArrivalsForm")))) {
+        Desk->bringToFront(open);
+        open->setDay(Clock::now().date());
+        return;
+    }
+    openChildWindow(QStringLiteral("RegisterArrivalsForm"),
+                    [this] { return new TRegisterArrivalsForm(*Desk, Clock::now().date()); });
+}
+
+void TMainForm::RegisterPassphraseClick()
+{
+    if (dataLoaded())
+        changeRegisterPassphrase(this, *Desk);
+}
+
+void TMainForm::RegisterLockClick() { Desk->registerSession().lock(); }
 
 void TMainForm::KamokuMenuClick()
 {

@@ -61,6 +61,10 @@ public:
     void SeikyuClick();
     void FindClick(); // 検索 (Ctrl+F)
     void KamokuMenuClick();
+    // 宿泊者名簿: the day's arrivals with their register, the pass phrase, locking now.
+    void RegisterArrivalsClick();
+    void RegisterPassphraseClick();
+    void RegisterLockClick();
     void Contents1Click();
     void About2Click();
     // バックアップから復元: the other windows close first, the data are read again after.

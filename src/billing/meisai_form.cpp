@@ -8,6 +8,7 @@
 #include "controls/sa_num_edit.h"
 #include "controls/string_grid_ex.h"
 #include "controls/text_guard.h"
+#include "register/register_form.h"
 #include "shell/front_desk.h"
 #include "shell/message_box.h"
 #include "shell/placement.h"
@@ -153,6 +154,10 @@ void TMeisaiForm::createControls()
     ApplyImeMode(SeisanDay, imDisable); // dates, nights and amounts are typed as narrow digits
     LangButton = new QPushButton(QStringLiteral("English"), HeaderPanel);
     LangButton->setObjectName(QStringLiteral("LangButton"));
+    RegisterButton = new QPushButton(QStringLiteral("宿泊者名簿 (F8)"), this);
+    RegisterButton->setObjectName(QStringLiteral("RegisterButton"));
+    RegisterButton->setToolTip(QStringLiteral("この請求の宿泊者の名簿を記入します"));
+    connect(RegisterButton, &QPushButton::clicked, this, &TMeisaiForm::registerClick);
     Edit2 = label(HeaderPanel, QStringLiteral("Edit2"), QStringLiteral("名前"));
     NameEdit = new QLineEdit(HeaderPanel);
     NameEdit->setObjectName(QStringLiteral("NameEdit"));
@@ -466,7 +471,10 @@ void TMeisaiForm::createLayout()
 
     auto *left = new QVBoxLayout;
     left->addWidget(HeaderPanel);
-    left->addWidget(new TGuestHistory(Desk, NameEdit, [this] { return Bill.BillNo; }, this));
+    auto *history = new QHBoxLayout;
+    history->addWidget(new TGuestHistory(Desk, NameEdit, [this] { return Bill.BillNo; }, this), 1);
+    history->addWidget(RegisterButton);
+    left->addLayout(history);
     left->addWidget(Grid, 0, Qt::AlignLeft);
     left->addLayout(paging);
     left->addStretch();
@@ -564,7 +572,7 @@ void TMeisaiForm::createLayout()
                         LangButton,   Grid,         PrevButton,   NextButton,   CheckBox1,    CheckBox2,
                         LodgingCheck, NebikiCombo,  SaNumEdit[1], CouponCombo,  SaNumEdit[6], SiharaiCombo,
                         SaNumEdit[8], CSpinEdit2,   PrintRyousyu, CSpinEdit1,   PrintSeikyu,  CSpinEdit3,
-                        TadashiCheck, PrintW};
+                        TadashiCheck, PrintW,       RegisterButton};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -584,6 +592,7 @@ void TMeisaiForm::createShortcuts()
     add(QKeySequence(Qt::Key_F5), [this] { PrintSeikyu->click(); });
     add(QKeySequence(Qt::Key_F6), [this] { PrintRyousyu->click(); });
     add(QKeySequence(Qt::Key_F7), [this] { PrintW->click(); });
+    add(QKeySequence(Qt::Key_F8), [this] { RegisterButton->click(); });
     // Ctrl+W (close, with the checks and the save of the close button) is the
     // main window's ウィンドウ → 閉じる, for every child window alike.
 }
@@ -1106,6 +1115,9 @@ bool TMeisaiForm::runDocument(BillPaper paper, int kind, DocumentMode mode, int 
     // A receipt is issued once: every later one, on any paper, is marked and
     // recorded as a reissue.
     const bool receipt = issuesReceipt(paper, kind);
+    // Check-out: the law's register of the stay's guests should be complete by now.
+    if (receipt && !registerReadyForCheckout(Desk, this, registerStay()))
+        return false;
     ReceiptIssues issues;
     if (QString why; receipt && !issues.load(data.ExePath, &why)) {
         ShowMessage(this, QStringLiteral("エラー"), why + QStringLiteral("\n領収書は印刷していません。"));
@@ -1148,6 +1160,27 @@ bool TMeisaiForm::runDocument(BillPaper paper, int kind, DocumentMode mode, int 
     GoToPage(Bill, std::min(Bill.PageNo, pages));
     showPage();
     return true;
+}
+
+RegisterStay TMeisaiForm::registerStay() const
+{
+    RegisterStay stay;
+    stay.meiNo = Bill.BillNo;
+    stay.name = Bill.NameEdit;
+    stay.room = Bill.RoomEdit;
+    stay.firstNight = QDate::fromString(Bill.StartDate, QStringLiteral("yyyy/MM/dd"));
+    if (!stay.firstNight.isValid())
+        stay.firstNight = Clock::now().date();
+    stay.nights = std::max(1, Bill.StayEdit.toInt());
+    countGuestsOfLines(Bill.Lines, Desk.data().Money.Lodging, &stay);
+    return stay;
+}
+
+void TMeisaiForm::registerClick()
+{
+    if (!writeBackRow(Grid->Row()))
+        return;
+    openRegisterWindow(Desk, this, registerStay());
 }
 
 void TMeisaiForm::showIssued()

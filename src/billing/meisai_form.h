@@ -7,6 +7,7 @@
 #include "billing/bill_computation.h"
 #include "billing/bill_state.h"
 #include "printing/bill_documents.h"
+#include "register/register_stays.h"
 #include "shell/item_drop_target.h"
 
 #include <QWidget>
@@ -96,6 +97,9 @@ private:
     void printClick(int kind, QSpinBox *copies);
     void showIssued(); // the receipts issued for the bill, from their record
     void printWClick();
+    // 宿泊者名簿: the register of the bill's guests (F8).
+    void registerClick();
+    RegisterStay registerStay() const;
 
     FrontDesk &Desk;
     TBillState Bill;
@@ -114,6 +118,7 @@ private:
     QLineEdit *DecideEdit = nullptr, *StayxEdit = nullptr;
     QComboBox *KeisyouCombo = nullptr;
     QPushButton *LangButton = nullptr;
+    QPushButton *RegisterButton = nullptr;
     QLabel *StayLabel = nullptr, *Label2 = nullptr;
 
     // Lines.

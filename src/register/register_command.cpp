@@ -5,7 +5,6 @@
 #include "register/register_store.h"
 #include "reports/month_export.h"
 #include "storage/generations.h"
-#include "storage/safe_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -151,18 +150,11 @@ int runRegisterCommand(const QStringList &args, const QString &exePath, const QD
     if (exporting) {
         if (!reg.unlock(passphrase, error))
             return reg.exists() ? PassphraseRefused : ExportDataError;
-        const std::vector<RegisterEntry> entries = reg.entriesBetween(fromDate, toDate);
-        // Logged before the file is written: no export goes unrecorded.
-        reg.addLog(now, QStringLiteral("書き出し"),
-                   QStringLiteral("%1～%2 の %3 件を %4 へ（コマンド）")
-                       .arg(fromDate.toString(QStringLiteral("yyyy/MM/dd")), toDate.toString(QStringLiteral("yyyy/MM/dd")))
-                       .arg(entries.size())
-                       .arg(QDir::toNativeSeparators(outFile)));
-        if (!reg.save(error))
-            return ExportWriteError;
-        const QByteArray csv = registerCsv(entries);
-        if (!writeFileAtomically(outFile, csv.constData(), std::size_t(csv.size()), error)) {
-            *error = error->simplified();
+        switch (exportRegisterRange(reg, fromDate, toDate, outFile, now, QStringLiteral("（コマンド）"), error)) {
+        case RegisterExport::Written:
+            break;
+        case RegisterExport::LogNotStored:
+        case RegisterExport::FileNotWritten:
             return ExportWriteError;
         }
         return ExportOk;

@@ -1,6 +1,9 @@
 #include "register/register_csv.h"
 
 #include "reports/month_grid.h"
+#include "storage/safe_file.h"
+
+#include <QDir>
 
 namespace {
 
@@ -163,4 +166,23 @@ bool parseRegisterCsv(const QByteArray &bytes, const QDateTime &now, std::vector
     }
     *entries = std::move(read);
     return true;
+}
+
+RegisterExport exportRegisterRange(GuestRegister &reg, const QDate &from, const QDate &to, const QString &outFile,
+                                   const QDateTime &now, const QString &how, QString *error)
+{
+    const std::vector<RegisterEntry> entries = reg.entriesBetween(from, to);
+    reg.addLog(now, QStringLiteral("書き出し"),
+               QStringLiteral("%1～%2 の %3 件を %4 へ%5")
+                   .arg(from.toString(QStringLiteral("yyyy/MM/dd")), to.toString(QStringLiteral("yyyy/MM/dd")))
+                   .arg(entries.size())
+                   .arg(QDir::toNativeSeparators(outFile), how));
+    if (!reg.save(error))
+        return RegisterExport::LogNotStored;
+    const QByteArray csv = registerCsv(entries);
+    if (!writeFileAtomically(outFile, csv.constData(), std::size_t(csv.size()), error)) {
+        *error = error->simplified();
+        return RegisterExport::FileNotWritten;
+    }
+    return RegisterExport::Written;
 }

@@ -23,3 +23,12 @@ QByteArray registerCsv(const std::vector<RegisterEntry> &entries);
 // wrong in *error at the first row it cannot take; nothing is then returned.
 bool parseRegisterCsv(const QByteArray &bytes, const QDateTime &now, std::vector<RegisterEntry> *entries,
                       QString *error);
+
+class GuestRegister;
+
+// Writes the register's entries of the arrival days from..to as CSV to
+// outFile, logging the export (with how, e.g. "（コマンド）") in the register
+// and storing the log before the file is written: no export goes unrecorded.
+enum class RegisterExport { Written, LogNotStored, FileNotWritten };
+RegisterExport exportRegisterRange(GuestRegister &reg, const QDate &from, const QDate &to, const QString &outFile,
+                                   const QDateTime &now, const QString &how, QString *error);

@@ -2,6 +2,7 @@
 
 #include "controls/ime_mode.h"
 #include "controls/string_grid_ex.h"
+#include "register/register_form.h"
 #include "printing/fonts.h"
 #include "reservations/reservation_list.h"
 #include "shell/front_desk.h"
@@ -110,7 +111,11 @@ TRsvlistForm::TRsvlistForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), 
     Button2 = new QPushButton(QStringLiteral("明細新規作成"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
     connect(Button2, &QPushButton::clicked, this, &TRsvlistForm::NewBillClick);
-    for (QPushButton *b : {Button1, Button2})
+    RegisterButton = new QPushButton(QStringLiteral("宿泊者名簿"), this);
+    RegisterButton->setObjectName(QStringLiteral("RegisterButton"));
+    RegisterButton->setToolTip(QStringLiteral("選んだ行の請求の宿泊者名簿を開きます"));
+    connect(RegisterButton, &QPushButton::clicked, this, &TRsvlistForm::RegisterClick);
+    for (QPushButton *b : {Button1, Button2, RegisterButton})
         b->setMinimumHeight(32);
 
     auto *note = new QLabel(QStringLiteral("※すでに取得されているデータは上書きされません　再取得したい場合はデータを削除してください"), this);
@@ -170,6 +175,10 @@ TRsvlistForm::TRsvlistForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), 
     DeleteItem->setObjectName(QStringLiteral("DeleteBill1"));
     connect(DeleteItem, &QAction::triggered, this, &TRsvlistForm::DeleteBillClick);
     FPopup->addSeparator();
+    RegisterItem = FPopup->addAction(QStringLiteral("宿泊者名簿を開く"));
+    RegisterItem->setObjectName(QStringLiteral("Register1"));
+    connect(RegisterItem, &QAction::triggered, this, &TRsvlistForm::RegisterClick);
+    FPopup->addSeparator();
     QAction *closeItem = FPopup->addAction(QStringLiteral("ポップアップメニューを閉じる"));
     closeItem->setObjectName(QStringLiteral("ClosePopup1"));
 
@@ -185,6 +194,7 @@ TRsvlistForm::TRsvlistForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(Button1);
     buttons->addWidget(Button2);
+    buttons->addWidget(RegisterButton);
     buttons->addStretch();
     right->addLayout(buttons);
     right->addWidget(note);
@@ -395,6 +405,7 @@ bool TRsvlistForm::GridMouseDown(Qt::MouseButton button, int col, int row)
             return false;
         FGrid->FocusCell(RsvColMeiNo, row);
         DeleteItem->setEnabled(r != nullptr);
+        RegisterItem->setEnabled(r != nullptr);
         const QRect cell = FGrid->CellRect(col, row);
         FPopup->popup(FGrid->viewport()->mapToGlobal(cell.isEmpty() ? QPoint() : cell.bottomLeft()));
         return true;
@@ -412,6 +423,16 @@ bool TRsvlistForm::GridMouseDown(Qt::MouseButton button, int col, int row)
     }
     OpenBill(r->MeiNo);
     return true;
+}
+
+void TRsvlistForm::RegisterClick()
+{
+    const Row *r = RowAt(FGrid->Row());
+    if (!r) {
+        ShowMessage(this, kWarning, QStringLiteral("宿泊者名簿を開く請求の行を選んでください。"));
+        return;
+    }
+    openRegisterWindow(Desk, this, r->MeiNo);
 }
 
 void TRsvlistForm::SplitRoom(int row)

@@ -46,6 +46,7 @@ public:
     void SetFetchOptions(const FetchOptions &options) { FFetchOptions = options; }
     void NewBillClick();        // 明細新規作成 (button and pop-up)
     void DeleteBillClick();     // 明細を削除する (pop-up), for the selected row
+    void RegisterClick();       // 宿泊者名簿 (button and pop-up), for the selected row
     // A mouse button pressed on a grid cell; true when the list acted on it.
     bool GridMouseDown(Qt::MouseButton button, int col, int row);
 
@@ -86,9 +87,11 @@ private:
     QCalendarWidget *Calendar = nullptr;
     QPushButton *Button1 = nullptr;
     QPushButton *Button2 = nullptr;
+    QPushButton *RegisterButton = nullptr;
     TStringGridEx *FGrid = nullptr;
     QMenu *FPopup = nullptr;
     QAction *DeleteItem = nullptr;
+    QAction *RegisterItem = nullptr;
     std::vector<size_t> FIndices; // scratch of RefreshList, kept for its capacity
     std::vector<Row> FRows;       // grid row r is FRows[r - 1]
     bool FSelecting = false;      // the calendar's selection is being set by the list

@@ -2,6 +2,7 @@
 
 #include "message_box.h"
 #include "placement.h"
+#include "register_session.h"
 #include "storage/clock.h"
 #include "storage/pg_store.h"
 
@@ -24,6 +25,11 @@ FrontDesk::~FrontDesk()
 QString FrontDesk::loadData(const QString &exePath)
 {
     const QString dir = exePath.endsWith(QLatin1Char('/')) ? exePath : exePath + QLatin1Char('/');
+    // Data read again (a restore) may hold another register: the open one locks and goes.
+    if (Register) {
+        Register->lock();
+        Register.reset();
+    }
     const StoreChoice choice = chooseStore(dir + QStringLiteral("norvelreceipt.ini"), QProcessEnvironment::systemEnvironment());
     QString storeError;
     Data.Store = openStore(choice, &storeError);
@@ -51,6 +57,13 @@ QString FrontDesk::loadData(const QString &exePath)
     // but the library now refuses every data write.
     Loaded = !Library.WritesRefused();
     return message;
+}
+
+RegisterSession &FrontDesk::registerSession()
+{
+    if (!Register)
+        Register = std::make_unique<RegisterSession>(Data.ExePath, Data.iniPath());
+    return *Register;
 }
 
 QWidget *FrontDesk::findChildWindow(const QString &componentName) const

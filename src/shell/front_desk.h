@@ -12,8 +12,10 @@
 #include <QPointer>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class QMdiArea;
+class RegisterSession;
 class QWidget;
 
 class FrontDesk : public QObject {
@@ -36,6 +38,9 @@ public:
     // The program directory, ending in "/".
     const QString &programDir() const { return Data.ExePath; }
     QMdiArea *mdiArea() const { return Mdi; }
+    // The guest register of this run (locked until the clerk opens it),
+    // made for the data folder loaded last.
+    RegisterSession &registerSession();
 
     // The open child window with this component name, or null.
     QWidget *findChildWindow(const QString &componentName) const;
@@ -89,4 +94,5 @@ private:
     uint32_t OpenBillNo = 0;
     bool ReadOnlyBill = false;
     QMetaObject::Connection BillWindowWatch;
+    std::unique_ptr<RegisterSession> Register;
 };

@@ -1,0 +1,107 @@
+#pragma once
+// TRegisterForm "宿泊者名簿": the register entries of one bill's stay, one row
+// per guest (the first named after the bill, as many as its stay lines hold
+// guests), with the fields each kind of guest needs; and, on its second page,
+// the register's log and its export for a range of arrival days. It shows
+// the register only while it is unlocked and closes when it locks, saving
+// what was typed.
+
+#include "register/guest_register.h"
+#include "register/register_stays.h"
+
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+class FrontDesk;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QDateTimeEdit;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+class QTabWidget;
+
+class TRegisterForm : public QWidget {
+    Q_OBJECT
+public:
+    // The register must be unlocked (openRegister) before.
+    TRegisterForm(FrontDesk &desk, const RegisterStay &stay, QWidget *parent = nullptr);
+    ~TRegisterForm() override;
+
+    quint32 billNo() const { return Stay.meiNo; }
+    // Shows another stay's guests, after saving this one's.
+    bool showStay(const RegisterStay &stay);
+    // Stores the guests typed; false (with the reason shown) when refused:
+    // a malformed passport number, or a register that could not be written.
+    bool save();
+    // The guests as the window holds them (what save() would store).
+    const std::vector<RegisterEntry> &guests();
+    void selectGuest(int row);
+    void addGuest();
+    void removeGuest();
+    // Writes the CSV of the arrival days from..to; asks for the file.
+    bool exportCsv();
+
+    // Where the CSV goes; tests answer it. Empty: cancelled.
+    static std::function<QString(QWidget *parent, const QString &suggested)> CsvFileDialog;
+
+protected:
+    void closeEvent(QCloseEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
+
+private:
+    void createControls();
+    void createLayout();
+    void loadStay(const RegisterStay &stay);
+    void showGuestList();
+    void showGuest();
+    void readGuest();
+    void showRequired();
+    void showLog();
+    void moveOn(QWidget *from);
+    void locking();
+
+    FrontDesk &Desk;
+    RegisterStay Stay;
+    RegisterFields Fields;
+    std::vector<RegisterEntry> Rows;
+    std::vector<quint64> Removed;
+    int Current = -1;
+    bool Dirty = false;
+    bool Showing = false;
+    bool Closing = false;
+
+    QTabWidget *Pages = nullptr;
+    QLabel *StayLabel = nullptr;
+    QTableWidget *GuestGrid = nullptr;
+    QPushButton *AddButton = nullptr, *RemoveButton = nullptr, *SaveButton = nullptr;
+    QLabel *RequiredLabel = nullptr, *ProblemLabel = nullptr;
+    QLineEdit *NameEdit = nullptr, *ReadingEdit = nullptr, *AddressEdit = nullptr, *ContactEdit = nullptr;
+    QCheckBox *AbroadCheck = nullptr;
+    QComboBox *NationalityCombo = nullptr;
+    QLineEdit *PassportEdit = nullptr;
+    QLineEdit *AgeEdit = nullptr;
+    QComboBox *SexCombo = nullptr;
+    QLineEdit *PreviousEdit = nullptr, *NextEdit = nullptr;
+    QDateTimeEdit *ArrivalEdit = nullptr, *DepartureEdit = nullptr;
+    std::vector<std::pair<QLabel *, QWidget *>> FieldRows;
+    QDateEdit *FromDate = nullptr, *ToDate = nullptr;
+    QPushButton *CsvButton = nullptr;
+    QTableWidget *LogGrid = nullptr;
+};
+
+// Opens the register window on a stay for the asking window (the register
+// opened first); an open one shows that stay. Null when the clerk cancelled
+// the opening.
+TRegisterForm *openRegisterWindow(FrontDesk &desk, QWidget *asking, const RegisterStay &stay);
+// The same for a stored bill.
+TRegisterForm *openRegisterWindow(FrontDesk &desk, QWidget *asking, quint32 billNo);
+
+// Before a stay's bill is settled: true to go on. While a register exists and
+// a guest of the stay has no entry or an incomplete one, the clerk is warned
+// (the register opened first when locked; cancelling that goes on) and may
+// go on, or go to the register window instead (false).
+bool registerReadyForCheckout(FrontDesk &desk, QWidget *asking, const RegisterStay &stay);
