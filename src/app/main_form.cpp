@@ -10,6 +10,7 @@
 #include "reports/shukuhakuzei_form.h"
 #include "reports/urikake_form.h"
 #include "register/register_arrivals_form.h"
+#include "register/register_form.h"
 #include "register/register_unlock_form.h"
 #include "reservations/rsvlist_form.h"
 #include "search/search_form.h"
@@ -405,8 +406,8 @@ void TMainForm::RegisterArrivalsClick()
         open->setDay(Clock::now().date());
         return;
     }
-    openChildWindow(QStringLiteral("RegisterArrivalsForm"),
-                    [this] { return new TRegisterArrivalsForm(*Desk, Clock::now().date()); });
+    placeRegisterWindow(openChildWindow(QStringLiteral("RegisterArrivalsForm"),
+                                        [this] { return new TRegisterArrivalsForm(*Desk, Clock::now().date()); }));
 }
 
 void TMainForm::RegisterPassphraseClick()

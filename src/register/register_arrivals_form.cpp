@@ -36,6 +36,7 @@ TRegisterArrivalsForm::TRegisterArrivalsForm(FrontDesk &desk, const QDate &day, 
     DayEdit = new QDateEdit(day, this);
     DayEdit->setObjectName(QStringLiteral("DayEdit"));
     DayEdit->setDisplayFormat(QStringLiteral("yyyy/MM/dd (ddd)"));
+    DayEdit->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
     DayEdit->setCalendarPopup(true);
     ApplyImeMode(DayEdit, imDisable);
     CountLabel = new QLabel(this);

@@ -19,6 +19,7 @@ public:
     // The register must be unlocked (openRegister) before.
     TRegisterArrivalsForm(FrontDesk &desk, const QDate &day, QWidget *parent = nullptr);
 
+    QSize sizeHint() const override { return {760, 420}; }
     void setDay(const QDate &day);
     void refresh();
     // Opens the register window for the row's bill.

@@ -24,6 +24,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QShortcut>
@@ -150,9 +152,11 @@ void TRegisterForm::createControls()
     GuestGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     GuestGrid->verticalHeader()->hide();
     GuestGrid->horizontalHeader()->setStretchLastSection(true);
-    GuestGrid->setColumnWidth(ColNo, 36);
-    GuestGrid->setColumnWidth(ColName, 140);
-    GuestGrid->setColumnWidth(ColKind, 48);
+    GuestGrid->setColumnWidth(ColNo, 32);
+    GuestGrid->setColumnWidth(ColName, 130);
+    GuestGrid->setColumnWidth(ColKind, 40);
+    GuestGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    GuestGrid->setWordWrap(false);
     GuestGrid->installEventFilter(this);
     AddButton = named(new QPushButton(QStringLiteral("宿泊者を追加"), guests), "AddButton");
     RemoveButton = named(new QPushButton(QStringLiteral("宿泊者を削除"), guests), "RemoveButton");
@@ -241,7 +245,7 @@ void TRegisterForm::createLayout()
     auto *form = new QFormLayout;
     form->setLabelAlignment(Qt::AlignRight);
     const auto row = [&](const char *caption, QWidget *field) {
-        auto *label = new QLabel(QString::fromUtf8(caption), guests);
+        auto *label = new QLabel(QStringLiteral("　") + QString::fromUtf8(caption), guests);
         label->setBuddy(field);
         form->addRow(label, field);
         FieldRows.emplace_back(label, field);
@@ -309,7 +313,6 @@ void TRegisterForm::createLayout()
                         SaveButton,  AddButton, RemoveButton};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
-    resize(860, 470);
 }
 
 void TRegisterForm::loadStay(const RegisterStay &stay)
@@ -353,6 +356,7 @@ void TRegisterForm::showGuestList()
                 GuestGrid->setItem(r, c, item);
             }
             item->setText(cells[c]);
+            item->setToolTip(cells[c]);
         }
     }
     if (Current >= 0)
@@ -441,8 +445,7 @@ void TRegisterForm::showRequired()
     // has not turned on are not shown at all, nor nationality and passport for
     // a guest living in Japan.
     for (auto &[label, field] : FieldRows) {
-        QString caption = label->text();
-        caption.remove(QStringLiteral("＊"));
+        const QString caption = label->text().mid(1);
         const bool extra = (field == AgeEdit && !Fields.age) || (field == SexCombo && !Fields.sex)
             || (field == PreviousEdit && !Fields.previousStay) || (field == NextEdit && !Fields.nextStay)
             || ((field == ArrivalEdit || field == DepartureEdit) && !Fields.arrivalTimes);
@@ -450,7 +453,8 @@ void TRegisterForm::showRequired()
         field->setVisible(!extra);
         if (field == NationalityCombo)
             field->setEnabled(e.livesAbroad);
-        label->setText(required.contains(caption) ? QStringLiteral("＊") + caption : caption);
+        // A full-width space where the mark is not, so that the captions stay put.
+        label->setText((required.contains(caption) ? QStringLiteral("＊") : QStringLiteral("　")) + caption);
     }
     const QStringList problems = entryProblems(e, Fields);
     ProblemLabel->setText(problems.isEmpty() ? QString()
@@ -643,8 +647,19 @@ TRegisterForm *openRegisterWindow(FrontDesk &desk, QWidget *asking, const Regist
         open->showStay(stay);
         return open;
     }
-    return qobject_cast<TRegisterForm *>(desk.openChildWindow(
+    auto *form = qobject_cast<TRegisterForm *>(desk.openChildWindow(
         QStringLiteral("RegisterForm"), [&desk, &stay] { return new TRegisterForm(desk, stay); }));
+    placeRegisterWindow(form);
+    return form;
+}
+
+void placeRegisterWindow(QWidget *window)
+{
+    auto *sub = window ? qobject_cast<QMdiSubWindow *>(window->parentWidget()) : nullptr;
+    if (!sub || !sub->mdiArea())
+        return;
+    sub->move(0, 0);
+    sub->resize(sub->sizeHint().boundedTo(sub->mdiArea()->viewport()->size()));
 }
 
 TRegisterForm *openRegisterWindow(FrontDesk &desk, QWidget *asking, quint32 billNo)

@@ -32,6 +32,7 @@ public:
     ~TRegisterForm() override;
 
     quint32 billNo() const { return Stay.meiNo; }
+    QSize sizeHint() const override { return {1010, 540}; }
     // Shows another stay's guests, after saving this one's.
     bool showStay(const RegisterStay &stay);
     // Stores the guests typed; false (with the reason shown) when refused:
@@ -105,3 +106,7 @@ TRegisterForm *openRegisterWindow(FrontDesk &desk, QWidget *asking, quint32 bill
 // (the register opened first when locked; cancelling that goes on) and may
 // go on, or go to the register window instead (false).
 bool registerReadyForCheckout(FrontDesk &desk, QWidget *asking, const RegisterStay &stay);
+
+// A register window just opened: at the top left of the working area, in its
+// own size as far as the area allows.
+void placeRegisterWindow(QWidget *window);

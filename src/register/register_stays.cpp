@@ -98,7 +98,7 @@ std::vector<RegisterStay> staysArrivingOn(const ReserveRecords &lines, const TLo
     std::vector<RegisterStay> stays;
     const uint32_t packed = packedOf(day);
     for (const BillEntry &b : lines.bills().entries())
-        if (b.firstNight == packed)
+        if (b.firstNight == packed && b.nights > 0) // a day-use bill is no stay
             stays.push_back(stayOf(lines, marks, b));
     std::sort(stays.begin(), stays.end(), [](const RegisterStay &a, const RegisterStay &b) { return a.meiNo < b.meiNo; });
     return stays;

@@ -40,7 +40,7 @@ void countGuestsOfLines(const RecordList<TReserveData> &lines, const TLodgingTax
 // or, for a bill not stored yet, a stay of one guest from today.
 RegisterStay registerStayOf(const ReserveRecords &lines, const TLodgingTax &marks, quint32 meiNo, const QDate &today);
 
-// The bills whose stay begins on day, by bill number.
+// The bills whose stay begins on day (day use is no stay), by bill number.
 std::vector<RegisterStay> staysArrivingOn(const ReserveRecords &lines, const TLodgingTax &marks, const QDate &day);
 
 // The rows the register window shows for a stay: the entries already made

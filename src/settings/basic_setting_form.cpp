@@ -4,6 +4,7 @@
 #include "controls/sa_num_edit.h"
 #include "controls/text_guard.h"
 #include "printing/logo_file.h"
+#include "register/register_settings.h"
 #include "settings/lodging_tax_form.h"
 #include "settings/face_choices.h"
 #include "shell/front_desk.h"
@@ -26,6 +27,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFormLayout>
 #include <QFrame>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -265,6 +267,7 @@ TBasicSettingForm::TBasicSettingForm(FrontDesk &desk, QWidget *parent) : QWidget
     createPage3();
     createTaxPage();
     createLodgingPage();
+    createRegisterPage();
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(PageControl1);
@@ -895,6 +898,7 @@ void TBasicSettingForm::closeEvent(QCloseEvent *e)
         ShowMessage(this, kError,
                     error + QStringLiteral("\n\n設定はこのまま使われます。"
                                            "次にこの画面を閉じるときに、もう一度保存します。"));
+    saveRegisterPage();
     SaveFormPlacement(Desk.library(), this, data.iniPath());
     qApp->removeEventFilter(this);
     e->accept();
@@ -1007,6 +1011,71 @@ void TBasicSettingForm::createLodgingPage()
     auto *layout = new QVBoxLayout(page);
     LodgingPage = new TLodgingTaxPage(page);
     layout->addWidget(LodgingPage);
+}
+
+namespace {
+// The extra fields in the order of their check boxes.
+constexpr bool RegisterFields::*RegisterFieldFlags[] = {&RegisterFields::age, &RegisterFields::sex,
+                                                        &RegisterFields::previousStay, &RegisterFields::nextStay,
+                                                        &RegisterFields::arrivalTimes};
+} // namespace
+
+void TBasicSettingForm::createRegisterPage()
+{
+    QWidget *page = scrolledPage(PageControl1, QStringLiteral("宿泊者名簿"), "TabSheet6");
+    const RegisterSettings settings = readRegisterSettings(Desk.data().iniPath());
+    auto *fields = named(new QGroupBox(QStringLiteral("都道府県の条例で記入する項目（氏名・住所・連絡先、国外在住の方の国籍・旅券番号のほかに）"), page),
+                         "RegisterFieldsGroup");
+    auto *fieldLayout = new QVBoxLayout(fields);
+    static const char *const captions[] = {"年齢", "性別", "前泊地", "行先地", "到着日時・出発日時"};
+    static const char *const names[] = {"RegisterAge", "RegisterSex", "RegisterPreviousStay", "RegisterNextStay",
+                                        "RegisterArrivalTimes"};
+    for (size_t i = 0; i < RegisterFieldChecks.size(); ++i) {
+        RegisterFieldChecks[i] = named(new QCheckBox(QString::fromUtf8(captions[i]), fields), names[i]);
+        RegisterFieldChecks[i]->setChecked(settings.fields.*RegisterFieldFlags[i]);
+        fieldLayout->addWidget(RegisterFieldChecks[i]);
+    }
+    LockMinutesSpin = named(new QSpinBox(page), "LockMinutesSpin");
+    LockMinutesSpin->setRange(1, 24 * 60);
+    LockMinutesSpin->setSuffix(QStringLiteral(" 分"));
+    LockMinutesSpin->setValue(settings.lockMinutes);
+    ApplyImeMode(LockMinutesSpin, imDisable);
+    RetentionYearsSpin = named(new QSpinBox(page), "RetentionYearsSpin");
+    RetentionYearsSpin->setRange(RegisterSettings::MinRetentionYears, 100);
+    RetentionYearsSpin->setSuffix(QStringLiteral(" 年"));
+    RetentionYearsSpin->setValue(settings.retentionYears);
+    ApplyImeMode(RetentionYearsSpin, imDisable);
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("操作がないとき名簿に鍵をかけるまで:"), LockMinutesSpin);
+    form->addRow(QStringLiteral("名簿の保存期間（作成から、3年以上）:"), RetentionYearsSpin);
+    auto *layout = new QVBoxLayout(page);
+    layout->addWidget(fields);
+    layout->addLayout(form);
+    layout->addStretch();
+}
+
+bool TBasicSettingForm::saveRegisterPage()
+{
+    const QString ini = Desk.data().iniPath();
+    RegisterSettings settings = readRegisterSettings(ini);
+    RegisterSettings chosen = settings;
+    for (size_t i = 0; i < RegisterFieldChecks.size(); ++i)
+        chosen.fields.*RegisterFieldFlags[i] = RegisterFieldChecks[i]->isChecked();
+    chosen.lockMinutes = LockMinutesSpin->value();
+    chosen.retentionYears = RetentionYearsSpin->value();
+    const auto same = [](const RegisterSettings &a, const RegisterSettings &b) {
+        for (bool RegisterFields::*flag : RegisterFieldFlags)
+            if (a.fields.*flag != b.fields.*flag)
+                return false;
+        return a.lockMinutes == b.lockMinutes && a.retentionYears == b.retentionYears;
+    };
+    if (same(settings, chosen))
+        return true;
+    QString error;
+    if (writeRegisterSettings(ini, chosen, &error))
+        return true;
+    ShowMessage(this, kError, error + QStringLiteral("\n\n宿泊者名簿の設定は保存されていません。"));
+    return false;
 }
 
 void TBasicSettingForm::fillTaxPage()

@@ -86,6 +86,9 @@ private:
     void createPage3();
     void createTaxPage();
     void createLodgingPage();
+    // 宿泊者名簿: the prefecture's extra fields, the idle lock and the keeping years.
+    void createRegisterPage();
+    bool saveRegisterPage();
     void fillTaxPage();
     // The tax page's rates, fixed rate and registration number into money;
     // false (after saying why, or when the user chose to correct) keeps the window open.
@@ -129,6 +132,9 @@ private:
     QLabel *DatedSettings = nullptr;
     // The accommodation-tax page.
     TLodgingTaxPage *LodgingPage = nullptr;
+    std::array<QCheckBox *, 5> RegisterFieldChecks{};
+    QSpinBox *LockMinutesSpin = nullptr;
+    QSpinBox *RetentionYearsSpin = nullptr;
     QColor LastColour = Qt::white; // the colour dialog starts from the last choice
     bool Checking = false;
 };
