@@ -21,6 +21,7 @@
 #include "storage/clock.h"
 #include "storage/cp932.h"
 #include "storage/library.h"
+#include "ime/ime_keys.h"
 
 #include <QCalendarWidget>
 #include <QComboBox>
@@ -44,46 +45,6 @@ const uint32_t kBill = 1395363600;
 // Columns of the bill's lines.
 enum { ColDate = 1, ColText = 2, ColTanka = 3, ColSuryou = 4 };
 
-// A program run without blocking the event loop: the toolkit's input-method
-// plugin receives the commit from fcitx5 over D-Bus meanwhile.
-QString run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    QElapsedTimer t;
-    t.start();
-    while (p.state() != QProcess::NotRunning && t.elapsed() < 10000) {
-        p.waitForFinished(5);
-        QCoreApplication::processEvents();
-    }
-    if (p.state() != QProcess::NotRunning) {
-        p.kill();
-        p.waitForFinished();
-        return QStringLiteral("(hung)");
-    }
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-// The input method of the focused input context: "" none yet,
-// "keyboard-us" registered with Japanese off, "mozc" Japanese on.
-QString currentIm() { return run(QStringLiteral("fcitx5-remote"), {QStringLiteral("-n")}); }
-
-bool waitIm(const QString &name)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 10000) {
-        if (currentIm() == name)
-            return true;
-        QTest::qWait(50);
-    }
-    qWarning("input method: wanted %s, have %s", qPrintable(name), qPrintable(currentIm()));
-    return false;
-}
-
-void keys(const QStringList &names) { run(QStringLiteral("xdotool"), QStringList{QStringLiteral("key")} + names); }
-void type(const QString &text) { run(QStringLiteral("xdotool"), {QStringLiteral("type"), text}); }
-
 // Puts the full-width digits １ ２ ３ on three spare keys (F13 to F15) for
 // good. xdotool would otherwise map each onto a key only for the moment of
 // the key press, and the toolkit, reading the keyboard map after that moment,
@@ -99,19 +60,6 @@ void mapFullWidthDigits()
 }
 
 QByteArray bytes(const char *cp932) { return QByteArray(cp932); }
-
-// Japanese switched on in a field that takes it, as the clerk leaves it
-// after typing a name.
-void japaneseOn(QWidget *field)
-{
-    field->setFocus();
-    QTRY_VERIFY(field->hasFocus());
-    QTRY_VERIFY(!currentIm().isEmpty());
-    if (currentIm() != QLatin1String("mozc")) {
-        keys({QStringLiteral("ctrl+space")});
-        QVERIFY(waitIm(QStringLiteral("mozc")));
-    }
-}
 
 // Brings forward the tab page a field is on, so that it can take focus.
 void showPageOf(QWidget *field)
