@@ -1,8 +1,9 @@
 #include "register/guest_register.h"
 
+#include "register/country_list.h"
+
 #include <QDataStream>
 #include <QIODevice>
-#include <QLocale>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -77,7 +78,7 @@ QString normalizedPassportNumber(const QString &text)
 bool isCountryCode(const QString &code)
 {
     static const QRegularExpression form(QStringLiteral("^[A-Z]{2}$"));
-    return form.match(code).hasMatch() && QLocale::codeToTerritory(code) != QLocale::AnyTerritory;
+    return form.match(code).hasMatch() && countryByCode(code) != nullptr;
 }
 
 QStringList entryProblems(const RegisterEntry &e, const RegisterFields &fields)
