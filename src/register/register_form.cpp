@@ -1,6 +1,8 @@
 #include "register/register_form.h"
 
+#include "controls/country_combo.h"
 #include "controls/ime_mode.h"
+#include "printing/register_documents.h"
 #include "register/register_csv.h"
 #include "register/register_settings.h"
 #include "register/register_unlock_form.h"
@@ -8,6 +10,7 @@
 #include "shell/message_box.h"
 #include "shell/register_session.h"
 #include "storage/clock.h"
+#include "storage/cp932.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -23,7 +26,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -75,26 +77,6 @@ QDateEdit *dateEdit(QWidget *parent, const char *name, const QDate &date)
     e->setCalendarPopup(true);
     ApplyImeMode(e, imDisable);
     return e;
-}
-
-// Every country of the ISO 3166 list as Qt knows it: "JP 日本 / Japan".
-void fillCountries(QComboBox *combo)
-{
-    combo->addItem(QString(), QString());
-    QList<QPair<QString, QString>> countries;
-    for (int t = 1; t <= int(QLocale::LastTerritory); ++t) {
-        const auto territory = QLocale::Territory(t);
-        const QString code = QLocale::territoryToCode(territory);
-        if (code.size() != 2 || !isCountryCode(code))
-            continue;
-        countries.append({code, QStringLiteral("%1 %2").arg(code, QLocale::territoryToString(territory))});
-    }
-    std::sort(countries.begin(), countries.end());
-    countries.erase(std::unique(countries.begin(), countries.end(),
-                                [](const auto &a, const auto &b) { return a.first == b.first; }),
-                    countries.end());
-    for (const auto &[code, text] : countries)
-        combo->addItem(text, code);
 }
 
 bool isBlank(const RegisterEntry &e)
@@ -156,6 +138,7 @@ void TRegisterForm::createControls()
     GuestGrid->setColumnWidth(ColName, 130);
     GuestGrid->setColumnWidth(ColKind, 40);
     GuestGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    GuestGrid->setMinimumWidth(340);
     GuestGrid->setWordWrap(false);
     GuestGrid->installEventFilter(this);
     AddButton = named(new QPushButton(QStringLiteral("宿泊者を追加"), guests), "AddButton");
@@ -175,10 +158,18 @@ void TRegisterForm::createControls()
     ContactEdit = lineEdit(guests, "ContactEdit", imDisable);
     ContactEdit->setPlaceholderText(QStringLiteral("電話番号またはメール"));
     AbroadCheck = named(new QCheckBox(QStringLiteral("国外在住（日本に住所がない）"), guests), "AbroadCheck");
-    NationalityCombo = named(new QComboBox(guests), "NationalityCombo");
-    fillCountries(NationalityCombo);
+    NationalityCombo = named(new TCountryCombo(guests), "NationalityCombo");
     PassportEdit = lineEdit(guests, "PassportEdit", imDisable);
     PassportEdit->setMaxLength(12);
+    // Passport numbers are capitals whatever the keyboard's state.
+    connect(PassportEdit, &QLineEdit::textEdited, this, [this](const QString &text) {
+        if (text != text.toUpper()) {
+            const int at = PassportEdit->cursorPosition();
+            PassportEdit->setText(text.toUpper());
+            PassportEdit->setCursorPosition(at);
+            readGuest();
+        }
+    });
     AgeEdit = lineEdit(guests, "AgeEdit", imDisable);
     AgeEdit->setMaxLength(3);
     AgeEdit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), AgeEdit));
@@ -194,6 +185,8 @@ void TRegisterForm::createControls()
     FromDate = dateEdit(exportPage, "FromDate", QDate(today.year(), today.month(), 1));
     ToDate = dateEdit(exportPage, "ToDate", today);
     CsvButton = named(new QPushButton(QStringLiteral("CSVに書き出す..."), exportPage), "CsvButton");
+    PreviewButton = named(new QPushButton(QStringLiteral("印刷プレビュー"), exportPage), "PreviewButton");
+    PrintButton = named(new QPushButton(QStringLiteral("印刷"), exportPage), "PrintButton");
     LogGrid = named(new QTableWidget(0, 3, exportPage), "LogGrid");
     LogGrid->setHorizontalHeaderLabels({QStringLiteral("日時"), QStringLiteral("操作"), QStringLiteral("内容")});
     LogGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -209,8 +202,8 @@ void TRegisterForm::createControls()
     for (QLineEdit *e : {NameEdit, ReadingEdit, AddressEdit, ContactEdit, PassportEdit, AgeEdit, PreviousEdit, NextEdit})
         connect(e, &QLineEdit::textEdited, this, [this] { readGuest(); });
     connect(AbroadCheck, &QCheckBox::toggled, this, [this] { readGuest(); });
-    for (QComboBox *c : {NationalityCombo, SexCombo})
-        connect(c, &QComboBox::currentIndexChanged, this, [this] { readGuest(); });
+    connect(NationalityCombo, &TCountryCombo::codeChanged, this, [this] { readGuest(); });
+    connect(SexCombo, &QComboBox::currentIndexChanged, this, [this] { readGuest(); });
     for (QDateTimeEdit *t : {ArrivalEdit, DepartureEdit})
         connect(t, &QDateTimeEdit::dateTimeChanged, this, [this] { readGuest(); });
     connect(GuestGrid, &QTableWidget::currentCellChanged, this, [this](int row) {
@@ -221,6 +214,8 @@ void TRegisterForm::createControls()
     connect(RemoveButton, &QPushButton::clicked, this, &TRegisterForm::removeGuest);
     connect(SaveButton, &QPushButton::clicked, this, &TRegisterForm::save);
     connect(CsvButton, &QPushButton::clicked, this, &TRegisterForm::exportCsv);
+    connect(PreviewButton, &QPushButton::clicked, this, [this] { printList(int(printing::RegisterOutput::Preview)); });
+    connect(PrintButton, &QPushButton::clicked, this, [this] { printList(int(printing::RegisterOutput::Print)); });
 
     auto *saveKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
     saveKey->setContext(Qt::WidgetWithChildrenShortcut);
@@ -297,6 +292,8 @@ void TRegisterForm::createLayout()
     range->addWidget(new QLabel(QStringLiteral("～"), exportPage));
     range->addWidget(ToDate);
     range->addWidget(CsvButton);
+    range->addWidget(PreviewButton);
+    range->addWidget(PrintButton);
     range->addStretch();
     auto *log = new QVBoxLayout(exportPage);
     log->addLayout(range);
@@ -387,7 +384,7 @@ void TRegisterForm::showGuest()
     AddressEdit->setText(e.address);
     ContactEdit->setText(e.contact);
     AbroadCheck->setChecked(e.livesAbroad);
-    NationalityCombo->setCurrentIndex(std::max(0, NationalityCombo->findData(e.nationality)));
+    NationalityCombo->setCode(e.nationality);
     PassportEdit->setText(e.passportNo);
     AgeEdit->setText(e.age);
     SexCombo->setCurrentIndex(std::max(0, SexCombo->findText(e.sex)));
@@ -409,7 +406,7 @@ void TRegisterForm::readGuest()
     e.address = AddressEdit->text();
     e.contact = ContactEdit->text();
     e.livesAbroad = AbroadCheck->isChecked();
-    e.nationality = NationalityCombo->currentData().toString();
+    e.nationality = NationalityCombo->code();
     e.passportNo = PassportEdit->text();
     e.age = AgeEdit->text();
     e.sex = SexCombo->currentText();
@@ -570,6 +567,38 @@ bool TRegisterForm::exportCsv()
     }
     ShowMessage(this, Title, QStringLiteral("%1 に書き出しました。").arg(QDir::toNativeSeparators(file)));
     return true;
+}
+
+bool TRegisterForm::printList(int how)
+{
+    if (!save())
+        return false;
+    const QDate from = FromDate->date(), to = ToDate->date();
+    if (from > to) {
+        ShowMessage(this, QStringLiteral("注意"), QStringLiteral("期間の始まりが終わりより後です。"));
+        FromDate->setFocus();
+        return false;
+    }
+    GuestRegister &reg = Desk.registerSession().reg();
+    const std::vector<RegisterEntry> entries = reg.entriesBetween(from, to);
+    const printing::PageModel pages = printing::registerListPages(
+        entries, from, to, fieldText(Desk.data().BaseData.SisetuName), Fields);
+    // Logged and stored just before the list goes out: no print unrecorded.
+    const auto logFirst = [this, &reg, &entries, from, to] {
+        reg.addLog(Clock::now(), QStringLiteral("印刷"),
+                   QStringLiteral("%1～%2 の %3 件")
+                       .arg(from.toString(DateFormat), to.toString(DateFormat))
+                       .arg(entries.size()));
+        QString error;
+        if (reg.save(&error))
+            return true;
+        ShowMessage(this, QStringLiteral("エラー"), QStringLiteral("記録を保存できないため、印刷していません。\n") + error);
+        return false;
+    };
+    const printing::PrintOutcome done = printing::outputRegisterDocumentWith(
+        &ShowMessage, this, pages, printing::registerListName(from, to), printing::RegisterOutput(how), logFirst);
+    showLog();
+    return done == printing::PrintOutcome::Printed || done == printing::PrintOutcome::SavedPdf;
 }
 
 void TRegisterForm::showLog()

@@ -16,6 +16,7 @@
 class FrontDesk;
 class QCheckBox;
 class QComboBox;
+class TCountryCombo;
 class QDateEdit;
 class QDateTimeEdit;
 class QLabel;
@@ -45,6 +46,9 @@ public:
     void removeGuest();
     // Writes the CSV of the arrival days from..to; asks for the file.
     bool exportCsv();
+    // The list of the arrival days from..to on paper (or in the preview, or
+    // as a PDF); each print is logged just before it goes out.
+    bool printList(int how);
 
     // Where the CSV goes; tests answer it. Empty: cancelled.
     static std::function<QString(QWidget *parent, const QString &suggested)> CsvFileDialog;
@@ -82,7 +86,7 @@ private:
     QLabel *RequiredLabel = nullptr, *ProblemLabel = nullptr;
     QLineEdit *NameEdit = nullptr, *ReadingEdit = nullptr, *AddressEdit = nullptr, *ContactEdit = nullptr;
     QCheckBox *AbroadCheck = nullptr;
-    QComboBox *NationalityCombo = nullptr;
+    TCountryCombo *NationalityCombo = nullptr;
     QLineEdit *PassportEdit = nullptr;
     QLineEdit *AgeEdit = nullptr;
     QComboBox *SexCombo = nullptr;
@@ -90,7 +94,7 @@ private:
     QDateTimeEdit *ArrivalEdit = nullptr, *DepartureEdit = nullptr;
     std::vector<std::pair<QLabel *, QWidget *>> FieldRows;
     QDateEdit *FromDate = nullptr, *ToDate = nullptr;
-    QPushButton *CsvButton = nullptr;
+    QPushButton *CsvButton = nullptr, *PreviewButton = nullptr, *PrintButton = nullptr;
     QTableWidget *LogGrid = nullptr;
 };
 

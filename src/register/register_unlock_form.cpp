@@ -1,10 +1,12 @@
 #include "register/register_unlock_form.h"
 
 #include "controls/ime_mode.h"
+#include "printing/register_documents.h"
 #include "shell/front_desk.h"
 #include "shell/message_box.h"
 #include "shell/register_session.h"
 #include "storage/clock.h"
+#include "storage/cp932.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -16,6 +18,8 @@
 namespace {
 
 const QString Title = QStringLiteral("宿泊者名簿");
+
+QString innNameOf(FrontDesk &desk) { return fieldText(desk.data().BaseData.SisetuName); }
 
 QLineEdit *secretEdit(QWidget *parent, const char *name)
 {
@@ -86,8 +90,9 @@ void TRegisterUnlockForm::accept()
                     QStringLiteral("回復キーで開きました。「宿泊者名簿」→「合言葉の変更」で新しい合言葉を決めてください。"));
 }
 
-TRegisterPassphraseForm::TRegisterPassphraseForm(RegisterSession &session, Mode mode, QWidget *parent)
-    : QDialog(parent), Session(session), FMode(mode)
+TRegisterPassphraseForm::TRegisterPassphraseForm(RegisterSession &session, Mode mode, const QString &innName,
+                                                 QWidget *parent)
+    : QDialog(parent), Session(session), FMode(mode), InnName(innName)
 {
     setObjectName(QStringLiteral("RegisterPassphraseForm"));
     setWindowTitle(mode == Create ? QStringLiteral("合言葉の設定") : QStringLiteral("合言葉の変更"));
@@ -152,15 +157,28 @@ void TRegisterPassphraseForm::accept()
         return;
     }
     QDialog::accept();
-    showRecoveryKey(parentWidget(), recoveryKey);
+    showRecoveryKey(parentWidget(), InnName, recoveryKey);
 }
 
-void showRecoveryKey(QWidget *parent, const QString &recoveryKey)
+void showRecoveryKey(QWidget *parent, const QString &innName, const QString &recoveryKey)
 {
-    ShowMessage(parent, QStringLiteral("回復キー"),
-                QStringLiteral("宿泊者名簿の回復キーです。合言葉を忘れたときに名簿を開く唯一の手段です。\n"
-                               "紙に書き写して金庫にしまってください。この画面を閉じると二度と表示しません。\n\n%1")
-                    .arg(recoveryKey));
+    ShownMessage m;
+    m.title = QStringLiteral("回復キー");
+    m.text = QStringLiteral("宿泊者名簿の回復キーです。合言葉を忘れたときに名簿を開く唯一の手段です。\n"
+                            "印刷するか紙に書き写して、金庫にしまってください。この画面を閉じると二度と表示しません。\n\n%1")
+                 .arg(recoveryKey);
+    m.buttons = QMessageBox::Apply | QMessageBox::Close;
+    m.defaultButton = QMessageBox::Apply;
+    m.captions[QMessageBox::Apply] = QStringLiteral("回復キーを印刷");
+    // Until it is on paper (or the clerk says it is written down), the key stays on the screen.
+    while (ShowMessage(parent, m) == QMessageBox::Apply) {
+        const QDate today = Clock::now().date();
+        const printing::PrintOutcome done =
+            printing::outputRegisterDocumentWith(&ShowMessage, parent, printing::recoveryKeyPages(innName, today, recoveryKey),
+                                                 printing::recoveryKeySheetName(today), printing::RegisterOutput::Print);
+        if (done == printing::PrintOutcome::Printed || done == printing::PrintOutcome::SavedPdf)
+            return;
+    }
 }
 
 void offerRegisterRetention(QWidget *parent, RegisterSession &session)
@@ -208,7 +226,7 @@ bool openRegister(QWidget *parent, FrontDesk &desk)
             ShowMessage(parent, QStringLiteral("エラー"), error);
             return false;
         }
-        TRegisterPassphraseForm form(session, TRegisterPassphraseForm::Create, parent);
+        TRegisterPassphraseForm form(session, TRegisterPassphraseForm::Create, innNameOf(desk), parent);
         return form.exec() == QDialog::Accepted;
     }
     TRegisterUnlockForm form(session, parent);
@@ -225,6 +243,6 @@ void changeRegisterPassphrase(QWidget *parent, FrontDesk &desk)
 {
     if (!openRegister(parent, desk))
         return;
-    TRegisterPassphraseForm form(desk.registerSession(), TRegisterPassphraseForm::Change, parent);
+    TRegisterPassphraseForm form(desk.registerSession(), TRegisterPassphraseForm::Change, innNameOf(desk), parent);
     form.exec();
 }

@@ -38,7 +38,8 @@ class TRegisterPassphraseForm : public QDialog {
     Q_OBJECT
 public:
     enum Mode { Create, Change };
-    TRegisterPassphraseForm(RegisterSession &session, Mode mode, QWidget *parent = nullptr);
+    // innName heads the recovery key sheet.
+    TRegisterPassphraseForm(RegisterSession &session, Mode mode, const QString &innName, QWidget *parent = nullptr);
     void accept() override;
 
     static constexpr int MinLength = 8;
@@ -46,12 +47,14 @@ public:
 private:
     RegisterSession &Session;
     Mode FMode;
+    QString InnName;
     QLineEdit *PassEdit1 = nullptr;
     QLineEdit *PassEdit2 = nullptr;
 };
 
-// Shows a recovery key once, to be written down or printed for the safe.
-void showRecoveryKey(QWidget *parent, const QString &recoveryKey);
+// Shows a recovery key once, to be written down or printed (on a sheet with
+// the inn's name) for the safe.
+void showRecoveryKey(QWidget *parent, const QString &innName, const QString &recoveryKey);
 
 // The register unlocked for the asking window: made first when there is none
 // (the pass phrase set), unlocked otherwise; at the first opening of a run

@@ -66,4 +66,16 @@ void japaneseOn(QWidget *field)
     }
 }
 
+// Japanese switched off in a field, for a name in Latin letters.
+void japaneseOff(QWidget *field)
+{
+    field->setFocus();
+    QTRY_VERIFY(field->hasFocus());
+    QTRY_VERIFY(!currentIm().isEmpty());
+    if (currentIm() == QLatin1String("mozc")) {
+        keys({QStringLiteral("ctrl+space")});
+        QVERIFY(waitIm(QStringLiteral("keyboard-us")));
+    }
+}
+
 } // namespace

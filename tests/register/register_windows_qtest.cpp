@@ -9,6 +9,7 @@
 // years. NORVEL_SHOTS=DIR keeps pictures of the windows.
 
 #include "app/main_form.h"
+#include "controls/country_combo.h"
 #include "billing/meisai_form.h"
 #include "manual/small_inn.h"
 #include "register/register_arrivals_form.h"
@@ -223,8 +224,7 @@ private slots:
         typeInto(form, "NameEdit", QStringLiteral("Müller Anna"));
         child<QCheckBox>(form, "AbroadCheck")->setChecked(true);
         QVERIFY(child<QLabel>(form, "RequiredLabel")->text().contains(QStringLiteral("国籍・旅券番号")));
-        auto *country = child<QComboBox>(form, "NationalityCombo");
-        country->setCurrentIndex(country->findData(QStringLiteral("DE")));
+        child<TCountryCombo>(form, "NationalityCombo")->setCode(QStringLiteral("DE"));
         typeInto(form, "AddressEdit", QStringLiteral("Hauptstr. 1, Berlin"));
         typeInto(form, "ContactEdit", QStringLiteral("anna@example.de"));
         typeInto(form, "PassportEdit", QStringLiteral("C01X"));
