@@ -154,7 +154,7 @@ void TMeisaiForm::createControls()
     ApplyImeMode(SeisanDay, imDisable); // dates, nights and amounts are typed as narrow digits
     LangButton = new QPushButton(QStringLiteral("English"), HeaderPanel);
     LangButton->setObjectName(QStringLiteral("LangButton"));
-    RegisterButton = new QPushButton(QStringLiteral("宿泊者名簿 (F8)"), this);
+    RegisterButton = new QPushButton(QStringLiteral("宿泊者名簿 (F9)"), this);
     RegisterButton->setObjectName(QStringLiteral("RegisterButton"));
     RegisterButton->setToolTip(QStringLiteral("この請求の宿泊者の名簿を記入します"));
     connect(RegisterButton, &QPushButton::clicked, this, &TMeisaiForm::registerClick);
@@ -592,7 +592,7 @@ void TMeisaiForm::createShortcuts()
     add(QKeySequence(Qt::Key_F5), [this] { PrintSeikyu->click(); });
     add(QKeySequence(Qt::Key_F6), [this] { PrintRyousyu->click(); });
     add(QKeySequence(Qt::Key_F7), [this] { PrintW->click(); });
-    add(QKeySequence(Qt::Key_F8), [this] { RegisterButton->click(); });
+    add(QKeySequence(Qt::Key_F9), [this] { RegisterButton->click(); });
     // Ctrl+W (close, with the checks and the save of the close button) is the
     // main window's ウィンドウ → 閉じる, for every child window alike.
 }

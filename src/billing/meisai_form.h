@@ -97,7 +97,7 @@ private:
     void printClick(int kind, QSpinBox *copies);
     void showIssued(); // the receipts issued for the bill, from their record
     void printWClick();
-    // 宿泊者名簿: the register of the bill's guests (F8).
+    // 宿泊者名簿: the register of the bill's guests (F9).
     void registerClick();
     RegisterStay registerStay() const;
 

@@ -493,17 +493,22 @@ void TRegisterForm::removeGuest()
     selectGuest(next);
 }
 
-bool TRegisterForm::save()
+bool TRegisterForm::save() { return store(true); }
+
+bool TRegisterForm::store(bool checkForm)
 {
     RegisterSession &session = Desk.registerSession();
     if (!session.isUnlocked())
         return false;
-    // A number typed wrong is caught while the passport is at hand.
+    // A number typed wrong is caught while the passport is at hand; when the
+    // register locks it is kept as typed (and shows as wrong later).
     for (int r = 0; r < int(Rows.size()); ++r) {
         RegisterEntry &e = Rows[size_t(r)];
         if (e.passportNo.trimmed().isEmpty())
             continue;
         if (!isPassportNumber(e.passportNo)) {
+            if (!checkForm)
+                continue;
             selectGuest(r);
             Pages->setCurrentIndex(0);
             ShowMessage(this, QStringLiteral("注意"),
@@ -537,16 +542,24 @@ bool TRegisterForm::save()
     return true;
 }
 
-bool TRegisterForm::exportCsv()
+bool TRegisterForm::rangeReady(QDate *from, QDate *to)
 {
     if (!save())
         return false;
-    const QDate from = FromDate->date(), to = ToDate->date();
-    if (from > to) {
-        ShowMessage(this, QStringLiteral("注意"), QStringLiteral("期間の始まりが終わりより後です。"));
-        FromDate->setFocus();
+    *from = FromDate->date();
+    *to = ToDate->date();
+    if (*from <= *to)
+        return true;
+    ShowMessage(this, QStringLiteral("注意"), QStringLiteral("期間の始まりが終わりより後です。"));
+    FromDate->setFocus();
+    return false;
+}
+
+bool TRegisterForm::exportCsv()
+{
+    QDate from, to;
+    if (!rangeReady(&from, &to))
         return false;
-    }
     const QString suggested = QDir(Desk.data().ExePath)
                                   .filePath(QStringLiteral("宿泊者名簿_%1-%2.csv")
                                                 .arg(from.toString(QStringLiteral("yyyyMMdd")),
@@ -571,14 +584,9 @@ bool TRegisterForm::exportCsv()
 
 bool TRegisterForm::printList(int how)
 {
-    if (!save())
+    QDate from, to;
+    if (!rangeReady(&from, &to))
         return false;
-    const QDate from = FromDate->date(), to = ToDate->date();
-    if (from > to) {
-        ShowMessage(this, QStringLiteral("注意"), QStringLiteral("期間の始まりが終わりより後です。"));
-        FromDate->setFocus();
-        return false;
-    }
     GuestRegister &reg = Desk.registerSession().reg();
     const std::vector<RegisterEntry> entries = reg.entriesBetween(from, to);
     const printing::PageModel pages = printing::registerListPages(
@@ -652,7 +660,7 @@ bool TRegisterForm::eventFilter(QObject *watched, QEvent *e)
 void TRegisterForm::locking()
 {
     // What was typed is kept; the guests' data leave the screen.
-    save();
+    store(false);
     Closing = true;
     close();
 }

@@ -17,6 +17,7 @@ class FrontDesk;
 class QCheckBox;
 class QComboBox;
 class TCountryCombo;
+class QDate;
 class QDateEdit;
 class QDateTimeEdit;
 class QLabel;
@@ -67,7 +68,10 @@ private:
     void showRequired();
     void showLog();
     void moveOn(QWidget *from);
+    // The guests saved and the range of the export page in order (said when not).
+    bool rangeReady(QDate *from, QDate *to);
     void locking();
+    bool store(bool checkForm);
 
     FrontDesk &Desk;
     RegisterStay Stay;

@@ -266,8 +266,8 @@ TBasicSettingForm::TBasicSettingForm(FrontDesk &desk, QWidget *parent) : QWidget
     createPage2();
     createPage3();
     createTaxPage();
-    createLodgingPage();
     createRegisterPage();
+    createLodgingPage(); // the last page: a refusal of its values brings it forward
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(PageControl1);

@@ -26,7 +26,10 @@ const char *const kLevels[] = {
     "printing",                                                  // page models, renderer, print dialogs
     "shell",    // the front desk, the message box, placements, document output
     "controls", // input controls (they show messages)
-    "billing windows", "reservations windows", "settings windows", "reports windows", "search windows", "register windows",
+    // The register's windows stand on their own: the bill window and the
+    // reservation list open them.
+    "register windows",
+    "billing windows", "reservations windows", "settings windows", "reports windows", "search windows",
     "app", // the main window and main()
 };
 

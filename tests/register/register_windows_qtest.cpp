@@ -12,6 +12,7 @@
 #include "controls/country_combo.h"
 #include "billing/meisai_form.h"
 #include "manual/small_inn.h"
+#include "printing/register_documents.h"
 #include "register/register_arrivals_form.h"
 #include "register/register_command.h"
 #include "register/register_form.h"
@@ -103,6 +104,7 @@ class RegisterWindowsTest : public QObject {
     QTemporaryDir dir;
     QList<ShownMessage> shown;
     QList<QMessageBox::StandardButton> answers;
+    QString recoveryKey; // as shown when the register was made
 
     QStringList texts() const
     {
@@ -180,6 +182,8 @@ private slots:
         QVERIFY(shown[1].text.contains(QStringLiteral("二つの合言葉が違います")));
         QCOMPARE(shown[2].title, QStringLiteral("回復キー"));
         QVERIFY(shown[2].text.contains(QStringLiteral("二度と表示しません")));
+        recoveryKey = shown[2].text.split(QLatin1Char('\n')).last();
+        QVERIFY(!recoveryKey.isEmpty());
         QVERIFY(session.exists());
         QVERIFY(session.isUnlocked());
 
@@ -279,6 +283,16 @@ private slots:
         main.mdiArea()->closeAllSubWindows();
         TMeisaiForm *bill = main.openBillWindow(billOf(main, QStringLiteral("SMITH JOHN")));
         QVERIFY(bill);
+        // F9 in the bill window opens the bill's register.
+        QApplication::setActiveWindow(&main);
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        bill->findChild<QLineEdit *>(QStringLiteral("NameEdit"))->setFocus();
+        QTest::keyClick(bill->findChild<QLineEdit *>(QStringLiteral("NameEdit")), Qt::Key_F9);
+        auto *opened = qobject_cast<TRegisterForm *>(main.findChildWindow(QStringLiteral("RegisterForm")));
+        QVERIFY(opened);
+        QCOMPARE(opened->billNo(), bill->billNo());
+        QVERIFY(opened->close());
+        main.desk().bringBillWindowToFront();
         shown.clear();
         answers = {QMessageBox::No};
         QVERIFY(!bill->runDocument(BillPaper::A5, 2, DocumentMode::Print));
@@ -311,11 +325,16 @@ private slots:
         main.show();
         RegisterSettings settings = readRegisterSettings(main.data().iniPath());
         settings.lockMinutes = 5;
-        QString error;
-        QVERIFY2(writeRegisterSettings(main.data().iniPath(), settings, &error), qPrintable(error));
+        QString settingsError;
+        QVERIFY2(writeRegisterSettings(main.data().iniPath(), settings, &settingsError), qPrintable(settingsError));
         unlock(main, {Phrase});
         RegisterSession &session = main.desk().registerSession();
         QVERIFY(main.findChildWindow(QStringLiteral("RegisterArrivalsForm")));
+        // A number half typed when the register locks is kept as typed, not lost.
+        const uint32_t smith = billOf(main, QStringLiteral("SMITH JOHN"));
+        TRegisterForm *form = openRegisterWindow(main.desk(), &main, smith);
+        QVERIFY(form);
+        typeInto(form, "PassportEdit", QStringLiteral("x1"));
         Clock::setFixed(small_inn::Now.addSecs(4 * 60));
         QVERIFY(!session.lockIfIdle());
         QTest::keyClick(&main, Qt::Key_Shift); // the clerk at work
@@ -325,7 +344,14 @@ private slots:
         QVERIFY(session.lockIfIdle());
         QVERIFY(!session.isUnlocked());
         QTRY_VERIFY(!main.findChildWindow(QStringLiteral("RegisterArrivalsForm")));
+        QTRY_VERIFY(!main.findChildWindow(QStringLiteral("RegisterForm")));
         Clock::setFixed(small_inn::Now);
+        QString error;
+        QVERIFY(session.unlock(Phrase.toUtf8(), &error));
+        const std::vector<RegisterEntry> kept = session.reg().entriesOfBill(smith);
+        QCOMPARE(int(kept.size()), 1);
+        QCOMPARE(kept[0].name, QStringLiteral("SMITH JOHN"));
+        QCOMPARE(kept[0].passportNo, QStringLiteral("X1"));
         main.close();
     }
 
@@ -370,6 +396,17 @@ private slots:
         QVERIFY(log->rowCount() >= 2);
         QCOMPARE(log->item(0, 1)->text(), QStringLiteral("書き出し"));
         QVERIFY(log->item(0, 2)->text().contains(QStringLiteral("（コマンド）")));
+
+        // The list of the range on paper (here a PDF file), logged.
+        const QString pdf = dir.filePath(QStringLiteral("list.pdf"));
+        printing::setPdfPathChooser([&](QWidget *, const QString &) { return pdf; });
+        child<QDateEdit>(form, "FromDate")->setDate(QDate(2026, 12, 1));
+        child<QDateEdit>(form, "ToDate")->setDate(QDate(2026, 12, 31));
+        QVERIFY(form->printList(int(printing::RegisterOutput::Pdf)));
+        printing::setPdfPathChooser({});
+        QVERIFY(QFileInfo(pdf).size() > 0);
+        QCOMPARE(log->item(0, 1)->text(), QStringLiteral("印刷"));
+        QVERIFY(log->item(0, 2)->text().contains(QStringLiteral("2026/12/01～2026/12/31 の 3 件")));
         main.close();
     }
 
@@ -387,7 +424,7 @@ private slots:
             unlock(main, {Phrase});
             QCOMPARE(shown.size(), 1);
             QCOMPARE(shown[0].defaultButton, QMessageBox::No);
-            QVERIFY(shown[0].text.contains(QStringLiteral("2 件")));
+            QVERIFY(shown[0].text.contains(QStringLiteral("3 件")));
             main.close();
         }
         TMainForm main(dir.path());
@@ -404,6 +441,42 @@ private slots:
         unlock(main, {Phrase});
         QVERIFY(main.desk().registerSession().reg().entries().empty());
         Clock::setFixed(small_inn::Now);
+        main.close();
+    }
+
+    // A lost pass phrase: the recovery key opens the register, and a new
+    // pass phrase (with a new recovery key) replaces the old one, logged.
+    void theRecoveryKeyOpensAndThePassPhraseChanges()
+    {
+        TMainForm main(dir.path());
+        main.show();
+        shown.clear();
+        onDialog(QStringLiteral("RegisterUnlockForm"), [this](QDialog *d) {
+            child<QCheckBox>(d, "RecoveryCheck")->setChecked(true);
+            type(d, "PassEdit", recoveryKey);
+            d->accept();
+        });
+        main.menuItem(QStringLiteral("RegisterArrivals"))->trigger();
+        RegisterSession &session = main.desk().registerSession();
+        QVERIFY(session.isUnlocked());
+        QVERIFY(shown.last().text.contains(QStringLiteral("合言葉の変更")));
+        const QString newPhrase = QStringLiteral("momiji-no-yado-2027");
+        onDialog(QStringLiteral("RegisterPassphraseForm"), [&](QDialog *d) {
+            type(d, "PassEdit1", newPhrase);
+            type(d, "PassEdit2", newPhrase);
+            d->accept();
+        });
+        shown.clear();
+        main.menuItem(QStringLiteral("RegisterPassphrase"))->trigger();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].title, QStringLiteral("回復キー"));
+        QVERIFY(!shown[0].text.contains(recoveryKey));
+        QCOMPARE(session.reg().log().back().what, QStringLiteral("合言葉変更"));
+        session.lock();
+        QString error;
+        QVERIFY(!session.unlock(Phrase.toUtf8(), &error));
+        QVERIFY(!session.unlockWithRecoveryKey(recoveryKey, &error));
+        QVERIFY2(session.unlock(newPhrase.toUtf8(), &error), qPrintable(error));
         main.close();
     }
 };

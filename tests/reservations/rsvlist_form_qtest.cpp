@@ -176,7 +176,8 @@ private slots:
         click(list, 5, 1);
         QVERIFY(shown.isEmpty());
 
-        const QStringList popup{"明細新規作成", "", "明細を削除する(※注意　取消不可)", "", "ポップアップメニューを閉じる"};
+        const QStringList popup{"明細新規作成", "", "明細を削除する(※注意　取消不可)", "", "宿泊者名簿を開く", "",
+                                "ポップアップメニューを閉じる"};
         QStringList items;
         for (QAction *a : list->PopupMenu()->actions())
             items << a->text();
