@@ -151,6 +151,7 @@ public:
         setObjectName(QStringLiteral("PassportCanvas"));
         setMinimumSize(160, 120);
         setCursor(Qt::CrossCursor);
+        setFocusPolicy(Qt::ClickFocus);
     }
 
     // Where the picture is drawn, centred.
@@ -218,6 +219,15 @@ protected:
         // A click, not a drag: no rectangle.
         const qreal s = view->scale();
         view->setSelection(sel.width() * s < 6 || sel.height() * s < 6 ? QRect() : sel);
+    }
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        if (e->key() == Qt::Key_Escape && !view->selected.isEmpty()) {
+            view->setSelection({});
+            e->accept();
+            return;
+        }
+        QWidget::keyPressEvent(e);
     }
     void wheelEvent(QWheelEvent *e) override
     {
@@ -337,6 +347,8 @@ bool TPassportImageView::setImage(const QByteArray &encoded)
     current = image;
     undoSteps.clear();
     selected = {};
+    if (!scanThread)
+        status->clear();
     edited = false;
     keptBytes = std::max(image.width(), image.height()) <= MaxSide ? encoded : QByteArray();
     fit = true;
@@ -378,6 +390,7 @@ void TPassportImageView::replace(const QImage &next, bool keepUndo)
     }
     current = next;
     selected = {};
+    status->clear();
     edited = true;
     refreshCanvas();
     updateControls();
@@ -478,6 +491,11 @@ void TPassportImageView::setSelection(const QRect &rect)
 {
     selected = rect.normalized().intersected(current.rect());
     canvas->update();
+    if (!scanThread)
+        status->setText(selected.isEmpty() ? QString()
+                                           : QStringLiteral("「切り抜き」で、選んだ範囲（%1 × %2）だけを残します。")
+                                                 .arg(selected.width())
+                                                 .arg(selected.height()));
     updateControls();
 }
 

@@ -116,10 +116,18 @@ private slots:
         const qreal s = view.scale();
         const QPointF origin((canvas->width() - 300 * s) / 2, (canvas->height() - 200 * s) / 2);
         const auto at = [&](int x, int y) { return (origin + QPointF(x, y) * s).toPoint(); };
+        const auto drag = [&] {
+            QTest::mousePress(canvas, Qt::LeftButton, {}, at(20, 10));
+            QTest::mouseMove(canvas, at(90, 50));
+            QTest::mouseRelease(canvas, Qt::LeftButton, {}, at(140, 90));
+        };
         QVERIFY(!button(view, "CropButton")->isEnabled());
-        QTest::mousePress(canvas, Qt::LeftButton, {}, at(20, 10));
-        QTest::mouseMove(canvas, at(90, 50));
-        QTest::mouseRelease(canvas, Qt::LeftButton, {}, at(140, 90));
+        drag();
+        QVERIFY(!view.selection().isEmpty());
+        QTest::keyClick(canvas, Qt::Key_Escape); // Escape lets go of the rectangle
+        QVERIFY(view.selection().isEmpty());
+        QVERIFY(!button(view, "CropButton")->isEnabled());
+        drag();
         const QRect sel = view.selection();
         QVERIFY2(std::abs(sel.left() - 20) <= 2 && std::abs(sel.right() - 140) <= 2, qPrintable(QString::number(sel.left())));
         QVERIFY(button(view, "CropButton")->isEnabled());
