@@ -37,7 +37,10 @@ namespace {
 
 const QString kTitle = QStringLiteral("旅券の写し");
 constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
+// Undo keeps this many steps, and no more memory than this (a phone's photo
+// takes 48 MB a step).
 constexpr int kUndoSteps = 12;
+constexpr qsizetype kUndoBytes = 256 * 1024 * 1024;
 constexpr qreal kZoomStep = 1.25;
 constexpr qreal kMinZoom = 0.05, kMaxZoom = 8.0;
 
@@ -385,7 +388,13 @@ void TPassportImageView::replace(const QImage &next, bool keepUndo)
 {
     if (keepUndo && !current.isNull()) {
         undoSteps.append(current);
-        while (undoSteps.size() > kUndoSteps)
+        const auto bytes = [this] {
+            qsizetype total = 0;
+            for (const QImage &step : undoSteps)
+                total += step.sizeInBytes();
+            return total;
+        };
+        while (undoSteps.size() > kUndoSteps || (undoSteps.size() > 1 && bytes() > kUndoBytes))
             undoSteps.removeFirst();
     }
     current = next;
