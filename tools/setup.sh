@@ -15,6 +15,7 @@ packages=(
   lintian xdotool
   libpq-dev postgresql
   libsodium-dev
+  libsane-dev qt6-multimedia-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -5,7 +5,6 @@
 #include "gui_test_env.h"
 #include "page_checks.h"
 #include "printing/register_documents.h"
-#include "printing/renderer.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -164,7 +163,17 @@ TEST(RegisterList, WrittenAsPdfReadsBack)
     auto entries = guests(70);
     entries[0].name = QStringLiteral("Müller Anna");
     const PageModel m = registerListPages(entries, kFrom, kTo, kInn, {});
-    ASSERT_EQ(saveDocumentPdf(path, m), QString());
+    // Through the output the window uses; the register logs there, once.
+    setPdfPathChooser([&](QWidget *, const QString &) { return path; });
+    int logged = 0;
+    const MessageFunction quiet = [](QWidget *, const QString &, const QString &, QMessageBox::StandardButtons) {
+        return QMessageBox::Ok;
+    };
+    EXPECT_EQ(outputRegisterDocumentWith(quiet, nullptr, m, registerListName(kFrom, kTo), RegisterOutput::Pdf,
+                                         [&] { return ++logged > 0; }),
+              PrintOutcome::SavedPdf);
+    setPdfPathChooser({});
+    EXPECT_EQ(logged, 1);
     QProcess text;
     text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
     if (!text.waitForFinished() || text.exitCode() != 0)
