@@ -2,6 +2,7 @@
 
 #include "controls/country_combo.h"
 #include "controls/ime_mode.h"
+#include "controls/passport_image_view.h"
 #include "printing/register_documents.h"
 #include "register/register_csv.h"
 #include "register/register_settings.h"
@@ -31,6 +32,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -138,7 +140,7 @@ void TRegisterForm::createControls()
     GuestGrid->setColumnWidth(ColName, 130);
     GuestGrid->setColumnWidth(ColKind, 40);
     GuestGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    GuestGrid->setMinimumWidth(340);
+    GuestGrid->setMinimumWidth(300);
     GuestGrid->setWordWrap(false);
     GuestGrid->installEventFilter(this);
     AddButton = named(new QPushButton(QStringLiteral("宿泊者を追加"), guests), "AddButton");
@@ -146,6 +148,7 @@ void TRegisterForm::createControls()
     SaveButton = named(new QPushButton(QStringLiteral("保存 (Ctrl+S)"), guests), "SaveButton");
 
     RequiredLabel = named(new QLabel(guests), "RequiredLabel");
+    RequiredLabel->setWordWrap(true);
     ProblemLabel = named(new QLabel(guests), "ProblemLabel");
     ProblemLabel->setWordWrap(true);
     ProblemLabel->setStyleSheet(QStringLiteral("color: #b00000"));
@@ -179,6 +182,24 @@ void TRegisterForm::createControls()
     NextEdit = lineEdit(guests, "NextEdit", imDontCare);
     ArrivalEdit = timeEdit(guests, "ArrivalEdit");
     DepartureEdit = timeEdit(guests, "DepartureEdit");
+
+    ImageLabel = named(new QLabel(QStringLiteral("旅券の写し"), guests), "ImageLabel");
+    PassportView = named(new TPassportImageView(guests), "PassportView");
+    PassportView->setMinimumWidth(300);
+    ShowImageButton = named(new QPushButton(QStringLiteral("保存してある旅券の写しを開く"), guests), "ShowImageButton");
+    ShowImageButton->setToolTip(QStringLiteral("開いたことは名簿の記録に残ります"));
+    connect(ShowImageButton, &QPushButton::clicked, this, &TRegisterForm::openPassportImage);
+    connect(PassportView, &TPassportImageView::changed, this, [this] {
+        if (Current < 0)
+            return;
+        RowImage &image = Images[size_t(Current)];
+        image.bytes = PassportView->encodedImage();
+        image.shown = true;
+        image.changed = true;
+        Rows[size_t(Current)].hasPassportImage = !image.bytes.isEmpty();
+        Dirty = true;
+        showImage();
+    });
 
     auto *exportPage = new QWidget;
     const QDate today = Clock::now().date();
@@ -278,9 +299,15 @@ void TRegisterForm::createLayout()
     saveRow->addWidget(SaveButton);
     right->addLayout(saveRow);
 
+    auto *image = new QVBoxLayout;
+    image->addWidget(ImageLabel);
+    image->addWidget(ShowImageButton);
+    image->addWidget(PassportView, 1);
+
     auto *body = new QHBoxLayout;
     body->addLayout(left, 2);
     body->addLayout(right, 3);
+    body->addLayout(image, 3);
     auto *page = new QVBoxLayout(guests);
     page->addWidget(StayLabel);
     page->addLayout(body, 1);
@@ -316,7 +343,10 @@ void TRegisterForm::loadStay(const RegisterStay &stay)
 {
     Stay = stay;
     Rows = entriesForStay(Stay, Desk.registerSession().reg().entriesOfBill(Stay.meiNo));
+    Images.assign(Rows.size(), RowImage());
     Removed.clear();
+    for (RowImage &image : Images)
+        image.changed = false;
     Dirty = false;
     Current = -1;
     StayLabel->setText(stayText(Stay));
@@ -394,6 +424,46 @@ void TRegisterForm::showGuest()
     DepartureEdit->setDateTime(e.departure.isValid() ? e.departure.toLocalTime() : DepartureEdit->minimumDateTime());
     Showing = false;
     showRequired();
+    showImage();
+}
+
+void TRegisterForm::showImage()
+{
+    const RegisterEntry &e = Rows[size_t(Current)];
+    const RowImage &image = Images[size_t(Current)];
+    // A kept copy stays closed until the clerk asks for it: each look is logged.
+    const bool closed = e.hasPassportImage && !image.shown;
+    ShowImageButton->setVisible(closed);
+    PassportView->setEnabled(!closed);
+    QSignalBlocker quiet(PassportView);
+    PassportView->setImage(image.shown ? image.bytes : QByteArray());
+    ImageLabel->setText(e.livesAbroad ? QStringLiteral("旅券の写し（国外在住の方）") : QStringLiteral("旅券の写し"));
+}
+
+bool TRegisterForm::openPassportImage()
+{
+    const RegisterEntry &e = Rows[size_t(Current)];
+    if (e.id == 0 || !e.hasPassportImage)
+        return false;
+    GuestRegister &reg = Desk.registerSession().reg();
+    QByteArray bytes;
+    QString error;
+    if (!reg.passportImage(e.id, &bytes, &error)) {
+        ShowMessage(this, QStringLiteral("エラー"), error);
+        return false;
+    }
+    reg.addLog(Clock::now(), QStringLiteral("閲覧"),
+               QStringLiteral("請求番号 %1 の %2人目の旅券の写し").arg(Stay.meiNo).arg(Current + 1));
+    if (!reg.save(&error)) {
+        ShowMessage(this, QStringLiteral("エラー"), QStringLiteral("記録を保存できないため、写しは開きません。\n") + error);
+        return false;
+    }
+    RowImage &image = Images[size_t(Current)];
+    image.bytes = bytes;
+    image.shown = true;
+    showImage();
+    showLog();
+    return true;
 }
 
 void TRegisterForm::readGuest()
@@ -466,6 +536,7 @@ void TRegisterForm::addGuest()
     e.firstNight = Stay.firstNight;
     e.nights = Stay.nights;
     Rows.push_back(e);
+    Images.emplace_back();
     Dirty = true;
     showGuestList();
     selectGuest(int(Rows.size()) - 1);
@@ -486,6 +557,7 @@ void TRegisterForm::removeGuest()
     if (e.id != 0)
         Removed.push_back(e.id);
     Rows.erase(Rows.begin() + Current);
+    Images.erase(Images.begin() + Current);
     Dirty = true;
     const int next = std::min(Current, int(Rows.size()) - 1);
     Current = -1;
@@ -527,16 +599,26 @@ bool TRegisterForm::store(bool checkForm)
     const QDateTime now = Clock::now();
     for (quint64 id : Removed)
         reg.remove(id);
-    for (RegisterEntry &e : Rows)
-        if (!isBlank(e))
-            e.id = reg.put(e, now);
     QString error;
+    for (size_t i = 0; i < Rows.size(); ++i) {
+        RegisterEntry &e = Rows[i];
+        if (isBlank(e) && !Images[i].changed)
+            continue;
+        e.id = reg.put(e, now);
+        if (Images[i].changed && !reg.setPassportImage(e.id, Images[i].bytes, &error)) {
+            ShowMessage(this, QStringLiteral("エラー"),
+                        QStringLiteral("旅券の写しを保存できませんでした。\n%1\n\n入力はこの画面に残っています。").arg(error));
+            return false;
+        }
+    }
     if (!reg.save(&error)) {
         ShowMessage(this, QStringLiteral("エラー"),
                     QStringLiteral("宿泊者名簿を保存できませんでした。\n%1\n\n入力はこの画面に残っています。").arg(error));
         return false;
     }
     Removed.clear();
+    for (RowImage &image : Images)
+        image.changed = false;
     Dirty = false;
     showGuest();
     return true;

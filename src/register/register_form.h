@@ -17,6 +17,7 @@ class FrontDesk;
 class QCheckBox;
 class QComboBox;
 class TCountryCombo;
+class TPassportImageView;
 class QDate;
 class QDateEdit;
 class QDateTimeEdit;
@@ -45,6 +46,8 @@ public:
     void selectGuest(int row);
     void addGuest();
     void removeGuest();
+    // Shows the kept passport copy of the guest shown, logging that it was opened.
+    bool openPassportImage();
     // Writes the CSV of the arrival days from..to; asks for the file.
     bool exportCsv();
     // The list of the arrival days from..to on paper (or in the preview, or
@@ -66,6 +69,7 @@ private:
     void showGuest();
     void readGuest();
     void showRequired();
+    void showImage();
     void showLog();
     void moveOn(QWidget *from);
     // The guests saved and the range of the export page in order (said when not).
@@ -78,6 +82,13 @@ private:
     RegisterFields Fields;
     std::vector<RegisterEntry> Rows;
     std::vector<quint64> Removed;
+    // The passport copy of each row as the window holds it.
+    struct RowImage {
+        QByteArray bytes;
+        bool shown = false;   // the kept copy was opened (or a new one taken)
+        bool changed = false; // to be stored with the row
+    };
+    std::vector<RowImage> Images;
     int Current = -1;
     bool Dirty = false;
     bool Showing = false;
@@ -96,6 +107,9 @@ private:
     QComboBox *SexCombo = nullptr;
     QLineEdit *PreviousEdit = nullptr, *NextEdit = nullptr;
     QDateTimeEdit *ArrivalEdit = nullptr, *DepartureEdit = nullptr;
+    TPassportImageView *PassportView = nullptr;
+    QPushButton *ShowImageButton = nullptr;
+    QLabel *ImageLabel = nullptr;
     std::vector<std::pair<QLabel *, QWidget *>> FieldRows;
     QDateEdit *FromDate = nullptr, *ToDate = nullptr;
     QPushButton *CsvButton = nullptr, *PreviewButton = nullptr, *PrintButton = nullptr;

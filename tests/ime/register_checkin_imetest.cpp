@@ -3,13 +3,15 @@
 // with Mozc) with keys sent through X. Run inside tools/ime-session.
 //
 // The small inn's 山田 bill holds two adults and a child: the first guest
-// comes from the bill, her reading and address are typed in Japanese and her
+// comes from the bill, his reading and address are typed in Japanese and his
 // telephone as narrow digits with Japanese still on; a guest from abroad
-// with his Latin name, nationality and passport number; the child with her
-// name and age. Saved, the register holds the three entries as typed.
-// NORVEL_SHOTS=DIR keeps the pictures (the conversion open, each guest).
+// with his Latin name, nationality, passport number and a copy of the
+// passport's page; the child with her name and age. Saved, the register
+// holds the three entries as typed. NORVEL_SHOTS=DIR keeps the pictures (the
+// conversion open, each guest); register_checkin/ holds them as last taken.
 
 #include "app/main_form.h"
+#include "controls/passport_image_view.h"
 #include "controls/country_combo.h"
 #include "ime/ime_keys.h"
 #include "manual/small_inn.h"
@@ -23,6 +25,7 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QPainter>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -162,6 +165,19 @@ private slots:
         japaneseOn(child<QLineEdit>(form, "ReadingEdit"));
         typeNarrow(child<QLineEdit>(form, "PassportEdit"), QStringLiteral("pa1234567"));
         typeNarrow(child<QLineEdit>(form, "AgeEdit"), QStringLiteral("38"));
+        // His passport's page, as a scanner would give it.
+        QImage page(500, 350, QImage::Format_RGB32);
+        page.fill(QColor(0xe6, 0xee, 0xe0));
+        {
+            QPainter p(&page);
+            p.fillRect(30, 60, 130, 170, QColor(0xb0, 0xb8, 0xc0));
+            p.setFont(QFont(QStringLiteral("DejaVu Sans"), 14));
+            p.drawText(190, 80, QStringLiteral("PASSPORT  IRL"));
+            p.drawText(190, 120, QStringLiteral("O'BRIEN / SEAN"));
+            p.drawText(190, 160, QStringLiteral("PA1234567"));
+            p.drawText(30, 320, QStringLiteral("P<IRLO<BRIEN<<SEAN<<<<<<<<<<<<<<<<<<"));
+        }
+        QVERIFY(child<TPassportImageView>(form, "PassportView")->loadImage(page));
         keepShot(QStringLiteral("register-ime-guest2"), &main);
 
         // The child.
@@ -183,6 +199,7 @@ private slots:
         QCOMPARE(saved[1].name, QStringLiteral("O'Brien Sean"));
         QCOMPARE(saved[1].nationality, QStringLiteral("IE"));
         QCOMPARE(saved[1].passportNo, QStringLiteral("PA1234567"));
+        QVERIFY(saved[1].hasPassportImage);
         QCOMPARE(saved[2].name, QStringLiteral("山田花子"));
         QCOMPARE(saved[2].age, QStringLiteral("8"));
         RegisterFields fields;

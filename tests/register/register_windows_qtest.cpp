@@ -9,6 +9,7 @@
 // years. NORVEL_SHOTS=DIR keeps pictures of the windows.
 
 #include "app/main_form.h"
+#include "controls/passport_image_view.h"
 #include "controls/country_combo.h"
 #include "billing/meisai_form.h"
 #include "manual/small_inn.h"
@@ -314,6 +315,44 @@ private slots:
         QVERIFY(registerReadyForCheckout(main.desk(), bill, stay));
         QVERIFY(shown.isEmpty());
         QVERIFY(main.closeBillWindow());
+        main.close();
+    }
+
+    // A passport copy taken for a guest is kept with the entry, closed when
+    // the window shows the guest again; opening it is logged.
+    void aPassportCopyIsKeptAndOpeningItLogged()
+    {
+        TMainForm main(dir.path());
+        main.show();
+        unlock(main, {Phrase});
+        const uint32_t bill = billOf(main, QStringLiteral("山田　太郎"));
+        TRegisterForm *form = openRegisterWindow(main.desk(), &main, bill);
+        QVERIFY(form);
+        form->selectGuest(1);
+        QImage page(400, 280, QImage::Format_RGB32);
+        page.fill(QColor(0xdd, 0xe8, 0xf0));
+        QVERIFY(child<TPassportImageView>(form, "PassportView")->loadImage(page));
+        QVERIFY(form->save());
+        GuestRegister &reg = main.desk().registerSession().reg();
+        const RegisterEntry anna = reg.entriesOfBill(bill)[1];
+        QVERIFY(anna.hasPassportImage);
+        QByteArray kept;
+        QString error;
+        QVERIFY2(reg.passportImage(anna.id, &kept, &error), qPrintable(error));
+        QVERIFY(!kept.isEmpty());
+        QVERIFY(form->close());
+
+        form = openRegisterWindow(main.desk(), &main, bill);
+        form->selectGuest(1);
+        auto *view = child<TPassportImageView>(form, "PassportView");
+        QVERIFY(view->isEmpty());
+        QVERIFY(!child<QPushButton>(form, "ShowImageButton")->isHidden());
+        const size_t before = reg.log().size();
+        child<QPushButton>(form, "ShowImageButton")->click();
+        QVERIFY(!view->isEmpty());
+        QCOMPARE(reg.log().size(), before + 1);
+        QCOMPARE(reg.log().back().what, QStringLiteral("閲覧"));
+        QVERIFY(reg.log().back().detail.contains(QStringLiteral("2人目の旅券の写し")));
         main.close();
     }
 
