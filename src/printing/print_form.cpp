@@ -89,6 +89,7 @@ ReportItem &fitted(ReportItem &item, qreal width, qreal minPt, const QString &gr
 }
 
 constexpr qreal kSmallestInvoice = 6; // pt: the invoice lines get no smaller
+constexpr qreal kPlanStayGap = 3.0; // mm at least between the plan (or room) and the stay date
 constexpr qreal kClearOfProviso = 1.5; // mm between the proviso's rule and the invoice lines below it
 constexpr qreal kLowestStamp = 6.0; // mm: the stamp's place ends at least this far above the paper's edge
 constexpr qreal kAboveAddress = 0.2; // mm between the logo or facility name and the address lines
@@ -464,7 +465,7 @@ void TPrintForm::setUpColumnHeader()
         const bool hasRoom = !bill.RoomEdit.isEmpty();
         const qreal room0 = L.room.x;
         const bool sameLine = std::abs(L.stay.y - L.plan.y) < measure.lineHeight(f);
-        const qreal limit = (sameLine ? stayLeft - 1.0 : L.itemsRight) - L.plan.x;
+        const qreal limit = (sameLine ? stayLeft - kPlanStayGap : L.itemsRight) - L.plan.x;
         auto need = [&](const FontSpec &g) {
             return measure.width(g, plan) + (hasRoom ? 0.5 + measure.width(g, room) : 0);
         };
@@ -488,13 +489,13 @@ void TPrintForm::setUpColumnHeader()
         // run into the stay line either.
         ReportItem roomLabel = ReportItem::label(L.roomName, roomLeft, L.room.y + dy, f);
         if (!hasRoom)
-            fitted(roomLabel, (sameLine ? stayLeft - 1.0 : L.itemsRight) - roomLeft, L.room.pt * 0.75);
+            fitted(roomLabel, (sameLine ? stayLeft - kPlanStayGap : L.itemsRight) - roomLeft, L.room.pt * 0.75);
         b.add(roomLabel).text = room;
     } else {
         // The room stands alone at the top right, the plan on the stay line.
         ReportItem planLabel = ReportItem::label(QStringLiteral("QRLabel20"), L.plan.x, L.plan.y,
                                                  font(kPGothic, L.plan.pt));
-        b.add(fitted(planLabel, stayLeft - 1.0 - L.plan.x, L.plan.pt * 0.75)).text = plan;
+        b.add(fitted(planLabel, stayLeft - kPlanStayGap - L.plan.x, L.plan.pt * 0.75)).text = plan;
         ReportItem roomLabel = ReportItem::label(L.roomName, L.room.x, L.room.y, font(kPGothic, L.room.pt));
         b.add(fitted(roomLabel, L.itemsRight - L.room.x, L.room.pt * 0.6)).text = room;
     }
@@ -637,12 +638,15 @@ void TPrintForm::setUpFooter()
                                              font(face3, L.labelPt, last));
         fitted(label, L.amountCellX - kPad - x, std::min(kSmallestLabel, L.labelPt));
         label.maxLines = 2;
-        label.minWrapPointSize = std::min<qreal>(6, L.labelPt);
         // Two lines at 7 pt need a hair more than a 5.3 mm row; their boxes
-        // may touch its rules, the glyphs stay well inside.
+        // may touch its rules, the glyphs stay well inside. Where the row
+        // holds two lines at kSmallestLabel (beside the large amounts of A4
+        // and B5) the wrapped lines get no smaller than that.
         label.wrapTop = top - 0.05;
         label.wrapHeight =
             std::min(L.totalsRowHeight, row + 1 < BillRows ? L.rowTop[row + 1] - top : L.totalsRowHeight) + 0.1;
+        const bool twoLegibleLines = 2 * measure.lineHeight(font(face3, kSmallestLabel)) <= label.wrapHeight;
+        label.minWrapPointSize = std::min<qreal>(twoLegibleLines ? kSmallestLabel : 6, L.labelPt);
         b.add(label).supply = [this, row] {
             // The last row says what the document is about: an estimate's
             // total, or on a receipt the amount received (a receipt asks
