@@ -177,6 +177,27 @@ void SetBathSwitch(TBillState &bill, bool on, const TBaseData &base)
 
 bool languageSwitchAsks(const TBillState &bill) { return bill.DecideEdit.trimmed() != QStringLiteral("2"); }
 
+bool linesInEnglish(const TBillState &bill, const KamokuLists &kamoku)
+{
+    bool english = false;
+    for (const TReserveData &l : bill.Lines) {
+        int category = 0, position = 0;
+        if (!masterPosition(l.Kubun, &category, &position))
+            continue;
+        const auto &list = kamoku[size_t(category)];
+        if (size_t(position) >= list.size())
+            continue;
+        const THojoKamoku &k = list[size_t(position)];
+        const QByteArray text = fieldBytes(l.Kamoku);
+        if (fieldBytes(k.Tekiyo) == fieldBytes(k.ETekiyo))
+            continue;
+        if (text == fieldBytes(k.Tekiyo))
+            return false;
+        english = english || text == fieldBytes(k.ETekiyo);
+    }
+    return english;
+}
+
 void SwitchLanguage(TBillState &bill, const KamokuLists &kamoku, bool onlyMasterNames)
 {
     bill.LangFlag = bill.LangFlag ? 0 : 1;

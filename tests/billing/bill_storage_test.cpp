@@ -356,6 +356,39 @@ TEST_F(BillStorage, BillReceiptedInEnglishOpensInEnglish)
     EXPECT_FALSE(b.TadashiCheck);
 }
 
+// A bill written in English and saved before any receipt opens in English;
+// a Japanese one, and one receipted in Japanese, in Japanese.
+TEST_F(BillStorage, BillSavedInEnglishBeforeAnyReceiptOpensInEnglish)
+{
+    store(twoNightBill());
+    TBillState b = open(100);
+    ASSERT_EQ(b.LangFlag, 0);
+    SwitchLanguage(b, data.KamokuList);
+    ASSERT_TRUE(CalcTotals(b, data.BaseData).isEmpty());
+    save(b);
+    TBillState again;
+    OpenBill(again, data, 100);
+    EXPECT_EQ(again.LangFlag, 1);
+    EXPECT_TRUE(languageSwitchAsks(again)) << "not receipted: switching still asks";
+    EXPECT_EQ(texts(again.Lines).mid(0, 3), QStringList({"Charge(ADULT)", "Beer", "Charge(ADULT)"}));
+
+    SwitchLanguage(again, data.KamokuList);
+    ASSERT_TRUE(CalcTotals(again, data.BaseData).isEmpty());
+    save(again);
+    TBillState japanese;
+    OpenBill(japanese, data, 100);
+    EXPECT_EQ(japanese.LangFlag, 0);
+
+    // Receipted in Japanese: Japanese, whatever the lines say.
+    SwitchLanguage(japanese, data.KamokuList);
+    japanese.DecideEdit = QStringLiteral("1");
+    ASSERT_TRUE(CalcTotals(japanese, data.BaseData).isEmpty());
+    save(japanese);
+    TBillState receipted;
+    OpenBill(receipted, data, 100);
+    EXPECT_EQ(receipted.LangFlag, 0);
+}
+
 TEST_F(BillStorage, ItemsGoneFromTheMasterKeepTheirKeys)
 {
     store({rec(100, 1601001, 10000, 2, "2007/08/09", "101", "大人宿泊料金"),
