@@ -363,30 +363,23 @@ TEST_F(BillStorage, BillSavedInEnglishBeforeAnyReceiptOpensInEnglish)
     store(twoNightBill());
     TBillState b = open(100);
     ASSERT_EQ(b.LangFlag, 0);
-    SwitchLanguage(b, data.KamokuList);
-    ASSERT_TRUE(CalcTotals(b, data.BaseData).isEmpty());
-    save(b);
-    TBillState again;
-    OpenBill(again, data, 100);
-    EXPECT_EQ(again.LangFlag, 1);
-    EXPECT_TRUE(languageSwitchAsks(again)) << "not receipted: switching still asks";
-    EXPECT_EQ(texts(again.Lines).mid(0, 3), QStringList({"Charge(ADULT)", "Beer", "Charge(ADULT)"}));
-
-    SwitchLanguage(again, data.KamokuList);
-    ASSERT_TRUE(CalcTotals(again, data.BaseData).isEmpty());
-    save(again);
-    TBillState japanese;
-    OpenBill(japanese, data, 100);
-    EXPECT_EQ(japanese.LangFlag, 0);
-
+    // Switched to the other language, with the receipt status given, saved and opened again.
+    auto switchSaveAndReopen = [&](TBillState &bill, const QString &decide) {
+        SwitchLanguage(bill, data.KamokuList);
+        bill.DecideEdit = decide;
+        ASSERT_TRUE(CalcTotals(bill, data.BaseData).isEmpty());
+        save(bill);
+        OpenBill(bill, data, 100);
+    };
+    switchSaveAndReopen(b, QStringLiteral("0"));
+    EXPECT_EQ(b.LangFlag, 1);
+    EXPECT_TRUE(languageSwitchAsks(b)) << "not receipted: switching still asks";
+    EXPECT_EQ(texts(b.Lines).mid(0, 3), QStringList({"Charge(ADULT)", "Beer", "Charge(ADULT)"}));
+    switchSaveAndReopen(b, QStringLiteral("0"));
+    EXPECT_EQ(b.LangFlag, 0);
     // Receipted in Japanese: Japanese, whatever the lines say.
-    SwitchLanguage(japanese, data.KamokuList);
-    japanese.DecideEdit = QStringLiteral("1");
-    ASSERT_TRUE(CalcTotals(japanese, data.BaseData).isEmpty());
-    save(japanese);
-    TBillState receipted;
-    OpenBill(receipted, data, 100);
-    EXPECT_EQ(receipted.LangFlag, 0);
+    switchSaveAndReopen(b, QStringLiteral("1"));
+    EXPECT_EQ(b.LangFlag, 0);
 }
 
 TEST_F(BillStorage, ItemsGoneFromTheMasterKeepTheirKeys)
