@@ -1185,7 +1185,7 @@ RegisterStay TMeisaiForm::registerStay() const
     stay.firstNight = QDate::fromString(Bill.StartDate, QStringLiteral("yyyy/MM/dd"));
     if (!stay.firstNight.isValid())
         stay.firstNight = Clock::now().date();
-    stay.nights = std::max(1, Bill.StayEdit.toInt());
+    stay.nights = Bill.StayEdit.toInt(); // 0: day use
     countGuestsOfLines(Bill.Lines, Desk.data().Money.Lodging, &stay);
     return stay;
 }

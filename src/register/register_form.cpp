@@ -791,7 +791,8 @@ TRegisterForm *openRegisterWindow(FrontDesk &desk, QWidget *asking, quint32 bill
 bool registerReadyForCheckout(FrontDesk &desk, QWidget *asking, const RegisterStay &stay)
 {
     RegisterSession &session = desk.registerSession();
-    if (!session.exists())
+    // Day use is no stay: nobody to register.
+    if (stay.nights <= 0 || !session.exists())
         return true;
     if (!session.isUnlocked() && !openRegister(asking, desk))
         return true;

@@ -123,10 +123,11 @@ TRegisterForm *openRegisterWindow(FrontDesk &desk, QWidget *asking, const Regist
 // The same for a stored bill.
 TRegisterForm *openRegisterWindow(FrontDesk &desk, QWidget *asking, quint32 billNo);
 
-// Before a stay's bill is settled: true to go on. While a register exists and
-// a guest of the stay has no entry or an incomplete one, the clerk is warned
-// (the register opened first when locked; cancelling that goes on) and may
-// go on, or go to the register window instead (false).
+// Before a stay's bill is settled: true to go on (at once for day use).
+// While a register exists and a guest of the stay has no entry or an
+// incomplete one, the clerk is warned (the register opened first when
+// locked; cancelling that goes on) and may go on, or go to the register
+// window instead (false).
 bool registerReadyForCheckout(FrontDesk &desk, QWidget *asking, const RegisterStay &stay);
 
 // A register window just opened: at the top left of the working area, in its

@@ -309,6 +309,12 @@ private slots:
         answers = {QMessageBox::Yes};
         QVERIFY(registerReadyForCheckout(main.desk(), bill, stay));
         QVERIFY(answers.isEmpty());
+        // Day use is no stay: no question.
+        RegisterStay dayUse = stay;
+        dayUse.nights = 0;
+        shown.clear();
+        QVERIFY(registerReadyForCheckout(main.desk(), bill, dayUse));
+        QVERIFY(shown.isEmpty());
         // 山田's register is complete: no question at all.
         QVERIFY(stayOfBill(main.data().ReserveList, main.data().Money.Lodging, billOf(main, QStringLiteral("山田　太郎")), &stay));
         shown.clear();
