@@ -96,6 +96,19 @@ class MeisaiFormTest : public QObject {
         return c;
     }
 
+    // The accommodation tax on, 200 under 6,000 and 400 from it, with the items' marks.
+    void writeLodgingSettings(const std::map<uint32_t, TLodgingItem> &items = TLodgingTax::defaultItems())
+    {
+        TMoneySettings money;
+        money.Lodging.Enabled = true;
+        QCOMPARE(readLodgingPeriods(QStringLiteral("2014/01/01:0=200,6000=400"), &money.Lodging.Periods), QString());
+        for (const auto &[key, item] : items)
+            money.Lodging.Items[key] = item;
+        IniFile ini(path("norvelreceipt.ini"));
+        writeMoneySettings(ini, money);
+        QVERIFY(ini.save());
+    }
+
     // A line's action from the grid's own menu, opened by keys on line row.
     void lineMenuAction(TMeisaiForm *w, int row, const char *action)
     {
@@ -444,14 +457,7 @@ private slots:
     void theAccommodationTaxSwitchSurvivesSavingAndReopening()
     {
         writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
-        {
-            TMoneySettings money;
-            money.Lodging.Enabled = true;
-            QCOMPARE(readLodgingPeriods(QStringLiteral("2014/01/01:0=200,6000=400"), &money.Lodging.Periods), QString());
-            IniFile ini(path("norvelreceipt.ini"));
-            writeMoneySettings(ini, money);
-            QVERIFY(ini.save());
-        }
+        writeLodgingSettings();
         BillDesk desk(dir.path());
         desk.show();
         const QString charged = QStringLiteral("入湯税(2名様×150円×1泊)及び宿泊税(2人泊×400円)");
@@ -505,15 +511,7 @@ private slots:
     void partOfTheGuestsExemptAndALinesMealPart()
     {
         writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
-        {
-            TMoneySettings money;
-            money.Lodging.Enabled = true;
-            QCOMPARE(readLodgingPeriods(QStringLiteral("2014/01/01:0=200,6000=400"), &money.Lodging.Periods), QString());
-            money.Lodging.Items[1601013] = {false, 8800};
-            IniFile ini(path("norvelreceipt.ini"));
-            writeMoneySettings(ini, money);
-            QVERIFY(ini.save());
-        }
+        writeLodgingSettings({{1601013, {false, 8800}}});
         BillDesk desk(dir.path());
         desk.show();
         TMeisaiForm *w = desk.openBillWindow(kBill);

@@ -21,6 +21,31 @@
 
 namespace {
 
+// The statement's one printed page, kept as a PDF when NORVEL_KEEP_PDF names
+// a file (with the suffix before .pdf), checked for every want among its
+// texts, every border once and nothing over anything.
+void checkPrintout(const MonthGrid &g, const QString &month, const TBaseData &inn, const QString &suffix,
+                   std::initializer_list<const char *> want)
+{
+    using namespace printing;
+    const PageModel m = TShukuhakuPrinForm(month, g, inn).Run();
+    ASSERT_EQ(m.pages.size(), 1);
+    if (qEnvironmentVariableIsSet("NORVEL_KEEP_PDF")) // to look at it
+        EXPECT_EQ(saveDocumentPdf(qEnvironmentVariable("NORVEL_KEEP_PDF").replace(".pdf", suffix + ".pdf"), m),
+                  QString());
+    EXPECT_EQ(m.setup.orientation, QPageLayout::Landscape);
+    QStringList texts;
+    for (const PageItem &item : m.pages[0].items)
+        if (const auto *t = std::get_if<TextItem>(&item))
+            texts << t->text;
+    for (const char *w : want)
+        EXPECT_TRUE(texts.contains(QString::fromUtf8(w))) << w;
+    for (const QString &close : page_checks::closeRules(m, 0, 0.5))
+        ADD_FAILURE() << close.toStdString();
+    for (const QString &o : page_checks::overlappingTexts(page_checks::inkBoxes(m, 0)))
+        ADD_FAILURE() << o.toStdString();
+}
+
 // Three tiers until 2026/03/14, five from 2026/03/15.
 AppData marchOfTheChange()
 {
@@ -191,21 +216,8 @@ TEST(LodgingStatement, ATownAndPrefectureTaxAndASchoolTrip)
     EXPECT_EQ(g.rows[31], row(0, {"8", "1", "9", "60", "60", "2900", "2000", "900"}));
 
     // On paper: every column's heading and sum, nothing over anything.
-    using namespace printing;
-    const PageModel m = TShukuhakuPrinForm(QStringLiteral("2026年05月分"), g, reportSettings()).Run();
-    ASSERT_EQ(m.pages.size(), 1);
-    if (qEnvironmentVariableIsSet("NORVEL_KEEP_PDF")) // to look at it
-        EXPECT_EQ(saveDocumentPdf(qEnvironmentVariable("NORVEL_KEEP_PDF").replace(".pdf", "_shares.pdf"), m), QString());
-    QStringList texts;
-    for (const PageItem &item : m.pages[0].items)
-        if (const auto *t = std::get_if<TextItem>(&item))
-            texts << t->text;
-    for (const char *want : {"修学旅行", "町", "県", "税額", "2,900", "2,000", "900", "60"})
-        EXPECT_TRUE(texts.contains(QString::fromUtf8(want))) << want;
-    for (const QString &close : page_checks::closeRules(m, 0, 0.5))
-        ADD_FAILURE() << close.toStdString();
-    for (const QString &o : page_checks::overlappingTexts(page_checks::inkBoxes(m, 0)))
-        ADD_FAILURE() << o.toStdString();
+    checkPrintout(g, QStringLiteral("2026年05月分"), reportSettings(), QStringLiteral("_shares"),
+                  {"修学旅行", "町", "県", "税額", "2,900", "2,000", "900", "60"});
 }
 
 } // namespace
@@ -214,26 +226,11 @@ TEST(LodgingStatement, ATownAndPrefectureTaxAndASchoolTrip)
 // tier's range over its amount, every border once and nothing over anything.
 TEST(LodgingStatement, ThePrintoutCarriesTheTiersAndTheSums)
 {
-    using namespace printing;
-    const MonthGrid g = lodgingTaxMonth(marchOfTheChange(), ReportMonth(2026, 3));
     TBaseData inn = reportSettings();
     setFieldText(inn.SisetuName, QStringLiteral("湯けむりの宿"));
-    const PageModel m = TShukuhakuPrinForm(QStringLiteral("2026年03月分"), g, inn).Run();
-    ASSERT_EQ(m.pages.size(), 1);
-    if (qEnvironmentVariableIsSet("NORVEL_KEEP_PDF")) { // to look at it
-        EXPECT_EQ(saveDocumentPdf(qEnvironmentVariable("NORVEL_KEEP_PDF"), m), QString());
-    }
-    EXPECT_EQ(m.setup.orientation, QPageLayout::Landscape);
-    QStringList texts;
-    for (const PageItem &item : m.pages[0].items)
-        if (const auto *t = std::get_if<TextItem>(&item))
-            texts << t->text;
-    for (const char *want : {"2026年03月分宿泊税納入明細", "〜19,999円", "200円", "50,000〜99,999円", "4,000円", "免除",
-                             "人泊", "湯けむりの宿", "14,000", "1 / 1"})
-        EXPECT_TRUE(texts.contains(QString::fromUtf8(want))) << want;
-    for (const QString &close : page_checks::closeRules(m, 0, 0.5))
-        ADD_FAILURE() << close.toStdString();
-    const QList<page_checks::Span> boxes = page_checks::inkBoxes(m, 0);
-    for (const QString &o : page_checks::overlappingTexts(boxes))
-        ADD_FAILURE() << o.toStdString();
+    // In a month whose tiers change, each names its period over its range over its amount.
+    checkPrintout(lodgingTaxMonth(marchOfTheChange(), ReportMonth(2026, 3)), QStringLiteral("2026年03月分"), inn,
+                  QString(),
+                  {"2026年03月分宿泊税納入明細", "2018/10/01から", "〜19,999円", "200円", "2026/03/15から",
+                   "50,000〜99,999円", "4,000円", "免除", "人泊", "湯けむりの宿", "14,000", "1 / 1"});
 }
