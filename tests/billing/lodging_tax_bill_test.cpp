@@ -5,6 +5,10 @@
 #include "stored_bills.h"
 #include "billing/bill_storage.h"
 #include "billing/lodging_tax_lines.h"
+#include "reports/getuji.h"
+#include "reports/item_sales.h"
+#include "reports/nyutouzei.h"
+#include "reports/report_month.h"
 
 #include <QTemporaryDir>
 
@@ -269,6 +273,18 @@ TEST_F(LodgingTaxStorage, ALinesMealPartAndAnExemptionSurviveReopening)
     ASSERT_EQ(data.ReserveList.size(), before.size());
     for (size_t i = 0; i < before.size(); ++i)
         EXPECT_EQ(std::memcmp(&data.ReserveList[i], &before[i], sizeof(TReserveData)), 0) << i;
+    // The notes are no sale: the month's reports read as without them.
+    AppData without = data;
+    RecordList<TReserveData> kept;
+    for (const TReserveData &r : data.ReserveList)
+        if (!isLodgingNote(r))
+            kept.push_back(r);
+    without.ReserveList = kept;
+    const ReportMonth march(2026, 3);
+    EXPECT_EQ(getujiMonth(data, march).rows, getujiMonth(without, march).rows);
+    EXPECT_EQ(nyutouzeiMonth(data, march).rows, nyutouzeiMonth(without, march).rows);
+    for (int category : {0, 1, 2})
+        EXPECT_EQ(itemSalesMonth(data, march, category).rows, itemSalesMonth(without, march, category).rows);
     // The item chosen again on that line takes the item's meal part (none) once more.
     b = reopen();
     PickItem(b, 0, 0);
