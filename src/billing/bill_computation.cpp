@@ -364,8 +364,8 @@ TBillMessage computeTotals(const TBillState &bill, const TBaseData &base, const 
 
     // The accommodation tax: collected for the town like an advance, outside the consumption tax.
     if (money.Lodging.Enabled && bill.LodgingCheck) {
-        const TLodgingTaxOfLines t =
-            lodgingTaxOfLines(bill.Lines, billDate, bill.CheckBox1 ? rates.Service : 0, base, money);
+        const TLodgingTaxOfLines t = lodgingTaxOfLines(bill.Lines, billDate, bill.CheckBox1 ? rates.Service : 0, base,
+                                                       money, bill.LineMeals, {bill.LodgingExempt, bill.LodgingReason});
         if (!t.ok())
             return rangeRefusal();
         lodging.Tax = t.Total;

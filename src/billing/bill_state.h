@@ -107,6 +107,9 @@ struct TBillState {
 
     // --- lines ---
     RecordList<TReserveData> Lines; // grid lines of all pages: ordinary lines, room headings, padding
+    // Each line's own meal part per person (うち食事代) for the accommodation
+    // tax, by the line's place in Lines; -1 or past the end: its item's.
+    std::vector<int32_t> LineMeals;
     int PageNo = 1;                 // page shown, from 1; page p holds Lines[(p-1)*16 .. p*16-1]
     uint8_t LangFlag = 0;           // 0 Japanese, 1 English
 
@@ -125,6 +128,8 @@ struct TBillState {
     bool CheckBox1 = false;      // service switch: off means no service charge
     bool CheckBox2 = true;       // bathing-tax switch: off means no bathing tax
     bool LodgingCheck = true;    // accommodation-tax switch: off exempts the bill (a school trip)
+    int LodgingExempt = 0;       // guest-nights of the bill the town exempts
+    QString LodgingReason;       // the reason of the exemption, from the inn's list
     int SvcRate = 0;             // service rate in use: Service while CheckBox1 is on, else 0
     int BathRate = 0;            // Nyutouzei while CheckBox2 is on, else 0
     bool TadashiCheck = false;   // print the receipt proviso (combined A4 document)
@@ -144,7 +149,7 @@ struct TBillState {
     // empty: receipts carry no invoice lines.
     QString RegistrationNo;
     // The accommodation tax the last pass charged (part of row 4, an advance)
-    // and its text there, e.g. 宿泊税(4名泊×400円), and the tax's name as
+    // and its text there, e.g. 宿泊税(4人泊×400円), and the tax's name as
     // printed in the bill's language; empty without it.
     int64_t LodgingTax = 0;
     QString LodgingText;

@@ -118,6 +118,9 @@ void LoadBill(TBillState &bill, const AppData &data)
     bill.SiharaiCombo.EditText.clear();
     bill.CheckBox2 = true;
     bill.LodgingCheck = true;
+    bill.LineMeals.clear();
+    bill.LodgingExempt = 0;
+    bill.LodgingReason.clear();
     bill.RoomsDiffer = false;
     bill.HasServiceLine = false;
     bill.Seisan = bill.Regday = bill.StartDate = bill.Name = bill.Plan = bill.Room = QString();
@@ -159,6 +162,12 @@ void LoadBill(TBillState &bill, const AppData &data)
         } else if (r.Kubun == ServiceLineKey) {
             bill.SaNumEdit[RowService] = QString::number(r.Tanka);
             bill.HasServiceLine = true;
+        } else if (isLodgingNote(r)) {
+            int64_t nights = 0;
+            if (readLodgingExemptNote(r, &nights, &bill.LodgingReason))
+                bill.LodgingExempt = int(std::min<int64_t>(nights, INT32_MAX));
+            else if (!bill.Lines.empty())
+                SetLineMeal(bill, int(bill.Lines.size()) - 1, std::max(0, r.Tanka)); // of the line it follows
         } else if (r.Kubun == LodgingTaxKey) {
             // Worked out again from the stay lines; the line only tells an exempted bill.
             if (marksLodgingExempt(r))
@@ -174,8 +183,11 @@ void LoadBill(TBillState &bill, const AppData &data)
                     blocks = 1;
                     firstStay = r;
                 } else if (fieldBytes(r.Room) != fieldBytes(firstStay.Room)) {
-                    if (++blocks == 2)
+                    if (++blocks == 2) {
                         bill.Lines.insert(bill.Lines.begin(), roomHeading(firstStay));
+                        if (!bill.LineMeals.empty())
+                            bill.LineMeals.insert(bill.LineMeals.begin(), -1);
+                    }
                     bill.Lines.push_back(roomHeading(r));
                     firstStay = r;
                 }
@@ -360,8 +372,17 @@ TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib
         u->Goukei = int32_t(card);
     }
 
-    // The bill's records: its lines, then the generated service, discount and deposit lines.
-    RecordList<TReserveData> lines = bill.Lines;
+    // The bill's records: its lines, each followed by its own meal part when
+    // it has one, then the generated service, discount and deposit lines.
+    std::vector<int32_t> meals(bill.Lines.size(), -1);
+    for (size_t i = 0; i < bill.Lines.size(); ++i) {
+        const int32_t meal = LineMeal(bill, int(i));
+        // A meal part the item has too is kept, so that changing the item later leaves the bill as it was.
+        if (meal >= 0 && data.Money.Lodging.bearsTax(bill.Lines[i].Kubun)
+            && (meal != 0 || data.Money.Lodging.mealPart(bill.Lines[i].Kubun) != 0))
+            meals[i] = meal;
+    }
+    RecordList<TReserveData> lines = withLodgingNotes(bill.Lines, meals);
     // Dated with the stay's first day; a bill begun in the window has none
     // loaded yet, and takes its first line's, as it will once opened again.
     QByteArray start = cp932::encode(bill.StartDate);
@@ -391,6 +412,11 @@ TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib
         generated(LodgingTaxKey, lodgingExemptText(data.Money.Lodging, bill.LangFlag != 0), 0);
     else if (totals.LodgingTax != 0)
         generated(LodgingTaxKey, totals.LodgingText, totals.LodgingTax);
+    if (bill.LodgingExempt > 0 || (!bill.LodgingCheck && !bill.LodgingReason.isEmpty())) {
+        TReserveData note = lodgingExemptNote(bill.LodgingExempt, bill.LodgingReason);
+        setFieldBytes(note.Rsvday, start);
+        lines.push_back(note);
+    }
 
     for (TReserveData &l : lines) {
         l.MeiNo = bill.BillNo;

@@ -287,6 +287,8 @@ TBillMessage WriteBackRow(TBillState &bill, int lineIndex, uint32_t key, const Q
     if (!validLine(bill, lineIndex))
         return {};
     TReserveData &l = bill.Lines[size_t(lineIndex)];
+    if (l.Kubun != keyUnderBathSwitch(bill, key))
+        SetLineMeal(bill, lineIndex, -1); // another item: its meal part
     l.Kubun = keyUnderBathSwitch(bill, key);
     setFieldText(l.Rsvday, day);
     setFieldText(l.Kamoku, text);
@@ -370,6 +372,7 @@ void PickItem(TBillState &bill, int lineIndex, int itemIndex)
     if (l.Rsvday[0] == 0 && lineIndex > 0)
         std::memcpy(l.Rsvday, bill.Lines[size_t(lineIndex) - 1].Rsvday, sizeof l.Rsvday);
     l.Kubun = keyUnderBathSwitch(bill, itemKey(k));
+    SetLineMeal(bill, lineIndex, -1);
     const bool advance = k.KamokuCode == 1106;
     QString name = bill.LangFlag ? fieldText(k.ETekiyo) : fieldText(k.Tekiyo);
     if (advance)
@@ -392,6 +395,7 @@ bool DropItem(TBillState &bill, int lineIndex, const QString &dragText, const QD
             setFieldText(l.Rsvday, today.toString(QStringLiteral("yyyy/MM/dd")));
     }
     l.Kubun = keyUnderBathSwitch(bill, item.key);
+    SetLineMeal(bill, lineIndex, -1);
     setFieldText(l.Kamoku, item.name);
     l.Tanka = item.price;
     l.Suryou = 0;
@@ -408,9 +412,13 @@ void InsertLine(TBillState &bill, int lineIndex)
     std::memcpy(n.Rsvday, at.Rsvday, sizeof n.Rsvday);
     std::memcpy(n.Room, at.Room, sizeof n.Room);
     bill.Lines.insert(bill.Lines.begin() + lineIndex, n);
+    if (size_t(lineIndex) < bill.LineMeals.size())
+        bill.LineMeals.insert(bill.LineMeals.begin() + lineIndex, -1);
     // An untouched padding line at the end makes room; otherwise a new page is padded.
     if (bill.Lines.size() % BillPageLines != 0 && isBlankLine(bill.Lines.back()))
         bill.Lines.pop_back();
+    if (bill.LineMeals.size() > bill.Lines.size())
+        bill.LineMeals.resize(bill.Lines.size());
     padLines(bill);
 }
 
@@ -419,7 +427,23 @@ void DeleteLine(TBillState &bill, int lineIndex)
     if (!validLine(bill, lineIndex))
         return;
     bill.Lines.erase(bill.Lines.begin() + lineIndex);
+    if (size_t(lineIndex) < bill.LineMeals.size())
+        bill.LineMeals.erase(bill.LineMeals.begin() + lineIndex);
     padLines(bill);
+}
+
+int32_t LineMeal(const TBillState &bill, int lineIndex)
+{
+    return lineIndex >= 0 && size_t(lineIndex) < bill.LineMeals.size() ? bill.LineMeals[size_t(lineIndex)] : -1;
+}
+
+void SetLineMeal(TBillState &bill, int lineIndex, int32_t meal)
+{
+    if (!validLine(bill, lineIndex) || (meal < 0 && size_t(lineIndex) >= bill.LineMeals.size()))
+        return;
+    if (bill.LineMeals.size() <= size_t(lineIndex))
+        bill.LineMeals.resize(size_t(lineIndex) + 1, -1);
+    bill.LineMeals[size_t(lineIndex)] = std::max(meal, -1);
 }
 
 void GoToPage(TBillState &bill, int page)

@@ -87,6 +87,10 @@ bool DropItem(TBillState &bill, int lineIndex, const QString &dragText, const QD
 void InsertLine(TBillState &bill, int lineIndex);
 // Erases line lineIndex; Lines stays whole pages.
 void DeleteLine(TBillState &bill, int lineIndex);
+// A line's own meal part per person for the accommodation tax, -1 while it
+// takes its item's (a line whose item is chosen again goes back to that).
+int32_t LineMeal(const TBillState &bill, int lineIndex);
+void SetLineMeal(TBillState &bill, int lineIndex, int32_t meal);
 // Shows another page: Lines grows with padding lines to reach it.
 void GoToPage(TBillState &bill, int page);
 // Copies the header texts (reservation number, name, plan, nights, night

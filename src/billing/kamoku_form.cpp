@@ -206,7 +206,9 @@ TKamokuForm::TKamokuForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), De
     cols[4]->SetCanEdit(false);
     cols[4]->SetAlignment(taCenter);
     // The accommodation tab's marks for the accommodation tax: the meal part
-    // per person typed here, 対象外 (no guest) set from the strip's menu.
+    // per person typed here, 対象外 (no guest) set from the strip's menu or
+    // by a double click on its cell, on the rows kept for received
+    // reservations too (their pets).
     cols[5]->SetCaption(QStringLiteral("うち食事代"));
     cols[5]->SetDataType(dtInteger);
     cols[5]->SetAlignment(taRightJustify);
@@ -221,10 +223,12 @@ TKamokuForm::TKamokuForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), De
     Label2 = new QLabel(QStringLiteral("左端のグレーゾーンで右クリックすると行挿入･削除ができます"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setStyleSheet(QStringLiteral("color: navy;"));
-    ReservedNote = new QLabel(QStringLiteral("宿泊費の1〜%1行目は予約の受信データ専用です（行の挿入・削除はできません）")
+    ReservedNote = new QLabel(QStringLiteral("宿泊費の1〜%1行目は予約の受信データ専用です（行の挿入・削除はできません）。"
+                                                 "宿泊税対象外はその欄をダブルクリックして切り替えます")
                                   .arg(KamokuReservedRows),
                               this);
     ReservedNote->setObjectName(QStringLiteral("ReservedNote"));
+    ReservedNote->setWordWrap(true);
     ReservedNote->setStyleSheet(QStringLiteral("color: navy;"));
 
     PopupMenu1 = new QMenu(this);
@@ -257,6 +261,10 @@ TKamokuForm::TKamokuForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), De
 
     connect(TabControl1, &QTabBar::currentChanged, this, [this] { showTab(); });
     connect(Grid, &TStringGrid::OnSetEditText, this, &TKamokuForm::cellEdited);
+    connect(Grid, &TStringGrid::OnDblClick, this, [this] {
+        if (Grid->Col() == 6 && Grid->Row() >= 1)
+            toggleNotGuest(Grid->Row());
+    });
     showTab();
 }
 
@@ -428,10 +436,16 @@ void TKamokuForm::GinsertClick()
 
 void TKamokuForm::GnotGuestClick()
 {
-    if (PopupRow < 1)
+    if (PopupRow >= 1)
+        toggleNotGuest(PopupRow);
+}
+
+void TKamokuForm::toggleNotGuest(int row)
+{
+    if (!kamokuTabHasLodgingMarks(tab()) || Grid->Cells(1, row).isEmpty())
         return;
     TLodgingTax &marks = Desk.data().Money.Lodging;
-    setKamokuRowNotGuest(marks, tab(), PopupRow, !kamokuRowNotGuest(marks, tab(), PopupRow));
+    setKamokuRowNotGuest(marks, tab(), row, !kamokuRowNotGuest(marks, tab(), row));
     MarksChanged = true;
     showTab();
 }

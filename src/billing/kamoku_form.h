@@ -50,6 +50,8 @@ public:
     void GreducedClick();
     // Marks or unmarks the accommodation item of the menu's row as no guest (no accommodation tax).
     void GnotGuestClick();
+    // Marks the row's item as no guest of the accommodation tax, or as a guest again.
+    void toggleNotGuest(int row);
     QMenu *popupMenu() const { return PopupMenu1; }
 
 protected:

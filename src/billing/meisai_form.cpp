@@ -26,6 +26,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -282,8 +283,12 @@ void TMeisaiForm::createControls()
     insert->setObjectName(QStringLiteral("InsertLine"));
     QAction *remove = PopupMenu1->addAction(QStringLiteral("行を削除する(※注意　取消不可)"));
     remove->setObjectName(QStringLiteral("DeleteLine"));
+    // The meal part of a stay line, left out of the price that chooses the accommodation tax.
+    MealAction = PopupMenu1->addAction(QStringLiteral("うち食事代（%1）...").arg(Desk.data().Money.Lodging.Name));
+    MealAction->setObjectName(QStringLiteral("LineMeal"));
     QAction *closeMenu = PopupMenu1->addAction(QStringLiteral("ポップアップメニューを閉じる"));
     closeMenu->setObjectName(QStringLiteral("CloseMenu"));
+    connect(MealAction, &QAction::triggered, this, [this] { askLineMeal(lineIndexOf(PopupRow)); });
     connect(insert, &QAction::triggered, this, [this] {
         InsertLine(Bill, lineIndexOf(PopupRow));
         showPage();
@@ -311,6 +316,29 @@ void TMeisaiForm::createControls()
             return;
         Bill.LodgingCheck = on;
         calcTotals();
+    });
+    // Guest-nights the town exempts (a school trip's pupils), with the reason from the inn's list.
+    LodgingExempt = new QSpinBox(this);
+    LodgingExempt->setObjectName(QStringLiteral("LodgingExempt"));
+    LodgingExempt->setRange(0, 99999);
+    LodgingExempt->setPrefix(QStringLiteral("免除 "));
+    LodgingExempt->setSuffix(QStringLiteral(" 人泊"));
+    LodgingExempt->setToolTip(QStringLiteral("この伝票で%1が免除される人泊数（理由を右で選びます）")
+                                  .arg(Desk.data().Money.Lodging.Name));
+    LodgingReason = new QComboBox(this);
+    LodgingReason->setObjectName(QStringLiteral("LodgingReason"));
+    LodgingReason->setToolTip(QStringLiteral("免除の理由（基本設定の宿泊税のページで変えられます）"));
+    connect(LodgingExempt, &QSpinBox::valueChanged, this, [this](int n) {
+        if (Showing)
+            return;
+        Bill.LodgingExempt = n;
+        if (n > 0 && Bill.LodgingReason.isEmpty())
+            Bill.LodgingReason = LodgingReason->currentText();
+        calcTotals();
+    });
+    connect(LodgingReason, &QComboBox::currentTextChanged, this, [this](const QString &reason) {
+        if (!Showing)
+            Bill.LodgingReason = reason;
     });
     connect(CheckBox1, &QCheckBox::toggled, this, [this](bool on) {
         if (Showing)
@@ -486,6 +514,8 @@ void TMeisaiForm::createLayout()
     switches->addWidget(CheckBox1);
     switches->addWidget(CheckBox2);
     switches->addWidget(LodgingCheck);
+    switches->addWidget(LodgingExempt);
+    switches->addWidget(LodgingReason);
     switches->addStretch();
     totals->addLayout(switches, 0, 0, 1, 2);
     for (int row = 0; row < BillRows; ++row) {
@@ -643,7 +673,24 @@ void TMeisaiForm::showHeader()
     CheckBox2->setChecked(Bill.CheckBox2);
     LodgingCheck->setChecked(Bill.LodgingCheck);
     // Hidden while the inn does not charge the tax, unless this bill was exempted.
-    LodgingCheck->setVisible(Desk.data().Money.Lodging.Enabled || !Bill.LodgingCheck);
+    const TLodgingTax &lodging = Desk.data().Money.Lodging;
+    LodgingCheck->setVisible(lodging.Enabled || !Bill.LodgingCheck);
+    LodgingExempt->setValue(Bill.LodgingExempt);
+    LodgingExempt->setVisible(lodging.Enabled || Bill.LodgingExempt > 0);
+    QStringList reasons = lodging.ExemptReasons;
+    if (!Bill.LodgingReason.isEmpty() && !reasons.contains(Bill.LodgingReason))
+        reasons << Bill.LodgingReason; // a reason the inn no longer lists stays the bill's
+    if (reasons != [&] {
+            QStringList shown;
+            for (int i = 0; i < LodgingReason->count(); ++i)
+                shown << LodgingReason->itemText(i);
+            return shown;
+        }()) {
+        LodgingReason->clear();
+        LodgingReason->addItems(reasons);
+    }
+    LodgingReason->setCurrentIndex(Bill.LodgingReason.isEmpty() ? 0 : int(reasons.indexOf(Bill.LodgingReason)));
+    LodgingReason->setVisible(LodgingExempt->isVisibleTo(this));
     TadashiCheck->setEnabled(!fieldBytes(Desk.data().BaseData.Tadashi).isEmpty());
     TadashiCheck->setChecked(Bill.TadashiCheck);
     Showing = was;
@@ -912,6 +959,7 @@ void TMeisaiForm::itemPicked(int index)
         return;
     const int row = PickRow;
     PickItem(Bill, lineIndexOf(row), index);
+    takeItemMeal(lineIndexOf(row));
     TekiyoCombo->hide();
     TekiyoCombo->setCurrentIndex(-1);
     Showing = true;
@@ -979,9 +1027,46 @@ bool TMeisaiForm::gridKey(QKeyEvent *e)
     }
 }
 
+void TMeisaiForm::takeItemMeal(int lineIndex)
+{
+    const TLodgingTax &tax = Desk.data().Money.Lodging;
+    const uint32_t key = Bill.Lines[size_t(lineIndex)].Kubun;
+    if (tax.Enabled && tax.bearsTax(key) && tax.mealPart(key) != 0)
+        SetLineMeal(Bill, lineIndex, tax.mealPart(key));
+}
+
+void TMeisaiForm::askLineMeal(int lineIndex)
+{
+    if (lineIndex < 0 || size_t(lineIndex) >= Bill.Lines.size())
+        return;
+    const TLodgingTax &tax = Desk.data().Money.Lodging;
+    const TReserveData &l = Bill.Lines[size_t(lineIndex)];
+    auto *ask = new QInputDialog(this);
+    ask->setObjectName(QStringLiteral("LineMealDialog"));
+    ask->setAttribute(Qt::WA_DeleteOnClose);
+    ask->setWindowTitle(QStringLiteral("うち食事代"));
+    ask->setLabelText(QStringLiteral("「%1」の1人分の食事代（%2の料金から除きます）")
+                          .arg(fieldText(l.Kamoku), tax.Name));
+    ask->setInputMode(QInputDialog::IntInput);
+    ask->setIntRange(0, TLodgingTax::MaxPrice);
+    const int32_t own = LineMeal(Bill, lineIndex);
+    ask->setIntValue(own >= 0 ? own : tax.mealPart(l.Kubun));
+    connect(ask, &QInputDialog::intValueSelected, this, [this, lineIndex](int meal) {
+        SetLineMeal(Bill, lineIndex, meal);
+        calcTotals();
+    });
+    ask->open();
+}
+
 void TMeisaiForm::gridPopup(const QPoint &pos)
 {
     PopupRow = Grid->Row();
+    {
+        const int i = lineIndexOf(PopupRow);
+        const TLodgingTax &tax = Desk.data().Money.Lodging;
+        MealAction->setEnabled(tax.Enabled && i >= 0 && size_t(i) < Bill.Lines.size()
+                               && tax.bearsTax(Bill.Lines[size_t(i)].Kubun));
+    }
     Grid->FocusCell(ColDate, PopupRow);
     PopupMenu1->popup(Grid->viewport()->mapToGlobal(pos));
 }
@@ -992,6 +1077,7 @@ bool TMeisaiForm::dropItem(int row, const QString &dragText)
         return false;
     if (!DropItem(Bill, lineIndexOf(row), dragText, Clock::now().date()))
         return false;
+    takeItemMeal(lineIndexOf(row));
     const TReserveData &l = Bill.Lines[size_t(lineIndexOf(row))];
     Showing = true;
     Grid->SetRows(row, {l.Kubun ? QString::number(l.Kubun) : QString(), fieldText(l.Rsvday), fieldText(l.Kamoku),

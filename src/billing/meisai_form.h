@@ -15,6 +15,7 @@
 #include <cstdint>
 
 class FrontDesk;
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -76,6 +77,10 @@ private:
     void fitLabels();
     void showLanguage();
     void calcTotals(bool quiet = false);
+    // A picked or dropped stay item brings its meal part to its line.
+    void takeItemMeal(int lineIndex);
+    // Asks for a stay line's own meal part.
+    void askLineMeal(int lineIndex);
     void headerEdited();
 
     // Grid.
@@ -131,6 +136,9 @@ private:
     // Totals.
     QCheckBox *CheckBox1 = nullptr, *CheckBox2 = nullptr;
     QCheckBox *LodgingCheck = nullptr; // the accommodation tax, shown while the inn charges it
+    QSpinBox *LodgingExempt = nullptr; // guest-nights exempt from it
+    QComboBox *LodgingReason = nullptr; // and why
+    QAction *MealAction = nullptr;      // the line menu's meal part
     std::array<QLineEdit *, BillRows> GEdit{};
     QComboBox *NebikiCombo = nullptr, *CouponCombo = nullptr, *SiharaiCombo = nullptr;
     std::array<TSaNumEdit *, 9> SaNumEdit{};

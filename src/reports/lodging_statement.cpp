@@ -8,6 +8,7 @@
 #include "storage/money_settings.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <map>
 #include <unordered_map>
 #include <vector>
@@ -29,11 +30,25 @@ QString tierHeading(const TLodgingPeriod &p, size_t i)
     return range + QLatin1Char(' ') + (t.Percent ? QStringLiteral("%1%").arg(t.Amount) : yen(t.Amount) + QStringLiteral("円"));
 }
 
-// What the statement needs of a bill beyond its stay lines.
+// What the statement needs of a bill: its stay lines with their own meal
+// parts, its exemption, whether it charges the service charge and the date
+// whose settings it takes.
 struct BillFacts {
-    bool exempt = false;
-    bool service = false; // the bill charges the service charge
-    QDate date;           // the date whose settings it takes
+    bool service = false;
+    QDate date;
+    RecordList<TReserveData> lines; // the lines that bear the tax, in the bill's order
+    std::vector<int32_t> meals;     // parallel to lines
+    bool lastTaxed = false;         // the bill's record before is one of lines
+    TLodgingExemption exemption;
+};
+
+// The guest-nights of one line on one night of the month.
+struct NightEntry {
+    int day = 0;
+    int64_t exempt = 0;
+    int64_t taxed = 0;
+    QString reason;
+    TLodgingCharge charge;
 };
 
 } // namespace
@@ -42,26 +57,33 @@ MonthGrid lodgingTaxMonth(const AppData &data, const ReportMonth &month)
 {
     const TLodgingTax &tax = data.Money.Lodging;
 
-    // One column per tier of the periods in force during the month; a tier
-    // both periods share (same range and amount) is one column.
-    std::vector<QString> tierNames;
+    // The periods in force during the month, in order.
+    std::vector<int> periods;
+    for (int d = 1; d <= month.dayCount(); ++d)
+        if (const int p = tax.Enabled ? tax.periodAt(month.date(d)) : -1;
+            p >= 0 && std::find(periods.begin(), periods.end(), p) == periods.end())
+            periods.push_back(p);
+    // One column per tier of those periods; a tier both periods share (same
+    // range and amount) is one column. When the tiers change within the
+    // month, each column names the period it starts with.
+    std::vector<QString> tierKeys, tierNames;
     std::map<std::pair<int, int>, int> columnOf; // (period, tier) -> tier column
-    for (int d = 1; d <= month.dayCount(); ++d) {
-        const int p = tax.Enabled ? tax.periodAt(month.date(d)) : -1;
-        if (p < 0 || columnOf.count({p, 0}) || columnOf.count({p, -1}))
-            continue;
-        columnOf[{p, -1}] = -1; // the period is taken, tiers or none
+    QStringList authorities;
+    for (const int p : periods) {
         const TLodgingPeriod &period = tax.Periods[size_t(p)];
         for (size_t i = 0; i < period.Tiers.size(); ++i) {
-            const QString name = tierHeading(period, i);
-            auto same = std::find(tierNames.begin(), tierNames.end(), name);
-            if (same == tierNames.end())
-                same = tierNames.insert(tierNames.end(), name);
-            columnOf[{p, int(i)}] = int(same - tierNames.begin());
+            const QString key = tierHeading(period, i);
+            auto same = std::find(tierKeys.begin(), tierKeys.end(), key);
+            if (same == tierKeys.end()) {
+                same = tierKeys.insert(tierKeys.end(), key);
+                tierNames.push_back(periods.size() > 1 ? moneyDateText(period.From) + QStringLiteral("から ") + key : key);
+            }
+            columnOf[{p, int(i)}] = int(same - tierKeys.begin());
+            for (const TLodgingShare &share : period.Tiers[i].Shares)
+                if (!authorities.contains(share.Authority))
+                    authorities << share.Authority;
         }
     }
-    const int tiers = int(tierNames.size());
-    const int Taxed = 1 + tiers, Exempt = Taxed + 1, Tax = Exempt + 1, Columns = Tax + 1;
 
     // The bills that have a stay line in the month, and what the statement needs of each.
     const auto lines = data.ReserveList.lineDates().month(month.year(), month.month());
@@ -83,11 +105,50 @@ MonthGrid lodgingTaxMonth(const AppData &data, const ReportMonth &month)
                 f.service = f.service || !settled.isValid();
             }
             if (marksLodgingExempt(r))
-                f.exempt = true;
+                f.exemption.All = true;
             if (r.Kubun == ServiceLineKey)
                 f.service = true;
+            const bool taxed = tax.bearsTax(r.Kubun);
+            if (isLodgingNote(r)) {
+                if (!readLodgingExemptNote(r, &f.exemption.GuestNights, &f.exemption.Reason) && f.lastTaxed)
+                    f.meals.back() = std::max(0, r.Tanka);
+                continue;
+            }
+            if (taxed) {
+                f.lines.push_back(r);
+                f.meals.push_back(-1);
+            }
+            f.lastTaxed = taxed;
         }
     }
+
+    std::vector<NightEntry> entries;
+    QStringList reasons;
+    for (const auto &[billNo, f] : bills) {
+        const int service = f.service ? data.Money.at(f.date, data.BaseData).Service : 0;
+        for (const TLodgingNight &n :
+             lodgingNightsOfLines(f.lines, f.meals, f.date, service, data.BaseData, data.Money, f.exemption)) {
+            const QDate night = moneyDate(fieldText(f.lines[size_t(n.Line)].Rsvday));
+            if (!night.isValid() || night.year() != month.year() || night.month() != month.month())
+                continue; // another month's, or named as undated
+            entries.push_back({night.day(), n.Exempt, n.Persons - n.Exempt, f.exemption.Reason, n.Charge});
+            if (n.Exempt != 0 && !f.exemption.Reason.isEmpty() && !reasons.contains(f.exemption.Reason))
+                reasons << f.exemption.Reason;
+        }
+    }
+    // The reasons in the inn's order, then any it no longer lists.
+    std::stable_sort(reasons.begin(), reasons.end(), [&](const QString &a, const QString &b) {
+        const auto rank = [&](const QString &r) {
+            const qsizetype i = tax.ExemptReasons.indexOf(r);
+            return i < 0 ? tax.ExemptReasons.size() : i;
+        };
+        return rank(a) < rank(b);
+    });
+
+    const int tiers = int(tierNames.size());
+    const int Taxed = 1 + tiers, Exempt = Taxed + 1, FirstReason = Exempt + 1;
+    const int Tax = FirstReason + int(reasons.size()), FirstShare = Tax + 1;
+    const int Columns = FirstShare + int(authorities.size());
 
     std::vector<std::vector<MonthSum>> cells(DayRows + 1, std::vector<MonthSum>(size_t(Columns)));
     bool overflow = false;
@@ -97,31 +158,32 @@ MonthGrid lodgingTaxMonth(const AppData &data, const ReportMonth &month)
             overflow = overflow || (*row)[size_t(col)].overflowed();
         }
     };
-    for (const RecordDateIndex::Line &dated : lines) {
-        const TReserveData &line = data.ReserveList[dated.index];
-        if (!tax.bearsTax(line.Kubun) || line.Suryou == 0)
-            continue;
-        const int d = int(dated.day);
-        const BillFacts &f = bills[line.MeiNo];
-        if (f.exempt) {
-            add(d, Exempt, line.Suryou, 1);
-            continue;
+    for (const NightEntry &e : entries) {
+        if (e.exempt != 0) {
+            add(e.day, Exempt, e.exempt, 1);
+            if (const qsizetype r = reasons.indexOf(e.reason); r >= 0)
+                add(e.day, FirstReason + int(r), e.exempt, 1);
         }
-        const int service = f.service ? data.Money.at(f.date, data.BaseData).Service : 0;
-        const TLodgingCharge c = lodgingChargeOfLine(line, f.date, service, data.BaseData, data.Money);
-        const auto col = columnOf.find({c.Period, c.Tier});
-        if (c.Tier < 0 || col == columnOf.end())
+        const auto col = columnOf.find({e.charge.Period, e.charge.Tier});
+        if (e.taxed == 0 || e.charge.Tier < 0 || col == columnOf.end())
             continue; // below every tier, or no tax that night
-        add(d, 1 + col->second, line.Suryou, 1);
-        add(d, Taxed, line.Suryou, 1);
-        add(d, Tax, line.Suryou, c.Amount);
+        add(e.day, 1 + col->second, e.taxed, 1);
+        add(e.day, Taxed, e.taxed, 1);
+        add(e.day, Tax, e.taxed, e.charge.Amount);
+        for (const TLodgingShare &share : tax.Periods[size_t(e.charge.Period)].Tiers[size_t(e.charge.Tier)].Shares)
+            add(e.day, FirstShare + int(authorities.indexOf(share.Authority)), e.taxed, share.Amount);
     }
 
     MonthGrid grid;
     grid.headings << QStringLiteral("日");
     for (const QString &t : tierNames)
         grid.headings << t;
-    grid.headings << QStringLiteral("人泊計") << QStringLiteral("免除 人泊") << QStringLiteral("税額");
+    grid.headings << QStringLiteral("人泊計") << QStringLiteral("免除 人泊");
+    for (const QString &r : reasons)
+        grid.headings << QStringLiteral("免除 ") + r;
+    grid.headings << QStringLiteral("税額");
+    for (const QString &a : authorities)
+        grid.headings << a + QStringLiteral(" 税額");
     if (overflow) {
         grid.error = MonthSum::overflowMessage(month);
         return grid;
@@ -134,6 +196,8 @@ MonthGrid lodgingTaxMonth(const AppData &data, const ReportMonth &month)
     }
     return grid;
 }
+
+int lodgingTierColumns(const MonthGrid &grid) { return std::max(0, int(grid.headings.indexOf(QStringLiteral("人泊計"))) - 1); }
 
 QStringList lodgingUndatedLines(const AppData &data, const ReportMonth &month)
 {

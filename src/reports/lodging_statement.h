@@ -11,9 +11,14 @@
 // Rows 0..30 are days 1..31 (blank for days the month does not have), row 31
 // the totals. Columns: 0 the day; then one per tier in force during the
 // month (guest-nights), headed by its price range and amount, e.g.
-// "6,000〜19,999円 400円"; then 人泊計 (taxed guest-nights), 免除 人泊
-// (guest-nights of exempted bills) and 税額.
+// "6,000〜19,999円 400円" (in a month whose tiers change, headed by the
+// period it starts with too: "2026/03/01から 6,000〜19,999円 400円"); then
+// 人泊計 (taxed guest-nights), 免除 人泊 (exempt guest-nights), 免除 and each
+// reason the month's exemptions give, 税額, and for a tax levied by more than
+// one authority each authority's share ("町 税額").
 MonthGrid lodgingTaxMonth(const AppData &data, const ReportMonth &month);
+// The number of tier columns of such a grid (after the day).
+int lodgingTierColumns(const MonthGrid &grid);
 
 // The stay lines that bear the tax but have no date, of the bills settled in
 // the month: no night of the statement can count them, so each is named for

@@ -1,20 +1,28 @@
 #include "reports/shukuhaku_prin_form.h"
 
 #include "printing/fonts.h"
+#include "reports/lodging_statement.h"
 #include "reports/nyutou_prin_form.h"
+
+#include <algorithm>
 
 using namespace printing;
 
 namespace {
-// A heading cell holds its two parts on two lines, "6,000〜19,999円" over
-// "400円"; the cells share their borders, drawn once.
-constexpr qreal kHeadingHeight = 10.6;
+// A heading cell holds its parts one to a line: a tier's period (in a month
+// whose tiers change) over its range over its amount, "免除" over "人泊".
+// Every heading is printed in one size, the largest at which each part fits
+// its cell; the cells share their borders, drawn once.
+constexpr qreal kHeadingLargest = 9.0;
+constexpr qreal kHeadingMost = 12.0; // the tallest heading row that leaves the month on one sheet
+constexpr qreal kHeadingSmallest = 5.0;
 constexpr qreal kCellHeight = 5.0; // a whole month of 31 days and its sums on one sheet
 constexpr qreal kTextTop = 1.0;
 constexpr qreal kNumberInset = 2.0;
 constexpr qreal kWidth = 277.0; // A4 landscape inside 10 mm margins
 constexpr qreal kDay = 14.0;
 constexpr qreal kSum = 20.0;
+constexpr qreal kTier = 30.0;
 } // namespace
 
 TShukuhakuPrinForm::TShukuhakuPrinForm(const QString &dateLabel_, const MonthGrid &shown, const TBaseData &base)
@@ -28,35 +36,59 @@ TShukuhakuPrinForm::TShukuhakuPrinForm(const QString &dateLabel_, const MonthGri
     grid.addPageNumber(head, 0.0);
     addStatementFacility(head, base, 190.0, 265.0);
 
-    // The day, a column per tier as wide as the page allows, then the three sums.
-    const int tiers = std::max(0, int(shown.headings.size()) - 4);
-    const qreal tierWidth = tiers > 0 ? std::min<qreal>(30.0, (kWidth - kDay - 3 * kSum) / tiers) : 0;
+    // The day, a column per tier as wide as the page allows, then the sums.
+    const int tiers = lodgingTierColumns(shown);
+    const int sums = std::max(0, int(shown.headings.size()) - 1 - tiers);
+    const qreal sumWidth = sums > 0 ? std::min<qreal>(kSum, (kWidth - kDay) / (sums + 1.5 * tiers)) : 0;
+    const qreal tierWidth = tiers > 0 ? std::min<qreal>(kTier, (kWidth - kDay - sums * sumWidth) / tiers) : 0;
     QList<RuledColumn> columns;
-    QStringList lower;
+    QList<QStringList> parts;
     qreal left = 0;
     for (int i = 0; i < shown.headings.size(); ++i) {
-        const QString h = shown.headings[i];
-        const qsizetype space = h.lastIndexOf(QLatin1Char(' '));
-        const QString upper = space < 0 ? h : h.left(space);
-        lower << (space < 0 ? QString() : h.mid(space + 1));
+        parts << shown.headings[i].split(QLatin1Char(' '), Qt::SkipEmptyParts);
         if (i == 0) {
-            columns << RuledColumn{upper, 0.0, kDay, RuledColumn::Centre, kDay / 2, {}};
+            columns << RuledColumn{QString(), 0.0, kDay, RuledColumn::Centre, kDay / 2, {}};
             left = kDay;
             continue;
         }
-        const qreal width = i <= tiers ? tierWidth : kSum;
-        const QString picture = i == shown.headings.size() - 1 ? QStringLiteral("99,999,999") : QStringLiteral("999,999");
-        columns << RuledColumn{upper, left, width, RuledColumn::Right, left + width - kNumberInset, picture, true};
+        const qreal width = i <= tiers ? tierWidth : sumWidth;
+        const QString picture = shown.headings[i].endsWith(QStringLiteral("税額")) ? QStringLiteral("99,999,999")
+                                                                                  : QStringLiteral("999,999");
+        columns << RuledColumn{QString(), left, width, RuledColumn::Right, left + width - kNumberInset, picture, true};
         left += width;
     }
-    rep.columnHeader.height = kHeadingHeight;
-    addRuledHeadings(rep.columnHeader, columns, kHeadingHeight, kTextTop, QStringLiteral("Heading"));
+
+    // One size for every heading: the largest at which every part fits its
+    // cell and the tallest heading the row.
+    int lines = 1;
+    for (const QStringList &p : parts)
+        lines = std::max(lines, int(p.size()));
+    const TextMeasure measure;
+    const auto fits = [&](qreal size) {
+        if (lines * measure.lineHeight(font(kPGothic, size, true)) + 2 * kTextTop > kHeadingMost)
+            return false;
+        for (int i = 0; i < columns.size(); ++i)
+            for (const QString &part : parts[i])
+                if (measure.width(font(kPGothic, size, true), part) > columns[i].width - 1.0)
+                    return false;
+        return true;
+    };
+    qreal pt = kHeadingLargest;
+    while (pt > kHeadingSmallest && !fits(pt))
+        pt -= 0.5;
+    const qreal step = measure.lineHeight(font(kPGothic, pt, true));
+    const qreal height = std::max(lines * step + 2 * kTextTop, 2 * kCellHeight);
+    rep.columnHeader.height = height;
+    addRuledHeadings(rep.columnHeader, columns, height, kTextTop, QStringLiteral("Heading"));
     for (int i = 0; i < columns.size(); ++i) {
-        ReportItem &second = rep.columnHeader.add(ReportItem::centred(QStringLiteral("HeadingLower%1").arg(i),
-                                                                      columns[i].left + 0.5, columns[i].width - 1.0,
-                                                                      kCellHeight + kTextTop, font(kPGothic, 9, true)));
-        second.text = lower[i];
-        second.minPointSize = 5;
+        // Fewer parts than the tallest heading stand in the middle of the cell.
+        const qreal top = kTextTop + (lines - parts[i].size()) * step / 2;
+        for (int k = 0; k < parts[i].size(); ++k) {
+            ReportItem &line = rep.columnHeader.add(
+                ReportItem::centred(QStringLiteral("HeadingLine%1_%2").arg(i).arg(k), columns[i].left + 0.5,
+                                    columns[i].width - 1.0, top + k * step, font(kPGothic, pt, true)));
+            line.text = parts[i][k];
+        }
     }
     grid.setDetail(columns, kCellHeight, kCellHeight, kTextTop);
 }

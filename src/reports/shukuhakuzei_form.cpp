@@ -41,11 +41,16 @@ MonthGrid TShukuhakuzeiForm::compute()
     // The tiers in force differ from month to month, and so do the columns.
     if (grid.headings.size() != Grid->ColCount() || FShown.headings != grid.headings) {
         QList<MonthGridColumn> columns{{50, taCenter, ""}};
-        const int tiers = int(grid.headings.size()) - 4;
-        for (int i = 0; i < tiers; ++i)
-            columns << MonthGridColumn{110, taRightJustify, "###,###"};
-        columns << MonthGridColumn{60, taRightJustify, "###,###"} << MonthGridColumn{60, taRightJustify, "###,###"}
-                << MonthGridColumn{80, taRightJustify, "###,###,###"};
+        const int tiers = lodgingTierColumns(grid);
+        for (int i = 1; i < grid.headings.size(); ++i) {
+            const QString &h = grid.headings[i];
+            if (i <= tiers) // a period's start over its tiers takes room
+                columns << MonthGridColumn{h.contains(QStringLiteral("から")) ? 200 : 110, taRightJustify, "###,###"};
+            else if (h.endsWith(QStringLiteral("税額")))
+                columns << MonthGridColumn{80, taRightJustify, "###,###,###"};
+            else
+                columns << MonthGridColumn{70, taRightJustify, "###,###"};
+        }
         setColumns(grid.headings, columns);
     }
     return grid;

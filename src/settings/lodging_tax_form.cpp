@@ -44,7 +44,7 @@ public:
             if (index.column() < TLodgingTaxPage::ColUnit)
                 e->setValidator(new QRegularExpressionValidator(
                     QRegularExpression(QString::fromLatin1(forms[index.column()])), e));
-            ApplyImeMode(e, imDisable);
+            ApplyImeMode(e, index.column() == TLodgingTaxPage::ColShares ? imHira : imDisable);
         }
         return w;
     }
@@ -72,6 +72,10 @@ QString cellProblem(int column, const QString &text, bool percent)
         return ok && v >= 0 && v <= TLodgingTax::MaxAmount
             ? QString()
             : QStringLiteral("宿泊税の金額は0円から%1円までの整数で入力してください").arg(yen(TLodgingTax::MaxAmount));
+    case TLodgingTaxPage::ColShares: {
+        std::vector<TLodgingShare> shares;
+        return readLodgingShares(t, &shares);
+    }
     default:
         return {};
     }
@@ -101,6 +105,11 @@ TLodgingTaxPage::TLodgingTaxPage(QWidget *parent) : QWidget(parent)
     GuardTextEntry(NameEn, QStringLiteral("宿泊税の英語の印刷名"), NameEnBytes);
     form->addRow(QStringLiteral("印刷名"), Name);
     form->addRow(QStringLiteral("印刷名(英語)"), NameEn);
+    Reasons = new QLineEdit(names);
+    Reasons->setObjectName(QStringLiteral("LodgingReasons"));
+    ApplyImeMode(Reasons, imHira);
+    Reasons->setToolTip(QStringLiteral("請求明細で免除の人泊に付ける理由。「,」で区切ります（例: 修学旅行,年齢,その他）"));
+    form->addRow(QStringLiteral("免除の理由"), Reasons);
     layout->addWidget(names);
 
     auto *tiers = new QGroupBox(QStringLiteral("税額（適用開始日ごとに、1人1泊の料金の下限と税額）"), this);
@@ -109,7 +118,8 @@ TLodgingTaxPage::TLodgingTaxPage(QWidget *parent) : QWidget(parent)
     Table->setObjectName(QStringLiteral("LodgingTable"));
     Table->setHorizontalHeaderLabels({QStringLiteral("適用開始日"), QStringLiteral("料金の下限(円)"),
                                       QStringLiteral("税額"), QStringLiteral("単位"),
-                                      QStringLiteral("1人1泊の料金に含めるもの（食事代は含めない）")});
+                                      QStringLiteral("1人1泊の料金に含めるもの（食事代は含めない）"),
+                                      QStringLiteral("内訳（例: 町200+県100）")});
     Table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     Table->horizontalHeader()->setMinimumSectionSize(Table->fontMetrics().horizontalAdvance(QStringLiteral("999,999,999")) + 16);
     Table->verticalHeader()->setVisible(false);
@@ -146,7 +156,7 @@ TLodgingTaxPage::TLodgingTaxPage(QWidget *parent) : QWidget(parent)
 }
 
 void TLodgingTaxPage::addRow(const QString &from, const QString &bound, const QString &amount, bool percent,
-                             LodgingBasis basis)
+                             LodgingBasis basis, const QString &shares)
 {
     Checking = true;
     const int row = Table->rowCount();
@@ -173,6 +183,9 @@ void TLodgingTaxPage::addRow(const QString &from, const QString &bound, const QS
     counted->setCurrentIndex(int(basis));
     connect(counted, &QComboBox::currentIndexChanged, this, [this, counted] { basisChanged(counted); });
     Table->setCellWidget(row, ColBasis, counted);
+    auto *split = new QTableWidgetItem(shares);
+    split->setData(Qt::UserRole, shares);
+    Table->setItem(row, ColShares, split);
     Checking = false;
 }
 
@@ -204,16 +217,20 @@ int TLodgingTaxPage::rowOfUnit(const QComboBox *unit) const
 
 void TLodgingTaxPage::cellChanged(QTableWidgetItem *item)
 {
-    if (Checking || item->column() >= ColUnit)
+    if (Checking || item->column() == ColUnit || item->column() == ColBasis)
         return;
     const auto *unit = qobject_cast<QComboBox *>(Table->cellWidget(item->row(), ColUnit));
     const QString problem = cellProblem(item->column(), item->text(), unit && unit->currentIndex() == 1);
     Checking = true;
     if (problem.isEmpty()) {
         QString t = item->text().trimmed();
-        if (item->column() == ColFrom && !t.isEmpty())
+        if (item->column() == ColFrom && !t.isEmpty()) {
             t = moneyDateText(moneyDate(t)); // 2026-3-1 is shown as it is stored
-        else if (!t.isEmpty())
+        } else if (item->column() == ColShares) {
+            std::vector<TLodgingShare> shares;
+            readLodgingShares(t, &shares);
+            t = lodgingSharesText(shares);
+        } else if (!t.isEmpty())
             t = QString::number(t.toLongLong()); // no leading zeros
         item->setText(t);
         item->setData(Qt::UserRole, t);
@@ -247,13 +264,15 @@ void TLodgingTaxPage::fill(const TLodgingTax &tax)
     Enabled->setChecked(tax.Enabled);
     Name->setText(tax.Name);
     NameEn->setText(tax.NameEn);
+    Reasons->setText(tax.ExemptReasons.join(QLatin1Char(',')));
     Table->setRowCount(0);
     for (const TLodgingPeriod &p : tax.Periods) {
         const QString from = moneyDateText(p.From);
         if (p.Tiers.empty())
             addRow(from, QString(), QString(), false, p.Basis); // no tax from that date
         for (const TLodgingTier &t : p.Tiers)
-            addRow(from, QString::number(t.From), QString::number(t.Amount), t.Percent, p.Basis);
+            addRow(from, QString::number(t.From), QString::number(t.Amount), t.Percent, p.Basis,
+                   lodgingSharesText(t.Shares));
     }
 }
 
@@ -263,6 +282,8 @@ QString TLodgingTaxPage::read(TLodgingTax *tax) const
     read.Enabled = Enabled->isChecked();
     read.Name = Name->text().trimmed();
     read.NameEn = NameEn->text().trimmed();
+    if (const QString p = readLodgingExemptReasons(Reasons->text(), &read.ExemptReasons); !p.isEmpty())
+        return p;
     // Rows of one start date make one period; within it the tiers go by bound.
     std::map<QDate, TLodgingPeriod> periods;
     for (int row = 0; row < Table->rowCount(); ++row) {
@@ -274,7 +295,7 @@ QString TLodgingTaxPage::read(TLodgingTax *tax) const
         const QDate from = moneyDate(text(ColFrom));
         if (!from.isValid())
             return QStringLiteral("宿泊税の%1行目の適用開始日を yyyy/mm/dd の形で入力してください").arg(row + 1);
-        for (int c : {ColBound, ColAmount})
+        for (int c : {ColBound, ColAmount, ColShares})
             if (const QString p = cellProblem(c, text(c), percent); !p.isEmpty())
                 return p + QStringLiteral("（%1行目）").arg(row + 1);
         TLodgingPeriod &p = periods[from];
@@ -287,7 +308,9 @@ QString TLodgingTaxPage::read(TLodgingTax *tax) const
             continue; // the date alone: no tax from then on
         if (text(ColAmount).isEmpty())
             return QStringLiteral("宿泊税の%1行目の税額を入力してください").arg(row + 1);
-        p.Tiers.push_back({text(ColBound).toInt(), text(ColAmount).toInt(), percent});
+        TLodgingTier tier{text(ColBound).toInt(), text(ColAmount).toInt(), percent, {}};
+        readLodgingShares(text(ColShares), &tier.Shares);
+        p.Tiers.push_back(tier);
     }
     read.Periods.clear();
     for (auto &[date, p] : periods) {

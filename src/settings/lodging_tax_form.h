@@ -1,8 +1,11 @@
 #pragma once
 // The accommodation-tax page of the basic settings window: on/off, the names
 // printed on bills and receipts, and the table of tiers by start date, each
-// period with what its price counts (room, with service, with service and tax). A cell is checked as it is typed; the table as a whole (order,
-// repeated bounds) when the window closes.
+// period with what its price counts (room, with service, with service and
+// tax) and each tier's split between the authorities that levy it; the
+// reasons a bill may give for exempt guest-nights. A cell is checked as it
+// is typed; the table as a whole (order, repeated bounds, shares adding up)
+// when the window closes.
 
 #include "storage/lodging_tax.h"
 
@@ -20,7 +23,7 @@ public:
     explicit TLodgingTaxPage(QWidget *parent = nullptr);
 
     // Table columns.
-    enum Column { ColFrom = 0, ColBound, ColAmount, ColUnit, ColBasis, Columns };
+    enum Column { ColFrom = 0, ColBound, ColAmount, ColUnit, ColBasis, ColShares, Columns };
 
     void fill(const TLodgingTax &tax);
     // The page's contents into *tax; empty when they make a sound setting,
@@ -28,8 +31,9 @@ public:
     QString read(TLodgingTax *tax) const;
 
     // Appends a tier row (the unit "%" when percent).
+    // shares: the tier's split between authorities as typed ("町200+県100").
     void addRow(const QString &from, const QString &bound, const QString &amount, bool percent,
-                LodgingBasis basis = LodgingBasis::Room);
+                LodgingBasis basis = LodgingBasis::Room, const QString &shares = QString());
 
 private:
     void cellChanged(QTableWidgetItem *item);
@@ -39,6 +43,7 @@ private:
 
     QCheckBox *Enabled = nullptr;
     QLineEdit *Name = nullptr, *NameEn = nullptr;
+    QLineEdit *Reasons = nullptr; // the reasons of exemption, separated by 「,」
     QTableWidget *Table = nullptr;
     bool Checking = false;
 };

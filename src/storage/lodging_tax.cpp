@@ -17,6 +17,11 @@ std::map<uint32_t, TLodgingItem> TLodgingTax::defaultItems()
     return {{1601009, {true, 0}}, {1601010, {true, 0}}, {1601011, {true, 0}}};
 }
 
+QStringList TLodgingTax::defaultExemptReasons()
+{
+    return {QStringLiteral("修学旅行"), QStringLiteral("年齢"), QStringLiteral("その他")};
+}
+
 namespace {
 // The adults' bathing-tax-exempt twins are their adult items for the tax.
 uint32_t guestItem(uint32_t key) { return key == 1601991 ? 1601001 : key == 1601992 ? 1601002 : key; }

@@ -7,16 +7,28 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <map>
 #include <vector>
 
+// The part of a tier's amount one authority levies (a town's 200 yen of a
+// 300 yen tax whose other 100 yen are the prefecture's).
+struct TLodgingShare {
+    QString Authority;
+    int Amount = 0;
+    bool operator==(const TLodgingShare &) const = default;
+};
+
 // From a price of From yen per person and night on: Amount yen, or Amount
-// percent of the price (fractions of a yen dropped) when Percent.
+// percent of the price (fractions of a yen dropped) when Percent. Shares,
+// when given, split a yen amount between the authorities that levy it and
+// add up to it.
 struct TLodgingTier {
     int From = 0;
     int Amount = 0;
     bool Percent = false;
+    std::vector<TLodgingShare> Shares;
     bool operator==(const TLodgingTier &) const = default;
 };
 
@@ -70,8 +82,11 @@ struct TLodgingTax {
     // Items of the accommodation category by key; an item without an entry is
     // a guest without meal part. The pets are no guests until the inn says otherwise.
     std::map<uint32_t, TLodgingItem> Items = defaultItems();
+    // The reasons a bill may give for guest-nights the town exempts.
+    QStringList ExemptReasons = defaultExemptReasons();
 
     static std::map<uint32_t, TLodgingItem> defaultItems();
+    static QStringList defaultExemptReasons();
     // Whether a bill line of this key is a guest's night that bears the tax:
     // every item of the accommodation category (the adults' bathing-tax-exempt
     // twins included) but those marked as no guest.

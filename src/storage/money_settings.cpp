@@ -206,6 +206,18 @@ const QString ItemsKey = QStringLiteral("LodgingTaxItems");
 const std::array<QString, 3> BasisNames = {QStringLiteral("room"), QStringLiteral("room+service"),
                                            QStringLiteral("room+service+tax")};
 const QString PeriodsKey = QStringLiteral("LodgingTaxPeriods");
+const QString SharesKey = QStringLiteral("LodgingTaxShares");
+const QString ReasonsKey = QStringLiteral("LodgingTaxExemptReasons");
+// Characters that separate the parts of the settings texts, never part of a name.
+const QString Separators = QStringLiteral(",;:=+＋、");
+
+bool hasSeparator(const QString &name)
+{
+    for (const QChar c : name)
+        if (Separators.contains(c) || c.isDigit())
+            return true;
+    return false;
+}
 
 QString tierText(const TLodgingTier &t)
 {
@@ -248,6 +260,25 @@ QString checkLodgingPeriods(const std::vector<TLodgingPeriod> &periods)
                 return (t.Percent ? QStringLiteral("宿泊税の率は0から100%までで入力してください")
                                   : QStringLiteral("宿泊税の金額は0から%1円までで入力してください")
                                         .arg(QLocale(QLocale::Japanese).toString(TLodgingTax::MaxAmount)))
+                    + where;
+            if (t.Shares.empty())
+                continue;
+            if (t.Percent)
+                return QStringLiteral("宿泊税の内訳は円の段にだけ入力できます") + where;
+            int64_t sum = 0;
+            for (const TLodgingShare &share : t.Shares) {
+                if (share.Authority.trimmed().isEmpty() || hasSeparator(share.Authority))
+                    return QStringLiteral("宿泊税の内訳の名前「%1」は数字と区切りの記号を含まない名前にしてください")
+                               .arg(share.Authority)
+                        + where;
+                if (share.Amount < 0)
+                    return QStringLiteral("宿泊税の内訳の金額は0円以上で入力してください") + where;
+                sum += share.Amount;
+            }
+            if (sum != t.Amount)
+                return QStringLiteral("宿泊税の内訳の合計（%1円）が税額（%2円）と合いません")
+                           .arg(QLocale(QLocale::Japanese).toString(qlonglong(sum)),
+                                QLocale(QLocale::Japanese).toString(t.Amount))
                     + where;
         }
     }
@@ -372,6 +403,81 @@ QString readLodgingItems(const QString &text, std::map<uint32_t, TLodgingItem> *
     return {};
 }
 
+QString lodgingSharesText(const std::vector<TLodgingShare> &shares)
+{
+    QStringList parts;
+    for (const TLodgingShare &share : shares)
+        parts << share.Authority + QString::number(share.Amount);
+    return parts.join(QLatin1Char('+'));
+}
+
+QString readLodgingShares(const QString &text, std::vector<TLodgingShare> *shares)
+{
+    static const QRegularExpression split(QStringLiteral("[+＋、,]"));
+    static const QRegularExpression form(QStringLiteral("^(\\D+?)\\s*([0-9]{1,6})\\s*円?$"));
+    std::vector<TLodgingShare> read;
+    for (const QString &part : text.normalized(QString::NormalizationForm_KC).split(split, Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch m = form.match(part.trimmed());
+        if (!m.hasMatch())
+            return QStringLiteral("宿泊税の内訳「%1」が読めません（例: 町200+県100）").arg(part.trimmed());
+        read.push_back({m.captured(1).trimmed(), m.captured(2).toInt()});
+    }
+    *shares = read;
+    return {};
+}
+
+QString lodgingPeriodSharesText(const std::vector<TLodgingPeriod> &periods)
+{
+    QStringList parts;
+    for (const TLodgingPeriod &p : periods) {
+        QStringList tiers;
+        for (const TLodgingTier &t : p.Tiers)
+            if (!t.Shares.empty())
+                tiers << QString::number(t.From) + QLatin1Char('=') + lodgingSharesText(t.Shares);
+        if (!tiers.isEmpty())
+            parts << moneyDateText(p.From) + QLatin1Char(':') + tiers.join(QLatin1Char(','));
+    }
+    return parts.join(QLatin1Char(';'));
+}
+
+QString readLodgingPeriodShares(const QString &text, std::vector<TLodgingPeriod> *periods)
+{
+    std::vector<TLodgingPeriod> read = *periods;
+    for (const QString &part : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString bad = QStringLiteral("宿泊税の内訳「%1」が読めません").arg(part.trimmed());
+        const qsizetype colon = part.indexOf(QLatin1Char(':'));
+        const QDate from = colon < 0 ? QDate() : moneyDate(part.left(colon));
+        const auto p = std::find_if(read.begin(), read.end(), [&](const TLodgingPeriod &q) { return q.From == from; });
+        if (!from.isValid() || p == read.end())
+            return bad;
+        for (const QString &tier : part.mid(colon + 1).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            const qsizetype eq = tier.indexOf(QLatin1Char('='));
+            bool ok = false;
+            const int bound = tier.left(eq).trimmed().toInt(&ok);
+            const auto t = std::find_if(p->Tiers.begin(), p->Tiers.end(),
+                                        [&](const TLodgingTier &x) { return x.From == bound; });
+            if (eq < 0 || !ok || t == p->Tiers.end() || !readLodgingShares(tier.mid(eq + 1), &t->Shares).isEmpty())
+                return bad;
+        }
+    }
+    if (const QString problem = checkLodgingPeriods(read); !problem.isEmpty())
+        return problem;
+    *periods = read;
+    return {};
+}
+
+QString readLodgingExemptReasons(const QString &text, QStringList *reasons)
+{
+    QStringList read;
+    for (const QString &part : text.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        if (!part.trimmed().isEmpty() && !read.contains(part.trimmed()))
+            read << part.trimmed();
+    if (read.isEmpty())
+        return QStringLiteral("宿泊税の免除の理由が一つもありません");
+    *reasons = read;
+    return {};
+}
+
 QString checkLodgingTax(const TLodgingTax &tax)
 {
     if (const QString p = checkLodgingPeriods(tax.Periods); !p.isEmpty())
@@ -380,6 +486,11 @@ QString checkLodgingTax(const TLodgingTax &tax)
         return QStringLiteral("宿泊税の印刷名を入力してください");
     if (tax.Enabled && tax.Periods.empty())
         return QStringLiteral("宿泊税を使うには、開始日と段を少なくとも1期間入力してください");
+    if (tax.ExemptReasons.isEmpty())
+        return QStringLiteral("宿泊税の免除の理由を少なくとも一つ入力してください");
+    for (const QString &reason : tax.ExemptReasons)
+        if (reason.trimmed().isEmpty() || reason.contains(QLatin1Char(',')))
+            return QStringLiteral("宿泊税の免除の理由「%1」は空にせず、「,」を含めないでください").arg(reason);
     return {};
 }
 
@@ -412,6 +523,14 @@ static void readLodgingTax(const IniFile &ini, TLodgingTax *tax, QStringList *pr
             *problems << p;
             tax->Enabled = false;
         }
+    if (const QString p = readLodgingPeriodShares(ini.value(MoneySection, SharesKey), &tax->Periods); !p.isEmpty()) {
+        *problems << p;
+        tax->Enabled = false;
+    }
+    if (ini.contains(MoneySection, ReasonsKey))
+        if (const QString p = readLodgingExemptReasons(ini.value(MoneySection, ReasonsKey), &tax->ExemptReasons);
+            !p.isEmpty())
+            *problems << p;
 }
 
 static void writeLodgingTax(IniFile &ini, const TLodgingTax &tax)
@@ -423,6 +542,8 @@ static void writeLodgingTax(IniFile &ini, const TLodgingTax &tax)
     ini.setValue(MoneySection, BasisKey, lodgingBasesText(tax.Periods));
     ini.remove(MoneySection, OldBasisKey);
     ini.setValue(MoneySection, ItemsKey, lodgingItemsText(tax.Items));
+    ini.setValue(MoneySection, SharesKey, lodgingPeriodSharesText(tax.Periods));
+    ini.setValue(MoneySection, ReasonsKey, tax.ExemptReasons.join(QLatin1Char(',')));
 }
 
 QString readMoneySettings(const IniFile &ini, TMoneySettings *money)

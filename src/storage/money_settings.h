@@ -120,6 +120,18 @@ QString readLodgingBases(const QString &text, std::vector<TLodgingPeriod> *perio
 // The items' marks as one text: "1601009:notguest;1601013:meal=8800".
 QString lodgingItemsText(const std::map<uint32_t, TLodgingItem> &items);
 QString readLodgingItems(const QString &text, std::map<uint32_t, TLodgingItem> *items);
+// One tier's shares as the clerk types and reads them: "町200+県100" (the
+// authority's name, then its yen; "+", "＋", "、" or "," between shares).
+// Empty message when it reads (an empty text: no shares), otherwise why not.
+QString lodgingSharesText(const std::vector<TLodgingShare> &shares);
+QString readLodgingShares(const QString &text, std::vector<TLodgingShare> *shares);
+// The shares of every period's tiers as one text, by period and bound:
+// "2026/04/01:0=町200+県100,20000=町400+県100"; tiers without shares are
+// left out. Read after the periods they belong to.
+QString lodgingPeriodSharesText(const std::vector<TLodgingPeriod> &periods);
+QString readLodgingPeriodShares(const QString &text, std::vector<TLodgingPeriod> *periods);
+// The reasons of exemption, one text: "修学旅行,年齢,その他".
+QString readLodgingExemptReasons(const QString &text, QStringList *reasons);
 // The check of the whole setting: a table, and names when it is on.
 QString checkLodgingTax(const TLodgingTax &tax);
 

@@ -11,6 +11,8 @@
 #include "storage/clock.h"
 #include "storage/generations.h"
 #include "storage/cp932.h"
+#include "storage/ini_file.h"
+#include "storage/money_settings.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -375,6 +377,40 @@ private slots:
         QCOMPARE(main->data().KamokuList[0].size(), size_t(11));
         QCOMPARE(g->Cells(1, 12), QString());
         QCOMPARE(g->RowCount(), 100); // deleting does not shrink the grid
+    }
+
+    // Every stay row, those kept for received reservations too, is marked as
+    // no guest of the accommodation tax (or as a guest again) by a double
+    // click on its 宿泊税対象外 cell; the marks reach the settings file.
+    void everyStayRowIsMarkedNoGuestByItsCell()
+    {
+        TKamokuForm *f = open();
+        TStringGridEx *g = grid(f);
+        const auto doubleClick = [&](int row) {
+            g->SetTopRow(std::max(1, row - 2));
+            const QPoint at = g->CellRect(6, row).center();
+            QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, at);
+        };
+        const TLodgingTax &marks = main->data().Money.Lodging;
+        QCOMPARE(g->Cells(6, 9), QStringLiteral("対象外")); // ペット宿泊料金(小), a reserved row
+        doubleClick(9);
+        QCOMPARE(g->Cells(6, 9), QString());
+        QVERIFY(marks.bearsTax(1601009));
+        doubleClick(1); // 大人宿泊料金, reserved
+        QCOMPARE(g->Cells(6, 1), QStringLiteral("対象外"));
+        QVERIFY(!marks.bearsTax(1601001));
+        doubleClick(1);
+        QVERIFY(marks.bearsTax(1601001));
+        doubleClick(12); // その他宿泊料金, an ordinary row
+        QVERIFY(!marks.bearsTax(1601012));
+        doubleClick(40); // an empty row has nothing to mark
+        QCOMPARE(g->Cells(6, 40), QString());
+        QVERIFY(shown.isEmpty());
+        closeWindow(f);
+        IniFile ini(path("norvelreceipt.ini"));
+        QCOMPARE(ini.value(MoneySection, QStringLiteral("LodgingTaxItems")),
+                 QStringLiteral("1601010:notguest;1601011:notguest;1601012:notguest"));
     }
 
     void insertingAtRowThreeOfOptionsRenumbersOnClosing()

@@ -5,12 +5,18 @@
 #include "stored_bills.h"
 #include "billing/bill_storage.h"
 #include "billing/lodging_tax_lines.h"
+#include "reports/getuji.h"
+#include "reports/item_sales.h"
+#include "reports/nyutouzei.h"
+#include "reports/report_month.h"
 
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -73,22 +79,22 @@ struct BillCase {
 
 const BillCase billCases[] = {
     {"the tax alone is an advance", noBathingTax(settings(1, 1, 1)), twoNights(false), false,
-     "宿泊税(4名泊×400円)", "Accommodation Tax(4psn-nights * JPY400)", "1600", "39440", 1600},
+     "宿泊税(4人泊×400円)", "Accommodation Tax(4psn-nights * JPY400)", "1600", "39440", 1600},
     // 34,400 of charges and 10 % tax, then the tax of the town on top.
     {"beside the bathing tax and an advance", settings(1, 1, 1), twoNights(true), false,
-     "立替金及び入湯税(2名様×150円×2泊)及び宿泊税(4名泊×400円)",
+     "立替金及び入湯税(2名様×150円×2泊)及び宿泊税(4人泊×400円)",
      "Advance&BathingTax(2psn * JPY150*2nights)&Accommodation Tax(4psn-nights * JPY400)", "2300", "40140", 1600},
     {"a stay across the change of tiers", noBathingTax(settings(1, 1, 1)), twoNights(false, "2026/02/28", "2026/03/01"),
-     false, "宿泊税(2名泊×200円 2名泊×400円)",
+     false, "宿泊税(2人泊×200円 2人泊×400円)",
      "Accommodation Tax(2psn-nights * JPY200 2psn-nights * JPY400)", "1200", "39040", 1200},
     // Prices with everything in: 34,400 is the total before the town's tax.
     // The bathing tax inside the prices and the town's tax on top never
     // share a figure: 料金計 34,400 (of it 600 bathing tax) + 1,600 = 36,000.
     {"bathing tax in the prices: the town's tax still comes on top", settings(0, 0, 0), twoNights(false), false,
-     "宿泊税(4名泊×400円)", "Accommodation Tax(4psn-nights * JPY400)", "1600", "36000", 1600,
+     "宿泊税(4人泊×400円)", "Accommodation Tax(4psn-nights * JPY400)", "1600", "36000", 1600,
      "料金計(内 入湯税600円)", "Charge (incl. Bathing Tax JPY600)"},
     {"bathing tax in the prices beside an advance", settings(0, 0, 0), twoNights(true), false,
-     "立替金及び宿泊税(4名泊×400円)", "Advance&Accommodation Tax(4psn-nights * JPY400)", "1700", "36100", 1600,
+     "立替金及び宿泊税(4人泊×400円)", "Advance&Accommodation Tax(4psn-nights * JPY400)", "1700", "36100", 1600,
      "料金計(内 入湯税600円)", "Charge (incl. Bathing Tax JPY600)"},
     {"an exempt bill (school trip)", noBathingTax(settings(1, 1, 1)), twoNights(false), true, "*****", "*****", "",
      "37840", 0},
@@ -194,7 +200,7 @@ TEST_F(LodgingTaxStorage, KeptAsALineOfItsOwnAndTheExemptionSurvivesReopening)
     EXPECT_TRUE(b.LodgingCheck);
     EXPECT_EQ(b.SaNumEdit[RowAdvance], QStringLiteral("1600"));
     ASSERT_TRUE(SaveBill(b, data, lib).isEmpty());
-    EXPECT_EQ(taxLine(), std::make_pair(QStringLiteral("宿泊税(4名泊×400円)"), 1600));
+    EXPECT_EQ(taxLine(), std::make_pair(QStringLiteral("宿泊税(4人泊×400円)"), 1600));
 
     // Reopened, the line is worked out again from the stays, never shown among the lines.
     b = reopen();
@@ -204,7 +210,7 @@ TEST_F(LodgingTaxStorage, KeptAsALineOfItsOwnAndTheExemptionSurvivesReopening)
     // One guest fewer on the second night: the line follows, as the service line does.
     b.Lines[1].Suryou = 1;
     ASSERT_TRUE(SaveBill(b, data, lib).isEmpty());
-    EXPECT_EQ(taxLine(), std::make_pair(QStringLiteral("宿泊税(3名泊×400円)"), 1200));
+    EXPECT_EQ(taxLine(), std::make_pair(QStringLiteral("宿泊税(3人泊×400円)"), 1200));
 
     // Exempted, the bill keeps a line of 0 that says so, and opens exempted.
     b = reopen();
@@ -226,6 +232,63 @@ TEST_F(LodgingTaxStorage, KeptAsALineOfItsOwnAndTheExemptionSurvivesReopening)
     data.Money.Lodging.Enabled = false;
     ASSERT_TRUE(SaveBill(reopen(), data, lib).isEmpty());
     EXPECT_EQ(taxLine().second, -1);
+}
+
+// A line's own meal part and an exemption of some guest-nights are kept with
+// the bill: the first night at 8,000 with 3,000 of meals is 5,000 (200 a
+// guest-night), the second 8,000 (400); one guest-night exempt for age is
+// one of the 200s: 1 x 200 + 2 x 400 = 1,000.
+TEST_F(LodgingTaxStorage, ALinesMealPartAndAnExemptionSurviveReopening)
+{
+    TBillState b = reopen();
+    EXPECT_EQ(LineMeal(b, 0), -1);
+    SetLineMeal(b, 0, 3000);
+    b.LodgingExempt = 1;
+    b.LodgingReason = QStringLiteral("年齢");
+    ASSERT_TRUE(CalcTotals(b, data.BaseData, data.Money).isEmpty());
+    EXPECT_EQ(b.SaNumEdit[RowAdvance], QStringLiteral("1000"));
+    ASSERT_TRUE(SaveBill(b, data, lib).isEmpty());
+    EXPECT_EQ(taxLine(), std::make_pair(QStringLiteral("宿泊税(1人泊×200円 2人泊×400円)"), 1000));
+    // The notes carry no amount: the meal part right after its line, the exemption among the generated lines.
+    std::vector<std::tuple<uint32_t, QString, int, int>> notes;
+    for (const TReserveData &r : data.ReserveList)
+        if (r.MeiNo == 100 && isLodgingNote(r))
+            notes.emplace_back(r.Kubun, fieldText(r.Kamoku), r.Tanka, r.Suryou);
+    EXPECT_EQ(notes, (std::vector<std::tuple<uint32_t, QString, int, int>>{
+                         {LodgingNoteKey, QStringLiteral("うち食事代"), 3000, 0},
+                         {LodgingNoteKey, QStringLiteral("免除:年齢"), 0, 1}}));
+    EXPECT_TRUE(isLodgingNote(data.ReserveList[1]));
+
+    b = reopen();
+    EXPECT_EQ(LineMeal(b, 0), 3000);
+    EXPECT_EQ(LineMeal(b, 1), -1);
+    EXPECT_EQ(b.LodgingExempt, 1);
+    EXPECT_EQ(b.LodgingReason, QStringLiteral("年齢"));
+    EXPECT_EQ(b.SaNumEdit[RowAdvance], QStringLiteral("1000"));
+    for (const TReserveData &l : b.Lines)
+        EXPECT_FALSE(isLodgingNote(l));
+    // Saved again unchanged, nothing stored changes.
+    const RecordList<TReserveData> before = data.ReserveList;
+    ASSERT_TRUE(SaveBill(b, data, lib).isEmpty());
+    ASSERT_EQ(data.ReserveList.size(), before.size());
+    for (size_t i = 0; i < before.size(); ++i)
+        EXPECT_EQ(std::memcmp(&data.ReserveList[i], &before[i], sizeof(TReserveData)), 0) << i;
+    // The notes are no sale: the month's reports read as without them.
+    AppData without = data;
+    RecordList<TReserveData> kept;
+    for (const TReserveData &r : data.ReserveList)
+        if (!isLodgingNote(r))
+            kept.push_back(r);
+    without.ReserveList = kept;
+    const ReportMonth march(2026, 3);
+    EXPECT_EQ(getujiMonth(data, march).rows, getujiMonth(without, march).rows);
+    EXPECT_EQ(nyutouzeiMonth(data, march).rows, nyutouzeiMonth(without, march).rows);
+    for (int category : {0, 1, 2})
+        EXPECT_EQ(itemSalesMonth(data, march, category).rows, itemSalesMonth(without, march, category).rows);
+    // The item chosen again on that line takes the item's meal part (none) once more.
+    b = reopen();
+    PickItem(b, 0, 0);
+    EXPECT_EQ(LineMeal(b, 0), -1);
 }
 
 } // namespace

@@ -198,6 +198,60 @@ TEST(LodgingTaxLines, MealPartLeftOutOfTheTierPrice)
     EXPECT_EQ(taxOfOne(line(1601991, 27500, 1, "2026/03/01"), 0, base, money), 400);
 }
 
+// The line's own meal part stands before its item's, 0 included.
+TEST(LodgingTaxLines, ALinesOwnMealPart)
+{
+    const TBaseData base = settings(1, 1, 0);
+    TMoneySettings money = cityMoney(LodgingBasis::RoomService);
+    money.Lodging.Items[1601013] = {false, 8800};
+    const RecordList<TReserveData> lines = {line(1601013, 27500, 2, "2026/03/01"), line(1601013, 27500, 1, "2026/03/01")};
+    const struct {
+        std::vector<int32_t> meals;
+        int64_t total; // (27,500 - meal) / 1.1: 17,000 -> 400; 25,000 -> 1,000; 22,000 -> 1,000
+    } cases[] = {
+        {{}, 3 * 400},              // both the item's 8,800
+        {{-1, 0}, 2 * 400 + 1000},  // the second without meals: 25,000
+        {{3300, -1}, 2 * 1000 + 400}, // the first with 3,300: 24,200 / 1.1 = 22,000
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(lodgingTaxOfLines(lines, BillDate, 0, base, money, c.meals).Total, c.total) << c.meals.size();
+}
+
+// A school trip of two nights: 30 pupils at 8,000 (400 a guest-night) and
+// two teachers at 22,000 (1,000). 60 guest-nights exempt for the trip: the
+// pupils', charged least; the teachers pay 2 x 2 x 1,000 = 4,000.
+TEST(LodgingTaxLines, ASchoolTripWithTwoAdultsThatPay)
+{
+    const TBaseData base = settings(1, 1, 1);
+    const RecordList<TReserveData> lines = {
+        line(1601002, 22000, 2, "2026/05/12"), line(1601001, 8000, 30, "2026/05/12"),
+        line(1601002, 22000, 2, "2026/05/13"), line(1601001, 8000, 30, "2026/05/13"),
+    };
+    const struct {
+        int64_t exempt;
+        int64_t total, exempted;
+        std::map<int64_t, int64_t> persons;
+    } cases[] = {
+        {0, 4 * 1000 + 60 * 400, 0, {{400, 60}, {1000, 4}}},
+        {60, 4 * 1000, 60, {{1000, 4}}},
+        // One pupil more than the trip has: the first night's teachers go before the second's.
+        {61, 3 * 1000, 61, {{1000, 3}}},
+        {99, 0, 64, {}},
+    };
+    for (const auto &c : cases) {
+        const TLodgingTaxOfLines t =
+            lodgingTaxOfLines(lines, BillDate, 0, base, cityMoney(), {}, {c.exempt, QStringLiteral("修学旅行")});
+        EXPECT_EQ(t.Total, c.total) << c.exempt;
+        EXPECT_EQ(t.Exempt, c.exempted) << c.exempt;
+        EXPECT_EQ(t.PersonsByAmount, c.persons) << c.exempt;
+    }
+    const std::vector<TLodgingNight> nights =
+        lodgingNightsOfLines(lines, {}, BillDate, 0, base, cityMoney(), {61, QString()});
+    ASSERT_EQ(nights.size(), 4u);
+    EXPECT_EQ(nights[0].Exempt, 1); // 2026/05/12's teachers
+    EXPECT_EQ(nights[2].Exempt, 0);
+}
+
 TEST(LodgingTaxLines, TaxBeyondAnAmountIsRefusedNotWrapped)
 {
     const RecordList<TReserveData> lines = {

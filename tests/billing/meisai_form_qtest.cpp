@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -93,6 +94,19 @@ class MeisaiFormTest : public QObject {
         if (!c)
             qWarning("no control %s", name);
         return c;
+    }
+
+    // The accommodation tax on, 200 under 6,000 and 400 from it, with the items' marks.
+    void writeLodgingSettings(const std::map<uint32_t, TLodgingItem> &items = TLodgingTax::defaultItems())
+    {
+        TMoneySettings money;
+        money.Lodging.Enabled = true;
+        QCOMPARE(readLodgingPeriods(QStringLiteral("2014/01/01:0=200,6000=400"), &money.Lodging.Periods), QString());
+        for (const auto &[key, item] : items)
+            money.Lodging.Items[key] = item;
+        IniFile ini(path("norvelreceipt.ini"));
+        writeMoneySettings(ini, money);
+        QVERIFY(ini.save());
     }
 
     // A line's action from the grid's own menu, opened by keys on line row.
@@ -443,17 +457,10 @@ private slots:
     void theAccommodationTaxSwitchSurvivesSavingAndReopening()
     {
         writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
-        {
-            TMoneySettings money;
-            money.Lodging.Enabled = true;
-            QCOMPARE(readLodgingPeriods(QStringLiteral("2014/01/01:0=200,6000=400"), &money.Lodging.Periods), QString());
-            IniFile ini(path("norvelreceipt.ini"));
-            writeMoneySettings(ini, money);
-            QVERIFY(ini.save());
-        }
+        writeLodgingSettings();
         BillDesk desk(dir.path());
         desk.show();
-        const QString charged = QStringLiteral("入湯税(2名様×150円×1泊)及び宿泊税(2名泊×400円)");
+        const QString charged = QStringLiteral("入湯税(2名様×150円×1泊)及び宿泊税(2人泊×400円)");
         const QString exempt = QStringLiteral("入湯税(2名様×150円×1泊)");
         const struct {
             bool click;          // click the switch after opening
@@ -495,6 +502,50 @@ private slots:
         QVERIFY(!child<QCheckBox>(w, "LodgingCheck")->isVisible());
         QCOMPARE(child<TSaNumEdit>(w, "SaNumEdit5")->Text(), QStringLiteral("24060"));
         QVERIFY(desk.closeBillWindow());
+    }
+
+    // Two guests at 10,000 (400 a guest-night from 6,000 on). The line's meal
+    // part of 5,000 set from its menu makes the tier price 5,000: 200 each.
+    // One guest-night exempt for age: 1 x 200. Both come back with the bill;
+    // a dropped stay item brings its own meal part from the item master.
+    void partOfTheGuestsExemptAndALinesMealPart()
+    {
+        writeProgramDirectory({rec(kBill, 1601001, 10000, 2, "2014/03/21", "大人宿泊料金")});
+        writeLodgingSettings({{1601013, {false, 8800}}});
+        BillDesk desk(dir.path());
+        desk.show();
+        TMeisaiForm *w = desk.openBillWindow(kBill);
+        QVERIFY(w);
+        auto *exempt = child<QSpinBox>(w, "LodgingExempt");
+        auto *reason = child<QComboBox>(w, "LodgingReason");
+        QVERIFY(exempt->isVisible() && reason->isVisible());
+        QCOMPARE(reason->count(), 3);
+        lineMenuAction(w, 1, "LineMeal");
+        QInputDialog *ask = nullptr;
+        QTRY_VERIFY((ask = w->findChild<QInputDialog *>(QStringLiteral("LineMealDialog"))));
+        QCOMPARE(ask->intValue(), 0);
+        ask->setIntValue(5000);
+        ask->accept();
+        const QString bath = QStringLiteral("入湯税(2名様×150円×1泊)及び");
+        QCOMPARE(child<QLineEdit>(w, "GEdit4")->text(), bath + QStringLiteral("宿泊税(2人泊×200円)"));
+        reason->setCurrentText(QStringLiteral("年齢"));
+        exempt->setValue(1);
+        QCOMPARE(child<QLineEdit>(w, "GEdit4")->text(), bath + QStringLiteral("宿泊税(1人泊×200円)"));
+        QCOMPARE(child<TSaNumEdit>(w, "SaNumEdit4")->Text(), QStringLiteral("500"));
+        if (const QString shots = qEnvironmentVariable("NORVEL_SHOTS"); !shots.isEmpty())
+            w->grab().save(shots + QStringLiteral("/bill_lodging_exempt.png"));
+        QVERIFY(desk.closeBillWindow());
+
+        w = desk.openBillWindow(kBill);
+        QCOMPARE(child<QSpinBox>(w, "LodgingExempt")->value(), 1);
+        QCOMPARE(child<QComboBox>(w, "LodgingReason")->currentText(), QStringLiteral("年齢"));
+        QCOMPARE(LineMeal(w->bill(), 0), 5000);
+        QCOMPARE(child<QLineEdit>(w, "GEdit4")->text(), bath + QStringLiteral("宿泊税(1人泊×200円)"));
+        QVERIFY(w->dropItem(2, QStringLiteral("1601013,,1泊2食プラン,27500")));
+        QCOMPARE(LineMeal(w->bill(), 1), 8800);
+        QVERIFY(w->dropItem(3, QStringLiteral("1601001,,大人宿泊料金,10000")));
+        QCOMPARE(LineMeal(w->bill(), 2), -1);
+        QVERIFY(shown.isEmpty());
     }
 
     void invalidSettlementDateKeepsTheWindowAndWritesNothing()

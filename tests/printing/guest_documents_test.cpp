@@ -647,7 +647,7 @@ TEST_F(GuestDocuments, AccommodationTaxInRowFourTheTaxBreakdownAndTheInvoiceLine
             const TBillState bill = sample::lodgingBill(lang, longest);
             ASSERT_EQ(bill.LodgingTax, 1600);
             const QString row4 = lang ? QStringLiteral("Advance&Accommodation Tax(4psn-nights * JPY400)")
-                                      : QStringLiteral("立替金及び宿泊税(4名泊×400円)");
+                                      : QStringLiteral("立替金及び宿泊税(4人泊×400円)");
             ASSERT_EQ(bill.GEdit[RowAdvance], row4);
             ASSERT_EQ(bill.SaNumEdit[RowAdvance], QStringLiteral("3600"));
             ASSERT_EQ(bill.GEdit[RowCharge], lang ? QStringLiteral("Charge (incl. Bathing Tax JPY600)")
@@ -670,7 +670,7 @@ TEST_F(GuestDocuments, AccommodationTaxInRowFourTheTaxBreakdownAndTheInvoiceLine
                 if (combined && !lang) {
                     // The receipt half's "(内 消費税10% … 立替金及び…=3,600円 )".
                     const QString tax = text(m, QStringLiteral("QRLabel26")).remove(QLatin1Char('\n'));
-                    EXPECT_TRUE(tax.contains(QStringLiteral("立替金及び宿泊税(4名泊×400円)=3,600円")))
+                    EXPECT_TRUE(tax.contains(QStringLiteral("立替金及び宿泊税(4人泊×400円)=3,600円")))
                         << tax.toStdString();
                 }
                 if (d.kind == KindReceipt || combined) {

@@ -21,6 +21,31 @@
 
 namespace {
 
+// The statement's one printed page, kept as a PDF when NORVEL_KEEP_PDF names
+// a file (with the suffix before .pdf), checked for every want among its
+// texts, every border once and nothing over anything.
+void checkPrintout(const MonthGrid &g, const QString &month, const TBaseData &inn, const QString &suffix,
+                   std::initializer_list<const char *> want)
+{
+    using namespace printing;
+    const PageModel m = TShukuhakuPrinForm(month, g, inn).Run();
+    ASSERT_EQ(m.pages.size(), 1);
+    if (qEnvironmentVariableIsSet("NORVEL_KEEP_PDF")) // to look at it
+        EXPECT_EQ(saveDocumentPdf(qEnvironmentVariable("NORVEL_KEEP_PDF").replace(".pdf", suffix + ".pdf"), m),
+                  QString());
+    EXPECT_EQ(m.setup.orientation, QPageLayout::Landscape);
+    QStringList texts;
+    for (const PageItem &item : m.pages[0].items)
+        if (const auto *t = std::get_if<TextItem>(&item))
+            texts << t->text;
+    for (const char *w : want)
+        EXPECT_TRUE(texts.contains(QString::fromUtf8(w))) << w;
+    for (const QString &close : page_checks::closeRules(m, 0, 0.5))
+        ADD_FAILURE() << close.toStdString();
+    for (const QString &o : page_checks::overlappingTexts(page_checks::inkBoxes(m, 0)))
+        ADD_FAILURE() << o.toStdString();
+}
+
 // Three tiers until 2026/03/14, five from 2026/03/15.
 AppData marchOfTheChange()
 {
@@ -54,11 +79,13 @@ TEST(LodgingStatement, AMonthOfTheChangeWorkedByHand)
 {
     const MonthGrid g = lodgingTaxMonth(marchOfTheChange(), ReportMonth(2026, 3));
     ASSERT_TRUE(g.error.isEmpty()) << g.error.toStdString();
-    // The tiers of both periods, the old first; then the sums.
-    EXPECT_EQ(g.headings, (QStringList{"日", "〜19,999円 200円", "20,000〜49,999円 500円", "50,000円〜 1,000円",
-                                       "〜5,999円 200円", "6,000〜19,999円 400円", "20,000〜49,999円 1,000円",
-                                       "50,000〜99,999円 4,000円", "100,000円〜 10,000円", "人泊計", "免除 人泊",
-                                       "税額"}));
+    // The tiers of both periods, the old first, each named by its period; then the sums.
+    EXPECT_EQ(g.headings, (QStringList{"日", "2018/10/01から 〜19,999円 200円", "2018/10/01から 20,000〜49,999円 500円",
+                                       "2018/10/01から 50,000円〜 1,000円", "2026/03/15から 〜5,999円 200円",
+                                       "2026/03/15から 6,000〜19,999円 400円", "2026/03/15から 20,000〜49,999円 1,000円",
+                                       "2026/03/15から 50,000〜99,999円 4,000円", "2026/03/15から 100,000円〜 10,000円",
+                                       "人泊計", "免除 人泊", "税額"}));
+    EXPECT_EQ(lodgingTierColumns(g), 8);
     ASSERT_EQ(g.rows.size(), 32u);
     // Day -> cells set (column, text); every other cell of the row is empty.
     const std::map<int, std::map<int, QString>> expected = {
@@ -143,32 +170,67 @@ TEST(LodgingStatement, EveryGuestItemCountsAndAnUndatedStayIsNamed)
     EXPECT_TRUE(lodgingUndatedLines(d, ReportMonth(2026, 3)).isEmpty());
 }
 
+// A town-plus-prefecture tax: 300 (town 200 + prefecture 100) under
+// 20,000, 500 (400 + 100) from it. Worked by hand:
+//  bill 1, 5/1 and 5/2, two guests at 8,000: 4 guest-nights x 300 = 1,200 (town 800, prefecture 400);
+//  bill 2, 5/10, one guest at 30,000: 500 (400, 100);
+//  bill 3, a school trip on 5/12 and 5/13 of 30 pupils and 2 teachers at
+//  8,000, 60 guest-nights exempt for the trip: the pupils' 30 each night,
+//  the teachers pay 4 x 300 = 1,200 (800, 400), 2 guest-nights each night.
+//  Month: 8 + 1 = 9 taxed guest-nights, 60 exempt, tax 8 x 300 + 500 = 2,900,
+//  town 8 x 200 + 400 = 2,000, prefecture 8 x 100 + 100 = 900.
+TEST(LodgingStatement, ATownAndPrefectureTaxAndASchoolTrip)
+{
+    AppData d = reportData(lineList({
+                               billLine(1, "2026/05/03", "2026/05/01", 1601001, 8000, 2),
+                               billLine(1, "2026/05/03", "2026/05/02", 1601001, 8000, 2),
+                               billLine(2, "2026/05/11", "2026/05/10", 1601002, 30000, 1),
+                               billLine(3, "2026/05/14", "2026/05/12", 1601001, 8000, 30),
+                               billLine(3, "2026/05/14", "2026/05/12", 1601002, 8000, 2),
+                               billLine(3, "2026/05/14", "2026/05/13", 1601001, 8000, 30),
+                               billLine(3, "2026/05/14", "2026/05/13", 1601002, 8000, 2),
+                           }),
+                           {}, reportSettings());
+    TReserveData trip = lodgingExemptNote(60, QStringLiteral("修学旅行"));
+    trip.MeiNo = 3;
+    setFieldText(trip.Seisan, QStringLiteral("2026/05/14"));
+    setFieldText(trip.Rsvday, QStringLiteral("2026/05/12"));
+    d.ReserveList.edit().push_back(trip);
+    d.Money.Lodging.Enabled = true;
+    ASSERT_EQ(readLodgingPeriods(QStringLiteral("2026/04/01:0=300,20000=500"), &d.Money.Lodging.Periods), QString());
+    ASSERT_EQ(readLodgingPeriodShares(QStringLiteral("2026/04/01:0=町200+県100,20000=町400+県100"),
+                                      &d.Money.Lodging.Periods),
+              QString());
+    const MonthGrid g = lodgingTaxMonth(d, ReportMonth(2026, 5));
+    ASSERT_TRUE(g.error.isEmpty()) << g.error.toStdString();
+    EXPECT_EQ(g.headings, (QStringList{"日", "〜19,999円 300円", "20,000円〜 500円", "人泊計", "免除 人泊",
+                                       "免除 修学旅行", "税額", "町 税額", "県 税額"}));
+    const auto row = [&](int day, QStringList cells) {
+        cells.prepend(day == 0 ? QStringLiteral("合計") : reports::rowLabel(ReportMonth(2026, 5), day - 1));
+        return cells;
+    };
+    EXPECT_EQ(g.rows[0], row(1, {"2", "", "2", "", "", "600", "400", "200"}));
+    EXPECT_EQ(g.rows[9], row(10, {"", "1", "1", "", "", "500", "400", "100"}));
+    EXPECT_EQ(g.rows[11], row(12, {"2", "", "2", "30", "30", "600", "400", "200"}));
+    EXPECT_EQ(g.rows[12], row(13, {"2", "", "2", "30", "30", "600", "400", "200"}));
+    EXPECT_EQ(g.rows[31], row(0, {"8", "1", "9", "60", "60", "2900", "2000", "900"}));
+
+    // On paper: every column's heading and sum, nothing over anything.
+    checkPrintout(g, QStringLiteral("2026年05月分"), reportSettings(), QStringLiteral("_shares"),
+                  {"修学旅行", "町", "県", "税額", "2,900", "2,000", "900", "60"});
+}
+
 } // namespace
 
 // The printed statement: one A4 landscape page with the inn's name, each
 // tier's range over its amount, every border once and nothing over anything.
 TEST(LodgingStatement, ThePrintoutCarriesTheTiersAndTheSums)
 {
-    using namespace printing;
-    const MonthGrid g = lodgingTaxMonth(marchOfTheChange(), ReportMonth(2026, 3));
     TBaseData inn = reportSettings();
     setFieldText(inn.SisetuName, QStringLiteral("湯けむりの宿"));
-    const PageModel m = TShukuhakuPrinForm(QStringLiteral("2026年03月分"), g, inn).Run();
-    ASSERT_EQ(m.pages.size(), 1);
-    if (qEnvironmentVariableIsSet("NORVEL_KEEP_PDF")) { // to look at it
-        EXPECT_EQ(saveDocumentPdf(qEnvironmentVariable("NORVEL_KEEP_PDF"), m), QString());
-    }
-    EXPECT_EQ(m.setup.orientation, QPageLayout::Landscape);
-    QStringList texts;
-    for (const PageItem &item : m.pages[0].items)
-        if (const auto *t = std::get_if<TextItem>(&item))
-            texts << t->text;
-    for (const char *want : {"2026年03月分宿泊税納入明細", "〜19,999円", "200円", "50,000〜99,999円", "4,000円", "免除",
-                             "人泊", "湯けむりの宿", "14,000", "1 / 1"})
-        EXPECT_TRUE(texts.contains(QString::fromUtf8(want))) << want;
-    for (const QString &close : page_checks::closeRules(m, 0, 0.5))
-        ADD_FAILURE() << close.toStdString();
-    const QList<page_checks::Span> boxes = page_checks::inkBoxes(m, 0);
-    for (const QString &o : page_checks::overlappingTexts(boxes))
-        ADD_FAILURE() << o.toStdString();
+    // In a month whose tiers change, each names its period over its range over its amount.
+    checkPrintout(lodgingTaxMonth(marchOfTheChange(), ReportMonth(2026, 3)), QStringLiteral("2026年03月分"), inn,
+                  QString(),
+                  {"2026年03月分宿泊税納入明細", "2018/10/01から", "〜19,999円", "200円", "2026/03/15から",
+                   "50,000〜99,999円", "4,000円", "免除", "人泊", "湯けむりの宿", "14,000", "1 / 1"});
 }

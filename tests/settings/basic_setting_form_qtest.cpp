@@ -11,6 +11,7 @@
 #include "storage/generations.h"
 #include "storage/cp932.h"
 #include "storage/ini_file.h"
+#include "storage/money_settings.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -622,6 +623,45 @@ private slots:
         QCOMPARE(qobject_cast<QComboBox *>(table->cellWidget(2, TLodgingTaxPage::ColBasis))->currentIndex(), 1);
         closeWindow(f);
         QVERIFY(main->data().Money.Lodging == t);
+    }
+
+    // A town-plus-prefecture tax: each tier's shares typed beside it, checked
+    // as typed and, adding up to the tier, on closing; the inn's reasons of
+    // exemption edited as one list.
+    void sharesPerAuthorityAndTheReasonsOfExemption()
+    {
+        TBasicSettingForm *f = open();
+        auto *pages = control<QTabWidget>(f, "PageControl1");
+        pages->setCurrentIndex(pages->count() - 1);
+        control<QCheckBox>(f, "LodgingEnabled")->setChecked(true);
+        auto *reasons = control<QLineEdit>(f, "LodgingReasons");
+        QCOMPARE(reasons->text(), QStringLiteral("修学旅行,年齢,その他"));
+        reasons->setText(QStringLiteral("修学旅行, 障害者"));
+        auto *page = f->findChild<TLodgingTaxPage *>();
+        page->addRow(QStringLiteral("2026/04/01"), QStringLiteral("0"), QStringLiteral("300"), false,
+                     LodgingBasis::Room, QStringLiteral("町200+県100"));
+        page->addRow(QStringLiteral("2026/04/01"), QStringLiteral("20000"), QStringLiteral("500"), false);
+        auto *table = control<QTableWidget>(f, "LodgingTable");
+        // A share that is no name and amount goes back to what the cell held.
+        shown.clear();
+        table->item(1, TLodgingTaxPage::ColShares)->setText(QStringLiteral("町abc"));
+        QCOMPARE(table->item(1, TLodgingTaxPage::ColShares)->text(), QString());
+        QVERIFY(shown.last().text.contains(QStringLiteral("内訳「町abc」が読めません")));
+        // Shares short of the tier are refused on closing.
+        table->item(1, TLodgingTaxPage::ColShares)->setText(QStringLiteral("町 400 ＋ 県 50"));
+        QCOMPARE(table->item(1, TLodgingTaxPage::ColShares)->text(), QStringLiteral("町400+県50"));
+        f->close();
+        QVERIFY(f->isVisible());
+        QVERIFY(shown.last().text.contains(QStringLiteral("内訳の合計（450円）が税額（500円）と合いません")));
+        table->item(1, TLodgingTaxPage::ColShares)->setText(QStringLiteral("町400+県100"));
+        closeWindow(f);
+
+        const TLodgingTax &t = main->data().Money.Lodging;
+        QCOMPARE(lodgingPeriodSharesText(t.Periods), QStringLiteral("2026/04/01:0=町200+県100,20000=町400+県100"));
+        QCOMPARE(t.ExemptReasons, (QStringList{"修学旅行", "障害者"}));
+        TMoneySettings back;
+        QCOMPARE(readMoneySettings(IniFile(path("norvelreceipt.ini")), &back), QString());
+        QVERIFY(back.Lodging == t);
     }
 
     void everyPageFitsTheMainWindowAtItsFirstSize()

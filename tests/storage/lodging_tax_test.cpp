@@ -251,4 +251,53 @@ TEST(LodgingTax, WholeSettingChecked)
     EXPECT_EQ(checkLodgingTax(TLodgingTax()), QString()); // off and empty: nothing to say
 }
 
+// A tax levied by a town and its prefecture: each yen tier split into the
+// two shares, dated with its period, kept in the settings file beside the
+// table; shares that do not add up to the tier, or on a percentage, refused.
+// The inn's reasons of exemption kept too.
+TEST(LodgingTax, SharesPerAuthorityAndReasonsOfExemption)
+{
+    TLodgingTax tax = taxOf("2026/04/01:0=300,20000=500;2027/04/01:0=400");
+    EXPECT_EQ(tax.ExemptReasons, (QStringList{"修学旅行", "年齢", "その他"}));
+    ASSERT_EQ(readLodgingShares(QStringLiteral("町 200 ＋ 県100円"), &tax.Periods[0].Tiers[0].Shares), QString());
+    EXPECT_EQ(tax.Periods[0].Tiers[0].Shares, (std::vector<TLodgingShare>{{"町", 200}, {"県", 100}}));
+    ASSERT_EQ(readLodgingShares(QStringLiteral("町400+県100"), &tax.Periods[0].Tiers[1].Shares), QString());
+    EXPECT_EQ(lodgingSharesText(tax.Periods[0].Tiers[1].Shares), QStringLiteral("町400+県100"));
+    EXPECT_EQ(lodgingPeriodSharesText(tax.Periods), QStringLiteral("2026/04/01:0=町200+県100,20000=町400+県100"));
+    EXPECT_EQ(checkLodgingTax(tax), QString());
+    tax.ExemptReasons = QStringList{"修学旅行", "障害者"};
+
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/norvelreceipt.ini");
+    TMoneySettings money;
+    money.Lodging = tax;
+    {
+        IniFile ini(path);
+        writeMoneySettings(ini, money);
+        ASSERT_TRUE(ini.save());
+    }
+    TMoneySettings back;
+    EXPECT_EQ(readMoneySettings(IniFile(path), &back), QString());
+    EXPECT_EQ(back.Lodging, tax);
+
+    const struct {
+        const char *shares;
+        int tier;
+        const char *says;
+    } refused[] = {
+        {"町200+県200", 0, "合計（400円）が税額（300円）と合いません"},
+        {"町200", 0, "合計（200円）"},
+        {"町3%", 0, "読めません"},
+    };
+    for (const auto &r : refused) {
+        TLodgingTax t = tax;
+        const QString read = readLodgingShares(QString::fromUtf8(r.shares), &t.Periods[0].Tiers[size_t(r.tier)].Shares);
+        const QString problem = read.isEmpty() ? checkLodgingTax(t) : read;
+        EXPECT_TRUE(problem.contains(QString::fromUtf8(r.says))) << r.shares << " " << problem.toStdString();
+    }
+    TLodgingTax percent = taxOf("2026/04/01:0=3%");
+    percent.Periods[0].Tiers[0].Shares = {{"町", 2}, {"県", 1}};
+    EXPECT_TRUE(checkLodgingTax(percent).contains(QStringLiteral("円の段にだけ")));
+}
+
 } // namespace
