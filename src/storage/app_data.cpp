@@ -180,8 +180,10 @@ QString loadAppData(AppData &data, TLibrary &lib, const QString &exePath, const 
     if (data.Store) {
         bool refuse = false;
         const QString message = data.Store->load(data, now, &refuse);
-        if (refuse)
-            lib.RefuseWrites(QStringLiteral("起動時にデータを読み込めなかったため、保存は行いません。"));
+        if (refuse) {
+            const QString reason = data.Store->readOnlyReason();
+            lib.RefuseWrites(reason.isEmpty() ? QStringLiteral("起動時にデータを読み込めなかったため、保存は行いません。") : reason);
+        }
         return message;
     }
     return loadRecordFiles(data, lib, now);
@@ -333,7 +335,7 @@ bool storeRefused(const TLibrary &lib, QString *error)
     if (!lib.WritesRefused())
         return false;
     if (error)
-        *error = QStringLiteral("データは保存しませんでした。\n起動時にデータを読み込めなかったため、保存は行いません。");
+        *error = QStringLiteral("データは保存しませんでした。\n") + lib.WriteRefusal();
     return true;
 }
 
@@ -363,24 +365,19 @@ bool saveKamokuLists(const AppData &data, const TLibrary &lib, QString *error)
 
 CommitResult writeBillFiles(const AppData &data, const RecordList<TReserveData> &reserve,
                             const RecordList<TUrikakeData> &urikake, const TLibrary &lib, QString *error,
-                            const std::vector<RecordFile> &alongside, const std::vector<uint32_t> *bills)
+                            const ReceiptIssues *receipts, const std::vector<uint32_t> *bills)
 {
     if (data.Store) {
         if (storeRefused(lib, error))
             return CommitResult::Unchanged;
-        const CommitResult r = data.Store->saveBills(data, reserve, urikake, bills, error);
-        // The receipt record stays beside this desk's settings file, written once the bill is stored.
-        if (r == CommitResult::Done && !alongside.empty() && lib.WriteRecordFiles(alongside, error) != CommitResult::Done) {
-            if (error)
-                *error = QStringLiteral("請求明細は保存しましたが、領収書の記録を書けませんでした。\n") + *error;
-            return CommitResult::DoneUnconfirmed;
-        }
-        return r;
+        return data.Store->saveBills(data, reserve, urikake, bills,
+                                     receipts ? receipts->added() : std::vector<TReceiptIssueData>{}, error);
     }
     std::vector<RecordFile> files{
         {data.filePath("urikake.dat"), urikake.data(), int(sizeof(TUrikakeData)), urikake.size()},
         {data.filePath("reserve.dat"), reserve.data(), int(sizeof(TReserveData)), reserve.size()}};
-    files.insert(files.end(), alongside.begin(), alongside.end());
+    if (receipts && !receipts->added().empty())
+        files.push_back(receipts->file(data.ExePath));
     return lib.WriteRecordFiles(files, error);
 }
 

@@ -1,6 +1,8 @@
 #include "receipt_issues.h"
 
+#include "app_data.h"
 #include "cp932.h"
+#include "record_store.h"
 
 #include <QFile>
 
@@ -12,9 +14,22 @@ const QString kIssuedAtFormat = QStringLiteral("yyyy/MM/dd HH:mm:ss");
 const QString kShownFormat = QStringLiteral("yyyy年MM月dd日 HH:mm");
 } // namespace
 
+bool ReceiptIssues::load(const AppData &data, QString *error)
+{
+    if (!data.Store)
+        return load(data.ExePath, error);
+    Issues.clear();
+    Read = 0;
+    if (!data.Store->loadReceiptIssues(&Issues, error))
+        return false;
+    Read = Issues.size();
+    return true;
+}
+
 bool ReceiptIssues::load(const QString &exePath, QString *error)
 {
     Issues.clear();
+    Read = 0;
     const QString path = exePath + QLatin1String(ReceiptIssuesFileName);
     const TLibrary::FileProbe probe = TLibrary::ProbeFile(path);
     if (!probe.exists)
@@ -37,6 +52,7 @@ bool ReceiptIssues::load(const QString &exePath, QString *error)
     Issues.resize(std::size_t(bytes.size()) / sizeof(TReceiptIssueData));
     if (!Issues.empty())
         std::memcpy(Issues.data(), bytes.constData(), std::size_t(bytes.size()));
+    Read = Issues.size();
     return true;
 }
 
@@ -67,6 +83,11 @@ void ReceiptIssues::add(const TReceiptIssue &issue)
     d.Keisyou = uint8_t(std::clamp(issue.Keisyou, 0, 255));
     d.Tadashi = issue.Tadashi ? 1 : 0;
     Issues.push_back(d);
+}
+
+std::vector<TReceiptIssueData> ReceiptIssues::added() const
+{
+    return {Issues.begin() + std::ptrdiff_t(std::min(Read, Issues.size())), Issues.end()};
 }
 
 RecordFile ReceiptIssues::file(const QString &exePath) const

@@ -52,26 +52,32 @@ struct TReceiptIssue {
     bool Tadashi = false;
 };
 
+struct AppData;
+
 class ReceiptIssues {
 public:
     // Reads the record of the program folder exePath (ending in "/"). A
     // missing file is an empty record. False with the message for the user
     // when the file cannot be read or is not whole records.
     bool load(const QString &exePath, QString *error);
+    // The record where data's records are: its store, or the record files.
+    bool load(const AppData &data, QString *error);
 
     const std::vector<TReceiptIssueData> &all() const { return Issues; }
     // The issues of one bill, first issue first.
     QList<TReceiptIssue> of(uint32_t billNo) const;
     int count(uint32_t billNo) const;
 
-    // Adds an issue at the end. Nothing is written: the file goes into the
-    // bill's commit through file().
+    // Adds an issue at the end. Nothing is written: the issues added since
+    // the record was read go into the bill's save (writeBillFiles).
     void add(const TReceiptIssue &issue);
+    std::vector<TReceiptIssueData> added() const;
     // The whole record as one file of a commit in exePath.
     RecordFile file(const QString &exePath) const;
 
 private:
     std::vector<TReceiptIssueData> Issues;
+    std::size_t Read = 0; // how many were read
 };
 
 // What the bill window shows of a bill's issues: 「領収書発行済み(2回)」, or

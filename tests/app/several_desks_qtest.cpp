@@ -7,6 +7,8 @@
 #include "storage/pg_server.h"
 
 #include "app/main_form.h"
+#include "billing/meisai_form.h"
+#include "printing/print_dialogs.h"
 #include "shell/front_desk.h"
 #include "shell/message_box.h"
 #include "storage/app_data.h"
@@ -15,7 +17,11 @@
 #include "storage/library.h"
 #include "storage/pg_store.h"
 
+#include <QAction>
+#include <QDialog>
+#include <QLineEdit>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -25,6 +31,8 @@ class SeveralDesksTest : public QObject {
     PgServer *server = nullptr;
     QString database;
     QStringList shown;
+    QList<ShownMessage> asked;
+    QMessageBox::StandardButton answer = QMessageBox::Yes;
     uint32_t bill = 0;
 
     // Lines of the bill in the database, as one text.
@@ -66,9 +74,13 @@ private slots:
     void init()
     {
         shown.clear();
+        asked.clear();
+        answer = QMessageBox::Yes;
         SetMessageResponder([this](const ShownMessage &m) {
             shown << m.text;
-            return QMessageBox::Yes;
+            if (m.buttons & QMessageBox::No)
+                asked << m;
+            return m.buttons & QMessageBox::No ? answer : QMessageBox::Ok;
         });
     }
     void cleanup() { SetMessageResponder({}); }
@@ -92,7 +104,34 @@ private slots:
         QVERIFY(w);
         QVERIFY(shown.join('\n').contains(QStringLiteral("事務所")));
         QVERIFY(main.desk().isBillReadOnly());
-        QVERIFY(!w->isEnabled());
+        // Read, not greyed out; the caption names the desk; nothing in it changes.
+        QVERIFY(w->isEnabled());
+        QVERIFY2(w->windowTitle().contains(QStringLiteral("読み取りのみ")) && w->windowTitle().contains(QStringLiteral("事務所")),
+                 qPrintable(w->windowTitle()));
+        auto *name = w->findChild<QLineEdit *>(QStringLiteral("NameEdit"));
+        QVERIFY(name && name->isEnabled() && name->isReadOnly());
+        // The bill prints (here into a PDF from the preview); a receipt, whose issue is stored with the bill, does not.
+        auto *form = qobject_cast<TMeisaiForm *>(w);
+        QVERIFY(form);
+        QTemporaryDir out;
+        const QString pdf = out.filePath(QStringLiteral("bill.pdf"));
+        printing::setPdfPathChooser([pdf](QWidget *, const QString &) { return pdf; });
+        printing::setPreviewHook([](QWidget *dialog) {
+            QTimer::singleShot(0, dialog, [dialog] {
+                if (QAction *save = dialog->findChild<QAction *>(QStringLiteral("SavePdfAction")))
+                    save->trigger();
+                static_cast<QDialog *>(dialog)->reject();
+            });
+        });
+        QVERIFY(form->runDocument(BillPaper::A4, 1, DocumentMode::Preview));
+        QVERIFY(QFileInfo(pdf).size() > 1000);
+        shown.clear();
+        QVERIFY(!form->runDocument(BillPaper::A4, 2, DocumentMode::Preview));
+        QVERIFY2(shown.join('\n').contains(QStringLiteral("領収書は発行できません")), qPrintable(shown.join('\n')));
+        printing::setPdfPathChooser({});
+        printing::setPreviewHook({});
+        QCOMPARE(PgServer::query(database, QStringLiteral("SELECT count(*) FROM receipt_issues WHERE bill_no = %1").arg(bill)),
+                 QStringLiteral("0"));
         QVERIFY(main.closeBillWindow());
         QCOMPARE(storedBill(), before);
 
@@ -107,6 +146,44 @@ private slots:
         QVERIFY(main.closeBillWindow());
         QVERIFY(office.holdBill(bill).held);
         office.releaseBill(bill);
+    }
+
+    // A first start on an empty database asks before making the tables; Enter says no.
+    void anEmptyDatabaseGetsItsTablesOnlyWhenTheClerkSaysSo()
+    {
+        const QString empty = server->newDatabase();
+        qputenv(DatabaseEnvironment, empty.toUtf8());
+        QTemporaryDir deskDir;
+        writeDesk(deskDir.path(), "フロント1");
+        answer = QMessageBox::No;
+        {
+            TMainForm main(deskDir.path());
+            QCOMPARE(asked.size(), 1);
+            QVERIFY2(asked[0].text.contains(QStringLiteral("表を作って")), qPrintable(asked[0].text));
+            QCOMPARE(asked[0].defaultButton, QMessageBox::No);
+            QVERIFY(!main.dataLoaded());
+            QCOMPARE(PgServer::query(empty, QStringLiteral("SELECT to_regclass('norvel_schema') IS NULL")), QStringLiteral("t"));
+        }
+        answer = QMessageBox::Yes;
+        asked.clear();
+        {
+            TMainForm main(deskDir.path());
+            QVERIFY(!asked.isEmpty() && asked[0].text.contains(QStringLiteral("表を作って")));
+            QVERIFY2(main.dataLoaded(), qPrintable(shown.join('\n')));
+            QCOMPARE(PgServer::query(empty, QStringLiteral("SELECT version FROM norvel_schema")), QString::number(PgSchemaVersion));
+            // Restoring is the server's: the window says how instead of opening.
+            shown.clear();
+            main.menuItem(QStringLiteral("Restore1"))->trigger();
+            QVERIFY2(shown.join('\n').contains(QStringLiteral("pg_restore")), qPrintable(shown.join('\n')));
+        }
+        asked.clear();
+        {
+            TMainForm main(deskDir.path());
+            for (const ShownMessage &m : asked)
+                QVERIFY2(!m.text.contains(QStringLiteral("表を作って")), qPrintable(m.text));
+            QVERIFY(main.dataLoaded());
+        }
+        qputenv(DatabaseEnvironment, database.toUtf8());
     }
 
     void anotherDesksSaveReachesThisDesksLists()
