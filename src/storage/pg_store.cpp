@@ -135,6 +135,16 @@ private:
     QByteArray buf;
 };
 
+// The fields of one row of a binary COPY out, in place in its buffer.
+struct CopyFields {
+    std::array<const char *, 4> at{};
+    std::array<int, 4> size{};
+    int count = 0;
+    void add(const char *p, int n) { at[size_t(count)] = p, size[size_t(count)] = n, ++count; }
+    std::pair<const char *, int> operator[](int i) const { return {at[size_t(i)], size[size_t(i)]}; }
+    std::pair<const char *, int> back() const { return (*this)[count - 1]; }
+};
+
 quint64 lineHash(const TReserveData &r, quint64 h) { return h * 1099511628211ull ^ qHashBits(&r, sizeof r, 7); }
 quint64 receivableHash(const TUrikakeData &u, quint64 h) { return h * 1099511628211ull ^ qHashBits(&u, sizeof u, 11); }
 
@@ -344,11 +354,11 @@ struct PgStore::Impl {
                 const int16_t fields = int16_t(uint16_t(uchar(p[0])) << 8 | uchar(p[1]));
                 p += 2;
                 if (fields > 0) {
-                    std::vector<std::pair<const char *, int>> f;
-                    for (int i = 0; i < fields && end - p >= 4; ++i) {
+                    CopyFields f;
+                    for (int i = 0; i < fields && i < int(f.size.size()) && end - p >= 4; ++i) {
                         const int len = int(readBe32(p));
                         p += 4;
-                        f.emplace_back(len < 0 ? nullptr : p, len < 0 ? 0 : len);
+                        f.add(len < 0 ? nullptr : p, len < 0 ? 0 : len);
                         if (len > 0)
                             p += len;
                     }
@@ -513,6 +523,14 @@ QString PgStore::load(AppData &data, const QDateTime &now, bool *refuse)
     }
 
     RecordList<TReserveData> lines;
+    {
+        // Room for the lines at once (the server's estimate, with the session's new lines behind it).
+        Result r = d->exec("SELECT greatest(reltuples, 0)::bigint FROM pg_class WHERE oid = 'bill_lines'::regclass", {});
+        if (d->ok(r, what) && PQntuples(r.get()) == 1) {
+            const size_t estimate = size_t(QByteArray(PQgetvalue(r.get(), 0, 0)).toLongLong());
+            lines.reserve(estimate + estimate / 16 + 1024);
+        }
+    }
     if (!d->copyOut("COPY (SELECT record FROM bill_lines ORDER BY seq) TO STDOUT (FORMAT binary)", what,
                     [&](const auto &f) {
                         TReserveData r;
@@ -586,7 +604,25 @@ CommitResult PgStore::saveBills(const AppData &, const RecordList<TReserveData> 
     changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
     if (changed.empty())
         return CommitResult::Done;
-    const std::unordered_set<uint32_t> set(changed.begin(), changed.end());
+    // The rows of these bills as they now stand, found before the transaction
+    // begins: a million lines are passed over with a range check each.
+    const uint32_t lowest = changed.front(), highest = changed.back();
+    auto isChanged = [&](uint32_t b) {
+        return b >= lowest && b <= highest && (lowest == highest || std::binary_search(changed.begin(), changed.end(), b));
+    };
+    std::vector<const TReserveData *> newLines;
+    std::vector<const TUrikakeData *> newReceivables;
+    std::unordered_map<uint32_t, quint64> hashes;
+    for (const TReserveData &r : reserve)
+        if (isChanged(r.MeiNo)) {
+            newLines.push_back(&r);
+            hashes[r.MeiNo] = lineHash(r, hashes[r.MeiNo]);
+        }
+    for (const TUrikakeData &u : urikake)
+        if (isChanged(u.MeiNo)) {
+            newReceivables.push_back(&u);
+            hashes[u.MeiNo] = receivableHash(u, hashes[u.MeiNo] ^ 0x5555);
+        }
 
     if (!d->ensure())
         return fail(d->error + QStringLiteral("\n保存しませんでした。"));
@@ -637,19 +673,6 @@ CommitResult PgStore::saveBills(const AppData &, const RecordList<TReserveData> 
     if (!d->ok(d->exec("DELETE FROM bill_lines WHERE bill_no = ANY($1::bigint[])", {list}), what))
         return abort(d->error);
 
-    std::vector<const TReserveData *> newLines;
-    std::vector<const TUrikakeData *> newReceivables;
-    std::unordered_map<uint32_t, quint64> hashes;
-    for (const TReserveData &r : reserve)
-        if (set.count(r.MeiNo)) {
-            newLines.push_back(&r);
-            hashes[r.MeiNo] = lineHash(r, hashes[r.MeiNo]);
-        }
-    for (const TUrikakeData &u : urikake)
-        if (set.count(u.MeiNo)) {
-            newReceivables.push_back(&u);
-            hashes[u.MeiNo] = receivableHash(u, hashes[u.MeiNo] ^ 0x5555);
-        }
     {
         QByteArray present = "{";
         bool first = true;
@@ -1148,8 +1171,10 @@ bool PgStore::importFolder(const FolderContents &c, QString *report, QString *er
         || !d->ok(d->exec("UPDATE bill_numbers SET next = $1", {QByteArray::number(next)}), what)
         || !d->run("COMMIT", what))
         return fail();
-    // The session registers itself now that the tables exist.
+    // The session registers itself now that the tables exist; the planner
+    // learns the sizes of the tables just filled.
     d->setUp();
+    d->run("ANALYZE", what);
     if (c.hasReserve)
         lines << QStringLiteral("reserve.dat: %1 明細、%2 請求").arg(nLines).arg(numbers.size());
     if (c.hasUrikake)
