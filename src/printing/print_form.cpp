@@ -262,8 +262,9 @@ std::size_t linesWithoutEmptyPages(const RecordList<TReserveData> &lines)
     const std::size_t pages = (lines.size() + BillPageLines - 1) / BillPageLines;
     auto pageEmpty = [&](std::size_t p) {
         const std::size_t end = std::min(lines.size(), (p + 1) * BillPageLines);
+        // A line with an item or an amount but no text is still charged.
         for (std::size_t i = p * BillPageLines; i < end; ++i)
-            if (lines[i].Kamoku[0] != '\0')
+            if (lines[i].Kamoku[0] != '\0' || lines[i].Kubun || lines[i].Tanka || lines[i].Suryou)
                 return false;
         return true;
     };

@@ -1,5 +1,7 @@
 #include "search/search_form.h"
 
+#include "billing/meisai_form.h"
+#include "printing/print_form.h"
 #include "reports/month_bar_form.h"
 #include "shell/front_desk.h"
 
@@ -145,6 +147,10 @@ TSearchForm::TSearchForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), De
     CsvButton = makeCsvButton(this);
     CsvButton->setToolTip(QStringLiteral("見つかった請求をCSVファイルに保存します"));
     connect(CsvButton, &QPushButton::clicked, this, &TSearchForm::CsvButtonClick);
+    ReissueButton = new QPushButton(QStringLiteral("領収書を再発行(&R)"), this);
+    ReissueButton->setObjectName(QStringLiteral("ReissueButton"));
+    ReissueButton->setToolTip(QStringLiteral("選んだ請求の領収書を、再発行の印を付けてプレビューに出します"));
+    connect(ReissueButton, &QPushButton::clicked, this, &TSearchForm::ReissueClick);
 
     Model = new TBillFoundModel(this);
     View = new QTableView(this);
@@ -158,6 +164,11 @@ TSearchForm::TSearchForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), De
     View->horizontalHeader()->setStretchLastSection(true);
     View->verticalHeader()->hide();
     View->installEventFilter(this);
+    // Only a bill whose receipt was issued has one to reissue.
+    connect(View->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex &current) {
+        const bool issued = current.isValid() && Receipts.of(Model->bills()[std::size_t(current.row())].MeiNo) > 0;
+        ReissueButton->setEnabled(issued);
+    });
     connect(View, &QTableView::doubleClicked, this, [this](const QModelIndex &i) { OpenRow(i.row()); });
     FindEdit->installEventFilter(this);
 
@@ -193,6 +204,7 @@ TSearchForm::TSearchForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), De
     filters->addWidget(ReceiptCombo, 3, 5);
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(CountLabel, 1);
+    bottom->addWidget(ReissueButton);
     bottom->addWidget(CsvButton);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(filters);
@@ -287,6 +299,8 @@ void TSearchForm::Find()
     CountLabel->setText(problem.isEmpty() ? count : count + QStringLiteral("　") + problem);
     if (Model->rowCount() > 0)
         View->selectRow(0);
+    else
+        ReissueButton->setEnabled(false);
 }
 
 void TSearchForm::OpenRow(int row)
@@ -305,6 +319,23 @@ void TSearchForm::CsvButtonClick()
 {
     saveMonthGridCsvFile(this, billSearchGrid(Desk.data().ReserveList.bills(), Model->bills(), Receipts),
                          Desk.programDir() + QStringLiteral("search.csv"));
+}
+
+void TSearchForm::ReissueClick()
+{
+    const QModelIndex current = View->currentIndex();
+    if (!current.isValid())
+        return;
+    const uint32_t billNo = Model->bills()[std::size_t(current.row())].MeiNo;
+    // The bill window prints it, so the bill is saved and the issue recorded
+    // with it as when the clerk prints from the bill.
+    QWidget *window = Desk.isBillOpen(billNo) ? Desk.billWindow() : Desk.showBill(this, billNo);
+    auto *bill = qobject_cast<TMeisaiForm *>(window);
+    if (!bill)
+        return;
+    Desk.bringBillWindowToFront();
+    bill->runDocument(billPaperOf(Desk.data().BaseData.PaperKubun), KindReceipt, DocumentMode::Preview);
+    Refresh();
 }
 
 bool TSearchForm::eventFilter(QObject *watched, QEvent *e)

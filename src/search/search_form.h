@@ -2,8 +2,8 @@
 // TSearchForm "検索": every bill found by the guest's name as it is typed,
 // narrowed by number, room, dates, amount, card company and settlement.
 // The rows are sortable by any column; Enter or a double click opens the
-// bill (one bill window at a time), and the rows go to a CSV file as
-// norvel --find writes them. The rules live in bill_search.h.
+// bill (one bill window at a time), a row's receipt can be reissued, and the
+// rows go to a CSV file as norvel --find writes them. The rules live in bill_search.h.
 
 #include "search/bill_search.h"
 
@@ -56,6 +56,10 @@ public:
     // The rows in their shown order, as a CSV file (CsvButton).
     QByteArray ShownCsv() const;
     void CsvButtonClick();
+    // Reissues the receipt of the selected row's bill: the bill opens (one
+    // bill window at a time) and its receipt shows in the preview, marked
+    // and recorded as every reissue is once it is printed or saved.
+    void ReissueClick();
 
     TBillFoundModel *Found() const { return Model; }
     QTableView *Grid() const { return View; }
@@ -68,7 +72,7 @@ private:
     QLineEdit *FindEdit, *BillNoEdit, *RoomEdit, *FromEdit, *ToEdit, *MinEdit, *MaxEdit;
     QComboBox *DateKind, *CardCombo, *StateCombo, *ReceiptCombo;
     QLabel *CountLabel;
-    QPushButton *CsvButton;
+    QPushButton *CsvButton, *ReissueButton;
     QTableView *View;
     TBillFoundModel *Model;
     ReceiptCounts Receipts;

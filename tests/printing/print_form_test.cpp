@@ -80,6 +80,11 @@ TEST_F(PrintFormTest, EmptyTrailingPagesAreDroppedAndEveryDescribedLinePrints)
         QStringList pageNumbers;
     };
     TBillState fivePlusEmpty = sample::bill(); // 5 described lines, page 2 empty
+    // Lines with an item and an amount but no text are charged: their page
+    // stays (it was once dropped, and the receipt's save lost the bill's lines).
+    TBillState untitled = billWithPages("de");
+    for (int i = 0; i < BillPageLines; ++i)
+        untitled.Lines[std::size_t(i)].Kamoku[0] = '\0';
     Case cases[] = {
         {"five lines, empty second page", fivePlusEmpty, 1, 16, {"1/ 1"}},
         {"full first page, empty second", billWithPages("de"), 1, 16, {"1/ 1"}},
@@ -87,6 +92,7 @@ TEST_F(PrintFormTest, EmptyTrailingPagesAreDroppedAndEveryDescribedLinePrints)
         {"described page after an empty one is kept", billWithPages("ded"), 3, 48, {"1/ 3", "2/ 3", "3/ 3"}},
         {"several empty pages at the end", billWithPages("deee"), 1, 16, {"1/ 1"}},
         {"no empty page", billWithPages("dd"), 2, 32, {"1/ 2", "2/ 2"}},
+        {"lines without text, empty second page", untitled, 1, 16, {"1/ 1"}},
     };
     for (Case &c : cases) {
         SCOPED_TRACE(c.name);

@@ -5,6 +5,7 @@
 
 #include "app/main_form.h"
 #include "billing/guest_history_form.h"
+#include "printing/print_dialogs.h"
 #include "reports/month_bar_form.h"
 #include "search/search_fixture.h"
 #include "search/search_form.h"
@@ -14,13 +15,17 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDialog>
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -196,6 +201,51 @@ private slots:
         search->OpenRow(0);
         QVERIFY(desk.isBillOpen(1007));
         QVERIFY(desk.closeBillWindow());
+    }
+
+    // A receipt reissued from a result: the bill opens, its receipt is marked
+    // and recorded once it goes out, and the result counts it at once. A bill
+    // never receipted has nothing to reissue.
+    void aResultsReceiptIsReissued()
+    {
+        const QString pdf = dir.filePath("reissue.pdf");
+        printing::setPdfPathChooser([&](QWidget *, const QString &) { return pdf; });
+        printing::setPreviewHook([](QWidget *dialog) {
+            QTimer::singleShot(0, dialog, [dialog] {
+                if (QAction *save = dialog->findChild<QAction *>(QStringLiteral("SavePdfAction")))
+                    save->trigger();
+                static_cast<QDialog *>(dialog)->reject();
+            });
+        });
+        TMainForm form(dir.path());
+        TSearchForm *search = open(form);
+        QVERIFY(search);
+        auto *reissue = search->findChild<QPushButton *>("ReissueButton");
+        QVERIFY(reissue);
+        search->findChild<QLineEdit *>("BillNoEdit")->setText(QStringLiteral("1002"));
+        QVERIFY(!reissue->isEnabled());
+        search->findChild<QLineEdit *>("BillNoEdit")->setText(QStringLiteral("1003"));
+        QCOMPARE(column(search, FindColReceipts), QStringList({"1"}));
+        QVERIFY(reissue->isEnabled());
+        reissue->click();
+        printing::setPdfPathChooser({});
+        printing::setPreviewHook({});
+        QVERIFY(form.desk().isBillOpen(1003));
+        QVERIFY(QFile::exists(pdf));
+        ReceiptIssues issues;
+        QString error;
+        QVERIFY(issues.load(dir.path() + QLatin1Char('/'), &error));
+        QCOMPARE(issues.count(1003), 2);
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        text.waitForFinished(60000);
+        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        if (!printed.isEmpty())
+            QVERIFY2(printed.contains(QStringLiteral("再発行 2026年09月10日")), qPrintable(printed));
+        // The bill's lines (they have no text in this fixture) were saved with the receipt, not dropped.
+        QVERIFY(form.desk().closeBillWindow());
+        QCOMPARE(column(search, FindColReceipts), QStringList({"2"}));
+        QCOMPARE(column(search, FindColTotal), QStringList({"24,000"}));
     }
 
     void csvIsWhatFindWrites()
