@@ -438,7 +438,7 @@ TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib
     const QString keptMessage = QStringLiteral("\n請求書の内容は画面に残っています。");
     QString error;
     const std::vector<uint32_t> saved{bill.BillNo};
-    switch (writeBillFiles(data, data.ReserveList, urikake, lib, &error, &issues, &saved)) {
+    switch (writeBillFilesWithReceipts(data, data.ReserveList, urikake, lib, &error, issues, &saved)) {
     case CommitResult::Done:
         break;
     case CommitResult::Unchanged:

@@ -1135,7 +1135,7 @@ bool TMeisaiForm::runDocument(BillPaper paper, int kind, DocumentMode mode, int 
     // An issue is recorded with the bill's save, which a bill held elsewhere never has.
     if (receipt && ReadOnly) {
         ShowMessage(this, QStringLiteral("注意"),
-                    QStringLiteral("この請求書は他の端末で開かれているため、領収書は発行できません（発行の記録を保存できません）。\n"
+                    QStringLiteral("この請求書は読み取りのみで開いているため、領収書は発行できません（発行の記録を保存できません）。\n"
                                    "請求書の印刷と画面表示はできます。"));
         return false;
     }

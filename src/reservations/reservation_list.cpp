@@ -179,7 +179,7 @@ DeleteResult deleteBill(AppData &data, const TLibrary &lib, uint32_t billNo)
 
     QString error;
     const std::vector<uint32_t> deleted{billNo};
-    switch (writeBillFiles(data, reserve, urikake, lib, &error, nullptr, &deleted)) {
+    switch (writeBillFiles(data, reserve, urikake, lib, &error, {}, &deleted)) {
     case CommitResult::Unchanged:
         return {false, error};
     case CommitResult::Done:

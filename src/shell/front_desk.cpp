@@ -127,9 +127,11 @@ QWidget *FrontDesk::openBillWindow(uint32_t billNo)
 {
     if (BillWindow || !MakeBillWindow)
         return nullptr;
-    // A bill open at another desk opens here to be read only.
+    // A bill open at another desk opens here to be read only; so does every
+    // bill of a server that takes no writes (a standby).
+    const bool readOnlyServer = Data.Store && !Data.Store->readOnlyReason().isEmpty();
     BillHold hold;
-    if (Data.Store)
+    if (Data.Store && !readOnlyServer)
         hold = Data.Store->holdBill(billNo);
     if (!hold.held)
         ShowMessage(Mdi, QStringLiteral("確認"),
@@ -138,7 +140,7 @@ QWidget *FrontDesk::openBillWindow(uint32_t billNo)
                         .arg(billNo)
                         .arg(hold.desk));
     // The window reads this as it opens.
-    ReadOnlyBill = !hold.held;
+    ReadOnlyBill = !hold.held || readOnlyServer;
     QWidget *w = openChildWindow(QStringLiteral("MeisaiForm"), [this, billNo] { return MakeBillWindow(*this, billNo); });
     // At the top left of the client area in its own size, unless the settings file places it.
     if (auto *sub = w ? qobject_cast<QMdiSubWindow *>(w->parentWidget()) : nullptr) {
@@ -148,10 +150,12 @@ QWidget *FrontDesk::openBillWindow(uint32_t billNo)
     }
     if (w && !hold.held)
         w->setWindowTitle(w->windowTitle() + QStringLiteral("（読み取りのみ：端末「%1」が開いています）").arg(hold.desk));
+    else if (w && readOnlyServer)
+        w->setWindowTitle(w->windowTitle() + QStringLiteral("（読み取りのみ：読み取り専用のサーバー）"));
     if (!w) {
-        ReadOnlyBill = false;
-        if (Data.Store && hold.held)
+        if (Data.Store && !ReadOnlyBill)
             Data.Store->releaseBill(billNo);
+        ReadOnlyBill = false;
     }
     return w;
 }

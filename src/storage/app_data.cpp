@@ -329,13 +329,16 @@ std::vector<uint32_t> reducedRateKeys(const std::array<RecordList<THojoKamoku>, 
 
 namespace {
 
-// A store refuses writes as the library does after a start that loaded nothing.
-bool storeRefused(const TLibrary &lib, QString *error)
+// A store refuses writes as the library does after a start that loaded
+// nothing, or when its server takes none.
+bool storeRefused(const AppData &data, const TLibrary &lib, QString *error)
 {
     if (!lib.WritesRefused())
         return false;
+    const QString reason = data.Store->readOnlyReason();
     if (error)
-        *error = QStringLiteral("データは保存しませんでした。\n") + lib.WriteRefusal();
+        *error = QStringLiteral("データは保存しませんでした。\n")
+            + (reason.isEmpty() ? QStringLiteral("起動時にデータを読み込めなかったため、保存は行いません。") : reason);
     return true;
 }
 
@@ -344,7 +347,7 @@ bool storeRefused(const TLibrary &lib, QString *error)
 bool saveBaseData(const AppData &data, const TLibrary &lib, QString *error)
 {
     if (data.Store)
-        return !storeRefused(lib, error) && data.Store->saveSettings(data, error);
+        return !storeRefused(data, lib, error) && data.Store->saveSettings(data, error);
     // Through the commit, as every save of the data files, so that it keeps a generation.
     return lib.WriteRecordFiles({{data.filePath("base.dat"), &data.BaseData, int(sizeof(TBaseData)), 1}}, error)
         == CommitResult::Done;
@@ -353,7 +356,7 @@ bool saveBaseData(const AppData &data, const TLibrary &lib, QString *error)
 bool saveKamokuLists(const AppData &data, const TLibrary &lib, QString *error)
 {
     if (data.Store)
-        return !storeRefused(lib, error) && data.Store->saveItems(data, error);
+        return !storeRefused(data, lib, error) && data.Store->saveItems(data, error);
     std::vector<RecordFile> files;
     // The blank entries after the last entry in use stay in memory only: a
     // file grows by nothing a start adds.
@@ -365,20 +368,32 @@ bool saveKamokuLists(const AppData &data, const TLibrary &lib, QString *error)
 
 CommitResult writeBillFiles(const AppData &data, const RecordList<TReserveData> &reserve,
                             const RecordList<TUrikakeData> &urikake, const TLibrary &lib, QString *error,
-                            const ReceiptIssues *receipts, const std::vector<uint32_t> *bills)
+                            const std::vector<RecordFile> &alongside, const std::vector<uint32_t> *bills)
 {
     if (data.Store) {
-        if (storeRefused(lib, error))
+        if (storeRefused(data, lib, error))
             return CommitResult::Unchanged;
-        return data.Store->saveBills(data, reserve, urikake, bills,
-                                     receipts ? receipts->added() : std::vector<TReceiptIssueData>{}, error);
+        return data.Store->saveBills(data, reserve, urikake, bills, {}, error);
     }
     std::vector<RecordFile> files{
         {data.filePath("urikake.dat"), urikake.data(), int(sizeof(TUrikakeData)), urikake.size()},
         {data.filePath("reserve.dat"), reserve.data(), int(sizeof(TReserveData)), reserve.size()}};
-    if (receipts && !receipts->added().empty())
-        files.push_back(receipts->file(data.ExePath));
+    files.insert(files.end(), alongside.begin(), alongside.end());
     return lib.WriteRecordFiles(files, error);
+}
+
+CommitResult writeBillFilesWithReceipts(const AppData &data, const RecordList<TReserveData> &reserve,
+                                        const RecordList<TUrikakeData> &urikake, const TLibrary &lib, QString *error,
+                                        const ReceiptIssues &receipts, const std::vector<uint32_t> *bills)
+{
+    const std::vector<TReceiptIssueData> added = receipts.added();
+    if (!data.Store)
+        return writeBillFiles(data, reserve, urikake, lib, error,
+                              added.empty() ? std::vector<RecordFile>{} : std::vector<RecordFile>{receipts.file(data.ExePath)},
+                              bills);
+    if (storeRefused(data, lib, error))
+        return CommitResult::Unchanged;
+    return data.Store->saveBills(data, reserve, urikake, bills, added, error);
 }
 
 bool saveBillLists(const AppData &data, const TLibrary &lib, QString *error)

@@ -19,7 +19,6 @@
 #include <vector>
 
 class RecordStore;
-class ReceiptIssues;
 
 // Bits of StartFlags: data files found missing at start.
 enum StartFlag : int {
@@ -100,14 +99,15 @@ bool saveBaseData(const AppData &data, const TLibrary &lib, QString *error);
 bool saveKamokuLists(const AppData &data, const TLibrary &lib, QString *error);
 bool saveReserveList(const AppData &data, const TLibrary &lib, QString *error);
 bool saveUrikakeList(const AppData &data, const TLibrary &lib, QString *error);
-// reserve.dat and urikake.dat from these lists, and with them the record of
-// receipts when receipts holds an issue added since it was read, all or
-// nothing (one commit); unless Done, *error says what the files hold. bills
-// names the bills the save changes when the caller knows them (a database
-// store then writes only those); null: any may have changed.
+// reserve.dat and urikake.dat from these lists, and the files of alongside
+// (the receipt record, when a receipt is issued), all or nothing (one
+// commit); unless Done, *error says what the files hold. bills names the
+// bills the save changes when the caller knows them (a database store then
+// writes only those); null: any may have changed.
 CommitResult writeBillFiles(const AppData &data, const RecordList<TReserveData> &reserve,
                             const RecordList<TUrikakeData> &urikake, const TLibrary &lib, QString *error,
-                            const ReceiptIssues *receipts = nullptr, const std::vector<uint32_t> *bills = nullptr);
+                            const std::vector<RecordFile> &alongside = {},
+                            const std::vector<uint32_t> *bills = nullptr);
 // The same from the lists of data.
 bool saveBillLists(const AppData &data, const TLibrary &lib, QString *error);
 // Whether the program writes a file of this name in its program directory

@@ -50,7 +50,6 @@ public:
     // once refused, every WriteRecords fails with this reason.
     void RefuseWrites(const QString &reason) { refusal = reason; }
     bool WritesRefused() const { return !refusal.isEmpty(); }
-    const QString &WriteRefusal() const { return refusal; }
 
     // Window placement under section (the window's component name) in the
     // settings file: keys t, l, h, w. Missing keys keep the current values; a

@@ -442,6 +442,7 @@ StoreCheck PgStore::check()
 QString PgStore::load(AppData &data, const QDateTime &now, bool *refuse)
 {
     *refuse = true;
+    readOnly.clear();
     if (!d->ensure())
         return d->error;
     const int version = d->schemaVersion();

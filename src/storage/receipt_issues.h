@@ -17,6 +17,8 @@
 // the bill's save.
 
 #include "storage/library.h"
+#include "storage/record_list.h"
+#include "storage/records.h"
 
 #include <QDateTime>
 #include <QList>
@@ -79,6 +81,13 @@ private:
     std::vector<TReceiptIssueData> Issues;
     std::size_t Read = 0; // how many were read
 };
+
+// writeBillFiles (app_data.h) with the issues added to receipts since it was
+// read: in the same commit as the record files, or in a database store's
+// transaction of the bill's save.
+CommitResult writeBillFilesWithReceipts(const AppData &data, const RecordList<TReserveData> &reserve,
+                                        const RecordList<TUrikakeData> &urikake, const TLibrary &lib, QString *error,
+                                        const ReceiptIssues &receipts, const std::vector<uint32_t> *bills = nullptr);
 
 // What the bill window shows of a bill's issues: 「領収書発行済み(2回)」, or
 // empty before the first.

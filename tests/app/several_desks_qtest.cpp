@@ -50,7 +50,15 @@ private slots:
         server = PgServer::shared(&why);
         if (!server)
             QSKIP(qPrintable(why));
-        database = server->newDatabase();
+        database = importedSample();
+        qputenv(DatabaseEnvironment, database.toUtf8());
+        Clock::setFixed(QDateTime(QDate(2008, 3, 1), QTime(9, 0)));
+    }
+
+    // A new database holding the month's sample; its connection string.
+    QString importedSample()
+    {
+        const QString db = server->newDatabase();
         QTemporaryDir folder;
         const MonthSample sample = marchSample();
         AppData files;
@@ -60,16 +68,16 @@ private slots:
         files.UrikakeList = sample.cards;
         seedDefaultKamoku(files.KamokuList);
         TLibrary lib;
-        QVERIFY(saveBaseData(files, lib, nullptr) && saveKamokuLists(files, lib, nullptr)
-                && saveBillLists(files, lib, nullptr));
         FolderContents contents;
         QString error;
-        QVERIFY2(readFolderContents(folder.path(), &contents, &error), qPrintable(error));
-        PgStore store(database, QStringLiteral("import"));
-        QVERIFY2(store.importFolder(contents, nullptr, &error), qPrintable(error));
+        if (!saveBaseData(files, lib, &error) || !saveKamokuLists(files, lib, &error) || !saveBillLists(files, lib, &error)
+            || !readFolderContents(folder.path(), &contents, &error))
+            qFatal("%s", qPrintable(error));
+        PgStore store(db, QStringLiteral("import"));
+        if (!store.importFolder(contents, nullptr, &error))
+            qFatal("%s", qPrintable(error));
         bill = sample.lines[0].MeiNo;
-        qputenv(DatabaseEnvironment, database.toUtf8());
-        Clock::setFixed(QDateTime(QDate(2008, 3, 1), QTime(9, 0)));
+        return db;
     }
     void init()
     {
@@ -182,6 +190,32 @@ private slots:
             for (const ShownMessage &m : asked)
                 QVERIFY2(!m.text.contains(QStringLiteral("表を作って")), qPrintable(m.text));
             QVERIFY(main.dataLoaded());
+        }
+        qputenv(DatabaseEnvironment, database.toUtf8());
+    }
+
+    // A desk on a standby reads and prints; every bill opens read only and closes without a save.
+    void aStandbyServerOpensEveryBillReadOnly()
+    {
+        const QString standby = importedSample();
+        const QString name = standby.section(QStringLiteral("dbname="), 1).section(QLatin1Char(' '), 0, 0);
+        QCOMPARE(server->exec(QStringLiteral("postgres"),
+                              QStringLiteral("ALTER DATABASE %1 SET default_transaction_read_only = on").arg(name)),
+                 QString());
+        qputenv(DatabaseEnvironment, standby.toUtf8());
+        QTemporaryDir deskDir;
+        writeDesk(deskDir.path(), "フロント1");
+        {
+            TMainForm main(deskDir.path());
+            QVERIFY2(shown.join('\n').contains(QStringLiteral("スタンバイ")), qPrintable(shown.join('\n')));
+            QVERIFY(main.data().ReserveList.size() > 0);
+            QWidget *w = main.desk().openBillWindow(bill);
+            QVERIFY(w);
+            QVERIFY(main.desk().isBillReadOnly());
+            QVERIFY2(w->windowTitle().contains(QStringLiteral("読み取り専用のサーバー")), qPrintable(w->windowTitle()));
+            shown.clear();
+            QVERIFY(main.closeBillWindow());
+            QVERIFY2(shown.isEmpty(), qPrintable(shown.join('\n')));
         }
         qputenv(DatabaseEnvironment, database.toUtf8());
     }

@@ -402,11 +402,12 @@ TEST_F(PgDeskTest, AReceiptIssueIsStoredWithItsBillsSaveOrNotAtAll)
     issues.add({bill, kNow, 1, 0, 2, true});
     changeBill(a, bill, 500);
     const std::vector<uint32_t> saved{bill};
-    EXPECT_EQ(writeBillFiles(a, a.ReserveList, a.UrikakeList, libA, &error, &issues, &saved), CommitResult::Unchanged);
+    EXPECT_EQ(writeBillFilesWithReceipts(a, a.ReserveList, a.UrikakeList, libA, &error, issues, &saved),
+              CommitResult::Unchanged);
     EXPECT_EQ(sql(QStringLiteral("SELECT count(*) FROM receipt_issues")), QStringLiteral("3"));
 
     b.Store->releaseBill(bill);
-    ASSERT_EQ(writeBillFiles(a, a.ReserveList, a.UrikakeList, libA, &error, &issues, &saved), CommitResult::Done)
+    ASSERT_EQ(writeBillFilesWithReceipts(a, a.ReserveList, a.UrikakeList, libA, &error, issues, &saved), CommitResult::Done)
         << error.toStdString();
     ReceiptIssues after;
     ASSERT_TRUE(after.load(b, &error)) << error.toStdString();
