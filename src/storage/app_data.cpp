@@ -5,7 +5,6 @@
 #include "generations.h"
 #include "ini_file.h"
 #include "inn_files.h"
-#include "receipt_issues.h"
 #include "record_store.h"
 #include "safe_file.h"
 #include "version.h"
@@ -335,10 +334,8 @@ bool storeRefused(const AppData &data, const TLibrary &lib, QString *error)
 {
     if (!lib.WritesRefused())
         return false;
-    const QString reason = data.Store->readOnlyReason();
     if (error)
-        *error = QStringLiteral("データは保存しませんでした。\n")
-            + (reason.isEmpty() ? QStringLiteral("起動時にデータを読み込めなかったため、保存は行いません。") : reason);
+        *error = storeRefusalText(*data.Store);
     return true;
 }
 
@@ -382,19 +379,6 @@ CommitResult writeBillFiles(const AppData &data, const RecordList<TReserveData> 
     return lib.WriteRecordFiles(files, error);
 }
 
-CommitResult writeBillFilesWithReceipts(const AppData &data, const RecordList<TReserveData> &reserve,
-                                        const RecordList<TUrikakeData> &urikake, const TLibrary &lib, QString *error,
-                                        const ReceiptIssues &receipts, const std::vector<uint32_t> *bills)
-{
-    const std::vector<TReceiptIssueData> added = receipts.added();
-    if (!data.Store)
-        return writeBillFiles(data, reserve, urikake, lib, error,
-                              added.empty() ? std::vector<RecordFile>{} : std::vector<RecordFile>{receipts.file(data.ExePath)},
-                              bills);
-    if (storeRefused(data, lib, error))
-        return CommitResult::Unchanged;
-    return data.Store->saveBills(data, reserve, urikake, bills, added, error);
-}
 
 bool saveBillLists(const AppData &data, const TLibrary &lib, QString *error)
 {

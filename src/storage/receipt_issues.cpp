@@ -96,6 +96,23 @@ RecordFile ReceiptIssues::file(const QString &exePath) const
             Issues.size()};
 }
 
+CommitResult writeBillFilesWithReceipts(const AppData &data, const RecordList<TReserveData> &reserve,
+                                        const RecordList<TUrikakeData> &urikake, const TLibrary &lib, QString *error,
+                                        const ReceiptIssues &receipts, const std::vector<uint32_t> *bills)
+{
+    const std::vector<TReceiptIssueData> added = receipts.added();
+    if (!data.Store)
+        return writeBillFiles(data, reserve, urikake, lib, error,
+                              added.empty() ? std::vector<RecordFile>{} : std::vector<RecordFile>{receipts.file(data.ExePath)},
+                              bills);
+    if (lib.WritesRefused()) {
+        if (error)
+            *error = storeRefusalText(*data.Store);
+        return CommitResult::Unchanged;
+    }
+    return data.Store->saveBills(data, reserve, urikake, bills, added, error);
+}
+
 QString receiptIssuedText(int count)
 {
     return count > 0 ? QStringLiteral("領収書発行済み(%1回)").arg(count) : QString();

@@ -18,7 +18,7 @@
 // its own password file or service file.
 
 #include "file_commit.h"
-#include "receipt_issues.h"
+#include "receipt_record.h"
 #include "records.h"
 #include "record_list.h"
 
@@ -64,6 +64,11 @@ struct StoreSchema {
     int version = 0; // the version found (0: none)
     QString error;   // Unknown: why the store could not say
 };
+
+class RecordStore;
+// Why store takes no write once the library refuses them: its own reason
+// (a server that takes none) or a start that could not read the data.
+QString storeRefusalText(const RecordStore &store);
 
 class RecordStore {
 public:

@@ -156,8 +156,9 @@ private slots:
         office.releaseBill(bill);
     }
 
-    // A first start on an empty database asks before making the tables; Enter says no.
-    void anEmptyDatabaseGetsItsTablesOnlyWhenTheClerkSaysSo()
+    // A first start on an empty database asks before making the tables, and a
+    // start on older tables before upgrading them; Enter says no.
+    void theTablesAreMadeOrUpgradedOnlyWhenTheClerkSaysSo()
     {
         const QString empty = server->newDatabase();
         qputenv(DatabaseEnvironment, empty.toUtf8());
@@ -190,6 +191,20 @@ private slots:
             for (const ShownMessage &m : asked)
                 QVERIFY2(!m.text.contains(QStringLiteral("表を作って")), qPrintable(m.text));
             QVERIFY(main.dataLoaded());
+        }
+
+        // Tables of the first version: upgraded only when the clerk says so, No by default.
+        const QString firstVersion = QStringLiteral("DROP TABLE receipt_issues; UPDATE norvel_schema SET version = 1");
+        QCOMPARE(PgServer::query(empty, firstVersion), QString());
+        const QString version = QStringLiteral("SELECT version FROM norvel_schema");
+        for (const QMessageBox::StandardButton said : {QMessageBox::No, QMessageBox::Yes}) {
+            answer = said;
+            asked.clear();
+            TMainForm main(deskDir.path());
+            QVERIFY(!asked.isEmpty() && asked[0].text.contains(QStringLiteral("更新しますか")));
+            QCOMPARE(asked[0].defaultButton, QMessageBox::No);
+            QCOMPARE(main.dataLoaded(), said == QMessageBox::Yes);
+            QCOMPARE(PgServer::query(empty, version), QString::number(said == QMessageBox::Yes ? PgSchemaVersion : 1));
         }
         qputenv(DatabaseEnvironment, database.toUtf8());
     }
