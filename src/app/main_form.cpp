@@ -33,6 +33,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <cmath>
+
 namespace {
 const QString kNavigator = QStringLiteral("ナビゲーター");
 }
@@ -156,14 +158,51 @@ void TMainForm::createMenu()
     bar->addMenu(help);
 }
 
+namespace {
+
+// Side by side in a grid of equal tiles over the area, the active window
+// first. A window whose least size is larger than its tile keeps that size
+// and is moved back inside the area as far as it fits, overlapping its
+// neighbour: the area's own tiling would grow the main window past the
+// screen instead.
+void tileInside(QMdiArea *mdi)
+{
+    QList<QMdiSubWindow *> windows;
+    for (QMdiSubWindow *w : mdi->subWindowList(QMdiArea::ActivationHistoryOrder))
+        if (w->isVisible() && !w->isMinimized())
+            windows.prepend(w);
+    if (windows.isEmpty())
+        return;
+    const QRect area = mdi->viewport()->rect();
+    const int n = int(windows.size());
+    const int columns = int(std::ceil(std::sqrt(double(n))));
+    const int rows = (n + columns - 1) / columns;
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow *w = windows[i];
+        if (w->isMaximized())
+            w->showNormal();
+        const int row = i / columns, column = i % columns;
+        // The last row's windows share its width.
+        const int inRow = row == rows - 1 ? n - row * columns : columns;
+        const int left = area.width() * column / inRow, right = area.width() * (column + 1) / inRow;
+        const int top = area.height() * row / rows, bottom = area.height() * (row + 1) / rows;
+        const QSize size = QSize(right - left, bottom - top).expandedTo(w->minimumSizeHint()).expandedTo(w->minimumSize());
+        const int x = std::max(0, std::min(left, area.width() - size.width()));
+        const int y = std::max(0, std::min(top, area.height() - size.height()));
+        w->setGeometry(QRect(QPoint(x, y), size));
+    }
+}
+
+} // namespace
+
 void TMainForm::createWindowMenu()
 {
     auto *menu = new QMenu(QStringLiteral("ウィンドウ(&W)"), this);
     menu->menuAction()->setObjectName(QStringLiteral("WindowMenu"));
     connect(addItem(menu, QStringLiteral("Cascade"), QStringLiteral("重ねて表示(&C)")), &QAction::triggered, Mdi,
             &QMdiArea::cascadeSubWindows);
-    connect(addItem(menu, QStringLiteral("Tile"), QStringLiteral("並べて表示(&T)")), &QAction::triggered, Mdi,
-            &QMdiArea::tileSubWindows);
+    connect(addItem(menu, QStringLiteral("Tile"), QStringLiteral("並べて表示(&T)")), &QAction::triggered, this,
+            [this] { tileInside(Mdi); });
     // Closes the active child as its own close button does (the bill window checks and saves).
     QAction *close = addItem(menu, QStringLiteral("CloseWindow"), QStringLiteral("閉じる(&L)"));
     close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));

@@ -290,6 +290,24 @@ private slots:
         QVERIFY(!mdi->subWindowList()[0]->geometry().intersects(mdi->subWindowList()[1]->geometry()));
         QCoreApplication::processEvents();
         QCOMPARE(form.size(), before); // tiling never grows the main window
+        // Nor with windows wider than their tiles (the item master and the
+        // reservation list at 1024 x 612): each stays inside the area.
+        form.menuItem("KamokuMenu")->trigger();
+        form.menuItem("RsvList")->trigger();
+        form.menuItem("Tile")->trigger();
+        QCoreApplication::processEvents();
+        QCOMPARE(form.size(), before);
+        for (QMdiSubWindow *sub : mdi->subWindowList()) {
+            const QRect g = sub->geometry();
+            QVERIFY2(g.left() >= 0 && g.top() >= 0, qPrintable(sub->windowTitle()));
+            if (g.width() <= mdi->viewport()->width())
+                QVERIFY2(g.right() < mdi->viewport()->width(), qPrintable(sub->windowTitle()));
+        }
+        for (const char *name : {"KamokuForm", "RsvlistForm"})
+            if (QWidget *w = form.findChildWindow(name))
+                w->parentWidget()->close();
+        QTRY_COMPARE(mdi->subWindowList().size(), 2);
+        mdi->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(settings->parentWidget()));
 
         // Ctrl+W closes the active window only.
         QPointer<QWidget> guard(settings);
