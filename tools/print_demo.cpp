@@ -4,8 +4,8 @@
 //   a5_bill, a5_receipt, a5_estimate, a4_bill, a4_receipt, b5_bill,
 //   b5_receipt, b5_estimate, combined
 // and the same of a bill with everything at its longest, prefixed edge_;
-// the receipts and the combined sheet of a registered inn's bill of two tax
-// rates, prefixed invoice_ (and invoice_edge_ with the longest texts);
+// the bills, receipts and the combined sheet of a registered inn's bill of
+// two tax rates, prefixed invoice_ (and invoice_edge_ with the longest texts);
 // every document of that bill in a town with an accommodation tax, prefixed
 // lodging_; the longest receipts reissued, prefixed reissue_;
 // then the month printouts of a realistic month (March 2008): month_nyutou,
@@ -81,13 +81,13 @@ int main(int argc, char **argv)
                 write(prefix, edge ? sample::edgeBill(lang) : sample::bill(lang), base, d);
     }
 
-    // The receipts of a registered inn, with the tax of two rates.
+    // The bills and receipts of a registered inn, with the tax of two rates.
     for (const bool edge : {false, true}) {
         const TBaseData base = edge ? sample::edgeFacility() : sample::facility();
         const QString prefix = edge ? QStringLiteral("invoice_edge_") : QStringLiteral("invoice_");
         for (const uint8_t lang : {uint8_t(0), uint8_t(1)})
             for (const Doc &d : docs)
-                if (d.kind == KindReceipt || d.paper == BillPaper::Combined)
+                if (d.kind != KindEstimate)
                     write(prefix, edge ? sample::invoiceEdgeBill(lang) : sample::invoiceBill(lang), base, d);
     }
 

@@ -261,8 +261,9 @@ TBillMessage OpenBill(TBillState &bill, const AppData &data, uint32_t billNo)
     }
     // A bill receipted in English opens in English, its lines as they were
     // saved (and printed); only lines still bearing the item's Japanese name
-    // take its English one.
-    if (bill.Decide == 2)
+    // take its English one. A bill not yet receipted opens in the language
+    // its lines were saved in.
+    if (bill.Decide == 2 || (bill.Decide == 0 && linesInEnglish(bill, data.KamokuList)))
         SwitchLanguage(bill, data.KamokuList, true);
     const TBillMessage totals = CalcTotals(bill, data.BaseData, data.Money);
     return notice.isEmpty() ? totals : notice;

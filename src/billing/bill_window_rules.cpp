@@ -177,6 +177,36 @@ void SetBathSwitch(TBillState &bill, bool on, const TBaseData &base)
 
 bool languageSwitchAsks(const TBillState &bill) { return bill.DecideEdit.trimmed() != QStringLiteral("2"); }
 
+namespace {
+// The item-master entry a line key was taken from, if it is still there.
+const THojoKamoku *masterItem(const KamokuLists &kamoku, uint32_t key)
+{
+    int category = 0, position = 0;
+    if (!masterPosition(key, &category, &position))
+        return nullptr;
+    const auto &list = kamoku[size_t(category)];
+    return size_t(position) < list.size() ? &list[size_t(position)] : nullptr;
+}
+} // namespace
+
+bool linesInEnglish(const TBillState &bill, const KamokuLists &kamoku)
+{
+    bool english = false;
+    for (const TReserveData &l : bill.Lines) {
+        const THojoKamoku *item = masterItem(kamoku, l.Kubun);
+        if (!item)
+            continue;
+        const THojoKamoku &k = *item;
+        const QByteArray text = fieldBytes(l.Kamoku);
+        if (fieldBytes(k.Tekiyo) == fieldBytes(k.ETekiyo))
+            continue;
+        if (text == fieldBytes(k.Tekiyo))
+            return false;
+        english = english || text == fieldBytes(k.ETekiyo);
+    }
+    return english;
+}
+
 void SwitchLanguage(TBillState &bill, const KamokuLists &kamoku, bool onlyMasterNames)
 {
     bill.LangFlag = bill.LangFlag ? 0 : 1;
@@ -185,13 +215,10 @@ void SwitchLanguage(TBillState &bill, const KamokuLists &kamoku, bool onlyMaster
         bill.SiharaiCombo.EditText = bill.SiharaiCombo.text(bill.LangFlag);
 
     for (TReserveData &l : bill.Lines) {
-        int category = 0, position = 0;
-        if (!masterPosition(l.Kubun, &category, &position))
+        const THojoKamoku *item = masterItem(kamoku, l.Kubun);
+        if (!item)
             continue;
-        const auto &list = kamoku[size_t(category)];
-        if (size_t(position) >= list.size())
-            continue;
-        const THojoKamoku &k = list[size_t(position)];
+        const THojoKamoku &k = *item;
         const QByteArray name = bill.LangFlag ? fieldBytes(k.ETekiyo) : fieldBytes(k.Tekiyo);
         const QByteArray oldName = bill.LangFlag ? fieldBytes(k.Tekiyo) : fieldBytes(k.ETekiyo);
         if (onlyMasterNames && fieldBytes(l.Kamoku) != oldName)

@@ -34,6 +34,11 @@ bool languageSwitchAsks(const TBillState &bill);
 // line keeps its text unless it is the entry's name in the old language: a
 // bill reopened in the language it was saved in keeps its lines as printed.
 void SwitchLanguage(TBillState &bill, const KamokuLists &kamoku, bool onlyMasterNames = false);
+// Whether the bill's lines were saved in English: some line bears its item's
+// English name and none its Japanese one (items whose names are the same in
+// both count for neither). A bill written in English keeps its language
+// this way before any receipt says so.
+bool linesInEnglish(const TBillState &bill, const KamokuLists &kamoku);
 
 // Index of SiharaiItems that a card-kind text names, or -1.
 int cardItemIndex(const TBillState &bill, const QString &text);

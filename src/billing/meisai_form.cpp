@@ -1146,7 +1146,7 @@ bool TMeisaiForm::runDocument(BillPaper paper, int kind, DocumentMode mode, int 
     }
     const QDate reissued =
         receipt && receiptIsReissue(Bill, issues.count(Bill.BillNo)) ? Clock::now().date() : QDate();
-    const TDocumentRun run = makeBillDocument(Bill, data.BaseData, data.ExePath, paper, kind, reissued);
+    TDocumentRun run = makeBillDocument(Bill, data.BaseData, data.ExePath, paper, kind, reissued);
     // The stamp is easily forgotten on a large cash receipt: said before it prints.
     if (mode == DocumentMode::Print && run.ok() && run.stamp.needed()
         && ShowMessage(this, QStringLiteral("収入印紙"), revenueStampReminder(run.stamp),
@@ -1156,9 +1156,23 @@ bool TMeisaiForm::runDocument(BillPaper paper, int kind, DocumentMode mode, int 
     // A receipt is issued only with its bill saved and the issue recorded,
     // both in one commit, just before it goes out: a crash after it leaves
     // the bill the guest holds a receipt for.
+    // The preview may put the receipt out more than once: every output after
+    // the first is a reissue, marked as one. The preview and its outputs
+    // paint run.model, which is laid out again here before such an output.
     printing::BeforeOutput saveFirst;
+    int outputs = 0;
     if (receipt)
-        saveFirst = [this, &run, paper] {
+        saveFirst = [this, &run, &outputs, paper, kind] {
+            if (outputs++ > 0) {
+                const AppData &now = Desk.data();
+                TDocumentRun again =
+                    makeBillDocument(Bill, now.BaseData, now.ExePath, paper, kind, Clock::now().date());
+                if (!again.ok()) {
+                    ShowMessage(this, QStringLiteral("エラー"), again.error);
+                    return false;
+                }
+                run.model = again.model;
+            }
             TBillState saved = Bill;
             applyDocumentRun(saved, run);
             const TReceiptIssue issue{Bill.BillNo, Clock::now(), int(paper), int(Bill.LangFlag),

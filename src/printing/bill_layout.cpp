@@ -37,12 +37,13 @@ BillLayout BillLayout::a5()
     l.email = {66.7, 38.9, 8};
 
     l.columnHeight = 10.3;
-    l.plan = {0.3, 0.5, 8};
+    // The plan's underline stands 1.6 mm above the table's top, apart from it.
+    l.plan = {0.3, 0.0, 8};
     l.roomName = QStringLiteral("QRLabel3");
-    l.room = {85.2, 0.5, 8};
+    l.room = {85.2, 0.0, 8};
     l.roomFollowsPlan = true;
-    l.underlineY = 1.6, l.underlineH = 5.0;
-    l.stay = {127.8, 1.1, 7};
+    l.underlineY = 0.9, l.underlineH = 5.0;
+    l.stay = {127.8, 0.6, 7};
     l.cells = {{{0.0, 9.5}, {9.5, 66.4}, {75.1, 18.3}, {93.1, 11.9}, {104.8, 23.0}}};
     l.cellTop = 5.0;
     l.headingY = 6.1, l.headingPt = 8;
@@ -208,7 +209,7 @@ BillLayout BillLayout::combinedA4()
     l.leftMarkY = 105.1, l.leftMarkX0 = 2.6, l.leftMarkX1 = 3.9;
 
     l.roomName = QStringLiteral("QRLabel25");
-    l.room = {84.7, 0.5, 8};
+    l.room = {84.7, 0.0, 8};
     l.currency = {57.7, 34.4, 9};
     l.currencyXEnglish = 23.3;
     l.zip = {66.9, 25.7, 8};

@@ -49,8 +49,11 @@ public:
     qreal ascent(const FontSpec &font) const;
     // The text cut to the width with an ellipsis at its end; whole if it fits.
     QString elide(const FontSpec &font, const QString &text, qreal widthMm) const;
-    // The lines of the text broken to the width, at word boundaries where a
-    // word fits a line and anywhere where it does not; line breaks kept.
+    // The lines of the text broken to the width between words: at blanks,
+    // before an opening bracket and after a closing one (a bracketed group
+    // is one word), after a Japanese comma. Only a word longer than a line
+    // breaks inside, between Japanese characters or at blanks within its
+    // brackets, and where even that does not do, anywhere. Line breaks kept.
     QStringList wrapLines(const FontSpec &font, const QString &text, qreal widthMm) const;
 
 private:

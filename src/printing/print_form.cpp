@@ -88,7 +88,10 @@ ReportItem &fitted(ReportItem &item, qreal width, qreal minPt, const QString &gr
     return item;
 }
 
-constexpr qreal kSmallestInvoice = 6; // pt: the invoice lines of a receipt get no smaller
+constexpr qreal kSmallestInvoice = 6; // pt: the invoice lines get no smaller
+constexpr qreal kPlanStayGap = 3.0; // mm at least between the plan (or room) and the stay date
+constexpr qreal kClearOfProviso = 1.5; // mm between the proviso's rule and the invoice lines below it
+constexpr qreal kLowestStamp = 6.0; // mm: the stamp's place ends at least this far above the paper's edge
 constexpr qreal kAboveAddress = 0.2; // mm between the logo or facility name and the address lines
 constexpr qreal kTelFaxGap = 2.0;  // mm at least between the telephone and the fax number
 constexpr qreal kSmallestAddress = 6; // pt: a web or mail address gets no smaller, it breaks instead
@@ -300,8 +303,8 @@ TPrintForm::TPrintForm(const TBillState &bill_, const TBaseData &base_, const QS
                        const BillLayout &layout)
     : bill(bill_), base(base_), exePath(exePath_), Kind(layout.combined ? int(KindBill) : kind),
       english(bill_.LangFlag != 0),
-      invoice(!bill_.RegistrationNo.isEmpty() && (layout.combined || kind == KindReceipt)),
-      issuerInText((layout.combined || kind == KindReceipt) && !fieldText(base_.SisetuName).trimmed().isEmpty()
+      invoice(!bill_.RegistrationNo.isEmpty() && (layout.combined || kind != KindEstimate)),
+      issuerInText((layout.combined || kind == KindReceipt || invoice) && !fieldText(base_.SisetuName).trimmed().isEmpty()
                    && QFileInfo::exists(exePath_ + QStringLiteral("logo.bmp"))),
       L(layout)
 {
@@ -463,7 +466,7 @@ void TPrintForm::setUpColumnHeader()
         const bool hasRoom = !bill.RoomEdit.isEmpty();
         const qreal room0 = L.room.x;
         const bool sameLine = std::abs(L.stay.y - L.plan.y) < measure.lineHeight(f);
-        const qreal limit = (sameLine ? stayLeft - 1.0 : L.itemsRight) - L.plan.x;
+        const qreal limit = (sameLine ? stayLeft - kPlanStayGap : L.itemsRight) - L.plan.x;
         auto need = [&](const FontSpec &g) {
             return measure.width(g, plan) + (hasRoom ? 0.5 + measure.width(g, room) : 0);
         };
@@ -487,13 +490,13 @@ void TPrintForm::setUpColumnHeader()
         // run into the stay line either.
         ReportItem roomLabel = ReportItem::label(L.roomName, roomLeft, L.room.y + dy, f);
         if (!hasRoom)
-            fitted(roomLabel, (sameLine ? stayLeft - 1.0 : L.itemsRight) - roomLeft, L.room.pt * 0.75);
+            fitted(roomLabel, (sameLine ? stayLeft - kPlanStayGap : L.itemsRight) - roomLeft, L.room.pt * 0.75);
         b.add(roomLabel).text = room;
     } else {
         // The room stands alone at the top right, the plan on the stay line.
         ReportItem planLabel = ReportItem::label(QStringLiteral("QRLabel20"), L.plan.x, L.plan.y,
                                                  font(kPGothic, L.plan.pt));
-        b.add(fitted(planLabel, stayLeft - 1.0 - L.plan.x, L.plan.pt * 0.75)).text = plan;
+        b.add(fitted(planLabel, stayLeft - kPlanStayGap - L.plan.x, L.plan.pt * 0.75)).text = plan;
         ReportItem roomLabel = ReportItem::label(L.roomName, L.room.x, L.room.y, font(kPGothic, L.room.pt));
         b.add(fitted(roomLabel, L.itemsRight - L.room.x, L.room.pt * 0.6)).text = room;
     }
@@ -636,12 +639,15 @@ void TPrintForm::setUpFooter()
                                              font(face3, L.labelPt, last));
         fitted(label, L.amountCellX - kPad - x, std::min(kSmallestLabel, L.labelPt));
         label.maxLines = 2;
-        label.minWrapPointSize = std::min<qreal>(6, L.labelPt);
         // Two lines at 7 pt need a hair more than a 5.3 mm row; their boxes
-        // may touch its rules, the glyphs stay well inside.
+        // may touch its rules, the glyphs stay well inside. Where the row
+        // holds two lines at kSmallestLabel (beside the large amounts of A4
+        // and B5) the wrapped lines get no smaller than that.
         label.wrapTop = top - 0.05;
         label.wrapHeight =
             std::min(L.totalsRowHeight, row + 1 < BillRows ? L.rowTop[row + 1] - top : L.totalsRowHeight) + 0.1;
+        const bool twoLegibleLines = 2 * measure.lineHeight(font(face3, kSmallestLabel)) <= label.wrapHeight;
+        label.minWrapPointSize = std::min<qreal>(twoLegibleLines ? kSmallestLabel : 6, L.labelPt);
         b.add(label).supply = [this, row] {
             // The last row says what the document is about: an estimate's
             // total, or on a receipt the amount received (a receipt asks
@@ -677,57 +683,54 @@ void TPrintForm::setUpFooter()
                                 Pen{winColor(base.Color4), 0.1, PenStyle::Solid}));
     }
 
-    // The tax per rate of a registered facility's receipt, left of the
-    // totals: under the stamp box, and what does not fit there above it
-    // (under the proviso when there is one).
+    // The invoice of a registered facility (bill or receipt), left of the
+    // totals: the tax per rate, the legend of the reduced rate and what is
+    // outside the tax, read together as one block below the proviso. On a
+    // receipt the stamp's place stays: the block goes above or below it,
+    // else the place moves to the foot under the block, else (small paper,
+    // English, two rates and a proviso) it reaches into the bottom margin
+    // under the block; a stamp may stand anywhere on a receipt, but never
+    // goes missing.
     stampAt = L.stampBox;
-    stampGivesWay = false;
-    if (!L.combined && invoice) {
+    if (invoice) {
         const qreal right = L.labelCellX - 1.0;
         const qreal foot = L.footerHeight - 0.3;
-        qreal top = 0.2;
-        qreal aboveStamp = L.stampBox.y - 0.5;
-        if (ReportItem *tadashi = b.item(QStringLiteral("TadashiLabel"))) {
-            // The proviso as it will be fitted: on two lines it reaches higher.
-            ReportItem fittedTadashi = *tadashi;
-            fitLabel(measure, fittedTadashi, fittedTadashi.font.pointSize);
-            aboveStamp = std::min(b.item(QStringLiteral("QRLabel29"))->y, fittedTadashi.y) - 0.3;
-            top = L.proviso.y + 0.5;
-        }
-        const qreal belowStamp = L.stampBox.bottom() + 0.5;
+        const qreal top = b.item(QStringLiteral("QRShape8")) ? L.proviso.y + kClearOfProviso : 0.2;
         const qreal pt = std::clamp<qreal>(L.provisoPt * 0.7, kSmallestInvoice, 8);
         const QString name = QStringLiteral("Invoice");
-        // Where the lines find no room around the stamp box, it moves to the
-        // foot, the lines standing together above it; where even then they
-        // find none (small paper, English, two rates and a proviso), the box
-        // and the stamp frame give way to them: the tax per rate is what the
-        // guest needs, and a stamp may go anywhere on the receipt.
-        // The lines stay one block wherever one block finds room; only where
-        // it finds none do they part, rather than the stamp's place.
-        const QList<FrameSpot> aroundStamp{{0, 0.2, right, aboveStamp - 0.2}, {0, belowStamp, right, foot - belowStamp}};
-        const QList<FrameSpot> aboveFoot{{0, top, right, foot - stampAt.h - 0.5 - top}};
+        const bool stampPlace = Kind == KindReceipt;
         bool placed = false;
-        for (const bool together : {true, false}) {
-            if (placed)
-                break;
-            stampAt = L.stampBox;
-            placed = addInvoiceLines(b.items, name, aroundStamp, true, pt, together);
+        if (!stampPlace) {
+            placed = addInvoiceLines(b.items, name, {{0, top, right, foot - top}}, true, pt);
+        } else {
+            QList<FrameSpot> aroundStamp;
+            if (stampAt.y - 0.5 - top > 0)
+                aroundStamp.append({0, top, right, stampAt.y - 0.5 - top});
+            aroundStamp.append({0, stampAt.bottom() + 0.5, right, foot - stampAt.bottom() - 0.5});
+            placed = addInvoiceLines(b.items, name, aroundStamp, true, pt);
             if (!placed) {
                 stampAt.y = foot - stampAt.h;
-                placed = addInvoiceLines(b.items, name, aboveFoot, true, pt, together);
+                placed = addInvoiceLines(b.items, name, {{0, top, right, stampAt.y - 0.5 - top}}, true, pt);
+            }
+            if (!placed) {
+                // Under the block, as high as it can stand.
+                const qreal lowest = L.footerHeight + rep.page.bottomMm - kLowestStamp - stampAt.h;
+                placed = addInvoiceLines(b.items, name, {{0, top, right, lowest - 0.5 - top}}, false, pt);
+                qreal blockBottom = top;
+                for (const ReportItem &item : b.items)
+                    if (item.name.startsWith(name))
+                        blockBottom = std::max(blockBottom, item.y + measure.lineHeight(item.font));
+                stampAt.y = std::max(L.stampBox.y, blockBottom + 0.5);
             }
         }
-        if (!placed) {
-            stampAt = L.stampBox;
-            stampGivesWay = true;
-            addInvoiceLines(b.items, name, {{0, top, right, foot - top}}, true, pt, true);
-        }
+        if (!placed)
+            addInvoiceLines(b.items, name, {{0, top, right, 1e6}}, false, kSmallestInvoice);
     }
 
     // The box for the revenue stamp of receipts and estimates.
     ReportItem stamp = ReportItem::rect(QStringLiteral("QRShape26"), stampAt.x, stampAt.y, stampAt.w, stampAt.h,
                                         Pen{QColor(0xC0, 0xC0, 0xC0), 0.2, PenStyle::Dot});
-    stamp.visible = (Kind == KindReceipt || Kind == KindEstimate) && !stampGivesWay;
+    stamp.visible = Kind == KindReceipt || Kind == KindEstimate;
     b.add(stamp);
     if (!L.combined && Kind == KindReceipt)
         addStampFrame(b.items, QString(), stampAt.x, stampAt.y, stampAt.w, stampAt.h);
@@ -840,8 +843,9 @@ void TPrintForm::setUpReceiptHalf()
         const QList<FrameSpot> spaces{{r.tadashiRule.x, top, right - r.tadashiRule.x, r.blankBox.y - 0.5 - top},
                                       {r.tadashiRule.x, belowStamp, right - r.tadashiRule.x,
                                        rep.page.paperMm().height() - rep.page.bottomMm - belowStamp}};
-        if (!addInvoiceLines(p, QStringLiteral("Invoice2_"), spaces, false, 7, true))
-            addInvoiceLines(p, QStringLiteral("Invoice2_"), spaces, false, 7, false);
+        if (!addInvoiceLines(p, QStringLiteral("Invoice2_"), spaces, false, 7))
+            addInvoiceLines(p, QStringLiteral("Invoice2_"), {{spaces.first().x, top, spaces.first().w, 1e6}}, false,
+                            kSmallestInvoice);
     }
     ReportItem logo = ReportItem::picture(QStringLiteral("QRImage1"), r.logo.x, r.logo.y, r.logo.w,
                                           std::min(r.logo.h, nameBottom - r.logo.y), QImage());
@@ -1076,91 +1080,46 @@ QString joinPieces(const QString &left, const QString &right)
 }
 } // namespace
 
-// The invoice lines one under another in the free spaces given (top-down),
-// in reading order: from the first space on, each space's lines at its top;
-// fromFoot: from the last space back, each space's lines at its foot. A line
-// too wide for its space takes as many printed lines as its pieces need. The
-// lines of the rates stay together, and so do the notes, unless only apart
-// they find room; all take
-// the largest size from pt down to kSmallestInvoice at which every line
-// finds room. Returns false (and adds nothing) when they do not fit even then.
+// The invoice lines as one block, one under another, in the first of the
+// free spaces where the block finds room: at the space's foot (fromFoot) or
+// its top. A line too wide for its space takes as many printed lines as its
+// pieces need. The block takes the largest size from pt down to
+// kSmallestInvoice at which it finds room. Returns false (and adds nothing)
+// when it finds none even then.
 bool TPrintForm::addInvoiceLines(QList<ReportItem> &out, const QString &prefix, const QList<FrameSpot> &spaces,
-                                 bool fromFoot, qreal pt, bool together)
+                                 bool fromFoot, qreal pt)
 {
     const QList<QStringList> lines = invoiceLines();
-    const int n = int(lines.size());
-    // together: one block, the rates, the legend of ※ and what is outside
-    // the tax read together, in the first space where all fit. Otherwise the
-    // lines of the rates stay together, and so do the notes, unless only
-    // apart they find room.
-    const int rates = std::min(n, int(bill.TaxShares.size()));
-    std::vector<std::pair<int, int>> grouped{{0, rates}};
-    if (rates < n)
-        grouped.push_back({rates, n});
-    std::vector<std::pair<int, int>> single;
-    for (int i = 0; i < n; ++i)
-        single.push_back({i, i + 1});
-    std::vector<std::vector<std::pair<int, int>>> choices{{{0, n}}};
-    if (!together)
-        choices = {grouped, single};
-
-    for (const auto &units : choices)
-        for (qreal size = pt; size >= kSmallestInvoice - 1e-6; size -= 0.5) {
-            const FontSpec f = font(kPGothic, size);
-            const qreal step = measure.lineHeight(f);
-            // The printed lines of a unit in a space of the width, each line's
-            // pieces as many to a printed line as fit; empty when a piece is too wide.
-            auto printed = [&](const std::pair<int, int> &unit, qreal width) -> QStringList {
-                QStringList p;
-                for (int i = unit.first; i < unit.second; ++i) {
-                    QString row;
-                    for (const QString &piece : lines[i]) {
-                        if (measure.width(f, piece) > width + 1e-6)
-                            return {};
-                        const QString longer = joinPieces(row, piece);
-                        if (!row.isEmpty() && measure.width(f, longer) > width + 1e-6) {
-                            p << row;
-                            row = piece;
-                        } else
-                            row = longer;
-                    }
-                    p << row;
+    for (qreal size = pt; size >= kSmallestInvoice - 1e-6; size -= 0.5) {
+        const FontSpec f = font(kPGothic, size);
+        const qreal step = measure.lineHeight(f);
+        for (const FrameSpot &s : spaces) {
+            // Each line's pieces as many to a printed line as fit.
+            QStringList printed;
+            bool tooWide = false;
+            for (const QStringList &line : lines) {
+                QString row;
+                for (const QString &piece : line) {
+                    tooWide = tooWide || measure.width(f, piece) > s.w + 1e-6;
+                    const QString longer = joinPieces(row, piece);
+                    if (!row.isEmpty() && measure.width(f, longer) > s.w + 1e-6) {
+                        printed << row;
+                        row = piece;
+                    } else
+                        row = longer;
                 }
-                return p;
-            };
-            const int count = int(units.size());
-            QList<ReportItem> placed;
-            int done = 0; // units placed, from the first or from the last
-            for (int k = 0; k < spaces.size() && done < count; ++k) {
-                const FrameSpot &s = spaces[fromFoot ? spaces.size() - 1 - k : k];
-                QStringList here; // in reading order
-                int taken = 0;
-                while (done + taken < count) {
-                    const int u = fromFoot ? count - 1 - done - taken : done + taken;
-                    const QStringList p = printed(units[std::size_t(u)], s.w);
-                    if (p.isEmpty() || (here.size() + p.size()) * step > s.h + 1e-6)
-                        break;
-                    here = fromFoot ? p + here : here + p;
-                    ++taken;
-                }
-                const qreal top = fromFoot ? s.bottom() - here.size() * step : s.y;
-                QList<ReportItem> group;
-                for (int j = 0; j < here.size(); ++j) {
-                    group.append(ReportItem::label(QString(), s.x, top + j * step, f));
-                    group.last().text = here[j];
-                }
-                placed = fromFoot ? group + placed : placed + group;
-                done += taken;
+                printed << row;
             }
-            if (done < count)
+            if (tooWide || printed.size() * step > s.h + 1e-6)
                 continue;
-            // Named in reading order.
-            int number = 0;
-            for (ReportItem &item : placed)
-                item.name = prefix + QString::number(number++);
-            out.append(placed);
+            const qreal top = fromFoot ? s.bottom() - printed.size() * step : s.y;
+            for (int j = 0; j < printed.size(); ++j) {
+                out.append(ReportItem::label(prefix + QString::number(j), s.x, top + j * step, f));
+                out.last().text = printed[j];
+            }
             return true;
         }
+    }
     return false;
 }
 
@@ -1246,9 +1205,9 @@ TDocumentRun TPrintForm::Run()
     const QString suffix = L.combined ? QStringLiteral("2") : QString();
     for (const QString &name : {QStringLiteral("Stamp"), QStringLiteral("StampCaption")})
         if (ReportItem *item = rep.item(name + suffix))
-            item->visible = run.stamp.needed() && !stampGivesWay;
+            item->visible = run.stamp.needed();
     if (ReportItem *box = rep.item(L.combined ? QStringLiteral("QRShape7") : QStringLiteral("QRShape26")))
-        box->visible = !run.stamp.needed() && (L.combined || Kind != KindBill) && !stampGivesWay;
+        box->visible = !run.stamp.needed() && (L.combined || Kind != KindBill);
 
     run.model = rep.layout(measure);
 

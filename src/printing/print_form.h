@@ -102,7 +102,7 @@ private:
     QString taxBreakdownText() const;
     QList<QStringList> invoiceLines() const;
     bool addInvoiceLines(QList<printing::ReportItem> &out, const QString &prefix, const QList<FrameSpot> &spaces,
-                         bool fromFoot, qreal pt, bool together);
+                         bool fromFoot, qreal pt);
     qreal addRegistrationLine(QList<printing::ReportItem> &out, const QString &name, qreal x, qreal right, qreal addressTop,
                               qreal pt);
     const TReserveData *currentLine() const;
@@ -113,11 +113,10 @@ private:
     QString exePath;
     int Kind;
     bool english;
-    bool invoice; // the registration number and the tax per rate (receipts of a registered facility)
-    bool issuerInText; // a receipt with a logo names the facility in text too
+    bool invoice; // the registration number and the tax per rate (bills and receipts of a registered facility)
+    bool issuerInText; // a receipt or invoice with a logo names the facility in text too
     BillLayout L;
-    FrameSpot stampAt;          // where the stamp box of a receipt stands (moved for the invoice lines)
-    bool stampGivesWay = false; // the stamp box and frame left out: the invoice lines need their room
+    FrameSpot stampAt; // where the stamp box of a receipt stands (moved for the invoice lines)
 
     printing::Report rep;
     printing::TextMeasure measure;

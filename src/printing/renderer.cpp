@@ -56,13 +56,14 @@ void paintItem(QPainter &p, const Units &u, const TextItem &t)
     p.setPen(t.color);
     const QRectF r = u.rect(t.rect);
     int flags = int(t.align);
-    if (t.wrap)
-        flags |= Qt::TextWordWrap;
     if (t.clip)
         p.setClipRect(r);
     else
         flags |= Qt::TextDontClip;
-    p.drawText(r, flags, t.text);
+    // Wrapped between words as the layout measured it, not where the
+    // painter would break.
+    static const TextMeasure measure;
+    p.drawText(r, flags, t.wrap ? measure.wrapLines(t.font, t.text, t.rect.width()).join(QLatin1Char('\n')) : t.text);
     p.restore();
 }
 

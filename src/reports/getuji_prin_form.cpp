@@ -15,26 +15,53 @@ namespace {
 constexpr qreal kCellHeight = 5.3;
 constexpr qreal kTextTop = 1.1;
 constexpr qreal kNumberInset = 1.0; // numbers end this far inside the cell's right edge
+constexpr qreal kDayWidth = 12.4;
+constexpr qreal kAmountWidth = 18.8; // fourteen of them and the day fill the 277 mm of the page
 constexpr qreal kBreakdownGap = 2.0; // between the footing and the breakdown by rate
-constexpr qreal kHeaderHeight = 6.3;
+// The title (18 pt) stands clear above the heading row.
+constexpr qreal kHeaderHeight = 9.0;
+constexpr qreal kTextInset = 0.4;   // as the ruled table keeps its texts inside a cell
+constexpr qreal kNumberPt = 9;      // the figures' size, unless the largest needs less
+constexpr qreal kSmallestNumber = 6;
 
 // The printed headings are short fixed texts; the tax names the month's rate
 // as the window does.
 QList<RuledColumn> columns(const QString &taxHeading)
 {
-    const struct { const char *heading; qreal left; } amounts[] = {
-        {"大人宿泊", 12.4}, {"宿泊(他)", 28.6}, {"日帰り", 44.7}, {"オプション", 60.6}, {"ｻｰﾋﾞｽ料", 76.7},
-        {"値引き", 92.9},   {"料金計", 109.0},  {"消費税", 125.1}, {"入湯税", 141.3},    {"立替金", 157.4},
-        {"利用金額", 173.6}, {"前受金", 190.8}, {"現金入金", 206.9}, {"売掛金", 223.0},
-    };
-    constexpr qreal width = 16.1;
-    QList<RuledColumn> out = {{QStringLiteral("日"), 0.0, 12.4, RuledColumn::Centre, 6.2, {}}};
-    for (const auto &a : amounts)
-        out.append({QString::fromUtf8(a.heading), a.left, width, RuledColumn::Right, a.left + width - kNumberInset,
+    const char *amounts[] = {"大人宿泊", "宿泊(他)", "日帰り", "オプション", "ｻｰﾋﾞｽ料", "値引き", "料金計",
+                             "消費税",   "入湯税",   "立替金", "利用金額",   "前受金",   "現金入金", "売掛金"};
+    // The fourteen figures share the width of the page, so that a month's
+    // totals print at the size of its days.
+    constexpr qreal width = kAmountWidth;
+    QList<RuledColumn> out = {{QStringLiteral("日"), 0.0, kDayWidth, RuledColumn::Centre, kDayWidth / 2, {}}};
+    qreal left = kDayWidth;
+    for (const char *a : amounts) {
+        out.append({QString::fromUtf8(a), left, width, RuledColumn::Right, left + width - kNumberInset,
                     QStringLiteral("999,999,999")});
+        left += width;
+    }
     if (!taxHeading.isEmpty())
         out[GTax].heading = taxHeading.startsWith(QStringLiteral("内")) ? taxHeading.mid(1) : taxHeading;
     return out;
+}
+
+// The one size of every figure of the table: the largest at which the
+// widest of them (the month's totals) fits its cell, so that no row prints
+// smaller than another.
+qreal numberSize(const std::vector<QStringList> &rows, const std::vector<QStringList> &breakdown)
+{
+    const QList<RuledColumn> cols = columns(QString());
+    const TextMeasure measure;
+    qreal pt = kNumberPt;
+    for (const std::vector<QStringList> *table : {&rows, &breakdown})
+        for (const QStringList &row : *table)
+            for (int c = 1; c < cols.size() && c < row.size(); ++c) {
+                const QString text = ruledPictureText(row[c], cols[c].picture).trimmed();
+                const qreal room = cols[c].at - cols[c].left - kTextInset;
+                while (pt - 0.5 >= kSmallestNumber - 1e-6 && measure.width(font(kPGothic, pt), text) > room + 1e-6)
+                    pt -= 0.5;
+            }
+    return pt;
 }
 
 // Moves the rows after the totals out of rows.
@@ -50,7 +77,8 @@ std::vector<QStringList> takeBreakdown(std::vector<QStringList> &rows)
 } // namespace
 
 TGetujiPrinForm::TGetujiPrinForm(const QString &dateLabel_, std::vector<QStringList> rows_, const QString &taxHeading)
-    : dateLabel(dateLabel_), breakdown(takeBreakdown(rows_)), grid(std::move(rows_), QPageLayout::Landscape)
+    : dateLabel(dateLabel_), breakdown(takeBreakdown(rows_)), numberPt(numberSize(rows_, breakdown)),
+      grid(std::move(rows_), QPageLayout::Landscape)
 {
     Report &rep = grid.rep;
     const QList<RuledColumn> cols = columns(taxHeading);
@@ -80,6 +108,7 @@ TGetujiPrinForm::TGetujiPrinForm(const QString &dateLabel_, std::vector<QStringL
 
     rep.summary.height = cell;
     addRuledHeadings(rep.summary, cols, cell, textTop, QStringLiteral("Footing"), false);
+    setNumberSize(rep.detail);
     if (breakdown.empty())
         return;
 
@@ -95,11 +124,21 @@ TGetujiPrinForm::TGetujiPrinForm(const QString &dateLabel_, std::vector<QStringL
         const QStringList &cells = breakdown[r];
         addRuledDetail(row, cols, cell, textTop, QStringLiteral("Rate%1").arg(r),
                        [cells](int col) { return col < cells.size() ? cells[col] : QString(); });
+        setNumberSize(row);
         for (ReportItem item : row.items) {
             item.y += top + cell * qreal(r);
             rep.summary.add(item);
         }
     }
+}
+
+// The figures of a band (every text but the day's) at the table's one size.
+void TGetujiPrinForm::setNumberSize(Band &band) const
+{
+    for (ReportItem &item : band.items)
+        if (item.kind == ReportItem::Label && item.name.contains(QStringLiteral("Text"))
+            && !item.name.endsWith(QStringLiteral("Text0")))
+            item.font.pointSize = numberPt;
 }
 
 QString TGetujiPrinForm::documentName() const

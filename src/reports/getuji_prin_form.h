@@ -26,7 +26,10 @@ public:
     printing::Report &report() { return grid.rep; }
 
 private:
+    void setNumberSize(printing::Band &band) const;
+
     QString dateLabel;
     std::vector<QStringList> breakdown; // the rows after the totals
+    qreal numberPt;                     // the size of every figure
     printing::RuledGridReport grid;
 };

@@ -377,6 +377,32 @@ TEST_P(BillStorage, BillReceiptedInEnglishOpensInEnglish)
     EXPECT_FALSE(b.TadashiCheck);
 }
 
+// A bill written in English and saved before any receipt opens in English;
+// a Japanese one, and one receipted in Japanese, in Japanese.
+TEST_P(BillStorage, BillSavedInEnglishBeforeAnyReceiptOpensInEnglish)
+{
+    store(twoNightBill());
+    TBillState b = open(100);
+    ASSERT_EQ(b.LangFlag, 0);
+    // Switched to the other language, with the receipt status given, saved and opened again.
+    auto switchSaveAndReopen = [&](TBillState &bill, const QString &decide) {
+        SwitchLanguage(bill, data.KamokuList);
+        bill.DecideEdit = decide;
+        ASSERT_TRUE(CalcTotals(bill, data.BaseData).isEmpty());
+        save(bill);
+        OpenBill(bill, data, 100);
+    };
+    switchSaveAndReopen(b, QStringLiteral("0"));
+    EXPECT_EQ(b.LangFlag, 1);
+    EXPECT_TRUE(languageSwitchAsks(b)) << "not receipted: switching still asks";
+    EXPECT_EQ(texts(b.Lines).mid(0, 3), QStringList({"Charge(ADULT)", "Beer", "Charge(ADULT)"}));
+    switchSaveAndReopen(b, QStringLiteral("0"));
+    EXPECT_EQ(b.LangFlag, 0);
+    // Receipted in Japanese: Japanese, whatever the lines say.
+    switchSaveAndReopen(b, QStringLiteral("1"));
+    EXPECT_EQ(b.LangFlag, 0);
+}
+
 TEST_P(BillStorage, ItemsGoneFromTheMasterKeepTheirKeys)
 {
     store({rec(100, 1601001, 10000, 2, "2007/08/09", "101", "大人宿泊料金"),

@@ -421,6 +421,61 @@ TEST_F(BillPapersTest, EveryBorderIsDrawnOnceAndNoRuleDoublesAnother)
     }
 }
 
+// The crowded edge bill (the longest plan and room, the town's tax in row
+// 4, the proviso) on every paper and language: the plan and room stop well
+// short of the stay date, their underline stands apart from the table's top,
+// and the labels that wrap (the totals, the proviso, the tax breakdown)
+// break between words, never inside a bracketed group.
+TEST_F(BillPapersTest, CrowdedEdgeBillKeepsPlanStayAndWordsApart)
+{
+    printing::TextMeasure measure;
+    for (const uint8_t lang : {uint8_t(0), uint8_t(1)}) {
+        for (const Document &d : kDocuments) {
+            SCOPED_TRACE(std::string(d.name) + (lang ? " en" : " ja"));
+            const PageModel m = run(sample::lodgingBill(lang, true), d.paper, d.kind, sample::edgeFacility()).model;
+            const TextItem *stay = m.text(0, QStringLiteral("QRLabel19"));
+            ASSERT_TRUE(stay);
+            const qreal stayLeft = stay->rect.right() - measure.width(stay->font, stay->text);
+            for (const char *name : {"QRLabel20", "QRLabel3", "QRLabel25"}) {
+                const TextItem *t = m.text(0, QLatin1String(name));
+                if (!t || t->text.isEmpty() || std::abs(t->rect.top() - stay->rect.top()) > 3.0)
+                    continue;
+                EXPECT_LE(t->rect.left() + measure.width(t->font, t->text), stayLeft - 2.9) << name;
+            }
+            if (const printing::LineItem *under = m.line(0, QStringLiteral("QRShape1"))) {
+                const printing::RectItem *top = m.rect(0, QStringLiteral("Shape4"));
+                ASSERT_TRUE(top);
+                EXPECT_GE(top->rect.top() - under->from.y(), 1.5) << "apart from the table's top";
+            }
+            for (const printing::PageItem &item : m.pages[0].items) {
+                const TextItem *t = std::get_if<TextItem>(&item);
+                if (!t || !(t->name.startsWith(QStringLiteral("GLabel")) || t->name == QLatin1String("TadashiLabel")
+                            || t->name == QLatin1String("QRLabel26")))
+                    continue;
+                // No break inside a short bracketed group such as "(4名泊×400円)".
+                QList<qsizetype> open;
+                for (qsizetype i = 0; i < t->text.size(); ++i) {
+                    const QChar c = t->text[i];
+                    if (c == QLatin1Char('('))
+                        open << i;
+                    else if (c == QLatin1Char(')') && !open.isEmpty()) {
+                        const qsizetype from = open.takeLast();
+                        if (i - from <= 16)
+                            EXPECT_FALSE(t->text.mid(from, i - from).contains(QLatin1Char('\n')))
+                                << t->name.toStdString() << ": " << t->text.toStdString();
+                    }
+                }
+                if (t->name == QLatin1String("TadashiLabel") && t->text.contains(QLatin1Char('\n'))) {
+                    EXPECT_EQ(t->text, QStringLiteral("ご宿泊代金及び\nご飲食代として"));
+                }
+                if (t->name.startsWith(QStringLiteral("GLabel")) && d.paper == BillPaper::A4) {
+                    EXPECT_GE(t->font.pointSize, 7) << t->name.toStdString();
+                }
+            }
+        }
+    }
+}
+
 TEST_F(BillPapersTest, WrappedDescriptionsKeepSixteenRuledRowsAndNoGapAboveTheTotals)
 {
     for (const Document &d : kDocuments) {

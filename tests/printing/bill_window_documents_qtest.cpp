@@ -264,6 +264,43 @@ private slots:
         QVERIFY(shown.join(QLatin1Char('\n')).contains(QStringLiteral("領収書は印刷していません")));
     }
 
+    // Two PDFs saved from one preview of the receipt: the first is the first
+    // issue, the second is recorded too and marked as a reissue.
+    void secondOutputOfOnePreviewIsAReissue()
+    {
+        writeProgramDirectory(0);
+        QStringList texts;
+        printing::setPreviewHook([this, &texts](QWidget *dialog) {
+            QTimer::singleShot(0, dialog, [this, dialog, &texts] {
+                QAction *save = dialog->findChild<QAction *>(QStringLiteral("SavePdfAction"));
+                for (int i = 0; save && i < 2; ++i) {
+                    QFile::remove(pdfPath);
+                    save->trigger();
+                    QProcess text;
+                    text.start(QStringLiteral("pdftotext"), {pdfPath, QStringLiteral("-")});
+                    text.waitForFinished(60000);
+                    texts << QString::fromUtf8(text.readAllStandardOutput());
+                }
+                static_cast<QDialog *>(dialog)->reject();
+            });
+        });
+        TMainForm main(dir.path());
+        main.show();
+        TMeisaiForm *w = main.openBillWindow(kBill);
+        QVERIFY(w);
+        QAction *action = main.menuItem(QStringLiteral("PrintRyousyuA4"));
+        QVERIFY(action && action->isEnabled());
+        action->trigger();
+        ReceiptIssues issues;
+        QVERIFY(issues.load(dir.path() + QLatin1Char('/'), nullptr));
+        QCOMPARE(issues.count(kBill), 2);
+        QCOMPARE(texts.size(), 2);
+        if (texts.first().isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        QVERIFY(!texts[0].contains(QStringLiteral("再発行")));
+        QVERIFY2(texts[1].contains(QStringLiteral("再発行 2014年03月21日")), qPrintable(texts[1]));
+    }
+
     void printButtonsFollowThePaper_data()
     {
         QTest::addColumn<int>("paper");

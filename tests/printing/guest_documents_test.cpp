@@ -58,6 +58,8 @@ BillLayout layoutOf(BillPaper paper)
     }
 }
 
+QList<const TextItem *> invoiceItems(const PageModel &m, const QString &prefix);
+
 class GuestDocuments : public ::testing::Test {
 protected:
     void SetUp() override { Clock::setFixed(QDateTime(QDate(2007, 8, 10), QTime(9, 30))); }
@@ -374,40 +376,64 @@ TEST_F(GuestDocuments, EveryDocumentSpeaksItsReadersLanguage)
     });
 }
 
-// The invoice lines of a registered inn's receipt are one block, one line
-// under another, clear of the proviso and the stamp box; where a stamp is
-// due its frame is there.
+// The invoice of a registered inn at its longest (the longest texts, two
+// rates, the town's tax too, the proviso, paid in cash so that a stamp is
+// due) on every bill and receipt, every paper and language: its lines one
+// block, one right under another, below the proviso's rule and clear of it;
+// on a receipt the stamp frame is there, on the paper, clear of the block.
 TEST_F(GuestDocuments, InvoiceLinesStayOneBlockAndTheStampFrameStays)
 {
-    forEveryDocument([&](const Document &d, const PageModel &m, const TBaseData &, uint8_t) {
-        if (!issuesReceipt(d.paper, d.kind))
-            return;
-        const QString prefix = d.paper == BillPaper::Combined ? QStringLiteral("Invoice2_") : QStringLiteral("Invoice");
-        QList<const TextItem *> lines;
-        for (int i = 0; const TextItem *t = m.text(0, prefix + QString::number(i)); ++i)
-            lines << t;
-        if (lines.isEmpty())
-            return;
-        // An A5 receipt with the proviso has no room left of its totals for
-        // two rates in one block beside the stamp's place: there the lines
-        // still part (or, in English, the stamp's place gives way).
-        const TextItem *tadashi = m.text(0, QStringLiteral("TadashiLabel"));
-        if (d.paper == BillPaper::A5 && tadashi && !tadashi->text.isEmpty() && lines.size() > 3)
-            return;
-        for (int i = 1; i < lines.size(); ++i)
-            EXPECT_NEAR(lines[i]->rect.top(), lines[i - 1]->rect.bottom(), 0.05)
-                << lines[i - 1]->text.toStdString() << " / " << lines[i]->text.toStdString();
-        const QRectF block(lines.first()->rect.topLeft(), lines.last()->rect.bottomRight());
-        const QString suffix = d.paper == BillPaper::Combined ? QStringLiteral("2") : QString();
-        const printing::RectItem *stamp = m.rect(0, QStringLiteral("Stamp") + suffix);
-        const printing::RectItem *box =
-            m.rect(0, d.paper == BillPaper::Combined ? QStringLiteral("QRShape7") : QStringLiteral("QRShape26"));
-        for (const printing::RectItem *r : {stamp, box})
-            if (r)
-                EXPECT_FALSE(r->rect.intersects(block)) << r->name.toStdString();
-        if (const TextItem *proviso = m.text(0, QStringLiteral("TadashiLabel")); proviso && !proviso->text.isEmpty())
-            EXPECT_GE(block.top(), proviso->rect.bottom() + 0.5);
-    });
+    for (const bool townTax : {false, true})
+        for (const uint8_t lang : {uint8_t(0), uint8_t(1)})
+            for (const Document &d : kDocuments) {
+                if (d.kind == KindEstimate)
+                    continue;
+                SCOPED_TRACE(std::string(d.name) + (townTax ? ", town's tax" : "") + (lang ? ", English" : ", Japanese"));
+                TBillState bill = townTax ? sample::lodgingBill(lang, true) : sample::invoiceEdgeBill(lang);
+                bill.SiharaiCombo.EditText.clear();
+                bill.SaNumEdit[8].clear();
+                ASSERT_TRUE(CalcTotals(bill, sample::edgeFacility(),
+                                       townTax ? sample::townTax(sample::kRegistrationNo) : [] {
+                                           TMoneySettings m;
+                                           m.RegistrationNo = sample::kRegistrationNo;
+                                           return m;
+                                       }()).isEmpty());
+                const TDocumentRun r = makeBillDocument(bill, sample::edgeFacility(), QString(), d.paper, d.kind);
+                ASSERT_TRUE(r.ok());
+                const PageModel &m = r.model;
+                const bool combined = d.paper == BillPaper::Combined;
+                const QList<const TextItem *> lines = invoiceItems(m, combined ? QStringLiteral("Invoice2_") : QStringLiteral("Invoice"));
+                ASSERT_GE(lines.size(), townTax ? 2 : 4);
+                for (int i = 1; i < lines.size(); ++i)
+                    EXPECT_NEAR(lines[i]->rect.top(), lines[i - 1]->rect.bottom(), 0.05)
+                        << lines[i - 1]->text.toStdString() << " / " << lines[i]->text.toStdString();
+                const QRectF block(lines.first()->rect.topLeft(), lines.last()->rect.bottomRight());
+                // The bill half of the combined sheet has its own block.
+                if (combined) {
+                    const QList<const TextItem *> billHalf = invoiceItems(m, QStringLiteral("Invoice"));
+                    ASSERT_FALSE(billHalf.isEmpty());
+                    for (int i = 1; i < billHalf.size(); ++i)
+                        EXPECT_NEAR(billHalf[i]->rect.top(), billHalf[i - 1]->rect.bottom(), 0.05);
+                }
+
+                if (const printing::LineItem *rule = m.line(0, QStringLiteral("QRShape8"))) {
+                    EXPECT_GE(block.top(), rule->from.y() + 1.0) << "under the proviso's rule, apart from it";
+                    for (const char *name : {"TadashiLabel", "QRLabel29"})
+                        if (const TextItem *t = m.text(0, QLatin1String(name)))
+                            EXPECT_FALSE(t->rect.intersects(block)) << name;
+                }
+
+                if (!issuesReceipt(d.paper, d.kind))
+                    continue;
+                ASSERT_TRUE(r.stamp.needed());
+                const QString suffix = combined ? QStringLiteral("2") : QString();
+                const printing::RectItem *frame = m.rect(0, QStringLiteral("Stamp") + suffix);
+                ASSERT_TRUE(frame) << "the stamp frame stays where a stamp is due";
+                EXPECT_EQ(text(m, QStringLiteral("StampCaption") + suffix), QStringLiteral("収入印紙"));
+                EXPECT_FALSE(frame->rect.intersects(block.adjusted(-0.3, -0.3, 0.3, 0.3)));
+                const QRectF paper(QPointF(0, 0), m.setup.paperMm());
+                EXPECT_TRUE(paper.adjusted(5, 5, -5, -5).contains(frame->rect));
+            }
 }
 
 TEST_F(GuestDocuments, EnglishReadsAsEnglishAndJapaneseKeepsItsWording)
@@ -555,7 +581,7 @@ TEST_F(GuestDocuments, InvoiceLinesOfEveryReceiptInsideItsFrameOverNothing)
         for (const bool longest : {false, true})
             for (const uint8_t lang : {uint8_t(0), uint8_t(1)})
                 for (const Document &d : kDocuments) {
-                    if (d.kind != KindReceipt && d.paper != BillPaper::Combined)
+                    if (d.kind == KindEstimate)
                         continue;
                     SCOPED_TRACE(std::string(d.name) + (twoRates ? ", two rates" : ", one rate")
                                  + (longest ? ", longest texts" : "") + (lang ? ", English" : ", Japanese"));
@@ -600,15 +626,14 @@ TEST_F(GuestDocuments, InvoiceLinesOfEveryReceiptInsideItsFrameOverNothing)
 
                     expectInvoiceLinesClear(m, d, lines);
                     // The stamp's place (the dotted box, or the frame of a receipt
-                    // that needs a stamp) gives way only where English lines of two
-                    // rates and the proviso leave it no room on small paper.
+                    // that needs a stamp) on every receipt.
                     bool stamp = false;
                     for (const printing::PageItem &item : m.pages[0].items)
                         if (const auto *r = std::get_if<printing::RectItem>(&item))
                             stamp = stamp || QStringList{QStringLiteral("QRShape26"), QStringLiteral("QRShape7"),
                                                          QStringLiteral("Stamp"), QStringLiteral("Stamp2")}
                                                  .contains(r->name);
-                    EXPECT_EQ(stamp, !(lang && twoRates && longest && d.paper == BillPaper::A5));
+                    EXPECT_EQ(stamp, issuesReceipt(d.paper, d.kind));
                 }
 }
 
@@ -698,12 +723,12 @@ TEST_F(GuestDocuments, AccommodationTaxOfTheLongestNamesKeepsTheInvoiceLines)
         }
 }
 
-TEST_F(GuestDocuments, NothingOfTheInvoiceWithoutARegistrationNumberNorOnABillOrEstimate)
+TEST_F(GuestDocuments, NothingOfTheInvoiceWithoutARegistrationNumberNorOnAnEstimate)
 {
     for (const uint8_t lang : {uint8_t(0), uint8_t(1)})
         for (const Document &d : kDocuments)
             for (const bool registered : {false, true}) {
-                const bool invoice = registered && (d.kind == KindReceipt || d.paper == BillPaper::Combined);
+                const bool invoice = registered && d.kind != KindEstimate;
                 if (invoice)
                     continue;
                 SCOPED_TRACE(std::string(d.name) + (registered ? ", registered" : "") + (lang ? ", English" : ", Japanese"));

@@ -276,7 +276,7 @@ TEST_F(PrintFormTest, PlanAndRoomShareOneUnderline)
     EXPECT_GT(plan->rect.width(), 5.0);
     EXPECT_NEAR(room->rect.left(), plan->rect.right() + 0.5, 1e-6);
     EXPECT_NEAR(line->to.x() - line->from.x(), plan->rect.width() + room->rect.width() + 0.5, 1e-6);
-    EXPECT_NEAR(line->from.y(), 15 + 42.3 + 1.6 + 2.5, 1e-6);
+    EXPECT_NEAR(line->from.y(), 15 + 42.3 + 0.9 + 2.5, 1e-6);
 
     b.RoomEdit.clear();
     const PageModel noRoom = run(b, KindBill).model;

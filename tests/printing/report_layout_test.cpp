@@ -293,3 +293,42 @@ TEST(Fonts, WindowsFacesMapOntoTheIpaFaces)
 }
 
 } // namespace
+
+// Wrapped text breaks between words: at blanks, around a bracketed group
+// (one word however many characters it holds), between Japanese phrases;
+// inside a word only when the word alone is wider than a line, and then
+// nothing is lost.
+TEST(Fonts, WrappedLinesBreakBetweenWords)
+{
+    installFontSubstitutions();
+    const TextMeasure m;
+    const FontSpec f = font(kPGothic, 9);
+    const struct {
+        QString text;
+        QStringList lines; // the widest line sets the width (a hair wider)
+    } cases[] = {
+        {QStringLiteral("立替金及び宿泊税(4名泊×400円)"), {QStringLiteral("立替金及び宿泊税"), QStringLiteral("(4名泊×400円)")}},
+        {QStringLiteral("立替金及び入湯税(2名×150円×2泊)"), {QStringLiteral("立替金及び入湯税"), QStringLiteral("(2名×150円×2泊)")}},
+        {QStringLiteral("Advance&Accommodation Tax(4psn-nights * JPY400)"),
+         {QStringLiteral("Advance&Accommodation Tax"), QStringLiteral("(4psn-nights * JPY400)")}},
+        {QStringLiteral("ご宿泊代金及びご飲食代として"), {QStringLiteral("ご宿泊代金及び"), QStringLiteral("ご飲食代として")}},
+        {QStringLiteral("Maximilian Alexander Fitzgerald-Montgomery"),
+         {QStringLiteral("Maximilian Alexander Fitzgerald-"), QStringLiteral("Montgomery")}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        qreal width = 0;
+        for (const QString &line : c.lines)
+            width = std::max(width, m.width(f, line) + 0.3);
+        EXPECT_EQ(m.wrapLines(f, c.text, width), c.lines);
+        EXPECT_NEAR(m.size(f, c.text, width, true).height(), m.size(f, c.lines.join(QLatin1Char('\n')), 0, false).height(),
+                    1e-6);
+    }
+    // A word wider than a line breaks inside it, and keeps every character.
+    const QString url = QStringLiteral("https://www.yukemuri-sansuikan-ryokan.example.co.jp/index.html");
+    const QStringList pieces = m.wrapLines(f, url, 20);
+    EXPECT_GT(pieces.size(), 2);
+    EXPECT_EQ(pieces.join(QString()), url);
+    for (const QString &p : pieces)
+        EXPECT_LE(m.width(f, p), 20 + 1e-6) << p.toStdString();
+}

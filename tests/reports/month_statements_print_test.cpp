@@ -150,13 +150,16 @@ TEST(GetujiPrinForm, HeaderHeadingsRowsAndFooting)
     EXPECT_NEAR(title->rect.left(), 10, 1e-6);
     EXPECT_NEAR(title->rect.top(), 10, 1e-6);
 
-    const struct { const char *caption; qreal left, width; } cols[] = {
-        {"日", 0.0, 12.4},       {"大人宿泊", 12.4, 16.1}, {"宿泊(他)", 28.6, 16.1}, {"日帰り", 44.7, 16.1},
-        {"オプション", 60.6, 16.1}, {"ｻｰﾋﾞｽ料", 76.7, 16.1}, {"値引き", 92.9, 16.1},  {"料金計", 109.0, 16.1},
-        {"消費税", 125.1, 16.1}, {"入湯税", 141.3, 16.1},  {"立替金", 157.4, 16.1},  {"利用金額", 173.6, 17.2},
-        {"前受金", 190.8, 16.1}, {"現金入金", 206.9, 16.1}, {"売掛金", 223.0, 16.1}};
-    // 利用金額 reaches 前受金 (1.1 mm apart in the table): one border between them.
-    const qreal headTop = 10 + 6.3;
+    // The day, then fourteen figures of 18.8 mm across the page.
+    const char *captions[] = {"日",     "大人宿泊", "宿泊(他)", "日帰り", "オプション", "ｻｰﾋﾞｽ料", "値引き", "料金計",
+                              "消費税", "入湯税",   "立替金",   "利用金額", "前受金",   "現金入金", "売掛金"};
+    struct Col { const char *caption; qreal left, width; };
+    std::vector<Col> cols{{captions[0], 0.0, 12.4}};
+    for (int c = 1; c < 15; ++c)
+        cols.push_back({captions[c], 12.4 + 18.8 * (c - 1), 18.8});
+    const qreal headTop = 10 + 9.0;
+    // The title stands clear of the heading row.
+    EXPECT_LE(title->rect.bottom(), headTop - 0.5);
     const qreal first = headTop + 5.3;
     const qreal footTop = first + 32 * 5.3;
     for (int c = 0; c < 15; ++c) {
@@ -183,9 +186,14 @@ TEST(GetujiPrinForm, HeaderHeadingsRowsAndFooting)
                 EXPECT_NEAR(t->rect.center().x(), 10 + 6.2, 1e-6);
             } else {
                 EXPECT_EQ(t->text, rows[r][c].isEmpty() ? QString() : grouped(rows[r][c]));
-                EXPECT_NEAR(t->rect.right(), 10 + cols[c].left + 16.1 - 1.0, 1e-6);
+                EXPECT_NEAR(t->rect.right(), 10 + cols[c].left + 18.8 - 1.0, 1e-6);
             }
         }
+        // The totals print no smaller than the days.
+        if (c > 0)
+            for (int r = 0; r < 31; ++r)
+                EXPECT_GE(nth(m, 0, QStringLiteral("DetailText%1").arg(c), 31)->font.pointSize,
+                          nth(m, 0, QStringLiteral("DetailText%1").arg(c), r)->font.pointSize);
     }
     // Day use is printed grouped too, although the window shows it plain.
     EXPECT_EQ(nth(m, 0, QStringLiteral("DetailText3"), 31)->text, grouped(rows[31][3]));
@@ -244,16 +252,16 @@ TEST(MonthStatementsPdf, WordsStandWhereTheLayoutPutsThem)
     EXPECT_EQ(g.pages, 1);
     EXPECT_NEAR(g.widthMm, 297, tol);
     EXPECT_NEAR(g.heightMm, 210, tol);
-    const qreal first = 10 + 6.3 + 5.3 + 1.1;
+    const qreal first = 10 + 9.0 + 5.3 + 1.1;
     const PageModel salesModel = sales.Run();
     const qreal shrunkTotal = nth(salesModel, 0, QStringLiteral("DetailText7"), 31)->rect.top();
     const qreal shrunkCards = nth(salesModel, 0, QStringLiteral("DetailText14"), 31)->rect.top();
     const Expect inSales[] = {
         {QStringLiteral("2008年03月分"), 0, Expect::LeftEdge, 10, 10},
-        {QStringLiteral("料金計"), 0, Expect::Middle, 10 + 109.0 + 16.1 / 2, 10 + 6.3 + 1.1},
-        {QStringLiteral("料金計"), 1, Expect::Middle, 10 + 109.0 + 16.1 / 2, first + 32 * 5.3},
-        {grouped(s[31][7]), 0, Expect::RightEdge, 10 + 109.0 + 16.1 - 1.0, shrunkTotal},
-        {grouped(s[31][14]), 0, Expect::RightEdge, 10 + 223.0 + 16.1 - 1.0, shrunkCards},
+        {QStringLiteral("料金計"), 0, Expect::Middle, 10 + 12.4 + 6 * 18.8 + 18.8 / 2, 10 + 9.0 + 1.1},
+        {QStringLiteral("料金計"), 1, Expect::Middle, 10 + 12.4 + 6 * 18.8 + 18.8 / 2, first + 32 * 5.3},
+        {grouped(s[31][7]), 0, Expect::RightEdge, 10 + 12.4 + 7 * 18.8 - 1.0, shrunkTotal},
+        {grouped(s[31][14]), 0, Expect::RightEdge, 10 + 12.4 + 14 * 18.8 - 1.0, shrunkCards},
         {QStringLiteral("合計"), 0, Expect::Middle, 10 + 6.2, first + 31 * 5.3},
         {QStringLiteral("1(土)"), 0, Expect::Middle, 10 + 6.2, first},
     };
