@@ -101,6 +101,8 @@ private:
     void printClick(int kind, QSpinBox *copies);
     void showIssued(); // the receipts issued for the bill, from their record
     void printWClick();
+    // The bill is held at another desk: read and printed, never changed.
+    void showReadOnly();
 
     FrontDesk &Desk;
     TBillState Bill;
@@ -108,6 +110,7 @@ private:
     int PickRow = 1;
     int PopupRow = 1;
     bool Closing = false;
+    bool ReadOnly = false;
     bool Showing = false;
 
     // Header.
