@@ -528,6 +528,11 @@ void TMainForm::Contents1Click()
 
 void TMainForm::RestoreClick()
 {
+    // The generations are those of the record files; a database is restored on its server.
+    if (data().Store) {
+        ShowMessage(this, QStringLiteral("バックアップから復元"), restoreOnServerText());
+        return;
+    }
     TRestoreForm form(data().ExePath, data().BackupPath, this);
     // The windows work on the data about to be replaced: they close once the
     // restore is confirmed (a bill window saves its bill as on any close).
@@ -549,6 +554,13 @@ void TMainForm::RestoreClick()
     const QString message = Desk->loadData(data().ExePath);
     if (!message.isEmpty())
         ShowMessage(this, dataLoaded() ? QStringLiteral("注意") : QStringLiteral("エラー"), message);
+}
+
+QString TMainForm::restoreOnServerText()
+{
+    return QStringLiteral("データはデータベースサーバーにあるため、この画面からは復元できません。\n"
+                          "サーバーの道具で復元してください（pg_dump で取ったバックアップを pg_restore で戻す、"
+                          "またはスタンバイサーバーに切り替える）。手順はマニュアルの「データベースサーバーへの移行」にあります。");
 }
 
 void TMainForm::About2Click()

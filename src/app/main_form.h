@@ -36,6 +36,8 @@ public:
     QMdiArea *mdiArea() const { return Mdi; }
     // A menu item by its component name (BasicSet, N1, Print1, ...).
     QAction *menuItem(const QString &componentName) const;
+    // What 「バックアップから復元」 says when the records are in a database.
+    static QString restoreOnServerText();
     // False when start-up could not load all the data; nothing is then written.
     bool dataLoaded() const { return Desk->dataLoaded(); }
 

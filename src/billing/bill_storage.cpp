@@ -262,7 +262,7 @@ TBillMessage OpenBill(TBillState &bill, const AppData &data, uint32_t billNo)
     // A record that cannot be read leaves them as they are; printing a
     // receipt then says why.
     ReceiptIssues issues;
-    if (issues.load(data.ExePath, nullptr)) {
+    if (issues.load(data, nullptr)) {
         const QList<TReceiptIssue> printed = issues.of(billNo);
         if (!printed.isEmpty()) {
             const TReceiptIssue &last = printed.constLast();
@@ -335,13 +335,11 @@ TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib
 
     // The record of receipts with this issue added, read before anything changes.
     ReceiptIssues issues;
-    std::vector<RecordFile> alongside;
     if (issue) {
         QString why;
-        if (!issues.load(data.ExePath, &why))
+        if (!issues.load(data, &why))
             return {ErrorTitle, why};
         issues.add(*issue);
-        alongside.push_back(issues.file(data.ExePath));
     }
 
     // The receivable: one entry for the bill while a card kind is shown.
@@ -467,7 +465,7 @@ TBillMessage SaveBill(const TBillState &bill, AppData &data, const TLibrary &lib
     const QString keptMessage = QStringLiteral("\n請求書の内容は画面に残っています。");
     QString error;
     const std::vector<uint32_t> saved{bill.BillNo};
-    switch (writeBillFiles(data, data.ReserveList, urikake, lib, &error, alongside, &saved)) {
+    switch (writeBillFilesWithReceipts(data, data.ReserveList, urikake, lib, &error, issues, &saved)) {
     case CommitResult::Done:
         break;
     case CommitResult::Unchanged:

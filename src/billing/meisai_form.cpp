@@ -128,6 +128,8 @@ TMeisaiForm::TMeisaiForm(FrontDesk &desk, uint32_t billNo, QWidget *parent) : QW
     showIssued();
     Grid->FocusCell(ColDate, 1);
     Desk.setBillWindow(this, Bill.BillNo);
+    if (Desk.isBillReadOnly())
+        showReadOnly();
     if (!notice.isEmpty())
         ShowMessage(this, notice.title, notice.text);
 }
@@ -937,6 +939,8 @@ void TMeisaiForm::placePicker(int col, int row)
 
 bool TMeisaiForm::pickerAt(int col, int row)
 {
+    if (ReadOnly)
+        return false;
     // Over a filled 摘要 cell too: another item replaces the line's.
     if (!TekiyoCombo->isVisible() && col == ColText) {
         PickRow = row;
@@ -1073,7 +1077,7 @@ void TMeisaiForm::gridPopup(const QPoint &pos)
 
 bool TMeisaiForm::dropItem(int row, const QString &dragText)
 {
-    if (row < 1 || row > BillPageLines || !writeBackRow(Grid->Row()))
+    if (ReadOnly || row < 1 || row > BillPageLines || !writeBackRow(Grid->Row()))
         return false;
     if (!DropItem(Bill, lineIndexOf(row), dragText, Clock::now().date()))
         return false;
@@ -1096,6 +1100,28 @@ void TMeisaiForm::prepareItemDrop()
 
 bool TMeisaiForm::eventFilter(QObject *watched, QEvent *e)
 {
+    // A bill held elsewhere: the lines and the switches that change its
+    // amounts take no click, key, wheel or drop (and are not greyed out).
+    if (ReadOnly && watched != TekiyoCombo) {
+        switch (e->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseButtonRelease:
+        case QEvent::Wheel:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+        case QEvent::ContextMenu:
+            return watched != Grid->viewport() || e->type() != QEvent::MouseButtonPress
+                || static_cast<QMouseEvent *>(e)->button() != Qt::LeftButton;
+        case QEvent::KeyPress: {
+            const int key = static_cast<QKeyEvent *>(e)->key();
+            return watched != Grid && key != Qt::Key_Tab && key != Qt::Key_Backtab;
+        }
+        default:
+            break;
+        }
+    }
     if (watched == Grid->viewport()) {
         switch (e->type()) {
         case QEvent::MouseButtonPress: {
@@ -1201,11 +1227,18 @@ bool TMeisaiForm::runDocument(BillPaper paper, int kind, DocumentMode mode, int 
     // A receipt is issued once: every later one, on any paper, is marked and
     // recorded as a reissue.
     const bool receipt = issuesReceipt(paper, kind);
+    // An issue is recorded with the bill's save, which a bill held elsewhere never has.
+    if (receipt && ReadOnly) {
+        ShowMessage(this, QStringLiteral("注意"),
+                    QStringLiteral("この請求書は読み取りのみで開いているため、領収書は発行できません（発行の記録を保存できません）。\n"
+                                   "請求書の印刷と画面表示はできます。"));
+        return false;
+    }
     // Check-out: the law's register of the stay's guests should be complete by now.
     if (receipt && !registerReadyForCheckout(Desk, this, registerStay()))
         return false;
     ReceiptIssues issues;
-    if (QString why; receipt && !issues.load(data.ExePath, &why)) {
+    if (QString why; receipt && !issues.load(data, &why)) {
         ShowMessage(this, QStringLiteral("エラー"), why + QStringLiteral("\n領収書は印刷していません。"));
         return false;
     }
@@ -1287,7 +1320,7 @@ void TMeisaiForm::showIssued()
 {
     ReceiptIssues issues;
     QString why;
-    if (!issues.load(Desk.data().ExePath, &why)) {
+    if (!issues.load(Desk.data(), &why)) {
         IssuedLabel->setText(QStringLiteral("領収書の発行記録を読めません"));
         IssuedLabel->setToolTip(why);
         return;
@@ -1295,6 +1328,23 @@ void TMeisaiForm::showIssued()
     const QList<TReceiptIssue> mine = issues.of(Bill.BillNo);
     IssuedLabel->setText(receiptIssuedText(int(mine.size())));
     IssuedLabel->setToolTip(receiptIssuesDetail(mine));
+}
+
+void TMeisaiForm::showReadOnly()
+{
+    ReadOnly = true;
+    for (QLineEdit *e : findChildren<QLineEdit *>())
+        e->setReadOnly(true);
+    for (TSaNumEdit *n : SaNumEdit)
+        if (n)
+            n->SetReadOnly(true);
+    // The grid moves from cell to cell (a left click selects) but edits none.
+    Grid->SetOptions(Grid->Options() & ~TGridOptions(goEditing));
+    Grid->viewport()->setAcceptDrops(false);
+    for (QWidget *w : std::initializer_list<QWidget *>{CheckBox1, CheckBox2, LodgingCheck, NebikiCombo, CouponCombo,
+                                                        SiharaiCombo})
+        w->installEventFilter(this);
+    Grid->installEventFilter(this);
 }
 
 void TMeisaiForm::printClick(int kind, QSpinBox *copies)

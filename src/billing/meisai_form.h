@@ -105,6 +105,8 @@ private:
     // 宿泊者名簿: the register of the bill's guests (F9).
     void registerClick();
     RegisterStay registerStay() const;
+    // The bill is held at another desk: read and printed, never changed.
+    void showReadOnly();
 
     FrontDesk &Desk;
     TBillState Bill;
@@ -112,6 +114,7 @@ private:
     int PickRow = 1;
     int PopupRow = 1;
     bool Closing = false;
+    bool ReadOnly = false;
     bool Showing = false;
 
     // Header.

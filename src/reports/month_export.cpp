@@ -90,6 +90,7 @@ bool readReportData(AppData &data, const QString &exePath, QString *error)
         if (!store)
             return false;
         bool refuse = false;
+        data.Store = store;
         const QString message = store->load(data, Clock::now(), &refuse);
         if (!message.isEmpty()) {
             *error = message.simplified();

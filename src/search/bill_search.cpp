@@ -289,7 +289,7 @@ int runFind(const QStringList &args, const QString &exePath, QByteArray *output,
     auto data = std::make_unique<AppData>();
     QString error;
     ReceiptIssues issues;
-    if (!readReportData(*data, exePath, &error) || !issues.load(data->ExePath, &error)) {
+    if (!readReportData(*data, exePath, &error) || !issues.load(*data, &error)) {
         *message = error.simplified();
         return ExportDataError;
     }

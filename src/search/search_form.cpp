@@ -280,7 +280,7 @@ void TSearchForm::Refresh()
     ReceiptIssues issues;
     QString error;
     // Without the record the counts read 0 (the reason on the count's tip); the search itself goes on.
-    CountLabel->setToolTip(issues.load(Desk.programDir(), &error) ? QString() : error);
+    CountLabel->setToolTip(issues.load(Desk.data(), &error) ? QString() : error);
     Receipts = ReceiptCounts(issues);
     Find();
 }

@@ -41,6 +41,8 @@ QString FrontDesk::loadData(const QString &exePath)
         Loaded = false;
         return storeError;
     }
+    if (Data.Store)
+        askToMakeSchemaCurrent();
     if (Data.Store && !findChild<QTimer *>(QStringLiteral("storeNotices"))) {
         // Other desks' saves reach this desk's lists within a second.
         auto *poll = new QTimer(this);
@@ -64,6 +66,33 @@ RegisterSession &FrontDesk::registerSession()
     if (!Register)
         Register = std::make_unique<RegisterSession>(Data.ExePath, Data.iniPath());
     return *Register;
+}
+
+void FrontDesk::askToMakeSchemaCurrent()
+{
+    // The store's tables are made or changed only when the clerk says so;
+    // otherwise the load below refuses and says why.
+    const StoreSchema schema = Data.Store->schema();
+    QString question;
+    if (schema.state == StoreSchema::State::Missing)
+        question = QStringLiteral("データベース %1 にはこのプログラムの表がありません。\n"
+                                  "表を作って、空のデータで始めますか？\n\n"
+                                  "今のデータフォルダーを移すときは「いいえ」を選び、"
+                                  "norvel --import-files で読み込んでください。")
+                       .arg(Data.Store->describe());
+    else if (schema.state == StoreSchema::State::Older)
+        question = QStringLiteral("データベース %1 の形式は版 %2 です。このプログラムの版 %3 に更新しますか？\n\n"
+                                  "更新すると、古い版のプログラムからは使えなくなります。"
+                                  "更新の前に pg_dump でバックアップを取ってください。")
+                       .arg(Data.Store->describe())
+                       .arg(schema.version)
+                       .arg(PgSchemaVersion);
+    if (question.isEmpty()
+        || ShowMessage(Mdi, QStringLiteral("確認"), question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            != QMessageBox::Yes)
+        return;
+    if (QString error; !Data.Store->makeSchemaCurrent(&error))
+        ShowMessage(Mdi, QStringLiteral("エラー"), error);
 }
 
 QWidget *FrontDesk::findChildWindow(const QString &componentName) const
@@ -111,15 +140,20 @@ QWidget *FrontDesk::openBillWindow(uint32_t billNo)
 {
     if (BillWindow || !MakeBillWindow)
         return nullptr;
-    // A bill open at another desk opens here to be read only.
+    // A bill open at another desk opens here to be read only; so does every
+    // bill of a server that takes no writes (a standby).
+    const bool readOnlyServer = Data.Store && !Data.Store->readOnlyReason().isEmpty();
     BillHold hold;
-    if (Data.Store)
+    if (Data.Store && !readOnlyServer)
         hold = Data.Store->holdBill(billNo);
     if (!hold.held)
         ShowMessage(Mdi, QStringLiteral("確認"),
-                    QStringLiteral("請求番号 %1 は端末「%2」で開かれています。\n読み取りのみで開きます（変更は保存されません）。")
+                    QStringLiteral("請求番号 %1 は端末「%2」で開かれています。\n"
+                                   "読み取りのみで開きます。請求書の印刷はできますが、変更は保存されません。")
                         .arg(billNo)
                         .arg(hold.desk));
+    // The window reads this as it opens.
+    ReadOnlyBill = !hold.held || readOnlyServer;
     QWidget *w = openChildWindow(QStringLiteral("MeisaiForm"), [this, billNo] { return MakeBillWindow(*this, billNo); });
     // At the top left of the client area in its own size, unless the settings file places it.
     if (auto *sub = w ? qobject_cast<QMdiSubWindow *>(w->parentWidget()) : nullptr) {
@@ -127,12 +161,14 @@ QWidget *FrontDesk::openBillWindow(uint32_t billNo)
         sub->resize(sub->sizeHint());
         LoadFormPlacement(Library, w, Data.iniPath());
     }
-    if (w && !hold.held) {
-        ReadOnlyBill = true;
-        w->setEnabled(false);
-        w->setWindowTitle(w->windowTitle() + QStringLiteral("（読み取りのみ：%1）").arg(hold.desk));
-    } else if (!w && Data.Store && hold.held) {
-        Data.Store->releaseBill(billNo);
+    if (w && !hold.held)
+        w->setWindowTitle(w->windowTitle() + QStringLiteral("（読み取りのみ：端末「%1」が開いています）").arg(hold.desk));
+    else if (w && readOnlyServer)
+        w->setWindowTitle(w->windowTitle() + QStringLiteral("（読み取りのみ：読み取り専用のサーバー）"));
+    if (!w) {
+        if (Data.Store && !ReadOnlyBill)
+            Data.Store->releaseBill(billNo);
+        ReadOnlyBill = false;
     }
     return w;
 }

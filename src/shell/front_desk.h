@@ -85,6 +85,8 @@ signals:
     void recordsChanged();
 
 private:
+    void askToMakeSchemaCurrent();
+
     AppData Data;
     TLibrary Library;
     QMdiArea *Mdi = nullptr;

@@ -5,7 +5,6 @@
 #include "generations.h"
 #include "ini_file.h"
 #include "inn_files.h"
-#include "receipt_issues.h"
 #include "record_store.h"
 #include "safe_file.h"
 #include "version.h"
@@ -180,8 +179,10 @@ QString loadAppData(AppData &data, TLibrary &lib, const QString &exePath, const 
     if (data.Store) {
         bool refuse = false;
         const QString message = data.Store->load(data, now, &refuse);
-        if (refuse)
-            lib.RefuseWrites(QStringLiteral("起動時にデータを読み込めなかったため、保存は行いません。"));
+        if (refuse) {
+            const QString reason = data.Store->readOnlyReason();
+            lib.RefuseWrites(reason.isEmpty() ? QStringLiteral("起動時にデータを読み込めなかったため、保存は行いません。") : reason);
+        }
         return message;
     }
     return loadRecordFiles(data, lib, now);
@@ -327,13 +328,14 @@ std::vector<uint32_t> reducedRateKeys(const std::array<RecordList<THojoKamoku>, 
 
 namespace {
 
-// A store refuses writes as the library does after a start that loaded nothing.
-bool storeRefused(const TLibrary &lib, QString *error)
+// A store refuses writes as the library does after a start that loaded
+// nothing, or when its server takes none.
+bool storeRefused(const AppData &data, const TLibrary &lib, QString *error)
 {
     if (!lib.WritesRefused())
         return false;
     if (error)
-        *error = QStringLiteral("データは保存しませんでした。\n起動時にデータを読み込めなかったため、保存は行いません。");
+        *error = storeRefusalText(*data.Store);
     return true;
 }
 
@@ -342,7 +344,7 @@ bool storeRefused(const TLibrary &lib, QString *error)
 bool saveBaseData(const AppData &data, const TLibrary &lib, QString *error)
 {
     if (data.Store)
-        return !storeRefused(lib, error) && data.Store->saveSettings(data, error);
+        return !storeRefused(data, lib, error) && data.Store->saveSettings(data, error);
     // Through the commit, as every save of the data files, so that it keeps a generation.
     return lib.WriteRecordFiles({{data.filePath("base.dat"), &data.BaseData, int(sizeof(TBaseData)), 1}}, error)
         == CommitResult::Done;
@@ -351,7 +353,7 @@ bool saveBaseData(const AppData &data, const TLibrary &lib, QString *error)
 bool saveKamokuLists(const AppData &data, const TLibrary &lib, QString *error)
 {
     if (data.Store)
-        return !storeRefused(lib, error) && data.Store->saveItems(data, error);
+        return !storeRefused(data, lib, error) && data.Store->saveItems(data, error);
     std::vector<RecordFile> files;
     // The blank entries after the last entry in use stay in memory only: a
     // file grows by nothing a start adds.
@@ -366,16 +368,9 @@ CommitResult writeBillFiles(const AppData &data, const RecordList<TReserveData> 
                             const std::vector<RecordFile> &alongside, const std::vector<uint32_t> *bills)
 {
     if (data.Store) {
-        if (storeRefused(lib, error))
+        if (storeRefused(data, lib, error))
             return CommitResult::Unchanged;
-        const CommitResult r = data.Store->saveBills(data, reserve, urikake, bills, error);
-        // The receipt record stays beside this desk's settings file, written once the bill is stored.
-        if (r == CommitResult::Done && !alongside.empty() && lib.WriteRecordFiles(alongside, error) != CommitResult::Done) {
-            if (error)
-                *error = QStringLiteral("請求明細は保存しましたが、領収書の記録を書けませんでした。\n") + *error;
-            return CommitResult::DoneUnconfirmed;
-        }
-        return r;
+        return data.Store->saveBills(data, reserve, urikake, bills, {}, error);
     }
     std::vector<RecordFile> files{
         {data.filePath("urikake.dat"), urikake.data(), int(sizeof(TUrikakeData)), urikake.size()},
@@ -383,6 +378,7 @@ CommitResult writeBillFiles(const AppData &data, const RecordList<TReserveData> 
     files.insert(files.end(), alongside.begin(), alongside.end());
     return lib.WriteRecordFiles(files, error);
 }
+
 
 bool saveBillLists(const AppData &data, const TLibrary &lib, QString *error)
 {

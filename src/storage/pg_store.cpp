@@ -67,9 +67,27 @@ CREATE TABLE receivables (
 CREATE INDEX receivables_bill ON receivables (bill_no);
 CREATE TABLE bill_numbers (one integer PRIMARY KEY CHECK (one = 1),
   next bigint NOT NULL CHECK (next BETWEEN 0 AND 4294967296));
+INSERT INTO bill_numbers VALUES (1, 0);
 -- Which desk a session is, for "held at desk ...".
 CREATE TABLE desk_sessions (pid integer PRIMARY KEY, desk text NOT NULL);
 )sql";
+
+// From each version to the next, in order: the schema of version N + 1 is
+// that of N with step N - 1 run on it. A new database gets the first version
+// and every step, so that a fresh schema and an upgraded one are the same.
+const char *const SchemaSteps[] = {
+    // 2: the record of receipts issued, in the order issued (receipts.dat).
+    // An issue outlives its bill, as in the record file: no tie to bills.
+    R"sql(
+CREATE TABLE receipt_issues (
+  seq bigint PRIMARY KEY,
+  bill_no bigint NOT NULL CHECK (bill_no BETWEEN 0 AND 4294967295),
+  record bytea NOT NULL CHECK (length(record) = 32));
+CREATE INDEX receipt_issues_bill ON receipt_issues (bill_no, seq);
+UPDATE norvel_schema SET version = 2;
+)sql",
+};
+static_assert(std::size(SchemaSteps) + 1 == PgSchemaVersion);
 
 struct ResultDeleter {
     void operator()(PGresult *r) const { PQclear(r); }
@@ -115,6 +133,16 @@ public:
 
 private:
     QByteArray buf;
+};
+
+// The fields of one row of a binary COPY out, in place in its buffer.
+struct CopyFields {
+    std::array<const char *, 4> at{};
+    std::array<int, 4> size{};
+    int count = 0;
+    void add(const char *p, int n) { at[size_t(count)] = p, size[size_t(count)] = n, ++count; }
+    std::pair<const char *, int> operator[](int i) const { return {at[size_t(i)], size[size_t(i)]}; }
+    std::pair<const char *, int> back() const { return (*this)[count - 1]; }
 };
 
 quint64 lineHash(const TReserveData &r, quint64 h) { return h * 1099511628211ull ^ qHashBits(&r, sizeof r, 7); }
@@ -194,6 +222,12 @@ struct PgStore::Impl {
             return false;
         if (QByteArray(PQgetvalue(s.get(), 0, 0)) != "t")
             return true;
+        // A standby takes no writes and no LISTEN: this desk only reads from it.
+        bool readOnly = false;
+        if (!readOnlyServer(&readOnly))
+            return false;
+        if (readOnly)
+            return true;
         const QByteArray pid = QByteArray::number(PQbackendPID(conn));
         if (!ok(exec("INSERT INTO desk_sessions (pid, desk) VALUES ($1, $2) "
                      "ON CONFLICT (pid) DO UPDATE SET desk = EXCLUDED.desk",
@@ -254,6 +288,32 @@ struct PgStore::Impl {
         return QByteArray(PQgetvalue(r.get(), 0, 0)).toInt();
     }
 
+    // Within an open transaction: the schema of version from (0: none) made
+    // current. Two desks starting at once do it one after the other.
+    bool upgradeSchema(int from)
+    {
+        const QString what = QStringLiteral("データベースの表を作れませんでした。");
+        if (!run("SELECT pg_advisory_xact_lock(" + QByteArray::number(HoldClass) + ", -1)", what))
+            return false;
+        if (from == 0 && !run(SchemaSql, what))
+            return false;
+        for (int v = std::max(from, 1); v < PgSchemaVersion; ++v)
+            if (!run(SchemaSteps[v - 1], QStringLiteral("データベースの表を版 %1 に更新できませんでした。").arg(v + 1)))
+                return false;
+        return true;
+    }
+
+    // Whether the server takes writes: a standby (or a database set to read
+    // only) gives no bill numbers.
+    bool readOnlyServer(bool *readOnly)
+    {
+        Result r = exec("SELECT pg_is_in_recovery() OR current_setting('default_transaction_read_only') = 'on'", {});
+        if (!ok(r, QStringLiteral("データベースを確かめられません。")))
+            return false;
+        *readOnly = QByteArray(PQgetvalue(r.get(), 0, 0)) == "t";
+        return true;
+    }
+
     QString holderOf(uint32_t billNo)
     {
         Result r = exec("SELECT coalesce(d.desk, '') FROM pg_locks l LEFT JOIN desk_sessions d ON d.pid = l.pid "
@@ -294,11 +354,11 @@ struct PgStore::Impl {
                 const int16_t fields = int16_t(uint16_t(uchar(p[0])) << 8 | uchar(p[1]));
                 p += 2;
                 if (fields > 0) {
-                    std::vector<std::pair<const char *, int>> f;
-                    for (int i = 0; i < fields && end - p >= 4; ++i) {
+                    CopyFields f;
+                    for (int i = 0; i < fields && i < int(f.size.size()) && end - p >= 4; ++i) {
                         const int len = int(readBe32(p));
                         p += 4;
-                        f.emplace_back(len < 0 ? nullptr : p, len < 0 ? 0 : len);
+                        f.add(len < 0 ? nullptr : p, len < 0 ? 0 : len);
                         if (len > 0)
                             p += len;
                     }
@@ -382,6 +442,7 @@ StoreCheck PgStore::check()
 QString PgStore::load(AppData &data, const QDateTime &now, bool *refuse)
 {
     *refuse = true;
+    readOnly.clear();
     if (!d->ensure())
         return d->error;
     const int version = d->schemaVersion();
@@ -390,10 +451,19 @@ QString PgStore::load(AppData &data, const QDateTime &now, bool *refuse)
     if (version == 0)
         return QStringLiteral("データベースにこのプログラムのデータがありません。\n"
                               "データフォルダーを norvel --import-files で読み込んでから起動してください。");
-    if (version != PgSchemaVersion)
-        return QStringLiteral("データベースの形式（版 %1）はこのプログラムの形式（版 %2）と違います。")
+    if (version < PgSchemaVersion)
+        return QStringLiteral("データベースの形式（版 %1）はこのプログラムの形式（版 %2）より古いため、読み込みませんでした。\n"
+                              "起動時の問いに「はい」と答えると更新します。")
             .arg(version)
             .arg(PgSchemaVersion);
+    if (version != PgSchemaVersion)
+        return QStringLiteral("データベースの形式（版 %1）はこのプログラムの形式（版 %2）より新しいため、読み込みませんでした。\n"
+                              "新しい版のプログラムを使ってください。")
+            .arg(version)
+            .arg(PgSchemaVersion);
+    bool standby = false;
+    if (!d->readOnlyServer(&standby))
+        return d->error;
     // One snapshot for everything read.
     if (!d->run("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY", QStringLiteral("データを読み込めません。")))
         return d->error;
@@ -454,6 +524,14 @@ QString PgStore::load(AppData &data, const QDateTime &now, bool *refuse)
     }
 
     RecordList<TReserveData> lines;
+    {
+        // Room for the lines at once (the server's estimate, with the session's new lines behind it).
+        Result r = d->exec("SELECT greatest(reltuples, 0)::bigint FROM pg_class WHERE oid = 'bill_lines'::regclass", {});
+        if (d->ok(r, what) && PQntuples(r.get()) == 1) {
+            const size_t estimate = size_t(QByteArray(PQgetvalue(r.get(), 0, 0)).toLongLong());
+            lines.reserve(estimate + estimate / 16 + 1024);
+        }
+    }
     if (!d->copyOut("COPY (SELECT record FROM bill_lines ORDER BY seq) TO STDOUT (FORMAT binary)", what,
                     [&](const auto &f) {
                         TReserveData r;
@@ -481,6 +559,10 @@ QString PgStore::load(AppData &data, const QDateTime &now, bool *refuse)
     if (!ini.isEmpty())
         notice = readMoneySettings(IniFile::fromText(ini), &data.Money);
 
+    // A standby takes no writes: this desk reads and prints, and saves nothing.
+    if (standby)
+        return readOnly = QStringLiteral("このデータベースサーバーは読み取り専用（スタンバイ）のため、請求番号を出せません。\n"
+                              "読み取りと印刷だけができます。保存するには主サーバーに接続してください。");
     // This run's bill numbers: a block no other desk is given.
     Result n = d->exec("UPDATE bill_numbers SET next = least(greatest(next, $1::bigint) + $2, 4294967296) "
                        "RETURNING next - $2",
@@ -494,7 +576,7 @@ QString PgStore::load(AppData &data, const QDateTime &now, bool *refuse)
 
 CommitResult PgStore::saveBills(const AppData &, const RecordList<TReserveData> &reserve,
                                 const RecordList<TUrikakeData> &urikake, const std::vector<uint32_t> *bills,
-                                QString *error)
+                                const std::vector<TReceiptIssueData> &issued, QString *error)
 {
     auto fail = [&](const QString &message) {
         if (error)
@@ -517,9 +599,31 @@ CommitResult PgStore::saveBills(const AppData &, const RecordList<TReserveData> 
     }
     std::sort(changed.begin(), changed.end());
     changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+    for (const TReceiptIssueData &i : issued)
+        changed.push_back(i.MeiNo);
+    std::sort(changed.begin(), changed.end());
+    changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
     if (changed.empty())
         return CommitResult::Done;
-    const std::unordered_set<uint32_t> set(changed.begin(), changed.end());
+    // The rows of these bills as they now stand, found before the transaction
+    // begins: a million lines are passed over with a range check each.
+    const uint32_t lowest = changed.front(), highest = changed.back();
+    auto isChanged = [&](uint32_t b) {
+        return b >= lowest && b <= highest && (lowest == highest || std::binary_search(changed.begin(), changed.end(), b));
+    };
+    std::vector<const TReserveData *> newLines;
+    std::vector<const TUrikakeData *> newReceivables;
+    std::unordered_map<uint32_t, quint64> hashes;
+    for (const TReserveData &r : reserve)
+        if (isChanged(r.MeiNo)) {
+            newLines.push_back(&r);
+            hashes[r.MeiNo] = lineHash(r, hashes[r.MeiNo]);
+        }
+    for (const TUrikakeData &u : urikake)
+        if (isChanged(u.MeiNo)) {
+            newReceivables.push_back(&u);
+            hashes[u.MeiNo] = receivableHash(u, hashes[u.MeiNo] ^ 0x5555);
+        }
 
     if (!d->ensure())
         return fail(d->error + QStringLiteral("\n保存しませんでした。"));
@@ -570,19 +674,6 @@ CommitResult PgStore::saveBills(const AppData &, const RecordList<TReserveData> 
     if (!d->ok(d->exec("DELETE FROM bill_lines WHERE bill_no = ANY($1::bigint[])", {list}), what))
         return abort(d->error);
 
-    std::vector<const TReserveData *> newLines;
-    std::vector<const TUrikakeData *> newReceivables;
-    std::unordered_map<uint32_t, quint64> hashes;
-    for (const TReserveData &r : reserve)
-        if (set.count(r.MeiNo)) {
-            newLines.push_back(&r);
-            hashes[r.MeiNo] = lineHash(r, hashes[r.MeiNo]);
-        }
-    for (const TUrikakeData &u : urikake)
-        if (set.count(u.MeiNo)) {
-            newReceivables.push_back(&u);
-            hashes[u.MeiNo] = receivableHash(u, hashes[u.MeiNo] ^ 0x5555);
-        }
     {
         QByteArray present = "{";
         bool first = true;
@@ -635,6 +726,22 @@ CommitResult PgStore::saveBills(const AppData &, const RecordList<TReserveData> 
                           {}),
                   what))
         return abort(d->error);
+    // Receipts issued with this save, after every other issue.
+    if (!issued.empty()) {
+        std::vector<qint64> order;
+        if (!d->takeOrder(qsizetype(issued.size()), &order))
+            return abort(d->error);
+        CopyRows rows;
+        for (size_t i = 0; i < issued.size(); ++i) {
+            rows.row(3);
+            rows.int8(order[i]);
+            rows.int8(issued[i].MeiNo);
+            rows.bytes(&issued[i], sizeof(TReceiptIssueData));
+        }
+        if (!d->copyIn("COPY receipt_issues (seq, bill_no, record) FROM STDIN (FORMAT binary)", rows.finish(), what)
+            || !d->run("INSERT INTO stored_files (name) VALUES ('receipts.dat') ON CONFLICT DO NOTHING", what))
+            return abort(d->error);
+    }
     // Other desks bring these bills in again; a long list tells them to read every bill.
     const QByteArray payload = list.size() < 7000 ? list : QByteArray("*");
     if (!d->ok(d->exec("SELECT pg_notify($1, $2)", {NoticeChannel, payload}), what))
@@ -665,6 +772,74 @@ CommitResult PgStore::saveBills(const AppData &, const RecordList<TReserveData> 
             d->known.erase(b);
     }
     return CommitResult::Done;
+}
+
+bool PgStore::loadReceiptIssues(std::vector<TReceiptIssueData> *issues, QString *error)
+{
+    const QString what = QStringLiteral("領収書の発行記録を読めません。");
+    issues->clear();
+    if (!d->ensure() || !d->copyOut("COPY (SELECT record FROM receipt_issues ORDER BY seq) TO STDOUT (FORMAT binary)",
+                                    what, [&](const auto &f) {
+                                        TReceiptIssueData e{};
+                                        std::memcpy(&e, f[0].first, std::min<size_t>(sizeof e, size_t(f[0].second)));
+                                        issues->push_back(e);
+                                    })) {
+        issues->clear();
+        if (error)
+            *error = d->error;
+        return false;
+    }
+    return true;
+}
+
+StoreSchema PgStore::schema()
+{
+    StoreSchema s;
+    if (!d->ensure()) {
+        s.state = StoreSchema::State::Unknown;
+        s.error = d->error;
+        return s;
+    }
+    s.version = d->schemaVersion();
+    if (s.version < 0) {
+        s.state = StoreSchema::State::Unknown;
+        s.error = d->error;
+        s.version = 0;
+    } else if (s.version == 0) {
+        s.state = StoreSchema::State::Missing;
+    } else if (s.version < PgSchemaVersion) {
+        s.state = StoreSchema::State::Older;
+    } else if (s.version > PgSchemaVersion) {
+        s.state = StoreSchema::State::Newer;
+    }
+    return s;
+}
+
+bool PgStore::makeSchemaCurrent(QString *error)
+{
+    auto fail = [&] {
+        d->rollback();
+        if (error)
+            *error = d->error;
+        return false;
+    };
+    if (!d->ensure() || !d->run("BEGIN", QStringLiteral("データベースの表を作れませんでした。")))
+        return fail();
+    // Read again under the lock: another desk may have done it meanwhile.
+    if (!d->run("SELECT pg_advisory_xact_lock(" + QByteArray::number(HoldClass) + ", -1)", {}))
+        return fail();
+    const int version = d->schemaVersion();
+    if (version < 0)
+        return fail();
+    if (version > PgSchemaVersion) {
+        d->error = QStringLiteral("データベースの形式（版 %1）はこのプログラムの形式より新しいため、変えませんでした。").arg(version);
+        return fail();
+    }
+    if ((version < PgSchemaVersion && !d->upgradeSchema(version)) || !d->run("COMMIT", QStringLiteral("データベースの表を作れませんでした。")))
+        return fail();
+    // The session registers itself and listens now that the tables exist.
+    d->setUp();
+    return true;
 }
 
 bool PgStore::saveSettings(const AppData &data, QString *error)
@@ -861,6 +1036,10 @@ bool PgStore::importFolder(const FolderContents &c, QString *report, QString *er
     const int version = d->schemaVersion();
     if (version < 0)
         return fail();
+    if (version > PgSchemaVersion) {
+        d->error = QStringLiteral("データベースの形式（版 %1）はこのプログラムの形式より新しいため、読み込みませんでした。").arg(version);
+        return fail();
+    }
     if (version > 0) {
         Result r = d->exec("SELECT (SELECT count(*) FROM stored_files) + (SELECT count(*) FROM bills) "
                            "+ (SELECT count(*) FROM items) + (SELECT count(*) FROM base_data)",
@@ -871,9 +1050,9 @@ bool PgStore::importFolder(const FolderContents &c, QString *report, QString *er
             d->error = QStringLiteral("データベースにはすでにデータがあります。空のデータベースにだけ読み込みます。");
             return fail();
         }
-    } else if (!d->run(SchemaSql, QStringLiteral("表を作れませんでした。"))) {
-        return fail();
     }
+    if (version < PgSchemaVersion && !d->upgradeSchema(version))
+        return fail();
 
     QStringList lines;
     CopyRows files;
@@ -893,6 +1072,7 @@ bool PgStore::importFolder(const FolderContents &c, QString *report, QString *er
         file(KamokuFileNames[size_t(i)], c.hasItems[size_t(i)], nullptr);
     file("reserve.dat", c.hasReserve, nullptr);
     file("urikake.dat", c.hasUrikake, nullptr);
+    file(ReceiptIssuesFileName, c.hasReceipts, nullptr);
     file("norvelreceipt.ini", c.hasIni, &c.ini);
     file("logo.bmp", c.hasLogo, &c.logo);
     if (!d->copyIn("COPY stored_files (name, content) FROM STDIN (FORMAT binary)", files.finish(), what))
@@ -972,17 +1152,36 @@ bool PgStore::importFolder(const FolderContents &c, QString *report, QString *er
         if (!d->copyIn("COPY receivables (seq, bill_no, record) FROM STDIN (FORMAT binary)", rows.finish(), what))
             return fail();
     }
+    const auto *receipts = reinterpret_cast<const TReceiptIssueData *>(c.receipts.constData());
+    const qsizetype nReceipts = c.receipts.size() / qsizetype(sizeof(TReceiptIssueData));
+    {
+        CopyRows rows;
+        for (qsizetype i = 0; i < nReceipts; ++i) {
+            rows.row(3);
+            rows.int8(i + 1);
+            rows.int8(receipts[i].MeiNo);
+            rows.bytes(&receipts[i], sizeof(TReceiptIssueData));
+        }
+        if (!d->copyIn("COPY receipt_issues (seq, bill_no, record) FROM STDIN (FORMAT binary)", rows.finish(), what))
+            return fail();
+    }
     const qint64 next = numbers.empty() ? 0 : qint64(numbers.back() == UINT32_MAX ? numbers.back() : numbers.back() + 1);
-    if (!d->ok(d->exec("SELECT setval('record_order', $1, true)", {QByteArray::number(nLines + nRec + 1)}), what)
-        || !d->ok(d->exec("INSERT INTO bill_numbers (one, next) VALUES (1, $1)", {QByteArray::number(next)}), what)
+    if (!d->ok(d->exec("SELECT setval('record_order', $1, true)",
+                       {QByteArray::number(std::max(nLines + nRec, nReceipts) + 1)}),
+               what)
+        || !d->ok(d->exec("UPDATE bill_numbers SET next = $1", {QByteArray::number(next)}), what)
         || !d->run("COMMIT", what))
         return fail();
-    // The session registers itself now that the tables exist.
+    // The session registers itself now that the tables exist; the planner
+    // learns the sizes of the tables just filled.
     d->setUp();
+    d->run("ANALYZE", what);
     if (c.hasReserve)
         lines << QStringLiteral("reserve.dat: %1 明細、%2 請求").arg(nLines).arg(numbers.size());
     if (c.hasUrikake)
         lines << QStringLiteral("urikake.dat: %1 件").arg(nRec);
+    if (c.hasReceipts)
+        lines << QStringLiteral("%1: %2 件").arg(QLatin1String(ReceiptIssuesFileName)).arg(nReceipts);
     if (c.hasIni)
         lines << QStringLiteral("norvelreceipt.ini: %1 バイト").arg(c.ini.size());
     if (c.hasLogo)
@@ -1003,8 +1202,13 @@ bool PgStore::exportFolder(FolderContents *c, QString *error)
     };
     if (!d->ensure() || !d->run("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY", what))
         return fail();
-    if (d->schemaVersion() != PgSchemaVersion) {
-        d->error = QStringLiteral("データベースにこのプログラムのデータがありません。");
+    if (const int version = d->schemaVersion(); version != PgSchemaVersion) {
+        if (version >= 0)
+            d->error = version == 0 ? QStringLiteral("データベースにこのプログラムのデータがありません。")
+                                    : QStringLiteral("データベースの形式（版 %1）が今の形式（版 %2）ではありません。"
+                                                     "norvel を起動して更新してから書き出してください。")
+                                          .arg(version)
+                                          .arg(PgSchemaVersion);
         return fail();
     }
     *c = FolderContents{};
@@ -1020,6 +1224,8 @@ bool PgStore::exportFolder(FolderContents *c, QString *error)
             c->hasReserve = true;
         else if (name == "urikake.dat")
             c->hasUrikake = true;
+        else if (name == ReceiptIssuesFileName)
+            c->hasReceipts = true;
         else if (name == "norvelreceipt.ini")
             c->hasIni = true, c->ini = content;
         else if (name == "logo.bmp")
@@ -1048,7 +1254,9 @@ bool PgStore::exportFolder(FolderContents *c, QString *error)
     if (!d->copyOut("COPY (SELECT record FROM bill_lines ORDER BY seq) TO STDOUT (FORMAT binary)", what,
                     append(c->reserve))
         || !d->copyOut("COPY (SELECT record FROM receivables ORDER BY seq) TO STDOUT (FORMAT binary)", what,
-                       append(c->urikake)))
+                       append(c->urikake))
+        || !d->copyOut("COPY (SELECT record FROM receipt_issues ORDER BY seq) TO STDOUT (FORMAT binary)", what,
+                       append(c->receipts)))
         return fail();
     d->run("COMMIT", what);
     return true;
@@ -1099,6 +1307,7 @@ bool readFolderContents(const QString &dir, FolderContents *c, QString *error)
     }
     return read(QStringLiteral("reserve.dat"), &c->reserve, &c->hasReserve, sizeof(TReserveData))
         && read(QStringLiteral("urikake.dat"), &c->urikake, &c->hasUrikake, sizeof(TUrikakeData))
+        && read(QLatin1String(ReceiptIssuesFileName), &c->receipts, &c->hasReceipts, sizeof(TReceiptIssueData))
         && read(QStringLiteral("norvelreceipt.ini"), &c->ini, &c->hasIni, 0)
         && read(QStringLiteral("logo.bmp"), &c->logo, &c->hasLogo, 0);
 }
@@ -1119,6 +1328,7 @@ bool writeFolderContents(const QString &dir, const FolderContents &c, QString *e
         add(KamokuFileNames[size_t(i)], c.hasItems[size_t(i)], c.items[size_t(i)]);
     add("reserve.dat", c.hasReserve, c.reserve);
     add("urikake.dat", c.hasUrikake, c.urikake);
+    add(ReceiptIssuesFileName, c.hasReceipts, c.receipts);
     add("norvelreceipt.ini", c.hasIni, c.ini);
     add("logo.bmp", c.hasLogo, c.logo);
     return commitFiles(dir, files, error) == CommitResult::Done;

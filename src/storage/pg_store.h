@@ -17,7 +17,7 @@
 #include <cstdint>
 #include <memory>
 
-inline constexpr int PgSchemaVersion = 1;
+inline constexpr int PgSchemaVersion = 2;
 
 // A folder's files as the files store keeps them, to move into a database
 // or out of one.
@@ -28,6 +28,8 @@ struct FolderContents {
     std::array<bool, 9> hasItems{};
     QByteArray reserve, urikake;                    // reserve.dat, urikake.dat
     bool hasReserve = false, hasUrikake = false;
+    QByteArray receipts;                            // receipts.dat
+    bool hasReceipts = false;
     QByteArray ini, logo;                           // norvelreceipt.ini, logo.bmp
     bool hasIni = false, hasLogo = false;
 };
@@ -59,9 +61,13 @@ public:
 
     QString describe() const override;
     QString load(AppData &data, const QDateTime &now, bool *refuse) override;
+    StoreSchema schema() override;
+    bool makeSchemaCurrent(QString *error) override;
     CommitResult saveBills(const AppData &data, const RecordList<TReserveData> &reserve,
                            const RecordList<TUrikakeData> &urikake, const std::vector<uint32_t> *bills,
-                           QString *error) override;
+                           const std::vector<TReceiptIssueData> &issued, QString *error) override;
+    bool loadReceiptIssues(std::vector<TReceiptIssueData> *issues, QString *error) override;
+    QString readOnlyReason() const override { return readOnly; }
     bool saveSettings(const AppData &data, QString *error) override;
     bool saveItems(const AppData &data, QString *error) override;
     BillHold holdBill(uint32_t billNo) override;
@@ -80,4 +86,5 @@ private:
     struct Impl;
     std::unique_ptr<Impl> d;
     QString lastError;
+    QString readOnly; // the server takes no writes (a standby)
 };

@@ -1,6 +1,8 @@
 #include "receipt_issues.h"
 
+#include "app_data.h"
 #include "cp932.h"
+#include "record_store.h"
 
 #include <QFile>
 
@@ -12,9 +14,22 @@ const QString kIssuedAtFormat = QStringLiteral("yyyy/MM/dd HH:mm:ss");
 const QString kShownFormat = QStringLiteral("yyyy年MM月dd日 HH:mm");
 } // namespace
 
+bool ReceiptIssues::load(const AppData &data, QString *error)
+{
+    if (!data.Store)
+        return load(data.ExePath, error);
+    Issues.clear();
+    Read = 0;
+    if (!data.Store->loadReceiptIssues(&Issues, error))
+        return false;
+    Read = Issues.size();
+    return true;
+}
+
 bool ReceiptIssues::load(const QString &exePath, QString *error)
 {
     Issues.clear();
+    Read = 0;
     const QString path = exePath + QLatin1String(ReceiptIssuesFileName);
     const TLibrary::FileProbe probe = TLibrary::ProbeFile(path);
     if (!probe.exists)
@@ -37,6 +52,7 @@ bool ReceiptIssues::load(const QString &exePath, QString *error)
     Issues.resize(std::size_t(bytes.size()) / sizeof(TReceiptIssueData));
     if (!Issues.empty())
         std::memcpy(Issues.data(), bytes.constData(), std::size_t(bytes.size()));
+    Read = Issues.size();
     return true;
 }
 
@@ -69,10 +85,32 @@ void ReceiptIssues::add(const TReceiptIssue &issue)
     Issues.push_back(d);
 }
 
+std::vector<TReceiptIssueData> ReceiptIssues::added() const
+{
+    return {Issues.begin() + std::ptrdiff_t(std::min(Read, Issues.size())), Issues.end()};
+}
+
 RecordFile ReceiptIssues::file(const QString &exePath) const
 {
     return {exePath + QLatin1String(ReceiptIssuesFileName), Issues.data(), int(sizeof(TReceiptIssueData)),
             Issues.size()};
+}
+
+CommitResult writeBillFilesWithReceipts(const AppData &data, const RecordList<TReserveData> &reserve,
+                                        const RecordList<TUrikakeData> &urikake, const TLibrary &lib, QString *error,
+                                        const ReceiptIssues &receipts, const std::vector<uint32_t> *bills)
+{
+    const std::vector<TReceiptIssueData> added = receipts.added();
+    if (!data.Store)
+        return writeBillFiles(data, reserve, urikake, lib, error,
+                              added.empty() ? std::vector<RecordFile>{} : std::vector<RecordFile>{receipts.file(data.ExePath)},
+                              bills);
+    if (lib.WritesRefused()) {
+        if (error)
+            *error = storeRefusalText(*data.Store);
+        return CommitResult::Unchanged;
+    }
+    return data.Store->saveBills(data, reserve, urikake, bills, added, error);
 }
 
 QString receiptIssuedText(int count)

@@ -17,6 +17,9 @@
 // the bill's save.
 
 #include "storage/library.h"
+#include "storage/receipt_record.h"
+#include "storage/record_list.h"
+#include "storage/records.h"
 
 #include <QDateTime>
 #include <QList>
@@ -24,24 +27,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <vector>
-
-inline constexpr char ReceiptIssuesFileName[] = "receipts.dat";
-
-#pragma pack(push, 1)
-struct TReceiptIssueData {
-    uint32_t MeiNo;
-    char IssuedAt[20]; // yyyy/MM/dd HH:mm:ss, local time
-    uint8_t Paper;     // 0 A5, 1 A4, 2 B5, 3 the combined A4 sheet
-    uint8_t Lang;      // 0 Japanese, 1 English
-    uint8_t Keisyou;   // the honorific printed after the name (its place in the list)
-    uint8_t Tadashi;   // 1: the proviso was printed
-    char Reserved[4];
-};
-#pragma pack(pop)
-static_assert(sizeof(TReceiptIssueData) == 32);
-static_assert(offsetof(TReceiptIssueData, IssuedAt) == 4);
-static_assert(offsetof(TReceiptIssueData, Paper) == 24);
-static_assert(offsetof(TReceiptIssueData, Keisyou) == 26);
 
 struct TReceiptIssue {
     uint32_t MeiNo = 0;
@@ -52,27 +37,40 @@ struct TReceiptIssue {
     bool Tadashi = false;
 };
 
+struct AppData;
+
 class ReceiptIssues {
 public:
     // Reads the record of the program folder exePath (ending in "/"). A
     // missing file is an empty record. False with the message for the user
     // when the file cannot be read or is not whole records.
     bool load(const QString &exePath, QString *error);
+    // The record where data's records are: its store, or the record files.
+    bool load(const AppData &data, QString *error);
 
     const std::vector<TReceiptIssueData> &all() const { return Issues; }
     // The issues of one bill, first issue first.
     QList<TReceiptIssue> of(uint32_t billNo) const;
     int count(uint32_t billNo) const;
 
-    // Adds an issue at the end. Nothing is written: the file goes into the
-    // bill's commit through file().
+    // Adds an issue at the end. Nothing is written: the issues added since
+    // the record was read go into the bill's save (writeBillFiles).
     void add(const TReceiptIssue &issue);
+    std::vector<TReceiptIssueData> added() const;
     // The whole record as one file of a commit in exePath.
     RecordFile file(const QString &exePath) const;
 
 private:
     std::vector<TReceiptIssueData> Issues;
+    std::size_t Read = 0; // how many were read
 };
+
+// writeBillFiles (app_data.h) with the issues added to receipts since it was
+// read: in the same commit as the record files, or in a database store's
+// transaction of the bill's save.
+CommitResult writeBillFilesWithReceipts(const AppData &data, const RecordList<TReserveData> &reserve,
+                                        const RecordList<TUrikakeData> &urikake, const TLibrary &lib, QString *error,
+                                        const ReceiptIssues &receipts, const std::vector<uint32_t> *bills = nullptr);
 
 // What the bill window shows of a bill's issues: 「領収書発行済み(2回)」, or
 // empty before the first.

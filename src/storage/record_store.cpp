@@ -52,6 +52,13 @@ StoreChoice chooseStore(const QString &iniPath, const QProcessEnvironment &env)
     return c;
 }
 
+QString storeRefusalText(const RecordStore &store)
+{
+    const QString reason = store.readOnlyReason();
+    return QStringLiteral("データは保存しませんでした。\n")
+        + (reason.isEmpty() ? QStringLiteral("起動時にデータを読み込めなかったため、保存は行いません。") : reason);
+}
+
 QString connectionForStore(const QString &connection, QString *error)
 {
     char *message = nullptr;

@@ -18,6 +18,7 @@
 // its own password file or service file.
 
 #include "file_commit.h"
+#include "receipt_record.h"
 #include "records.h"
 #include "record_list.h"
 
@@ -56,6 +57,19 @@ struct BillHold {
     QString desk;      // the desk that holds it when !held
 };
 
+// Whether a store's tables are those this program reads and writes.
+struct StoreSchema {
+    enum class State { Current, Missing, Older, Newer, Unknown };
+    State state = State::Current;
+    int version = 0; // the version found (0: none)
+    QString error;   // Unknown: why the store could not say
+};
+
+class RecordStore;
+// Why store takes no write once the library refuses them: its own reason
+// (a server that takes none) or a start that could not read the data.
+QString storeRefusalText(const RecordStore &store);
+
 class RecordStore {
 public:
     virtual ~RecordStore() = default;
@@ -67,16 +81,30 @@ public:
     // set when nothing may be written for the rest of the run.
     virtual QString load(AppData &data, const QDateTime &now, bool *refuse) = 0;
 
+    // The tables found, and making them current: created in an empty
+    // store, upgraded from an older version; all or nothing. The start asks
+    // the clerk before either.
+    virtual StoreSchema schema() { return {}; }
+    virtual bool makeSchemaCurrent(QString *error) { (void)error; return true; }
+
     // Stores the bill lists. bills names the bills this save changes (their
     // lines as they stand in reserve, their receivables in urikake); null
-    // means any bill may have changed. Unless Done, *error says what is stored.
+    // means any bill may have changed. issued are receipts issued with this
+    // save, recorded in the same transaction. Unless Done, *error says what
+    // is stored.
     virtual CommitResult saveBills(const AppData &data, const RecordList<TReserveData> &reserve,
                                    const RecordList<TUrikakeData> &urikake, const std::vector<uint32_t> *bills,
-                                   QString *error) = 0;
+                                   const std::vector<TReceiptIssueData> &issued, QString *error) = 0;
+    // The record of receipts issued, in the order issued.
+    virtual bool loadReceiptIssues(std::vector<TReceiptIssueData> *issues, QString *error) = 0;
     // The facility settings and the dated money settings of data.
     virtual bool saveSettings(const AppData &data, QString *error) = 0;
     // The item master, each category up to its last entry in use.
     virtual bool saveItems(const AppData &data, QString *error) = 0;
+
+    // After load: why nothing may be written although everything was read
+    // (a standby server), or empty.
+    virtual QString readOnlyReason() const { return {}; }
 
     // A bill opened for changing is held for this desk until released or
     // until the desk's session ends; held elsewhere, the answer names the desk.

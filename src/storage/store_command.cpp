@@ -69,7 +69,13 @@ int checkStore(const QString &dataDir, const QProcessEnvironment &env, QString *
         return StoreCommandFailed;
     }
     if (c.schemaVersion != PgSchemaVersion) {
-        *err = QStringLiteral("データベースの形式（版 %1）が今の形式（版 %2）ではありません。").arg(c.schemaVersion).arg(PgSchemaVersion);
+        *err = c.schemaVersion < PgSchemaVersion
+            ? QStringLiteral("データベースの形式（版 %1）が今の形式（版 %2）ではありません。norvel を起動すると、更新するかを尋ねます。")
+                  .arg(c.schemaVersion)
+                  .arg(PgSchemaVersion)
+            : QStringLiteral("データベースの形式（版 %1）はこのプログラムの形式（版 %2）より新しいため、使えません。")
+                  .arg(c.schemaVersion)
+                  .arg(PgSchemaVersion);
         return StoreCommandFailed;
     }
     return StoreCommandOk;

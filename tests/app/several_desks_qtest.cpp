@@ -7,6 +7,8 @@
 #include "storage/pg_server.h"
 
 #include "app/main_form.h"
+#include "billing/meisai_form.h"
+#include "printing/print_dialogs.h"
 #include "shell/front_desk.h"
 #include "shell/message_box.h"
 #include "storage/app_data.h"
@@ -15,7 +17,11 @@
 #include "storage/library.h"
 #include "storage/pg_store.h"
 
+#include <QAction>
+#include <QDialog>
+#include <QLineEdit>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -25,6 +31,8 @@ class SeveralDesksTest : public QObject {
     PgServer *server = nullptr;
     QString database;
     QStringList shown;
+    QList<ShownMessage> asked;
+    QMessageBox::StandardButton answer = QMessageBox::Yes;
     uint32_t bill = 0;
 
     // Lines of the bill in the database, as one text.
@@ -42,7 +50,15 @@ private slots:
         server = PgServer::shared(&why);
         if (!server)
             QSKIP(qPrintable(why));
-        database = server->newDatabase();
+        database = importedSample();
+        qputenv(DatabaseEnvironment, database.toUtf8());
+        Clock::setFixed(QDateTime(QDate(2008, 3, 1), QTime(9, 0)));
+    }
+
+    // A new database holding the month's sample; its connection string.
+    QString importedSample()
+    {
+        const QString db = server->newDatabase();
         QTemporaryDir folder;
         const MonthSample sample = marchSample();
         AppData files;
@@ -52,23 +68,27 @@ private slots:
         files.UrikakeList = sample.cards;
         seedDefaultKamoku(files.KamokuList);
         TLibrary lib;
-        QVERIFY(saveBaseData(files, lib, nullptr) && saveKamokuLists(files, lib, nullptr)
-                && saveBillLists(files, lib, nullptr));
         FolderContents contents;
         QString error;
-        QVERIFY2(readFolderContents(folder.path(), &contents, &error), qPrintable(error));
-        PgStore store(database, QStringLiteral("import"));
-        QVERIFY2(store.importFolder(contents, nullptr, &error), qPrintable(error));
+        if (!saveBaseData(files, lib, &error) || !saveKamokuLists(files, lib, &error) || !saveBillLists(files, lib, &error)
+            || !readFolderContents(folder.path(), &contents, &error))
+            qFatal("%s", qPrintable(error));
+        PgStore store(db, QStringLiteral("import"));
+        if (!store.importFolder(contents, nullptr, &error))
+            qFatal("%s", qPrintable(error));
         bill = sample.lines[0].MeiNo;
-        qputenv(DatabaseEnvironment, database.toUtf8());
-        Clock::setFixed(QDateTime(QDate(2008, 3, 1), QTime(9, 0)));
+        return db;
     }
     void init()
     {
         shown.clear();
+        asked.clear();
+        answer = QMessageBox::Yes;
         SetMessageResponder([this](const ShownMessage &m) {
             shown << m.text;
-            return QMessageBox::Yes;
+            if (m.buttons & QMessageBox::No)
+                asked << m;
+            return m.buttons & QMessageBox::No ? answer : QMessageBox::Ok;
         });
     }
     void cleanup() { SetMessageResponder({}); }
@@ -92,7 +112,34 @@ private slots:
         QVERIFY(w);
         QVERIFY(shown.join('\n').contains(QStringLiteral("事務所")));
         QVERIFY(main.desk().isBillReadOnly());
-        QVERIFY(!w->isEnabled());
+        // Read, not greyed out; the caption names the desk; nothing in it changes.
+        QVERIFY(w->isEnabled());
+        QVERIFY2(w->windowTitle().contains(QStringLiteral("読み取りのみ")) && w->windowTitle().contains(QStringLiteral("事務所")),
+                 qPrintable(w->windowTitle()));
+        auto *name = w->findChild<QLineEdit *>(QStringLiteral("NameEdit"));
+        QVERIFY(name && name->isEnabled() && name->isReadOnly());
+        // The bill prints (here into a PDF from the preview); a receipt, whose issue is stored with the bill, does not.
+        auto *form = qobject_cast<TMeisaiForm *>(w);
+        QVERIFY(form);
+        QTemporaryDir out;
+        const QString pdf = out.filePath(QStringLiteral("bill.pdf"));
+        printing::setPdfPathChooser([pdf](QWidget *, const QString &) { return pdf; });
+        printing::setPreviewHook([](QWidget *dialog) {
+            QTimer::singleShot(0, dialog, [dialog] {
+                if (QAction *save = dialog->findChild<QAction *>(QStringLiteral("SavePdfAction")))
+                    save->trigger();
+                static_cast<QDialog *>(dialog)->reject();
+            });
+        });
+        QVERIFY(form->runDocument(BillPaper::A4, 1, DocumentMode::Preview));
+        QVERIFY(QFileInfo(pdf).size() > 1000);
+        shown.clear();
+        QVERIFY(!form->runDocument(BillPaper::A4, 2, DocumentMode::Preview));
+        QVERIFY2(shown.join('\n').contains(QStringLiteral("領収書は発行できません")), qPrintable(shown.join('\n')));
+        printing::setPdfPathChooser({});
+        printing::setPreviewHook({});
+        QCOMPARE(PgServer::query(database, QStringLiteral("SELECT count(*) FROM receipt_issues WHERE bill_no = %1").arg(bill)),
+                 QStringLiteral("0"));
         QVERIFY(main.closeBillWindow());
         QCOMPARE(storedBill(), before);
 
@@ -107,6 +154,85 @@ private slots:
         QVERIFY(main.closeBillWindow());
         QVERIFY(office.holdBill(bill).held);
         office.releaseBill(bill);
+    }
+
+    // A first start on an empty database asks before making the tables, and a
+    // start on older tables before upgrading them; Enter says no.
+    void theTablesAreMadeOrUpgradedOnlyWhenTheClerkSaysSo()
+    {
+        const QString empty = server->newDatabase();
+        qputenv(DatabaseEnvironment, empty.toUtf8());
+        QTemporaryDir deskDir;
+        writeDesk(deskDir.path(), "フロント1");
+        answer = QMessageBox::No;
+        {
+            TMainForm main(deskDir.path());
+            QCOMPARE(asked.size(), 1);
+            QVERIFY2(asked[0].text.contains(QStringLiteral("表を作って")), qPrintable(asked[0].text));
+            QCOMPARE(asked[0].defaultButton, QMessageBox::No);
+            QVERIFY(!main.dataLoaded());
+            QCOMPARE(PgServer::query(empty, QStringLiteral("SELECT to_regclass('norvel_schema') IS NULL")), QStringLiteral("t"));
+        }
+        answer = QMessageBox::Yes;
+        asked.clear();
+        {
+            TMainForm main(deskDir.path());
+            QVERIFY(!asked.isEmpty() && asked[0].text.contains(QStringLiteral("表を作って")));
+            QVERIFY2(main.dataLoaded(), qPrintable(shown.join('\n')));
+            QCOMPARE(PgServer::query(empty, QStringLiteral("SELECT version FROM norvel_schema")), QString::number(PgSchemaVersion));
+            // Restoring is the server's: the window says how instead of opening.
+            shown.clear();
+            main.menuItem(QStringLiteral("Restore1"))->trigger();
+            QVERIFY2(shown.join('\n').contains(QStringLiteral("pg_restore")), qPrintable(shown.join('\n')));
+        }
+        asked.clear();
+        {
+            TMainForm main(deskDir.path());
+            for (const ShownMessage &m : asked)
+                QVERIFY2(!m.text.contains(QStringLiteral("表を作って")), qPrintable(m.text));
+            QVERIFY(main.dataLoaded());
+        }
+
+        // Tables of the first version: upgraded only when the clerk says so, No by default.
+        const QString firstVersion = QStringLiteral("DROP TABLE receipt_issues; UPDATE norvel_schema SET version = 1");
+        QCOMPARE(PgServer::query(empty, firstVersion), QString());
+        const QString version = QStringLiteral("SELECT version FROM norvel_schema");
+        for (const QMessageBox::StandardButton said : {QMessageBox::No, QMessageBox::Yes}) {
+            answer = said;
+            asked.clear();
+            TMainForm main(deskDir.path());
+            QVERIFY(!asked.isEmpty() && asked[0].text.contains(QStringLiteral("更新しますか")));
+            QCOMPARE(asked[0].defaultButton, QMessageBox::No);
+            QCOMPARE(main.dataLoaded(), said == QMessageBox::Yes);
+            QCOMPARE(PgServer::query(empty, version), QString::number(said == QMessageBox::Yes ? PgSchemaVersion : 1));
+        }
+        qputenv(DatabaseEnvironment, database.toUtf8());
+    }
+
+    // A desk on a standby reads and prints; every bill opens read only and closes without a save.
+    void aStandbyServerOpensEveryBillReadOnly()
+    {
+        const QString standby = importedSample();
+        const QString name = standby.section(QStringLiteral("dbname="), 1).section(QLatin1Char(' '), 0, 0);
+        QCOMPARE(server->exec(QStringLiteral("postgres"),
+                              QStringLiteral("ALTER DATABASE %1 SET default_transaction_read_only = on").arg(name)),
+                 QString());
+        qputenv(DatabaseEnvironment, standby.toUtf8());
+        QTemporaryDir deskDir;
+        writeDesk(deskDir.path(), "フロント1");
+        {
+            TMainForm main(deskDir.path());
+            QVERIFY2(shown.join('\n').contains(QStringLiteral("スタンバイ")), qPrintable(shown.join('\n')));
+            QVERIFY(main.data().ReserveList.size() > 0);
+            QWidget *w = main.desk().openBillWindow(bill);
+            QVERIFY(w);
+            QVERIFY(main.desk().isBillReadOnly());
+            QVERIFY2(w->windowTitle().contains(QStringLiteral("読み取り専用のサーバー")), qPrintable(w->windowTitle()));
+            shown.clear();
+            QVERIFY(main.closeBillWindow());
+            QVERIFY2(shown.isEmpty(), qPrintable(shown.join('\n')));
+        }
+        qputenv(DatabaseEnvironment, database.toUtf8());
     }
 
     void anotherDesksSaveReachesThisDesksLists()

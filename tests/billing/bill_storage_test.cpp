@@ -1,10 +1,13 @@
 // Taking a bill out of the stored lists and putting it back: headings,
 // padding, summary records, rooms, the exempt keys, receivables, the bytes of
-// reserve.dat and urikake.dat, and every refusal leaving all as it was.
+// reserve.dat and urikake.dat, and every refusal leaving all as it was. Each
+// runs against the record files and against a database with the same
+// expectations.
 
 #include "billing/bill_storage.h"
 #include "stored_bills.h"
 #include "storage/clock.h"
+#include "storage/store_kinds.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -63,20 +66,38 @@ template <class List> QStringList texts(const List &list)
     return t;
 }
 
-class BillStorage : public StoredBills {
+class BillStorage : public StoredBills, public ::testing::WithParamInterface<StoreKind> {
 public:
     QString reservePath() const { return data.filePath("reserve.dat"); }
     QString urikakePath() const { return data.filePath("urikake.dat"); }
+    bool inDatabase() const { return GetParam() == StoreKind::Database; }
+    // What the store holds for the file name.
+    QByteArray stored(const QString &name) const { return storedFile(data, name); }
 
 protected:
+    void SetUp() override
+    {
+        StoredBills::SetUp();
+        QString why;
+        if (inDatabase() && !PgServer::shared(&why))
+            GTEST_SKIP() << why.toStdString();
+    }
 
+    // The lists stored as a start finds them: in the record files, or
+    // imported from them into a new database and read from it.
     void store(std::vector<TReserveData> reserve, std::vector<TUrikakeData> urikake = {})
     {
+        data.Store.reset();
         data.ReserveList.edit().assign(reserve.begin(), reserve.end());
         data.UrikakeList.assign(urikake.begin(), urikake.end());
         QString error;
         ASSERT_TRUE(saveReserveList(data, lib, &error));
         ASSERT_TRUE(saveUrikakeList(data, lib, &error));
+        if (!inDatabase())
+            return;
+        ASSERT_TRUE(saveBaseData(data, lib, &error) && saveKamokuLists(data, lib, &error)) << error.toStdString();
+        ASSERT_EQ(moveIntoDatabase(data, lib, Clock::now()), QString());
+        ASSERT_EQ(data.ReserveList.size(), reserve.size());
     }
 
     TBillState open(uint32_t billNo)
@@ -94,8 +115,8 @@ protected:
     {
         const TBillMessage m = SaveBill(b, data, lib);
         ASSERT_TRUE(m.isEmpty()) << m.text.toStdString();
-        EXPECT_EQ(fileBytes(reservePath()), listBytes(data.ReserveList));
-        EXPECT_EQ(fileBytes(urikakePath()), listBytes(data.UrikakeList));
+        EXPECT_EQ(stored("reserve.dat"), listBytes(data.ReserveList));
+        EXPECT_EQ(stored("urikake.dat"), listBytes(data.UrikakeList));
     }
 };
 
@@ -117,7 +138,7 @@ std::vector<TReserveData> twoNightBill()
 
 // The nights of one room are one block: no heading row appears between them
 // when the bill is opened again, so the reopened bill prints as it did.
-TEST_F(BillStorage, TwoNightBillInOneRoomLoadsWithoutHeadingsAndSavesBackUnchanged)
+TEST_P(BillStorage, TwoNightBillInOneRoomLoadsWithoutHeadingsAndSavesBackUnchanged)
 {
     store(twoNightBill());
     const TBillState b = open(100);
@@ -165,7 +186,7 @@ TEST_F(BillStorage, TwoNightBillInOneRoomLoadsWithoutHeadingsAndSavesBackUnchang
               listBytes(std::vector<TReserveData>(before.begin() + 1, before.begin() + 7)));
 }
 
-TEST_F(BillStorage, SavedLinesTakeTheHeaderAndGeneratedLinesFollow)
+TEST_P(BillStorage, SavedLinesTakeTheHeaderAndGeneratedLinesFollow)
 {
     store(twoNightBill());
     TBillState b = open(100);
@@ -203,7 +224,7 @@ TEST_F(BillStorage, SavedLinesTakeTheHeaderAndGeneratedLinesFollow)
     EXPECT_EQ(list[7].Tanka, -1000);
 }
 
-TEST_F(BillStorage, TwoRoomsKeepTheirOwnRooms)
+TEST_P(BillStorage, TwoRoomsKeepTheirOwnRooms)
 {
     store({
         rec(100, 1601001, 10000, 2, "2007/08/09", "101", "大人宿泊料金"),
@@ -225,7 +246,7 @@ TEST_F(BillStorage, TwoRoomsKeepTheirOwnRooms)
     EXPECT_EQ(rooms, QStringList({"101", "101", "102", ""})); // the service line has no room of its own
 }
 
-TEST_F(BillStorage, TwentyLinesPadToWholePages)
+TEST_P(BillStorage, TwentyLinesPadToWholePages)
 {
     std::vector<TReserveData> stored;
     for (int i = 0; i < 20; ++i)
@@ -242,7 +263,7 @@ TEST_F(BillStorage, TwentyLinesPadToWholePages)
     EXPECT_EQ(data.ReserveList.back().Kubun, 1601990u);
 }
 
-TEST_F(BillStorage, RepeatedDiscountAndDepositRecordsCollapseIntoTheLaterOnes)
+TEST_P(BillStorage, RepeatedDiscountAndDepositRecordsCollapseIntoTheLaterOnes)
 {
     store({
         rec(100, 1601001, 10000, 2, "2007/08/09", "101", "大人宿泊料金"),
@@ -262,7 +283,7 @@ TEST_F(BillStorage, RepeatedDiscountAndDepositRecordsCollapseIntoTheLaterOnes)
     EXPECT_EQ(data.ReserveList[3].Tanka, 2000);
 }
 
-TEST_F(BillStorage, ServiceSwitchOfSettledAndOpenBills)
+TEST_P(BillStorage, ServiceSwitchOfSettledAndOpenBills)
 {
     const struct {
         const char *name;
@@ -294,7 +315,7 @@ TEST_F(BillStorage, ServiceSwitchOfSettledAndOpenBills)
     }
 }
 
-TEST_F(BillStorage, ServiceLineIsWrittenWhileSwitchedOnEvenAtZero)
+TEST_P(BillStorage, ServiceLineIsWrittenWhileSwitchedOnEvenAtZero)
 {
     store({rec(100, 1106001, 500, 1, "2007/08/09", "101", "電話代")});
     const TBillState b = open(100);
@@ -305,7 +326,7 @@ TEST_F(BillStorage, ServiceLineIsWrittenWhileSwitchedOnEvenAtZero)
     EXPECT_EQ(data.ReserveList[1].Tanka, 0);
 }
 
-TEST_F(BillStorage, ExemptKeysTurnTheBathingTaxOffForTheWholeBill)
+TEST_P(BillStorage, ExemptKeysTurnTheBathingTaxOffForTheWholeBill)
 {
     store({
         rec(100, 1601001, 10000, 2, "2007/08/09", "101", "大人宿泊料金"),
@@ -321,7 +342,7 @@ TEST_F(BillStorage, ExemptKeysTurnTheBathingTaxOffForTheWholeBill)
     EXPECT_EQ(keys(data.ReserveList, 100), (std::vector<uint32_t>{1601991, 1601991, 1601992, 1601993, 1601990}));
 }
 
-TEST_F(BillStorage, DiscountTextFollowsTheLanguageAndDepositStaysJapanese)
+TEST_P(BillStorage, DiscountTextFollowsTheLanguageAndDepositStaysJapanese)
 {
     store(twoNightBill());
     TBillState b = open(100);
@@ -332,7 +353,7 @@ TEST_F(BillStorage, DiscountTextFollowsTheLanguageAndDepositStaysJapanese)
               QStringList({"Charge(ADULT)", "Beer", "Charge(ADULT)", "Service Charge10%", "Discount", "ご予約金"}));
 }
 
-TEST_F(BillStorage, BillReceiptedInEnglishOpensInEnglish)
+TEST_P(BillStorage, BillReceiptedInEnglishOpensInEnglish)
 {
     std::vector<TReserveData> stored = twoNightBill();
     for (auto &r : stored)
@@ -358,7 +379,7 @@ TEST_F(BillStorage, BillReceiptedInEnglishOpensInEnglish)
 
 // A bill written in English and saved before any receipt opens in English;
 // a Japanese one, and one receipted in Japanese, in Japanese.
-TEST_F(BillStorage, BillSavedInEnglishBeforeAnyReceiptOpensInEnglish)
+TEST_P(BillStorage, BillSavedInEnglishBeforeAnyReceiptOpensInEnglish)
 {
     store(twoNightBill());
     TBillState b = open(100);
@@ -382,7 +403,7 @@ TEST_F(BillStorage, BillSavedInEnglishBeforeAnyReceiptOpensInEnglish)
     EXPECT_EQ(b.LangFlag, 0);
 }
 
-TEST_F(BillStorage, ItemsGoneFromTheMasterKeepTheirKeys)
+TEST_P(BillStorage, ItemsGoneFromTheMasterKeepTheirKeys)
 {
     store({rec(100, 1601001, 10000, 2, "2007/08/09", "101", "大人宿泊料金"),
            rec(100, 1602009, -700, 1, "2007/08/09", "101", "旧ポイント"),
@@ -400,7 +421,7 @@ TEST_F(BillStorage, ItemsGoneFromTheMasterKeepTheirKeys)
     EXPECT_EQ(data.UrikakeList[0].Goukei, 9000);
 }
 
-TEST_F(BillStorage, ReceivableAddedUpdatedAndRemoved)
+TEST_P(BillStorage, ReceivableAddedUpdatedAndRemoved)
 {
     store(twoNightBill(), {receivable(200, 101001, 8000), receivable(300, 101002, 9000)});
     const QByteArray others = listBytes(data.UrikakeList);
@@ -438,16 +459,19 @@ TEST_F(BillStorage, ReceivableAddedUpdatedAndRemoved)
     b = open(100);
     SetCardKind(b, QString());
     save(b);
-    EXPECT_EQ(fileBytes(urikakePath()), others);
+    EXPECT_EQ(stored("urikake.dat"), others);
 }
 
-TEST_F(BillStorage, OtherBillsAreTakenAsTheyStandWhenSaving)
+TEST_P(BillStorage, OtherBillsAreTakenAsTheyStandWhenSaving)
 {
     store(twoNightBill());
     const TBillState b = open(100);
     // While the bill is open a reservation arrives and another bill is deleted.
     data.ReserveList.push_back(rec(400, 1601001, 7000, 1, "2007/08/12", "401", "大人宿泊料金"));
     data.ReserveList.edit().erase(data.ReserveList.edit().begin());
+    // Each stored as it happens (a database takes the bill's own save for that bill alone).
+    QString error;
+    ASSERT_TRUE(saveBillLists(data, lib, &error)) << error.toStdString();
     save(b);
     std::vector<uint32_t> bills;
     for (const auto &r : data.ReserveList)
@@ -455,11 +479,12 @@ TEST_F(BillStorage, OtherBillsAreTakenAsTheyStandWhenSaving)
     EXPECT_EQ(bills, (std::vector<uint32_t>{300, 400, 100, 100, 100, 100, 100, 100}));
 }
 
-TEST_F(BillStorage, RefusalsLeaveListsAndFilesAsTheyWere)
+TEST_P(BillStorage, RefusalsLeaveListsAndFilesAsTheyWere)
 {
     struct Case {
         const char *name;
         std::function<void(TBillState &, BillStorage &)> change;
+        bool filesOnly = false;
     };
     const Case cases[] = {
         {"card kind not in the master",
@@ -487,15 +512,19 @@ TEST_F(BillStorage, RefusalsLeaveListsAndFilesAsTheyWere)
              SetCardKind(b, QStringLiteral("JCB"));
              QFile::remove(t.urikakePath());
              QDir().mkdir(t.urikakePath());
-         }},
+         },
+         true},
         {"reserve.dat cannot be written after urikake.dat was",
          [](TBillState &b, BillStorage &t) {
              SetCardKind(b, QStringLiteral("JCB"));
              QFile::remove(t.reservePath());
              QDir().mkdir(t.reservePath());
-         }},
+         },
+         true},
     };
     for (const Case &c : cases) {
+        if (c.filesOnly && inDatabase())
+            continue;
         SCOPED_TRACE(c.name);
         lib = TLibrary{};
         QDir(reservePath()).removeRecursively();
@@ -505,8 +534,8 @@ TEST_F(BillStorage, RefusalsLeaveListsAndFilesAsTheyWere)
         c.change(b, *this);
         const QByteArray reserveList = listBytes(data.ReserveList);
         const QByteArray urikakeList = listBytes(data.UrikakeList);
-        const QByteArray reserveFile = fileBytes(reservePath());
-        const QByteArray urikakeFile = fileBytes(urikakePath());
+        const QByteArray reserveFile = stored("reserve.dat");
+        const QByteArray urikakeFile = stored("urikake.dat");
         const bool reserveIsDir = QFileInfo(reservePath()).isDir();
         const bool urikakeIsDir = QFileInfo(urikakePath()).isDir();
 
@@ -515,8 +544,10 @@ TEST_F(BillStorage, RefusalsLeaveListsAndFilesAsTheyWere)
         EXPECT_FALSE(m.text.isEmpty());
         EXPECT_EQ(listBytes(data.ReserveList), reserveList);
         EXPECT_EQ(listBytes(data.UrikakeList), urikakeList);
-        EXPECT_EQ(fileBytes(reservePath()), reserveFile);
-        EXPECT_EQ(fileBytes(urikakePath()), urikakeFile);
+        EXPECT_EQ(stored("reserve.dat"), reserveFile);
+        EXPECT_EQ(stored("urikake.dat"), urikakeFile);
+        if (inDatabase())
+            continue;
         EXPECT_EQ(QFileInfo(reservePath()).isDir(), reserveIsDir);
         EXPECT_EQ(QFileInfo(urikakePath()).isDir(), urikakeIsDir);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), reserveIsDir || urikakeIsDir ? 1 : 2)
@@ -524,7 +555,7 @@ TEST_F(BillStorage, RefusalsLeaveListsAndFilesAsTheyWere)
     }
 }
 
-TEST_F(BillStorage, RefusedCardKindNamesTheText)
+TEST_P(BillStorage, RefusedCardKindNamesTheText)
 {
     store(twoNightBill());
     TBillState b = open(100);
@@ -536,7 +567,7 @@ TEST_F(BillStorage, RefusedCardKindNamesTheText)
 
 // Text the records cannot hold exactly is refused, never stored as "?" or cut;
 // both files and both lists stay as they were.
-TEST_F(BillStorage, TextsTheRecordsCannotHoldAreRefused)
+TEST_P(BillStorage, TextsTheRecordsCannotHoldAreRefused)
 {
     const struct {
         const char *name;
@@ -561,13 +592,13 @@ TEST_F(BillStorage, TextsTheRecordsCannotHoldAreRefused)
         TBillState b = open(100);
         SetCardKind(b, QStringLiteral("VISA"));
         c.change(b);
-        const QByteArray reserveFile = fileBytes(reservePath());
-        const QByteArray urikakeFile = fileBytes(urikakePath());
+        const QByteArray reserveFile = stored("reserve.dat");
+        const QByteArray urikakeFile = stored("urikake.dat");
         const TBillMessage m = SaveBill(b, data, lib);
         EXPECT_EQ(m.title, QStringLiteral("エラー"));
         EXPECT_EQ(m.text, QString::fromUtf8(c.message));
-        EXPECT_EQ(fileBytes(reservePath()), reserveFile);
-        EXPECT_EQ(fileBytes(urikakePath()), urikakeFile);
+        EXPECT_EQ(stored("reserve.dat"), reserveFile);
+        EXPECT_EQ(stored("urikake.dat"), urikakeFile);
         EXPECT_EQ(listBytes(data.ReserveList), reserveFile);
     }
     // 63 bytes fit both files alike.
@@ -587,7 +618,7 @@ TEST_F(BillStorage, TextsTheRecordsCannotHoldAreRefused)
 // A receipt issued is recorded in the same commit as its bill: both are
 // saved, or (the bill refused, the record unreadable, the folder not
 // writable) neither.
-TEST_F(BillStorage, AnIssuedReceiptIsRecordedWithItsBillOrNotAtAll)
+TEST_P(BillStorage, AnIssuedReceiptIsRecordedWithItsBillOrNotAtAll)
 {
     const QString issuesPath = data.filePath(ReceiptIssuesFileName);
     const QDateTime at(QDate(2007, 8, 11), QTime(10, 0, 5));
@@ -599,16 +630,18 @@ TEST_F(BillStorage, AnIssuedReceiptIsRecordedWithItsBillOrNotAtAll)
     ASSERT_TRUE(SaveBill(b, data, lib, &issue).isEmpty());
     ReceiptIssues issues;
     QString error;
-    ASSERT_TRUE(issues.load(data.ExePath, &error)) << error.toStdString();
+    ASSERT_TRUE(issues.load(data, &error)) << error.toStdString();
     EXPECT_EQ(issues.count(100), 2);
     for (const TReserveData &r : data.ReserveList)
         if (r.MeiNo == 100)
             EXPECT_EQ(r.Decide, 1);
-    const QByteArray twoIssues = fileBytes(issuesPath);
+    const QByteArray twoIssues = stored(ReceiptIssuesFileName);
+    EXPECT_EQ(twoIssues.size(), qsizetype(2 * sizeof(TReceiptIssueData)));
 
     struct Case {
         const char *name;
         std::function<void(TBillState &, BillStorage &)> change;
+        bool filesOnly = false;
     };
     const Case cases[] = {
         {"bill refused", [](TBillState &c, BillStorage &) { c.NameEdit = QStringLiteral(" "); }},
@@ -617,28 +650,33 @@ TEST_F(BillStorage, AnIssuedReceiptIsRecordedWithItsBillOrNotAtAll)
              QFile f(issuesPath);
              ASSERT_TRUE(f.open(QIODevice::Append));
              f.write("torn");
-         }},
+         },
+         true},
         {"writes refused", [](TBillState &, BillStorage &t) { t.lib.RefuseWrites(QStringLiteral("読み込みに失敗しました")); }},
     };
     for (const Case &c : cases) {
+        if (c.filesOnly && inDatabase())
+            continue;
         SCOPED_TRACE(c.name);
         lib = TLibrary{};
-        store(twoNightBill());
         {
             QFile f(issuesPath);
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
             f.write(twoIssues);
         }
+        store(twoNightBill());
         TBillState changed = open(100);
         changed.DecideEdit = QStringLiteral("1");
         c.change(changed, *this);
-        const QByteArray reserveFile = fileBytes(reservePath());
-        const QByteArray issuesFile = fileBytes(issuesPath);
+        const QByteArray reserveFile = stored("reserve.dat");
+        const QByteArray issuesFile = stored(ReceiptIssuesFileName);
         const TBillMessage m = SaveBill(changed, data, lib, &issue);
         EXPECT_FALSE(m.text.isEmpty());
-        EXPECT_EQ(fileBytes(reservePath()), reserveFile);
-        EXPECT_EQ(fileBytes(issuesPath), issuesFile);
+        EXPECT_EQ(stored("reserve.dat"), reserveFile);
+        EXPECT_EQ(stored(ReceiptIssuesFileName), issuesFile);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Stores, BillStorage, ::testing::Values(StoreKind::Files, StoreKind::Database), storeKindName);
 
 } // namespace

@@ -1,11 +1,17 @@
 // The item master's rules: rows written into entries, the name checks,
-// insert and delete, renumbering, and the drag text a bill receives.
+// insert and delete, renumbering, and the drag text a bill receives; the
+// master as saved and read again, in the record files and in a database.
 
 #include "bill_fixtures.h"
 #include "billing/kamoku_master.h"
+#include "storage/library.h"
+#include "storage/store_kinds.h"
 
 #include <QDate>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -325,5 +331,78 @@ TEST(KamokuDrag, ANameWithCommasArrivesWholeOnTheBill)
         EXPECT_FALSE(DropItem(b, 1, QString::fromUtf8(bad), today));
     }
 }
+
+// Edited at the desk and saved, the master is what the next start reads:
+// each category up to its last entry in use, then blank rows to type into.
+class KamokuStorage : public ::testing::TestWithParam<StoreKind> {};
+
+TEST_P(KamokuStorage, TheSavedMasterIsWhatTheNextStartReads)
+{
+    QString why;
+    if (GetParam() == StoreKind::Database && !PgServer::shared(&why))
+        GTEST_SKIP() << why.toStdString();
+    const QDateTime now(QDate(2007, 8, 9), QTime(10, 0));
+    const struct {
+        const char *name;
+        std::function<void(KamokuLists &)> edit;
+    } cases[] = {
+        {"unchanged", [](KamokuLists &) {}},
+        {"an option inserted at row 3",
+         [](KamokuLists &k) {
+             insertKamokuEntry(k, 1, 3);
+             EXPECT_EQ(setKamokuRow(k, 1, 3, QStringLiteral("地ビール"), QStringLiteral("700"), QStringLiteral("Local beer")),
+                       QString());
+         }},
+        {"two options deleted",
+         [](KamokuLists &k) {
+             deleteKamokuEntry(k, 1, 3);
+             deleteKamokuEntry(k, 1, 3);
+         }},
+        {"a tax-free entry typed far below the list",
+         [](KamokuLists &k) {
+             EXPECT_EQ(setKamokuRow(k, 3, 40, QStringLiteral("入場券"), QStringLiteral("1200"), QStringLiteral("Ticket")),
+                       QString());
+         }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        AppData data;
+        data.ExePath = dir.path() + QLatin1Char('/');
+        data.BackupPath = data.ExePath + QStringLiteral("backup/");
+        seedDefaultKamoku(data.KamokuList);
+        TLibrary lib;
+        QString error;
+        ASSERT_TRUE(saveKamokuLists(data, lib, &error)) << error.toStdString();
+        if (GetParam() == StoreKind::Database) {
+            moveIntoDatabase(data, lib, now);
+            ASSERT_TRUE(data.Store);
+        } else {
+            loadAppData(data, lib, dir.path(), now);
+        }
+        ASSERT_FALSE(lib.WritesRefused());
+        c.edit(data.KamokuList);
+        renumberKamoku(data.KamokuList);
+        ASSERT_TRUE(saveKamokuLists(data, lib, &error)) << error.toStdString();
+
+        AppData again;
+        again.Store = data.Store;
+        TLibrary lib2;
+        loadAppData(again, lib2, dir.path(), now);
+        for (int i = 0; i < KamokuCategories; ++i) {
+            SCOPED_TRACE(i);
+            const RecordList<THojoKamoku> &saved = data.KamokuList[size_t(i)];
+            const RecordList<THojoKamoku> &read = again.KamokuList[size_t(i)];
+            const size_t n = kamokuStoredCount(saved);
+            const QByteArray inUse(reinterpret_cast<const char *>(saved.data()), qsizetype(n * sizeof(THojoKamoku)));
+            EXPECT_EQ(storedFile(again, QLatin1String(KamokuFileNames[size_t(i)])), inUse);
+            ASSERT_GE(read.size(), n);
+            EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(read.data()), qsizetype(n * sizeof(THojoKamoku))), inUse);
+            EXPECT_EQ(read.size(), n + size_t(std::min(BlankKamokuEntries, std::max(0, kamokuCapacity(i) - int(n)))));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Stores, KamokuStorage, ::testing::Values(StoreKind::Files, StoreKind::Database), storeKindName);
 
 } // namespace

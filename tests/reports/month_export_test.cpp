@@ -1,11 +1,14 @@
 // The command-line export run as the accountant runs it: the real program,
-// copied into a program directory of its own, without any display.
+// copied into a program directory of its own, without any display. The
+// reports themselves run against the record files and against a database
+// the folder was imported into, with the same expectations.
 
 #include "reports/item_sales.h"
 #include "reports/month_export.h"
 #include "reports/receivables.h"
 #include "report_fixtures.h"
 #include "storage/library.h"
+#include "storage/store_kinds.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,12 +53,24 @@ protected:
                                      int(d.UrikakeList.size())));
     }
 
+    // Whether the program reads a database the data folder was imported into.
+    virtual bool inDatabase() const { return false; }
+
     Outcome run(const QStringList &args)
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", DatabaseEnvironment})
             env.remove(QLatin1String(name));
+        if (inDatabase()) {
+            QString error;
+            const QString database = newTestDatabase(&error);
+            FolderContents contents;
+            EXPECT_TRUE(!database.isEmpty() && readFolderContents(dir.path(), &contents, &error)
+                        && PgStore(database, QStringLiteral("desk")).importFolder(contents, nullptr, &error))
+                << error.toStdString();
+            env.insert(QLatin1String(DatabaseEnvironment), database);
+        }
         p.setProcessEnvironment(env);
         p.start(program, args);
         EXPECT_TRUE(p.waitForFinished(60000));
@@ -80,7 +95,19 @@ protected:
     AppData data;
 };
 
-TEST_F(MonthExport, WritesTheWindowsGridAsCsvAndNothingElse)
+class MonthExportFromEitherStore : public MonthExport, public ::testing::WithParamInterface<StoreKind> {
+protected:
+    void SetUp() override
+    {
+        QString why;
+        if (inDatabase() && !PgServer::shared(&why))
+            GTEST_SKIP() << why.toStdString();
+        MonthExport::SetUp();
+    }
+    bool inDatabase() const override { return GetParam() == StoreKind::Database; }
+};
+
+TEST_P(MonthExportFromEitherStore, WritesTheWindowsGridAsCsvAndNothingElse)
 {
     struct Case { const char *report; MonthGrid expected; };
     const Case cases[] = {
@@ -108,7 +135,7 @@ TEST_F(MonthExport, WritesTheWindowsGridAsCsvAndNothingElse)
     EXPECT_TRUE(sales.contains(QStringLiteral("\r\n2(日),20000,,,1500,,,21500,1720,300,,23520,,13520,10000\r\n").toUtf8()));
 }
 
-TEST_F(MonthExport, OptionsWithEqualsSignsAndACategoryAreAccepted)
+TEST_P(MonthExportFromEitherStore, OptionsWithEqualsSignsAndACategoryAreAccepted)
 {
     const QString out = outDir.filePath("b.csv");
     const Outcome r = run({"--export=bathing", "--month=2008-03", "--category=2", "--out=" + out});
@@ -116,7 +143,7 @@ TEST_F(MonthExport, OptionsWithEqualsSignsAndACategoryAreAccepted)
     EXPECT_EQ(fileBytes(out), monthGridCsv(nyutouzeiMonth(data, ReportMonth(2008, 3))));
 }
 
-TEST_F(MonthExport, ReceivablesAndItemsOfACategoryNameTheirItems)
+TEST_P(MonthExportFromEitherStore, ReceivablesAndItemsOfACategoryNameTheirItems)
 {
     // The item master on disk: the card companies give the card kind's name,
     // the chosen category the listed items.
@@ -230,7 +257,7 @@ TEST_F(MonthExport, UnreadableMoneySettingsAreReported)
     EXPECT_FALSE(QFile::exists(out));
 }
 
-TEST_F(MonthExport, MissingDataFilesGiveAnEmptyMonth)
+TEST_P(MonthExportFromEitherStore, MissingDataFilesGiveAnEmptyMonth)
 {
     for (const char *name : {"base.dat", "reserve.dat", "urikake.dat"})
         ASSERT_TRUE(QFile::remove(dir.filePath(QLatin1String(name))));
@@ -242,7 +269,7 @@ TEST_F(MonthExport, MissingDataFilesGiveAnEmptyMonth)
     EXPECT_EQ(fileBytes(out), monthGridCsv(getujiMonth(empty, ReportMonth(2008, 2))));
 }
 
-TEST_F(MonthExport, AMonthBeyondRangeIsReported)
+TEST_P(MonthExportFromEitherStore, AMonthBeyondRangeIsReported)
 {
     data.ReserveList = lineList({billLine(1, "2008/03/02", "2008/03/01", 1601101, INT32_MAX, INT32_MAX)});
     save(data);
@@ -252,5 +279,8 @@ TEST_F(MonthExport, AMonthBeyondRangeIsReported)
     EXPECT_TRUE(r.err.contains(QStringLiteral("2008年03月分"))) << r.err.toStdString();
     EXPECT_FALSE(QFile::exists(out));
 }
+
+INSTANTIATE_TEST_SUITE_P(Stores, MonthExportFromEitherStore, ::testing::Values(StoreKind::Files, StoreKind::Database),
+                         storeKindName);
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "storage/library.h"
 #include "storage/money_settings.h"
 #include "storage/pg_store.h"
+#include "storage/receipt_issues.h"
 #include "storage/record_store.h"
 
 #include <QCoreApplication>
@@ -67,6 +68,11 @@ protected:
         ASSERT_EQ(readLodgingPeriods(QStringLiteral("2000/01/01:0=100,10000=300;2008/03/15:0=200,6000=400,20000=1000"),
                                      &money.Lodging.Periods),
                   QString());
+        // Receipts issued for two bills, the first reissued.
+        ReceiptIssues issues;
+        for (int i : {0, 1, 0})
+            issues.add({sample.lines[size_t(i) * 3].MeiNo, QDateTime(QDate(2008, 3, 20 + i), QTime(9, i)), i, i, 1, i == 0});
+        ASSERT_EQ(lib.WriteRecordFiles({issues.file(dir + QLatin1Char('/'))}), CommitResult::Done);
         IniFile ini(dir + "/norvelreceipt.ini");
         ini.setValue(QStringLiteral("MeisaiForm"), QStringLiteral("t"), QStringLiteral("12"));
         writeMoneySettings(ini, money);
@@ -123,7 +129,7 @@ protected:
 
 const QStringList kFiles = [] {
     QStringList names{QStringLiteral("base.dat"), QStringLiteral("reserve.dat"), QStringLiteral("urikake.dat"),
-                      QStringLiteral("norvelreceipt.ini")};
+                      QLatin1String(ReceiptIssuesFileName), QStringLiteral("norvelreceipt.ini")};
     for (const char *k : KamokuFileNames)
         names << QLatin1String(k);
     return names;
@@ -145,7 +151,7 @@ TEST_F(PgStoreTest, ImportThenExportGivesTheFolderByteForByte)
 
     check = norvel(runner.path(), {QStringLiteral("--check-store")}, database);
     EXPECT_EQ(check.status, 0) << check.err.toStdString();
-    EXPECT_TRUE(check.out.contains(QStringLiteral("schema: 1 (current 1)"))) << check.out.toStdString();
+    EXPECT_TRUE(check.out.contains(QStringLiteral("schema: %1 (current %1)").arg(PgSchemaVersion))) << check.out.toStdString();
 
     // A second import would mix two inns: refused, nothing changed.
     const QString lines = sql(QStringLiteral("SELECT count(*) FROM bill_lines"));
@@ -374,6 +380,134 @@ TEST_F(PgDeskTest, AnotherDesksSaveReachesThisDesksLists)
     EXPECT_EQ(sorted(a), sorted(b));
     // Desk B's own numbers are not desk A's.
     EXPECT_NE(a.NextMeiNo / 100000, b.NextMeiNo / 100000);
+}
+
+// An issue goes into the bill's own transaction: refused with the save, stored with it.
+TEST_F(PgDeskTest, AReceiptIssueIsStoredWithItsBillsSaveOrNotAtAll)
+{
+    AppData a, b;
+    TLibrary libA, libB;
+    ASSERT_EQ(loadFromDatabase(a, libA, desk.path()), QString());
+    ASSERT_EQ(loadFromDatabase(b, libB, desk.path(), QStringLiteral("事務所")), QString());
+    QString error;
+    ReceiptIssues before;
+    ASSERT_TRUE(before.load(a, &error)) << error.toStdString();
+    ASSERT_EQ(before.all().size(), 3u);
+    const uint32_t bill = firstBill(a);
+    EXPECT_EQ(before.count(bill), 2);
+
+    ASSERT_TRUE(b.Store->holdBill(bill).held);
+    ReceiptIssues issues;
+    ASSERT_TRUE(issues.load(a, &error));
+    issues.add({bill, kNow, 1, 0, 2, true});
+    changeBill(a, bill, 500);
+    const std::vector<uint32_t> saved{bill};
+    EXPECT_EQ(writeBillFilesWithReceipts(a, a.ReserveList, a.UrikakeList, libA, &error, issues, &saved),
+              CommitResult::Unchanged);
+    EXPECT_EQ(sql(QStringLiteral("SELECT count(*) FROM receipt_issues")), QStringLiteral("3"));
+
+    b.Store->releaseBill(bill);
+    ASSERT_EQ(writeBillFilesWithReceipts(a, a.ReserveList, a.UrikakeList, libA, &error, issues, &saved), CommitResult::Done)
+        << error.toStdString();
+    ReceiptIssues after;
+    ASSERT_TRUE(after.load(b, &error)) << error.toStdString();
+    ASSERT_EQ(after.all().size(), 4u);
+    EXPECT_EQ(std::memcmp(after.all().data(), before.all().data(), 3 * sizeof(TReceiptIssueData)), 0);
+    const TReceiptIssue last = after.of(bill).constLast();
+    EXPECT_EQ(last.IssuedAt, kNow);
+    EXPECT_EQ(last.Paper, 1);
+    EXPECT_EQ(last.Keisyou, 2);
+    EXPECT_TRUE(last.Tadashi);
+    EXPECT_EQ(sql(QStringLiteral("SELECT count(*) FROM bill_lines WHERE bill_no = %1 AND "
+                                 "get_byte(record, 364) + 256 * get_byte(record, 365) = 500")
+                      .arg(bill)),
+              sql(QStringLiteral("SELECT count(*) FROM bill_lines WHERE bill_no = %1").arg(bill)));
+}
+
+// The tables are made or changed only when asked; otherwise nothing is read or written.
+TEST_F(PgDeskTest, AnOlderOrNewerSchemaIsRefusedUntilMadeCurrent)
+{
+    const QString lines = sql(QStringLiteral("SELECT count(*) FROM bill_lines"));
+    // The database as the first version of the program left it.
+    ASSERT_EQ(sql(QStringLiteral("DROP TABLE receipt_issues; DELETE FROM stored_files WHERE name = 'receipts.dat'; "
+                                 "UPDATE norvel_schema SET version = 1")),
+              QString());
+    const Run check = norvel(desk.path(), {QStringLiteral("--check-store")}, database);
+    EXPECT_NE(check.status, 0);
+    EXPECT_TRUE(check.out.contains(QStringLiteral("schema: 1 (current %1)").arg(PgSchemaVersion))) << check.out.toStdString();
+    {
+        AppData data;
+        TLibrary lib;
+        EXPECT_TRUE(loadFromDatabase(data, lib, desk.path()).contains(QStringLiteral("古い")));
+        EXPECT_TRUE(lib.WritesRefused());
+        EXPECT_EQ(data.Store->schema().state, StoreSchema::State::Older);
+        EXPECT_EQ(data.Store->schema().version, 1);
+        QString error;
+        ASSERT_TRUE(data.Store->makeSchemaCurrent(&error)) << error.toStdString();
+        EXPECT_EQ(data.Store->schema().state, StoreSchema::State::Current);
+    }
+    EXPECT_EQ(norvel(desk.path(), {QStringLiteral("--check-store")}, database).status, 0);
+    AppData data;
+    TLibrary lib;
+    ASSERT_EQ(loadFromDatabase(data, lib, desk.path()), QString());
+    EXPECT_EQ(QString::number(data.ReserveList.size()), lines);
+    ReceiptIssues issues;
+    QString error;
+    EXPECT_TRUE(issues.load(data, &error)) << error.toStdString();
+    EXPECT_TRUE(issues.all().empty());
+
+    // A later version's tables are left alone.
+    ASSERT_EQ(sql(QStringLiteral("UPDATE norvel_schema SET version = %1").arg(PgSchemaVersion + 1)), QString());
+    AppData later;
+    TLibrary lib2;
+    EXPECT_TRUE(loadFromDatabase(later, lib2, desk.path()).contains(QStringLiteral("新しい")));
+    EXPECT_TRUE(lib2.WritesRefused());
+    EXPECT_FALSE(later.Store->makeSchemaCurrent(&error));
+    EXPECT_EQ(sql(QStringLiteral("SELECT version FROM norvel_schema")), QString::number(PgSchemaVersion + 1));
+}
+
+TEST_F(PgStoreTest, AnEmptyDatabaseGetsItsTablesOnlyWhenAsked)
+{
+    QTemporaryDir desk;
+    PgStore store(database, QStringLiteral("desk-A"));
+    EXPECT_EQ(store.schema().state, StoreSchema::State::Missing);
+    EXPECT_EQ(sql(QStringLiteral("SELECT to_regclass('norvel_schema') IS NULL")), QStringLiteral("t"));
+    QString error;
+    ASSERT_TRUE(store.makeSchemaCurrent(&error)) << error.toStdString();
+    EXPECT_EQ(store.schema().state, StoreSchema::State::Current);
+    // A start on the new tables: no records yet, writes allowed, bill numbers from the clock.
+    AppData data;
+    TLibrary lib;
+    EXPECT_EQ(loadFromDatabase(data, lib, desk.path()), QString());
+    EXPECT_FALSE(lib.WritesRefused());
+    EXPECT_TRUE(data.StartFlags & MissingBaseData);
+    EXPECT_TRUE(data.ReserveList.empty());
+    EXPECT_GE(data.NextMeiNo, meiNoFromClock(kNow));
+    // Once it holds data, no folder is imported over it.
+    EXPECT_TRUE(saveBaseData(data, lib, &error)) << error.toStdString();
+    QTemporaryDir source;
+    writeSampleFolder(source.path());
+    const Run import = norvel(desk.path(), {QStringLiteral("--import-files"), source.path()}, database);
+    EXPECT_NE(import.status, 0);
+}
+
+// A standby (a server that takes no writes) is read and printed from, and gives no bill numbers.
+TEST_F(PgDeskTest, AReadOnlyServerIsReadButNothingIsSavedOnIt)
+{
+    const QString name = database.section(QStringLiteral("dbname="), 1).section(QLatin1Char(' '), 0, 0);
+    ASSERT_EQ(server->exec(QStringLiteral("postgres"),
+                           QStringLiteral("ALTER DATABASE %1 SET default_transaction_read_only = on").arg(name)),
+              QString());
+    AppData data;
+    TLibrary lib;
+    const QString message = loadFromDatabase(data, lib, desk.path());
+    EXPECT_TRUE(message.contains(QStringLiteral("スタンバイ"))) << message.toStdString();
+    EXPECT_EQ(data.ReserveList.size(), marchSample().lines.size());
+    EXPECT_TRUE(lib.WritesRefused());
+    changeBill(data, firstBill(data), 1);
+    QString error;
+    EXPECT_EQ(writeBillFiles(data, data.ReserveList, data.UrikakeList, lib, &error), CommitResult::Unchanged);
+    EXPECT_TRUE(error.contains(QStringLiteral("スタンバイ"))) << error.toStdString();
 }
 
 // --- two desks in two processes --------------------------------------------------------------
