@@ -1,6 +1,7 @@
 #include "search/bill_search.h"
 
 #include "reports/month_export.h"
+#include "register/guest_register.h"
 #include "reports/receivables.h"
 #include "storage/cp932.h"
 #include "storage/name_key.h"
@@ -46,6 +47,28 @@ int ReceiptCounts::of(uint32_t meiNo) const
 {
     const auto it = std::lower_bound(counts.begin(), counts.end(), std::pair<uint32_t, int>{meiNo, 0});
     return it != counts.end() && it->first == meiNo ? it->second : 0;
+}
+
+std::vector<uint32_t> registerMatches(const GuestRegister &reg, const QString &text)
+{
+    std::vector<uint32_t> bills;
+    const QString key = nameKey(text);
+    QString passport = normalizedPassportNumber(text);
+    // A passport number has a digit: a name is not taken for one.
+    if (passport.size() < 4 || !std::any_of(passport.begin(), passport.end(), [](QChar c) { return c.isDigit(); }))
+        passport.clear();
+    if (key.isEmpty() && passport.isEmpty())
+        return bills;
+    for (const RegisterEntry &e : reg.entries()) {
+        if (e.meiNo == 0)
+            continue;
+        const bool byName = !key.isEmpty() && (nameKey(e.name).contains(key) || nameKey(e.reading).contains(key));
+        if (byName || (!passport.isEmpty() && e.passportNo.contains(passport)))
+            bills.push_back(e.meiNo);
+    }
+    std::sort(bills.begin(), bills.end());
+    bills.erase(std::unique(bills.begin(), bills.end()), bills.end());
+    return bills;
 }
 
 uint32_t packedDate(const QDate &date)
@@ -101,7 +124,8 @@ std::vector<BillEntry> findBills(const AppData &data, const BillQuery &q, const 
         const BillEntry &b = bills[e];
         if (q.meiNo && b.MeiNo != q.meiNo)
             continue;
-        if (!names.empty() && !names[b.name] && !marked(moreNames, e))
+        if (!names.empty() && !names[b.name] && !marked(moreNames, e)
+            && !std::binary_search(q.registerBills.begin(), q.registerBills.end(), b.MeiNo))
             continue;
         if (!rooms.empty() && !rooms[b.room] && !marked(moreRooms, e))
             continue;

@@ -47,7 +47,17 @@ struct BillQuery {
     uint32_t card = 0;            // a receivable of the bill on this card (101000 + item); 0 for any
     SettledFilter settled = SettledFilter::Any;
     ReceiptFilter receipts = ReceiptFilter::Any;
+    // Bills whose guest register entries match the text (registerMatches):
+    // found by it as their own name is, sorted. Empty while the register is locked.
+    std::vector<uint32_t> registerBills;
 };
+
+class GuestRegister;
+// The bills of the register entries a text finds: a guest's name or its
+// reading however it was typed (as the bills' names are matched), or a
+// passport number, whole or in part (four characters at least, spaces and
+// case ignored). Sorted, each once; entries taken from paper have no bill.
+std::vector<uint32_t> registerMatches(const GuestRegister &reg, const QString &text);
 
 // The bills of the query in list order: by first night, then by number.
 std::vector<BillEntry> findBills(const AppData &data, const BillQuery &query, const ReceiptCounts &receipts = {});

@@ -4,6 +4,7 @@
 #include "printing/print_form.h"
 #include "reports/month_bar_form.h"
 #include "shell/front_desk.h"
+#include "shell/register_session.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -216,6 +217,8 @@ TSearchForm::TSearchForm(FrontDesk &desk, QWidget *parent) : QWidget(parent), De
         if (sub && sub->widget() == this)
             Refresh();
     });
+    // Opening or locking the guest register adds or takes away what it finds.
+    connect(&Desk.registerSession(), &RegisterSession::lockedChanged, this, &TSearchForm::Find);
     // What a bill window stored shows as soon as it has gone.
     connect(&Desk, &FrontDesk::billWindowChanged, this, [this](QWidget *bill) {
         if (!bill)
@@ -232,6 +235,9 @@ BillQuery TSearchForm::Query(QString *problem) const
     BillQuery q;
     QStringList wrong;
     q.text = FindEdit->text();
+    // The guest register's entries are found too, never while it is locked.
+    if (RegisterSession &session = Desk.registerSession(); session.isUnlocked())
+        q.registerBills = registerMatches(session.reg(), q.text);
     q.room = RoomEdit->text();
     if (const QString no = BillNoEdit->text().trimmed(); !no.isEmpty()) {
         bool ok = false;

@@ -22,7 +22,7 @@ namespace {
 // Bottom to top. A logic folder's windows (files named *_form.*) sit in the
 // window layer, above the printing library and the controls they use.
 const char *const kLevels[] = {
-    "storage", "billing", "reservations", "settings", "reports", "search", "register", // logic
+    "storage", "billing", "reservations", "settings", "reports", "register", "search", // logic
     "printing",                                                  // page models, renderer, print dialogs
     "shell",    // the front desk, the message box, placements, document output
     "controls", // input controls (they show messages)

@@ -6,11 +6,13 @@
 #include "app/main_form.h"
 #include "billing/guest_history_form.h"
 #include "printing/print_dialogs.h"
+#include "register/guest_register.h"
 #include "reports/month_bar_form.h"
 #include "search/search_fixture.h"
 #include "search/search_form.h"
 #include "shell/front_desk.h"
 #include "shell/message_box.h"
+#include "shell/register_session.h"
 #include "storage/clock.h"
 
 #include <QAction>
@@ -246,6 +248,47 @@ private slots:
         QVERIFY(form.desk().closeBillWindow());
         QCOMPARE(column(search, FindColReceipts), QStringList({"2"}));
         QCOMPARE(column(search, FindColTotal), QStringList({"24,000"}));
+    }
+
+    // With the guest register open, a companion's name or a passport number
+    // finds the bill the guest stayed on; locked, the register finds nothing.
+    void theUnlockedRegistersGuestsAreFoundToo()
+    {
+        const QByteArray phrase("kura no kagi 2026");
+        {
+            RegisterFileStore store(dir.path() + QLatin1Char('/'));
+            GuestRegister reg(store);
+            QString recovery, error;
+            QVERIFY2(reg.create(phrase, &recovery, &error), qPrintable(error));
+            RegisterEntry e;
+            e.meiNo = 1008;
+            e.room = QStringLiteral("梅の間");
+            e.firstNight = QDate(2026, 2, 14);
+            e.name = QStringLiteral("Nguyễn Văn An");
+            e.livesAbroad = true;
+            e.nationality = QStringLiteral("VN");
+            e.passportNo = QStringLiteral("C1234567");
+            reg.put(e, Clock::now());
+            QVERIFY2(reg.save(&error), qPrintable(error));
+        }
+        TMainForm form(dir.path());
+        TSearchForm *search = open(form);
+        QVERIFY(search);
+        QLineEdit *name = search->findChild<QLineEdit *>("FindEdit");
+        name->setText(QStringLiteral("nguyen"));
+        QCOMPARE(column(search, FindColMeiNo), QStringList());
+        QString error;
+        QVERIFY2(form.desk().registerSession().unlock(phrase, &error), qPrintable(error));
+        QCOMPARE(column(search, FindColMeiNo), QStringList({"1008"}));
+        QCOMPARE(column(search, FindColName), QStringList({QStringLiteral("ガイド 花子")}));
+        name->setText(QStringLiteral("c 1234"));
+        QCOMPARE(column(search, FindColMeiNo), QStringList({"1008"}));
+        // The bills' own names are still found beside the register's.
+        name->setText(QStringLiteral("ガイド"));
+        QCOMPARE(column(search, FindColMeiNo), QStringList({"1008"}));
+        form.desk().registerSession().lock();
+        name->setText(QStringLiteral("nguyen"));
+        QCOMPARE(column(search, FindColMeiNo), QStringList());
     }
 
     void csvIsWhatFindWrites()
