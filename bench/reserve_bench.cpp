@@ -12,6 +12,7 @@
 // rebuild of ReserveList's date index after a change. Each iteration times
 // only the call.
 
+#include "data_dir_main.h"
 #include "billing/bill_storage.h"
 #include "reservations/reservation_list.h"
 #include "storage/app_data.h"
@@ -247,26 +248,8 @@ BENCHMARK(BM_OpenBill)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillise
 
 int main(int argc, char **argv)
 {
-    // Our own flag comes out before the benchmark library sees the rest.
-    int kept = 1;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--data_dir=", 11) == 0)
-            dataDir = QString::fromLocal8Bit(argv[i] + 11);
-        else
-            argv[kept++] = argv[i];
-    }
-    argc = kept;
     // Every load should start from fresh memory as in a new process; left to
     // itself malloc would keep freed blocks of earlier iterations for reuse.
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    if (dataDir.isEmpty() || !QFileInfo::exists(dataDir + QStringLiteral("/reserve.dat"))) {
-        std::fprintf(stderr, "%s: --data_dir=DIR must name a directory holding reserve.dat\n", argv[0]);
-        return 2;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runOnDataDir(argc, argv, dataDir);
 }

@@ -6,21 +6,15 @@
 
 #include "register/guest_register.h"
 #include "register/register_store.h"
+#include "shell/program_run.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-struct ProgramRun {
-    int status = -1;
-    QString out, err;
-};
 
 // The program copied into dataDir, which it keeps its data beside.
 ProgramRun runNorvel(const QString &dataDir, const QStringList &args)
@@ -30,24 +24,8 @@ ProgramRun runNorvel(const QString &dataDir, const QStringList &args)
         EXPECT_TRUE(QFile::copy(QStringLiteral(NORVEL_BINARY_DIR "/bin/norvel"), program));
         QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    p.setProcessEnvironment(env);
     // No terminal: the pass phrase can only come from the file.
-    p.setStandardInputFile(QProcess::nullDevice());
-    p.start(program, args);
-    ProgramRun r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return runProgram(program, args);
 }
 
 QByteArray readAll(const QString &path)

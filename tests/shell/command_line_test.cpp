@@ -2,40 +2,16 @@
 // and end without a window (there is no display here at all), and an unknown
 // option prints the usage and ends with status 2.
 
+#include "shell/program_run.h"
 #include "version.h"
 
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct ProgramRun {
-    int status = -1;
-    QString out, err;
-};
-
 ProgramRun runNorvel(const QStringList &args)
 {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    // A window would need a display: without one, and without the offscreen
-    // platform, creating it would end the program with an error.
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(NORVEL_BINARY_DIR "/bin/norvel"), args);
-    ProgramRun r;
-    if (!p.waitForFinished(20000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return runProgram(QStringLiteral(NORVEL_BINARY_DIR "/bin/norvel"), args);
 }
 
 struct Case {

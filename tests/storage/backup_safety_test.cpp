@@ -4,6 +4,7 @@
 // generation; a full disk is freed by pruning; no file or folder of the inn is
 // readable by another user.
 
+#include "generation_fixture.h"
 #include "storage/app_data.h"
 #include "storage/backup_command.h"
 #include "storage/checksum.h"
@@ -44,22 +45,6 @@ void writeInPlace(const QString &path, const QByteArray &b, QIODevice::OpenMode 
     QFile f(path);
     ASSERT_TRUE(f.open(mode)) << path.toStdString();
     ASSERT_EQ(f.write(b), b.size());
-}
-
-struct FixedClock {
-    explicit FixedClock(const QDateTime &t) { Clock::setFixed(t); }
-    ~FixedClock() { Clock::setFixed({}); }
-};
-
-TReserveData billLine(uint32_t meiNo, const char *seisan)
-{
-    TReserveData r{};
-    r.MeiNo = meiNo;
-    std::strncpy(r.Seisan, seisan, sizeof r.Seisan);
-    std::strncpy(r.Rsvday, "2026/03/01", sizeof r.Rsvday);
-    r.Tanka = 1000;
-    r.Suryou = 1;
-    return r;
 }
 
 using Files = std::map<QString, QByteArray>;

@@ -3,6 +3,7 @@
 // cut short anywhere (a failing call, kill -9) leaves after the next start
 // data files that are one whole generation, and only whole generations.
 
+#include "generation_fixture.h"
 #include "storage/app_data.h"
 #include "storage/backup_command.h"
 #include "storage/checksum.h"
@@ -48,22 +49,6 @@ QString sweepRoot()
     const QFileInfo shm(QStringLiteral("/dev/shm"));
     return shm.isDir() && shm.isWritable() ? QStringLiteral("/dev/shm/norvel-gen-XXXXXX")
                                            : QDir::tempPath() + QStringLiteral("/norvel-gen-XXXXXX");
-}
-
-struct FixedClock {
-    explicit FixedClock(const QDateTime &t) { Clock::setFixed(t); }
-    ~FixedClock() { Clock::setFixed({}); }
-};
-
-TReserveData billLine(uint32_t meiNo, const char *seisan)
-{
-    TReserveData r{};
-    r.MeiNo = meiNo;
-    std::strncpy(r.Seisan, seisan, sizeof r.Seisan);
-    std::strncpy(r.Rsvday, "2026/03/01", sizeof r.Rsvday);
-    r.Tanka = 1000;
-    r.Suryou = 1;
-    return r;
 }
 
 QStringList names(const std::vector<Generation> &list)
